@@ -1,0 +1,17 @@
+#include "app/collectors_win.h"
+
+#include "collectors/collectors.h"
+
+namespace sysinfo {
+
+Collectors RealCollectors(WmiService& wmi) {
+  Collectors collectors;
+  auto wmiSection = [&wmi](void (*collect)(ReportWriter&, WmiService&, int)) -> Collector {
+    return [&wmi, collect](ReportWriter& report, int level) { collect(report, wmi, level); };
+  };
+  collectors[*FindCategory("Operating System")] = wmiSection(CollectOperatingSystem);
+  collectors[*FindCategory("Computer System")] = wmiSection(CollectComputerSystem);
+  return collectors;
+}
+
+}  // namespace sysinfo

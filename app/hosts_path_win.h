@@ -1,0 +1,11 @@
+#pragma once
+
+#include <string>
+
+namespace sysinfo {
+
+// The hosts file: the TCP/IP "DataBasePath" folder (expanded), or the Windows folder's
+// System32\drivers\etc, followed by "\hosts".
+std::string FindHostsFilePath();
+
+}  // namespace sysinfo

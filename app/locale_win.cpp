@@ -1,0 +1,58 @@
+#include "app/locale_win.h"
+
+#include <array>
+
+#include "app/unicode_win.h"
+
+namespace sysinfo {
+namespace {
+
+std::string LocaleText(LCTYPE type, std::string fallback) {
+  std::array<wchar_t, 16> buffer{};
+  const int length = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, buffer.data(),
+                                     static_cast<int>(buffer.size()));
+  if (length <= 0) return fallback;
+  return WideToUtf8(std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
+}
+
+std::string DateText(DWORD flags, const SYSTEMTIME* time) {
+  std::array<wchar_t, 128> buffer{};
+  const int length = GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, flags, time, nullptr, buffer.data(),
+                                     static_cast<int>(buffer.size()), nullptr);
+  if (length <= 0) return {};
+  return WideToUtf8(std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
+}
+
+std::string TimeText(const SYSTEMTIME* time) {
+  std::array<wchar_t, 128> buffer{};
+  const int length = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, time, nullptr, buffer.data(),
+                                     static_cast<int>(buffer.size()));
+  if (length <= 0) return {};
+  return WideToUtf8(std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
+}
+
+}  // namespace
+
+NumberFormat UserNumberFormat() {
+  return NumberFormat{LocaleText(LOCALE_SDECIMAL, "."), LocaleText(LOCALE_STHOUSAND, ",")};
+}
+
+std::string ShortDateNow() { return DateText(DATE_SHORTDATE, nullptr); }
+
+std::string TimeNow() { return TimeText(nullptr); }
+
+std::optional<SYSTEMTIME> FileTimeToLocalDate(const FILETIME& fileTime) {
+  FILETIME local{};
+  SYSTEMTIME time{};
+  if (!FileTimeToLocalFileTime(&fileTime, &local) || !FileTimeToSystemTime(&local, &time)) {
+    return std::nullopt;
+  }
+  time.wMilliseconds = 0;
+  return time;
+}
+
+std::string FormatLongDateTime(const SYSTEMTIME& time) {
+  return DateText(DATE_LONGDATE, &time) + " " + TimeText(&time);
+}
+
+}  // namespace sysinfo

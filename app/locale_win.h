@@ -1,0 +1,25 @@
+#pragma once
+
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "app/format.h"
+
+namespace sysinfo {
+
+// The user's decimal and thousands characters.
+NumberFormat UserNumberFormat();
+
+// Today's date in the user's short date form, and the time in the user's time form.
+std::string ShortDateNow();
+std::string TimeNow();
+
+// A file time (UTC) as local time to the whole second; nothing when it cannot be converted.
+std::optional<SYSTEMTIME> FileTimeToLocalDate(const FILETIME& fileTime);
+
+// The user's long date, one blank, the user's long time.
+std::string FormatLongDateTime(const SYSTEMTIME& time);
+
+}  // namespace sysinfo

@@ -1,0 +1,51 @@
+#include "app/report_file_win.h"
+
+#include "app/handles_win.h"
+#include "app/unicode_win.h"
+
+namespace sysinfo {
+namespace {
+
+class FileReportSink final : public ReportSink {
+ public:
+  explicit FileReportSink(UniqueHandle file) : file_(std::move(file)) {}
+
+  std::optional<std::string> Write(std::string_view utf8Text) override {
+    const std::string bytes = Utf8ToAnsi(utf8Text);
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      DWORD written = 0;
+      const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      if (!WriteFile(file_.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
+        return SystemErrorText(GetLastError());
+      }
+      done += written;
+    }
+    return std::nullopt;
+  }
+
+  std::optional<std::string> Close() override {
+    if (!file_) return std::nullopt;
+    const bool ok = CloseHandle(file_.release()) != 0;
+    if (!ok) return SystemErrorText(GetLastError());
+    return std::nullopt;
+  }
+
+ private:
+  UniqueHandle file_;
+};
+
+}  // namespace
+
+std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason) {
+  // Readers may look at the report while it is being written.
+  UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    reason = SystemErrorText(GetLastError());
+    return nullptr;
+  }
+  return std::make_unique<FileReportSink>(std::move(file));
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/report.h"
+
+namespace sysinfo {
+
+// Creates (or truncates) the report file at a UTF-8 path; the lines reach it in the ANSI code
+// page. Nothing, with the system's reason in `reason`, when the file cannot be created.
+std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason);
+
+}  // namespace sysinfo

@@ -1,0 +1,96 @@
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/report.h"
+
+namespace sysinfo {
+
+// How a category's start line is written.
+enum class StartLine {
+  WithDetail,     // "3. CPU (Detail Level: Moderate) Start"
+  WithHostsPath,  // "1. Host File Info Start (C:\...\hosts)"
+  Plain,          // "1. Proxy Info Start"
+};
+
+struct Category {
+  std::string_view text;  // the check-list text, also the settings key
+  StartLine startLine;
+};
+
+// The fifteen categories in check-list order; the index is the position in the list.
+inline constexpr std::array<Category, 15> kCategories{{
+    {"Operating System", StartLine::WithDetail},
+    {"Computer System", StartLine::WithDetail},
+    {"CPU", StartLine::WithDetail},
+    {"Drives", StartLine::WithDetail},
+    {"Drivers", StartLine::WithDetail},
+    {"Hardware", StartLine::WithDetail},
+    {"Host File Info", StartLine::WithHostsPath},
+    {"Memory (Ram)", StartLine::WithDetail},
+    {"Network Protocols", StartLine::WithDetail},
+    {"Processes", StartLine::WithDetail},
+    {"Proxy Info", StartLine::Plain},
+    {"Services", StartLine::WithDetail},
+    {"Software", StartLine::WithDetail},
+    {"Startup Items", StartLine::WithDetail},
+    {"Suspicious Files!", StartLine::WithDetail},
+}};
+inline constexpr std::size_t kCategoryCount = kCategories.size();
+
+// The captions of the detail-level buttons, for levels 1 to 3.
+inline constexpr std::array<std::string_view, 3> kLevelCaptions{"Basic", "Moderate", "Advanced"};
+
+// "Veltrix - System Information v1.0.2": the window's caption and the report's first line.
+std::string ProgramCaption(int major, int minor, int revision);
+
+// The index of a category by its exact check-list text.
+std::optional<std::size_t> FindCategory(std::string_view text);
+
+// Writes one category's block. Categories without a level ignore it.
+using Collector = std::function<void(ReportWriter&, int level)>;
+using Collectors = std::array<Collector, kCategoryCount>;
+
+struct ScanRequest {
+  std::string caption;                      // the window's caption, the report's first line
+  std::array<bool, kCategoryCount> ticked{};
+  int level = 1;                            // 1 to 3; 0 when no level button is selected
+  std::string hostsPath;                    // shown in the hosts-file start line
+  std::string proposedPath;                 // the save dialog's initial file name
+};
+
+enum class ScanResult { Cancelled, Saved, Failed };
+
+struct ScanOutcome {
+  ScanResult result = ScanResult::Cancelled;
+  std::string path;
+  std::string error;  // why the report could not be created or written
+};
+
+// What the window, or the console runner, provides around a scan.
+class ScanHost {
+ public:
+  virtual ~ScanHost() = default;
+  // The path to save to; empty text when the user cancelled.
+  virtual std::string AskReportPath(const std::string& proposed) = 0;
+  // Creates (or truncates) the report file; nothing, with the reason, when that fails.
+  virtual std::unique_ptr<ReportSink> CreateReport(const std::string& path, std::string& reason) = 0;
+  virtual void ScanStarting() = 0;  // the window hides its controls and shows the status frame
+  virtual void ShowStatus(const std::string& text) = 0;
+  virtual std::string ShortDate() = 0;
+  virtual std::string ShortTime() = 0;
+  virtual void CategoryDone(std::size_t index, double milliseconds) = 0;
+  virtual void ScanFinished(const ScanOutcome& outcome) = 0;  // restore, then tell the user
+};
+
+// Produces one report: asks for the path, writes the header, frames every ticked category
+// in check-list order around its collector, and closes the report. A report that cannot be
+// created or written ends the scan as Failed with the reason; nothing claims it was saved.
+ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, ScanHost& host);
+
+}  // namespace sysinfo

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace sysinfo {
+
+// Text is UTF-8 inside the program; Win32 calls take UTF-16.
+std::wstring Utf8ToWide(std::string_view text);
+std::string WideToUtf8(std::wstring_view text);
+
+// The report's bytes: the system ANSI code page, which is what the file is read with.
+std::string Utf8ToAnsi(std::string_view text);
+
+// The system's own words for an error code (FormatMessage), without the trailing line end.
+std::string SystemErrorText(DWORD code);
+
+}  // namespace sysinfo

@@ -1,0 +1,47 @@
+#include "collectors/section.h"
+
+#include "app/format.h"
+#include "app/report.h"
+#include "app/yield.h"
+
+namespace sysinfo {
+namespace {
+
+std::optional<std::string> LineText(const WmiObject& object, const SectionLine& line) {
+  if (line.compose) return line.compose(object);
+  auto text = line.format(object.Get(line.property));
+  if (!text) return std::nullopt;
+  return std::string(line.label) + *text;
+}
+
+}  // namespace
+
+void PrintObjectLines(ReportWriter& report, const WmiObject* object,
+                      std::span<const SectionLine> lines, int level) {
+  if (object) {
+    for (const SectionLine& line : lines) {
+      if (!line.levels.Has(level)) continue;
+      if (auto text = LineText(*object, line)) report.WriteReportLine(*text);
+    }
+  }
+  report.WriteReportLine(SeparatorLine);
+}
+
+QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
+                         std::span<const SectionLine> lines, int level) {
+  auto result = wmi.ExecQuery(wql);
+  Yield();
+  if (!IsDetailLevel(level)) return result->Status();
+
+  bool delivered = false;
+  while (const WmiObject* object = result->Next()) {
+    delivered = true;
+    PrintObjectLines(report, object, lines, level);
+    Yield();
+  }
+  // A query that could not even start still runs the per-object body once, without an object.
+  if (!delivered && result->Status() != QueryStatus::Ok) PrintObjectLines(report, nullptr, lines, level);
+  return result->Status();
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,228 @@
+#include "collectors/wmi_win.h"
+
+#include <windows.h>
+#include <wbemidl.h>
+#include <wrl/client.h>
+
+#include <charconv>
+#include <cstdio>
+
+#include "app/unicode_win.h"
+
+namespace sysinfo {
+namespace {
+
+using Microsoft::WRL::ComPtr;
+
+constexpr long kQueryFlags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;  // 48
+
+// A BSTR owned for the duration of one call.
+class Bstr {
+ public:
+  explicit Bstr(std::string_view text) : value_(SysAllocString(Utf8ToWide(text).c_str())) {}
+  ~Bstr() { SysFreeString(value_); }
+  Bstr(const Bstr&) = delete;
+  Bstr& operator=(const Bstr&) = delete;
+  BSTR get() const { return value_; }
+
+ private:
+  BSTR value_;
+};
+
+class Variant {
+ public:
+  Variant() { VariantInit(&value_); }
+  ~Variant() { VariantClear(&value_); }
+  Variant(const Variant&) = delete;
+  Variant& operator=(const Variant&) = delete;
+  VARIANT* operator&() { return &value_; }
+  const VARIANT& get() const { return value_; }
+
+ private:
+  VARIANT value_;
+};
+
+std::string HResultText(HRESULT hr) {
+  std::string text = SystemErrorText(static_cast<DWORD>(hr));
+  if (text.rfind("error 0x", 0) != 0) return text;
+  char code[32];
+  std::snprintf(code, sizeof code, "WMI error 0x%08lX", static_cast<unsigned long>(hr));
+  return code;
+}
+
+std::optional<std::int64_t> SignedBits(const VARIANT& v) {
+  switch (v.vt) {
+    case VT_I1: return v.cVal;
+    case VT_UI1: return v.bVal;
+    case VT_I2: return v.iVal;
+    case VT_UI2: return v.uiVal;
+    case VT_I4: return v.lVal;
+    case VT_UI4: return v.ulVal;
+    case VT_INT: return v.intVal;
+    case VT_UINT: return v.uintVal;
+    case VT_I8: return v.llVal;
+    default: return std::nullopt;
+  }
+}
+
+template <class Number>
+WmiValue NumberFromText(const std::string& text) {
+  Number number{};
+  const auto end = text.data() + text.size();
+  const auto [ptr, ec] = std::from_chars(text.data(), end, number);
+  if (ec == std::errc() && ptr == end && !text.empty()) return number;
+  return text;
+}
+
+// One place turns every VARIANT into a report value. The CIM type decides how to read it:
+// unsigned 8-, 16- and 32-bit values arrive in signed VARIANT types, 64-bit ones as text.
+WmiValue ToWmiValue(const VARIANT& v, CIMTYPE type) {
+  if (v.vt == VT_NULL || v.vt == VT_EMPTY) return Null{};
+  if (type & CIM_FLAG_ARRAY || v.vt & VT_ARRAY) return Unreadable{};
+  const auto bits = SignedBits(v);
+  switch (type) {
+    case CIM_SINT8:
+    case CIM_SINT16:
+    case CIM_SINT32:
+      if (bits) return *bits;
+      break;
+    case CIM_UINT8:
+      if (bits) return static_cast<std::uint64_t>(*bits & 0xFF);
+      break;
+    case CIM_UINT16:
+    case CIM_CHAR16:
+      if (bits) return static_cast<std::uint64_t>(*bits & 0xFFFF);
+      break;
+    case CIM_UINT32:
+      if (bits) return static_cast<std::uint64_t>(*bits & 0xFFFFFFFF);
+      break;
+    case CIM_SINT64:
+      if (v.vt == VT_BSTR) return NumberFromText<std::int64_t>(WideToUtf8(v.bstrVal));
+      if (bits) return *bits;
+      break;
+    case CIM_UINT64:
+      if (v.vt == VT_BSTR) return NumberFromText<std::uint64_t>(WideToUtf8(v.bstrVal));
+      if (v.vt == VT_UI8) return static_cast<std::uint64_t>(v.ullVal);
+      if (bits) return static_cast<std::uint64_t>(*bits);
+      break;
+    case CIM_BOOLEAN:
+      if (v.vt == VT_BOOL) return v.boolVal != VARIANT_FALSE;
+      break;
+    case CIM_REAL32:
+      if (v.vt == VT_R4) return static_cast<double>(v.fltVal);
+      break;
+    case CIM_REAL64:
+      if (v.vt == VT_R8) return v.dblVal;
+      break;
+    default:
+      break;
+  }
+  if (v.vt == VT_BSTR) return WideToUtf8(v.bstrVal ? v.bstrVal : L"");
+  if (v.vt == VT_BOOL) return v.boolVal != VARIANT_FALSE;
+  if (bits) return *bits;
+  return Unreadable{};
+}
+
+class WinWmiObject final : public WmiObject {
+ public:
+  void Reset(ComPtr<IWbemClassObject> object) { object_ = std::move(object); }
+
+  WmiValue Get(std::string_view property) const override {
+    if (!object_) return Unreadable{};
+    Variant value;
+    CIMTYPE type = CIM_EMPTY;
+    const HRESULT hr = object_->Get(Utf8ToWide(property).c_str(), 0, &value, &type, nullptr);
+    if (FAILED(hr)) return Unreadable{};  // WBEM_E_NOT_FOUND: the class does not define it
+    return ToWmiValue(value.get(), type);
+  }
+
+ private:
+  ComPtr<IWbemClassObject> object_;
+};
+
+class WinWmiResult final : public WmiResult {
+ public:
+  explicit WinWmiResult(ComPtr<IEnumWbemClassObject> enumerator)
+      : enumerator_(std::move(enumerator)) {}
+  WinWmiResult(QueryStatus status, std::string error)
+      : status_(status), error_(std::move(error)), finished_(true) {}
+
+  const WmiObject* Next() override {
+    if (finished_) return nullptr;
+    ComPtr<IWbemClassObject> object;
+    ULONG returned = 0;
+    const HRESULT hr = enumerator_->Next(kWmiObjectWaitMs, 1, &object, &returned);
+    if (hr == WBEM_S_NO_ERROR && returned == 1) {
+      current_.Reset(std::move(object));
+      return &current_;
+    }
+    finished_ = true;
+    current_.Reset(nullptr);
+    enumerator_.Reset();
+    if (hr == WBEM_S_TIMEDOUT) {
+      status_ = QueryStatus::TimedOut;
+      error_ = "WMI did not answer within " + std::to_string(kWmiObjectWaitMs / 1000) + " seconds";
+    } else if (FAILED(hr)) {
+      status_ = QueryStatus::Failed;
+      error_ = HResultText(hr);
+    }
+    return nullptr;
+  }
+
+  QueryStatus Status() const override { return status_; }
+  std::string Error() const override { return error_; }
+
+ private:
+  ComPtr<IEnumWbemClassObject> enumerator_;
+  WinWmiObject current_;
+  QueryStatus status_ = QueryStatus::Ok;
+  std::string error_;
+  bool finished_ = false;
+};
+
+class WinWmiService final : public WmiService {
+ public:
+  std::unique_ptr<WmiResult> ExecQuery(std::string_view wql) override {
+    ComPtr<IWbemLocator> locator;
+    HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_PPV_ARGS(&locator));
+    if (FAILED(hr)) return Failure(hr);
+
+    // The bounded-wait flag keeps a hung service from blocking the connection for ever.
+    ComPtr<IWbemServices> services;
+    const Bstr ns("root\\CIMV2");
+    hr = locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr,
+                                WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr, &services);
+    if (FAILED(hr)) return Failure(hr);
+    CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                      RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+
+    ComPtr<IEnumWbemClassObject> enumerator;
+    const Bstr language("WQL");
+    const Bstr query(wql);
+    hr = services->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, &enumerator);
+    if (FAILED(hr) || !enumerator) return Failure(hr);
+    return std::make_unique<WinWmiResult>(std::move(enumerator));
+  }
+
+ private:
+  static std::unique_ptr<WmiResult> Failure(HRESULT hr) {
+    return std::make_unique<WinWmiResult>(QueryStatus::Failed, HResultText(hr));
+  }
+};
+
+}  // namespace
+
+ComApartment::ComApartment() {
+  initialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+  CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
+                       RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);
+}
+
+ComApartment::~ComApartment() {
+  if (initialised_) CoUninitialize();
+}
+
+std::unique_ptr<WmiService> MakeWmiService() { return std::make_unique<WinWmiService>(); }
+
+}  // namespace sysinfo

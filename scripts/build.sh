@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Configures and builds one preset ("host" or "windows").
+set -euo pipefail
+cd "$(dirname "$0")/.."
+preset=$1
+[ -f "build/$preset/CMakeCache.txt" ] || cmake --preset "$preset" >/dev/null
+cmake --build --preset "$preset"

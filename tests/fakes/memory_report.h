@@ -1,0 +1,62 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/report.h"
+
+namespace sysinfo::testing {
+
+// A report sink that keeps the bytes in memory and can be told to fail at a given write.
+class MemorySink final : public ReportSink {
+ public:
+  explicit MemorySink(std::string& bytes, int failAtWrite = -1)
+      : bytes_(bytes), failAtWrite_(failAtWrite) {}
+
+  std::optional<std::string> Write(std::string_view utf8Text) override {
+    if (writes_++ == failAtWrite_) return "There is not enough space on the disk.";
+    bytes_ += utf8Text;
+    return std::nullopt;
+  }
+  std::optional<std::string> Close() override { return std::nullopt; }
+
+ private:
+  std::string& bytes_;
+  int failAtWrite_;
+  int writes_ = 0;
+};
+
+// The lines of a report, split at CR LF.
+inline std::vector<std::string> SplitLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  while (start < bytes.size()) {
+    const auto end = bytes.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(bytes.substr(start));
+      break;
+    }
+    lines.push_back(bytes.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+// Collects the lines a collector writes.
+class CapturedReport {
+ public:
+  CapturedReport() : writer_(std::make_unique<MemorySink>(bytes_)) {}
+  ReportWriter& writer() { return writer_; }
+  std::vector<std::string> Lines() {
+    writer_.CloseReport();
+    return SplitLines(bytes_);
+  }
+
+ private:
+  std::string bytes_;
+  ReportWriter writer_;
+};
+
+}  // namespace sysinfo::testing

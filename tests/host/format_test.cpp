@@ -1,0 +1,96 @@
+#include <gtest/gtest.h>
+
+#include "app/format.h"
+#include "app/text.h"
+
+namespace sysinfo {
+namespace {
+
+struct BytesCase {
+  const char* value;
+  const char* expected;
+};
+
+TEST(FormatBytes, PicksTheUnitAtEveryBoundary) {
+  const NumberFormat english{".", ","};
+  const BytesCase cases[] = {
+      {"0", "0 Bytes"},
+      {"500", "500 Bytes"},
+      {"1023", "1,023 Bytes"},
+      {"1024", "1.00 KB"},
+      {"1536", "1.50 KB"},
+      {"1048575", "1,024.00 KB"},  // rounds within KB, never switches to MB
+      {"1048576", "1.00 MB"},
+      {"1073741823", "1,024.00 MB"},
+      {"1073741824", "1.00 GB"},
+      {"5368709120", "5.00 GB"},
+      {"8589934592", "8.00 GB"},
+      {"1099511627775", "1,024.00 GB"},
+      {"1099511627776", "1.00 TB"},
+      {"1125899906842624", "1,024.00 TB"},
+      {"18446744073709551615", "16,777,216.00 TB"},  // the largest 64-bit size does not overflow
+      {"1000204886016", "931.51 GB"},                // a typical "1 TB" disk
+  };
+  for (const auto& c : cases) EXPECT_EQ(FormatBytes(c.value, true, english), c.expected) << c.value;
+}
+
+TEST(FormatBytes, ReadsNegativeValuesAsTheirUnsigned32BitPattern) {
+  const NumberFormat english{".", ","};
+  EXPECT_EQ(FormatBytes("-1", true, english), "4.00 GB");
+  EXPECT_EQ(FormatBytes("-1", false, english), "4,294,967,295");
+  EXPECT_EQ(FormatBytes("-2147483648", false, english), "2,147,483,648");
+  EXPECT_EQ(FormatBytes("-4294967295", true, english), "1 Bytes");
+  EXPECT_EQ(FormatBytes("-0", false, english), "4,294,967,296");
+  // Below -2^32 the value stays negative and comes back as plain text.
+  EXPECT_EQ(FormatBytes("-5000000000", true, english), "-705032704");
+}
+
+TEST(FormatBytes, UsesTheLocaleSeparators) {
+  const NumberFormat german{",", "."};
+  EXPECT_EQ(FormatBytes("1536", true, german), "1,50 KB");
+  EXPECT_EQ(FormatBytes("1048575", true, german), "1.024,00 KB");
+  EXPECT_EQ(FormatBytes("1234567", false, german), "1.234.567");
+  const NumberFormat french{",", "\xC2\xA0"};  // no-break space, several bytes in UTF-8
+  EXPECT_EQ(FormatBytes("1099511627775", true, french), "1\xC2\xA0" "024,00 GB");
+  const NumberFormat ungrouped{".", ""};
+  EXPECT_EQ(FormatBytes("1234567", false, ungrouped), "1234567");
+}
+
+TEST(FormatBytes, WithoutUnitsGivesTheGroupedWholeNumber) {
+  const NumberFormat english{".", ","};
+  EXPECT_EQ(FormatBytes("1234567", false, english), "1,234,567");
+  EXPECT_EQ(FormatBytes("0", false, english), "0");
+  EXPECT_EQ(FormatBytes("999", false, english), "999");
+  EXPECT_EQ(FormatBytes("1000", false, english), "1,000");
+}
+
+TEST(FormatBytes, HandlesFractionsAndNonNumbers) {
+  const NumberFormat english{".", ","};
+  EXPECT_EQ(FormatBytes("1023.6", true, english), "1,024 Bytes");
+  EXPECT_EQ(FormatBytes("1535.99", true, english), "1.50 KB");
+  EXPECT_EQ(FormatBytes(" 2048 ", true, english), "2.00 KB");
+  EXPECT_EQ(FormatBytes("", true, english), "");  // a Null value prints nothing
+  EXPECT_EQ(FormatBytes("abc", true, english), "abc");
+  EXPECT_EQ(FormatBytes("12abc", true, english), "12abc");
+  EXPECT_EQ(FormatBytes("99999999999999999999999", true, english), "99999999999999999999999");
+}
+
+TEST(FormatBytes, NumericOverloadsAgreeWithText) {
+  SetCurrentNumberFormat({".", ","});
+  EXPECT_EQ(FormatBytes(std::int64_t{2'097'152} * 4096), "8.00 GB");
+  EXPECT_EQ(FormatBytes(std::uint64_t{1536}), "1.50 KB");
+  EXPECT_EQ(FormatBytes(std::int64_t{-1}), "4.00 GB");
+}
+
+TEST(Text, CutAtNullAndTrim) {
+  using namespace std::string_literals;
+  EXPECT_EQ(CutAtNull("plain"), "plain");
+  EXPECT_EQ(CutAtNull("\0tail"s), "");
+  EXPECT_EQ(CutAtNull("C:\\x\0\0\0"s), "C:\\x");
+  EXPECT_EQ(Trim("  Microsoft Windows 10 Pro  "), "Microsoft Windows 10 Pro");
+  EXPECT_EQ(Trim("   "), "");
+  EXPECT_EQ(SeparatorLine, std::string(128, '-'));
+}
+
+}  // namespace
+}  // namespace sysinfo

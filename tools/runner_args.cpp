@@ -1,0 +1,69 @@
+#include "tools/runner_args.h"
+
+#include <algorithm>
+
+namespace sysinfo {
+namespace {
+
+int LevelByName(const std::string& name) {
+  if (name == "basic") return 1;
+  if (name == "moderate") return 2;
+  if (name == "advanced") return 3;
+  return 0;
+}
+
+}  // namespace
+
+RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
+  RunnerOptions options;
+  bool all = false;
+  bool anyCategory = false;
+  auto refuse = [&options](std::string why) {
+    options.error = std::move(why);
+    return options;
+  };
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--help" || arg == "-h" || arg == "/?") {
+      options.help = true;
+      return options;
+    }
+    if (arg == "--all") {
+      all = true;
+    } else if (arg == "--out" || arg == "--level" || arg == "--category") {
+      if (!hasValue) return refuse(arg + " needs a value");
+      const std::string& value = args[++i];
+      if (arg == "--out") {
+        options.outPath = value;
+      } else if (arg == "--level") {
+        options.level = LevelByName(value);
+        if (options.level == 0) return refuse("unknown level \"" + value + "\"");
+      } else {
+        const auto index = FindCategory(value);
+        if (!index) return refuse("unknown category \"" + value + "\"");
+        options.ticked[*index] = true;
+        anyCategory = true;
+      }
+    } else {
+      return refuse("unknown option \"" + arg + "\"");
+    }
+  }
+  if (options.outPath.empty()) return refuse("--out FILE is required");
+  if (all == anyCategory) return refuse("give either --all or at least one --category");
+  if (all) options.ticked.fill(true);
+  return options;
+}
+
+std::string RunnerUsage() {
+  std::string usage =
+      "usage: sysinfo-report --out FILE [--level basic|moderate|advanced]\n"
+      "                      (--all | --category NAME [--category NAME ...])\n"
+      "\n"
+      "Writes the system information report to FILE. The level defaults to basic.\n"
+      "Categories are written in this order whatever order they are given in:\n";
+  for (const Category& category : kCategories) usage += "  " + std::string(category.text) + "\n";
+  return usage;
+}
+
+}  // namespace sysinfo
