@@ -9,10 +9,8 @@ ctest --preset host
 
 bash scripts/build.sh windows
 source scripts/wine-env.sh
-trap wine_env_stop EXIT
+source scripts/xvfb-env.sh
+trap 'xvfb_env_stop; wine_env_stop' EXIT
+xvfb_env_start
 wine_env_start
-Xvfb :97 -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
-trap 'kill $xvfb_pid 2>/dev/null; wine_env_stop' EXIT
-export DISPLAY=:97
 ctest --preset windows
