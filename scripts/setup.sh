@@ -2,7 +2,7 @@
 # Installs the Debian packages the builds and tests need; does nothing when they are all present.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest
+packages=(cmake ninja-build g++ googletest clang libclang-rt-dev
           mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine wine64 xvfb xauth xdotool imagemagick)
 

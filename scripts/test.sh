@@ -1,11 +1,18 @@
 #!/usr/bin/env bash
-# Builds both presets and runs every test: the portable core natively, then everything under Wine.
+# Builds every preset and runs every test: the portable core natively (plain, then under
+# sanitizers, then the fuzz targets), then everything under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
 bash scripts/build.sh host
 ctest --preset host
+
+# The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz target
+# over its seeds and a fixed number of new inputs.
+bash scripts/build.sh host-sanitize
+ctest --preset host-sanitize
+bash scripts/fuzz.sh
 
 bash scripts/build.sh windows
 source scripts/wine-env.sh
