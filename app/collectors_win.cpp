@@ -1,6 +1,7 @@
 #include "app/collectors_win.h"
 
 #include "collectors/collectors.h"
+#include "collectors/suspicious_files_win.h"
 
 namespace sysinfo {
 
@@ -11,6 +12,9 @@ Collectors RealCollectors(WmiService& wmi) {
   };
   collectors[*FindCategory("Operating System")] = wmiSection(CollectOperatingSystem);
   collectors[*FindCategory("Computer System")] = wmiSection(CollectComputerSystem);
+  collectors[*FindCategory("Suspicious Files!")] = [](ReportWriter& report, int level) {
+    CollectSuspiciousFiles(report, level);
+  };
   return collectors;
 }
 

@@ -1,0 +1,127 @@
+#include "collectors/suspicious_files.h"
+
+#include <array>
+
+#include "app/text.h"
+#include "app/yield.h"
+#include "collectors/sorted_table.h"
+
+namespace sysinfo {
+namespace {
+
+// Shell folder identifiers (CSIDL values).
+constexpr int kRoamingAppData = 26;
+constexpr int kLocalAppData = 28;
+constexpr int kCommonAppData = 35;
+constexpr int kWindowsFolder = 36;
+
+constexpr std::string_view kUnusualPlace = "-Suspicious File Location-";
+constexpr std::string_view kNoFileVersion = "-Has No File Version-";
+
+struct Search {
+  int folder;
+  std::string_view subfolder;
+  std::string_view pattern;
+  std::string_view reason;
+  bool onlyWithoutVersion;
+};
+
+constexpr std::array<Search, 8> kSearches{{
+    {kRoamingAppData, "", "*.exe", kUnusualPlace, false},
+    {kLocalAppData, "", "*.exe", kUnusualPlace, false},
+    {kCommonAppData, "", "*.exe", kUnusualPlace, false},
+    {kRoamingAppData, "", "*.dll", kUnusualPlace, false},
+    {kLocalAppData, "", "*.dll", kUnusualPlace, false},
+    {kCommonAppData, "", "*.dll", kUnusualPlace, false},
+    {kWindowsFolder, "\\System32\\Drivers", "*.sys", kNoFileVersion, true},
+    {kWindowsFolder, "\\SysWOW64\\Drivers", "*.sys", kNoFileVersion, true},
+}};
+
+constexpr std::array<std::string_view, 17> kColumns{
+    "Reason",       "CRC32",    "MD5",         "FileName",       "FileAttributes", "CreationTime",
+    "LastWriteTime", "LastAccessTime", "FileSize", "Path",        "FileVer",        "ProdVer",
+    "Company",      "Description", "InternalName", "OrigFilename", "ProductName"};
+
+constexpr std::array<TableLine, 17> kLines{{
+    {"", "Reason", {1, 1, 1}},
+    {"File Name: ", "FileName", {1, 1, 1}},
+    {"CRC-32: ", "CRC32", {1, 1, 1}},
+    {"MD5 Hash: ", "MD5", {1, 1, 1}},
+    {"File Hidden?: ", "FileAttributes", {1, 1, 1}},
+    {"Created: ", "CreationTime", {0, 1, 1}},
+    {"Accessed: ", "LastAccessTime", {0, 1, 1}},
+    {"Modified: ", "LastWriteTime", {1, 1, 1}},
+    {"File Size: ", "FileSize", {0, 1, 1}},
+    {"File Path: ", "Path", {1, 1, 1}},
+    {"File Version: ", "FileVer", {0, 1, 1}},
+    {"Product Version: ", "ProdVer", {0, 0, 1}},
+    {"Company: ", "Company", {0, 0, 1}},
+    {"Description: ", "Description", {0, 0, 1}},
+    {"Internal Name: ", "InternalName", {0, 0, 1}},
+    {"Original File name: ", "OrigFilename", {0, 1, 1}},
+    {"Product Name: ", "ProductName", {0, 0, 1}},
+}};
+
+constexpr SortedSection kSection{kColumns, "FileName", kLines};
+
+constexpr std::uint32_t kHiddenAttribute = 0x2;
+
+// The folder to search, ending in a backslash; empty when the shell folder is unknown, so
+// that search is skipped rather than run on the current drive's root.
+std::string SearchFolder(SuspiciousFileSource& files, const Search& search) {
+  std::string folder = files.SpecialFolder(search.folder);
+  if (folder.empty()) return folder;
+  folder += search.subfolder;
+  if (folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
+            const FileChecksums& checksums) {
+  table.AddNew();
+  table.Set("Reason", std::string(reason));
+  table.Set("CRC32", checksums.crc32);
+  table.Set("MD5", checksums.md5);
+  table.Set("FileName", CutAtNull(file.name));
+  table.Set("FileAttributes", (file.attributes & kHiddenAttribute) ? "Hidden" : "Not Hidden");
+  table.Set("CreationTime", file.created);
+  table.Set("LastAccessTime", file.accessed);
+  table.Set("LastWriteTime", file.modified);
+  table.Set("FileSize", std::to_string(file.size) + " Bytes");
+  table.Set("Path", file.path);
+  table.Set("FileVer", file.version.fileVersion);
+  table.Set("ProdVer", file.version.productVersion);
+  table.Set("Company", file.version.companyName);
+  table.Set("Description", file.version.fileDescription);
+  table.Set("InternalName", file.version.internalName);
+  table.Set("OrigFilename", file.version.originalFilename);
+  table.Set("ProductName", file.version.productName);
+  table.Update();
+}
+
+void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search) {
+  const std::string folder = SearchFolder(files, search);
+  if (folder.empty()) return;
+  for (const std::string& entry : files.FindEntries(folder + std::string(search.pattern))) {
+    const std::string name = CutAtNull(entry);
+    if (name == "." || name == "..") continue;
+    Yield();
+    const std::string path = folder + name;
+    const std::optional<FileFacts> file = files.Examine(path);
+    if (!file) continue;
+    if (search.onlyWithoutVersion && !Trim(file->version.fileVersion).empty()) continue;
+    AddRow(table, search.reason, *file, files.Checksums(path));
+    Yield();
+  }
+}
+
+}  // namespace
+
+void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level) {
+  SortedTable table(kColumns);
+  for (const Search& search : kSearches) RunSearch(table, files, search);
+  PrintSortedTable(report, table, kSection, level);
+  Yield();
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/checksum.h"
+#include "support/file_version.h"
+
+namespace sysinfo {
+
+class ReportWriter;
+
+// What the section records about one file it lists.
+struct FileFacts {
+  std::string name;       // the file's long name as the search found it
+  std::string path;       // the full path name
+  std::uint32_t attributes = 0;
+  std::string created;    // local long date and time; empty when it cannot be converted
+  std::string accessed;
+  std::string modified;
+  std::uint64_t size = 0;
+  VersionStrings version; // all empty when the file has no version resource
+};
+
+// The file system as the Suspicious Files section sees it.
+class SuspiciousFileSource {
+ public:
+  virtual ~SuspiciousFileSource() = default;
+  // The path of a shell folder (CSIDL value); empty text when it cannot be resolved.
+  virtual std::string SpecialFolder(int csidl) = 0;
+  // The names that match a folder + wildcard pattern, as the directory listing gives them
+  // (including "." and ".." where the pattern matches them); no subfolder is entered.
+  virtual std::vector<std::string> FindEntries(const std::string& pathPattern) = 0;
+  // Nothing when the path no longer names a file or folder.
+  virtual std::optional<FileFacts> Examine(const std::string& path) = 0;
+  // Both checksum texts, or their error texts, from one read of the file.
+  virtual FileChecksums Checksums(const std::string& path) = 0;
+};
+
+// Lists program files lying directly in the application-data folders and drivers without a
+// file version, one block per file sorted by file name.
+void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level);
+
+}  // namespace sysinfo

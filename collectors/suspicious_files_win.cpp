@@ -1,0 +1,82 @@
+#include "collectors/suspicious_files_win.h"
+
+#include <windows.h>
+
+#include <memory>
+
+#include "app/locale_win.h"
+#include "app/special_folders_win.h"
+#include "app/unicode_win.h"
+#include "support/checksum_win.h"
+#include "support/file_version_win.h"
+
+namespace sysinfo {
+namespace {
+
+struct FindCloser {
+  void operator()(HANDLE search) const { FindClose(search); }
+};
+using UniqueFind = std::unique_ptr<void, FindCloser>;
+
+// Turns WOW64 file-system redirection off for its lifetime and restores the previous state.
+// In a native 64-bit process there is nothing to turn off and it does nothing.
+class RedirectionOff {
+ public:
+  RedirectionOff() : disabled_(Wow64DisableWow64FsRedirection(&previous_) != FALSE) {}
+  ~RedirectionOff() {
+    if (disabled_) Wow64RevertWow64FsRedirection(previous_);
+  }
+  RedirectionOff(const RedirectionOff&) = delete;
+  RedirectionOff& operator=(const RedirectionOff&) = delete;
+
+ private:
+  void* previous_ = nullptr;
+  bool disabled_;
+};
+
+std::string DateTimeText(const FILETIME& time) {
+  const auto local = FileTimeToLocalDate(time);
+  return local ? FormatLongDateTime(*local) : std::string();
+}
+
+}  // namespace
+
+std::string DiskFileSource::SpecialFolder(int csidl) { return GetSpecialFolder(csidl); }
+
+std::vector<std::string> DiskFileSource::FindEntries(const std::string& pathPattern) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const HANDLE first = FindFirstFileW(Utf8ToWide(pathPattern).c_str(), &found);
+  if (first == INVALID_HANDLE_VALUE) return names;
+  const UniqueFind search(first);
+  do {
+    names.push_back(WideToUtf8(found.cFileName));
+  } while (FindNextFileW(search.get(), &found));
+  return names;
+}
+
+std::optional<FileFacts> DiskFileSource::Examine(const std::string& path) {
+  FileFindRecord record;
+  if (!FindFileInfo(path, record)) return std::nullopt;
+  const WIN32_FIND_DATAW& entry = record.findData;
+  FileFacts facts;
+  facts.name = WideToUtf8(entry.cFileName);
+  facts.path = record.versionInfo->FullPathName();
+  facts.attributes = entry.dwFileAttributes;
+  facts.created = DateTimeText(entry.ftCreationTime);
+  facts.accessed = DateTimeText(entry.ftLastAccessTime);
+  facts.modified = DateTimeText(entry.ftLastWriteTime);
+  facts.size = (std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow;
+  facts.version = record.versionInfo->Strings();
+  return facts;
+}
+
+FileChecksums DiskFileSource::Checksums(const std::string& path) { return GetFileChecksums(path); }
+
+void CollectSuspiciousFiles(ReportWriter& report, int level) {
+  const RedirectionOff redirection;
+  DiskFileSource files;
+  CollectSuspiciousFiles(report, files, level);
+}
+
+}  // namespace sysinfo

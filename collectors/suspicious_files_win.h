@@ -1,0 +1,21 @@
+#pragma once
+
+#include "collectors/suspicious_files.h"
+
+namespace sysinfo {
+
+// The real file system: shell folders, directory listings, version resources and the
+// single-pass checksums.
+class DiskFileSource : public SuspiciousFileSource {
+ public:
+  std::string SpecialFolder(int csidl) override;
+  std::vector<std::string> FindEntries(const std::string& pathPattern) override;
+  std::optional<FileFacts> Examine(const std::string& path) override;
+  FileChecksums Checksums(const std::string& path) override;
+};
+
+// The section on this machine, with file-system redirection off so that a 32-bit build sees
+// the native System32 driver folder.
+void CollectSuspiciousFiles(ReportWriter& report, int level);
+
+}  // namespace sysinfo

@@ -1,0 +1,65 @@
+#include "support/checksum.h"
+
+#include "app/yield.h"
+#include "support/crc.h"
+
+namespace sysinfo {
+namespace {
+
+// Calls `consume` with every chunk of the file until the end or until it returns false;
+// false when reading failed.
+template <typename Consume>
+bool ForEachChunk(ByteReader& reader, std::span<std::uint8_t> buffer, Consume consume) {
+  for (;;) {
+    const std::optional<std::size_t> got = reader.Read(buffer);
+    if (!got) return false;
+    if (*got == 0) return true;
+    const bool more = consume(buffer.first(*got));
+    Yield();
+    if (!more) return true;
+  }
+}
+
+std::string DigestText(Digest& digest) {
+  const auto bytes = digest.Finish();
+  return bytes && !bytes->empty() ? HexDigest(*bytes) : std::string(kMd5ErrorText);
+}
+
+}  // namespace
+
+std::string HexDigest(std::span<const std::uint8_t> bytes) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string text;
+  text.reserve(bytes.size() * 2);
+  for (std::uint8_t b : bytes) {
+    text += kDigits[b >> 4];
+    text += kDigits[b & 0x0F];
+  }
+  return text;
+}
+
+FileChecksums ChecksumPass(ByteReader* reader, Digest* digest, std::span<std::uint8_t> buffer) {
+  const FileChecksums failed{std::string(kCrc32ErrorText), std::string(kMd5ErrorText)};
+  if (!reader || buffer.empty()) return failed;
+  std::uint32_t crc = 0xFFFFFFFFu;
+  bool digestOk = digest != nullptr;
+  const bool readOk = ForEachChunk(*reader, buffer, [&](std::span<const std::uint8_t> chunk) {
+    crc = Crc32Update(crc, chunk);
+    if (digestOk) digestOk = digest->Add(chunk);
+    return true;
+  });
+  if (!readOk) return failed;
+  return {Crc32Text(crc ^ 0xFFFFFFFFu), digestOk ? DigestText(*digest) : std::string(kMd5ErrorText)};
+}
+
+std::string DigestPass(ByteReader* reader, Digest* digest, std::span<std::uint8_t> buffer) {
+  if (!reader || !digest || buffer.empty()) return std::string(kMd5ErrorText);
+  bool digestOk = true;
+  const bool readOk = ForEachChunk(*reader, buffer, [&](std::span<const std::uint8_t> chunk) {
+    digestOk = digest->Add(chunk);
+    return digestOk;
+  });
+  return readOk && digestOk ? DigestText(*digest) : std::string(kMd5ErrorText);
+}
+
+}  // namespace sysinfo

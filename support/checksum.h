@@ -1,0 +1,54 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sysinfo {
+
+inline constexpr std::string_view kMd5ErrorText = "Error Getting MD5 Hash";
+
+// A file's bytes from start to end.
+class ByteReader {
+ public:
+  virtual ~ByteReader() = default;
+  // Fills the front of `into` and returns how many bytes it holds (0 at the end of the file);
+  // nothing when reading failed.
+  virtual std::optional<std::size_t> Read(std::span<std::uint8_t> into) = 0;
+};
+
+// A message digest fed in chunks (the platform's MD5).
+class Digest {
+ public:
+  virtual ~Digest() = default;
+  virtual bool Add(std::span<const std::uint8_t> bytes) = 0;
+  // The digest bytes; nothing when it cannot be had.
+  virtual std::optional<std::vector<std::uint8_t>> Finish() = 0;
+};
+
+// The two checksum texts the report prints for a file.
+struct FileChecksums {
+  std::string crc32;
+  std::string md5;
+};
+
+// Bytes as upper-case hexadecimal, two digits each.
+std::string HexDigest(std::span<const std::uint8_t> bytes);
+
+// Reads the file once, in chunks of the buffer's size, feeding CRC-32 and the digest from each
+// chunk, and yields to the window after every chunk. No reader (the file could not be opened)
+// or a failed read gives both error texts; no digest, or one that fails, gives the MD5 error
+// text while the CRC-32 is still computed.
+FileChecksums ChecksumPass(ByteReader* reader, Digest* digest, std::span<std::uint8_t> buffer);
+
+// The digest alone, as HexDigest text or the MD5 error text.
+std::string DigestPass(ByteReader* reader, Digest* digest, std::span<std::uint8_t> buffer);
+
+// The chunk size of the file passes: large enough that each read costs little next to hashing.
+inline constexpr std::size_t kChecksumChunkBytes = std::size_t{1} << 20;
+
+}  // namespace sysinfo

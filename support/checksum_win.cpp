@@ -1,0 +1,85 @@
+#include "support/checksum_win.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "app/unicode_win.h"
+
+namespace sysinfo {
+
+std::unique_ptr<FileByteReader> FileByteReader::Open(const std::string& path) {
+  // Full sharing: a file another program holds open for writing or deleting is still read.
+  UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return nullptr;
+  return std::make_unique<FileByteReader>(std::move(file));
+}
+
+std::optional<std::size_t> FileByteReader::Read(std::span<std::uint8_t> into) {
+  const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
+  DWORD got = 0;
+  if (!ReadFile(file_.get(), into.data(), wanted, &got, nullptr)) return std::nullopt;
+  return got;
+}
+
+std::unique_ptr<CryptoDigest> CryptoDigest::Create(ALG_ID algorithm) {
+  // A verification context: hashing needs no key container, so none is opened or created.
+  HCRYPTPROV provider = 0;
+  if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+      !CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
+    return nullptr;
+  }
+  HCRYPTHASH hash = 0;
+  if (!CryptCreateHash(provider, algorithm, 0, 0, &hash)) {
+    CryptReleaseContext(provider, 0);
+    return nullptr;
+  }
+  return std::make_unique<CryptoDigest>(provider, hash);
+}
+
+CryptoDigest::~CryptoDigest() {
+  CryptDestroyHash(hash_);
+  CryptReleaseContext(provider_, 0);
+}
+
+bool CryptoDigest::Add(std::span<const std::uint8_t> bytes) {
+  // CryptHashData takes 32-bit lengths; the passes feed 1 MiB chunks, but stay safe for any.
+  while (!bytes.empty()) {
+    const std::size_t part = std::min<std::size_t>(bytes.size(), 1u << 30);
+    if (!CryptHashData(hash_, bytes.data(), static_cast<DWORD>(part), 0)) return false;
+    bytes = bytes.subspan(part);
+  }
+  return true;
+}
+
+std::optional<std::vector<std::uint8_t>> CryptoDigest::Finish() {
+  DWORD size = 0;
+  DWORD sizeLength = sizeof size;
+  if (!CryptGetHashParam(hash_, HP_HASHSIZE, reinterpret_cast<BYTE*>(&size), &sizeLength, 0) ||
+      size == 0) {
+    return std::nullopt;
+  }
+  std::vector<std::uint8_t> digest(size);
+  if (!CryptGetHashParam(hash_, HP_HASHVAL, digest.data(), &size, 0)) return std::nullopt;
+  digest.resize(size);
+  return digest;
+}
+
+FileChecksums GetFileChecksums(const std::string& path) {
+  const auto reader = FileByteReader::Open(path);
+  const auto digest = CryptoDigest::Create(CALG_MD5);
+  std::vector<std::uint8_t> buffer(kChecksumChunkBytes);
+  return ChecksumPass(reader.get(), digest.get(), buffer);
+}
+
+std::string GetFileHash(const std::string& path, ALG_ID algorithm) {
+  const auto reader = FileByteReader::Open(path);
+  const auto digest = CryptoDigest::Create(algorithm);
+  std::vector<std::uint8_t> buffer(kChecksumChunkBytes);
+  return DigestPass(reader.get(), digest.get(), buffer);
+}
+
+std::string GetFileMD5(const std::string& path) { return GetFileHash(path, CALG_MD5); }
+
+}  // namespace sysinfo

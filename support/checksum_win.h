@@ -1,0 +1,53 @@
+#pragma once
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <memory>
+#include <string>
+
+#include "app/handles_win.h"
+#include "support/checksum.h"
+
+namespace sysinfo {
+
+// A file opened for reading while other programs keep it open, write to it or delete it.
+// Reads in chunks, so files of any size pass through.
+class FileByteReader final : public ByteReader {
+ public:
+  // Nothing when the file cannot be opened (missing, locked, a folder).
+  static std::unique_ptr<FileByteReader> Open(const std::string& path);
+  explicit FileByteReader(UniqueHandle file) : file_(std::move(file)) {}
+  std::optional<std::size_t> Read(std::span<std::uint8_t> into) override;
+
+ private:
+  UniqueHandle file_;
+};
+
+// A CryptoAPI hash object (MD5, SHA-1, ... by algorithm id) with its provider context.
+class CryptoDigest final : public Digest {
+ public:
+  // Nothing when the provider or the hash object cannot be created.
+  static std::unique_ptr<CryptoDigest> Create(ALG_ID algorithm);
+  // Takes ownership of both handles.
+  CryptoDigest(HCRYPTPROV provider, HCRYPTHASH hash) : provider_(provider), hash_(hash) {}
+  ~CryptoDigest() override;
+  CryptoDigest(const CryptoDigest&) = delete;
+  CryptoDigest& operator=(const CryptoDigest&) = delete;
+
+  bool Add(std::span<const std::uint8_t> bytes) override;
+  std::optional<std::vector<std::uint8_t>> Finish() override;
+
+ private:
+  HCRYPTPROV provider_;
+  HCRYPTHASH hash_;
+};
+
+// CRC-32 and MD5 of a file (UTF-8 path) from a single read.
+FileChecksums GetFileChecksums(const std::string& path);
+
+// The file's digest by CryptoAPI algorithm as upper-case hexadecimal, or the MD5 error text.
+std::string GetFileHash(const std::string& path, ALG_ID algorithm);
+std::string GetFileMD5(const std::string& path);
+
+}  // namespace sysinfo

@@ -1,0 +1,83 @@
+#include "support/file_version_win.h"
+
+#include <algorithm>
+#include <array>
+#include <vector>
+
+#include "app/unicode_win.h"
+
+namespace sysinfo {
+namespace {
+
+// The bytes of one value of a loaded resource; empty when the value is missing.
+std::span<const std::uint8_t> QueryValue(const std::vector<std::uint8_t>& resource,
+                                         const std::wstring& subBlock) {
+  void* value = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(resource.data(), subBlock.c_str(), &value, &length) || !value) return {};
+  return {static_cast<const std::uint8_t*>(value), length};
+}
+
+// A string value up to its first NUL; empty text when it is missing or empty.
+std::string QueryString(const std::vector<std::uint8_t>& resource, const std::string& subBlock) {
+  void* value = nullptr;
+  UINT length = 0;  // in characters for string values
+  if (!VerQueryValueW(resource.data(), Utf8ToWide(subBlock).c_str(), &value, &length) || !value ||
+      length == 0) {
+    return {};
+  }
+  const std::wstring_view text(static_cast<const wchar_t*>(value), length);
+  return WideToUtf8(text.substr(0, text.find(L'\0')));
+}
+
+std::string LanguageText(std::uint16_t language) {
+  std::array<wchar_t, 256> name{};
+  const DWORD length = VerLanguageNameW(language, name.data(), static_cast<DWORD>(name.size()));
+  if (length == 0) return {};
+  return WideToUtf8(std::wstring_view(name.data(), std::min<std::size_t>(length, name.size())));
+}
+
+}  // namespace
+
+void cFixedFileInfo::FullPathName(const std::string& fileSpec) {
+  const std::wstring spec = Utf8ToWide(fileSpec);
+  std::vector<wchar_t> full(MAX_PATH);
+  DWORD length = GetFullPathNameW(spec.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  if (length >= full.size()) {  // a longer path: the call gave the size it needs
+    full.resize(length);
+    length = GetFullPathNameW(spec.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  }
+  if (length == 0 || length >= full.size()) return;
+  fullPathName_ = WideToUtf8(std::wstring_view(full.data(), length));
+  Load();
+}
+
+void cFixedFileInfo::Load() {
+  const std::wstring path = Utf8ToWide(fullPathName_);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  available_ = size != 0;
+  if (!available_) return;
+  std::vector<std::uint8_t> resource(size + 1);
+  if (!GetFileVersionInfoW(path.c_str(), 0, size, resource.data())) return;
+
+  if (const auto fixed = DecodeFixedFileInfo(QueryValue(resource, L"\\"))) fixed_ = *fixed;
+
+  const auto translation = FirstTranslation(QueryValue(resource, L"\\VarFileInfo\\Translation"));
+  if (!translation) return;
+  language_ = LanguageText(translation->language);
+  strings_ = ReadVersionStrings(*translation, [&resource](const std::string& subBlock) {
+    return QueryString(resource, subBlock);
+  });
+}
+
+bool FindFileInfo(const std::string& path, FileFindRecord& record) {
+  const HANDLE search = FindFirstFileW(Utf8ToWide(path).c_str(), &record.findData);
+  if (search == INVALID_HANDLE_VALUE) return false;
+  FindClose(search);
+  record.versionInfo = std::make_unique<cFixedFileInfo>();
+  record.versionInfo->FullPathName(path);
+  return true;
+}
+
+}  // namespace sysinfo
