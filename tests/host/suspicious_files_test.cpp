@@ -1,0 +1,265 @@
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "app/format.h"
+#include "collectors/suspicious_files.h"
+#include "tests/fakes/memory_report.h"
+
+namespace sysinfo {
+namespace {
+
+using testing::CapturedReport;
+using Lines = std::vector<std::string>;
+
+const std::string kSeparator(SeparatorLine);
+const std::string kRoaming = "C:\\Users\\me\\AppData\\Roaming";
+const std::string kLocal = "C:\\Users\\me\\AppData\\Local\\";  // already ends in a backslash
+const std::string kCommon = "C:\\ProgramData";
+const std::string kWindows = "C:\\Windows";
+const std::string kDrivers = "C:\\Windows\\System32\\Drivers\\";
+const std::string kWowDrivers = "C:\\Windows\\SysWOW64\\Drivers\\";
+
+// A file system made of tables: folders, listings, files and their checksums.
+class FakeFiles final : public SuspiciousFileSource {
+ public:
+  std::map<int, std::string> folders{{26, kRoaming}, {28, kLocal}, {35, kCommon}, {36, kWindows}};
+  std::map<std::string, Lines> listings;
+  std::map<std::string, FileFacts> files;
+  Lines searched;
+  Lines hashed;
+
+  void Add(const std::string& folder, const std::string& pattern, FileFacts facts) {
+    listings[folder + pattern].push_back(facts.name);
+    facts.path = folder + facts.name;
+    files[facts.path] = std::move(facts);
+  }
+
+  std::string SpecialFolder(int csidl) override {
+    const auto found = folders.find(csidl);
+    return found == folders.end() ? std::string() : found->second;
+  }
+  std::vector<std::string> FindEntries(const std::string& pathPattern) override {
+    searched.push_back(pathPattern);
+    return listings[pathPattern];
+  }
+  std::optional<FileFacts> Examine(const std::string& path) override {
+    const auto found = files.find(path);
+    if (found == files.end()) return std::nullopt;
+    return found->second;
+  }
+  FileChecksums Checksums(const std::string& path) override {
+    hashed.push_back(path);
+    const std::string name = files.at(path).name;
+    return {"CRC(" + name + ")", "MD5(" + name + ")"};
+  }
+};
+
+FileFacts File(const std::string& name, std::string fileVersion = "", std::uint64_t size = 10) {
+  FileFacts facts;
+  facts.name = name;
+  facts.size = size;
+  facts.version.fileVersion = std::move(fileVersion);
+  return facts;
+}
+
+FileFacts FullyDescribed(const std::string& name) {
+  FileFacts facts;
+  facts.name = name;
+  facts.attributes = 0x2 | 0x20;  // hidden, archive
+  facts.created = "Monday, 1 June 2026 08:00:01";
+  facts.accessed = "Tuesday, 2 June 2026 09:00:02";
+  facts.modified = "Wednesday, 3 June 2026 10:00:03";
+  facts.size = 1234;
+  facts.version.fileVersion = "1.2.3.4";
+  facts.version.productVersion = "1.2";
+  facts.version.companyName = "Example Ltd";
+  facts.version.fileDescription = "Updater";
+  facts.version.internalName = "upd";
+  facts.version.originalFilename = "upd.exe";
+  facts.version.productName = "Example Suite";
+  facts.version.comments = "not printed";
+  return facts;
+}
+
+Lines Collect(FakeFiles& files, int level) {
+  CapturedReport report;
+  CollectSuspiciousFiles(report.writer(), files, level);
+  return report.Lines();
+}
+
+TEST(SuspiciousFiles, BlocksAtEachLevel) {
+  FakeFiles files;
+  files.Add(kRoaming + "\\", "*.exe", FullyDescribed("zeta.exe"));
+  files.Add(kDrivers, "*.sys", File("mid.sys"));
+
+  const Lines basic{
+      "-Has No File Version-",
+      "File Name: mid.sys",
+      "CRC-32: CRC(mid.sys)",
+      "MD5 Hash: MD5(mid.sys)",
+      "File Hidden?: Not Hidden",
+      "Modified: ",
+      "File Path: C:\\Windows\\System32\\Drivers\\mid.sys",
+      kSeparator,
+      "-Suspicious File Location-",
+      "File Name: zeta.exe",
+      "CRC-32: CRC(zeta.exe)",
+      "MD5 Hash: MD5(zeta.exe)",
+      "File Hidden?: Hidden",
+      "Modified: Wednesday, 3 June 2026 10:00:03",
+      "File Path: C:\\Users\\me\\AppData\\Roaming\\zeta.exe",
+      kSeparator,
+  };
+  const Lines moderate{
+      "-Has No File Version-",
+      "File Name: mid.sys",
+      "CRC-32: CRC(mid.sys)",
+      "MD5 Hash: MD5(mid.sys)",
+      "File Hidden?: Not Hidden",
+      "Created: ",
+      "Accessed: ",
+      "Modified: ",
+      "File Size: 10 Bytes",
+      "File Path: C:\\Windows\\System32\\Drivers\\mid.sys",
+      "File Version: ",
+      "Original File name: ",
+      kSeparator,
+      "-Suspicious File Location-",
+      "File Name: zeta.exe",
+      "CRC-32: CRC(zeta.exe)",
+      "MD5 Hash: MD5(zeta.exe)",
+      "File Hidden?: Hidden",
+      "Created: Monday, 1 June 2026 08:00:01",
+      "Accessed: Tuesday, 2 June 2026 09:00:02",
+      "Modified: Wednesday, 3 June 2026 10:00:03",
+      "File Size: 1234 Bytes",
+      "File Path: C:\\Users\\me\\AppData\\Roaming\\zeta.exe",
+      "File Version: 1.2.3.4",
+      "Original File name: upd.exe",
+      kSeparator,
+  };
+  const Lines advanced{
+      "-Has No File Version-",
+      "File Name: mid.sys",
+      "CRC-32: CRC(mid.sys)",
+      "MD5 Hash: MD5(mid.sys)",
+      "File Hidden?: Not Hidden",
+      "Created: ",
+      "Accessed: ",
+      "Modified: ",
+      "File Size: 10 Bytes",
+      "File Path: C:\\Windows\\System32\\Drivers\\mid.sys",
+      "File Version: ",
+      "Product Version: ",
+      "Company: ",
+      "Description: ",
+      "Internal Name: ",
+      "Original File name: ",
+      "Product Name: ",
+      kSeparator,
+      "-Suspicious File Location-",
+      "File Name: zeta.exe",
+      "CRC-32: CRC(zeta.exe)",
+      "MD5 Hash: MD5(zeta.exe)",
+      "File Hidden?: Hidden",
+      "Created: Monday, 1 June 2026 08:00:01",
+      "Accessed: Tuesday, 2 June 2026 09:00:02",
+      "Modified: Wednesday, 3 June 2026 10:00:03",
+      "File Size: 1234 Bytes",
+      "File Path: C:\\Users\\me\\AppData\\Roaming\\zeta.exe",
+      "File Version: 1.2.3.4",
+      "Product Version: 1.2",
+      "Company: Example Ltd",
+      "Description: Updater",
+      "Internal Name: upd",
+      "Original File name: upd.exe",
+      "Product Name: Example Suite",
+      kSeparator,
+  };
+  ASSERT_EQ(basic.size(), 2 * 8u);
+  ASSERT_EQ(moderate.size(), 2 * 13u);
+  ASSERT_EQ(advanced.size(), 2 * 18u);
+  const std::pair<int, const Lines*> levels[] = {{1, &basic}, {2, &moderate}, {3, &advanced}};
+  for (const auto& [level, expected] : levels) {
+    EXPECT_EQ(Collect(files, level), *expected) << "level " << level;
+  }
+  EXPECT_TRUE(Collect(files, 0).empty());
+  EXPECT_TRUE(Collect(files, 4).empty());
+}
+
+TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
+  FakeFiles files;
+  files.listings[kRoaming + "\\*.exe"] = {".", ".."};
+  files.Add(kRoaming + "\\", "*.exe", File("zeta.exe"));
+  files.Add(kRoaming + "\\", "*.exe", File("Beta.exe"));
+  files.Add(kLocal, "*.dll", File("alpha.dll"));
+  files.listings[kLocal + "*.dll"].push_back("gone.dll");  // removed before it was examined
+  files.Add(kCommon + "\\", "*.dll", File("common.dll", "6.1"));  // a version does not matter here
+  files.Add(kDrivers, "*.sys", File("mid.sys"));
+  files.Add(kDrivers, "*.sys", File("blank.sys", "   "));
+  files.Add(kDrivers, "*.sys", File("versioned.sys", "10.0.1"));
+  files.Add(kWowDrivers, "*.sys", File("Omega.sys", " "));
+
+  Lines names;
+  Lines reasons;
+  for (const std::string& line : Collect(files, 1)) {
+    if (line.rfind("File Name: ", 0) == 0) names.push_back(line.substr(11));
+    if (line.rfind("-", 0) == 0 && line != kSeparator) reasons.push_back(line);
+  }
+  EXPECT_EQ(names, (Lines{"alpha.dll", "Beta.exe", "blank.sys", "common.dll", "mid.sys",
+                          "Omega.sys", "zeta.exe"}));
+  const std::string place = "-Suspicious File Location-";
+  const std::string noVersion = "-Has No File Version-";
+  EXPECT_EQ(reasons, (Lines{place, place, noVersion, place, noVersion, noVersion, place}));
+  // A versioned driver is passed over before any checksum is computed.
+  EXPECT_EQ(std::count(files.hashed.begin(), files.hashed.end(), kDrivers + "versioned.sys"), 0);
+  EXPECT_EQ(files.hashed.size(), 7u);
+}
+
+TEST(SuspiciousFiles, SearchesInPlanOrderAndSkipsUnknownFolders) {
+  FakeFiles all;
+  Collect(all, 1);
+  EXPECT_EQ(all.searched, (Lines{
+                              kRoaming + "\\*.exe",
+                              kLocal + "*.exe",
+                              kCommon + "\\*.exe",
+                              kRoaming + "\\*.dll",
+                              kLocal + "*.dll",
+                              kCommon + "\\*.dll",
+                              kDrivers + "*.sys",
+                              kWowDrivers + "*.sys",
+                          }));
+
+  // A folder the shell cannot name is not searched at all (never the drive's root).
+  FakeFiles some;
+  some.folders.erase(28);
+  some.folders.erase(36);
+  Collect(some, 1);
+  EXPECT_EQ(some.searched, (Lines{kRoaming + "\\*.exe", kCommon + "\\*.exe", kRoaming + "\\*.dll",
+                                  kCommon + "\\*.dll"}));
+}
+
+TEST(SuspiciousFiles, SizesPrintInFullWithoutGrouping) {
+  const std::pair<std::uint64_t, std::string> cases[] = {
+      {0, "File Size: 0 Bytes"},
+      {1234, "File Size: 1234 Bytes"},
+      {2'147'483'648ull, "File Size: 2147483648 Bytes"},
+      {5'368'709'120ull, "File Size: 5368709120 Bytes"},
+  };
+  for (const auto& [size, line] : cases) {
+    FakeFiles files;
+    files.Add(kLocal, "*.exe", File("big.exe", "", size));
+    const Lines lines = Collect(files, 2);
+    ASSERT_EQ(lines.size(), 13u);
+    EXPECT_EQ(lines[8], line);
+  }
+}
+
+TEST(SuspiciousFiles, NothingFoundPrintsNothing) {
+  FakeFiles files;
+  EXPECT_TRUE(Collect(files, 3).empty());
+}
+
+}  // namespace
+}  // namespace sysinfo
