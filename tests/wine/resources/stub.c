@@ -1,0 +1,2 @@
+/* The code of the test binaries: they exist only to carry (or lack) a version resource. */
+int VersionTestStub(void) { return 0; }
