@@ -34,7 +34,9 @@ std::string LanguageText(std::uint16_t language) {
   std::array<wchar_t, 256> name{};
   const DWORD length = VerLanguageNameW(language, name.data(), static_cast<DWORD>(name.size()));
   if (length == 0) return {};
-  return WideToUtf8(std::wstring_view(name.data(), std::min<std::size_t>(length, name.size())));
+  // Some implementations count the terminating NUL in the length they return.
+  const std::wstring_view text(name.data(), std::min<std::size_t>(length, name.size()));
+  return WideToUtf8(text.substr(0, text.find(L'\0')));
 }
 
 }  // namespace

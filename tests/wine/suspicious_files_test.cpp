@@ -30,7 +30,7 @@ const std::string kPlace = "-Suspicious File Location-";
 const std::string kNoVersion = "-Has No File Version-";
 
 std::string Folder(int csidl) { return GetSpecialFolder(csidl) + "\\"; }
-std::string DriversFolder() { return Folder(kFolderWindows) + "System32\\drivers\\"; }
+std::string DriversFolder() { return Folder(kFolderWindows) + "System32\\Drivers\\"; }
 
 // Files the test puts into the prefix's real folders, removed again at scope end.
 class PlacedFiles {
