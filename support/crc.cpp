@@ -1,5 +1,7 @@
 #include "support/crc.h"
 
+#include "support/crc_clmul.h"
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
@@ -106,6 +108,17 @@ constexpr std::uint32_t Slice(std::uint32_t word, std::size_t firstTable) {
 }  // namespace
 
 std::uint32_t Crc32Update(std::uint32_t reg, std::span<const std::uint8_t> bytes) {
+  // Below a few blocks the set-up of the folding costs more than it saves.
+  constexpr std::size_t kFoldFrom = 256;
+  if (bytes.size() >= kFoldFrom && HasCarryLessMultiply()) {
+    std::size_t consumed = 0;
+    reg = Crc32Fold(reg, bytes.data(), bytes.size(), &consumed);
+    bytes = bytes.subspan(consumed);
+  }
+  return Crc32UpdateByTable(reg, bytes);
+}
+
+std::uint32_t Crc32UpdateByTable(std::uint32_t reg, std::span<const std::uint8_t> bytes) {
   const std::uint8_t* p = bytes.data();
   std::size_t left = bytes.size();
   while (left >= kSlices) {

@@ -13,6 +13,9 @@ inline constexpr std::string_view kCrc32ErrorText = "Error Getting CRC-32";
 // Advances a raw CRC-32 register (reflected polynomial 0xEDB88320, the zlib and ISO-HDLC CRC)
 // over a buffer. The caller presets the register to 0xFFFFFFFF and inverts the result.
 std::uint32_t Crc32Update(std::uint32_t reg, std::span<const std::uint8_t> bytes);
+// The same through lookup tables only (what Crc32Update falls back to on short buffers and on
+// processors without carry-less multiplication).
+std::uint32_t Crc32UpdateByTable(std::uint32_t reg, std::span<const std::uint8_t> bytes);
 
 // Advances a CRC-16/XMODEM register (polynomial 0x1021, MSB first, no reflection, no final XOR).
 std::uint16_t Crc16Update(std::uint16_t reg, std::span<const std::uint8_t> bytes);
