@@ -37,11 +37,14 @@ constexpr std::array<Search, 8> kSearches{{
     {kWindowsFolder, "\\SysWOW64\\Drivers", "*.sys", kNoFileVersion, true},
 }};
 
+// The stored fields, in their order.
 constexpr std::array<std::string_view, 17> kColumns{
-    "Reason",       "CRC32",    "MD5",         "FileName",       "FileAttributes", "CreationTime",
-    "LastWriteTime", "LastAccessTime", "FileSize", "Path",        "FileVer",        "ProdVer",
-    "Company",      "Description", "InternalName", "OrigFilename", "ProductName"};
+    "Reason",       "CRC32",         "MD5",          "FileName",       "FileAttributes",
+    "CreationTime", "LastWriteTime", "LastAccessTime", "FileSize",     "Path",
+    "FileVer",      "ProdVer",       "Company",      "Description",    "InternalName",
+    "OrigFilename", "ProductName"};
 
+// The lines of each file; the reason line is the reason text alone.
 constexpr std::array<TableLine, 17> kLines{{
     {"", "Reason", {1, 1, 1}},
     {"File Name: ", "FileName", {1, 1, 1}},

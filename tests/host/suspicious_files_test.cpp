@@ -190,7 +190,9 @@ TEST(SuspiciousFiles, BlocksAtEachLevel) {
 
 TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
   FakeFiles files;
-  files.listings[kRoaming + "\\*.exe"] = {".", ".."};
+  // The listing names the folder itself and its parent; both exist, as on a real disk.
+  files.Add(kRoaming + "\\", "*.exe", File("."));
+  files.Add(kRoaming + "\\", "*.exe", File(".."));
   files.Add(kRoaming + "\\", "*.exe", File("zeta.exe"));
   files.Add(kRoaming + "\\", "*.exe", File("Beta.exe"));
   files.Add(kLocal, "*.dll", File("alpha.dll"));
