@@ -1,17 +1,33 @@
 #include "app/collectors_win.h"
 
+#include "app/fs_redirection_win.h"
 #include "collectors/collectors.h"
+#include "collectors/hosts_file_win.h"
 #include "collectors/suspicious_files_win.h"
+#include "support/registry_win.h"
 
 namespace sysinfo {
 
-Collectors RealCollectors(WmiService& wmi) {
+Collectors RealCollectors(WmiService& wmi, const std::string& hostsPath) {
   Collectors collectors;
   auto wmiSection = [&wmi](void (*collect)(ReportWriter&, WmiService&, int)) -> Collector {
     return [&wmi, collect](ReportWriter& report, int level) { collect(report, wmi, level); };
   };
   collectors[*FindCategory("Operating System")] = wmiSection(CollectOperatingSystem);
   collectors[*FindCategory("Computer System")] = wmiSection(CollectComputerSystem);
+  collectors[*FindCategory("Host File Info")] = [hostsPath](ReportWriter& report, int) {
+    CollectHostsFile(report, hostsPath);
+  };
+  collectors[*FindCategory("Proxy Info")] = [](ReportWriter& report, int) {
+    const FsRedirectionOff redirectionOff;
+    WindowsRegistry registry;
+    CollectProxyInfo(report, registry);
+  };
+  collectors[*FindCategory("Software")] = [](ReportWriter& report, int level) {
+    const FsRedirectionOff redirectionOff;
+    WindowsRegistry registry;
+    CollectSoftware(report, registry, level);
+  };
   collectors[*FindCategory("Suspicious Files!")] = [](ReportWriter& report, int level) {
     CollectSuspiciousFiles(report, level);
   };

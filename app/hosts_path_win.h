@@ -5,7 +5,8 @@
 namespace sysinfo {
 
 // The hosts file: the TCP/IP "DataBasePath" folder (expanded), or the Windows folder's
-// System32\drivers\etc, followed by "\hosts".
+// System32\drivers\etc, followed by "\hosts". The window (at load) and the console runner
+// both find it here.
 std::string FindHostsFilePath();
 
 }  // namespace sysinfo

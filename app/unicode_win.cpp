@@ -33,6 +33,15 @@ std::string Utf8ToAnsi(std::string_view text) {
   return ansi;
 }
 
+std::string AnsiToUtf8(std::string_view text) {
+  if (text.empty()) return {};
+  const int size = static_cast<int>(text.size());
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
+  return WideToUtf8(wide);
+}
+
 std::string SystemErrorText(DWORD code) {
   std::array<wchar_t, 512> buffer{};
   const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,

@@ -13,6 +13,8 @@ std::string WideToUtf8(std::wstring_view text);
 
 // The report's bytes: the system ANSI code page, which is what the file is read with.
 std::string Utf8ToAnsi(std::string_view text);
+// Text read from a file in the system ANSI code page, as UTF-8.
+std::string AnsiToUtf8(std::string_view text);
 
 // The system's own words for an error code (FormatMessage), without the trailing line end.
 std::string SystemErrorText(DWORD code);

@@ -63,7 +63,7 @@ int Run(const std::vector<std::string>& args) {
   request.proposedPath = options.outPath;
 
   ConsoleHost host(options.outPath);
-  const ScanOutcome outcome = RunScan(request, RealCollectors(*wmi), host);
+  const ScanOutcome outcome = RunScan(request, RealCollectors(*wmi, request.hostsPath), host);
   if (outcome.result != ScanResult::Saved) {
     std::fprintf(stderr, "sysinfo-report: cannot write the report \"%s\": %s\n",
                  outcome.path.c_str(), outcome.error.c_str());

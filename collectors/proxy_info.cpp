@@ -1,0 +1,74 @@
+#include <array>
+#include <string>
+#include <vector>
+
+#include "app/format.h"
+#include "app/report.h"
+#include "app/yield.h"
+#include "collectors/collectors.h"
+#include "support/registry.h"
+
+namespace sysinfo {
+namespace {
+
+constexpr std::string_view kInternetSettings =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+struct ProxyValue {
+  std::string_view name;
+  std::string_view label;
+};
+
+constexpr std::array<ProxyValue, 4> kProxyValues{{
+    {"ProxyEnable", "ProxyEnable = "},
+    {"ProxyServer", "ProxyServer = "},
+    {"ProxyOverride", "ProxyOverride = "},
+    {"AutoConfigURL", "AutoConfigURL = "},
+}};
+
+// One block: the bracketed key, the four values (empty when missing) and the separator.
+void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root,
+                     std::string_view rootName, const std::string& keyBelowRoot) {
+  RegistryRoutines registry(keys);
+  registry.hKey = root;
+  registry.KeyRoot = keyBelowRoot + "\\";
+  std::array<std::string, kProxyValues.size()> texts;
+  for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
+    texts[i] = RegistryValueText(registry.GetRegistryValue(kProxyValues[i].name, std::string()));
+  }
+  Yield();
+  report.WriteReportLine("[" + std::string(rootName) + "\\" + keyBelowRoot + "]");
+  for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
+    report.WriteReportLine(std::string(kProxyValues[i].label) + texts[i]);
+  }
+  report.WriteReportLine(SeparatorLine);
+}
+
+// The last name longer than 25 characters that does not end in "_Classes".
+std::string ChooseUserHive(const std::vector<std::string>& names) {
+  constexpr std::string_view kClassesSuffix = "_Classes";
+  std::string chosen;
+  for (const std::string& name : names) {
+    const bool classesHive = name.size() >= kClassesSuffix.size() &&
+                             name.compare(name.size() - kClassesSuffix.size(),
+                                          kClassesSuffix.size(), kClassesSuffix) == 0;
+    if (name.size() > 25 && !classesHive) chosen = name;
+  }
+  return chosen;
+}
+
+}  // namespace
+
+void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
+  const std::string settings(kInternetSettings);
+  PrintProxyBlock(report, keys, RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", settings);
+  PrintProxyBlock(report, keys, RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", settings);
+  // One loaded user hive: the last long (SID-named) one that is not a _Classes hive. With none,
+  // the empty name leaves two backslashes in the header and the values empty.
+  const std::string hive =
+      ChooseUserHive(RegistryRoutines(keys).EnumRegistryKeys(RegistryRoot::Users, ""));
+  PrintProxyBlock(report, keys, RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings);
+  Yield();
+}
+
+}  // namespace sysinfo

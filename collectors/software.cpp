@@ -1,0 +1,85 @@
+#include <array>
+#include <string>
+
+#include "app/yield.h"
+#include "collectors/collectors.h"
+#include "collectors/sorted_table.h"
+#include "support/registry.h"
+
+namespace sysinfo {
+namespace {
+
+constexpr std::array<std::string_view, 15> kColumns{
+    "DisplayName",     "Contact",   "DisplayIcon",          "DisplayVersion",  "HelpLink",
+    "InstallLocation", "InstallDate", "NoModify",           "NoRepair",        "Publisher",
+    "QuietUninstallString", "UninstallString", "URLInfoAbout", "URLUpdateInfo", "RegistryPath",
+};
+// Every column but the last is read from the registry value of the same name.
+constexpr std::size_t kRegistryColumns = kColumns.size() - 1;
+
+constexpr std::array<TableLine, 15> kLines{{
+    {"Display Name: ", "DisplayName", {1, 1, 1}},
+    {"Contact: ", "Contact", {0, 1, 1}},
+    {"Display Icon: ", "DisplayIcon", {0, 0, 1}},
+    {"Display Version: ", "DisplayVersion", {1, 1, 1}},
+    {"Help Link: ", "HelpLink", {0, 0, 1}},
+    {"Install Location: ", "InstallLocation", {1, 1, 1}},
+    {"Install Date: ", "InstallDate", {0, 1, 1}},
+    {"No Modify: ", "NoModify", {0, 1, 1}},
+    {"No Repair: ", "NoRepair", {0, 1, 1}},
+    {"Publisher: ", "Publisher", {1, 1, 1}},
+    {"Quiet Uninstall String: ", "QuietUninstallString", {0, 1, 1}},
+    {"Uninstall String: ", "UninstallString", {0, 1, 1}},
+    {"URL Info About: ", "URLInfoAbout", {0, 0, 1}},
+    {"URL Update Info: ", "URLUpdateInfo", {0, 0, 1}},
+    {"Registry Path: ", "RegistryPath", {1, 1, 1}},
+}};
+
+constexpr SortedSection kSection{kColumns, "DisplayName", kLines};
+
+struct UninstallView {
+  std::string_view keyPath;
+  std::string_view registryPathPrefix;
+};
+
+// The machine's 64-bit view, then the 32-bit programs' view under Wow6432Node.
+constexpr std::array<UninstallView, 2> kViews{{
+    {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"},
+    {"SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
+     "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"},
+}};
+
+std::string UninstallText(RegistryKeys& keys, std::string_view keyPath, std::string_view entry,
+                          std::string_view valueName) {
+  return RegistryValueText(
+      ReadRegistryValue(keys, "", entry, valueName, "", RegistryRoot::LocalMachine, keyPath));
+}
+
+// Adds one row per entry with a display name; entries without one (components, updates) are
+// not programs the user installed.
+void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const UninstallView& view) {
+  std::string keyPath(view.keyPath);
+  for (const std::string& entry : EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", keyPath)) {
+    if (!UninstallText(keys, keyPath, entry, "DisplayName").empty()) {
+      table.AddNew();
+      for (std::size_t i = 0; i < kRegistryColumns; ++i) {
+        table.Set(kColumns[i], UninstallText(keys, keyPath, entry, kColumns[i]));
+      }
+      table.Set("RegistryPath", std::string(view.registryPathPrefix) + entry);
+      table.Update();
+    }
+    Yield();
+  }
+}
+
+}  // namespace
+
+void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
+  SortedTable table(kColumns);
+  for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view);
+  PrintSortedTable(report, table, kSection, level);
+  Yield();
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,132 @@
+#include "support/registry_win.h"
+
+#include <memory>
+#include <type_traits>
+
+#include "app/unicode_win.h"
+
+namespace sysinfo {
+namespace {
+
+struct KeyCloser {
+  void operator()(HKEY key) const { RegCloseKey(key); }
+};
+using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
+
+constexpr DWORD kFirstTrySize = 1024;
+constexpr DWORD kFirstValueDataSize = 4096;
+constexpr DWORD kMaxKeyNameLength = 256;      // 255 characters and the NUL
+constexpr DWORD kMaxValueNameLength = 16384;  // 16,383 characters and the NUL
+
+HKEY RootHandle(RegistryRoot root) {
+  return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
+}
+
+REGSAM ViewFlag(RegistryView view) {
+  switch (view) {
+    case RegistryView::Only64Bit: return KEY_WOW64_64KEY;
+    case RegistryView::Only32Bit: return KEY_WOW64_32KEY;
+    case RegistryView::Own: break;
+  }
+  return 0;
+}
+
+UniqueKey OpenKey(RegistryRoot root, std::string_view path, RegistryView view) {
+  if (root == RegistryRoot::None) return nullptr;
+  HKEY key = nullptr;
+  if (RegOpenKeyExW(RootHandle(root), Utf8ToWide(path).c_str(), 0, KEY_READ | ViewFlag(view),
+                    &key) != ERROR_SUCCESS) {
+    return nullptr;
+  }
+  return UniqueKey(key);
+}
+
+}  // namespace
+
+std::optional<RawRegistryValue> QueryRegistryValue(HKEY key, std::wstring_view valueName) {
+  const std::wstring name(valueName);
+  RawRegistryValue value;
+  value.data.resize(kFirstTrySize);
+  DWORD type = 0;
+  DWORD size = kFirstTrySize;
+  LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, value.data.data(), &size);
+  if (status == ERROR_MORE_DATA) {
+    value.data.resize(size);
+    status = RegQueryValueExW(key, name.c_str(), nullptr, &type, value.data.data(), &size);
+  }
+  if (status != ERROR_SUCCESS) return std::nullopt;
+  value.type = type;
+  value.data.resize(size);
+  return value;
+}
+
+bool WindowsRegistry::KeyExists(RegistryRoot root, std::string_view path, RegistryView view) {
+  return OpenKey(root, path, view) != nullptr;
+}
+
+std::optional<RawRegistryValue> WindowsRegistry::QueryValue(RegistryRoot root,
+                                                            std::string_view path,
+                                                            std::string_view name,
+                                                            RegistryView view) {
+  const UniqueKey key = OpenKey(root, path, view);
+  if (!key) return std::nullopt;
+  return QueryRegistryValue(key.get(), Utf8ToWide(name));
+}
+
+std::vector<std::string> WindowsRegistry::SubkeyNames(RegistryRoot root, std::string_view path,
+                                                      RegistryView view) {
+  std::vector<std::string> names;
+  const UniqueKey key = OpenKey(root, path, view);
+  if (!key) return names;
+  std::wstring name(kMaxKeyNameLength, L'\0');
+  for (DWORD index = 0;; ++index) {
+    DWORD length = kMaxKeyNameLength;
+    // Any failure ends the list, not only "no more items": a key that changes or cannot be read
+    // mid-way must not turn the loop into an endless one.
+    if (RegEnumKeyExW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr,
+                      nullptr) != ERROR_SUCCESS) {
+      break;
+    }
+    names.push_back(WideToUtf8(std::wstring_view(name.data(), length)));
+  }
+  return names;
+}
+
+std::vector<RawRegistryValue> WindowsRegistry::Values(RegistryRoot root, std::string_view path,
+                                                      RegistryView view) {
+  std::vector<RawRegistryValue> values;
+  const UniqueKey key = OpenKey(root, path, view);
+  if (!key) return values;
+  std::wstring name(kMaxValueNameLength, L'\0');
+  std::vector<BYTE> data(kFirstValueDataSize);
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = kMaxValueNameLength;
+    DWORD type = 0;
+    DWORD size = static_cast<DWORD>(data.size());
+    LSTATUS status = RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type,
+                                   data.data(), &size);
+    if (status == ERROR_MORE_DATA) {
+      data.resize(size);
+      nameLength = kMaxValueNameLength;
+      status = RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type,
+                             data.data(), &size);
+    }
+    if (status != ERROR_SUCCESS) break;
+    values.push_back({type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)});
+  }
+  return values;
+}
+
+std::string WindowsRegistry::ExpandEnvironment(std::string_view text) {
+  const std::wstring source = Utf8ToWide(text);
+  // The expanded text can be longer than the stored one: ask for the size first.
+  const DWORD needed = ExpandEnvironmentStringsW(source.c_str(), nullptr, 0);
+  if (needed == 0) return std::string(text);
+  std::wstring expanded(needed, L'\0');
+  const DWORD written = ExpandEnvironmentStringsW(source.c_str(), expanded.data(), needed);
+  if (written == 0 || written > needed) return std::string(text);
+  expanded.resize(written - 1);
+  return WideToUtf8(expanded);
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,209 @@
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "support/registry.h"
+#include "tests/fakes/fake_registry.h"
+
+namespace sysinfo {
+namespace {
+
+using testing::Dword;
+using testing::FakeRegistry;
+using testing::Text;
+using namespace std::string_literals;
+
+RawRegistryValue Bytes(std::uint32_t type, std::vector<std::uint8_t> data) {
+  return {type, std::move(data)};
+}
+
+TEST(RegistryConversion, SingleLookupsConvertEachTypeOrKeepTheDefault) {
+  struct Case {
+    const char* what;
+    RawRegistryValue raw;
+    std::optional<RegistryValue> expected;  // nothing: the caller's default stays
+  };
+  const std::vector<Case> cases = {
+      {"text without its NUL", Text("abc"), "abc"s},
+      {"text stored without a NUL keeps its last letter", Bytes(kRegSz, {'a', 0, 'b', 0}), "ab"s},
+      {"empty data", Bytes(kRegSz, {}), std::nullopt},
+      {"only the NUL", Text(""), ""s},
+      {"text outside the ANSI range", Bytes(kRegSz, {0xA9, 0x03, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}),
+       "\xCE\xA9\xF0\x9F\x98\x80"s},
+      {"expandable text grows", Text("%SystemRoot%\\hosts", kRegExpandSz),
+       "C:\\Windows-With-A-Long-Name\\hosts"s},
+      {"multi-text keeps single NULs", Text("a\0b\0"s, kRegMultiSz), "a\0b"s},
+      {"multi-text with an empty first string", Text("\0b\0"s, kRegMultiSz), std::nullopt},
+      {"binary", Bytes(kRegBinary, {0x0A, 0x1F, 0x00}), std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}},
+      {"DWORD 1", Dword(1), std::int32_t{1}},
+      {"DWORD above 2^31 is signed", Dword(0xFFFFFFFE), std::int32_t{-2}},
+      {"DWORD of three bytes", Bytes(kRegDword, {1, 0, 0}), std::nullopt},
+      {"big-endian DWORD", Bytes(kRegDwordBigEndian, {0, 0, 0, 1}), std::nullopt},
+      {"QWORD", Bytes(11, {1, 0, 0, 0, 0, 0, 0, 0}), std::nullopt},
+  };
+  FakeRegistry keys;
+  for (const Case& c : cases) {
+    EXPECT_EQ(ConvertRegistryValue(c.raw, keys), c.expected) << c.what;
+  }
+}
+
+TEST(RegistryConversion, UninstallReadsGiveText) {
+  struct Case {
+    const char* what;
+    RawRegistryValue raw;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"text", Text("Tool 1.0"), "Tool 1.0"},
+      {"expandable text is not expanded", Text("%SystemRoot%\\a.exe", kRegExpandSz),
+       "%SystemRoot%\\a.exe"},
+      {"binary as spaced hex", Bytes(kRegBinary, {0x0A, 0x1F, 0x00}), "0A 1F 00"},
+      {"empty binary", Bytes(kRegBinary, {}), ""},
+      {"DWORD", Dword(1), "1"},
+      {"big-endian DWORD read unswapped", Bytes(kRegDwordBigEndian, {1, 0, 0, 0}), "1"},
+      {"multi-text", Text("a\0b\0"s, kRegMultiSz), ""},
+      {"none", Bytes(0, {1, 2}), ""},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RegistryValueText(ConvertQueriedValue(c.raw)), c.expected) << c.what;
+  }
+}
+
+TEST(RegistryConversion, ReadRegistryValueFallsBackToTheDefault) {
+  FakeRegistry keys;
+  const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+  keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Blanks", Text("   "));
+  keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Padded", Text(" x "));
+  keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "NoModify", Dword(1));
+  struct Case {
+    const char* keyPath;
+    const char* value;
+    std::string expected;
+  };
+  const std::vector<Case> cases = {
+      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Blanks", "default"},
+      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Padded", " x "},
+      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "NoModify", "1"},
+      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Missing", "default"},
+      {"SOFTWARE/Microsoft//Windows\\CurrentVersion\\Uninstall\\", "NoModify", "default"},
+      {"SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall", "NoModify", "1"},
+      {"SOFTWARE\\\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\\", "NoModify", "1"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", "App", c.value, "default",
+                                                  RegistryRoot::LocalMachine, c.keyPath)),
+              c.expected)
+        << c.keyPath << " " << c.value;
+  }
+}
+
+TEST(RegistryPaths, BuildKeyPathJoinsAndCleans) {
+  struct Case {
+    const char* path;
+    const char* first;
+    const char* second;
+    const char* expected;
+  };
+  const std::vector<Case> cases = {
+      {"SOFTWARE\\\\Microsoft", "", "App", "SOFTWARE\\Microsoft\\App"},
+      {"SOFTWARE\\\\\\Microsoft\\", "Uninstall", "", "SOFTWARE\\Microsoft\\Uninstall"},
+      {"SOFTWARE/Microsoft", "", "", "SOFTWARE\\Microsoft"},
+      {"SOFTWARE//Microsoft", "", "", "SOFTWARE\\\\Microsoft"},
+      {"", "first", "second", "first\\second"},
+      {"", "", "", ""},
+      {"Key\\", "", "", "Key\\"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(BuildKeyPath(c.path, c.first, c.second), c.expected) << c.path;
+  }
+}
+
+TEST(RegistryPaths, RootNamesInAnyCaseAndNoAbbreviations) {
+  struct Case {
+    const char* name;
+    RegistryRoot expected;
+  };
+  const std::vector<Case> cases = {
+      {"HKEY_LOCAL_MACHINE", RegistryRoot::LocalMachine},
+      {"hkey_local_machine", RegistryRoot::LocalMachine},
+      {"HKEY_CLASSES_ROOT", RegistryRoot::ClassesRoot},
+      {"HKEY_CURRENT_USER", RegistryRoot::CurrentUser},
+      {"Hkey_Users", RegistryRoot::Users},
+      {"HKEY_CURRENT_CONFIG", RegistryRoot::CurrentConfig},
+      {"HKLM", RegistryRoot::None},
+      {"HKEY_LOCAL_MACHINE\\", RegistryRoot::None},
+      {"", RegistryRoot::None},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(GetHKeyFromName(c.name), c.expected) << c.name;
+  }
+  EXPECT_EQ(static_cast<std::uint32_t>(GetHKeyFromName("hkey_local_machine")), 0x80000002u);
+}
+
+TEST(RegistryRoutinesTest, ReadsTheKeyNamedWithATrailingBackslash) {
+  FakeRegistry keys;
+  const std::string params = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+  keys.Set(RegistryRoot::LocalMachine, params, "DataBasePath",
+           Text("%SystemRoot%\\System32\\drivers\\etc", kRegExpandSz));
+  keys.Set(RegistryRoot::LocalMachine, params, "Odd", Bytes(11, {1, 2, 3, 4, 5, 6, 7, 8}));
+
+  RegistryRoutines registry(keys);
+  registry.hKey = RegistryRoot::LocalMachine;
+  registry.KeyRoot = params + "\\";
+  EXPECT_TRUE(registry.KeyExists());
+  EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("DataBasePath", ""s)),
+            "C:\\Windows-With-A-Long-Name\\System32\\drivers\\etc");
+  EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("Missing", "fallback"s)), "fallback");
+  EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("Odd", "fallback"s)), "fallback");
+  EXPECT_EQ(registry.GetRegistryValue("Missing"), RegistryValue{});
+
+  registry.Subkey = "Absent";
+  EXPECT_FALSE(registry.KeyExists());
+  EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("DataBasePath", "none"s)), "none");
+}
+
+TEST(RegistryRoutinesTest, EnumeratesKeysAndValues) {
+  FakeRegistry keys;
+  keys.AddKey(RegistryRoot::Users, ".DEFAULT");
+  keys.AddKey(RegistryRoot::Users, "S-1-5-19");
+  keys.Set(RegistryRoot::CurrentUser, "Software\\Test", "a", Text("one"));
+  keys.Set(RegistryRoot::CurrentUser, "Software\\Test", "b", Dword(7));
+  keys.Set(RegistryRoot::CurrentUser, "Software\\Test", "c", Bytes(11, {0, 0, 0, 0, 0, 0, 0, 0}));
+  keys.Set(RegistryRoot::CurrentUser, "Software\\Test", "d", Text("x\0y\0"s, kRegMultiSz));
+
+  const RegistryRoutines registry(keys);
+  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::Users, ""),
+            (std::vector<std::string>{".DEFAULT", "S-1-5-19"}));
+  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::CurrentUser, "Software\\"),
+            (std::vector<std::string>{"Test"}));
+  EXPECT_TRUE(registry.EnumRegistryKeys(RegistryRoot::CurrentUser, "Nowhere").empty());
+  EXPECT_EQ(registry.EnumRegistryValues(RegistryRoot::CurrentUser, "Software\\Test"),
+            (std::vector<RegistryValue>{"one"s, std::int32_t{7}, "x\0y"s}));
+
+  std::string item = "ab\0cd"s;
+  EXPECT_EQ(RegistryRoutines::TrimNull(item), "ab");
+  EXPECT_EQ(item, "ab");
+  std::string whole = "abc";
+  EXPECT_EQ(RegistryRoutines::TrimNull(whole), "abc");
+}
+
+TEST(RegistryRoutinesTest, EnumSubKeyNamesCleansThePathAndTellsChildren) {
+  FakeRegistry keys;
+  keys.AddKey(RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\Leaf");
+  keys.AddKey(RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\Branch\\Twig");
+
+  std::string path = "SOFTWARE\\\\Vendor/";
+  std::vector<bool> children;
+  EXPECT_EQ(EnumSubKeyNames(keys, "hkey_local_machine", path, &children),
+            (std::vector<std::string>{"Leaf", "Branch"}));
+  EXPECT_EQ(path, "SOFTWARE\\Vendor\\");
+  EXPECT_EQ(children, (std::vector<bool>{false, true}));
+
+  std::string other = "SOFTWARE\\Vendor";
+  EXPECT_TRUE(EnumSubKeyNames(keys, "HKLM", other).empty());
+}
+
+}  // namespace
+}  // namespace sysinfo

@@ -1,0 +1,117 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/format.h"
+#include "collectors/collectors.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/memory_report.h"
+
+namespace sysinfo {
+namespace {
+
+using testing::CapturedReport;
+using testing::Dword;
+using testing::FakeRegistry;
+using testing::Text;
+
+const std::string kNative = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kWow = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+const std::string kSeparator(SeparatorLine);
+
+std::vector<std::string> Collect(FakeRegistry& keys, int level) {
+  CapturedReport report;
+  CollectSoftware(report.writer(), keys, level);
+  return report.Lines();
+}
+
+void AddEntry(FakeRegistry& keys, const std::string& view, const std::string& entry,
+              const std::string& name, const std::string& version) {
+  keys.Set(RegistryRoot::LocalMachine, view + "\\" + entry, "DisplayName", Text(name));
+  keys.Set(RegistryRoot::LocalMachine, view + "\\" + entry, "DisplayVersion", Text(version));
+}
+
+std::vector<std::string> BasicBlock(const std::string& name, const std::string& version,
+                                    const std::string& registryPath) {
+  return {"Display Name: " + name, "Display Version: " + version, "Install Location: ",
+          "Publisher: ", "Registry Path: HKEY_LOCAL_MACHINE\\" + registryPath, kSeparator};
+}
+
+TEST(Software, SortsByNameSkipsNamelessEntriesAndListsBothViews) {
+  FakeRegistry keys;
+  AddEntry(keys, kNative, "zeta", "zeta Tool", "3.0");
+  AddEntry(keys, kNative, "Shared", "Alpha App", "1.0");
+  keys.Set(RegistryRoot::LocalMachine, kNative + "\\KB5001", "Publisher", Text("Updates"));
+  keys.Set(RegistryRoot::LocalMachine, kNative + "\\Blank", "DisplayName", Text("   "));
+  keys.Set(RegistryRoot::LocalMachine, kNative + "\\Empty", "DisplayName", Text(""));
+  AddEntry(keys, kWow, "Shared", "Alpha App", "1.0-32");
+  AddEntry(keys, kWow, "b", "beta", "2.0");
+
+  std::vector<std::string> expected;
+  for (const auto& block : {BasicBlock("Alpha App", "1.0", kNative + "\\Shared"),
+                            BasicBlock("Alpha App", "1.0-32", kWow + "\\Shared"),
+                            BasicBlock("beta", "2.0", kWow + "\\b"),
+                            BasicBlock("zeta Tool", "3.0", kNative + "\\zeta")}) {
+    expected.insert(expected.end(), block.begin(), block.end());
+  }
+  EXPECT_EQ(Collect(keys, 1), expected);
+}
+
+TEST(Software, EachLevelPrintsItsLines) {
+  FakeRegistry keys;
+  const std::string key = kNative + "\\{0F1E}";
+  const std::string longCommand = "\"C:\\Program Files\\Tool\\uninstall.exe\" " +
+                                  std::string(300, 'x');
+  const std::vector<std::pair<const char*, RawRegistryValue>> values = {
+      {"DisplayName", Text("Tool")},
+      {"Contact", Text("help desk")},
+      {"DisplayIcon", Text("C:\\Program Files\\Tool\\tool.exe,0")},
+      {"DisplayVersion", Text("1.2.3")},
+      {"HelpLink", Text("http://help")},
+      {"InstallLocation", Text("C:\\Program Files\\Tool\\")},
+      {"InstallDate", Text("20240131")},
+      {"NoModify", Dword(1)},
+      {"NoRepair", Dword(0)},
+      {"Publisher", Text("Tool Makers")},
+      {"QuietUninstallString", Text("%ProgramFiles%\\Tool\\u.exe /S", kRegExpandSz)},
+      {"UninstallString", Text(longCommand)},
+      {"URLInfoAbout", Text("http://about")},
+      {"URLUpdateInfo", Text("http://update")},
+  };
+  for (const auto& [name, value] : values) keys.Set(RegistryRoot::LocalMachine, key, name, value);
+
+  const std::string path = "Registry Path: HKEY_LOCAL_MACHINE\\" + key;
+  EXPECT_EQ(Collect(keys, 1),
+            (std::vector<std::string>{"Display Name: Tool", "Display Version: 1.2.3",
+                                      "Install Location: C:\\Program Files\\Tool\\",
+                                      "Publisher: Tool Makers", path, kSeparator}));
+  EXPECT_EQ(Collect(keys, 2),
+            (std::vector<std::string>{
+                "Display Name: Tool", "Contact: help desk", "Display Version: 1.2.3",
+                "Install Location: C:\\Program Files\\Tool\\", "Install Date: 20240131",
+                "No Modify: 1", "No Repair: 0", "Publisher: Tool Makers",
+                "Quiet Uninstall String: %ProgramFiles%\\Tool\\u.exe /S",
+                "Uninstall String: " + longCommand, path, kSeparator}));
+  EXPECT_EQ(Collect(keys, 3),
+            (std::vector<std::string>{
+                "Display Name: Tool", "Contact: help desk",
+                "Display Icon: C:\\Program Files\\Tool\\tool.exe,0", "Display Version: 1.2.3",
+                "Help Link: http://help", "Install Location: C:\\Program Files\\Tool\\",
+                "Install Date: 20240131", "No Modify: 1", "No Repair: 0",
+                "Publisher: Tool Makers",
+                "Quiet Uninstall String: %ProgramFiles%\\Tool\\u.exe /S",
+                "Uninstall String: " + longCommand, "URL Info About: http://about",
+                "URL Update Info: http://update", path, kSeparator}));
+  EXPECT_TRUE(Collect(keys, 0).empty());
+  EXPECT_TRUE(Collect(keys, 4).empty());
+}
+
+TEST(Software, NoEntriesPrintNothing) {
+  FakeRegistry keys;
+  keys.AddKey(RegistryRoot::LocalMachine, kNative);
+  EXPECT_TRUE(Collect(keys, 1).empty());
+}
+
+}  // namespace
+}  // namespace sysinfo
