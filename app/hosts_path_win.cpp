@@ -1,7 +1,6 @@
 #include "app/hosts_path_win.h"
 
 #include "app/special_folders_win.h"
-#include "app/yield.h"
 #include "collectors/hosts_file.h"
 #include "support/registry_win.h"
 
@@ -9,9 +8,7 @@ namespace sysinfo {
 
 std::string FindHostsFilePath() {
   WindowsRegistry registry;
-  std::string path = HostsFilePath(registry, GetSpecialFolder(kFolderWindows));
-  Yield();
-  return path;
+  return HostsFilePath(registry, GetSpecialFolder(kFolderWindows));
 }
 
 }  // namespace sysinfo

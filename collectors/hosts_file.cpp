@@ -49,6 +49,7 @@ void ForEachLine(ByteReader& file, std::size_t chunkSize, const LineSplitter::Li
 
 void PrintHostsFile(ReportWriter& report, ByteReader* file, LineDecoder decode) {
   constexpr std::size_t kChunkSize = 64 * 1024;
+  Yield();
   if (file) {
     ForEachLine(*file, kChunkSize, [&report, decode](std::string_view line) {
       report.WriteReportLine(decode ? decode(line) : std::string(line));
@@ -65,6 +66,7 @@ std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
   registry.KeyRoot = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
   std::string folder = RegistryValueText(registry.GetRegistryValue("DataBasePath", std::string()));
   if (folder.empty()) folder = std::string(windowsFolder) + "\\System32\\drivers\\etc";
+  Yield();
   return folder + "\\hosts";
 }
 

@@ -7,7 +7,6 @@
 #include "app/fs_redirection_win.h"
 #include "app/handles_win.h"
 #include "app/unicode_win.h"
-#include "app/yield.h"
 #include "collectors/hosts_file.h"
 
 namespace sysinfo {
@@ -32,7 +31,6 @@ class FileReader final : public ByteReader {
 
 void CollectHostsFile(ReportWriter& report, const std::string& path) {
   const FsRedirectionOff redirectionOff;
-  Yield();
   // Other programs (an editor, a security tool) may keep the file open, even for writing.
   UniqueHandle file = AdoptHandle(CreateFileW(
       Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
@@ -43,7 +41,6 @@ void CollectHostsFile(ReportWriter& report, const std::string& path) {
     FileReader reader(std::move(file));
     PrintHostsFile(report, &reader, AnsiToUtf8);
   }
-  Yield();
 }
 
 }  // namespace sysinfo

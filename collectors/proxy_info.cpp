@@ -37,7 +37,9 @@ void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root
     texts[i] = RegistryValueText(registry.GetRegistryValue(kProxyValues[i].name, std::string()));
   }
   Yield();
-  report.WriteReportLine("[" + std::string(rootName) + "\\" + keyBelowRoot + "]");
+  std::string header = "[";
+  header.append(rootName).append("\\").append(keyBelowRoot).append("]");
+  report.WriteReportLine(header);
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
     report.WriteReportLine(std::string(kProxyValues[i].label) + texts[i]);
   }

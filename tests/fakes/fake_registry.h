@@ -15,8 +15,13 @@ namespace sysinfo::testing {
 // Text as the registry stores it: UTF-16LE with its terminating NUL (ASCII test text only).
 inline RawRegistryValue Text(std::string_view text, std::uint32_t type = kRegSz) {
   RawRegistryValue raw{type, {}};
-  for (char c : text) raw.data.insert(raw.data.end(), {static_cast<std::uint8_t>(c), 0});
-  raw.data.insert(raw.data.end(), {0, 0});
+  raw.data.reserve(2 * text.size() + 2);
+  for (char c : text) {
+    raw.data.push_back(static_cast<std::uint8_t>(c));
+    raw.data.push_back(0);
+  }
+  raw.data.push_back(0);
+  raw.data.push_back(0);
   return raw;
 }
 

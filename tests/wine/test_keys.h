@@ -1,0 +1,97 @@
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sysinfo::testing {
+
+// A registry key the test creates (with its parents) and removes again, with everything below
+// it, when it goes out of scope.
+class TestKey {
+ public:
+  TestKey(HKEY root, std::wstring path, REGSAM view = 0)
+      : root_(root), path_(std::move(path)), view_(view) {
+    RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key_,
+                    nullptr);
+  }
+  ~TestKey() {
+    if (!key_) return;
+    RegDeleteTreeW(key_, nullptr);
+    RegCloseKey(key_);
+    RegDeleteKeyExW(root_, path_.c_str(), view_, 0);
+  }
+  TestKey(const TestKey&) = delete;
+  TestKey& operator=(const TestKey&) = delete;
+
+  bool ok() const { return key_ != nullptr; }
+
+  void Set(const std::wstring& name, DWORD type, const void* data, DWORD size) const {
+    RegSetValueExW(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+  }
+  // Text with its terminating NUL (REG_SZ, REG_EXPAND_SZ, or REG_MULTI_SZ given its own NULs).
+  void SetText(const std::wstring& name, std::wstring_view text, DWORD type = REG_SZ) const {
+    const std::wstring stored(text);
+    Set(name, type, stored.c_str(), static_cast<DWORD>((stored.size() + 1) * sizeof(wchar_t)));
+  }
+  void SetDword(const std::wstring& name, DWORD value) const {
+    Set(name, REG_DWORD, &value, sizeof value);
+  }
+
+ private:
+  HKEY root_;
+  std::wstring path_;
+  REGSAM view_;
+  HKEY key_ = nullptr;
+};
+
+// Writes one value into an existing key (which stays when the test ends).
+inline void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
+  RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_DWORD, &value, sizeof value);
+}
+inline void WriteText(HKEY root, const std::wstring& path, const std::wstring& name,
+                      const std::wstring& text) {
+  RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_SZ, text.c_str(),
+                  static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t)));
+}
+
+// Keeps a registry value's current state and puts it back at scope end (removes it when it
+// did not exist).
+class SavedValue {
+ public:
+  SavedValue(HKEY root, std::wstring path, std::wstring name)
+      : root_(root), path_(std::move(path)), name_(std::move(name)) {
+    DWORD size = 0;
+    existed_ = RegGetValueW(root_, path_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
+                            &type_, nullptr, &size) == ERROR_SUCCESS;
+    if (!existed_) return;
+    data_.resize(size);
+    RegGetValueW(root_, path_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_,
+                 data_.data(), &size);
+    data_.resize(size);
+  }
+  ~SavedValue() {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+    if (existed_) {
+      RegSetValueExW(key, name_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+    } else {
+      RegDeleteValueW(key, name_.c_str());
+    }
+    RegCloseKey(key);
+  }
+  SavedValue(const SavedValue&) = delete;
+  SavedValue& operator=(const SavedValue&) = delete;
+
+ private:
+  HKEY root_;
+  std::wstring path_;
+  std::wstring name_;
+  bool existed_ = false;
+  DWORD type_ = 0;
+  std::vector<BYTE> data_;
+};
+
+}  // namespace sysinfo::testing
