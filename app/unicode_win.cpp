@@ -1,5 +1,6 @@
 #include "app/unicode_win.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 
@@ -34,7 +35,10 @@ std::string Utf8ToAnsi(std::string_view text) {
 }
 
 std::string AnsiToUtf8(std::string_view text) {
-  if (text.empty()) return {};
+  // Every ANSI code page agrees with ASCII, which is also UTF-8: most lines need no conversion.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+    return std::string(text);
+  }
   const int size = static_cast<int>(text.size());
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Runs the benchmarks: CRC-32 against zlib natively, then the file checksum passes under Wine.
+# Runs the benchmarks: CRC-32 against zlib natively, then the file checksum passes and the
+# registry and hosts-file sections under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -12,8 +13,9 @@ cmake --build --preset host --target crc_bench
 build/host/bin/crc_bench
 
 bash scripts/build.sh windows
-cmake --build --preset windows --target checksum_bench
+cmake --build --preset windows --target checksum_bench registry_sections_bench
 source scripts/wine-env.sh
 trap wine_env_stop EXIT
 wine_env_start
 wine build/windows/bin/checksum_bench.exe
+wine build/windows/bin/registry_sections_bench.exe
