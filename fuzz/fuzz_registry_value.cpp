@@ -1,0 +1,50 @@
+// Registry value conversion over arbitrary types and bytes, as a damaged or hostile registry
+// value would arrive: no crash, and binary text is always two digits per byte.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "support/registry.h"
+
+namespace {
+
+class NoKeys final : public sysinfo::RegistryKeys {
+ public:
+  bool KeyExists(sysinfo::RegistryRoot, std::string_view, sysinfo::RegistryView) override {
+    return false;
+  }
+  std::optional<sysinfo::RawRegistryValue> QueryValue(sysinfo::RegistryRoot, std::string_view,
+                                                      std::string_view,
+                                                      sysinfo::RegistryView) override {
+    return std::nullopt;
+  }
+  std::vector<std::string> SubkeyNames(sysinfo::RegistryRoot, std::string_view,
+                                       sysinfo::RegistryView) override {
+    return {};
+  }
+  std::vector<sysinfo::RawRegistryValue> Values(sysinfo::RegistryRoot, std::string_view,
+                                                sysinfo::RegistryView) override {
+    return {};
+  }
+  std::string ExpandEnvironment(std::string_view text) override { return std::string(text) + "!"; }
+};
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  if (size == 0) return 0;
+  const sysinfo::RawRegistryValue raw{static_cast<std::uint32_t>(data[0] % 12),
+                                      std::vector<std::uint8_t>(data + 1, data + size)};
+  NoKeys keys;
+  if (auto value = sysinfo::ConvertRegistryValue(raw, keys)) {
+    (void)sysinfo::RegistryValueText(*value);
+  }
+  const std::string text = sysinfo::RegistryValueText(sysinfo::ConvertQueriedValue(raw));
+  if (raw.type == sysinfo::kRegBinary && text.size() != (raw.data.empty() ? 0 : 3 * raw.data.size() - 1)) {
+    __builtin_trap();
+  }
+  const std::string path(reinterpret_cast<const char*>(data), size);
+  (void)sysinfo::BuildKeyPath(path, path, path);
+  (void)sysinfo::GetHKeyFromName(path);
+  return 0;
+}
