@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "app/fs_redirection_win.h"
 #include "app/locale_win.h"
 #include "app/special_folders_win.h"
 #include "app/unicode_win.h"
@@ -17,22 +18,6 @@ struct FindCloser {
   void operator()(HANDLE search) const { FindClose(search); }
 };
 using UniqueFind = std::unique_ptr<void, FindCloser>;
-
-// Turns WOW64 file-system redirection off for its lifetime and restores the previous state.
-// In a native 64-bit process there is nothing to turn off and it does nothing.
-class RedirectionOff {
- public:
-  RedirectionOff() : disabled_(Wow64DisableWow64FsRedirection(&previous_) != FALSE) {}
-  ~RedirectionOff() {
-    if (disabled_) Wow64RevertWow64FsRedirection(previous_);
-  }
-  RedirectionOff(const RedirectionOff&) = delete;
-  RedirectionOff& operator=(const RedirectionOff&) = delete;
-
- private:
-  void* previous_ = nullptr;
-  bool disabled_;
-};
 
 std::string DateTimeText(const FILETIME& time) {
   const auto local = FileTimeToLocalDate(time);
@@ -74,7 +59,7 @@ std::optional<FileFacts> DiskFileSource::Examine(const std::string& path) {
 FileChecksums DiskFileSource::Checksums(const std::string& path) { return GetFileChecksums(path); }
 
 void CollectSuspiciousFiles(ReportWriter& report, int level) {
-  const RedirectionOff redirection;
+  const FsRedirectionOff redirectionOff;
   DiskFileSource files;
   CollectSuspiciousFiles(report, files, level);
 }
