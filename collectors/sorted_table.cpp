@@ -11,7 +11,20 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+struct ResolvedLine {
+  std::string_view label;
+  std::size_t column;
+};
+
+// The lines printed at the level with their columns looked up once, not once per row.
+std::vector<ResolvedLine> LinesAtLevel(const SortedTable& table, const SortedSection& section,
+                                       int level) {
+  std::vector<ResolvedLine> resolved;
+  for (const TableLine& line : section.lines) {
+    if (line.levels.Has(level)) resolved.push_back({line.label, table.ColumnIndex(line.column)});
+  }
+  return resolved;
+}
 
 }  // namespace
 
@@ -28,9 +41,12 @@ std::size_t SortedTable::ColumnIndex(std::string_view column) const {
 void SortedTable::AddNew() { pending_.assign(columns_.size(), std::string()); }
 
 void SortedTable::Set(std::string_view column, std::string value) {
-  const std::size_t index = ColumnIndex(column);
-  if (index == kNoColumn || pending_.empty()) return;
-  pending_[index] = std::move(value);
+  SetColumn(ColumnIndex(column), std::move(value));
+}
+
+void SortedTable::SetColumn(std::size_t column, std::string value) {
+  if (column >= pending_.size()) return;
+  pending_[column] = std::move(value);
 }
 
 void SortedTable::Update() {
@@ -49,21 +65,26 @@ void SortedTable::Sort(std::string_view column) {
 }
 
 const std::string& SortedTable::Value(std::size_t row, std::string_view column) const {
+  return Value(row, ColumnIndex(column));
+}
+
+const std::string& SortedTable::Value(std::size_t row, std::size_t column) const {
   static const std::string empty;
-  const std::size_t index = ColumnIndex(column);
-  if (index == kNoColumn || row >= rows_.size()) return empty;
-  return rows_[row][index];
+  if (row >= rows_.size() || column >= columns_.size()) return empty;
+  return rows_[row][column];
 }
 
 void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSection& section,
                       int level) {
   if (!IsDetailLevel(level)) return;
   table.Sort(section.sortColumn);
+  const std::vector<ResolvedLine> lines = LinesAtLevel(table, section, level);
+  std::string text;  // reused, so a long section does not allocate per line
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
-    for (const TableLine& line : section.lines) {
-      if (line.levels.Has(level)) {
-        report.WriteReportLine(std::string(line.label) + table.Value(row, line.column));
-      }
+    for (const ResolvedLine& line : lines) {
+      text.assign(line.label);
+      text += table.Value(row, line.column);
+      report.WriteReportLine(text);
     }
     report.WriteReportLine(SeparatorLine);
     Yield();
@@ -72,14 +93,17 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
 
 QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
                         std::span<const std::string_view> columns) {
+  std::vector<std::size_t> stored;  // where each property goes, looked up once
+  for (std::string_view column : columns) stored.push_back(table.ColumnIndex(column));
+
   auto result = wmi.ExecQuery(wql);
   Yield();
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
     delivered = true;
     table.AddNew();
-    for (std::string_view column : columns) {
-      table.Set(column, ValueText(object->Get(column)).value_or(""));
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      table.SetColumn(stored[i], ValueText(object->Get(columns[i])).value_or(""));
     }
     table.Update();
     Yield();
