@@ -11,6 +11,15 @@
 namespace sysinfo {
 namespace {
 
+// ASCII letters folded to lower case, as CompareIgnoreCase compares them.
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
 struct ResolvedLine {
   std::string_view label;
   std::size_t column;
@@ -58,10 +67,19 @@ void SortedTable::Update() {
 void SortedTable::Sort(std::string_view column) {
   const std::size_t key = ColumnIndex(column);
   if (key == kNoColumn) return;
-  std::stable_sort(rows_.begin(), rows_.end(),
-                   [key](const std::vector<std::string>& a, const std::vector<std::string>& b) {
-                     return CompareIgnoreCase(a[key], b[key]) < 0;
-                   });
+  // Lower-case each key once, then order row numbers by plain byte comparison: the same order
+  // as comparing ignoring case, without folding letters again in every comparison.
+  std::vector<std::string> keys;
+  keys.reserve(rows_.size());
+  for (const auto& row : rows_) keys.push_back(LowerCase(row[key]));
+  std::vector<std::size_t> order(rows_.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  std::vector<std::vector<std::string>> sorted;
+  sorted.reserve(rows_.size());
+  for (std::size_t row : order) sorted.push_back(std::move(rows_[row]));
+  rows_ = std::move(sorted);
 }
 
 const std::string& SortedTable::Value(std::size_t row, std::string_view column) const {
@@ -103,7 +121,12 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
     delivered = true;
     table.AddNew();
     for (std::size_t i = 0; i < columns.size(); ++i) {
-      table.SetColumn(stored[i], ValueText(object->Get(columns[i])).value_or(""));
+      WmiValue value = object->Get(columns[i]);
+      if (auto* text = std::get_if<std::string>(&value)) {
+        table.SetColumn(stored[i], std::move(*text));  // text is stored as it is: no copy
+      } else {
+        table.SetColumn(stored[i], ValueText(value).value_or(""));
+      }
     }
     table.Update();
     Yield();
