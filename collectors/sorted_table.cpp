@@ -11,7 +11,29 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+// ASCII letters folded to lower case, as CompareIgnoreCase compares them.
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) {
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  }
+  return lower;
+}
+
+struct ResolvedLine {
+  std::string_view label;
+  std::size_t column;
+};
+
+// The lines printed at the level with their columns looked up once, not once per row.
+std::vector<ResolvedLine> LinesAtLevel(const SortedTable& table, const SortedSection& section,
+                                       int level) {
+  std::vector<ResolvedLine> resolved;
+  for (const TableLine& line : section.lines) {
+    if (line.levels.Has(level)) resolved.push_back({line.label, table.ColumnIndex(line.column)});
+  }
+  return resolved;
+}
 
 }  // namespace
 
@@ -28,9 +50,12 @@ std::size_t SortedTable::ColumnIndex(std::string_view column) const {
 void SortedTable::AddNew() { pending_.assign(columns_.size(), std::string()); }
 
 void SortedTable::Set(std::string_view column, std::string value) {
-  const std::size_t index = ColumnIndex(column);
-  if (index == kNoColumn || pending_.empty()) return;
-  pending_[index] = std::move(value);
+  SetColumn(ColumnIndex(column), std::move(value));
+}
+
+void SortedTable::SetColumn(std::size_t column, std::string value) {
+  if (column >= pending_.size()) return;
+  pending_[column] = std::move(value);
 }
 
 void SortedTable::Update() {
@@ -42,28 +67,42 @@ void SortedTable::Update() {
 void SortedTable::Sort(std::string_view column) {
   const std::size_t key = ColumnIndex(column);
   if (key == kNoColumn) return;
-  std::stable_sort(rows_.begin(), rows_.end(),
-                   [key](const std::vector<std::string>& a, const std::vector<std::string>& b) {
-                     return CompareIgnoreCase(a[key], b[key]) < 0;
-                   });
+  // Lower-case each key once, then order row numbers by plain byte comparison: the same order
+  // as comparing ignoring case, without folding letters again in every comparison.
+  std::vector<std::string> keys;
+  keys.reserve(rows_.size());
+  for (const auto& row : rows_) keys.push_back(LowerCase(row[key]));
+  std::vector<std::size_t> order(rows_.size());
+  std::iota(order.begin(), order.end(), std::size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+  std::vector<std::vector<std::string>> sorted;
+  sorted.reserve(rows_.size());
+  for (std::size_t row : order) sorted.push_back(std::move(rows_[row]));
+  rows_ = std::move(sorted);
 }
 
 const std::string& SortedTable::Value(std::size_t row, std::string_view column) const {
+  return Value(row, ColumnIndex(column));
+}
+
+const std::string& SortedTable::Value(std::size_t row, std::size_t column) const {
   static const std::string empty;
-  const std::size_t index = ColumnIndex(column);
-  if (index == kNoColumn || row >= rows_.size()) return empty;
-  return rows_[row][index];
+  if (row >= rows_.size() || column >= columns_.size()) return empty;
+  return rows_[row][column];
 }
 
 void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSection& section,
                       int level) {
   if (!IsDetailLevel(level)) return;
   table.Sort(section.sortColumn);
+  const std::vector<ResolvedLine> lines = LinesAtLevel(table, section, level);
+  std::string text;  // reused, so a long section does not allocate per line
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
-    for (const TableLine& line : section.lines) {
-      if (line.levels.Has(level)) {
-        report.WriteReportLine(std::string(line.label) + table.Value(row, line.column));
-      }
+    for (const ResolvedLine& line : lines) {
+      text.assign(line.label);
+      text += table.Value(row, line.column);
+      report.WriteReportLine(text);
     }
     report.WriteReportLine(SeparatorLine);
     Yield();
@@ -72,14 +111,22 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
 
 QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
                         std::span<const std::string_view> columns) {
+  std::vector<std::size_t> stored;  // where each property goes, looked up once
+  for (std::string_view column : columns) stored.push_back(table.ColumnIndex(column));
+
   auto result = wmi.ExecQuery(wql);
   Yield();
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
     delivered = true;
     table.AddNew();
-    for (std::string_view column : columns) {
-      table.Set(column, ValueText(object->Get(column)).value_or(""));
+    for (std::size_t i = 0; i < columns.size(); ++i) {
+      WmiValue value = object->Get(columns[i]);
+      if (auto* text = std::get_if<std::string>(&value)) {
+        table.SetColumn(stored[i], std::move(*text));  // text is stored as it is: no copy
+      } else {
+        table.SetColumn(stored[i], ValueText(value).value_or(""));
+      }
     }
     table.Update();
     Yield();

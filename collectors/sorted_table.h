@@ -23,6 +23,7 @@ class SortedTable {
   // Starts a new row with every column empty; Set fills it; Update commits it.
   void AddNew();
   void Set(std::string_view column, std::string value);  // column names ignore letter case
+  void SetColumn(std::size_t column, std::string value);  // by position in the column list
   void Update();
 
   // Ascending on one column, ignoring letter case; rows with equal keys keep their order.
@@ -31,9 +32,13 @@ class SortedTable {
   std::size_t RowCount() const { return rows_.size(); }
   // The stored text, or empty text for a column the table does not have.
   const std::string& Value(std::size_t row, std::string_view column) const;
+  const std::string& Value(std::size_t row, std::size_t column) const;
+
+  // The column's position, ignoring letter case; kNoColumn when the table has no such column.
+  static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
+  std::size_t ColumnIndex(std::string_view column) const;
 
  private:
-  std::size_t ColumnIndex(std::string_view column) const;  // npos when absent
 
   std::vector<std::string_view> columns_;
   std::vector<std::vector<std::string>> rows_;

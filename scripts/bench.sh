@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the benchmarks: CRC-32 against zlib natively, then the file checksum passes and the
-# registry and hosts-file sections under Wine.
+# Runs the benchmarks: CRC-32 against zlib and the sorted list section natively, then the file
+# checksum passes, the registry and hosts-file sections and the sorted list section under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -8,14 +8,20 @@ bash scripts/setup.sh
 if ! dpkg-query -W -f='${Status}' zlib1g-dev 2>/dev/null | grep -q 'install ok installed'; then
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends zlib1g-dev
 fi
+# The sorted-section benchmark writes its report files here.
+scratch=$(mktemp -d /tmp/sysinfo-bench.XXXXXX)
+trap 'rm -rf "$scratch"' EXIT
+
 bash scripts/build.sh host
-cmake --build --preset host --target crc_bench
+cmake --build --preset host --target crc_bench sorted_section_bench
 build/host/bin/crc_bench
+build/host/bin/sorted_section_bench "$scratch"
 
 bash scripts/build.sh windows
-cmake --build --preset windows --target checksum_bench registry_sections_bench
+cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench
 source scripts/wine-env.sh
-trap wine_env_stop EXIT
+trap 'wine_env_stop; rm -rf "$scratch"' EXIT
 wine_env_start
 wine build/windows/bin/checksum_bench.exe
 wine build/windows/bin/registry_sections_bench.exe
+wine build/windows/bin/sorted_section_bench.exe "Z:${scratch//\//\\}"

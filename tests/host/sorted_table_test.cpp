@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/format.h"
+#include "app/text.h"
 #include "collectors/sorted_table.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
@@ -72,6 +73,32 @@ TEST(SortedTable, SortsManyRows) {
   ASSERT_EQ(table.RowCount(), 100'000u);
   EXPECT_EQ(table.Value(0, "Name"), "row000000");
   EXPECT_EQ(table.Value(99'999, "Name"), "row099999");
+}
+
+TEST(SortedTable, ManyEqualKeysInMixedCaseKeepTheirOrder) {
+  // Many processes share a name ("svchost.exe", "SvcHost.exe"): they must stay in the order
+  // they were delivered, whatever their letter case.
+  const char* names[] = {"svchost.exe", "SvcHost.exe", "explorer.exe", "EXPLORER.EXE", "a.exe",
+                         "\xC3\x89" "diteur.exe", "zeta.exe", ""};
+  SortedTable table(kColumns);
+  for (int i = 0; i < 100'000; ++i) {
+    table.AddNew();
+    table.Set("Name", names[(i * 7) % std::size(names)]);
+    table.Set("State", std::to_string(i));
+    table.Update();
+  }
+  table.Sort("Name");
+  ASSERT_EQ(table.RowCount(), 100'000u);
+  for (std::size_t row = 1; row < table.RowCount(); ++row) {
+    const int order = CompareIgnoreCase(table.Value(row - 1, "Name"), table.Value(row, "Name"));
+    ASSERT_LE(order, 0) << "row " << row;
+    if (order == 0) {
+      ASSERT_LT(std::stoi(table.Value(row - 1, "State")), std::stoi(table.Value(row, "State")))
+          << "row " << row;
+    }
+  }
+  EXPECT_EQ(table.Value(0, "Name"), "");
+  EXPECT_EQ(table.Value(99'999, "Name"), "\xC3\x89" "diteur.exe");  // bytes above ASCII sort last
 }
 
 constexpr std::array<TableLine, 2> kLines{{

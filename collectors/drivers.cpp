@@ -1,0 +1,61 @@
+#include <array>
+
+#include "collectors/collectors.h"
+#include "collectors/sorted_table.h"
+
+namespace sysinfo {
+namespace {
+
+constexpr std::array<std::string_view, 19> kColumns{
+    "Caption",
+    "Name",
+    "PathName",
+    "AcceptPause",
+    "AcceptStop",
+    "Description",
+    "DesktopInteract",
+    "DisplayName",
+    "ErrorControl",
+    "ExitCode",
+    "InstallDate",
+    "ServiceSpecificExitCode",
+    "ServiceType",
+    "Started",
+    "StartMode",
+    "StartName",
+    "State",
+    "Status",
+    "TagId",
+};
+
+constexpr std::array<TableLine, 19> kLines{{
+    {"Caption: ", "Caption", {1, 1, 1}},
+    {"Name: ", "Name", {1, 1, 1}},
+    {"Path Name: ", "PathName", {1, 1, 1}},
+    {"Accept Pause: ", "AcceptPause", {0, 1, 1}},
+    {"Accept Stop: ", "AcceptStop", {0, 1, 1}},
+    {"Description: ", "Description", {0, 1, 1}},
+    {"Desktop Interact: ", "DesktopInteract", {0, 0, 1}},
+    {"Display Name: ", "DisplayName", {0, 0, 1}},
+    {"Error Control: ", "ErrorControl", {0, 0, 1}},
+    {"Exit Code: ", "ExitCode", {0, 0, 1}},
+    {"Install Date: ", "InstallDate", {0, 0, 1}},
+    {"Service Specific Exit Code: ", "ServiceSpecificExitCode", {0, 0, 1}},
+    {"Service Type: ", "ServiceType", {0, 1, 1}},
+    {"Started: ", "Started", {0, 1, 1}},
+    {"Start Mode: ", "StartMode", {0, 1, 1}},
+    {"Start Name: ", "StartName", {0, 0, 1}},
+    {"State: ", "State", {0, 1, 1}},
+    {"Status: ", "Status", {0, 1, 1}},
+    {"Tag Id: ", "TagId", {0, 0, 1}},
+}};
+
+constexpr SortedSection kSection{kColumns, "Caption", kLines};
+
+}  // namespace
+
+void CollectDrivers(ReportWriter& report, WmiService& wmi, int level) {
+  PrintSortedWmiSection(report, wmi, "SELECT * FROM Win32_SystemDriver", kSection, level);
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,58 @@
+#include <array>
+
+#include "app/format.h"
+#include "collectors/collectors.h"
+#include "collectors/section.h"
+
+namespace sysinfo {
+namespace {
+
+// The drive's size with its unit ("500.11 GB"); a Null size prints nothing after the label.
+std::optional<std::string> Bytes(const WmiValue& size) {
+  const auto text = ValueText(size);
+  if (!text) return std::nullopt;
+  return FormatBytes(*text);
+}
+
+// Alphabetical but for the geometry, which follows "Status: ". "DeviceID: " is spelt without
+// the blank that other sections put in "Device ID: ".
+constexpr std::array<SectionLine, 30> kLines{{
+    {"Caption: ", "Caption", {1, 1, 1}},
+    {"CompressionMethod: ", "CompressionMethod", {0, 1, 1}},
+    {"Description: ", "Description", {1, 1, 1}},
+    {"DeviceID: ", "DeviceID", {0, 1, 1}},
+    {"FirmwareRevision: ", "FirmwareRevision", {0, 1, 1}},
+    {"Index: ", "Index", {0, 0, 1}},
+    {"InterfaceType: ", "InterfaceType", {1, 1, 1}},
+    {"Manufacturer: ", "Manufacturer", {1, 1, 1}},
+    {"MediaType: ", "MediaType", {0, 1, 1}},
+    {"Model: ", "Model", {1, 1, 1}},
+    {"Name: ", "Name", {0, 1, 1}},
+    {"NeedsCleaning: ", "NeedsCleaning", {0, 1, 1}},
+    {"NumberOfMediaSupported: ", "NumberOfMediaSupported", {0, 0, 1}},
+    {"Partitions: ", "Partitions", {1, 1, 1}},
+    {"PNPDeviceID: ", "PNPDeviceID", {0, 1, 1}},
+    {"SCSIBus: ", "SCSIBus", {0, 0, 1}},
+    {"SCSILogicalUnit: ", "SCSILogicalUnit", {0, 0, 1}},
+    {"SCSIPort: ", "SCSIPort", {0, 0, 1}},
+    {"SCSITargetId: ", "SCSITargetId", {0, 0, 1}},
+    {"SerialNumber: ", "SerialNumber", {0, 1, 1}},
+    {"Signature: ", "Signature", {0, 1, 1}},
+    {"Size: ", "Size", {1, 1, 1}, Bytes},
+    {"Status: ", "Status", {0, 1, 1}},
+    {"BytesPerSector: ", "BytesPerSector", {0, 0, 1}},
+    {"SectorsPerTrack: ", "SectorsPerTrack", {0, 0, 1}},
+    {"TotalCylinders: ", "TotalCylinders", {0, 0, 1}},
+    {"TotalHeads: ", "TotalHeads", {0, 0, 1}},
+    {"TotalSectors: ", "TotalSectors", {0, 0, 1}},
+    {"TotalTracks: ", "TotalTracks", {0, 0, 1}},
+    {"TracksPerCylinder: ", "TracksPerCylinder", {0, 0, 1}},
+}};
+
+}  // namespace
+
+void CollectDrives(ReportWriter& report, WmiService& wmi, int level) {
+  PrintSection(report, wmi, "SELECT * FROM Win32_DiskDrive", kLines, level);
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+namespace sysinfo {
+
+// The system memory figures the Memory section prints: amounts in pages of `pageSize` bytes,
+// and plain counts.
+struct PerformanceInfo {
+  std::uint64_t commitTotal = 0;
+  std::uint64_t commitLimit = 0;
+  std::uint64_t commitPeak = 0;
+  std::uint64_t physicalTotal = 0;
+  std::uint64_t physicalAvailable = 0;
+  std::uint64_t systemCache = 0;
+  std::uint64_t kernelTotal = 0;
+  std::uint64_t kernelPaged = 0;
+  std::uint64_t kernelNonpaged = 0;
+  std::uint64_t pageSize = 0;
+  std::uint64_t handleCount = 0;
+  std::uint64_t processCount = 0;
+  std::uint64_t threadCount = 0;
+};
+
+// Reads the figures at the moment of the call.
+using ReadPerformance = std::function<PerformanceInfo()>;
+
+}  // namespace sysinfo

@@ -1,0 +1,32 @@
+#include "collectors/performance_win.h"
+
+#include <windows.h>
+#include <psapi.h>
+
+namespace sysinfo {
+
+PerformanceInfo ReadPerformanceInfo() {
+  // One record for the whole run: a call that fails leaves it as the last good call left it.
+  static PerformanceInfo last;
+  PERFORMANCE_INFORMATION record{};
+  record.cb = sizeof record;
+  if (!GetPerformanceInfo(&record, sizeof record)) return last;
+  last = PerformanceInfo{
+      .commitTotal = record.CommitTotal,
+      .commitLimit = record.CommitLimit,
+      .commitPeak = record.CommitPeak,
+      .physicalTotal = record.PhysicalTotal,
+      .physicalAvailable = record.PhysicalAvailable,
+      .systemCache = record.SystemCache,
+      .kernelTotal = record.KernelTotal,
+      .kernelPaged = record.KernelPaged,
+      .kernelNonpaged = record.KernelNonpaged,
+      .pageSize = record.PageSize,
+      .handleCount = record.HandleCount,
+      .processCount = record.ProcessCount,
+      .threadCount = record.ThreadCount,
+  };
+  return last;
+}
+
+}  // namespace sysinfo

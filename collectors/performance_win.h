@@ -1,0 +1,11 @@
+#pragma once
+
+#include "collectors/performance.h"
+
+namespace sysinfo {
+
+// The system's performance record. A failed read gives the figures of the last successful one
+// in this run (zero before the first).
+PerformanceInfo ReadPerformanceInfo();
+
+}  // namespace sysinfo

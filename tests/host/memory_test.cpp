@@ -1,0 +1,203 @@
+// The Memory section: modules, page files and the system statistics.
+#include <gtest/gtest.h>
+
+#include "app/format.h"
+#include "collectors/collectors.h"
+#include "tests/fakes/fake_wmi.h"
+#include "tests/fakes/memory_report.h"
+
+namespace sysinfo {
+namespace {
+
+using testing::CapturedReport;
+using testing::FakeQuery;
+using testing::FakeWmi;
+using testing::FakeWmiObject;
+using Lines = std::vector<std::string>;
+
+const std::string kSeparator(SeparatorLine);
+constexpr const char* kModulesQuery = "Select * from Win32_PhysicalMemory";
+constexpr const char* kPageFilesQuery = "Select * from Win32_PageFileUsage";
+
+// An 8 GB machine with 4 KB pages: the byte amounts pass 4 GB and must not wrap at 32 bits.
+PerformanceInfo EightGigabytes() {
+  return PerformanceInfo{
+      .commitTotal = 1'310'720,       // 5 GB
+      .commitLimit = 3'145'728,       // 12 GB
+      .commitPeak = 1'572'864,        // 6 GB
+      .physicalTotal = 2'097'152,     // 8 GB
+      .physicalAvailable = 786'432,   // 3 GB
+      .systemCache = 524'288,         // 2 GB
+      .kernelTotal = 131'072,         // 512 MB
+      .kernelPaged = 98'304,          // 384 MB
+      .kernelNonpaged = 32'768,       // 128 MB
+      .pageSize = 4096,
+      .handleCount = 61'234,
+      .processCount = 187,
+      .threadCount = 2'345,
+  };
+}
+
+Lines CollectMemoryLines(FakeWmi& wmi, const PerformanceInfo& info, int level) {
+  CapturedReport report;
+  int reads = 0;
+  CollectMemory(report.writer(), wmi, [&] { ++reads; return info; }, level);
+  EXPECT_EQ(reads, 1);
+  return report.Lines();
+}
+
+FakeWmi TwoModulesOnePageFile() {
+  FakeWmi wmi;
+  wmi.Answer(kModulesQuery,
+             FakeQuery{{FakeWmiObject{{"BankLabel", std::string("BANK 0")},
+                                      {"Capacity", std::string("4294967296")}},
+                        FakeWmiObject{{"BankLabel", std::string("BANK 2")},
+                                      {"Capacity", std::uint64_t{4294967296}}}}});
+  wmi.Answer(kPageFilesQuery,
+             FakeQuery{{FakeWmiObject{{"Name", std::string("C:\\pagefile.sys")},
+                                      {"AllocatedBaseSize", std::uint64_t{4864}},
+                                      {"CurrentUsage", std::uint64_t{312}},
+                                      {"PeakUsage", std::uint64_t{1024}},
+                                      {"TempPageFile", false}}}});
+  return wmi;
+}
+
+const Lines kFullModulesAndPageFile = {
+    "(Installed Physical Memory Modules)",
+    "BANK 0 - Size 4.00 GB",
+    "BANK 2 - Size 4.00 GB",
+    kSeparator,
+    "(Page File Info)",
+    "Name: C:\\pagefile.sys",
+    "Allocated Size: 4864 MB",
+    "Current Usage: 312 MB",
+    "Peak Usage: 1024 MB",
+    "Temp Page File: False",
+    kSeparator,
+    "(Memory Stats)",
+};
+
+Lines Concat(Lines head, const Lines& tail) {
+  head.insert(head.end(), tail.begin(), tail.end());
+  return head;
+}
+
+TEST(MemorySection, PrintsTheStatisticsOfEachLevel) {
+  const Lines basic = {
+      "Memory Total: 8.00 GB",
+      "Memory Used:: 5.00 GB",
+      "Memory Available: 3.00 GB",
+      "Process Count: 187",
+      kSeparator,
+  };
+  const Lines moderate = {
+      "Memory Total: 8.00 GB",
+      "Memory Used:: 5.00 GB",
+      "Memory Available: 3.00 GB",
+      "Process Count: 187",
+      "Thread Count: 2345",
+      "Handle Count: 61234",
+      "System Cache: 2.00 GB",
+      kSeparator,
+  };
+  const Lines advanced = {
+      "Memory Total: 8.00 GB",
+      "Memory Used:: 5.00 GB",
+      "Memory Available: 3.00 GB",
+      "Process Count: 187",
+      "Thread Count: 2345",
+      "Handle Count: 61234",
+      "System Cache: 2.00 GB",
+      "Commit Total: 5.00 GB",
+      "Commit Limit : 12.00 GB",
+      "Commit Peak: 6.00 GB",
+      "Kernel Total: 512.00 MB",
+      "Kernel Paged: 384.00 MB",
+      "Kernel Non Paged: 128.00 MB",
+      "Page Size: 4096",
+      kSeparator,
+  };
+  const std::pair<int, Lines> cases[] = {
+      {1, basic}, {2, moderate}, {3, advanced}, {0, {kSeparator}}, {4, {kSeparator}},
+  };
+  for (const auto& [level, statistics] : cases) {
+    FakeWmi wmi = TwoModulesOnePageFile();
+    EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), level),
+              Concat(kFullModulesAndPageFile, statistics))
+        << "level " << level;
+    EXPECT_EQ(wmi.Asked(), (Lines{kModulesQuery, kPageFilesQuery}));
+  }
+}
+
+TEST(MemorySection, NothingFoundAndFailedQueries) {
+  const Lines statistics = {"(Memory Stats)", "Memory Total: 0 Bytes", "Memory Used:: 0 Bytes",
+                            "Memory Available: 0 Bytes", "Process Count: 0", kSeparator};
+  FakeWmi empty;
+  empty.Answer(kModulesQuery, FakeQuery{}).Answer(kPageFilesQuery, FakeQuery{});
+  EXPECT_EQ(CollectMemoryLines(empty, PerformanceInfo{}, 1),
+            Concat({"(Installed Physical Memory Modules)", "Unable to Detect", kSeparator,
+                    "(Page File Info)", "Unable to Detect", kSeparator},
+                   statistics));
+
+  // A failed query still makes one pass without an object, and that pass counts as found.
+  FakeWmi failed;
+  failed.Fail(kModulesQuery).Fail(kPageFilesQuery);
+  EXPECT_EQ(CollectMemoryLines(failed, PerformanceInfo{}, 1),
+            Concat({"(Installed Physical Memory Modules)", kSeparator, "(Page File Info)",
+                    "Temp Page File: False", kSeparator},
+                   statistics));
+}
+
+TEST(MemorySection, ModuleAndPageFileValues) {
+  FakeWmi wmi;
+  wmi.Answer(kModulesQuery,
+             FakeQuery{{FakeWmiObject{{"BankLabel", Null{}}, {"Capacity", std::uint64_t{8589934592}}},
+                        FakeWmiObject{{"BankLabel", std::string("DIMM1")}, {"Capacity", Null{}}},
+                        // A class without BankLabel: no line, but the module is counted.
+                        FakeWmiObject{{"Capacity", std::uint64_t{1073741824}}}}});
+  wmi.Answer(kPageFilesQuery,
+             FakeQuery{{FakeWmiObject{{"Name", std::string("D:\\pagefile.sys")},
+                                      {"AllocatedBaseSize", Null{}},
+                                      {"TempPageFile", true}},
+                        FakeWmiObject{{"Name", std::string("E:\\pagefile.sys")},
+                                      {"CurrentUsage", std::uint64_t{0}},
+                                      {"TempPageFile", Null{}}}}});
+  const Lines expected = {
+      "(Installed Physical Memory Modules)",
+      " - Size 8.00 GB",
+      "DIMM1 - Size ",
+      kSeparator,
+      "(Page File Info)",
+      "Name: D:\\pagefile.sys",
+      "Allocated Size:  MB",
+      "Temp Page File: True",
+      "Name: E:\\pagefile.sys",
+      "Current Usage: 0 MB",
+      "Temp Page File: False",
+      kSeparator,
+      "(Memory Stats)",
+      "Memory Total: 8.00 GB",
+      "Memory Used:: 5.00 GB",
+      "Memory Available: 3.00 GB",
+      "Process Count: 187",
+      kSeparator,
+  };
+  EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), 1), expected);
+}
+
+TEST(MemorySection, LargeMachinesDoNotWrap) {
+  PerformanceInfo info = EightGigabytes();
+  info.physicalTotal = 268'435'456;  // 1 TB in 4 KB pages
+  info.physicalAvailable = 134'217'728;
+  info.commitLimit = 805'306'368;  // 3 TB
+  FakeWmi wmi = TwoModulesOnePageFile();
+  const Lines lines = CollectMemoryLines(wmi, info, 3);
+  ASSERT_EQ(lines.size(), kFullModulesAndPageFile.size() + 15);
+  const std::size_t first = kFullModulesAndPageFile.size();
+  EXPECT_EQ(lines[first], "Memory Total: 1.00 TB");
+  EXPECT_EQ(lines[first + 1], "Memory Used:: 512.00 GB");
+  EXPECT_EQ(lines[first + 8], "Commit Limit : 3.00 TB");
+}
+
+}  // namespace
+}  // namespace sysinfo
