@@ -202,7 +202,7 @@ class WinWmiService final : public WmiService {
     const Bstr query(wql);
     hr = services->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, &enumerator);
     if (FAILED(hr) || !enumerator) return Failure(hr);
-    return std::make_unique<WinWmiResult>(std::move(enumerator));
+    return MakeWmiResult(enumerator.Get());
   }
 
  private:
@@ -224,5 +224,9 @@ ComApartment::~ComApartment() {
 }
 
 std::unique_ptr<WmiService> MakeWmiService() { return std::make_unique<WinWmiService>(); }
+
+std::unique_ptr<WmiResult> MakeWmiResult(IEnumWbemClassObject* enumerator) {
+  return std::make_unique<WinWmiResult>(ComPtr<IEnumWbemClassObject>(enumerator));
+}
 
 }  // namespace sysinfo

@@ -1,5 +1,8 @@
 #pragma once
 
+#include <windows.h>
+#include <wbemidl.h>
+
 #include <memory>
 
 #include "collectors/wmi.h"
@@ -25,5 +28,9 @@ class ComApartment {
 
 // WMI of the local machine, namespace root\CIMV2.
 std::unique_ptr<WmiService> MakeWmiService();
+
+// A query result over an enumerator that has already been obtained; the service above uses it
+// for every query, and tests hand it enumerators that misbehave.
+std::unique_ptr<WmiResult> MakeWmiResult(IEnumWbemClassObject* enumerator);
 
 }  // namespace sysinfo
