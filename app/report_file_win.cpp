@@ -38,8 +38,16 @@ class FileReportSink final : public ReportSink {
 }  // namespace
 
 std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason) {
+  const std::wstring widePath = Utf8ToWide(path);
+  // Windows refuses to replace a read-only file; so do we, also where the file system would let
+  // a privileged user overwrite it (Wine run as root does).
+  const DWORD attributes = GetFileAttributesW(widePath.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
+    reason = SystemErrorText(ERROR_ACCESS_DENIED);
+    return nullptr;
+  }
   // Readers may look at the report while it is being written.
-  UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+  UniqueHandle file = AdoptHandle(CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                               nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     reason = SystemErrorText(GetLastError());

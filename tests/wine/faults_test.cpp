@@ -1,0 +1,217 @@
+// Faults injected while a report is being made: each ends the affected piece and the rest of the
+// report goes on (or, for the report file itself, the run fails with its reason).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/format.h"
+#include "app/handles_win.h"
+#include "app/report_file_win.h"
+#include "app/unicode_win.h"
+#include "collectors/collectors.h"
+#include "collectors/hosts_file_win.h"
+#include "support/registry_win.h"
+#include "tests/fakes/memory_report.h"
+#include "tests/wine/test_keys.h"
+#include "tests/wine/wine_support.h"
+#include "tools/runner_win.h"
+
+namespace sysinfo {
+namespace {
+
+using testing::CapturedReport;
+using testing::ReadWholeFile;
+using testing::SplitLines;
+using testing::TempFolder;
+using testing::TestKey;
+using Lines = std::vector<std::string>;
+
+const std::string kSeparator(SeparatorLine);
+
+// Passes whole lines to the real file until the chosen line, then fails like a full disk.
+class FailingAtLine final : public ReportSink {
+ public:
+  FailingAtLine(std::unique_ptr<ReportSink> file, std::size_t failingLine)
+      : file_(std::move(file)), failingLine_(failingLine) {}
+
+  std::optional<std::string> Write(std::string_view text) override {
+    std::size_t start = 0;
+    while (start < text.size()) {
+      const std::size_t end = text.find("\r\n", start) + 2;
+      if (++line_ == failingLine_) {
+        if (auto error = file_->Write(text.substr(0, start))) return error;
+        return "There is not enough space on the disk.";
+      }
+      start = end;
+    }
+    return file_->Write(text);
+  }
+  std::optional<std::string> Close() override { return file_->Close(); }
+
+ private:
+  std::unique_ptr<ReportSink> file_;
+  std::size_t failingLine_;
+  std::size_t line_ = 0;
+};
+
+struct CommandRun {
+  int status;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadStream(std::FILE* stream) {
+  std::string text;
+  std::rewind(stream);
+  char chunk[4096];
+  std::size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof chunk, stream)) > 0) text.append(chunk, got);
+  std::fclose(stream);
+  return text;
+}
+
+CommandRun RunCommand(const std::vector<std::string>& args, const ReportOpener& open) {
+  std::FILE* out = std::tmpfile();
+  std::FILE* err = std::tmpfile();
+  const int status = RunReportCommand(args, open, out, err);
+  return {status, ReadStream(out), ReadStream(err)};
+}
+
+TEST(ReportFaults, AWriteThatFailsAtALineKeepsEveryLineBeforeIt) {
+  TempFolder folder;
+  const std::string path = folder.File("report.txt");
+  for (const std::size_t failingLine : {std::size_t{1}, std::size_t{12}, std::size_t{40}}) {
+    const auto run = RunCommand({"--out", path, "--all", "--level", "advanced"},
+                                [failingLine](const std::string& at, std::string& reason) {
+                                  auto file = CreateFileReport(at, reason);
+                                  return std::make_unique<FailingAtLine>(std::move(file), failingLine);
+                                });
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("There is not enough space on the disk."), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(path), std::string::npos);
+    EXPECT_EQ(run.out.find("Report saved"), std::string::npos);
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(path, bytes));
+    const Lines lines = SplitLines(bytes);
+    EXPECT_EQ(lines.size(), failingLine - 1);
+    if (!lines.empty()) EXPECT_EQ(lines.front(), "Veltrix - System Information v1.0.2");
+    EXPECT_TRUE(bytes.empty() || bytes.ends_with("\r\n"));
+  }
+}
+
+TEST(ReportFaults, AReadOnlyReportFileIsRefusedAndKept) {
+  TempFolder folder;
+  const std::string path = folder.File("kept.txt");
+  const std::wstring widePath = Utf8ToWide(path);
+  {
+    std::string reason;
+    ReportWriter earlier(CreateFileReport(path, reason));
+    earlier.WriteReportLine("an earlier report");
+  }
+  ASSERT_TRUE(SetFileAttributesW(widePath.c_str(), FILE_ATTRIBUTE_READONLY));
+  const auto run = RunCommand({"--out", path, "--category", "CPU"}, CreateFileReport);
+  SetFileAttributesW(widePath.c_str(), FILE_ATTRIBUTE_NORMAL);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_NE(run.err.find("cannot write the report"), std::string::npos) << run.err;
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, "an earlier report\r\n");
+}
+
+TEST(ReportFaults, AMissingFolderFailsBeforeAnyCategoryRuns) {
+  TempFolder folder;
+  const auto run = RunCommand({"--out", folder.File("gone\\report.txt"), "--all"}, CreateFileReport);
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err.find("Status: Scanning"), std::string::npos) << run.err;
+}
+
+// Deletes one Uninstall entry right after the entries were listed, before any is read.
+class DeletingAfterListing final : public RegistryKeys {
+ public:
+  DeletingAfterListing(const std::wstring& victim) : victim_(victim) {}
+
+  bool KeyExists(RegistryRoot root, std::string_view path, RegistryView view) override {
+    return real_.KeyExists(root, path, view);
+  }
+  std::optional<RawRegistryValue> QueryValue(RegistryRoot root, std::string_view path,
+                                             std::string_view name, RegistryView view) override {
+    return real_.QueryValue(root, path, name, view);
+  }
+  std::vector<std::string> SubkeyNames(RegistryRoot root, std::string_view path,
+                                       RegistryView view) override {
+    auto names = real_.SubkeyNames(root, path, view);
+    if (std::find(names.begin(), names.end(), WideToUtf8(victim_.substr(victim_.rfind(L'\\') + 1))) !=
+        names.end()) {
+      RegDeleteTreeW(HKEY_LOCAL_MACHINE, victim_.c_str());
+      RegDeleteKeyExW(HKEY_LOCAL_MACHINE, victim_.c_str(), KEY_WOW64_64KEY, 0);
+      ++deletions;
+    }
+    return names;
+  }
+  std::vector<RawRegistryValue> Values(RegistryRoot root, std::string_view path,
+                                       RegistryView view) override {
+    return real_.Values(root, path, view);
+  }
+  std::string ExpandEnvironment(std::string_view text) override {
+    return real_.ExpandEnvironment(text);
+  }
+
+  int deletions = 0;
+
+ private:
+  WindowsRegistry real_;
+  std::wstring victim_;
+};
+
+TEST(RegistryFaults, AKeyDeletedBetweenListingAndReadingIsLeftOut) {
+  const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  const std::wstring pid = std::to_wstring(GetCurrentProcessId());
+  TestKey kept(HKEY_LOCAL_MACHINE, uninstall + L"SysinfoKept-" + pid, KEY_WOW64_64KEY);
+  TestKey doomed(HKEY_LOCAL_MACHINE, uninstall + L"SysinfoDoomed-" + pid, KEY_WOW64_64KEY);
+  ASSERT_TRUE(kept.ok() && doomed.ok());
+  kept.SetText(L"DisplayName", L"Sysinfo Kept");
+  doomed.SetText(L"DisplayName", L"Sysinfo Doomed");
+
+  DeletingAfterListing keys(uninstall + L"SysinfoDoomed-" + pid);
+  CapturedReport report;
+  CollectSoftware(report.writer(), keys, 1);
+  const Lines lines = report.Lines();
+  EXPECT_GE(keys.deletions, 1);
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Display Name: Sysinfo Kept"), lines.end());
+  EXPECT_EQ(std::find(lines.begin(), lines.end(), "Display Name: Sysinfo Doomed"), lines.end());
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(lines.back(), kSeparator);
+}
+
+TEST(HostsFaults, ALockedOrVanishedHostsFileGivesTheSeparatorAlone) {
+  TempFolder folder;
+  const std::string path = folder.File("hosts");
+  {
+    std::string reason;
+    ReportWriter hosts(CreateFileReport(path, reason));
+    hosts.WriteReportLine("127.0.0.1 localhost");
+  }
+  {
+    // Another program holds the file without sharing it.
+    UniqueHandle locked = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ, 0,
+                                                  nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(locked);
+    CapturedReport report;
+    CollectHostsFile(report.writer(), path);
+    EXPECT_EQ(report.Lines(), Lines{kSeparator});
+  }
+  CapturedReport unlocked;
+  CollectHostsFile(unlocked.writer(), path);
+  EXPECT_EQ(unlocked.Lines(), (Lines{"127.0.0.1 localhost", kSeparator}));
+
+  ASSERT_TRUE(DeleteFileW(Utf8ToWide(path).c_str()));
+  CapturedReport vanished;
+  CollectHostsFile(vanished.writer(), path);
+  EXPECT_EQ(vanished.Lines(), Lines{kSeparator});
+}
+
+}  // namespace
+}  // namespace sysinfo

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/report.h"
+
+namespace sysinfo {
+
+// Creates the report file at a path, or gives the reason it cannot.
+using ReportOpener =
+    std::function<std::unique_ptr<ReportSink>(const std::string& path, std::string& reason)>;
+
+// The console runner's whole job for one command line: parse it, scan, write the report through
+// `open`, and tell the user on `out` and `err`. Returns the exit status: 0 when the report was
+// written completely, 1 when it could not be created or written, 2 for a bad command line.
+int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& open,
+                     std::FILE* out, std::FILE* err);
+
+}  // namespace sysinfo
