@@ -102,7 +102,7 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
   form->pixelsPerInch_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
 
-  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
   RECT frame{0, 0, form->Px(kClientWidth, false), form->Px(kClientHeight, true)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
   form->window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass,
