@@ -39,9 +39,9 @@ int Run(HINSTANCE instance) {
   ComApartment com;
   SetCurrentNumberFormat(UserNumberFormat());
   std::unique_ptr<WmiService> wmi;
-  auto form = FrmMain::Create(instance, [&wmi] {
+  auto form = FrmMain::Create(instance, [&wmi](const std::string& hostsPath) {
     wmi = MakeWmiService();
-    return RealCollectors(*wmi);
+    return RealCollectors(*wmi, hostsPath);
   });
   if (!form) return 1;
   g_mainWindow = form->hwnd();

@@ -85,7 +85,7 @@ void ShowAll(const std::vector<HWND>& windows, bool shown) {
 }  // namespace
 
 std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
-                                         std::function<Collectors()> makeCollectors) {
+                                         CollectorFactory makeCollectors) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
@@ -115,7 +115,7 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
   return form;
 }
 
-FrmMain::FrmMain(HINSTANCE instance, std::function<Collectors()> makeCollectors)
+FrmMain::FrmMain(HINSTANCE instance, CollectorFactory makeCollectors)
     : instance_(instance), makeCollectors_(std::move(makeCollectors)), settings_(SettingsFilePath()) {}
 
 FrmMain::~FrmMain() {
@@ -338,7 +338,7 @@ ScanRequest FrmMain::BuildRequest() const {
 void FrmMain::OnWorkTimer() {
   KillTimer(window_, kWorkTimer);  // one scan per press of Start
   if (scanning_) return;
-  if (!collectors_) collectors_ = std::make_unique<Collectors>(makeCollectors_());
+  if (!collectors_) collectors_ = std::make_unique<Collectors>(makeCollectors_(WindowText(textHostsPath_)));
   scanning_ = true;
   RunScan(BuildRequest(), *collectors_, *this);
   openReport_ = nullptr;

@@ -35,13 +35,17 @@ enum ControlId : int {
 
 inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
 
+// Binds the collectors to the real sources, given the hosts file the window found.
+using CollectorFactory = std::function<Collectors(const std::string& hostsPath)>;
+
 // The program's one window: the categories to tick, the detail level, Start, and the status of a
 // running scan. Every choice persists in settings.ini beside the program.
 class FrmMain final : public ScanHost {
  public:
-  // Builds the window (not yet shown). `makeCollectors` is asked once, at the first scan.
+  // Builds the window (not yet shown). `makeCollectors` is asked once, at the first scan, with the
+  // hosts file the window found.
   static std::unique_ptr<FrmMain> Create(HINSTANCE instance,
-                                         std::function<Collectors()> makeCollectors);
+                                         CollectorFactory makeCollectors);
   ~FrmMain() override;
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;
@@ -60,7 +64,7 @@ class FrmMain final : public ScanHost {
   void ScanFinished(const ScanOutcome& outcome) override;
 
  private:
-  FrmMain(HINSTANCE instance, std::function<Collectors()> makeCollectors);
+  FrmMain(HINSTANCE instance, CollectorFactory makeCollectors);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK OptionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR index, DWORD_PTR self);
@@ -81,7 +85,7 @@ class FrmMain final : public ScanHost {
   int Px(LONG twips, bool vertical) const;
 
   HINSTANCE instance_;
-  std::function<Collectors()> makeCollectors_;
+  CollectorFactory makeCollectors_;
   std::unique_ptr<Collectors> collectors_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
