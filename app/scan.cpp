@@ -91,10 +91,11 @@ ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, Sc
     host.ScanFinished(outcome);
     return outcome;
   }
+  ReportWriter report(std::move(sink));
+  host.ReportOpened(report);
   host.ScanStarting();
   Yield();
 
-  ReportWriter report(std::move(sink));
   WriteHeader(report, request, host);
   Yield();
 

@@ -80,6 +80,9 @@ class ScanHost {
   virtual std::string AskReportPath(const std::string& proposed) = 0;
   // Creates (or truncates) the report file; nothing, with the reason, when that fails.
   virtual std::unique_ptr<ReportSink> CreateReport(const std::string& path, std::string& reason) = 0;
+  // The open report, until ScanFinished: a window closed mid-scan closes it, so every line
+  // already written reaches the disk.
+  virtual void ReportOpened(ReportWriter&) {}
   virtual void ScanStarting() = 0;  // the window hides its controls and shows the status frame
   virtual void ShowStatus(const std::string& text) = 0;
   virtual std::string ShortDate() = 0;

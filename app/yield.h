@@ -6,6 +6,6 @@ namespace sysinfo {
 // pump; the console runner and the tests leave the default, which does nothing.
 using YieldFunction = void (*)();
 void SetYield(YieldFunction function);
-void Yield();
+void (Yield)();  // in parentheses: <windows.h> defines a Yield() macro
 
 }  // namespace sysinfo

@@ -221,3 +221,48 @@ TEST(Categories, FixedOrderAndLookup) {
 
 }  // namespace
 }  // namespace sysinfo
+
+namespace sysinfo {
+namespace {
+
+// A window closed mid-scan closes the open report it was given: the lines so far are kept.
+class ClosingHost final : public ScanHost {
+ public:
+  std::string bytes;
+  ReportWriter* open = nullptr;
+  std::string AskReportPath(const std::string&) override { return "C:\\report.txt"; }
+  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string&) override {
+    return std::make_unique<testing::MemorySink>(bytes);
+  }
+  void ReportOpened(ReportWriter& report) override { open = &report; }
+  void ScanStarting() override {}
+  void ShowStatus(const std::string&) override {}
+  std::string ShortDate() override { return "06/12/2026"; }
+  std::string ShortTime() override { return "16:30:00"; }
+  void CategoryDone(std::size_t, double) override {}
+  void ScanFinished(const ScanOutcome&) override {}
+};
+
+TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
+  ClosingHost host;
+  ScanRequest request;
+  request.caption = ProgramCaption(1, 0, 2);
+  request.ticked[0] = request.ticked[1] = true;
+  Collectors collectors;
+  collectors[0] = [&host](ReportWriter& report, int) {
+    report.WriteReportLine("first section line");
+    ASSERT_EQ(host.open, &report);
+    host.open->CloseReport();  // what the window does when it is closed now
+    report.WriteReportLine("never written");
+  };
+  RunScan(request, collectors, host);
+  const auto lines = testing::SplitLines(host.bytes);
+  ASSERT_EQ(lines.size(), 12u) << host.bytes;
+  EXPECT_EQ(lines[0], "Veltrix - System Information v1.0.2");
+  EXPECT_EQ(lines[5], "1. Operating System");
+  EXPECT_EQ(lines[9], "1. Operating System (Detail Level: Basic) Start");
+  EXPECT_EQ(lines[11], "first section line");
+}
+
+}  // namespace
+}  // namespace sysinfo

@@ -1,0 +1,421 @@
+#include "app/main_window_win.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <cmath>
+
+#include "app/hosts_path_win.h"
+#include "app/links.h"
+#include "app/locale_win.h"
+#include "app/report_file_win.h"
+#include "app/special_folders_win.h"
+#include "app/theme_support_win.h"
+#include "app/unicode_win.h"
+#include "app/yield.h"
+#include "generated/version.h"
+#include "ui/common_dialog_win.h"
+
+namespace sysinfo {
+namespace {
+
+constexpr UINT_PTR kWorkTimer = 1;  // TimerDoTheWork
+constexpr UINT kWorkTimerMs = 100;
+constexpr char kReportFileName[] = "\\System_Information_By_Veltrix.txt";
+constexpr char kFontName[] = "Verdana";
+constexpr double kFontPoints = 8;
+
+// The layout, in twips (15 to a pixel at 96 dpi): left, top, right, bottom.
+constexpr LONG kClientWidth = 6120;
+constexpr LONG kClientHeight = 5790;
+constexpr RECT kFrame1Place{120, 90, 3180, 5220};
+constexpr RECT kCheckListPlace{240, 375, 3060, 4575};  // a client area of 2760 by 4080
+constexpr RECT kCommand2Place{240, 4680, 1605, 5070};
+constexpr RECT kCommand3Place{1695, 4680, 3060, 5070};
+constexpr RECT kFrame2Place{3300, 90, 6000, 1620};
+constexpr RECT kOptionPlaces[3]{{3480, 420, 5880, 720}, {3480, 780, 5880, 1080}, {3480, 1140, 5880, 1440}};
+constexpr RECT kCommand1Place{3300, 1740, 6000, 2250};
+constexpr RECT kImage1Place{3300, 2370, 6000, 5220};
+constexpr RECT kFrame3Place{120, 90, 6000, 1050};
+constexpr RECT kLabel1Place{300, 480, 5820, 810};
+constexpr RECT kImage2Place{120, 5400, 360, 5640};
+constexpr RECT kLabel7Place{450, 5400, 4200, 5640};
+
+// The check list as the window saved it: items on the left, bold Verdana, window colours.
+ui::PropertyBag CheckListInfoBag(const ui::FontSpec& ambient) {
+  ui::CheckListProperties p = ui::NewCheckListProperties(ambient);
+  p.alignment = 0;
+  p.foreColor = ui::kButtonText;
+  p.font = ui::FontSpec{kFontName, 6.75, FW_BOLD};
+  p.backColor = ui::kWindowBackground;
+  p.storedForeColor = ui::kButtonText;
+  p.storedFont = p.font;
+  ui::PropertyBag bag;
+  ui::WriteCheckListProperties(bag, p, ambient);
+  return bag;
+}
+
+// The program's version from its own version resource; the build's numbers if it has none.
+std::string VersionCaption() {
+  std::wstring path(MAX_PATH, L'\0');
+  path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  std::vector<unsigned char> block(size);
+  VS_FIXEDFILEINFO* fixed = nullptr;
+  UINT length = 0;
+  if (size && GetFileVersionInfoW(path.c_str(), 0, size, block.data()) &&
+      VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+    return ProgramCaption(HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
+                          HIWORD(fixed->dwFileVersionLS));
+  }
+  return ProgramCaption(kVersionMajor, kVersionMinor, kVersionRevision);
+}
+
+std::string WindowText(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return WideToUtf8(text);
+}
+
+void ShowAll(const std::vector<HWND>& windows, bool shown) {
+  for (HWND window : windows) ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
+}
+
+}  // namespace
+
+std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
+                                         CollectorFactory makeCollectors) {
+  WNDCLASSEXW windowClass{};
+  windowClass.cbSize = sizeof windowClass;
+  windowClass.lpfnWndProc = WindowProc;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconW(instance, L"APPICON");
+  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, 0));
+  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  windowClass.lpszClassName = kMainWindowClass;
+  RegisterClassExW(&windowClass);
+
+  std::unique_ptr<FrmMain> form(new FrmMain(instance, std::move(makeCollectors)));
+  const HDC screen = GetDC(nullptr);
+  form->pixelsPerInch_ = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+
+  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  RECT frame{0, 0, form->Px(kClientWidth, false), form->Px(kClientHeight, true)};
+  AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
+  form->window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass,
+                                  L"Veltrix - System Information", kStyle, CW_USEDEFAULT,
+                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                                  nullptr, nullptr, instance, form.get());
+  if (!form->window_) return nullptr;
+  form->CreateControls();
+  form->Load();
+  return form;
+}
+
+FrmMain::FrmMain(HINSTANCE instance, CollectorFactory makeCollectors)
+    : instance_(instance), makeCollectors_(std::move(makeCollectors)), settings_(SettingsFilePath()) {}
+
+FrmMain::~FrmMain() {
+  checkList_.reset();
+  if (window_) {
+    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
+    DestroyWindow(window_);
+  }
+  for (HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(linkFont_),
+                         static_cast<HGDIOBJ>(logo_), static_cast<HGDIOBJ>(social_)}) {
+    if (object) DeleteObject(object);
+  }
+}
+
+int FrmMain::Px(LONG twips, bool) const {
+  return static_cast<int>(std::lround(twips * pixelsPerInch_ / 1440.0));
+}
+
+HWND FrmMain::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
+                         const RECT& twips) {
+  HWND control = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style,
+                                 Px(twips.left, false), Px(twips.top, true),
+                                 Px(twips.right - twips.left, false),
+                                 Px(twips.bottom - twips.top, true), window_,
+                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  return control;
+}
+
+void FrmMain::CreateControls() {
+  const int height = -static_cast<int>(std::lround(kFontPoints * pixelsPerInch_ / 72.0));
+  font_ = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                      DEFAULT_PITCH | FF_SWISS, L"Verdana");
+  linkFont_ = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
+                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
+                          DEFAULT_PITCH | FF_SWISS, L"Verdana");
+
+  // Frames first: in the tab order and below what they hold.
+  frame1_.push_back(AddControl(L"BUTTON", L"Information:", BS_GROUPBOX, kFrame1, kFrame1Place));
+  const ui::FontSpec ambient{kFontName, kFontPoints, FW_NORMAL};
+  checkList_ = ui::CheckList::Create(window_, kCheckListInfo, kCheckListPlace.left,
+                                     kCheckListPlace.top, kCheckListPlace.right - kCheckListPlace.left,
+                                     kCheckListPlace.bottom - kCheckListPlace.top,
+                                     CheckListInfoBag(ambient), ambient);
+  frame1_.push_back(checkList_->hwnd());
+  frame1_.push_back(AddControl(L"BUTTON", L"Select All", BS_PUSHBUTTON | WS_TABSTOP, kCommand2, kCommand2Place));
+  frame1_.push_back(AddControl(L"BUTTON", L"Unselect All", BS_PUSHBUTTON | WS_TABSTOP, kCommand3, kCommand3Place));
+
+  frame2_.push_back(AddControl(L"BUTTON", L"Detail Level:", BS_GROUPBOX, kFrame2, kFrame2Place));
+  for (int i = 0; i < 3; ++i) {
+    const std::wstring caption = Utf8ToWide(kLevelCaptions[i]);
+    const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
+    optionLevel_[i] = AddControl(L"BUTTON", caption.c_str(), BS_AUTORADIOBUTTON | group,
+                                 kOptionLevel0 + i, kOptionPlaces[i]);
+    SetWindowSubclass(optionLevel_[i], OptionProc, static_cast<UINT_PTR>(i),
+                      reinterpret_cast<DWORD_PTR>(this));
+    frame2_.push_back(optionLevel_[i]);
+  }
+  // The design-time choice; the settings may replace it.
+  SendMessageW(optionLevel_[kDesignLevelIndex], BM_SETCHECK, BST_CHECKED, 0);
+  command1_ = AddControl(L"BUTTON", L"Start", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, kCommand1, kCommand1Place);
+
+  logo_ = static_cast<HBITMAP>(LoadImageW(instance_, L"LOGO", IMAGE_BITMAP, 0, 0, 0));
+  social_ = static_cast<HBITMAP>(LoadImageW(instance_, L"SOCIAL", IMAGE_BITMAP, 0, 0, 0));
+  HWND image1 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage1, kImage1Place);
+  SendMessageW(image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
+  HWND image2 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage2, kImage2Place);
+  SendMessageW(image2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(social_));
+  HWND label7 = AddControl(L"STATIC", L"Follow Veltrix on Facebook", SS_NOTIFY | SS_LEFT, kLabel7, kLabel7Place);
+  SendMessageW(label7, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+
+  frame3_.push_back(AddControl(L"BUTTON", L"", BS_GROUPBOX, kFrame3, kFrame3Place));
+  label1_ = AddControl(L"STATIC", L"Status:", SS_LEFT | SS_ENDELLIPSIS, kLabel1, kLabel1Place);
+  frame3_.push_back(label1_);
+  ShowAll(frame3_, false);
+  textHostsPath_ = AddControl(L"EDIT", L"", ES_AUTOHSCROLL, kTextHostsPath, RECT{0, 0, 60, 60});
+  ShowWindow(textHostsPath_, SW_HIDE);
+
+  for (HWND frame : {frame1_.front(), frame2_.front(), frame3_.front()}) FixThemeSupport(frame);
+}
+
+void FrmMain::Load() {
+  reportPath_ = GetSpecialFolder(kFolderDesktop) + kReportFileName;
+  (Yield)();
+  SetWindowTextW(window_, Utf8ToWide(VersionCaption()).c_str());
+  (Yield)();
+  for (const Category& category : kCategories) checkList_->AddItem(std::string(category.text));
+  for (int i = 0; i < checkList_->ListCount(); ++i) {
+    if (auto tick = ParseBoolean(settings_.ReadIni(kSettingsSection, checkList_->List(i)))) {
+      checkList_->SetSelected(i, *tick);
+    }
+  }
+  const int level = RestoredLevelIndex(settings_.ReadIni(kSettingsSection, kDetailLevelKey));
+  for (int i = 0; i < 3; ++i) {
+    SendMessageW(optionLevel_[i], BM_SETCHECK, i == level ? BST_CHECKED : BST_UNCHECKED, 0);
+  }
+  SetWindowTextW(textHostsPath_, Utf8ToWide(FindHostsFilePath()).c_str());
+  (Yield)();
+}
+
+LRESULT CALLBACK FrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    reinterpret_cast<FrmMain*>(create->lpCreateParams)->window_ = window;
+  }
+  auto* self = reinterpret_cast<FrmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (!self) return DefWindowProcW(window, message, wParam, lParam);
+  return self->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT CALLBACK FrmMain::OptionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR index, DWORD_PTR self) {
+  // The level is saved when a mouse button is released over a level button; choosing one with
+  // the keyboard does not save it.
+  if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP) {
+    reinterpret_cast<FrmMain*>(self)->settings_.WriteIni(kSettingsSection, kDetailLevelKey,
+                                                         std::to_string(index));
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, OptionProc, index);
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      OnCommand(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      if (wParam == kWorkTimer) {
+        OnWorkTimer();
+        return 0;
+      }
+      break;
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window_, kLabel7)) {
+        const HDC dc = reinterpret_cast<HDC>(wParam);
+        SetTextColor(dc, RGB(0, 0, 192));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      break;
+    case WM_SETCURSOR: {
+      const HWND over = reinterpret_cast<HWND>(wParam);
+      const int id = GetDlgCtrlID(over);
+      if (over != window_ && (id == kImage1 || id == kImage2 || id == kLabel7)) {
+        SetCursor(LoadCursorW(nullptr, IDC_HAND));
+        return TRUE;
+      }
+      break;
+    }
+    case WM_CLOSE:
+      CloseProgram();
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(window_, message, wParam, lParam);
+}
+
+void FrmMain::OnCommand(int id, int code) {
+  switch (id) {
+    case kCommand1:
+      if (code == BN_CLICKED) OnStart();
+      break;
+    case kCommand2:
+      if (code == BN_CLICKED) SelectAll(true);
+      break;
+    case kCommand3:
+      if (code == BN_CLICKED) SelectAll(false);
+      break;
+    case kImage1:
+      if (code == STN_CLICKED) OpenLink(kMakerWebPage);
+      break;
+    case kImage2:
+    case kLabel7:
+      if (code == STN_CLICKED) OpenLink(kMakerSocialPage);
+      break;
+    default:
+      break;
+  }
+}
+
+void FrmMain::OnStart() {
+  for (int i = 0; i < checkList_->ListCount(); ++i) {
+    if (!checkList_->ItemEditable(i)) continue;
+    settings_.WriteIni(kSettingsSection, checkList_->List(i), BooleanText(checkList_->Selected(i)));
+    (Yield)();
+  }
+  SetTimer(window_, kWorkTimer, kWorkTimerMs, nullptr);
+}
+
+void FrmMain::SelectAll(bool selected) {
+  for (int i = 0; i < checkList_->ListCount(); ++i) {
+    if (!checkList_->ItemEditable(i)) continue;
+    checkList_->SetSelected(i, selected);
+    settings_.WriteIni(kSettingsSection, checkList_->List(i), BooleanText(selected));
+    (Yield)();
+  }
+}
+
+ScanRequest FrmMain::BuildRequest() const {
+  ScanRequest request;
+  request.caption = WindowText(window_);
+  const int count = std::min<int>(checkList_->ListCount(), static_cast<int>(kCategoryCount));
+  for (int i = 0; i < count; ++i) request.ticked[i] = checkList_->Selected(i);
+  request.level = 0;
+  for (int i = 0; i < 3; ++i) {
+    if (SendMessageW(optionLevel_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) request.level = i + 1;
+  }
+  request.hostsPath = WindowText(textHostsPath_);
+  request.proposedPath = reportPath_;
+  return request;
+}
+
+void FrmMain::OnWorkTimer() {
+  KillTimer(window_, kWorkTimer);  // one scan per press of Start
+  if (scanning_) return;
+  if (!collectors_) collectors_ = std::make_unique<Collectors>(makeCollectors_(WindowText(textHostsPath_)));
+  scanning_ = true;
+  RunScan(BuildRequest(), *collectors_, *this);
+  openReport_ = nullptr;
+  scanning_ = false;
+}
+
+std::string FrmMain::AskReportPath(const std::string& proposed) {
+  ui::Win32FileDialogs platform;
+  ui::cCommonDialog dialog(platform);
+  dialog.DialogTitle = "Log File Save Location";
+  dialog.CancelError = true;
+  dialog.hWnd = reinterpret_cast<std::uintptr_t>(window_);
+  dialog.Filter = "Text Files (*.txt)|*.txt";
+  dialog.Filename = proposed;
+  dialog.ShowSave();
+  if (!dialog.Filename.empty()) reportPath_ = dialog.Filename;
+  return dialog.Filename;
+}
+
+std::unique_ptr<ReportSink> FrmMain::CreateReport(const std::string& path, std::string& reason) {
+  return CreateFileReport(path, reason);
+}
+
+void FrmMain::ScanStarting() {
+  ShowAll(frame1_, false);
+  ShowAll(frame2_, false);
+  ShowWindow(command1_, SW_HIDE);
+  ShowAll(frame3_, true);
+}
+
+void FrmMain::ShowStatus(const std::string& text) {
+  SetWindowTextW(label1_, Utf8ToWide(text).c_str());
+  UpdateWindow(label1_);
+}
+
+std::string FrmMain::ShortDate() { return ShortDateNow(); }
+std::string FrmMain::ShortTime() { return TimeNow(); }
+
+void FrmMain::ShowIdle() {
+  ShowAll(frame1_, true);
+  ShowAll(frame2_, true);
+  ShowWindow(command1_, SW_SHOW);
+  ShowAll(frame3_, false);
+}
+
+void FrmMain::ScanFinished(const ScanOutcome& outcome) {
+  ShowIdle();
+  (Yield)();
+  openReport_ = nullptr;
+  if (outcome.result == ScanResult::Saved) {
+    const std::string text = "File Saved To:\r\n" + outcome.path +
+                             "\r\n\r\nWould you like to view the file now?";
+    if (MessageBoxW(window_, Utf8ToWide(text).c_str(), L"Done!", MB_YESNO) == IDYES) {
+      ShellExecuteW(window_, L"Open", Utf8ToWide(outcome.path).c_str(), L"", L"", SW_SHOWNORMAL);
+    }
+    return;
+  }
+  // Nothing claims a report that is not there: say where it was meant to go and why it failed.
+  const std::string text = "The report could not be saved to:\r\n" + outcome.path + "\r\n\r\n" +
+                           outcome.error;
+  MessageBoxW(window_, Utf8ToWide(text).c_str(), L"Report Not Saved", MB_OK | MB_ICONEXCLAMATION);
+}
+
+void FrmMain::OpenLink(const wchar_t* address) {
+  ShellExecuteW(window_, L"Open", address, L"", L"", SW_SHOWNORMAL);
+}
+
+void FrmMain::CloseProgram() {
+  KillTimer(window_, kWorkTimer);
+  if (!scanning_) {
+    DestroyWindow(window_);
+    return;
+  }
+  // Closed mid-scan: the scan cannot be unwound from inside its own message pump, so keep every
+  // line written so far on disk and end the process here.
+  if (openReport_) openReport_->CloseReport();
+  ExitProcess(0);
+}
+
+}  // namespace sysinfo

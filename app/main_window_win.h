@@ -1,0 +1,110 @@
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/scan.h"
+#include "app/settings_win.h"
+#include "ui/check_list_win.h"
+
+namespace sysinfo {
+
+// Control identifiers of the main window; tests find the controls by them.
+enum ControlId : int {
+  kFrame1 = 101,
+  kCheckListInfo,
+  kCommand2,  // Select All
+  kCommand3,  // Unselect All
+  kFrame2,
+  kOptionLevel0,  // Basic; Moderate and Advanced follow
+  kOptionLevel1,
+  kOptionLevel2,
+  kCommand1,  // Start
+  kFrame3,
+  kLabel1,
+  kTextHostsPath,
+  kImage1,
+  kImage2,
+  kLabel7,
+};
+
+inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
+
+// Binds the collectors to the real sources, given the hosts file the window found.
+using CollectorFactory = std::function<Collectors(const std::string& hostsPath)>;
+
+// The program's one window: the categories to tick, the detail level, Start, and the status of a
+// running scan. Every choice persists in settings.ini beside the program.
+class FrmMain final : public ScanHost {
+ public:
+  // Builds the window (not yet shown). `makeCollectors` is asked once, at the first scan, with the
+  // hosts file the window found.
+  static std::unique_ptr<FrmMain> Create(HINSTANCE instance,
+                                         CollectorFactory makeCollectors);
+  ~FrmMain() override;
+  FrmMain(const FrmMain&) = delete;
+  FrmMain& operator=(const FrmMain&) = delete;
+
+  HWND hwnd() const { return window_; }
+
+  // ScanHost.
+  std::string AskReportPath(const std::string& proposed) override;
+  std::unique_ptr<ReportSink> CreateReport(const std::string& path, std::string& reason) override;
+  void ReportOpened(ReportWriter& report) override { openReport_ = &report; }
+  void ScanStarting() override;
+  void ShowStatus(const std::string& text) override;
+  std::string ShortDate() override;
+  std::string ShortTime() override;
+  void CategoryDone(std::size_t, double) override {}
+  void ScanFinished(const ScanOutcome& outcome) override;
+
+ private:
+  FrmMain(HINSTANCE instance, CollectorFactory makeCollectors);
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK OptionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
+                                     UINT_PTR index, DWORD_PTR self);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  void CreateControls();
+  HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
+                  const RECT& twips);
+  void Load();
+  void OnCommand(int id, int code);
+  void OnStart();
+  void SelectAll(bool selected);
+  void OnWorkTimer();
+  void ShowIdle();
+  void OpenLink(const wchar_t* address);
+  void CloseProgram();
+  ScanRequest BuildRequest() const;
+  int Px(LONG twips, bool vertical) const;
+
+  HINSTANCE instance_;
+  CollectorFactory makeCollectors_;
+  std::unique_ptr<Collectors> collectors_;
+  HWND window_ = nullptr;
+  HFONT font_ = nullptr;
+  HFONT linkFont_ = nullptr;
+  HBITMAP logo_ = nullptr;
+  HBITMAP social_ = nullptr;
+  int pixelsPerInch_ = 96;
+  std::unique_ptr<ui::CheckList> checkList_;
+  std::vector<HWND> frame1_;  // the frame and what it holds
+  std::vector<HWND> frame2_;
+  std::vector<HWND> frame3_;
+  std::array<HWND, 3> optionLevel_{};
+  HWND command1_ = nullptr;
+  HWND label1_ = nullptr;
+  HWND textHostsPath_ = nullptr;
+  std::string reportPath_;
+  IniFile settings_;
+  ReportWriter* openReport_ = nullptr;
+  bool scanning_ = false;
+};
+
+}  // namespace sysinfo

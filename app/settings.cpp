@@ -1,0 +1,50 @@
+#include "app/settings.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "app/text.h"
+
+namespace sysinfo {
+
+std::string BooleanText(bool value) { return value ? "True" : "False"; }
+
+std::optional<double> ParseNumber(std::string_view text) {
+  const std::string trimmed(Trim(text));
+  if (trimmed.empty()) return std::nullopt;
+  std::size_t at = 0;
+  if (trimmed[at] == '+' || trimmed[at] == '-') ++at;
+  bool digits = false;
+  bool point = false;
+  for (; at < trimmed.size(); ++at) {
+    const char c = trimmed[at];
+    if (c >= '0' && c <= '9') {
+      digits = true;
+    } else if (c == '.' && !point) {
+      point = true;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digits) return std::nullopt;
+  return std::strtod(trimmed.c_str(), nullptr);
+}
+
+std::optional<bool> ParseBoolean(std::string_view text) {
+  const std::string_view trimmed = Trim(text);
+  if (EqualsIgnoreCase(trimmed, "True")) return true;
+  if (EqualsIgnoreCase(trimmed, "False")) return false;
+  if (const auto number = ParseNumber(trimmed)) return *number != 0;
+  return std::nullopt;
+}
+
+int RestoredLevelIndex(std::string_view stored, int designIndex) {
+  const auto number = ParseNumber(stored);
+  if (!number) return 0;
+  // Whole numbers round half to even, as the settings' original reader did.
+  const double index = std::nearbyint(*number);
+  if (index < 0 || index >= kLevelButtonCount) return designIndex;
+  return static_cast<int>(index);
+}
+
+}  // namespace sysinfo

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace sysinfo {
+
+// settings.ini beside the program: one section, a "True"/"False" key per category and the
+// selected detail-level button's index.
+inline constexpr std::string_view kSettingsFileName = "settings.ini";
+inline constexpr std::string_view kSettingsSection = "main";
+inline constexpr std::string_view kDetailLevelKey = "DetailLevel";
+
+// The detail-level button selected before the settings are read.
+inline constexpr int kDesignLevelIndex = 1;
+inline constexpr int kLevelButtonCount = 3;
+
+// "True" or "False", as the settings file stores a tick.
+std::string BooleanText(bool value);
+
+// A tick as stored: "True"/"False" in any letter case, or a number (non-zero is ticked).
+// Nothing for empty or other text.
+std::optional<bool> ParseBoolean(std::string_view text);
+
+// Decimal text, blanks around it allowed; nothing when it is not a number.
+std::optional<double> ParseNumber(std::string_view text);
+
+// The level button to select for a stored "DetailLevel": missing or non-numeric text selects the
+// first button, a number is rounded to a whole one and selects that button, and a number with no
+// such button leaves `designIndex` selected.
+int RestoredLevelIndex(std::string_view stored, int designIndex = kDesignLevelIndex);
+
+// Where the settings are read from and written to.
+class SettingsStore {
+ public:
+  virtual ~SettingsStore() = default;
+  // Empty text for a missing file, section or key.
+  virtual std::string ReadIni(std::string_view section, std::string_view key) = 0;
+  virtual bool WriteIni(std::string_view section, std::string_view key, std::string_view value) = 0;
+};
+
+}  // namespace sysinfo

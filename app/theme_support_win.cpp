@@ -1,0 +1,47 @@
+#include "app/theme_support_win.h"
+
+#include <commctrl.h>
+#include <shlwapi.h>
+
+namespace sysinfo {
+namespace {
+
+LRESULT CALLBACK RedirectFrame(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                               DWORD_PTR) {
+  if (message == WM_MOUSELEAVE || message == WM_PRINTCLIENT) {
+    return DefWindowProcW(window, message, wParam, lParam);
+  }
+  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, RedirectFrame, 0);
+  return DefSubclassProc(window, message, wParam, lParam);
+}
+
+}  // namespace
+
+bool IsComCtl6Loaded() {
+  HMODULE comctl = GetModuleHandleW(L"comctl32.dll");
+  if (!comctl) return false;
+  auto getVersion = reinterpret_cast<DLLGETVERSIONPROC>(
+      reinterpret_cast<void*>(GetProcAddress(comctl, "DllGetVersion")));
+  if (!getVersion) return false;
+  DLLVERSIONINFO version{};
+  version.cbSize = sizeof version;
+  if (FAILED(getVersion(&version))) return false;
+  return version.dwMajorVersion >= 6;
+}
+
+void InitCommonControlsOnce() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  INITCOMMONCONTROLSEX controls{};
+  controls.dwSize = sizeof controls;
+  controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_USEREX_CLASSES;
+  InitCommonControlsEx(&controls);
+}
+
+bool FixThemeSupport(HWND frame) {
+  if (IsComCtl6Loaded()) SetWindowSubclass(frame, RedirectFrame, 0, 0);
+  return true;
+}
+
+}  // namespace sysinfo
