@@ -1,9 +1,29 @@
 #include "ui/check_list_properties.h"
 
+#include <limits>
+#include <optional>
+#include <utility>
+
 namespace sysinfo::ui {
 namespace {
 
 std::int64_t Int(std::int64_t value) { return value; }
+
+// A number as T; nothing for NaN or a value T cannot hold (a bag edited by hand may have any).
+template <typename T, typename Held>
+std::optional<T> Narrowed(Held held) {
+  if constexpr (std::is_same_v<T, bool>) {
+    return held != 0;
+  } else if constexpr (std::is_floating_point_v<Held> && std::is_integral_v<T>) {
+    if (!(held >= static_cast<Held>(std::numeric_limits<T>::min()) &&
+          held <= static_cast<Held>(std::numeric_limits<T>::max()))) {
+      return std::nullopt;
+    }
+  } else if constexpr (std::is_integral_v<Held> && !std::is_same_v<Held, bool> && std::is_integral_v<T>) {
+    if (!std::in_range<T>(held)) return std::nullopt;
+  }
+  return static_cast<T>(held);
+}
 
 template <typename T>
 T As(const PropertyBag::Value& value) {
@@ -15,7 +35,7 @@ T As(const PropertyBag::Value& value) {
     return std::visit(
         [](const auto& held) -> T {
           using Held = std::decay_t<decltype(held)>;
-          if constexpr (std::is_arithmetic_v<Held>) return static_cast<T>(held);
+          if constexpr (std::is_arithmetic_v<Held>) return Narrowed<T>(held).value_or(T{});
           return T{};
         },
         value);

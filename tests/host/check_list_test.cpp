@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "ui/check_list_layout.h"
 #include "ui/check_list_properties.h"
 
@@ -122,6 +124,25 @@ TEST(CheckListProperties, ValuesEqualToTheirWriteDefaultAreNotStored) {
   PropertyBag blackBag;
   WriteCheckListProperties(blackBag, black, kAmbient);
   EXPECT_EQ(ReadCheckListProperties(blackBag, kAmbient).foreColor, kButtonText);
+}
+
+TEST(CheckListProperties, NumbersOutOfRangeOrOfTheWrongKindReadAsZero) {
+  // A bag edited by hand may hold anything; found by fuzzing: a huge real for a whole-number
+  // property used to be converted with undefined behaviour.
+  PropertyBag bag;
+  bag.Write("Alignment", 3.79e146, std::int64_t{-1});
+  bag.Write("Selected", std::nan(""), std::int64_t{-1});
+  bag.Write("BorderStyle", std::int64_t{1} << 40, std::int64_t{-1});
+  bag.Write("ForeColor", -1.0, std::int64_t{-1});
+  bag.Write("MultiSelect", 0.5, std::int64_t{-1});
+  bag.Write("List", std::int64_t{7}, std::int64_t{-1});
+  const CheckListProperties read = ReadCheckListProperties(bag, kAmbient);
+  EXPECT_EQ(read.alignment, 0);
+  EXPECT_EQ(read.selected, 0);
+  EXPECT_EQ(read.borderStyle, 0);
+  EXPECT_EQ(read.foreColor, 0u);
+  EXPECT_TRUE(read.multiSelect);  // any non-zero number is a set flag
+  EXPECT_EQ(read.list, "");
 }
 
 }  // namespace
