@@ -91,7 +91,10 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
   windowClass.lpfnWndProc = WindowProc;
   windowClass.hInstance = instance;
   windowClass.hIcon = LoadIconW(instance, L"APPICON");
-  windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, 0));
+  // Shared: the class outlives any one window, and a window made again must not load (and leak)
+  // another copy of the icon.
+  windowClass.hIconSm =
+      static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, LR_SHARED));
   windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = kMainWindowClass;

@@ -18,10 +18,13 @@ build/host/bin/crc_bench
 build/host/bin/sorted_section_bench "$scratch"
 
 bash scripts/build.sh windows
-cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench
+cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench repeat_bench
 source scripts/wine-env.sh
-trap 'wine_env_stop; rm -rf "$scratch"' EXIT
+source scripts/xvfb-env.sh
+trap 'xvfb_env_stop; wine_env_stop; rm -rf "$scratch"' EXIT
+xvfb_env_start
 wine_env_start
 wine build/windows/bin/checksum_bench.exe
 wine build/windows/bin/registry_sections_bench.exe
 wine build/windows/bin/sorted_section_bench.exe "Z:${scratch//\//\\}"
+wine build/windows/bin/repeat_bench.exe "Z:${scratch//\//\\}\\repeat.txt"
