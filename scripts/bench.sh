@@ -18,7 +18,7 @@ build/host/bin/crc_bench
 build/host/bin/sorted_section_bench "$scratch"
 
 bash scripts/build.sh windows
-cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench repeat_bench
+cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench repeat_bench scan_cost_bench
 source scripts/wine-env.sh
 source scripts/xvfb-env.sh
 trap 'xvfb_env_stop; wine_env_stop; rm -rf "$scratch"' EXIT
@@ -28,3 +28,4 @@ wine build/windows/bin/checksum_bench.exe
 wine build/windows/bin/registry_sections_bench.exe
 wine build/windows/bin/sorted_section_bench.exe "Z:${scratch//\//\\}"
 wine build/windows/bin/repeat_bench.exe "Z:${scratch//\//\\}\\repeat.txt"
+wine build/windows/bin/scan_cost_bench.exe "Z:${scratch//\//\\}\\cost.txt"
