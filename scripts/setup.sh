@@ -4,7 +4,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ googletest clang libclang-rt-dev
           mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          wine wine64 xvfb xauth xdotool imagemagick)
+          wine wine64 xvfb xauth xdotool imagemagick
+          nlohmann-json3-dev libvalijson-dev openssl osslsigncode)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,0 +1,98 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+
+#include "app/json_value.h"
+
+namespace sysinfo {
+namespace {
+
+// What a reader of the JSON report gets for each kind of value the collectors hand over.
+TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
+  struct Case {
+    const char* what;
+    WmiValue value;
+    std::string written;
+  };
+  const Case cases[] = {
+      {"Null", Null{}, "null"},
+      {"true", true, "true"},
+      {"false", false, "false"},
+      {"largest unsigned 64-bit", std::numeric_limits<std::uint64_t>::max(), "18446744073709551615"},
+      {"2^53 + 1, which a double would round", std::uint64_t{9007199254740993},
+       "9007199254740993"},
+      {"most negative 64-bit", std::numeric_limits<std::int64_t>::min(), "-9223372036854775808"},
+      {"zero", std::int64_t{0}, "0"},
+      {"real", 2.5, "2.5"},
+      {"empty text", std::string(), "\"\""},
+      {"quotes and backslashes", std::string(R"(C:\Program Files\"quoted")"),
+       R"("C:\\Program Files\\\"quoted\"")"},
+      {"control characters", std::string("tab\tline\nnul\x01" "end", 16),
+       R"("tab\tline\nnul\u0001end")"},
+      {"non-ASCII UTF-8 stays UTF-8", std::string("Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"),
+       "\"Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80\""},
+  };
+  for (const Case& c : cases) {
+    const auto json = JsonValue(c.value);
+    ASSERT_TRUE(json.has_value()) << c.what;
+    EXPECT_EQ(JsonText(*json), c.written) << c.what;
+    // A reader parsing the text gets the same value back, of the same kind.
+    EXPECT_EQ(nlohmann::json::parse(JsonText(*json)), *json) << c.what;
+  }
+}
+
+TEST(JsonValue, UnreadableValueIsLeftOut) { EXPECT_FALSE(JsonValue(Unreadable{}).has_value()); }
+
+TEST(JsonValue, NumbersKeepTheirKindAfterParsing) {
+  const auto big = nlohmann::json::parse(JsonText(*JsonValue(std::numeric_limits<std::uint64_t>::max())));
+  ASSERT_TRUE(big.is_number_unsigned());
+  EXPECT_EQ(big.get<std::uint64_t>(), std::numeric_limits<std::uint64_t>::max());
+  const auto low = nlohmann::json::parse(JsonText(*JsonValue(std::numeric_limits<std::int64_t>::min())));
+  ASSERT_TRUE(low.is_number_integer());
+  EXPECT_EQ(low.get<std::int64_t>(), std::numeric_limits<std::int64_t>::min());
+}
+
+// A registry value or file name that is not UTF-8 (a hostile or broken one) must not cost the
+// reader the whole document: each bad byte becomes U+FFFD and the rest is kept.
+TEST(JsonText, BytesThatAreNotUtf8BecomeReplacementCharacters) {
+  const std::string replacement = "\xEF\xBF\xBD";
+  struct Case {
+    const char* what;
+    std::string text;
+    std::string written;
+  };
+  const Case cases[] = {
+      {"lone 0xFF", "a\xFF" "b", "\"a" + replacement + "b\""},
+      {"sequence cut short at the end", "x\xE6\x97", "\"x" + replacement + "\""},
+      {"overlong slash", "\xC0\xAF", "\"" + replacement + replacement + "\""},
+      {"ANSI e-acute in good text", "caf\xE9 \xC3\xA9", "\"caf" + replacement + " \xC3\xA9\""},
+  };
+  for (const Case& c : cases) {
+    nlohmann::json document{{"Name", c.text}};
+    std::string text;
+    ASSERT_NO_THROW(text = JsonText(document)) << c.what;
+    const auto parsed = nlohmann::json::parse(text);
+    EXPECT_EQ(nlohmann::json(parsed.at("Name")).dump(), c.written) << c.what;
+  }
+  // A bad key is mended the same way.
+  nlohmann::json badKey{{std::string("key\xFF"), 1}};
+  EXPECT_NO_THROW(nlohmann::json::parse(JsonText(badKey)));
+}
+
+TEST(Iso8601, DateTimeAndOffsetFromUtc) {
+  struct Case {
+    LocalTime time;
+    const char* text;
+  };
+  const Case cases[] = {
+      {{2024, 3, 5, 14, 7, 9, 60}, "2024-03-05T14:07:09+01:00"},
+      {{2024, 12, 31, 23, 59, 59, 0}, "2024-12-31T23:59:59+00:00"},
+      {{2001, 1, 1, 0, 0, 0, -210}, "2001-01-01T00:00:00-03:30"},
+      {{2030, 6, 15, 8, 30, 0, 345}, "2030-06-15T08:30:00+05:45"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(Iso8601(c.time), c.text);
+}
+
+}  // namespace
+}  // namespace sysinfo
