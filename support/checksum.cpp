@@ -38,18 +38,27 @@ std::string HexDigest(std::span<const std::uint8_t> bytes) {
   return text;
 }
 
-FileChecksums ChecksumPass(ByteReader* reader, Digest* digest, std::span<std::uint8_t> buffer) {
-  const FileChecksums failed{std::string(kCrc32ErrorText), std::string(kMd5ErrorText)};
+FileChecksums ChecksumPass(ByteReader* reader, Digest* md5, std::span<std::uint8_t> buffer,
+                           Digest* sha256) {
+  const FileChecksums failed{std::string(kCrc32ErrorText), std::string(kMd5ErrorText), {}};
   if (!reader || buffer.empty()) return failed;
   std::uint32_t crc = 0xFFFFFFFFu;
-  bool digestOk = digest != nullptr;
+  bool md5Ok = md5 != nullptr;
+  bool sha256Ok = sha256 != nullptr;
   const bool readOk = ForEachChunk(*reader, buffer, [&](std::span<const std::uint8_t> chunk) {
     crc = Crc32Update(crc, chunk);
-    if (digestOk) digestOk = digest->Add(chunk);
+    if (md5Ok) md5Ok = md5->Add(chunk);
+    if (sha256Ok) sha256Ok = sha256->Add(chunk);
     return true;
   });
   if (!readOk) return failed;
-  return {Crc32Text(crc ^ 0xFFFFFFFFu), digestOk ? DigestText(*digest) : std::string(kMd5ErrorText)};
+  FileChecksums sums{Crc32Text(crc ^ 0xFFFFFFFFu), std::string(kMd5ErrorText), {}};
+  if (md5Ok) sums.md5 = DigestText(*md5);
+  if (sha256Ok) {
+    const auto bytes = sha256->Finish();
+    if (bytes && !bytes->empty()) sums.sha256 = HexDigest(*bytes);
+  }
+  return sums;
 }
 
 std::string DigestPass(ByteReader* reader, Digest* digest, std::span<std::uint8_t> buffer) {

@@ -30,20 +30,24 @@ class Digest {
   virtual std::optional<std::vector<std::uint8_t>> Finish() = 0;
 };
 
-// The two checksum texts the report prints for a file.
+// The two checksum texts the report prints for a file, and the SHA-256 that only the JSON
+// report carries.
 struct FileChecksums {
   std::string crc32;
   std::string md5;
+  std::string sha256;  // upper-case hexadecimal; empty when not asked for or not to be had
 };
 
 // Bytes as upper-case hexadecimal, two digits each.
 std::string HexDigest(std::span<const std::uint8_t> bytes);
 
-// Reads the file once, in chunks of the buffer's size, feeding CRC-32 and the digest from each
+// Reads the file once, in chunks of the buffer's size, feeding CRC-32 and the digests from each
 // chunk, and yields to the window after every chunk. No reader (the file could not be opened)
-// or a failed read gives both error texts; no digest, or one that fails, gives the MD5 error
-// text while the CRC-32 is still computed.
-FileChecksums ChecksumPass(ByteReader* reader, Digest* digest, std::span<std::uint8_t> buffer);
+// or a failed read gives both error texts; no MD5 digest, or one that fails, gives the MD5 error
+// text while the CRC-32 is still computed. The SHA-256 text is empty unless its digest is given
+// and succeeds.
+FileChecksums ChecksumPass(ByteReader* reader, Digest* md5, std::span<std::uint8_t> buffer,
+                           Digest* sha256 = nullptr);
 
 // The digest alone, as HexDigest text or the MD5 error text.
 std::string DigestPass(ByteReader* reader, Digest* digest, std::span<std::uint8_t> buffer);

@@ -73,6 +73,14 @@ FileChecksums GetFileChecksums(const std::string& path) {
   return ChecksumPass(reader.get(), digest.get(), buffer);
 }
 
+FileChecksums GetFileChecksumsAndSha256(const std::string& path) {
+  const auto reader = FileByteReader::Open(path);
+  const auto md5 = CryptoDigest::Create(CALG_MD5);
+  const auto sha256 = CryptoDigest::Create(CALG_SHA_256);
+  std::vector<std::uint8_t> buffer(kChecksumChunkBytes);
+  return ChecksumPass(reader.get(), md5.get(), buffer, sha256.get());
+}
+
 std::string GetFileHash(const std::string& path, ALG_ID algorithm) {
   const auto reader = FileByteReader::Open(path);
   const auto digest = CryptoDigest::Create(algorithm);

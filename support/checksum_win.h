@@ -45,6 +45,9 @@ class CryptoDigest final : public Digest {
 
 // CRC-32 and MD5 of a file (UTF-8 path) from a single read.
 FileChecksums GetFileChecksums(const std::string& path);
+// CRC-32, MD5 and SHA-256 from a single read. SHA-256 needs the AES provider, which every
+// Windows since XP SP3 has; without it the SHA-256 text stays empty.
+FileChecksums GetFileChecksumsAndSha256(const std::string& path);
 
 // The file's digest by CryptoAPI algorithm as upper-case hexadecimal, or the MD5 error text.
 std::string GetFileHash(const std::string& path, ALG_ID algorithm);

@@ -196,10 +196,12 @@ TEST(ChecksumPass, StreamingGivesTheOneShotChecksumForEverySize) {
       for (std::size_t maxRead : {chunk, std::size_t{4093}}) {  // full reads and short reads
         MemoryReader reader(data, maxRead);
         RecordingDigest digest;
+        RecordingDigest strong;
         std::vector<std::uint8_t> buffer(chunk);
-        const FileChecksums sums = ChecksumPass(&reader, &digest, buffer);
+        const FileChecksums sums = ChecksumPass(&reader, &digest, buffer, &strong);
         EXPECT_EQ(sums.crc32, expected) << size << " in chunks of " << chunk;
         EXPECT_EQ(sums.md5, PaddedCrcText(data)) << "the digest saw other bytes";
+        EXPECT_EQ(sums.sha256, PaddedCrcText(data)) << "the second digest saw other bytes";
       }
     }
   }
@@ -235,6 +237,44 @@ TEST(ChecksumPass, FailuresGiveTheirErrorTexts) {
         ChecksumPass(c.openable ? &reader : nullptr, c.hasDigest ? &digest : nullptr, buffer);
     EXPECT_EQ(sums.crc32, c.crc32) << c.what;
     EXPECT_EQ(sums.md5, c.md5) << c.what;
+  }
+}
+
+// The SHA-256 of the JSON report comes from the same read as the report's two checksums; its
+// failure must cost neither of them, and theirs must not cost it.
+TEST(ChecksumPass, Sha256FromTheSameReadFailsOnItsOwn) {
+  const auto data = RandomBytes(100'000, 4);
+  const std::string crc = Crc32Text(BitwiseCrc32(data));
+  const std::string digestText = PaddedCrcText(data);
+  const std::string md5Error = "Error Getting MD5 Hash";
+  std::vector<std::uint8_t> buffer(32768);
+  struct Case {
+    const char* what;
+    int failAtRead;
+    bool hasSha256;
+    int md5FailAtAdd;
+    int sha256FailAtAdd;
+    bool sha256FailFinish;
+    std::string crc32;
+    std::string md5;
+    std::string sha256;
+  };
+  const Case cases[] = {
+      {"all three", -1, true, -1, -1, false, crc, digestText, digestText},
+      {"not asked for", -1, false, -1, -1, false, crc, digestText, ""},
+      {"SHA-256 hashing fails", -1, true, -1, 2, false, crc, digestText, ""},
+      {"SHA-256 cannot be read", -1, true, -1, -1, true, crc, digestText, ""},
+      {"MD5 fails, SHA-256 goes on", -1, true, 0, -1, false, crc, md5Error, digestText},
+      {"read fails half-way", 1, true, -1, -1, false, "Error Getting CRC-32", md5Error, ""},
+  };
+  for (const Case& c : cases) {
+    MemoryReader reader(data, buffer.size(), c.failAtRead);
+    RecordingDigest md5(c.md5FailAtAdd);
+    RecordingDigest sha256(c.sha256FailAtAdd, c.sha256FailFinish);
+    const FileChecksums sums = ChecksumPass(&reader, &md5, buffer, c.hasSha256 ? &sha256 : nullptr);
+    EXPECT_EQ(sums.crc32, c.crc32) << c.what;
+    EXPECT_EQ(sums.md5, c.md5) << c.what;
+    EXPECT_EQ(sums.sha256, c.sha256) << c.what;
   }
 }
 

@@ -51,6 +51,42 @@ TEST(FileChecksums, KnownFilesThroughCryptoApi) {
   }
 }
 
+// SHA-256 through CryptoAPI's AES provider, from the same read as CRC-32 and MD5.
+TEST(FileChecksums, Sha256OfKnownFilesFromTheSameRead) {
+  TempFolder folder;
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string crc32;
+    std::string md5;
+    std::string sha256;
+  };
+  const Case cases[] = {
+      {"empty.bin", "", "0", "D41D8CD98F00B204E9800998ECF8427E",
+       "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
+      {"fox.txt", "The quick brown fox jumps over the lazy dog", "414FA339",
+       "9E107D9D372BB6826BD81D3542A419D6",
+       "D7A8FBB307D7809469CA9ABCB0082E4F8D5651E46D3CDB762D02D0BF37C9E592"},
+      {"one-chunk.bin", Pattern(1 << 20), "EF0E6054", "8F293A2F6C19B345152F7A49BB4C643C",
+       "631B84027D6B9E52B539C4E8373622D23032DFADC64D60AF87339C9037E4F769"},
+      {"chunks.bin", Pattern((3 << 20) + 5), "454448A1", "028BFCC1395093C0DF0DC731DE96E1B5",
+       "B01669D77761C4DFDFC8FB927821087BCF5C9EF1F917C4F1F8504E529F19EDAB"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = folder.File(c.name);
+    WriteFile(path, c.bytes);
+    const FileChecksums sums = GetFileChecksumsAndSha256(path);
+    EXPECT_EQ(sums.crc32, c.crc32) << c.name;
+    EXPECT_EQ(sums.md5, c.md5) << c.name;
+    EXPECT_EQ(sums.sha256, c.sha256) << c.name;
+    EXPECT_EQ(GetFileHash(path, CALG_SHA_256), c.sha256) << c.name;
+    EXPECT_EQ(GetFileChecksums(path).sha256, "") << "the text report's pass takes no SHA-256";
+  }
+  const FileChecksums missing = GetFileChecksumsAndSha256(folder.File("missing.bin"));
+  EXPECT_EQ(missing.crc32, "Error Getting CRC-32");
+  EXPECT_EQ(missing.sha256, "");
+}
+
 TEST(FileChecksums, HiddenAndSystemFilesAreHashedLikeAnyOther) {
   TempFolder folder;
   const DWORD attributes[] = {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
