@@ -60,7 +60,7 @@ class FrmMain final : public ScanHost {
   void ShowStatus(const std::string& text) override;
   std::string ShortDate() override;
   std::string ShortTime() override;
-  void CategoryDone(std::size_t, double) override {}
+  void CategoryDone(std::size_t, const CategoryOutcome&) override {}
   void ScanFinished(const ScanOutcome& outcome) override;
 
  private:

@@ -7,13 +7,23 @@ namespace {
 
 constexpr std::size_t kFlushThreshold = 64 * 1024;
 
+ItemRecorder& NobodyListening() {
+  static ItemRecorder nobody;
+  return nobody;
+}
+
 }  // namespace
 
-ReportWriter::ReportWriter(std::unique_ptr<ReportSink> sink) : sink_(std::move(sink)) {
+ReportWriter::ReportWriter(std::unique_ptr<ReportSink> sink)
+    : sink_(std::move(sink)), items_(&NobodyListening()) {
   buffer_.reserve(kFlushThreshold + 1024);
 }
 
 ReportWriter::~ReportWriter() { CloseReport(); }
+
+void ReportWriter::SetItemRecorder(ItemRecorder* items) {
+  items_ = items ? items : &NobodyListening();
+}
 
 void ReportWriter::WriteReportLine(std::string_view text) {
   Yield();

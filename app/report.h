@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/item_recorder.h"
+
 namespace sysinfo {
 
 // Where report bytes go: a file on Windows, memory in tests. Each call returns the reason when
@@ -33,6 +35,11 @@ class ReportWriter {
   // Flushes and closes; safe to call more than once. False when anything failed.
   bool CloseReport();
 
+  // Where the collectors record what they print as values; a listener that does nothing unless
+  // one was set. The recorder must outlive its use by this writer.
+  ItemRecorder& Items() { return *items_; }
+  void SetItemRecorder(ItemRecorder* items);
+
   bool Failed() const { return error_.has_value(); }
   const std::string& Error() const;
   std::size_t LinesWritten() const { return lines_; }
@@ -44,6 +51,7 @@ class ReportWriter {
   std::string buffer_;
   std::optional<std::string> error_;
   std::size_t lines_ = 0;
+  ItemRecorder* items_;
 };
 
 }  // namespace sysinfo

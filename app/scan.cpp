@@ -63,10 +63,83 @@ void WriteCategory(ReportWriter& report, std::size_t index, int number,
   report.WriteReportLine(SeparatorLine);
 }
 
+// Notes how a category's sources ended and whether it showed anything, and passes every call on
+// to the scan's own listener (the JSON report, or nobody).
+class CategoryTracker final : public ItemRecorder {
+ public:
+  explicit CategoryTracker(ItemRecorder& next) : next_(next) {}
+
+  CategoryOutcome Outcome(double milliseconds) const {
+    CategoryOutcome outcome;
+    outcome.milliseconds = milliseconds;
+    if (failure_ == QueryStatus::Ok) {
+      outcome.status = anything_ ? CategoryStatus::Ok : CategoryStatus::Empty;
+    } else {
+      outcome.status = failure_ == QueryStatus::TimedOut ? CategoryStatus::TimedOut : CategoryStatus::Failed;
+      outcome.error = error_;
+    }
+    return outcome;
+  }
+
+  bool Recording() const override { return next_.Recording(); }
+  void BeginCategory(std::size_t index, int number) override {
+    failure_ = QueryStatus::Ok;
+    error_.clear();
+    anything_ = false;
+    next_.BeginCategory(index, number);
+  }
+  void EndCategory(const CategoryOutcome& outcome) override { next_.EndCategory(outcome); }
+  void SourceEnded(QueryStatus status, std::string_view error) override {
+    if (status != QueryStatus::Ok && failure_ == QueryStatus::Ok) {  // the first failure tells
+      failure_ = status;
+      error_ = error;
+    }
+    next_.SourceEnded(status, error);
+  }
+  void BeginItem() override {
+    anything_ = true;
+    next_.BeginItem();
+  }
+  void Field(std::string_view name, const WmiValue& value) override { next_.Field(name, value); }
+  void EndItem() override { next_.EndItem(); }
+  void BeginSubsection(std::string_view name) override { next_.BeginSubsection(name); }
+  void EndSubsection() override { next_.EndSubsection(); }
+  void BeginKey(std::string_view path) override {
+    anything_ = true;
+    next_.BeginKey(path);
+  }
+  void EndKey() override { next_.EndKey(); }
+  void BeginFile(std::string_view path) override { next_.BeginFile(path); }
+  void Line(std::string_view text) override {
+    anything_ = true;
+    next_.Line(text);
+  }
+
+ private:
+  ItemRecorder& next_;
+  QueryStatus failure_ = QueryStatus::Ok;
+  std::string error_;
+  bool anything_ = false;
+};
+
 }  // namespace
 
+std::string_view CategoryStatusName(CategoryStatus status) {
+  switch (status) {
+    case CategoryStatus::Ok:
+      return "ok";
+    case CategoryStatus::Empty:
+      return "empty";
+    case CategoryStatus::Failed:
+      return "failed";
+    case CategoryStatus::TimedOut:
+      break;
+  }
+  return "timed_out";
+}
+
 std::string ProgramCaption(int major, int minor, int revision) {
-  return "Veltrix - System Information v" + std::to_string(major) + "." + std::to_string(minor) +
+  return std::string(kProgramName) + " v" + std::to_string(major) + "." + std::to_string(minor) +
          "." + std::to_string(revision);
 }
 
@@ -77,7 +150,8 @@ std::optional<std::size_t> FindCategory(std::string_view text) {
   return std::nullopt;
 }
 
-ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, ScanHost& host) {
+ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, ScanHost& host,
+                    ItemRecorder* items) {
   ScanOutcome outcome;
   outcome.path = host.AskReportPath(request.proposedPath);
   if (outcome.path.empty()) return outcome;  // cancelled: nothing written, nothing shown
@@ -92,6 +166,9 @@ ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, Sc
     return outcome;
   }
   ReportWriter report(std::move(sink));
+  ItemRecorder nobody;
+  CategoryTracker tracker(items ? *items : nobody);
+  report.SetItemRecorder(&tracker);
   host.ReportOpened(report);
   host.ScanStarting();
   Yield();
@@ -104,10 +181,13 @@ ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, Sc
     if (!request.ticked[i]) continue;
     host.ShowStatus(StatusText(i));
     const auto started = std::chrono::steady_clock::now();
+    tracker.BeginCategory(i, number);
     WriteCategory(report, i, number++, request, collectors[i]);
     const std::chrono::duration<double, std::milli> elapsed =
         std::chrono::steady_clock::now() - started;
-    host.CategoryDone(i, elapsed.count());
+    const CategoryOutcome categoryOutcome = tracker.Outcome(elapsed.count());
+    tracker.EndCategory(categoryOutcome);
+    host.CategoryDone(i, categoryOutcome);
     Yield();
   }
 

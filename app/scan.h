@@ -23,6 +23,9 @@ struct Category {
   StartLine startLine;
 };
 
+// The program's name: the caption without its version.
+inline constexpr std::string_view kProgramName = "Veltrix - System Information";
+
 // The fifteen categories in check-list order; the index is the position in the list.
 inline constexpr std::array<Category, 15> kCategories{{
     {"Operating System", StartLine::WithDetail},
@@ -87,13 +90,16 @@ class ScanHost {
   virtual void ShowStatus(const std::string& text) = 0;
   virtual std::string ShortDate() = 0;
   virtual std::string ShortTime() = 0;
-  virtual void CategoryDone(std::size_t index, double milliseconds) = 0;
+  // A category's block is written: how its sources answered and how long it took.
+  virtual void CategoryDone(std::size_t index, const CategoryOutcome& outcome) = 0;
   virtual void ScanFinished(const ScanOutcome& outcome) = 0;  // restore, then tell the user
 };
 
 // Produces one report: asks for the path, writes the header, frames every ticked category
 // in check-list order around its collector, and closes the report. A report that cannot be
 // created or written ends the scan as Failed with the reason; nothing claims it was saved.
-ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, ScanHost& host);
+// `items`, when given, hears every category's values, status and time (the JSON report).
+ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, ScanHost& host,
+                    ItemRecorder* items = nullptr);
 
 }  // namespace sysinfo

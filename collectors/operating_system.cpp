@@ -33,8 +33,11 @@ constexpr std::array<CodeSuffix, 3> kProductTypes{{
     {3, " - Server"},
 }};
 
+constexpr std::array<std::string_view, 4> kCaptionProperties{"Caption", "OSArchitecture", "Version",
+                                                             "CSDVersion"};
+
 constexpr std::array<SectionLine, 20> kLines{{
-    {"", "", {1, 1, 1}, nullptr, CaptionLine},
+    {"", "", {1, 1, 1}, nullptr, CaptionLine, kCaptionProperties},
     {"Status: ", "Status", {0, 1, 1}},
     {"Number Of Users: ", "NumberOfUsers", {0, 1, 1}},
     {"Registered User: ", "RegisteredUser", {1, 1, 1}},

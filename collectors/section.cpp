@@ -14,15 +14,31 @@ std::optional<std::string> LineText(const WmiObject& object, const SectionLine& 
   return std::string(line.label) + *text;
 }
 
+// The values behind a printed line, as they came from WMI: a formatted line (a code with its
+// meaning, a size with its unit) gives the JSON report the number it was made from.
+void RecordLine(ItemRecorder& items, const WmiObject& object, const SectionLine& line) {
+  if (!line.compose) {
+    items.Field(line.property, object.Get(line.property));
+    return;
+  }
+  for (std::string_view property : line.composedFrom) items.Field(property, object.Get(property));
+}
+
 }  // namespace
 
 void PrintObjectLines(ReportWriter& report, const WmiObject* object,
                       std::span<const SectionLine> lines, int level) {
   if (object) {
+    ItemRecorder& items = report.Items();
+    items.BeginItem();
     for (const SectionLine& line : lines) {
       if (!line.levels.Has(level)) continue;
-      if (auto text = LineText(*object, line)) report.WriteReportLine(*text);
+      if (auto text = LineText(*object, line)) {
+        report.WriteReportLine(*text);
+        RecordLine(items, *object, line);
+      }
     }
+    items.EndItem();
   }
   report.WriteReportLine(SeparatorLine);
 }
@@ -41,6 +57,7 @@ QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view
   }
   // A query that could not even start still runs the per-object body once, without an object.
   if (!delivered && result->Status() != QueryStatus::Ok) PrintObjectLines(report, nullptr, lines, level);
+  report.Items().SourceEnded(result->Status(), result->Error());
   return result->Status();
 }
 

@@ -23,6 +23,7 @@ std::string LowerCase(std::string_view text) {
 struct ResolvedLine {
   std::string_view label;
   std::size_t column;
+  std::string_view name;  // the column's name for the JSON report
 };
 
 // The lines printed at the level with their columns looked up once, not once per row.
@@ -30,7 +31,10 @@ std::vector<ResolvedLine> LinesAtLevel(const SortedTable& table, const SortedSec
                                        int level) {
   std::vector<ResolvedLine> resolved;
   for (const TableLine& line : section.lines) {
-    if (line.levels.Has(level)) resolved.push_back({line.label, table.ColumnIndex(line.column)});
+    if (!line.levels.Has(level)) continue;
+    const std::size_t column = table.ColumnIndex(line.column);
+    resolved.push_back({line.label, column,
+                        column == SortedTable::kNoColumn ? line.column : table.ColumnName(column)});
   }
   return resolved;
 }
@@ -47,14 +51,20 @@ std::size_t SortedTable::ColumnIndex(std::string_view column) const {
   return kNoColumn;
 }
 
-void SortedTable::AddNew() { pending_.assign(columns_.size(), std::string()); }
+void SortedTable::AddNew() { pending_.assign(columns_.size(), WmiValue(Null{})); }
 
 void SortedTable::Set(std::string_view column, std::string value) {
   SetColumn(ColumnIndex(column), std::move(value));
 }
 
-void SortedTable::SetColumn(std::size_t column, std::string value) {
+void SortedTable::SetValue(std::string_view column, WmiValue value) {
+  SetColumn(ColumnIndex(column), std::move(value));
+}
+
+void SortedTable::SetColumn(std::size_t column, WmiValue value) {
   if (column >= pending_.size()) return;
+  // A property the object lacks prints as empty text, like Null; the JSON report says null.
+  if (IsUnreadable(value)) value = Null{};
   pending_[column] = std::move(value);
 }
 
@@ -71,25 +81,44 @@ void SortedTable::Sort(std::string_view column) {
   // as comparing ignoring case, without folding letters again in every comparison.
   std::vector<std::string> keys;
   keys.reserve(rows_.size());
-  for (const auto& row : rows_) keys.push_back(LowerCase(row[key]));
+  std::string text;
+  for (const auto& row : rows_) {
+    text.clear();
+    AppendCellText(text, row[key]);
+    keys.push_back(LowerCase(text));
+  }
   std::vector<std::size_t> order(rows_.size());
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(),
                    [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-  std::vector<std::vector<std::string>> sorted;
+  std::vector<std::vector<WmiValue>> sorted;
   sorted.reserve(rows_.size());
   for (std::size_t row : order) sorted.push_back(std::move(rows_[row]));
   rows_ = std::move(sorted);
 }
 
-const std::string& SortedTable::Value(std::size_t row, std::string_view column) const {
+std::string SortedTable::Value(std::size_t row, std::string_view column) const {
   return Value(row, ColumnIndex(column));
 }
 
-const std::string& SortedTable::Value(std::size_t row, std::size_t column) const {
-  static const std::string empty;
-  if (row >= rows_.size() || column >= columns_.size()) return empty;
+std::string SortedTable::Value(std::size_t row, std::size_t column) const {
+  std::string text;
+  AppendCellText(text, Cell(row, column));
+  return text;
+}
+
+const WmiValue& SortedTable::Cell(std::size_t row, std::size_t column) const {
+  static const WmiValue null{Null{}};
+  if (row >= rows_.size() || column >= columns_.size()) return null;
   return rows_[row][column];
+}
+
+void AppendCellText(std::string& text, const WmiValue& cell) {
+  if (const auto* held = std::get_if<std::string>(&cell)) {
+    text += *held;  // most cells are text: no copy through ValueText
+  } else if (auto converted = ValueText(cell)) {
+    text += *converted;
+  }
 }
 
 void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSection& section,
@@ -97,20 +126,29 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
   if (!IsDetailLevel(level)) return;
   table.Sort(section.sortColumn);
   const std::vector<ResolvedLine> lines = LinesAtLevel(table, section, level);
+  std::vector<std::size_t> recordedOnly;
+  for (std::string_view column : section.recordedOnly) recordedOnly.push_back(table.ColumnIndex(column));
+  ItemRecorder& items = report.Items();
   std::string text;  // reused, so a long section does not allocate per line
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
+    items.BeginItem();
     for (const ResolvedLine& line : lines) {
       text.assign(line.label);
-      text += table.Value(row, line.column);
+      AppendCellText(text, table.Cell(row, line.column));
       report.WriteReportLine(text);
+      items.Field(line.name, table.Cell(row, line.column));
     }
+    for (std::size_t column : recordedOnly) {
+      if (column != SortedTable::kNoColumn) items.Field(table.ColumnName(column), table.Cell(row, column));
+    }
+    items.EndItem();
     report.WriteReportLine(SeparatorLine);
     Yield();
   }
 }
 
 QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
-                        std::span<const std::string_view> columns) {
+                        std::span<const std::string_view> columns, std::string* error) {
   std::vector<std::size_t> stored;  // where each property goes, looked up once
   for (std::string_view column : columns) stored.push_back(table.ColumnIndex(column));
 
@@ -120,14 +158,7 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
   while (const WmiObject* object = result->Next()) {
     delivered = true;
     table.AddNew();
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      WmiValue value = object->Get(columns[i]);
-      if (auto* text = std::get_if<std::string>(&value)) {
-        table.SetColumn(stored[i], std::move(*text));  // text is stored as it is: no copy
-      } else {
-        table.SetColumn(stored[i], ValueText(value).value_or(""));
-      }
-    }
+    for (std::size_t i = 0; i < columns.size(); ++i) table.SetColumn(stored[i], object->Get(columns[i]));
     table.Update();
     Yield();
   }
@@ -135,14 +166,17 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
     table.AddNew();
     table.Update();
   }
+  if (error && result->Status() != QueryStatus::Ok) *error = result->Error();
   return result->Status();
 }
 
 QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
                                   const SortedSection& section, int level) {
   SortedTable table(section.columns);
-  const QueryStatus status = FillFromWmi(table, wmi, wql, section.columns);
+  std::string error;
+  const QueryStatus status = FillFromWmi(table, wmi, wql, section.columns, &error);
   PrintSortedTable(report, table, section, level);
+  report.Items().SourceEnded(status, error);
   return status;
 }
 

@@ -13,37 +13,46 @@ namespace sysinfo {
 
 class ReportWriter;
 
-// An in-memory table of text columns that a list section fills, sorts once on one column and
-// walks from first to last row. Columns are fixed at construction; values are kept whole,
-// however long.
+// An in-memory table that a list section fills, sorts once on one column and walks from first
+// to last row. Columns are fixed at construction. Each cell keeps its value as it came (text,
+// number, Boolean, Null), whole however long; the report prints its text, the JSON report the
+// value itself.
 class SortedTable {
  public:
   explicit SortedTable(std::span<const std::string_view> columns);
 
-  // Starts a new row with every column empty; Set fills it; Update commits it.
+  // Starts a new row with every column Null (printed empty); Set fills it; Update commits it.
   void AddNew();
   void Set(std::string_view column, std::string value);  // column names ignore letter case
-  void SetColumn(std::size_t column, std::string value);  // by position in the column list
+  void SetValue(std::string_view column, WmiValue value);
+  void SetColumn(std::size_t column, WmiValue value);  // by position in the column list
   void Update();
 
-  // Ascending on one column, ignoring letter case; rows with equal keys keep their order.
+  // Ascending on one column's text, ignoring letter case; rows with equal keys keep their order.
   void Sort(std::string_view column);
 
   std::size_t RowCount() const { return rows_.size(); }
-  // The stored text, or empty text for a column the table does not have.
-  const std::string& Value(std::size_t row, std::string_view column) const;
-  const std::string& Value(std::size_t row, std::size_t column) const;
+  // The text the report prints, or empty text for a column the table does not have.
+  std::string Value(std::size_t row, std::string_view column) const;
+  std::string Value(std::size_t row, std::size_t column) const;
+  // The value as stored; Null for a column the table does not have.
+  const WmiValue& Cell(std::size_t row, std::size_t column) const;
 
   // The column's position, ignoring letter case; kNoColumn when the table has no such column.
   static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
   std::size_t ColumnIndex(std::string_view column) const;
+  // The column's name as the table was made with it.
+  std::string_view ColumnName(std::size_t column) const { return columns_[column]; }
 
  private:
-
   std::vector<std::string_view> columns_;
-  std::vector<std::vector<std::string>> rows_;
-  std::vector<std::string> pending_;
+  std::vector<std::vector<WmiValue>> rows_;
+  std::vector<WmiValue> pending_;
 };
+
+// Appends a cell's report text: text as it is, a number in decimal, a Boolean as "True" or
+// "False", Null (or unreadable) as nothing.
+void AppendCellText(std::string& text, const WmiValue& cell);
 
 // One printed line of a sorted section: label + the row's value of the column.
 struct TableLine {
@@ -52,23 +61,26 @@ struct TableLine {
   Levels levels;
 };
 
-// A sorted section as data: its columns in order, the sort column, and its lines.
+// A sorted section as data: its columns in order, the sort column, its lines, and the columns
+// that only the JSON report carries (at every level).
 struct SortedSection {
   std::span<const std::string_view> columns;
   std::string_view sortColumn;
   std::span<const TableLine> lines;
+  std::span<const std::string_view> recordedOnly = {};
 };
 
-// Sorts the table and prints one block per row (the level's lines, then the separator line).
-// A level outside 1 to 3 prints nothing.
+// Sorts the table and prints one block per row (the level's lines, then the separator line),
+// recording each row as an item of the printed columns' values. A level outside 1 to 3 prints
+// nothing.
 void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSection& section,
                       int level);
 
 // Adds one row per object of the query, each column filled from the property of the same name
-// (Null or unreadable: empty). A query that fails before delivering anything adds one empty
-// row, so the section prints one block of bare labels.
+// (unreadable: Null). A query that fails before delivering anything adds one empty row, so the
+// section prints one block of bare labels. The platform's reason for a failure goes to `error`.
 QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
-                        std::span<const std::string_view> columns);
+                        std::span<const std::string_view> columns, std::string* error = nullptr);
 
 // The whole cycle for a WMI list section: fill, sort, print.
 QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi, std::string_view wql,

@@ -26,7 +26,7 @@ class ConsoleHost final : public ScanHost {
   void ShowStatus(const std::string& text) override { std::fprintf(err_, "%s\n", text.c_str()); }
   std::string ShortDate() override { return ShortDateNow(); }
   std::string ShortTime() override { return TimeNow(); }
-  void CategoryDone(std::size_t, double) override {}
+  void CategoryDone(std::size_t, const CategoryOutcome&) override {}
   void ScanFinished(const ScanOutcome&) override {}
 
  private:

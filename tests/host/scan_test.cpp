@@ -42,7 +42,7 @@ class RecordingHost final : public ScanHost {
   void ShowStatus(const std::string& text) override { statuses.push_back(text); }
   std::string ShortDate() override { return "06/12/2026"; }
   std::string ShortTime() override { return "16:30:00"; }
-  void CategoryDone(std::size_t index, double) override { done.push_back(index); }
+  void CategoryDone(std::size_t index, const CategoryOutcome&) override { done.push_back(index); }
   void ScanFinished(const ScanOutcome& outcome) override {
     ++finishes;
     finished = outcome;
@@ -239,7 +239,7 @@ class ClosingHost final : public ScanHost {
   void ShowStatus(const std::string&) override {}
   std::string ShortDate() override { return "06/12/2026"; }
   std::string ShortTime() override { return "16:30:00"; }
-  void CategoryDone(std::size_t, double) override {}
+  void CategoryDone(std::size_t, const CategoryOutcome&) override {}
   void ScanFinished(const ScanOutcome&) override {}
 };
 
