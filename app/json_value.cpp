@@ -5,25 +5,25 @@
 
 namespace sysinfo {
 
-std::optional<nlohmann::json> JsonValue(const WmiValue& value) {
+std::optional<nlohmann::ordered_json> JsonValue(const WmiValue& value) {
   if (IsUnreadable(value)) return std::nullopt;
-  if (IsNull(value)) return nlohmann::json(nullptr);
+  if (IsNull(value)) return nlohmann::ordered_json(nullptr);
   return std::visit(
-      [](const auto& held) -> std::optional<nlohmann::json> {
+      [](const auto& held) -> std::optional<nlohmann::ordered_json> {
         using Held = std::decay_t<decltype(held)>;
         if constexpr (std::is_same_v<Held, Unreadable> || std::is_same_v<Held, Null>) {
           return std::nullopt;  // handled above
         } else {
           // nlohmann keeps std::int64_t and std::uint64_t as their own kinds, so the largest
           // values are written digit for digit.
-          return nlohmann::json(held);
+          return nlohmann::ordered_json(held);
         }
       },
       value);
 }
 
-std::string JsonText(const nlohmann::json& document) {
-  return document.dump(2, ' ', false, nlohmann::json::error_handler_t::replace);
+std::string JsonText(const nlohmann::ordered_json& document) {
+  return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::string Iso8601(const LocalTime& time) {

@@ -51,8 +51,11 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, LineDecoder decode) 
   constexpr std::size_t kChunkSize = 64 * 1024;
   Yield();
   if (file) {
-    ForEachLine(*file, kChunkSize, [&report, decode](std::string_view line) {
-      report.WriteReportLine(decode ? decode(line) : std::string(line));
+    ItemRecorder& items = report.Items();
+    ForEachLine(*file, kChunkSize, [&report, &items, decode](std::string_view line) {
+      const std::string text = decode ? decode(line) : std::string(line);
+      report.WriteReportLine(text);
+      items.Line(text);
       Yield();
     });
     Yield();

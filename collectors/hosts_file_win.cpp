@@ -6,6 +6,7 @@
 
 #include "app/fs_redirection_win.h"
 #include "app/handles_win.h"
+#include "app/report.h"
 #include "app/unicode_win.h"
 #include "collectors/hosts_file.h"
 
@@ -35,8 +36,11 @@ void CollectHostsFile(ReportWriter& report, const std::string& path) {
   UniqueHandle file = AdoptHandle(CreateFileW(
       Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  report.Items().BeginFile(path);
   if (!file) {
+    const DWORD error = GetLastError();
     PrintHostsFile(report, nullptr, AnsiToUtf8);
+    report.Items().SourceEnded(QueryStatus::Failed, SystemErrorText(error));
   } else {
     FileReader reader(std::move(file));
     PrintHostsFile(report, &reader, AnsiToUtf8);

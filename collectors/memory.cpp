@@ -13,10 +13,17 @@ constexpr std::string_view kUnableToDetect = "Unable to Detect";
 
 // "<bank label> - Size <capacity with unit>"; left out when the class lacks either property.
 void WriteModule(ReportWriter& report, const WmiObject& module) {
-  const auto bank = ValueText(module.Get("BankLabel"));
-  const auto capacity = ValueText(module.Get("Capacity"));
+  const WmiValue bankValue = module.Get("BankLabel");
+  const WmiValue capacityValue = module.Get("Capacity");
+  const auto bank = ValueText(bankValue);
+  const auto capacity = ValueText(capacityValue);
   if (!bank || !capacity) return;
   report.WriteReportLine(*bank + " - Size " + FormatBytes(*capacity));
+  ItemRecorder& items = report.Items();
+  items.BeginItem();
+  items.Field("BankLabel", bankValue);
+  items.Field("Capacity", capacityValue);
+  items.EndItem();
 }
 
 // Page-file sizes are whole megabytes as WMI gives them; a Null size still gets its unit.
@@ -35,22 +42,28 @@ constexpr std::array<SectionLine, 4> kPageFileLines{{
 
 // Without an object (a failed query) only the temp-page-file line is written, as False.
 void WritePageFile(ReportWriter& report, const WmiObject* pageFile) {
+  ItemRecorder& items = report.Items();
+  items.BeginItem();
   if (pageFile) {
     for (const SectionLine& line : kPageFileLines) {
-      if (auto text = line.format(pageFile->Get(line.property))) {
+      const WmiValue value = pageFile->Get(line.property);
+      if (auto text = line.format(value)) {
         report.WriteReportLine(std::string(line.label) + *text);
+        items.Field(line.property, value);
       }
     }
   }
   const WmiValue temp = pageFile ? pageFile->Get("TempPageFile") : WmiValue{Unreadable{}};
   const bool isTemp = std::holds_alternative<bool>(temp) && std::get<bool>(temp);
   report.WriteReportLine(isTemp ? "Temp Page File: True" : "Temp Page File: False");
+  items.Field("TempPageFile", isTemp);
+  items.EndItem();
 }
 
 // Runs the query and writes each object; a query that fails before delivering anything still
 // writes once, without an object. Returns how many passes were written.
 template <class WriteOne>
-int WriteEach(WmiService& wmi, std::string_view wql, WriteOne writeOne) {
+int WriteEach(ItemRecorder& items, WmiService& wmi, std::string_view wql, WriteOne writeOne) {
   auto result = wmi.ExecQuery(wql);
   int passes = 0;
   while (const WmiObject* object = result->Next()) {
@@ -62,6 +75,7 @@ int WriteEach(WmiService& wmi, std::string_view wql, WriteOne writeOne) {
     writeOne(nullptr);
     ++passes;
   }
+  items.SourceEnded(result->Status(), result->Error());
   return passes;
 }
 
@@ -74,67 +88,93 @@ void CloseSubsection(ReportWriter& report, int passes) {
 
 // Byte amounts are 64-bit products of a page count and the page size: 8 GB must not wrap.
 template <std::uint64_t PerformanceInfo::*pages>
-std::string Bytes(const PerformanceInfo& info) {
-  return FormatBytes(static_cast<std::int64_t>(info.*pages * info.pageSize));
+std::uint64_t Bytes(const PerformanceInfo& info) {
+  return info.*pages * info.pageSize;
 }
 
-std::string UsedBytes(const PerformanceInfo& info) {
-  const auto total = static_cast<std::int64_t>(info.physicalTotal * info.pageSize);
-  const auto available = static_cast<std::int64_t>(info.physicalAvailable * info.pageSize);
-  return FormatBytes(total - available);
+std::uint64_t UsedBytes(const PerformanceInfo& info) {
+  return (info.physicalTotal - info.physicalAvailable) * info.pageSize;
 }
 
 template <std::uint64_t PerformanceInfo::*count>
-std::string Count(const PerformanceInfo& info) {
-  return std::to_string(info.*count);
+std::uint64_t Count(const PerformanceInfo& info) {
+  return info.*count;
 }
 
+enum class Unit { Bytes, Count };
+
+// One line of the statistics: its label, its name in the JSON report, and its amount.
 struct StatisticsLine {
   std::string_view label;
-  std::string (*value)(const PerformanceInfo&);
+  std::string_view name;
+  std::uint64_t (*amount)(const PerformanceInfo&);
+  Unit unit;
   Levels levels;
 };
 
 // "Memory Used:: " and "Commit Limit : " are part of the report's established format: keep them.
 constexpr std::array<StatisticsLine, 14> kStatisticsLines{{
-    {"Memory Total: ", Bytes<&PerformanceInfo::physicalTotal>, {1, 1, 1}},
-    {"Memory Used:: ", UsedBytes, {1, 1, 1}},
-    {"Memory Available: ", Bytes<&PerformanceInfo::physicalAvailable>, {1, 1, 1}},
-    {"Process Count: ", Count<&PerformanceInfo::processCount>, {1, 1, 1}},
-    {"Thread Count: ", Count<&PerformanceInfo::threadCount>, {0, 1, 1}},
-    {"Handle Count: ", Count<&PerformanceInfo::handleCount>, {0, 1, 1}},
-    {"System Cache: ", Bytes<&PerformanceInfo::systemCache>, {0, 1, 1}},
-    {"Commit Total: ", Bytes<&PerformanceInfo::commitTotal>, {0, 0, 1}},
-    {"Commit Limit : ", Bytes<&PerformanceInfo::commitLimit>, {0, 0, 1}},
-    {"Commit Peak: ", Bytes<&PerformanceInfo::commitPeak>, {0, 0, 1}},
-    {"Kernel Total: ", Bytes<&PerformanceInfo::kernelTotal>, {0, 0, 1}},
-    {"Kernel Paged: ", Bytes<&PerformanceInfo::kernelPaged>, {0, 0, 1}},
-    {"Kernel Non Paged: ", Bytes<&PerformanceInfo::kernelNonpaged>, {0, 0, 1}},
-    {"Page Size: ", Count<&PerformanceInfo::pageSize>, {0, 0, 1}},
+    {"Memory Total: ", "PhysicalTotal", Bytes<&PerformanceInfo::physicalTotal>, Unit::Bytes, {1, 1, 1}},
+    {"Memory Used:: ", "PhysicalUsed", UsedBytes, Unit::Bytes, {1, 1, 1}},
+    {"Memory Available: ", "PhysicalAvailable", Bytes<&PerformanceInfo::physicalAvailable>, Unit::Bytes, {1, 1, 1}},
+    {"Process Count: ", "ProcessCount", Count<&PerformanceInfo::processCount>, Unit::Count, {1, 1, 1}},
+    {"Thread Count: ", "ThreadCount", Count<&PerformanceInfo::threadCount>, Unit::Count, {0, 1, 1}},
+    {"Handle Count: ", "HandleCount", Count<&PerformanceInfo::handleCount>, Unit::Count, {0, 1, 1}},
+    {"System Cache: ", "SystemCache", Bytes<&PerformanceInfo::systemCache>, Unit::Bytes, {0, 1, 1}},
+    {"Commit Total: ", "CommitTotal", Bytes<&PerformanceInfo::commitTotal>, Unit::Bytes, {0, 0, 1}},
+    {"Commit Limit : ", "CommitLimit", Bytes<&PerformanceInfo::commitLimit>, Unit::Bytes, {0, 0, 1}},
+    {"Commit Peak: ", "CommitPeak", Bytes<&PerformanceInfo::commitPeak>, Unit::Bytes, {0, 0, 1}},
+    {"Kernel Total: ", "KernelTotal", Bytes<&PerformanceInfo::kernelTotal>, Unit::Bytes, {0, 0, 1}},
+    {"Kernel Paged: ", "KernelPaged", Bytes<&PerformanceInfo::kernelPaged>, Unit::Bytes, {0, 0, 1}},
+    {"Kernel Non Paged: ", "KernelNonpaged", Bytes<&PerformanceInfo::kernelNonpaged>, Unit::Bytes, {0, 0, 1}},
+    {"Page Size: ", "PageSize", Count<&PerformanceInfo::pageSize>, Unit::Count, {0, 0, 1}},
 }};
+
+// Byte amounts print with their unit, counts as plain numbers. The JSON report gets the number
+// the text was made from, with the same sign the text shows.
+void WriteStatistic(ReportWriter& report, const StatisticsLine& line, const PerformanceInfo& info) {
+  const std::uint64_t amount = line.amount(info);
+  if (line.unit == Unit::Bytes) {
+    const auto bytes = static_cast<std::int64_t>(amount);
+    report.WriteReportLine(std::string(line.label) + FormatBytes(bytes));
+    report.Items().Field(line.name, bytes);
+  } else {
+    report.WriteReportLine(std::string(line.label) + std::to_string(amount));
+    report.Items().Field(line.name, amount);
+  }
+}
 
 }  // namespace
 
 void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance& readPerformance,
                    int level) {
+  ItemRecorder& items = report.Items();
+  items.BeginSubsection("Installed Physical Memory Modules");
   report.WriteReportLine("(Installed Physical Memory Modules)");
-  const int modules = WriteEach(wmi, "Select * from Win32_PhysicalMemory", [&](const WmiObject* module) {
+  const int modules = WriteEach(items, wmi, "Select * from Win32_PhysicalMemory", [&](const WmiObject* module) {
     if (module) WriteModule(report, *module);
   });
   CloseSubsection(report, modules);
+  items.EndSubsection();
 
+  items.BeginSubsection("Page File Info");
   report.WriteReportLine("(Page File Info)");
-  const int pageFiles = WriteEach(wmi, "Select * from Win32_PageFileUsage",
+  const int pageFiles = WriteEach(items, wmi, "Select * from Win32_PageFileUsage",
                                   [&](const WmiObject* pageFile) { WritePageFile(report, pageFile); });
   CloseSubsection(report, pageFiles);
+  items.EndSubsection();
 
+  items.BeginSubsection("Memory Stats");
   report.WriteReportLine("(Memory Stats)");
   const PerformanceInfo info = readPerformance();
   Yield();
+  items.BeginItem();
   for (const StatisticsLine& line : kStatisticsLines) {
-    if (line.levels.Has(level)) report.WriteReportLine(std::string(line.label) + line.value(info));
+    if (line.levels.Has(level)) WriteStatistic(report, line, info);
   }
+  items.EndItem();
   report.WriteReportLine(SeparatorLine);
+  items.EndSubsection();
 }
 
 }  // namespace sysinfo

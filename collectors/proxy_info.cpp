@@ -6,6 +6,7 @@
 #include "app/report.h"
 #include "app/yield.h"
 #include "collectors/collectors.h"
+#include "collectors/registry_item.h"
 #include "support/registry.h"
 
 namespace sysinfo {
@@ -32,17 +33,21 @@ void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root
   RegistryRoutines registry(keys);
   registry.hKey = root;
   registry.KeyRoot = keyBelowRoot + "\\";
-  std::array<std::string, kProxyValues.size()> texts;
+  std::array<RegistryValue, kProxyValues.size()> values;
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
-    texts[i] = RegistryValueText(registry.GetRegistryValue(kProxyValues[i].name, std::string()));
+    values[i] = registry.GetRegistryValue(kProxyValues[i].name, std::string());
   }
   Yield();
-  std::string header = "[";
-  header.append(rootName).append("\\").append(keyBelowRoot).append("]");
-  report.WriteReportLine(header);
+  std::string path(rootName);
+  path.append("\\").append(keyBelowRoot);
+  report.WriteReportLine("[" + path + "]");
+  ItemRecorder& items = report.Items();
+  items.BeginKey(path);
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
-    report.WriteReportLine(std::string(kProxyValues[i].label) + texts[i]);
+    report.WriteReportLine(std::string(kProxyValues[i].label) + RegistryValueText(values[i]));
+    items.Field(kProxyValues[i].name, RecordedRegistryValue(values[i]));
   }
+  items.EndKey();
   report.WriteReportLine(SeparatorLine);
 }
 

@@ -3,6 +3,7 @@
 
 #include "app/yield.h"
 #include "collectors/collectors.h"
+#include "collectors/registry_item.h"
 #include "collectors/sorted_table.h"
 #include "support/registry.h"
 
@@ -50,10 +51,9 @@ constexpr std::array<UninstallView, 2> kViews{{
      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"},
 }};
 
-std::string UninstallText(RegistryKeys& keys, std::string_view keyPath, std::string_view entry,
-                          std::string_view valueName) {
-  return RegistryValueText(
-      ReadRegistryValue(keys, "", entry, valueName, "", RegistryRoot::LocalMachine, keyPath));
+RegistryValue UninstallValue(RegistryKeys& keys, std::string_view keyPath, std::string_view entry,
+                             std::string_view valueName) {
+  return ReadRegistryValue(keys, "", entry, valueName, "", RegistryRoot::LocalMachine, keyPath);
 }
 
 // Adds one row per entry with a display name; entries without one (components, updates) are
@@ -61,10 +61,11 @@ std::string UninstallText(RegistryKeys& keys, std::string_view keyPath, std::str
 void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const UninstallView& view) {
   std::string keyPath(view.keyPath);
   for (const std::string& entry : EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", keyPath)) {
-    if (!UninstallText(keys, keyPath, entry, "DisplayName").empty()) {
+    if (!RegistryValueText(UninstallValue(keys, keyPath, entry, "DisplayName")).empty()) {
       table.AddNew();
+      // Values keep their kind (NoModify is a number) for the JSON report; the text is the same.
       for (std::size_t i = 0; i < kRegistryColumns; ++i) {
-        table.Set(kColumns[i], UninstallText(keys, keyPath, entry, kColumns[i]));
+        table.SetValue(kColumns[i], RecordedRegistryValue(UninstallValue(keys, keyPath, entry, kColumns[i])));
       }
       table.Set("RegistryPath", std::string(view.registryPathPrefix) + entry);
       table.Update();

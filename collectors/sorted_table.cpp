@@ -24,6 +24,7 @@ struct ResolvedLine {
   std::string_view label;
   std::size_t column;
   std::string_view name;  // the column's name for the JSON report
+  std::string_view unit;
 };
 
 // The lines printed at the level with their columns looked up once, not once per row.
@@ -34,7 +35,8 @@ std::vector<ResolvedLine> LinesAtLevel(const SortedTable& table, const SortedSec
     if (!line.levels.Has(level)) continue;
     const std::size_t column = table.ColumnIndex(line.column);
     resolved.push_back({line.label, column,
-                        column == SortedTable::kNoColumn ? line.column : table.ColumnName(column)});
+                        column == SortedTable::kNoColumn ? line.column : table.ColumnName(column),
+                        line.unit});
   }
   return resolved;
 }
@@ -135,6 +137,7 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
     for (const ResolvedLine& line : lines) {
       text.assign(line.label);
       AppendCellText(text, table.Cell(row, line.column));
+      text += line.unit;
       report.WriteReportLine(text);
       items.Field(line.name, table.Cell(row, line.column));
     }

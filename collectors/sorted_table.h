@@ -54,11 +54,13 @@ class SortedTable {
 // "False", Null (or unreadable) as nothing.
 void AppendCellText(std::string& text, const WmiValue& cell);
 
-// One printed line of a sorted section: label + the row's value of the column.
+// One printed line of a sorted section: label + the row's value of the column (+ a unit after
+// a number that is kept as a number, " Bytes").
 struct TableLine {
   std::string_view label;
   std::string_view column;
   Levels levels;
+  std::string_view unit = {};
 };
 
 // A sorted section as data: its columns in order, the sort column, its lines, and the columns

@@ -2,6 +2,7 @@
 
 #include <array>
 
+#include "app/report.h"
 #include "app/text.h"
 #include "app/yield.h"
 #include "collectors/sorted_table.h"
@@ -37,12 +38,16 @@ constexpr std::array<Search, 8> kSearches{{
     {kWindowsFolder, "\\SysWOW64\\Drivers", "*.sys", kNoFileVersion, true},
 }};
 
-// The stored fields, in their order.
-constexpr std::array<std::string_view, 17> kColumns{
+// The stored fields, in their order; the last five reach only the JSON report.
+constexpr std::array<std::string_view, 22> kColumns{
     "Reason",       "CRC32",         "MD5",          "FileName",       "FileAttributes",
     "CreationTime", "LastWriteTime", "LastAccessTime", "FileSize",     "Path",
     "FileVer",      "ProdVer",       "Company",      "Description",    "InternalName",
-    "OrigFilename", "ProductName"};
+    "OrigFilename", "ProductName",   "SHA256",       "Signature",      "Signer",
+    "SignedByCatalog", "SignatureError"};
+
+constexpr std::array<std::string_view, 5> kRecordedOnly{"SHA256", "Signature", "Signer",
+                                                        "SignedByCatalog", "SignatureError"};
 
 // The lines of each file; the reason line is the reason text alone.
 constexpr std::array<TableLine, 17> kLines{{
@@ -54,7 +59,7 @@ constexpr std::array<TableLine, 17> kLines{{
     {"Created: ", "CreationTime", {0, 1, 1}},
     {"Accessed: ", "LastAccessTime", {0, 1, 1}},
     {"Modified: ", "LastWriteTime", {1, 1, 1}},
-    {"File Size: ", "FileSize", {0, 1, 1}},
+    {"File Size: ", "FileSize", {0, 1, 1}, " Bytes"},
     {"File Path: ", "Path", {1, 1, 1}},
     {"File Version: ", "FileVer", {0, 1, 1}},
     {"Product Version: ", "ProdVer", {0, 0, 1}},
@@ -65,7 +70,7 @@ constexpr std::array<TableLine, 17> kLines{{
     {"Product Name: ", "ProductName", {0, 0, 1}},
 }};
 
-constexpr SortedSection kSection{kColumns, "FileName", kLines};
+constexpr SortedSection kSection{kColumns, "FileName", kLines, kRecordedOnly};
 
 constexpr std::uint32_t kHiddenAttribute = 0x2;
 
@@ -79,8 +84,22 @@ std::string SearchFolder(SuspiciousFileSource& files, const Search& search) {
   return folder;
 }
 
+// Text, or null when there is none.
+WmiValue TextOrNull(const std::string& text) {
+  if (text.empty()) return Null{};
+  return text;
+}
+
+void AddSignature(SortedTable& table, const std::optional<FileSignature>& signature) {
+  if (!signature) return;  // the columns stay Null
+  table.SetValue("Signature", std::string(SignatureStatusName(signature->status)));
+  table.SetValue("Signer", TextOrNull(signature->signer));
+  table.SetValue("SignedByCatalog", signature->fromCatalog);
+  table.SetValue("SignatureError", TextOrNull(signature->reason));
+}
+
 void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
-            const FileChecksums& checksums) {
+            const FileChecksums& checksums, const std::optional<FileSignature>& signature) {
   table.AddNew();
   table.Set("Reason", std::string(reason));
   table.Set("CRC32", checksums.crc32);
@@ -90,7 +109,7 @@ void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
   table.Set("CreationTime", file.created);
   table.Set("LastAccessTime", file.accessed);
   table.Set("LastWriteTime", file.modified);
-  table.Set("FileSize", std::to_string(file.size) + " Bytes");
+  table.SetValue("FileSize", file.size);  // printed with " Bytes" after it
   table.Set("Path", file.path);
   table.Set("FileVer", file.version.fileVersion);
   table.Set("ProdVer", file.version.productVersion);
@@ -99,10 +118,13 @@ void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
   table.Set("InternalName", file.version.internalName);
   table.Set("OrigFilename", file.version.originalFilename);
   table.Set("ProductName", file.version.productName);
+  table.SetValue("SHA256", TextOrNull(checksums.sha256));
+  AddSignature(table, signature);
   table.Update();
 }
 
-void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search) {
+// `forJson`: the JSON report listens, so the file's SHA-256 and signature are taken too.
+void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search, bool forJson) {
   const std::string folder = SearchFolder(files, search);
   if (folder.empty()) return;
   for (const std::string& entry : files.FindEntries(folder + std::string(search.pattern))) {
@@ -113,7 +135,11 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& se
     const std::optional<FileFacts> file = files.Examine(path);
     if (!file) continue;
     if (search.onlyWithoutVersion && !Trim(file->version.fileVersion).empty()) continue;
-    AddRow(table, search.reason, *file, files.Checksums(path));
+    if (forJson) {
+      AddRow(table, search.reason, *file, files.ChecksumsWithSha256(path), files.Signature(path));
+    } else {
+      AddRow(table, search.reason, *file, files.Checksums(path), std::nullopt);
+    }
     Yield();
   }
 }
@@ -122,7 +148,8 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& se
 
 void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level) {
   SortedTable table(kColumns);
-  for (const Search& search : kSearches) RunSearch(table, files, search);
+  const bool forJson = report.Items().Recording();
+  for (const Search& search : kSearches) RunSearch(table, files, search, forJson);
   PrintSortedTable(report, table, kSection, level);
   Yield();
 }

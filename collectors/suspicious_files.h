@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "support/authenticode.h"
 #include "support/checksum.h"
 #include "support/file_version.h"
 
@@ -37,6 +38,10 @@ class SuspiciousFileSource {
   virtual std::optional<FileFacts> Examine(const std::string& path) = 0;
   // Both checksum texts, or their error texts, from one read of the file.
   virtual FileChecksums Checksums(const std::string& path) = 0;
+  // The same read, also taking the SHA-256 that only the JSON report carries.
+  virtual FileChecksums ChecksumsWithSha256(const std::string& path) { return Checksums(path); }
+  // The file's Authenticode status, for the JSON report; nothing where it cannot be asked.
+  virtual std::optional<FileSignature> Signature(const std::string& /*path*/) { return std::nullopt; }
 };
 
 // Lists program files lying directly in the application-data folders and drivers without a

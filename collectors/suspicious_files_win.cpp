@@ -8,6 +8,7 @@
 #include "app/locale_win.h"
 #include "app/special_folders_win.h"
 #include "app/unicode_win.h"
+#include "support/authenticode_win.h"
 #include "support/checksum_win.h"
 #include "support/file_version_win.h"
 
@@ -57,6 +58,14 @@ std::optional<FileFacts> DiskFileSource::Examine(const std::string& path) {
 }
 
 FileChecksums DiskFileSource::Checksums(const std::string& path) { return GetFileChecksums(path); }
+
+FileChecksums DiskFileSource::ChecksumsWithSha256(const std::string& path) {
+  return GetFileChecksumsAndSha256(path);
+}
+
+std::optional<FileSignature> DiskFileSource::Signature(const std::string& path) {
+  return GetFileSignature(path);
+}
 
 void CollectSuspiciousFiles(ReportWriter& report, int level) {
   const FsRedirectionOff redirectionOff;

@@ -12,6 +12,8 @@ class DiskFileSource : public SuspiciousFileSource {
   std::vector<std::string> FindEntries(const std::string& pathPattern) override;
   std::optional<FileFacts> Examine(const std::string& path) override;
   FileChecksums Checksums(const std::string& path) override;
+  FileChecksums ChecksumsWithSha256(const std::string& path) override;
+  std::optional<FileSignature> Signature(const std::string& path) override;
 };
 
 // The section on this machine, with file-system redirection off so that a 32-bit build sees

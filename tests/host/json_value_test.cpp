@@ -38,17 +38,17 @@ TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
     ASSERT_TRUE(json.has_value()) << c.what;
     EXPECT_EQ(JsonText(*json), c.written) << c.what;
     // A reader parsing the text gets the same value back, of the same kind.
-    EXPECT_EQ(nlohmann::json::parse(JsonText(*json)), *json) << c.what;
+    EXPECT_EQ(nlohmann::ordered_json::parse(JsonText(*json)), *json) << c.what;
   }
 }
 
 TEST(JsonValue, UnreadableValueIsLeftOut) { EXPECT_FALSE(JsonValue(Unreadable{}).has_value()); }
 
 TEST(JsonValue, NumbersKeepTheirKindAfterParsing) {
-  const auto big = nlohmann::json::parse(JsonText(*JsonValue(std::numeric_limits<std::uint64_t>::max())));
+  const auto big = nlohmann::ordered_json::parse(JsonText(*JsonValue(std::numeric_limits<std::uint64_t>::max())));
   ASSERT_TRUE(big.is_number_unsigned());
   EXPECT_EQ(big.get<std::uint64_t>(), std::numeric_limits<std::uint64_t>::max());
-  const auto low = nlohmann::json::parse(JsonText(*JsonValue(std::numeric_limits<std::int64_t>::min())));
+  const auto low = nlohmann::ordered_json::parse(JsonText(*JsonValue(std::numeric_limits<std::int64_t>::min())));
   ASSERT_TRUE(low.is_number_integer());
   EXPECT_EQ(low.get<std::int64_t>(), std::numeric_limits<std::int64_t>::min());
 }
@@ -69,15 +69,15 @@ TEST(JsonText, BytesThatAreNotUtf8BecomeReplacementCharacters) {
       {"ANSI e-acute in good text", "caf\xE9 \xC3\xA9", "\"caf" + replacement + " \xC3\xA9\""},
   };
   for (const Case& c : cases) {
-    nlohmann::json document{{"Name", c.text}};
+    nlohmann::ordered_json document{{"Name", c.text}};
     std::string text;
     ASSERT_NO_THROW(text = JsonText(document)) << c.what;
-    const auto parsed = nlohmann::json::parse(text);
-    EXPECT_EQ(nlohmann::json(parsed.at("Name")).dump(), c.written) << c.what;
+    const auto parsed = nlohmann::ordered_json::parse(text);
+    EXPECT_EQ(nlohmann::ordered_json(parsed.at("Name")).dump(), c.written) << c.what;
   }
   // A bad key is mended the same way.
-  nlohmann::json badKey{{std::string("key\xFF"), 1}};
-  EXPECT_NO_THROW(nlohmann::json::parse(JsonText(badKey)));
+  nlohmann::ordered_json badKey{{std::string("key\xFF"), 1}};
+  EXPECT_NO_THROW(nlohmann::ordered_json::parse(JsonText(badKey)));
 }
 
 TEST(Iso8601, DateTimeAndOffsetFromUtc) {

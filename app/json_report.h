@@ -1,0 +1,53 @@
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "app/item_recorder.h"
+
+namespace sysinfo {
+
+// What the JSON report says about the scan as a whole.
+struct JsonReportHeader {
+  std::string version;   // "1.0.2"
+  std::string computer;  // the machine's name
+  std::string scanTime;  // ISO 8601 with the offset from UTC
+  int level = 1;         // 1 Basic, 2 Moderate, 3 Advanced
+};
+
+// Builds the machine-readable report from what the collectors record: one entry per category
+// in scan order with its section number, status, time and items. Memory holds named
+// sub-sections, Proxy Info registry key blocks, Host File Info the file's lines. Field order
+// is the order of the text report's lines.
+class JsonReport final : public ItemRecorder {
+ public:
+  explicit JsonReport(const JsonReportHeader& header);
+
+  const nlohmann::ordered_json& Document() const { return document_; }
+  std::string Text() const;  // UTF-8, indented; see JsonText
+
+  bool Recording() const override { return true; }
+  void BeginCategory(std::size_t index, int number) override;
+  void EndCategory(const CategoryOutcome& outcome) override;
+  void BeginItem() override;
+  void Field(std::string_view name, const WmiValue& value) override;
+  void EndItem() override;
+  void BeginSubsection(std::string_view name) override;
+  void EndSubsection() override;
+  void BeginKey(std::string_view path) override;
+  void EndKey() override;
+  void BeginFile(std::string_view path) override;
+  void Line(std::string_view text) override;
+
+ private:
+  nlohmann::ordered_json& ItemList();  // where the next item goes
+
+  nlohmann::ordered_json document_;
+  nlohmann::ordered_json category_;
+  nlohmann::ordered_json subsection_;  // null outside a sub-section
+  nlohmann::ordered_json item_;        // the item or key block being filled; null between them
+  nlohmann::ordered_json* fields_ = nullptr;  // where Field writes: the item, or the key's values
+};
+
+}  // namespace sysinfo

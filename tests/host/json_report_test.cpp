@@ -1,0 +1,346 @@
+// The JSON report from a scan: the text report stays byte for byte what it was, and the
+// document holds the same values, typed, with each category's status.
+#include <gtest/gtest.h>
+
+#include <limits>
+
+#include "app/format.h"
+#include "app/json_report.h"
+#include "app/levels.h"
+#include "app/scan.h"
+#include "collectors/collectors.h"
+#include "collectors/suspicious_files.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_wmi.h"
+#include "tests/fakes/memory_report.h"
+#include "tests/support/report_schema_check.h"
+
+namespace sysinfo {
+namespace {
+
+using testing::FakeQuery;
+using testing::FakeRegistry;
+using testing::FakeWmi;
+using testing::FakeWmiObject;
+using testing::MemorySink;
+using Json = nlohmann::ordered_json;
+
+constexpr std::uint64_t kLargest = std::numeric_limits<std::uint64_t>::max();
+
+class MemoryHost final : public ScanHost {
+ public:
+  explicit MemoryHost(std::string& bytes) : bytes_(bytes) {}
+  std::string AskReportPath(const std::string&) override { return "report.txt"; }
+  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string&) override {
+    return std::make_unique<MemorySink>(bytes_);
+  }
+  void ScanStarting() override {}
+  void ShowStatus(const std::string&) override {}
+  std::string ShortDate() override { return "05/03/2024"; }
+  std::string ShortTime() override { return "14:07:09"; }
+  void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
+    outcomes.emplace_back(index, outcome);
+  }
+  void ScanFinished(const ScanOutcome&) override {}
+
+  std::vector<std::pair<std::size_t, CategoryOutcome>> outcomes;
+
+ private:
+  std::string& bytes_;
+};
+
+// One program file in the roaming application-data folder, with every extra the JSON report
+// can carry; counts how often the costly extras are asked for.
+class OneSuspiciousFile final : public SuspiciousFileSource {
+ public:
+  int strongHashes = 0;
+  int signatures = 0;
+
+  std::string SpecialFolder(int csidl) override { return csidl == 26 ? "C:\\Roaming" : ""; }
+  std::vector<std::string> FindEntries(const std::string& pattern) override {
+    if (pattern == "C:\\Roaming\\*.exe") return {"tool.exe"};
+    return {};
+  }
+  std::optional<FileFacts> Examine(const std::string& path) override {
+    FileFacts facts;
+    facts.name = "tool.exe";
+    facts.path = path;
+    facts.size = kLargest;
+    return facts;
+  }
+  FileChecksums Checksums(const std::string&) override { return {"414FA339", "9E107D9D", ""}; }
+  FileChecksums ChecksumsWithSha256(const std::string& path) override {
+    ++strongHashes;
+    FileChecksums sums = Checksums(path);
+    sums.sha256 = std::string(64, 'A');
+    return sums;
+  }
+  std::optional<FileSignature> Signature(const std::string&) override {
+    ++signatures;
+    return FileSignature{SignatureStatus::Signed, "Example Publisher", true, ""};
+  }
+};
+
+struct Machine {
+  FakeWmi wmi;
+  FakeRegistry registry;
+  OneSuspiciousFile files;
+
+  Machine() {
+    wmi.Answer("SELECT * FROM Win32_OperatingSystem",
+               FakeQuery{{FakeWmiObject{{"Caption", std::string("Windows 10 Pro ")},
+                                        {"OSArchitecture", std::string("64-bit")},
+                                        {"Version", std::string("10.0.19045")},
+                                        {"CSDVersion", Null{}},
+                                        {"RegisteredUser", std::string("Quote \" and \\ backslash")},
+                                        {"Organization", Null{}},
+                                        {"SerialNumber", std::string("\xC3\x9C" "ber-1")},
+                                        {"OSLanguage", std::uint64_t{1033}},
+                                        {"ProductType", std::uint64_t{1}}}}});
+    // Computer System: no answer at all, so the fake's query fails with its reason.
+    wmi.Answer("SELECT * FROM Win32_Processor", FakeQuery{{}, QueryStatus::TimedOut});
+    wmi.Answer("SELECT * FROM Win32_SystemDriver", FakeQuery{});  // a class with nothing in it
+    wmi.Answer("SELECT * FROM Win32_Process",
+               FakeQuery{{FakeWmiObject{{"Name", std::string("zsh.exe")},
+                                        {"CommandLine", Null{}},
+                                        {"ProcessId", std::uint64_t{4242}},
+                                        {"WorkingSetSize", kLargest}},
+                          FakeWmiObject{{"Name", std::string("Agent.exe")},
+                                        {"ProcessId", std::uint64_t{7}},
+                                        {"Priority", std::int64_t{-1}}}}});
+    wmi.Answer("Select * from Win32_PhysicalMemory",
+               FakeQuery{{FakeWmiObject{{"BankLabel", std::string("BANK 0")},
+                                        {"Capacity", std::uint64_t{8589934592}}}}});
+    wmi.Answer("Select * from Win32_PageFileUsage", FakeQuery{});
+    registry.Set(RegistryRoot::CurrentUser,
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", "ProxyEnable",
+                 testing::Dword(1));
+    registry.Set(RegistryRoot::LocalMachine,
+                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Editor", "DisplayName",
+                 testing::Text("Editor"));
+    registry.Set(RegistryRoot::LocalMachine,
+                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Editor", "NoModify",
+                 testing::Dword(1));
+  }
+
+  Collectors Bound() {
+    Collectors collectors;
+    auto wmiSection = [this](void (*collect)(ReportWriter&, WmiService&, int)) -> Collector {
+      return [this, collect](ReportWriter& report, int level) { collect(report, wmi, level); };
+    };
+    collectors[*FindCategory("Operating System")] = wmiSection(CollectOperatingSystem);
+    collectors[*FindCategory("Computer System")] = wmiSection(CollectComputerSystem);
+    collectors[*FindCategory("CPU")] = wmiSection(CollectCpu);
+    collectors[*FindCategory("Drivers")] = wmiSection(CollectDrivers);
+    collectors[*FindCategory("Processes")] = wmiSection(CollectProcesses);
+    collectors[*FindCategory("Memory (Ram)")] = [this](ReportWriter& report, int level) {
+      PerformanceInfo info;
+      info.physicalTotal = 2'097'152;
+      info.physicalAvailable = 786'432;
+      info.pageSize = 4096;
+      info.processCount = 2;
+      CollectMemory(report, wmi, [info] { return info; }, level);
+    };
+    collectors[*FindCategory("Proxy Info")] = [this](ReportWriter& report, int) {
+      CollectProxyInfo(report, registry);
+    };
+    collectors[*FindCategory("Software")] = [this](ReportWriter& report, int level) {
+      CollectSoftware(report, registry, level);
+    };
+    collectors[*FindCategory("Suspicious Files!")] = [this](ReportWriter& report, int level) {
+      CollectSuspiciousFiles(report, files, level);
+    };
+    return collectors;
+  }
+};
+
+ScanRequest EveryCategory(int level) {
+  ScanRequest request;
+  request.caption = ProgramCaption(1, 0, 2);
+  request.ticked.fill(true);
+  request.level = level;
+  request.hostsPath = "C:\\hosts";
+  return request;
+}
+
+JsonReportHeader Header(int level) { return {"1.0.2", "TESTBOX", "2024-03-05T14:07:09+01:00", level}; }
+
+const Json& CategoryNamed(const Json& document, std::string_view name) {
+  for (const Json& category : document.at("categories")) {
+    if (category.at("name") == name) return category;
+  }
+  static const Json none;
+  ADD_FAILURE() << "no category " << name;
+  return none;
+}
+
+TEST(JsonReport, TextReportIsUnchangedAndTheDocumentIsValidAtEveryLevel) {
+  for (int level : {kBasic, kModerate, kAdvanced}) {
+    Machine plain;
+    std::string textAlone;
+    MemoryHost plainHost(textAlone);
+    RunScan(EveryCategory(level), plain.Bound(), plainHost);
+
+    Machine listened;
+    std::string textBeside;
+    MemoryHost host(textBeside);
+    JsonReport json(Header(level));
+    RunScan(EveryCategory(level), listened.Bound(), host, &json);
+
+    EXPECT_EQ(textBeside, textAlone) << "level " << level;
+    EXPECT_EQ(testing::ReportSchemaErrors(json.Text()), std::vector<std::string>()) << json.Text();
+    // Only the JSON report pays for the signature check and the SHA-256.
+    EXPECT_EQ(plain.files.signatures + plain.files.strongHashes, 0);
+    EXPECT_EQ(listened.files.signatures, 1);
+    EXPECT_EQ(listened.files.strongHashes, 1);
+
+    const Json document = Json::parse(json.Text());
+    ASSERT_EQ(document.at("categories").size(), kCategoryCount);
+    for (std::size_t i = 0; i < kCategoryCount; ++i) {
+      EXPECT_EQ(document["categories"][i]["name"], kCategories[i].text);
+      EXPECT_EQ(document["categories"][i]["section"], i + 1);
+    }
+    EXPECT_EQ(document["level"]["number"], level);
+  }
+}
+
+TEST(JsonReport, EachCategoryStatusWithTheReason) {
+  Machine machine;
+  std::string text;
+  MemoryHost host(text);
+  JsonReport json(Header(kBasic));
+  RunScan(EveryCategory(kBasic), machine.Bound(), host, &json);
+  const Json document = Json::parse(json.Text());
+
+  struct Case {
+    const char* category;
+    const char* status;
+    const char* error;  // nullptr: the entry has no error
+  };
+  const Case cases[] = {
+      {"Operating System", "ok", nullptr},
+      {"Computer System", "failed", "the fake query failed"},
+      {"CPU", "timed_out", "the fake query failed"},
+      {"Drivers", "empty", nullptr},
+      {"Processes", "ok", nullptr},
+      {"Memory (Ram)", "ok", nullptr},
+      {"Proxy Info", "ok", nullptr},
+      {"Software", "ok", nullptr},
+      {"Startup Items", "empty", nullptr},  // no collector bound: only its frame
+      {"Suspicious Files!", "ok", nullptr},
+  };
+  for (const Case& c : cases) {
+    const Json& category = CategoryNamed(document, c.category);
+    EXPECT_EQ(category["status"], c.status) << c.category;
+    if (c.error) {
+      EXPECT_EQ(category.value("error", ""), c.error) << c.category;
+    } else {
+      EXPECT_FALSE(category.contains("error")) << c.category;
+    }
+  }
+  // The person watching the runner is told the same.
+  ASSERT_EQ(host.outcomes.size(), kCategoryCount);
+  EXPECT_EQ(host.outcomes[1].second.status, CategoryStatus::Failed);
+  EXPECT_EQ(host.outcomes[1].second.error, "the fake query failed");
+  EXPECT_EQ(host.outcomes[2].second.status, CategoryStatus::TimedOut);
+}
+
+TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
+  Machine machine;
+  std::string text;
+  MemoryHost host(text);
+  JsonReport json(Header(kModerate));
+  RunScan(EveryCategory(kModerate), machine.Bound(), host, &json);
+  const Json document = Json::parse(json.Text());
+
+  // The composed caption line gives its parts; a coded line its number; Null stays null.
+  const Json os = CategoryNamed(document, "Operating System")["items"];
+  ASSERT_EQ(os.size(), 1u);
+  EXPECT_EQ(os[0]["Caption"], "Windows 10 Pro ");
+  EXPECT_EQ(os[0]["OSArchitecture"], "64-bit");
+  EXPECT_TRUE(os[0]["CSDVersion"].is_null());
+  EXPECT_EQ(os[0]["RegisteredUser"], "Quote \" and \\ backslash");
+  EXPECT_TRUE(os[0]["Organization"].is_null());
+  EXPECT_EQ(os[0]["SerialNumber"], "\xC3\x9C" "ber-1");
+  EXPECT_EQ(os[0]["OSLanguage"], 1033);
+  EXPECT_EQ(os[0]["ProductType"], 1);
+  EXPECT_FALSE(os[0].contains("BootDevice")) << "an Advanced line at Moderate";
+
+  // Sorted by name as the text is; numbers stay numbers, the largest exactly.
+  const Json processes = CategoryNamed(document, "Processes")["items"];
+  ASSERT_EQ(processes.size(), 2u);
+  EXPECT_EQ(processes[0]["Name"], "Agent.exe");
+  EXPECT_EQ(processes[0]["Priority"], -1);
+  EXPECT_TRUE(processes[0]["CommandLine"].is_null()) << "a property the object lacks";
+  EXPECT_EQ(processes[1]["Name"], "zsh.exe");
+  EXPECT_EQ(processes[1]["ProcessId"], 4242);
+  ASSERT_TRUE(processes[1]["WorkingSetSize"].is_number_unsigned());
+  EXPECT_EQ(processes[1]["WorkingSetSize"].get<std::uint64_t>(), kLargest);
+
+  const Json memory = CategoryNamed(document, "Memory (Ram)")["subsections"];
+  ASSERT_EQ(memory.size(), 3u);
+  EXPECT_EQ(memory[0]["name"], "Installed Physical Memory Modules");
+  EXPECT_EQ(memory[0]["items"][0]["Capacity"], 8589934592u);
+  EXPECT_EQ(memory[1]["items"].size(), 0u) << "no page file: the text says Unable to Detect";
+  EXPECT_EQ(memory[2]["items"][0]["PhysicalTotal"], 8589934592u);
+  EXPECT_EQ(memory[2]["items"][0]["PhysicalUsed"], 5368709120u);
+  EXPECT_EQ(memory[2]["items"][0]["ProcessCount"], 2);
+
+  const Json proxy = CategoryNamed(document, "Proxy Info")["keys"];
+  ASSERT_EQ(proxy.size(), 3u);
+  EXPECT_EQ(proxy[0]["path"], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+  EXPECT_EQ(proxy[0]["values"]["ProxyEnable"], 1);
+  EXPECT_EQ(proxy[0]["values"]["ProxyServer"], "");
+
+  const Json software = CategoryNamed(document, "Software")["items"];
+  ASSERT_EQ(software.size(), 1u);
+  EXPECT_EQ(software[0]["DisplayName"], "Editor");
+  EXPECT_EQ(software[0]["NoModify"], 1);
+
+  const Json files = CategoryNamed(document, "Suspicious Files!")["items"];
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0]["CRC32"], "414FA339");
+  EXPECT_EQ(files[0]["FileSize"].get<std::uint64_t>(), kLargest);
+  EXPECT_EQ(files[0]["SHA256"], std::string(64, 'A'));
+  EXPECT_EQ(files[0]["Signature"], "signed");
+  EXPECT_EQ(files[0]["Signer"], "Example Publisher");
+  EXPECT_EQ(files[0]["SignedByCatalog"], true);
+  EXPECT_TRUE(files[0]["SignatureError"].is_null());
+  EXPECT_NE(text.find("File Size: 18446744073709551615 Bytes\r\n"), std::string::npos);
+}
+
+// The schema is a check that can fail: documents that break it are refused.
+TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
+  Machine machine;
+  std::string text;
+  MemoryHost host(text);
+  JsonReport json(Header(kBasic));
+  RunScan(EveryCategory(kBasic), machine.Bound(), host, &json);
+  const Json valid = Json::parse(json.Text());
+  ASSERT_TRUE(testing::ReportSchemaErrors(valid.dump()).empty());
+
+  struct Case {
+    const char* what;
+    void (*spoil)(Json&);
+  };
+  const Case cases[] = {
+      {"unknown status", [](Json& d) { d["categories"][0]["status"] = "fine"; }},
+      {"failed without a reason", [](Json& d) { d["categories"][1].erase("error"); }},
+      {"a reason while ok", [](Json& d) { d["categories"][0]["error"] = "x"; }},
+      {"time without offset", [](Json& d) { d["scanTime"] = "2024-03-05T14:07:09"; }},
+      {"memory as plain items", [](Json& d) { d["categories"][7]["items"] = Json::array(); }},
+      {"an item value that is an object", [](Json& d) { d["categories"][0]["items"][0]["Caption"] = Json::object(); }},
+      {"signature status unknown", [](Json& d) { d["categories"][14]["items"][0]["Signature"] = "ok"; }},
+      {"SHA-256 in lower case", [](Json& d) { d["categories"][14]["items"][0]["SHA256"] = std::string(64, 'a'); }},
+      {"no categories", [](Json& d) { d.erase("categories"); }},
+      {"not JSON at all", nullptr},
+  };
+  for (const Case& c : cases) {
+    Json spoilt = valid;
+    const std::string document = c.spoil ? (c.spoil(spoilt), spoilt.dump()) : "{\"schemaVersion\": 1,";
+    EXPECT_FALSE(testing::ReportSchemaErrors(document).empty()) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace sysinfo
