@@ -55,4 +55,30 @@ std::string FormatLongDateTime(const SYSTEMTIME& time) {
   return DateText(DATE_LONGDATE, &time) + " " + TimeText(&time);
 }
 
+LocalTime LocalTimeNow() {
+  SYSTEMTIME utc{};
+  GetSystemTime(&utc);
+  utc.wMilliseconds = 0;
+  SYSTEMTIME local{};
+  if (!SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local)) local = utc;
+  FILETIME utcFile{};
+  FILETIME localFile{};
+  SystemTimeToFileTime(&utc, &utcFile);
+  SystemTimeToFileTime(&local, &localFile);
+  auto ticks = [](const FILETIME& time) {
+    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                     time.dwLowDateTime);
+  };
+  constexpr std::int64_t kTicksPerMinute = 600'000'000;  // 100 ns ticks
+  LocalTime now;
+  now.year = local.wYear;
+  now.month = local.wMonth;
+  now.day = local.wDay;
+  now.hour = local.wHour;
+  now.minute = local.wMinute;
+  now.second = local.wSecond;
+  now.utcOffsetMinutes = static_cast<int>((ticks(localFile) - ticks(utcFile)) / kTicksPerMinute);
+  return now;
+}
+
 }  // namespace sysinfo

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/format.h"
+#include "app/json_value.h"
 
 namespace sysinfo {
 
@@ -18,6 +19,9 @@ std::string TimeNow();
 
 // A file time (UTC) as local time to the whole second; nothing when it cannot be converted.
 std::optional<SYSTEMTIME> FileTimeToLocalDate(const FILETIME& fileTime);
+
+// Now, in the machine's time zone, with that zone's offset from UTC (daylight saving included).
+LocalTime LocalTimeNow();
 
 // The user's long date, one blank, the user's long time.
 std::string FormatLongDateTime(const SYSTEMTIME& time);

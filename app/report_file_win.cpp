@@ -8,10 +8,10 @@ namespace {
 
 class FileReportSink final : public ReportSink {
  public:
-  explicit FileReportSink(UniqueHandle file) : file_(std::move(file)) {}
+  FileReportSink(UniqueHandle file, bool ansi) : file_(std::move(file)), ansi_(ansi) {}
 
   std::optional<std::string> Write(std::string_view utf8Text) override {
-    const std::string bytes = Utf8ToAnsi(utf8Text);
+    const std::string bytes = ansi_ ? Utf8ToAnsi(utf8Text) : std::string(utf8Text);
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD written = 0;
@@ -33,11 +33,10 @@ class FileReportSink final : public ReportSink {
 
  private:
   UniqueHandle file_;
+  bool ansi_;
 };
 
-}  // namespace
-
-std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason) {
+std::unique_ptr<ReportSink> CreateSink(const std::string& path, std::string& reason, bool ansi) {
   const std::wstring widePath = Utf8ToWide(path);
   // Windows refuses to replace a read-only file; so do we, also where the file system would let
   // a privileged user overwrite it (Wine run as root does).
@@ -53,7 +52,17 @@ std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::strin
     reason = SystemErrorText(GetLastError());
     return nullptr;
   }
-  return std::make_unique<FileReportSink>(std::move(file));
+  return std::make_unique<FileReportSink>(std::move(file), ansi);
+}
+
+}  // namespace
+
+std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason) {
+  return CreateSink(path, reason, true);
+}
+
+std::unique_ptr<ReportSink> CreateUtf8FileReport(const std::string& path, std::string& reason) {
+  return CreateSink(path, reason, false);
 }
 
 }  // namespace sysinfo

@@ -11,4 +11,7 @@ namespace sysinfo {
 // page. Nothing, with the system's reason in `reason`, when the file cannot be created.
 std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason);
 
+// The same for a file whose text stays UTF-8 as it is given (the JSON report).
+std::unique_ptr<ReportSink> CreateUtf8FileReport(const std::string& path, std::string& reason);
+
 }  // namespace sysinfo

@@ -35,7 +35,7 @@ class Digest {
 struct FileChecksums {
   std::string crc32;
   std::string md5;
-  std::string sha256;  // upper-case hexadecimal; empty when not asked for or not to be had
+  std::string sha256 = {};  // upper-case hexadecimal; empty when not asked for or not to be had
 };
 
 // Bytes as upper-case hexadecimal, two digits each.

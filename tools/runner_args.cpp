@@ -1,6 +1,7 @@
 #include "tools/runner_args.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace sysinfo {
 namespace {
@@ -31,11 +32,19 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
     }
     if (arg == "--all") {
       all = true;
-    } else if (arg == "--out" || arg == "--level" || arg == "--category") {
+    } else if (arg == "--out" || arg == "--level" || arg == "--category" || arg == "--format") {
       if (!hasValue) return refuse(arg + " needs a value");
       const std::string& value = args[++i];
       if (arg == "--out") {
         options.outPath = value;
+      } else if (arg == "--format") {
+        if (value == "text") {
+          options.format = ReportFormat::Text;
+        } else if (value == "json") {
+          options.format = ReportFormat::Json;
+        } else {
+          return refuse("unknown format \"" + value + "\"");
+        }
       } else if (arg == "--level") {
         options.level = LevelByName(value);
         if (options.level == 0) return refuse("unknown level \"" + value + "\"");
@@ -57,13 +66,24 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
 
 std::string RunnerUsage() {
   std::string usage =
-      "usage: sysinfo-report --out FILE [--level basic|moderate|advanced]\n"
+      "usage: sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]\n"
       "                      (--all | --category NAME [--category NAME ...])\n"
       "\n"
-      "Writes the system information report to FILE. The level defaults to basic.\n"
+      "Writes the system information report to FILE. The level defaults to basic; the format\n"
+      "to text, the report as the window writes it. json writes the same scan as values (UTF-8).\n"
+      "A line per finished category goes to standard error.\n"
       "Categories are written in this order whatever order they are given in:\n";
   for (const Category& category : kCategories) usage += "  " + std::string(category.text) + "\n";
   return usage;
+}
+
+std::string ProgressLine(std::string_view category, const CategoryOutcome& outcome) {
+  std::string line(category);
+  line += ": ";
+  line += CategoryStatusName(outcome.status);
+  line += " (" + std::to_string(std::llround(outcome.milliseconds)) + " ms)";
+  if (!outcome.error.empty()) line += ": " + outcome.error;
+  return line;
 }
 
 }  // namespace sysinfo

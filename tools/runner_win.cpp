@@ -2,10 +2,15 @@
 
 #include <windows.h>
 
+#include <array>
+
 #include "app/collectors_win.h"
 #include "app/hosts_path_win.h"
+#include "app/json_report.h"
 #include "app/locale_win.h"
+#include "app/report_file_win.h"
 #include "app/scan.h"
+#include "app/unicode_win.h"
 #include "collectors/wmi_win.h"
 #include "generated/version.h"
 #include "tools/runner_args.h"
@@ -13,32 +18,70 @@
 namespace sysinfo {
 namespace {
 
+// Keeps nothing: with --format json the text report is not wanted, only the values the scan
+// records beside it.
+class DiscardingSink final : public ReportSink {
+ public:
+  std::optional<std::string> Write(std::string_view) override { return std::nullopt; }
+  std::optional<std::string> Close() override { return std::nullopt; }
+};
+
 class ConsoleHost final : public ScanHost {
  public:
-  ConsoleHost(std::string path, const ReportOpener& open, std::FILE* err)
-      : path_(std::move(path)), open_(open), err_(err) {}
+  ConsoleHost(std::string path, const ReportOpener& open, bool json, std::FILE* err)
+      : path_(std::move(path)), open_(open), json_(json), err_(err) {}
 
   std::string AskReportPath(const std::string&) override { return path_; }
+  // The output file is created before the scan, so a path that cannot be written fails at once.
   std::unique_ptr<ReportSink> CreateReport(const std::string& path, std::string& reason) override {
-    return open_(path, reason);
+    if (!json_) return open_(path, reason);
+    jsonFile_ = open_(path, reason);
+    if (!jsonFile_) return nullptr;
+    return std::make_unique<DiscardingSink>();
   }
   void ScanStarting() override {}
   void ShowStatus(const std::string& text) override { std::fprintf(err_, "%s\n", text.c_str()); }
   std::string ShortDate() override { return ShortDateNow(); }
   std::string ShortTime() override { return TimeNow(); }
-  void CategoryDone(std::size_t, const CategoryOutcome&) override {}
+  void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
+    std::fprintf(err_, "%s\n", ProgressLine(kCategories[index].text, outcome).c_str());
+    std::fflush(err_);
+  }
   void ScanFinished(const ScanOutcome&) override {}
+
+  std::unique_ptr<ReportSink> TakeJsonFile() { return std::move(jsonFile_); }
 
  private:
   std::string path_;
   const ReportOpener& open_;
+  bool json_;
   std::FILE* err_;
+  std::unique_ptr<ReportSink> jsonFile_;
 };
+
+std::string ComputerName() {
+  std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> name{};
+  DWORD size = static_cast<DWORD>(name.size());
+  if (!GetComputerNameW(name.data(), &size)) return {};
+  return WideToUtf8(std::wstring(name.data(), size));
+}
+
+// Writes the whole document; the reason when the file cannot take it.
+std::optional<std::string> WriteDocument(ReportSink& file, const std::string& text) {
+  auto error = file.Write(text);
+  auto closeError = file.Close();
+  return error ? error : closeError;
+}
 
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& open,
                      std::FILE* out, std::FILE* err) {
+  return RunReportCommand(args, open, CreateUtf8FileReport, out, err);
+}
+
+int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& openText,
+                     const ReportOpener& openJson, std::FILE* out, std::FILE* err) {
   const RunnerOptions options = ParseRunnerArgs(args);
   if (options.help) {
     std::fputs(RunnerUsage().c_str(), out);
@@ -60,8 +103,21 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
   request.hostsPath = FindHostsFilePath();
   request.proposedPath = options.outPath;
 
-  ConsoleHost host(options.outPath, open, err);
-  const ScanOutcome outcome = RunScan(request, RealCollectors(*wmi, request.hostsPath), host);
+  const bool json = options.format == ReportFormat::Json;
+  JsonReport document({std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+                           std::to_string(kVersionRevision),
+                       ComputerName(), Iso8601(LocalTimeNow()), options.level});
+  ConsoleHost host(options.outPath, json ? openJson : openText, json, err);
+  ScanOutcome outcome = RunScan(request, RealCollectors(*wmi, request.hostsPath), host,
+                                json ? &document : nullptr);
+  if (json && outcome.result == ScanResult::Saved) {
+    if (auto file = host.TakeJsonFile()) {
+      if (auto error = WriteDocument(*file, document.Text())) {
+        outcome.result = ScanResult::Failed;
+        outcome.error = *error;
+      }
+    }
+  }
   if (outcome.result != ScanResult::Saved) {
     std::fprintf(err, "sysinfo-report: cannot write the report \"%s\": %s\n",
                  outcome.path.c_str(), outcome.error.c_str());

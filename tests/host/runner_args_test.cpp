@@ -50,3 +50,53 @@ TEST(RunnerArgs, HelpListsEveryCategory) {
 
 }  // namespace
 }  // namespace sysinfo
+
+namespace sysinfo {
+namespace {
+
+TEST(RunnerArgs, FormatIsTextUnlessJsonIsAsked) {
+  struct Case {
+    std::vector<std::string> args;
+    ReportFormat format;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {{"--out", "r.txt", "--all"}, ReportFormat::Text, true},
+      {{"--out", "r.txt", "--all", "--format", "text"}, ReportFormat::Text, true},
+      {{"--format", "json", "--out", "r.json", "--category", "CPU"}, ReportFormat::Json, true},
+      {{"--out", "r.json", "--all", "--format", "JSON"}, ReportFormat::Text, false},
+      {{"--out", "r.json", "--all", "--format", "xml"}, ReportFormat::Text, false},
+      {{"--out", "r.json", "--all", "--format"}, ReportFormat::Text, false},
+  };
+  for (const Case& c : cases) {
+    const RunnerOptions options = ParseRunnerArgs(c.args);
+    EXPECT_EQ(options.error.empty(), c.accepted) << ::testing::PrintToString(c.args);
+    if (c.accepted) {
+      EXPECT_EQ(options.format, c.format) << ::testing::PrintToString(c.args);
+    }
+  }
+  EXPECT_NE(RunnerUsage().find("--format text|json"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace sysinfo
+
+namespace sysinfo {
+namespace {
+
+TEST(ProgressLine, NameStatusTimeAndTheReasonOfAFailure) {
+  struct Case {
+    CategoryOutcome outcome;
+    const char* line;
+  };
+  const Case cases[] = {
+      {{CategoryStatus::Ok, "", 12.4}, "CPU: ok (12 ms)"},
+      {{CategoryStatus::Empty, "", 0.6}, "CPU: empty (1 ms)"},
+      {{CategoryStatus::Failed, "Access denied.", 3}, "CPU: failed (3 ms): Access denied."},
+      {{CategoryStatus::TimedOut, "The operation timed out.", 30000}, "CPU: timed_out (30000 ms): The operation timed out."},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ProgressLine("CPU", c.outcome), c.line);
+}
+
+}  // namespace
+}  // namespace sysinfo

@@ -51,7 +51,7 @@ class FakeFiles final : public SuspiciousFileSource {
   FileChecksums Checksums(const std::string& path) override {
     hashed.push_back(path);
     const std::string name = files.at(path).name;
-    return {"CRC(" + name + ")", "MD5(" + name + ")", ""};
+    return {"CRC(" + name + ")", "MD5(" + name + ")"};
   }
 };
 
