@@ -1,6 +1,8 @@
 #include "collectors/sorted_table.h"
 
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <numeric>
 
 #include "app/format.h"
@@ -18,6 +20,13 @@ std::string LowerCase(std::string_view text) {
     if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
   }
   return lower;
+}
+
+template <typename Number>
+void AppendDecimal(std::string& text, Number number) {
+  std::array<char, 24> digits{};
+  const auto [end, ec] = std::to_chars(digits.data(), digits.data() + digits.size(), number);
+  text.append(digits.data(), end);
 }
 
 struct ResolvedLine {
@@ -116,8 +125,13 @@ const WmiValue& SortedTable::Cell(std::size_t row, std::size_t column) const {
 }
 
 void AppendCellText(std::string& text, const WmiValue& cell) {
+  // Text and whole numbers, nearly every cell, are appended without a string of their own.
   if (const auto* held = std::get_if<std::string>(&cell)) {
-    text += *held;  // most cells are text: no copy through ValueText
+    text += *held;
+  } else if (const auto* number = std::get_if<std::uint64_t>(&cell)) {
+    AppendDecimal(text, *number);
+  } else if (const auto* number = std::get_if<std::int64_t>(&cell)) {
+    AppendDecimal(text, *number);
   } else if (auto converted = ValueText(cell)) {
     text += *converted;
   }
