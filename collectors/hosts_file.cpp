@@ -39,10 +39,11 @@ void LineSplitter::Finish(const LineFunction& line) {
 }
 
 void ForEachLine(ByteReader& file, std::size_t chunkSize, const LineSplitter::LineFunction& line) {
-  std::vector<char> buffer(chunkSize);
+  std::vector<std::uint8_t> buffer(chunkSize);
   LineSplitter splitter;
-  while (const std::size_t read = file.Read(buffer)) {
-    splitter.Feed(std::string_view(buffer.data(), read), line);
+  // A read error ends the file like its end does: the lines read so far stay.
+  for (auto read = file.Read(buffer); read && *read != 0; read = file.Read(buffer)) {
+    splitter.Feed(std::string_view(reinterpret_cast<const char*>(buffer.data()), *read), line);
   }
   splitter.Finish(line);
 }

@@ -6,18 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "support/byte_reader.h"
+
 namespace sysinfo {
 
 class ReportWriter;
 class RegistryKeys;
-
-// A file's bytes, read front to back.
-class ByteReader {
- public:
-  virtual ~ByteReader() = default;
-  // Fills up to buffer.size() bytes and returns how many; 0 at the end or on a read error.
-  virtual std::size_t Read(std::span<char> buffer) = 0;
-};
 
 // Cuts a stream of text into lines the way the hosts file is copied: a line ends at CR or at
 // CR LF, a lone LF stays inside its line, and a last line without a line end still counts.

@@ -8,18 +8,11 @@
 #include <string_view>
 #include <vector>
 
+#include "support/byte_reader.h"
+
 namespace sysinfo {
 
 inline constexpr std::string_view kMd5ErrorText = "Error Getting MD5 Hash";
-
-// A file's bytes from start to end.
-class ByteReader {
- public:
-  virtual ~ByteReader() = default;
-  // Fills the front of `into` and returns how many bytes it holds (0 at the end of the file);
-  // nothing when reading failed.
-  virtual std::optional<std::size_t> Read(std::span<std::uint8_t> into) = 0;
-};
 
 // A message digest fed in chunks (the platform's MD5).
 class Digest {

@@ -8,21 +8,9 @@
 
 #include "app/handles_win.h"
 #include "support/checksum.h"
+#include "support/file_reader_win.h"
 
 namespace sysinfo {
-
-// A file opened for reading while other programs keep it open, write to it or delete it.
-// Reads in chunks, so files of any size pass through.
-class FileByteReader final : public ByteReader {
- public:
-  // Nothing when the file cannot be opened (missing, locked, a folder).
-  static std::unique_ptr<FileByteReader> Open(const std::string& path);
-  explicit FileByteReader(UniqueHandle file) : file_(std::move(file)) {}
-  std::optional<std::size_t> Read(std::span<std::uint8_t> into) override;
-
- private:
-  UniqueHandle file_;
-};
 
 // A CryptoAPI hash object (MD5, SHA-1, ... by algorithm id) with its provider context.
 class CryptoDigest final : public Digest {

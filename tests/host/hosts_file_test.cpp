@@ -22,7 +22,7 @@ using namespace std::string_literals;
 class TextReader final : public ByteReader {
  public:
   TextReader(std::string text, std::size_t piece) : text_(std::move(text)), piece_(piece) {}
-  std::size_t Read(std::span<char> buffer) override {
+  std::optional<std::size_t> Read(std::span<std::uint8_t> buffer) override {
     const std::size_t count = std::min({buffer.size(), piece_, text_.size() - at_});
     std::memcpy(buffer.data(), text_.data() + at_, count);
     at_ += count;
