@@ -183,31 +183,10 @@ class WinWmiResult final : public WmiResult {
 class WinWmiService final : public WmiService {
  public:
   std::unique_ptr<WmiResult> ExecQuery(std::string_view wql) override {
-    ComPtr<IWbemLocator> locator;
-    HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
-                                  IID_PPV_ARGS(&locator));
-    if (FAILED(hr)) return Failure(hr);
-
-    // The bounded-wait flag keeps a hung service from blocking the connection for ever.
-    ComPtr<IWbemServices> services;
-    const Bstr ns("root\\CIMV2");
-    hr = locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr,
-                                WBEM_FLAG_CONNECT_USE_MAX_WAIT, nullptr, nullptr, &services);
-    if (FAILED(hr)) return Failure(hr);
-    CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                      RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
-
     ComPtr<IEnumWbemClassObject> enumerator;
-    const Bstr language("WQL");
-    const Bstr query(wql);
-    hr = services->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, &enumerator);
-    if (FAILED(hr) || !enumerator) return Failure(hr);
+    const HRESULT hr = StartWmiQuery(wql, &enumerator);
+    if (FAILED(hr)) return std::make_unique<WinWmiResult>(QueryStatus::Failed, HResultText(hr));
     return MakeWmiResult(enumerator.Get());
-  }
-
- private:
-  static std::unique_ptr<WmiResult> Failure(HRESULT hr) {
-    return std::make_unique<WinWmiResult>(QueryStatus::Failed, HResultText(hr));
   }
 };
 
@@ -224,6 +203,29 @@ ComApartment::~ComApartment() {
 }
 
 std::unique_ptr<WmiService> MakeWmiService() { return std::make_unique<WinWmiService>(); }
+
+HRESULT StartWmiQuery(std::string_view wql, IEnumWbemClassObject** enumerator) {
+  *enumerator = nullptr;
+  ComPtr<IWbemLocator> locator;
+  HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
+                                IID_PPV_ARGS(&locator));
+  if (FAILED(hr)) return hr;
+
+  // The bounded-wait flag keeps a hung service from blocking the connection for ever.
+  ComPtr<IWbemServices> services;
+  const Bstr ns("root\\CIMV2");
+  hr = locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, WBEM_FLAG_CONNECT_USE_MAX_WAIT,
+                              nullptr, nullptr, &services);
+  if (FAILED(hr)) return hr;
+  CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
+                    RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+
+  const Bstr language("WQL");
+  const Bstr query(wql);
+  hr = services->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, enumerator);
+  if (SUCCEEDED(hr) && !*enumerator) hr = E_POINTER;
+  return hr;
+}
 
 std::unique_ptr<WmiResult> MakeWmiResult(IEnumWbemClassObject* enumerator) {
   return std::make_unique<WinWmiResult>(ComPtr<IEnumWbemClassObject>(enumerator));

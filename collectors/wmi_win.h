@@ -4,6 +4,7 @@
 #include <wbemidl.h>
 
 #include <memory>
+#include <string_view>
 
 #include "collectors/wmi.h"
 
@@ -28,6 +29,10 @@ class ComApartment {
 
 // WMI of the local machine, namespace root\CIMV2.
 std::unique_ptr<WmiService> MakeWmiService();
+
+// Connects to root\CIMV2 and starts a forward-only, immediately returning WQL query (flags 48).
+// On success `*enumerator` holds the result, to be released by the caller.
+HRESULT StartWmiQuery(std::string_view wql, IEnumWbemClassObject** enumerator);
 
 // A query result over an enumerator that has already been obtained; the service above uses it
 // for every query, and tests hand it enumerators that misbehave.

@@ -63,19 +63,8 @@ class StallingWmi final : public WmiService {
   std::unique_ptr<StallingEnumerator> enumerator;
 
   std::unique_ptr<WmiResult> ExecQuery(std::string_view) override {
-    ComPtr<IWbemLocator> locator;
-    CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&locator));
-    ComPtr<IWbemServices> services;
-    BSTR ns = SysAllocString(L"root\\CIMV2");
-    locator->ConnectServer(ns, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services);
-    SysFreeString(ns);
     ComPtr<IEnumWbemClassObject> real;
-    BSTR language = SysAllocString(L"WQL");
-    BSTR query = SysAllocString(L"SELECT * FROM Win32_OperatingSystem");
-    services->ExecQuery(language, query, WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY,
-                        nullptr, &real);
-    SysFreeString(language);
-    SysFreeString(query);
+    StartWmiQuery("SELECT * FROM Win32_OperatingSystem", &real);
     enumerator = std::make_unique<StallingEnumerator>(real, objects_);
     return MakeWmiResult(enumerator.get());
   }
