@@ -41,13 +41,13 @@ std::string LanguageText(std::uint16_t language) {
 
 }  // namespace
 
-void cFixedFileInfo::FullPathName(const std::string& fileSpec) {
-  const std::wstring spec = Utf8ToWide(fileSpec);
+void cFixedFileInfo::FullPathName(const std::string& fileName) {
+  const std::wstring given = Utf8ToWide(fileName);
   std::vector<wchar_t> full(MAX_PATH);
-  DWORD length = GetFullPathNameW(spec.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  DWORD length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   if (length >= full.size()) {  // a longer path: the call gave the size it needs
     full.resize(length);
-    length = GetFullPathNameW(spec.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
   }
   if (length == 0 || length >= full.size()) return;
   fullPathName_ = WideToUtf8(std::wstring_view(full.data(), length));

@@ -14,9 +14,9 @@ namespace sysinfo {
 // FullPathName loads it; every other member returns what that load stored.
 class cFixedFileInfo {
  public:
-  // Normalises the specification to a full path and loads that file's resource. A
-  // specification that cannot be made a full path changes nothing.
-  void FullPathName(const std::string& fileSpec);
+  // Normalises the given name to a full path and loads that file's resource. A name
+  // that cannot be made a full path changes nothing.
+  void FullPathName(const std::string& fileName);
   const std::string& FullPathName() const { return fullPathName_; }
   std::string Filename() const { return FileNamePart(fullPathName_); }
   std::string FileExtension() const { return ExtensionPart(fullPathName_); }

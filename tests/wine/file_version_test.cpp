@@ -80,7 +80,7 @@ TEST(FileVersion, TranslationFallbacks) {
   }
 }
 
-TEST(FileVersion, RelativeSpecificationBecomesTheFullPath) {
+TEST(FileVersion, ARelativeNameBecomesTheFullPath) {
   TempFolder folder;
   ASSERT_TRUE(CopyFileW(Utf8ToWide(TestBinary("version_full")).c_str(),
                         Utf8ToWide(folder.File("copy.dll")).c_str(), FALSE));
