@@ -3,18 +3,13 @@
 #include <array>
 
 #include "app/report.h"
+#include "app/special_folders.h"
 #include "app/text.h"
 #include "app/yield.h"
 #include "collectors/sorted_table.h"
 
 namespace sysinfo {
 namespace {
-
-// Shell folder identifiers (CSIDL values).
-constexpr int kRoamingAppData = 26;
-constexpr int kLocalAppData = 28;
-constexpr int kCommonAppData = 35;
-constexpr int kWindowsFolder = 36;
 
 constexpr std::string_view kUnusualPlace = "-Suspicious File Location-";
 constexpr std::string_view kNoFileVersion = "-Has No File Version-";
@@ -28,14 +23,14 @@ struct Search {
 };
 
 constexpr std::array<Search, 8> kSearches{{
-    {kRoamingAppData, "", "*.exe", kUnusualPlace, false},
-    {kLocalAppData, "", "*.exe", kUnusualPlace, false},
-    {kCommonAppData, "", "*.exe", kUnusualPlace, false},
-    {kRoamingAppData, "", "*.dll", kUnusualPlace, false},
-    {kLocalAppData, "", "*.dll", kUnusualPlace, false},
-    {kCommonAppData, "", "*.dll", kUnusualPlace, false},
-    {kWindowsFolder, "\\System32\\Drivers", "*.sys", kNoFileVersion, true},
-    {kWindowsFolder, "\\SysWOW64\\Drivers", "*.sys", kNoFileVersion, true},
+    {kFolderRoamingAppData, "", "*.exe", kUnusualPlace, false},
+    {kFolderLocalAppData, "", "*.exe", kUnusualPlace, false},
+    {kFolderCommonAppData, "", "*.exe", kUnusualPlace, false},
+    {kFolderRoamingAppData, "", "*.dll", kUnusualPlace, false},
+    {kFolderLocalAppData, "", "*.dll", kUnusualPlace, false},
+    {kFolderCommonAppData, "", "*.dll", kUnusualPlace, false},
+    {kFolderWindows, "\\System32\\Drivers", "*.sys", kNoFileVersion, true},
+    {kFolderWindows, "\\SysWOW64\\Drivers", "*.sys", kNoFileVersion, true},
 }};
 
 // The stored fields, in their order; the last five reach only the JSON report.

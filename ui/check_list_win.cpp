@@ -189,6 +189,13 @@ void CheckList::ApplyLook(Item& item, const Look& look) {
   InvalidateRect(item.button, nullptr, TRUE);
 }
 
+// The template item's look changed: keep it, show it on the template and copy it to every item.
+void CheckList::TemplateLookChanged() {
+  templateLook_ = items_[0].look;
+  ApplyLook(items_[0], items_[0].look);
+  CopyTemplate();
+}
+
 void CheckList::CopyTemplate() {
   // Look only: caption, value, enabled flag, size and position stay with each item.
   for (std::size_t i = 1; i < items_.size(); ++i) ApplyLook(items_[i], items_[0].look);
@@ -432,9 +439,7 @@ void CheckList::SetItemHeight(double twips) {
 
 void CheckList::SetAlignment(int alignment) {
   items_[0].look.alignment = alignment;
-  templateLook_ = items_[0].look;
-  ApplyLook(items_[0], items_[0].look);
-  CopyTemplate();
+  TemplateLookChanged();
   for (int i = 0; i < static_cast<int>(items_.size()); ++i) LayoutItem(i);
   Changed("Alignment");
 }
@@ -449,17 +454,13 @@ void CheckList::SetEnabled(bool enabled) {
 
 void CheckList::SetFont(const FontSpec& font) {
   items_[0].look.font = font;
-  templateLook_ = items_[0].look;
-  ApplyLook(items_[0], items_[0].look);
-  CopyTemplate();
+  TemplateLookChanged();
   Changed("Font");
 }
 
 void CheckList::SetForeColor(OleColor color) {
   items_[0].look.foreColor = color;
-  templateLook_ = items_[0].look;
-  ApplyLook(items_[0], items_[0].look);
-  CopyTemplate();
+  TemplateLookChanged();
   Changed("ForeColor");
 }
 
@@ -497,18 +498,14 @@ void CheckList::SetAppearanceBorder(int appearance) {
 void CheckList::SetAppearanceCheck(int appearance) {
   items_[0].look.appearance = appearance;
   items_[0].look.backColor = properties_.backColor;
-  templateLook_ = items_[0].look;
-  ApplyLook(items_[0], items_[0].look);
-  CopyTemplate();
+  TemplateLookChanged();
   Changed("AppearanceCheck");
 }
 
 void CheckList::SetBackColor(OleColor color) {
   properties_.backColor = color;
   items_[0].look.backColor = color;
-  templateLook_ = items_[0].look;
-  ApplyLook(items_[0], items_[0].look);
-  CopyTemplate();
+  TemplateLookChanged();
   InvalidateRect(window_, nullptr, TRUE);
   Changed("BackColor");
 }

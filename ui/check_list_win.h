@@ -112,6 +112,7 @@ class CheckList {
   HWND CreateItemWindow(int index);
   void ApplyLook(Item& item, const Look& look);
   void CopyTemplate();
+  void TemplateLookChanged();
   void LayoutItem(int index);
   void UpdateScrollBar();
   void ScrollToValue();

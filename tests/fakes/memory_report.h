@@ -3,9 +3,11 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/report.h"
+#include "app/scan.h"
 
 namespace sysinfo::testing {
 
@@ -57,6 +59,29 @@ class CapturedReport {
  private:
   std::string bytes_;
   ReportWriter writer_;
+};
+
+// A scan host that writes the report to memory and keeps every category's outcome.
+class MemoryHost final : public ScanHost {
+ public:
+  explicit MemoryHost(std::string& bytes) : bytes_(bytes) {}
+  std::string AskReportPath(const std::string&) override { return "report.txt"; }
+  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string&) override {
+    return std::make_unique<MemorySink>(bytes_);
+  }
+  void ScanStarting() override {}
+  void ShowStatus(const std::string&) override {}
+  std::string ShortDate() override { return "05/03/2024"; }
+  std::string ShortTime() override { return "14:07:09"; }
+  void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
+    outcomes.emplace_back(index, outcome);
+  }
+  void ScanFinished(const ScanOutcome&) override {}
+
+  std::vector<std::pair<std::size_t, CategoryOutcome>> outcomes;
+
+ private:
+  std::string& bytes_;
 };
 
 }  // namespace sysinfo::testing

@@ -22,32 +22,11 @@ using testing::FakeQuery;
 using testing::FakeRegistry;
 using testing::FakeWmi;
 using testing::FakeWmiObject;
+using testing::MemoryHost;
 using testing::MemorySink;
 using Json = nlohmann::ordered_json;
 
 constexpr std::uint64_t kLargest = std::numeric_limits<std::uint64_t>::max();
-
-class MemoryHost final : public ScanHost {
- public:
-  explicit MemoryHost(std::string& bytes) : bytes_(bytes) {}
-  std::string AskReportPath(const std::string&) override { return "report.txt"; }
-  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string&) override {
-    return std::make_unique<MemorySink>(bytes_);
-  }
-  void ScanStarting() override {}
-  void ShowStatus(const std::string&) override {}
-  std::string ShortDate() override { return "05/03/2024"; }
-  std::string ShortTime() override { return "14:07:09"; }
-  void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
-    outcomes.emplace_back(index, outcome);
-  }
-  void ScanFinished(const ScanOutcome&) override {}
-
-  std::vector<std::pair<std::size_t, CategoryOutcome>> outcomes;
-
- private:
-  std::string& bytes_;
-};
 
 // One program file in the roaming application-data folder, with every extra the JSON report
 // can carry; counts how often the costly extras are asked for.

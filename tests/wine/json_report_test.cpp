@@ -25,6 +25,7 @@
 namespace sysinfo {
 namespace {
 
+using testing::MemoryHost;
 using testing::MemorySink;
 using testing::ProgramFolder;
 using testing::ReadWholeFile;
@@ -35,24 +36,6 @@ using Json = nlohmann::ordered_json;
 using Lines = std::vector<std::string>;
 
 const std::string kSeparator(SeparatorLine);
-
-class MemoryHost final : public ScanHost {
- public:
-  explicit MemoryHost(std::string& bytes) : bytes_(bytes) {}
-  std::string AskReportPath(const std::string&) override { return "report.txt"; }
-  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string&) override {
-    return std::make_unique<MemorySink>(bytes_);
-  }
-  void ScanStarting() override {}
-  void ShowStatus(const std::string&) override {}
-  std::string ShortDate() override { return "date"; }
-  std::string ShortTime() override { return "time"; }
-  void CategoryDone(std::size_t, const CategoryOutcome&) override {}
-  void ScanFinished(const ScanOutcome&) override {}
-
- private:
-  std::string& bytes_;
-};
 
 struct Scan {
   Lines text;

@@ -225,22 +225,11 @@ struct RawValue {
   CIMTYPE cimType = CIM_EMPTY;
 };
 
-RawValue FirstObjectRaw(const wchar_t* query, const wchar_t* property) {
+RawValue FirstObjectRaw(const char* query, const wchar_t* property) {
   using Microsoft::WRL::ComPtr;
   RawValue raw;
-  ComPtr<IWbemLocator> locator;
-  if (FAILED(CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&locator)))) return raw;
-  ComPtr<IWbemServices> services;
-  BSTR ns = SysAllocString(L"root\\CIMV2");
-  const HRESULT connected = locator->ConnectServer(ns, nullptr, nullptr, nullptr, 0, nullptr, nullptr, &services);
-  SysFreeString(ns);
-  if (FAILED(connected)) return raw;
-  BSTR language = SysAllocString(L"WQL");
-  BSTR text = SysAllocString(query);
   ComPtr<IEnumWbemClassObject> result;
-  services->ExecQuery(language, text, WBEM_FLAG_FORWARD_ONLY, nullptr, &result);
-  SysFreeString(language);
-  SysFreeString(text);
+  if (FAILED(StartWmiQuery(query, &result))) return raw;
   ComPtr<IWbemClassObject> object;
   ULONG returned = 0;
   if (!result || result->Next(10'000, 1, &object, &returned) != WBEM_S_NO_ERROR) return raw;
@@ -257,7 +246,7 @@ RawValue FirstObjectRaw(const wchar_t* query, const wchar_t* property) {
 // Wine reports the video adapter's memory in the uint32 AdapterRAM; with a display (Xvfb) it
 // gives 4,293,918,720 bytes here, above the signed 32-bit range of the VARIANT that carries it.
 TEST_F(WineWmi, UnsignedValuesAboveTheSignedRangePrintPositive) {
-  const RawValue raw = FirstObjectRaw(L"SELECT * FROM Win32_VideoController", L"AdapterRAM");
+  const RawValue raw = FirstObjectRaw("SELECT * FROM Win32_VideoController", L"AdapterRAM");
   ASSERT_EQ(raw.cimType, CIM_UINT32);
   ASSERT_EQ(raw.type, VT_I4);
   if (raw.asSigned >= 0) {
