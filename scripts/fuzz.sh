@@ -16,7 +16,7 @@ for target in build/fuzz/bin/fuzz_*; do
     limit=(-runs=20000 -seed=1)
   fi
   start=$(date +%s%N)
-  "$target" "${limit[@]}" -max_len=4096 "$work" "fuzz/corpus/$name" 2>"build/fuzz/$name.log" ||
+  "$target" "${limit[@]}" -max_len=4096 -artifact_prefix="build/fuzz/$name-" "$work" "fuzz/corpus/$name" 2>"build/fuzz/$name.log" ||
     { tail -40 "build/fuzz/$name.log"; echo "fuzz: $name FAILED"; exit 1; }
   runs=$(grep -oE 'Done [0-9]+ runs' "build/fuzz/$name.log" | grep -oE '[0-9]+' || echo "?")
   ms=$(( ($(date +%s%N) - start) / 1000000 ))
