@@ -4,6 +4,7 @@
 #include "app/format.h"
 #include "collectors/collectors.h"
 #include "tests/fakes/fake_wmi.h"
+#include "tests/fakes/level_lines.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {
@@ -13,6 +14,8 @@ using testing::CapturedReport;
 using testing::FakeQuery;
 using testing::FakeWmi;
 using testing::FakeWmiObject;
+using testing::LevelLine;
+using testing::LinesAt;
 using Lines = std::vector<std::string>;
 
 const std::string kSeparator(SeparatorLine);
@@ -83,47 +86,19 @@ Lines Concat(Lines head, const Lines& tail) {
 }
 
 TEST(MemorySection, PrintsTheStatisticsOfEachLevel) {
-  const Lines basic = {
-      "Memory Total: 8.00 GB",
-      "Memory Used:: 5.00 GB",
-      "Memory Available: 3.00 GB",
-      "Process Count: 187",
-      kSeparator,
+  const std::vector<LevelLine> statistics = {
+      {1, "Memory Total: 8.00 GB"}, {1, "Memory Used:: 5.00 GB"}, {1, "Memory Available: 3.00 GB"},
+      {1, "Process Count: 187"}, {2, "Thread Count: 2345"}, {2, "Handle Count: 61234"},
+      {2, "System Cache: 2.00 GB"}, {3, "Commit Total: 5.00 GB"}, {3, "Commit Limit : 12.00 GB"},
+      {3, "Commit Peak: 6.00 GB"}, {3, "Kernel Total: 512.00 MB"}, {3, "Kernel Paged: 384.00 MB"},
+      {3, "Kernel Non Paged: 128.00 MB"}, {3, "Page Size: 4096"}, {1, kSeparator},
   };
-  const Lines moderate = {
-      "Memory Total: 8.00 GB",
-      "Memory Used:: 5.00 GB",
-      "Memory Available: 3.00 GB",
-      "Process Count: 187",
-      "Thread Count: 2345",
-      "Handle Count: 61234",
-      "System Cache: 2.00 GB",
-      kSeparator,
-  };
-  const Lines advanced = {
-      "Memory Total: 8.00 GB",
-      "Memory Used:: 5.00 GB",
-      "Memory Available: 3.00 GB",
-      "Process Count: 187",
-      "Thread Count: 2345",
-      "Handle Count: 61234",
-      "System Cache: 2.00 GB",
-      "Commit Total: 5.00 GB",
-      "Commit Limit : 12.00 GB",
-      "Commit Peak: 6.00 GB",
-      "Kernel Total: 512.00 MB",
-      "Kernel Paged: 384.00 MB",
-      "Kernel Non Paged: 128.00 MB",
-      "Page Size: 4096",
-      kSeparator,
-  };
-  const std::pair<int, Lines> cases[] = {
-      {1, basic}, {2, moderate}, {3, advanced}, {0, {kSeparator}}, {4, {kSeparator}},
-  };
-  for (const auto& [level, statistics] : cases) {
+  // Without a level the modules and page files are still listed; the statistics are not.
+  const std::pair<int, Lines> cases[] = {{1, LinesAt(1, statistics)}, {2, LinesAt(2, statistics)},
+                                         {3, LinesAt(3, statistics)}, {0, {kSeparator}}, {4, {kSeparator}}};
+  for (const auto& [level, expected] : cases) {
     FakeWmi wmi = TwoModulesOnePageFile();
-    EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), level),
-              Concat(kFullModulesAndPageFile, statistics))
+    EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), level), Concat(kFullModulesAndPageFile, expected))
         << "level " << level;
     EXPECT_EQ(wmi.Asked(), (Lines{kModulesQuery, kPageFilesQuery}));
   }
