@@ -21,9 +21,7 @@ namespace {
 using testing::FakeQuery;
 using testing::FakeRegistry;
 using testing::FakeWmi;
-using testing::FakeWmiObject;
 using testing::MemoryHost;
-using testing::MemorySink;
 using Json = nlohmann::ordered_json;
 
 constexpr std::uint64_t kLargest = std::numeric_limits<std::uint64_t>::max();
@@ -67,37 +65,26 @@ struct Machine {
 
   Machine() {
     wmi.Answer("SELECT * FROM Win32_OperatingSystem",
-               FakeQuery{{FakeWmiObject{{"Caption", std::string("Windows 10 Pro ")},
-                                        {"OSArchitecture", std::string("64-bit")},
-                                        {"Version", std::string("10.0.19045")},
-                                        {"CSDVersion", Null{}},
-                                        {"Organization", Null{}},
-                                        {"OSLanguage", std::uint64_t{1033}},
-                                        {"ProductType", std::uint64_t{1}}}}});
+               FakeQuery{{{{"Caption", std::string("Windows 10 Pro ")}, {"OSArchitecture", std::string("64-bit")},
+                           {"Version", std::string("10.0.19045")}, {"CSDVersion", Null{}},
+                           {"Organization", Null{}}, {"OSLanguage", std::uint64_t{1033}},
+                           {"ProductType", std::uint64_t{1}}}}});
     // Computer System: no answer at all, so the fake's query fails with its reason.
     wmi.Answer("SELECT * FROM Win32_Processor", FakeQuery{{}, QueryStatus::TimedOut});
     wmi.Answer("SELECT * FROM Win32_SystemDriver", FakeQuery{});  // a class with nothing in it
     wmi.Answer("SELECT * FROM Win32_Process",
-               FakeQuery{{FakeWmiObject{{"Name", std::string("zsh.exe")},
-                                        {"CommandLine", Null{}},
-                                        {"ProcessId", std::uint64_t{4242}},
-                                        {"WorkingSetSize", kLargest}},
-                          FakeWmiObject{{"Name", std::string("Agent.exe")},
-                                        {"ProcessId", std::uint64_t{7}},
-                                        {"Priority", std::int64_t{-1}}}}});
+               FakeQuery{{{{"Name", std::string("zsh.exe")}, {"CommandLine", Null{}},
+                           {"ProcessId", std::uint64_t{4242}}, {"WorkingSetSize", kLargest}},
+                          {{"Name", std::string("Agent.exe")}, {"ProcessId", std::uint64_t{7}},
+                           {"Priority", std::int64_t{-1}}}}});
     wmi.Answer("Select * from Win32_PhysicalMemory",
-               FakeQuery{{FakeWmiObject{{"BankLabel", std::string("BANK 0")},
-                                        {"Capacity", std::uint64_t{8589934592}}}}});
+               FakeQuery{{{{"BankLabel", std::string("BANK 0")}, {"Capacity", std::uint64_t{8589934592}}}}});
     wmi.Answer("Select * from Win32_PageFileUsage", FakeQuery{});
-    registry.Set(RegistryRoot::CurrentUser,
-                 "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", "ProxyEnable",
-                 testing::Dword(1));
-    registry.Set(RegistryRoot::LocalMachine,
-                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Editor", "DisplayName",
-                 testing::Text("Editor"));
-    registry.Set(RegistryRoot::LocalMachine,
-                 "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Editor", "NoModify",
-                 testing::Dword(1));
+    const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Editor";
+    registry.Set(RegistryRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
+                 "ProxyEnable", testing::Dword(1));
+    registry.Set(RegistryRoot::LocalMachine, uninstall, "DisplayName", testing::Text("Editor"));
+    registry.Set(RegistryRoot::LocalMachine, uninstall, "NoModify", testing::Dword(1));
   }
 
   Collectors Bound() {
@@ -111,11 +98,8 @@ struct Machine {
     collectors[*FindCategory("Drivers")] = wmiSection(CollectDrivers);
     collectors[*FindCategory("Processes")] = wmiSection(CollectProcesses);
     collectors[*FindCategory("Memory (Ram)")] = [this](ReportWriter& report, int level) {
-      PerformanceInfo info;
-      info.physicalTotal = 2'097'152;
-      info.physicalAvailable = 786'432;
-      info.pageSize = 4096;
-      info.processCount = 2;
+      const PerformanceInfo info{.physicalTotal = 2'097'152, .physicalAvailable = 786'432,
+                                 .pageSize = 4096, .processCount = 2};
       CollectMemory(report, wmi, [info] { return info; }, level);
     };
     collectors[*FindCategory("Proxy Info")] = [this](ReportWriter& report, int) {
