@@ -13,7 +13,6 @@ namespace {
 using testing::CapturedReport;
 using testing::FakeQuery;
 using testing::FakeWmi;
-using testing::FakeWmiObject;
 using testing::LevelLine;
 using testing::LinesAt;
 using Lines = std::vector<std::string>;
@@ -24,21 +23,11 @@ constexpr const char* kPageFilesQuery = "Select * from Win32_PageFileUsage";
 
 // An 8 GB machine with 4 KB pages: the byte amounts pass 4 GB and must not wrap at 32 bits.
 PerformanceInfo EightGigabytes() {
-  return PerformanceInfo{
-      .commitTotal = 1'310'720,       // 5 GB
-      .commitLimit = 3'145'728,       // 12 GB
-      .commitPeak = 1'572'864,        // 6 GB
-      .physicalTotal = 2'097'152,     // 8 GB
-      .physicalAvailable = 786'432,   // 3 GB
-      .systemCache = 524'288,         // 2 GB
-      .kernelTotal = 131'072,         // 512 MB
-      .kernelPaged = 98'304,          // 384 MB
-      .kernelNonpaged = 32'768,       // 128 MB
-      .pageSize = 4096,
-      .handleCount = 61'234,
-      .processCount = 187,
-      .threadCount = 2'345,
-  };
+  return PerformanceInfo{.commitTotal = 1'310'720,  .commitLimit = 3'145'728,    .commitPeak = 1'572'864,
+                         .physicalTotal = 2'097'152, .physicalAvailable = 786'432, .systemCache = 524'288,
+                         .kernelTotal = 131'072,    .kernelPaged = 98'304,        .kernelNonpaged = 32'768,
+                         .pageSize = 4096,          .handleCount = 61'234,        .processCount = 187,
+                         .threadCount = 2'345};
 }
 
 Lines CollectMemoryLines(FakeWmi& wmi, const PerformanceInfo& info, int level) {
@@ -52,32 +41,19 @@ Lines CollectMemoryLines(FakeWmi& wmi, const PerformanceInfo& info, int level) {
 FakeWmi TwoModulesOnePageFile() {
   FakeWmi wmi;
   wmi.Answer(kModulesQuery,
-             FakeQuery{{FakeWmiObject{{"BankLabel", std::string("BANK 0")},
-                                      {"Capacity", std::string("4294967296")}},
-                        FakeWmiObject{{"BankLabel", std::string("BANK 2")},
-                                      {"Capacity", std::uint64_t{4294967296}}}}});
+             FakeQuery{{{{"BankLabel", std::string("BANK 0")}, {"Capacity", std::string("4294967296")}},
+                        {{"BankLabel", std::string("BANK 2")}, {"Capacity", std::uint64_t{4294967296}}}}});
   wmi.Answer(kPageFilesQuery,
-             FakeQuery{{FakeWmiObject{{"Name", std::string("C:\\pagefile.sys")},
-                                      {"AllocatedBaseSize", std::uint64_t{4864}},
-                                      {"CurrentUsage", std::uint64_t{312}},
-                                      {"PeakUsage", std::uint64_t{1024}},
-                                      {"TempPageFile", false}}}});
+             FakeQuery{{{{"Name", std::string("C:\\pagefile.sys")}, {"AllocatedBaseSize", std::uint64_t{4864}},
+                         {"CurrentUsage", std::uint64_t{312}}, {"PeakUsage", std::uint64_t{1024}},
+                         {"TempPageFile", false}}}});
   return wmi;
 }
 
 const Lines kFullModulesAndPageFile = {
-    "(Installed Physical Memory Modules)",
-    "BANK 0 - Size 4.00 GB",
-    "BANK 2 - Size 4.00 GB",
-    kSeparator,
-    "(Page File Info)",
-    "Name: C:\\pagefile.sys",
-    "Allocated Size: 4864 MB",
-    "Current Usage: 312 MB",
-    "Peak Usage: 1024 MB",
-    "Temp Page File: False",
-    kSeparator,
-    "(Memory Stats)",
+    "(Installed Physical Memory Modules)", "BANK 0 - Size 4.00 GB", "BANK 2 - Size 4.00 GB", kSeparator,
+    "(Page File Info)", "Name: C:\\pagefile.sys", "Allocated Size: 4864 MB", "Current Usage: 312 MB",
+    "Peak Usage: 1024 MB", "Temp Page File: False", kSeparator, "(Memory Stats)",
 };
 
 Lines Concat(Lines head, const Lines& tail) {
@@ -126,36 +102,21 @@ TEST(MemorySection, NothingFoundAndFailedQueries) {
 TEST(MemorySection, ModuleAndPageFileValues) {
   FakeWmi wmi;
   wmi.Answer(kModulesQuery,
-             FakeQuery{{FakeWmiObject{{"BankLabel", Null{}}, {"Capacity", std::uint64_t{8589934592}}},
-                        FakeWmiObject{{"BankLabel", std::string("DIMM1")}, {"Capacity", Null{}}},
+             FakeQuery{{{{"BankLabel", Null{}}, {"Capacity", std::uint64_t{8589934592}}},
+                        {{"BankLabel", std::string("DIMM1")}, {"Capacity", Null{}}},
                         // A class without BankLabel: no line, but the module is counted.
-                        FakeWmiObject{{"Capacity", std::uint64_t{1073741824}}}}});
+                        {{"Capacity", std::uint64_t{1073741824}}}}});
   wmi.Answer(kPageFilesQuery,
-             FakeQuery{{FakeWmiObject{{"Name", std::string("D:\\pagefile.sys")},
-                                      {"AllocatedBaseSize", Null{}},
-                                      {"TempPageFile", true}},
-                        FakeWmiObject{{"Name", std::string("E:\\pagefile.sys")},
-                                      {"CurrentUsage", std::uint64_t{0}},
-                                      {"TempPageFile", Null{}}}}});
+             FakeQuery{{{{"Name", std::string("D:\\pagefile.sys")}, {"AllocatedBaseSize", Null{}},
+                         {"TempPageFile", true}},
+                        {{"Name", std::string("E:\\pagefile.sys")}, {"CurrentUsage", std::uint64_t{0}},
+                         {"TempPageFile", Null{}}}}});
   const Lines expected = {
-      "(Installed Physical Memory Modules)",
-      " - Size 8.00 GB",
-      "DIMM1 - Size ",
-      kSeparator,
-      "(Page File Info)",
-      "Name: D:\\pagefile.sys",
-      "Allocated Size:  MB",
-      "Temp Page File: True",
-      "Name: E:\\pagefile.sys",
-      "Current Usage: 0 MB",
-      "Temp Page File: False",
-      kSeparator,
-      "(Memory Stats)",
-      "Memory Total: 8.00 GB",
-      "Memory Used:: 5.00 GB",
-      "Memory Available: 3.00 GB",
-      "Process Count: 187",
-      kSeparator,
+      "(Installed Physical Memory Modules)", " - Size 8.00 GB", "DIMM1 - Size ", kSeparator,
+      "(Page File Info)", "Name: D:\\pagefile.sys", "Allocated Size:  MB", "Temp Page File: True",
+      "Name: E:\\pagefile.sys", "Current Usage: 0 MB", "Temp Page File: False", kSeparator,
+      "(Memory Stats)", "Memory Total: 8.00 GB", "Memory Used:: 5.00 GB", "Memory Available: 3.00 GB",
+      "Process Count: 187", kSeparator,
   };
   EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), 1), expected);
 }

@@ -151,16 +151,9 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
 TEST(SuspiciousFiles, SearchesInPlanOrderAndSkipsUnknownFolders) {
   FakeFiles all;
   EXPECT_TRUE(Collect(all, 3).empty());  // nothing found prints nothing
-  EXPECT_EQ(all.searched, (Lines{
-                              kRoaming + "\\*.exe",
-                              kLocal + "*.exe",
-                              kCommon + "\\*.exe",
-                              kRoaming + "\\*.dll",
-                              kLocal + "*.dll",
-                              kCommon + "\\*.dll",
-                              kDrivers + "*.sys",
-                              kWowDrivers + "*.sys",
-                          }));
+  EXPECT_EQ(all.searched, (Lines{kRoaming + "\\*.exe", kLocal + "*.exe", kCommon + "\\*.exe",
+                                 kRoaming + "\\*.dll", kLocal + "*.dll", kCommon + "\\*.dll",
+                                 kDrivers + "*.sys", kWowDrivers + "*.sys"}));
 
   // A folder the shell cannot name is not searched at all (never the drive's root).
   FakeFiles some;
@@ -173,10 +166,8 @@ TEST(SuspiciousFiles, SearchesInPlanOrderAndSkipsUnknownFolders) {
 
 TEST(SuspiciousFiles, SizesPrintInFullWithoutGrouping) {
   const std::pair<std::uint64_t, std::string> cases[] = {
-      {0, "File Size: 0 Bytes"},
-      {2'147'483'648ull, "File Size: 2147483648 Bytes"},
-      {5'368'709'120ull, "File Size: 5368709120 Bytes"},
-  };
+      {0, "File Size: 0 Bytes"}, {2'147'483'648ull, "File Size: 2147483648 Bytes"},
+      {5'368'709'120ull, "File Size: 5368709120 Bytes"}};
   for (const auto& [size, line] : cases) {
     FakeFiles files;
     files.Add(kLocal, "*.exe", File("big.exe", "", size));
