@@ -61,24 +61,38 @@ class CapturedReport {
   ReportWriter writer_;
 };
 
-// A scan host that writes the report to memory and keeps every category's outcome.
+// A scan host that writes the report to memory and records what the scan told it.
 class MemoryHost final : public ScanHost {
  public:
   explicit MemoryHost(std::string& bytes) : bytes_(bytes) {}
-  std::string AskReportPath(const std::string&) override { return "report.txt"; }
-  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string&) override {
-    return std::make_unique<MemorySink>(bytes_);
+  std::string AskReportPath(const std::string& proposed) override {
+    proposedPath = proposed;
+    return answer;
   }
-  void ScanStarting() override {}
-  void ShowStatus(const std::string&) override {}
+  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string& reason) override {
+    if (!failCreate) return std::make_unique<MemorySink>(bytes_, failAtWrite);
+    reason = "The system cannot find the path specified.";
+    return nullptr;
+  }
+  void ReportOpened(ReportWriter& report) override { open = &report; }
+  void ScanStarting() override { ++starts; }
+  void ShowStatus(const std::string& text) override { statuses.push_back(text); }
   std::string ShortDate() override { return "05/03/2024"; }
   std::string ShortTime() override { return "14:07:09"; }
   void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
     outcomes.emplace_back(index, outcome);
   }
-  void ScanFinished(const ScanOutcome&) override {}
+  void ScanFinished(const ScanOutcome& outcome) override { finished.push_back(outcome); }
 
+  std::string answer = "report.txt";  // the path the user picks; empty text cancels
+  bool failCreate = false;
+  int failAtWrite = -1;
+  std::string proposedPath;
+  ReportWriter* open = nullptr;
+  int starts = 0;
+  std::vector<std::string> statuses;
   std::vector<std::pair<std::size_t, CategoryOutcome>> outcomes;
+  std::vector<ScanOutcome> finished;
 
  private:
   std::string& bytes_;

@@ -8,13 +8,13 @@
 
 #include "support/checksum.h"
 #include "support/crc.h"
+#include "tests/fakes/memory_reader.h"
 
 namespace sysinfo {
 namespace {
 
-std::span<const std::uint8_t> Bytes(std::string_view text) {
-  return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
-}
+using testing::AsBytes;
+using testing::MemoryReader;
 
 // One bit at a time, straight from the polynomial: what the table-driven code must agree with.
 std::uint32_t BitwiseCrc32(std::span<const std::uint8_t> bytes) {
@@ -33,22 +33,23 @@ std::vector<std::uint8_t> RandomBytes(std::size_t size, unsigned seed) {
   return bytes;
 }
 
-TEST(Crc32, KnownValuesPrintAsUpperCaseHexWithoutLeadingZeros) {
+TEST(Crc, CheckValuesOfBothAlgorithms) {
   struct Case {
+    int algorithm;  // 0: CRC-16 (XMODEM), anything else: CRC-32
     std::string_view input;
-    std::string_view text;
+    std::uint32_t value;
   };
   const Case cases[] = {
-      {"123456789", "CBF43926"},
-      {"", "0"},
-      {"a", "E8B7BE43"},
-      {"ae", "E7DDCE"},  // below 0x10000000: six digits, no padding
-      {"The quick brown fox jumps over the lazy dog", "414FA339"},
+      {1, "123456789", 0xCBF43926}, {1, "", 0}, {1, "a", 0xE8B7BE43}, {1, "ae", 0xE7DDCE},
+      {1, "The quick brown fox jumps over the lazy dog", 0x414FA339},
+      {0, "123456789", 0x31C3}, {0, "", 0}, {0, "A", 0x58E5},
   };
   for (const Case& c : cases) {
     clsCRC crc;
-    EXPECT_EQ(Crc32Text(crc.CalculateString(c.input)), c.text) << c.input;
+    crc.Algorithm(c.algorithm);
+    EXPECT_EQ(crc.CalculateString(c.input), c.value) << c.algorithm << " " << c.input;
   }
+  EXPECT_EQ(Crc32Text(0xE7DDCE), "E7DDCE");  // upper-case hex, no padding to eight digits
 }
 
 TEST(Crc32, EveryLengthAndAlignmentMatchesTheBitwiseDefinition) {
@@ -72,26 +73,13 @@ TEST(Crc32, EveryLengthAndAlignmentMatchesTheBitwiseDefinition) {
   }
 }
 
-TEST(Crc16, XmodemCheckValues) {
-  struct Case {
-    std::string_view input;
-    std::uint32_t value;
-  };
-  const Case cases[] = {{"123456789", 0x31C3}, {"", 0}, {"A", 0x58E5}};
-  for (const Case& c : cases) {
-    clsCRC crc;
-    crc.Algorithm(0);
-    EXPECT_EQ(crc.CalculateString(c.input), c.value) << c.input;
-  }
-}
-
 TEST(ClsCrc, MembersContinueSelectAndReload) {
   clsCRC crc;
   EXPECT_EQ(crc.Algorithm(), -1);  // a new object computes CRC-32
 
   // Adding in pieces continues the running checksum.
   crc.AddString("12345");
-  EXPECT_EQ(crc.AddBytes(Bytes("6789")), 0xCBF43926u);
+  EXPECT_EQ(crc.AddBytes(AsBytes("6789")), 0xCBF43926u);
 
   // Calculate starts afresh.
   EXPECT_EQ(crc.CalculateString("123456789"), 0xCBF43926u);
@@ -130,27 +118,6 @@ TEST(GetFileCrc32, FilesOfAnySizeAndFailures) {
   EXPECT_EQ(GetFileCRC32((folder / "missing.bin").string()), "Error Getting CRC-32");
   std::filesystem::remove_all(folder);
 }
-
-// Hands out a buffer in reads no larger than `maxRead`, optionally failing at a given read.
-class MemoryReader final : public ByteReader {
- public:
-  MemoryReader(std::span<const std::uint8_t> data, std::size_t maxRead, int failAtRead = -1)
-      : data_(data), maxRead_(maxRead), failAtRead_(failAtRead) {}
-  std::optional<std::size_t> Read(std::span<std::uint8_t> into) override {
-    if (reads_++ == failAtRead_) return std::nullopt;
-    const std::size_t count = std::min({into.size(), maxRead_, data_.size() - position_});
-    std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(position_), count, into.begin());
-    position_ += count;
-    return count;
-  }
-
- private:
-  std::span<const std::uint8_t> data_;
-  std::size_t maxRead_;
-  int failAtRead_;
-  int reads_ = 0;
-  std::size_t position_ = 0;
-};
 
 // A stand-in digest whose "digest" is the CRC-32 of what it was fed, so a test sees whether it
 // received every byte exactly once and in order.
@@ -207,74 +174,43 @@ TEST(ChecksumPass, StreamingGivesTheOneShotChecksumForEverySize) {
   }
 }
 
-TEST(ChecksumPass, FailuresGiveTheirErrorTexts) {
-  const auto data = RandomBytes(100'000, 1);
+// The SHA-256 of the JSON report comes from the same read as the report's two checksums; its
+// failure must cost neither of them, and theirs must not cost it.
+TEST(ChecksumPass, EachFailureCostsOnlyItsOwnText) {
+  const auto data = RandomBytes(100'000, 4);
   const std::string crc = Crc32Text(BitwiseCrc32(data));
+  const std::string digest = PaddedCrcText(data);
+  const std::string crcError = "Error Getting CRC-32";
+  const std::string md5Error = "Error Getting MD5 Hash";
   std::vector<std::uint8_t> buffer(32768);
   struct Case {
     const char* what;
     bool openable;
     int failAtRead;
-    bool hasDigest;
-    int failAtAdd;
-    bool failFinish;
-    std::string crc32;
-    std::string md5;
+    std::optional<RecordingDigest> md5, sha256;  // nothing: no such digest
+    std::string crc32Text, md5Text, sha256Text;
   };
-  const std::string crcError = "Error Getting CRC-32";
-  const std::string md5Error = "Error Getting MD5 Hash";
   const Case cases[] = {
-      {"file cannot be opened", false, -1, true, -1, false, crcError, md5Error},
-      {"read fails half-way", true, 2, true, -1, false, crcError, md5Error},
-      {"no hash provider", true, -1, false, -1, false, crc, md5Error},
-      {"hashing fails", true, -1, true, 1, false, crc, md5Error},
-      {"digest cannot be read", true, -1, true, -1, true, crc, md5Error},
+      {"all three", true, -1, RecordingDigest(), RecordingDigest(), crc, digest, digest},
+      {"file cannot be opened", false, -1, RecordingDigest(), {}, crcError, md5Error, ""},
+      {"read fails half-way", true, 2, RecordingDigest(), RecordingDigest(), crcError, md5Error, ""},
+      {"no hash provider", true, -1, {}, {}, crc, md5Error, ""},
+      {"hashing fails", true, -1, RecordingDigest(1), {}, crc, md5Error, ""},
+      {"digest cannot be read", true, -1, RecordingDigest(-1, true), {}, crc, md5Error, ""},
+      {"SHA-256 not asked for", true, -1, RecordingDigest(), {}, crc, digest, ""},
+      {"SHA-256 hashing fails", true, -1, RecordingDigest(), RecordingDigest(2), crc, digest, ""},
+      {"SHA-256 cannot be read", true, -1, RecordingDigest(), RecordingDigest(-1, true), crc, digest, ""},
+      {"MD5 fails, SHA-256 goes on", true, -1, RecordingDigest(0), RecordingDigest(), crc, md5Error, digest},
   };
   for (const Case& c : cases) {
     MemoryReader reader(data, buffer.size(), c.failAtRead);
-    RecordingDigest digest(c.failAtAdd, c.failFinish);
-    const FileChecksums sums =
-        ChecksumPass(c.openable ? &reader : nullptr, c.hasDigest ? &digest : nullptr, buffer);
-    EXPECT_EQ(sums.crc32, c.crc32) << c.what;
-    EXPECT_EQ(sums.md5, c.md5) << c.what;
-  }
-}
-
-// The SHA-256 of the JSON report comes from the same read as the report's two checksums; its
-// failure must cost neither of them, and theirs must not cost it.
-TEST(ChecksumPass, Sha256FromTheSameReadFailsOnItsOwn) {
-  const auto data = RandomBytes(100'000, 4);
-  const std::string crc = Crc32Text(BitwiseCrc32(data));
-  const std::string digestText = PaddedCrcText(data);
-  const std::string md5Error = "Error Getting MD5 Hash";
-  std::vector<std::uint8_t> buffer(32768);
-  struct Case {
-    const char* what;
-    int failAtRead;
-    bool hasSha256;
-    int md5FailAtAdd;
-    int sha256FailAtAdd;
-    bool sha256FailFinish;
-    std::string crc32;
-    std::string md5;
-    std::string sha256;
-  };
-  const Case cases[] = {
-      {"all three", -1, true, -1, -1, false, crc, digestText, digestText},
-      {"not asked for", -1, false, -1, -1, false, crc, digestText, ""},
-      {"SHA-256 hashing fails", -1, true, -1, 2, false, crc, digestText, ""},
-      {"SHA-256 cannot be read", -1, true, -1, -1, true, crc, digestText, ""},
-      {"MD5 fails, SHA-256 goes on", -1, true, 0, -1, false, crc, md5Error, digestText},
-      {"read fails half-way", 1, true, -1, -1, false, "Error Getting CRC-32", md5Error, ""},
-  };
-  for (const Case& c : cases) {
-    MemoryReader reader(data, buffer.size(), c.failAtRead);
-    RecordingDigest md5(c.md5FailAtAdd);
-    RecordingDigest sha256(c.sha256FailAtAdd, c.sha256FailFinish);
-    const FileChecksums sums = ChecksumPass(&reader, &md5, buffer, c.hasSha256 ? &sha256 : nullptr);
-    EXPECT_EQ(sums.crc32, c.crc32) << c.what;
-    EXPECT_EQ(sums.md5, c.md5) << c.what;
-    EXPECT_EQ(sums.sha256, c.sha256) << c.what;
+    auto md5 = c.md5;
+    auto sha256 = c.sha256;
+    const FileChecksums sums = ChecksumPass(c.openable ? &reader : nullptr, md5 ? &*md5 : nullptr,
+                                            buffer, sha256 ? &*sha256 : nullptr);
+    EXPECT_EQ(sums.crc32, c.crc32Text) << c.what;
+    EXPECT_EQ(sums.md5, c.md5Text) << c.what;
+    EXPECT_EQ(sums.sha256, c.sha256Text) << c.what;
   }
 }
 

@@ -91,20 +91,18 @@ TEST(VersionStrings, OwnBlockOrUsEnglishFallback) {
 TEST(VersionStrings, EveryEntryLandsInItsOwnField) {
   const VersionStrings strings = ReadVersionStrings(
       {0x0409, 0x04B0}, [](const std::string& subBlock) { return subBlock.substr(25) + "!"; });
-  EXPECT_EQ(strings.companyName, "CompanyName!");
-  EXPECT_EQ(strings.comments, "Comments!");
-  EXPECT_EQ(strings.fileDescription, "FileDescription!");
-  EXPECT_EQ(strings.fileVersion, "FileVersion!");
-  EXPECT_EQ(strings.internalName, "InternalName!");
-  EXPECT_EQ(strings.legalCopyright, "LegalCopyright!");
-  EXPECT_EQ(strings.legalTrademarks, "LegalTrademarks!");
-  EXPECT_EQ(strings.originalFilename, "OriginalFilename!");
-  EXPECT_EQ(strings.productName, "ProductName!");
-  EXPECT_EQ(strings.productVersion, "ProductVersion!");
-  EXPECT_EQ(strings.privateBuild, "PrivateBuild!");
-  EXPECT_EQ(strings.specialBuild, "SpecialBuild!");
-  EXPECT_EQ(strings.legalTrademarks1, "LegalTrademarks1!");
-  EXPECT_EQ(strings.legalTrademarks2, "LegalTrademarks2!");
+  const std::pair<std::string VersionStrings::*, const char*> fields[] = {
+      {&VersionStrings::companyName, "CompanyName!"},   {&VersionStrings::comments, "Comments!"},
+      {&VersionStrings::fileDescription, "FileDescription!"}, {&VersionStrings::fileVersion, "FileVersion!"},
+      {&VersionStrings::internalName, "InternalName!"}, {&VersionStrings::legalCopyright, "LegalCopyright!"},
+      {&VersionStrings::legalTrademarks, "LegalTrademarks!"},
+      {&VersionStrings::originalFilename, "OriginalFilename!"},
+      {&VersionStrings::productName, "ProductName!"},   {&VersionStrings::productVersion, "ProductVersion!"},
+      {&VersionStrings::privateBuild, "PrivateBuild!"}, {&VersionStrings::specialBuild, "SpecialBuild!"},
+      {&VersionStrings::legalTrademarks1, "LegalTrademarks1!"},
+      {&VersionStrings::legalTrademarks2, "LegalTrademarks2!"},
+  };
+  for (const auto& [field, text] : fields) EXPECT_EQ(strings.*field, text);
 }
 
 TEST(PathParts, NameAndExtension) {

@@ -34,15 +34,26 @@ TEST(FormatBytes, PicksTheUnitAtEveryBoundary) {
   for (const auto& c : cases) EXPECT_EQ(FormatBytes(c.value, true, english), c.expected) << c.value;
 }
 
-TEST(FormatBytes, ReadsNegativeValuesAsTheirUnsigned32BitPattern) {
+TEST(FormatBytes, NegativesFractionsNonNumbersAndWithoutUnits) {
   const NumberFormat english{".", ","};
-  EXPECT_EQ(FormatBytes("-1", true, english), "4.00 GB");
-  EXPECT_EQ(FormatBytes("-1", false, english), "4,294,967,295");
-  EXPECT_EQ(FormatBytes("-2147483648", false, english), "2,147,483,648");
-  EXPECT_EQ(FormatBytes("-4294967295", true, english), "1 Bytes");
-  EXPECT_EQ(FormatBytes("-0", false, english), "4,294,967,296");
-  // Below -2^32 the value stays negative and comes back as plain text.
-  EXPECT_EQ(FormatBytes("-5000000000", true, english), "-705032704");
+  struct Case {
+    const char* value;
+    bool withUnits;
+    const char* expected;
+  };
+  const Case cases[] = {
+      // Negative values are read as their unsigned 32-bit pattern...
+      {"-1", true, "4.00 GB"}, {"-1", false, "4,294,967,295"}, {"-2147483648", false, "2,147,483,648"},
+      {"-4294967295", true, "1 Bytes"}, {"-0", false, "4,294,967,296"},
+      // ...but below -2^32 the value stays negative and comes back as plain text.
+      {"-5000000000", true, "-705032704"},
+      {"1023.6", true, "1,024 Bytes"}, {"1535.99", true, "1.50 KB"}, {" 2048 ", true, "2.00 KB"},
+      {"", true, ""},  // a Null value prints nothing
+      {"abc", true, "abc"}, {"12abc", true, "12abc"},
+      {"99999999999999999999999", true, "99999999999999999999999"},
+      {"1234567", false, "1,234,567"}, {"0", false, "0"}, {"999", false, "999"}, {"1000", false, "1,000"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatBytes(c.value, c.withUnits, english), c.expected) << c.value;
 }
 
 TEST(FormatBytes, UsesTheLocaleSeparators) {
@@ -54,25 +65,6 @@ TEST(FormatBytes, UsesTheLocaleSeparators) {
   EXPECT_EQ(FormatBytes("1099511627775", true, french), "1\xC2\xA0" "024,00 GB");
   const NumberFormat ungrouped{".", ""};
   EXPECT_EQ(FormatBytes("1234567", false, ungrouped), "1234567");
-}
-
-TEST(FormatBytes, WithoutUnitsGivesTheGroupedWholeNumber) {
-  const NumberFormat english{".", ","};
-  EXPECT_EQ(FormatBytes("1234567", false, english), "1,234,567");
-  EXPECT_EQ(FormatBytes("0", false, english), "0");
-  EXPECT_EQ(FormatBytes("999", false, english), "999");
-  EXPECT_EQ(FormatBytes("1000", false, english), "1,000");
-}
-
-TEST(FormatBytes, HandlesFractionsAndNonNumbers) {
-  const NumberFormat english{".", ","};
-  EXPECT_EQ(FormatBytes("1023.6", true, english), "1,024 Bytes");
-  EXPECT_EQ(FormatBytes("1535.99", true, english), "1.50 KB");
-  EXPECT_EQ(FormatBytes(" 2048 ", true, english), "2.00 KB");
-  EXPECT_EQ(FormatBytes("", true, english), "");  // a Null value prints nothing
-  EXPECT_EQ(FormatBytes("abc", true, english), "abc");
-  EXPECT_EQ(FormatBytes("12abc", true, english), "12abc");
-  EXPECT_EQ(FormatBytes("99999999999999999999999", true, english), "99999999999999999999999");
 }
 
 TEST(FormatBytes, NumericOverloadsAgreeWithText) {

@@ -1,39 +1,23 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/format.h"
 #include "collectors/hosts_file.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/memory_reader.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {
 namespace {
 
 using testing::CapturedReport;
+using testing::AsBytes;
 using testing::FakeRegistry;
+using testing::MemoryReader;
 using testing::Text;
 using namespace std::string_literals;
-
-// Hands the text out in pieces of at most `piece` bytes, however large the buffer.
-class TextReader final : public ByteReader {
- public:
-  TextReader(std::string text, std::size_t piece) : text_(std::move(text)), piece_(piece) {}
-  std::optional<std::size_t> Read(std::span<std::uint8_t> buffer) override {
-    const std::size_t count = std::min({buffer.size(), piece_, text_.size() - at_});
-    std::memcpy(buffer.data(), text_.data() + at_, count);
-    at_ += count;
-    return count;
-  }
-
- private:
-  std::string text_;
-  std::size_t piece_;
-  std::size_t at_ = 0;
-};
 
 TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
   struct Case {
@@ -54,7 +38,7 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
   };
   for (const Case& c : cases) {
     for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4096}}) {
-      TextReader reader(c.file, piece);
+      MemoryReader reader(AsBytes(c.file), piece);
       CapturedReport report;
       PrintHostsFile(report.writer(), &reader, nullptr);
       std::vector<std::string> expected = c.lines;
@@ -71,7 +55,7 @@ TEST(HostsFile, AFileThatCannotBeOpenedGivesTheSeparatorOnly) {
 }
 
 TEST(HostsFile, LinesArePassedThroughTheDecoder) {
-  TextReader reader("caf\xE9\r\n", 4096);
+  MemoryReader reader(AsBytes("caf\xE9\r\n"), 4096);
   CapturedReport report;
   PrintHostsFile(report.writer(), &reader, [](std::string_view line) {
     std::string utf8;

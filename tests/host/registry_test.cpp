@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "support/registry.h"
@@ -77,36 +79,25 @@ TEST(RegistryConversion, ReadRegistryValueFallsBackToTheDefault) {
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Blanks", Text("   "));
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Padded", Text(" x "));
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "NoModify", Dword(1));
-  struct Case {
-    const char* keyPath;
-    const char* value;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
-      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Blanks", "default"},
-      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Padded", " x "},
-      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "NoModify", "1"},
-      {"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall", "Missing", "default"},
+  const std::vector<std::tuple<std::string, const char*, const char*>> cases = {
+      {uninstall, "Blanks", "default"},
+      {uninstall, "Padded", " x "},
+      {uninstall, "NoModify", "1"},
+      {uninstall, "Missing", "default"},
       {"SOFTWARE/Microsoft//Windows\\CurrentVersion\\Uninstall\\", "NoModify", "default"},
       {"SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall", "NoModify", "1"},
       {"SOFTWARE\\\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\\", "NoModify", "1"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", "App", c.value, "default",
-                                                  RegistryRoot::LocalMachine, c.keyPath)),
-              c.expected)
-        << c.keyPath << " " << c.value;
+  for (const auto& [keyPath, value, expected] : cases) {
+    EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", "App", value, "default",
+                                                  RegistryRoot::LocalMachine, keyPath)),
+              expected)
+        << keyPath << " " << value;
   }
 }
 
 TEST(RegistryPaths, BuildKeyPathJoinsAndCleans) {
-  struct Case {
-    const char* path;
-    const char* first;
-    const char* second;
-    const char* expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::array<const char*, 4>> cases = {  // path, first, second, joined
       {"SOFTWARE\\\\Microsoft", "", "App", "SOFTWARE\\Microsoft\\App"},
       {"SOFTWARE\\\\\\Microsoft\\", "Uninstall", "", "SOFTWARE\\Microsoft\\Uninstall"},
       {"SOFTWARE/Microsoft", "", "", "SOFTWARE\\Microsoft"},
@@ -115,30 +106,20 @@ TEST(RegistryPaths, BuildKeyPathJoinsAndCleans) {
       {"", "", "", ""},
       {"Key\\", "", "", "Key\\"},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(BuildKeyPath(c.path, c.first, c.second), c.expected) << c.path;
+  for (const auto& [path, first, second, joined] : cases) {
+    EXPECT_EQ(BuildKeyPath(path, first, second), joined) << path;
   }
 }
 
 TEST(RegistryPaths, RootNamesInAnyCaseAndNoAbbreviations) {
-  struct Case {
-    const char* name;
-    RegistryRoot expected;
-  };
-  const std::vector<Case> cases = {
-      {"HKEY_LOCAL_MACHINE", RegistryRoot::LocalMachine},
-      {"hkey_local_machine", RegistryRoot::LocalMachine},
-      {"HKEY_CLASSES_ROOT", RegistryRoot::ClassesRoot},
-      {"HKEY_CURRENT_USER", RegistryRoot::CurrentUser},
-      {"Hkey_Users", RegistryRoot::Users},
-      {"HKEY_CURRENT_CONFIG", RegistryRoot::CurrentConfig},
-      {"HKLM", RegistryRoot::None},
-      {"HKEY_LOCAL_MACHINE\\", RegistryRoot::None},
+  const std::pair<const char*, RegistryRoot> cases[] = {
+      {"HKEY_LOCAL_MACHINE", RegistryRoot::LocalMachine}, {"hkey_local_machine", RegistryRoot::LocalMachine},
+      {"HKEY_CLASSES_ROOT", RegistryRoot::ClassesRoot},   {"HKEY_CURRENT_USER", RegistryRoot::CurrentUser},
+      {"Hkey_Users", RegistryRoot::Users},                {"HKEY_CURRENT_CONFIG", RegistryRoot::CurrentConfig},
+      {"HKLM", RegistryRoot::None},                       {"HKEY_LOCAL_MACHINE\\", RegistryRoot::None},
       {"", RegistryRoot::None},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(GetHKeyFromName(c.name), c.expected) << c.name;
-  }
+  for (const auto& [name, root] : cases) EXPECT_EQ(GetHKeyFromName(name), root) << name;
   EXPECT_EQ(static_cast<std::uint32_t>(GetHKeyFromName("hkey_local_machine")), 0x80000002u);
 }
 

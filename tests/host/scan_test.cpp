@@ -1,3 +1,4 @@
+// The report's frame around the collectors, and how a scan ends.
 #include <gtest/gtest.h>
 
 #include "app/format.h"
@@ -7,59 +8,25 @@
 namespace sysinfo {
 namespace {
 
+using testing::MemoryHost;
 using testing::MemorySink;
 using testing::SplitLines;
 using Lines = std::vector<std::string>;
 
 const std::string kSeparator(SeparatorLine);
-
-class RecordingHost final : public ScanHost {
- public:
-  std::string answer = "C:\\Users\\ann\\Desktop\\report.txt";
-  bool failCreate = false;
-  int failAtWrite = -1;
-
-  std::string bytes;
-  std::string proposed;
-  std::vector<std::string> statuses;
-  std::vector<std::size_t> done;
-  int starts = 0;
-  int finishes = 0;
-  ScanOutcome finished;
-
-  std::string AskReportPath(const std::string& initial) override {
-    proposed = initial;
-    return answer;
-  }
-  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string& reason) override {
-    if (failCreate) {
-      reason = "The system cannot find the path specified.";
-      return nullptr;
-    }
-    return std::make_unique<MemorySink>(bytes, failAtWrite);
-  }
-  void ScanStarting() override { ++starts; }
-  void ShowStatus(const std::string& text) override { statuses.push_back(text); }
-  std::string ShortDate() override { return "06/12/2026"; }
-  std::string ShortTime() override { return "16:30:00"; }
-  void CategoryDone(std::size_t index, const CategoryOutcome&) override { done.push_back(index); }
-  void ScanFinished(const ScanOutcome& outcome) override {
-    ++finishes;
-    finished = outcome;
-  }
-};
+const char* const kHosts = "C:\\Windows\\System32\\drivers\\etc\\hosts";
 
 ScanRequest Request(std::initializer_list<const char*> ticked, int level) {
   ScanRequest request;
   request.caption = ProgramCaption(1, 0, 2);
   request.level = level;
-  request.hostsPath = "C:\\Windows\\System32\\drivers\\etc\\hosts";
+  request.hostsPath = kHosts;
   request.proposedPath = "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt";
   for (const char* text : ticked) request.ticked[*FindCategory(text)] = true;
   return request;
 }
 
-// Every collector writes one line naming its category and the level it was given.
+// Every collector but the Drives one writes a line naming its category and the level it got.
 Collectors EchoCollectors() {
   Collectors collectors;
   for (std::size_t i = 0; i < kCategoryCount; ++i) {
@@ -67,108 +34,81 @@ Collectors EchoCollectors() {
       report.WriteReportLine(std::string(kCategories[i].text) + " body at " + std::to_string(level));
     };
   }
+  collectors[*FindCategory("Drives")] = nullptr;
   return collectors;
 }
 
-const Lines kHeaderStart = {"Veltrix - System Information v1.0.2", "", "Date: 06/12/2026",
-                            "Time: 16:30:00", ""};
+const Lines kHeader = {"Veltrix - System Information v1.0.2", "", "Date: 05/03/2024",
+                       "Time: 14:07:09", ""};
+
+TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
+  for (int level = 1; level <= 3; ++level) {
+    SCOPED_TRACE(level);
+    std::string bytes;
+    MemoryHost host(bytes);
+    // Given in the wrong order on purpose: the report follows the check-list order.
+    const ScanOutcome outcome = RunScan(
+        Request({"Suspicious Files!", "Proxy Info", "Host File Info", "CPU", "Drives"}, level),
+        EchoCollectors(), host);
+    const std::string detail = std::string("(Detail Level: ") + std::string(kLevelCaptions[level - 1]) + ")";
+    const std::string body = " body at " + std::to_string(level);
+    Lines expected = kHeader;
+    const Lines rest = {
+        "1. CPU", "2. Drives", "3. Host File Info", "4. Proxy Info", "5. Suspicious Files!", "",
+        kSeparator, "1. CPU " + detail + " Start", kSeparator, "CPU" + body, "1. CPU End", kSeparator,
+        // A category without a collector keeps its frame.
+        kSeparator, "2. Drives " + detail + " Start", kSeparator, "2. Drives End", kSeparator,
+        kSeparator, "3. Host File Info Start (" + std::string(kHosts) + ")", kSeparator,
+        "Host File Info" + body, "3. Host File Info End", kSeparator,
+        kSeparator, "4. Proxy Info Start", kSeparator, "Proxy Info" + body, "4. Proxy Info End", kSeparator,
+        kSeparator, "5. Suspicious Files! " + detail + " Start", kSeparator, "Suspicious Files!" + body,
+        "5. Suspicious Files! End", kSeparator};
+    expected.insert(expected.end(), rest.begin(), rest.end());
+    EXPECT_EQ(SplitLines(bytes), expected);
+    EXPECT_EQ(host.statuses, (Lines{"Status: Scanning CPU ...", "Status: Scanning Drives ...",
+                                    "Status: Scanning Host File Info ...", "Status: Scanning Proxy Info ...",
+                                    "Status: Scanning For Suspicious Files!", "Status: Done"}));
+    std::vector<std::size_t> done;
+    for (const auto& outcome : host.outcomes) done.push_back(outcome.first);
+    EXPECT_EQ(done, (std::vector<std::size_t>{2, 3, 6, 10, 14}));
+    EXPECT_EQ(outcome.result, ScanResult::Saved);
+    EXPECT_EQ(host.finished.size(), 1u);
+    EXPECT_EQ(host.proposedPath, "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt");
+  }
+}
 
 TEST(ScanFrame, NothingTickedWritesOnlyTheHeader) {
-  RecordingHost host;
-  const ScanOutcome outcome = RunScan(Request({}, 1), EchoCollectors(), host);
-  Lines expected = kHeaderStart;
+  std::string bytes;
+  MemoryHost host(bytes);
+  EXPECT_EQ(RunScan(Request({}, 1), EchoCollectors(), host).result, ScanResult::Saved);
+  Lines expected = kHeader;
   expected.push_back("");
-  EXPECT_EQ(SplitLines(host.bytes), expected);
-  EXPECT_EQ(outcome.result, ScanResult::Saved);
-  EXPECT_EQ(host.finishes, 1);
-  EXPECT_EQ(host.proposed, "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt");
+  EXPECT_EQ(SplitLines(bytes), expected);
 }
 
-TEST(ScanFrame, HostsAndProxyStartLinesCarryNoDetailText) {
-  RecordingHost host;
-  // Given in the wrong order on purpose: the report follows the check-list order.
-  RunScan(Request({"Proxy Info", "Host File Info"}, 3), EchoCollectors(), host);
-  Lines expected = kHeaderStart;
-  const Lines rest = {
-      "1. Host File Info",
-      "2. Proxy Info",
-      "",
-      kSeparator,
-      "1. Host File Info Start (C:\\Windows\\System32\\drivers\\etc\\hosts)",
-      kSeparator,
-      "Host File Info body at 3",
-      "1. Host File Info End",
-      kSeparator,
-      kSeparator,
-      "2. Proxy Info Start",
-      kSeparator,
-      "Proxy Info body at 3",
-      "2. Proxy Info End",
-      kSeparator,
-  };
-  expected.insert(expected.end(), rest.begin(), rest.end());
-  EXPECT_EQ(SplitLines(host.bytes), expected);
-}
+TEST(ScanFrame, CancellingWritesNothingAndAReportThatCannotBeCreatedFails) {
+  std::string bytes;
+  MemoryHost cancelled(bytes);
+  cancelled.answer = "";
+  EXPECT_EQ(RunScan(Request({"CPU"}, 1), EchoCollectors(), cancelled).result, ScanResult::Cancelled);
+  EXPECT_EQ(bytes, "");
+  EXPECT_EQ(cancelled.starts, 0);
+  EXPECT_TRUE(cancelled.finished.empty());
 
-TEST(ScanFrame, NumbersTickedCategoriesWithoutGapsAndPassesTheLevel) {
-  RecordingHost host;
-  RunScan(Request({"CPU", "Operating System", "Suspicious Files!", "Memory (Ram)"}, 2),
-          EchoCollectors(), host);
-  const Lines lines = SplitLines(host.bytes);
-  const Lines list(lines.begin() + 5, lines.begin() + 9);
-  EXPECT_EQ(list, (Lines{"1. Operating System", "2. CPU", "3. Memory (Ram)", "4. Suspicious Files!"}));
-  const Lines starts = {"1. Operating System (Detail Level: Moderate) Start",
-                        "2. CPU (Detail Level: Moderate) Start",
-                        "3. Memory (Ram) (Detail Level: Moderate) Start",
-                        "4. Suspicious Files! (Detail Level: Moderate) Start"};
-  Lines foundStarts;
-  Lines foundEnds;
-  for (const std::string& line : lines) {
-    if (line.ends_with(" Start")) foundStarts.push_back(line);
-    if (line.ends_with(" End")) foundEnds.push_back(line);
-  }
-  EXPECT_EQ(foundStarts, starts);
-  EXPECT_EQ(foundEnds, (Lines{"1. Operating System End", "2. CPU End", "3. Memory (Ram) End",
-                              "4. Suspicious Files! End"}));
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "CPU body at 2"), lines.end());
-  EXPECT_EQ(host.statuses, (Lines{"Status: Scanning Operating System ...", "Status: Scanning CPU ...",
-                                  "Status: Scanning Memory (Ram) ...",
-                                  "Status: Scanning For Suspicious Files!", "Status: Done"}));
-  EXPECT_EQ(host.done, (std::vector<std::size_t>{0, 2, 7, 14}));
-  EXPECT_EQ(lines.back(), kSeparator);
-}
-
-TEST(ScanFrame, ACategoryWithoutCollectorKeepsItsFrame) {
-  RecordingHost host;
-  RunScan(Request({"Drives"}, 1), Collectors{}, host);
-  const Lines lines = SplitLines(host.bytes);
-  const Lines tail(lines.end() - 5, lines.end());
-  EXPECT_EQ(tail, (Lines{kSeparator, "1. Drives (Detail Level: Basic) Start", kSeparator,
-                         "1. Drives End", kSeparator}));
-}
-
-TEST(ScanFrame, CancellingWritesNothing) {
-  RecordingHost host;
-  host.answer = "";
-  const ScanOutcome outcome = RunScan(Request({"CPU"}, 1), EchoCollectors(), host);
-  EXPECT_EQ(outcome.result, ScanResult::Cancelled);
-  EXPECT_EQ(host.bytes, "");
-  EXPECT_EQ(host.starts, 0);
-  EXPECT_EQ(host.finishes, 0);
-}
-
-TEST(ScanFrame, AReportThatCannotBeCreatedIsAFailureWithItsReason) {
-  RecordingHost host;
-  host.failCreate = true;
-  const ScanOutcome outcome = RunScan(Request({"CPU"}, 1), EchoCollectors(), host);
+  MemoryHost failing(bytes);
+  failing.answer = "C:\\Users\\ann\\Desktop\\report.txt";
+  failing.failCreate = true;
+  const ScanOutcome outcome = RunScan(Request({"CPU"}, 1), EchoCollectors(), failing);
   EXPECT_EQ(outcome.result, ScanResult::Failed);
   EXPECT_EQ(outcome.error, "The system cannot find the path specified.");
-  EXPECT_EQ(host.finished.result, ScanResult::Failed);
-  EXPECT_EQ(host.finished.path, "C:\\Users\\ann\\Desktop\\report.txt");
+  ASSERT_EQ(failing.finished.size(), 1u);
+  EXPECT_EQ(failing.finished[0].result, ScanResult::Failed);
+  EXPECT_EQ(failing.finished[0].path, "C:\\Users\\ann\\Desktop\\report.txt");
 }
 
 TEST(ScanFrame, AFailedWriteEndsTheScanAsAFailure) {
-  RecordingHost host;
+  std::string bytes;
+  MemoryHost host(bytes);
   host.failAtWrite = 0;  // the disk is full at the first flush
   int collected = 0;
   Collectors collectors;
@@ -184,6 +124,26 @@ TEST(ScanFrame, AFailedWriteEndsTheScanAsAFailure) {
   EXPECT_EQ(outcome.result, ScanResult::Failed);
   EXPECT_EQ(outcome.error, "There is not enough space on the disk.");
   EXPECT_EQ(collected, 1);  // the scan stops instead of collecting into a broken file
+}
+
+// A window closed mid-scan closes the open report it was given: the lines so far are kept.
+TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
+  std::string bytes;
+  MemoryHost host(bytes);
+  Collectors collectors;
+  collectors[0] = [&host](ReportWriter& report, int) {
+    report.WriteReportLine("first section line");
+    ASSERT_EQ(host.open, &report);
+    host.open->CloseReport();  // what the window does when it is closed now
+    report.WriteReportLine("never written");
+  };
+  RunScan(Request({"Operating System", "Computer System"}, 1), collectors, host);
+  Lines expected = kHeader;
+  const Lines rest = {"1. Operating System", "2. Computer System", "", kSeparator,
+                      "1. Operating System (Detail Level: Basic) Start", kSeparator,
+                      "first section line"};
+  expected.insert(expected.end(), rest.begin(), rest.end());
+  EXPECT_EQ(SplitLines(bytes), expected);
 }
 
 TEST(ReportWriter, WritesCrLfLinesAndKeepsTheFirstFailure) {
@@ -208,60 +168,6 @@ TEST(ReportWriter, WritesCrLfLinesAndKeepsTheFirstFailure) {
   EXPECT_EQ(failing.Error(), "There is not enough space on the disk.");
   EXPECT_EQ(partial.size() % 1002, 0u);  // only whole lines reached the disk
   EXPECT_GT(partial.size(), 0u);
-}
-
-TEST(Categories, FixedOrderAndLookup) {
-  EXPECT_EQ(kCategories.size(), 15u);
-  EXPECT_EQ(kCategories.front().text, "Operating System");
-  EXPECT_EQ(kCategories.back().text, "Suspicious Files!");
-  EXPECT_EQ(FindCategory("Memory (Ram)"), 7u);
-  EXPECT_EQ(FindCategory("memory (ram)"), std::nullopt);
-  EXPECT_EQ(ProgramCaption(1, 0, 2), "Veltrix - System Information v1.0.2");
-}
-
-}  // namespace
-}  // namespace sysinfo
-
-namespace sysinfo {
-namespace {
-
-// A window closed mid-scan closes the open report it was given: the lines so far are kept.
-class ClosingHost final : public ScanHost {
- public:
-  std::string bytes;
-  ReportWriter* open = nullptr;
-  std::string AskReportPath(const std::string&) override { return "C:\\report.txt"; }
-  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string&) override {
-    return std::make_unique<testing::MemorySink>(bytes);
-  }
-  void ReportOpened(ReportWriter& report) override { open = &report; }
-  void ScanStarting() override {}
-  void ShowStatus(const std::string&) override {}
-  std::string ShortDate() override { return "06/12/2026"; }
-  std::string ShortTime() override { return "16:30:00"; }
-  void CategoryDone(std::size_t, const CategoryOutcome&) override {}
-  void ScanFinished(const ScanOutcome&) override {}
-};
-
-TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
-  ClosingHost host;
-  ScanRequest request;
-  request.caption = ProgramCaption(1, 0, 2);
-  request.ticked[0] = request.ticked[1] = true;
-  Collectors collectors;
-  collectors[0] = [&host](ReportWriter& report, int) {
-    report.WriteReportLine("first section line");
-    ASSERT_EQ(host.open, &report);
-    host.open->CloseReport();  // what the window does when it is closed now
-    report.WriteReportLine("never written");
-  };
-  RunScan(request, collectors, host);
-  const auto lines = testing::SplitLines(host.bytes);
-  ASSERT_EQ(lines.size(), 12u) << host.bytes;
-  EXPECT_EQ(lines[0], "Veltrix - System Information v1.0.2");
-  EXPECT_EQ(lines[5], "1. Operating System");
-  EXPECT_EQ(lines[9], "1. Operating System (Detail Level: Basic) Start");
-  EXPECT_EQ(lines[11], "first section line");
 }
 
 }  // namespace

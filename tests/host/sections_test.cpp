@@ -1,286 +1,429 @@
+// Every WMI section: each line of an object at each level, the order of the blocks, what a
+// failed, empty or stalled query prints, and how values are turned into text.
 #include <gtest/gtest.h>
+
+#include <cctype>
+#include <functional>
+#include <map>
+#include <stdexcept>
 
 #include "app/format.h"
 #include "collectors/collectors.h"
 #include "tests/fakes/fake_wmi.h"
+#include "tests/fakes/level_lines.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {
 namespace {
 
-using testing::CapturedReport;
 using testing::FakeQuery;
 using testing::FakeWmi;
 using testing::FakeWmiObject;
+using testing::LevelLine;
+using testing::LinesAt;
 using Lines = std::vector<std::string>;
+using Filler = std::function<std::string(const std::string& property)>;
 
 const std::string kSeparator(SeparatorLine);
-constexpr const char* kOsQuery = "SELECT * FROM Win32_OperatingSystem";
-constexpr const char* kCsQuery = "SELECT * FROM Win32_ComputerSystem";
 
-FakeWmiObject FullOperatingSystem() {
-  return FakeWmiObject{
-      {"Caption", std::string("  Microsoft Windows 10 Pro ")},
-      {"OSArchitecture", std::string("64-bit")},
-      {"Version", std::string("10.0.19045")},
-      {"CSDVersion", Null{}},
-      {"Status", std::string("OK")},
-      {"NumberOfUsers", std::uint64_t{2}},
-      {"RegisteredUser", Null{}},
-      {"Organization", std::string("Acme")},
-      {"SerialNumber", std::string("00330-80000-00000-AA000")},
-      {"CountryCode", std::string("1")},
-      {"CurrentTimeZone", std::int64_t{-300}},
-      {"EncryptionLevel", std::uint64_t{256}},
-      {"OSLanguage", std::uint64_t{1033}},
-      {"ProductType", std::uint64_t{1}},
-      {"BootDevice", std::string("\\Device\\HarddiskVolume1")},
-      {"SystemDevice", std::string("\\Device\\HarddiskVolume2")},
-      {"SystemDirectory", std::string("C:\\Windows\\system32")},
-      {"SystemDrive", std::string("C:")},
-      {"WindowsDirectory", std::string("C:\\Windows")},
-      {"DataExecutionPrevention_32BitApplications", true},
-      {"DataExecutionPrevention_Available", true},
-      {"DataExecutionPrevention_Drivers", false},
-      {"DataExecutionPrevention_SupportPolicy", std::uint64_t{2}},
+// A block's line "Label: %Property" prints the object's value of Property after the label; a
+// line without "%" prints as written, from the section's `fixed` values.
+struct WmiSection {
+  const char* name;
+  void (*collect)(ReportWriter&, WmiService&, int);
+  const char* query;
+  bool sorted;  // list sections sort on the first line's property; the others keep WMI's order
+  std::vector<LevelLine> block;
+  std::map<std::string, WmiValue> fixed = {};  // values whose text is not the value (codes, units)
+};
+
+const std::vector<WmiSection>& Sections() {
+  static const std::vector<WmiSection> sections = {
+    {"Operating System", CollectOperatingSystem, "SELECT * FROM Win32_OperatingSystem", false,
+     {{1, "%Caption (%OSArchitecture) %Version %CSDVersion"}, {2, "Status: %Status"},
+      {2, "Number Of Users: %NumberOfUsers"}, {1, "Registered User: %RegisteredUser"},
+      {1, "Organization: %Organization"}, {1, "Serial Number: %SerialNumber"},
+      {2, "Country Code: %CountryCode"}, {2, "Current Time Zone: %CurrentTimeZone"},
+      {3, "Encryption Level: %EncryptionLevel"}, {1, "OS Language: %OSLanguage"},
+      {1, "Product Type: 1 - Work Station"}, {3, "Boot Device: %BootDevice"},
+      {3, "System Device: %SystemDevice"}, {3, "System Directory: %SystemDirectory"},
+      {3, "System Drive: %SystemDrive"}, {3, "Windows Directory: %WindowsDirectory"},
+      {3, "Data Execution Prevention 32Bit Applications: %DataExecutionPrevention_32BitApplications"},
+      {3, "Data Execution Prevention Available: %DataExecutionPrevention_Available"},
+      {3, "Data Execution Prevention Drivers: %DataExecutionPrevention_Drivers"},
+      {3, "Data Execution Prevention Support Policy: %DataExecutionPrevention_SupportPolicy"}},
+     {{"ProductType", std::uint64_t{1}}}},
+    {"Computer System", CollectComputerSystem, "SELECT * FROM Win32_ComputerSystem", false,
+     {{1, "Bootup State: %BootupState"}, {1, "Caption: %Caption"},
+      {3, "Current Time Zone: %CurrentTimeZone"}, {3, "Daylight In Effect: %DaylightInEffect"},
+      {2, "Description: %Description"}, {1, "Workgroup: %Workgroup"}, {1, "Domain: %Domain"},
+      {1, "Part Of Domain: %PartOfDomain"}, {1, "Domain Role: 1 - Member Workstation"},
+      {2, "Enable Daylight Savings Time: %EnableDaylightSavingsTime"},
+      {2, "Infrared Supported: %InfraredSupported"}, {1, "Manufacturer: %Manufacturer"},
+      {1, "Model: %Model"}, {1, "Name: %Name"},
+      {3, "Network Server Mode Enabled: %NetworkServerModeEnabled"},
+      {1, "Number Of Logical Processors: %NumberOfLogicalProcessors"},
+      {1, "Number Of Processors: %NumberOfProcessors"}, {1, "Status: %Status"},
+      {2, "System Startup Delay: %SystemStartupDelay"}, {1, "System Type: %SystemType"},
+      {3, "Thermal State: 3 - Safe"}, {1, "User Name: %UserName"},
+      {3, "Wake Up Type: 6 - Power Switch"}},
+     {{"DomainRole", std::uint64_t{1}}, {"ThermalState", std::uint64_t{3}},
+      {"WakeUpType", std::uint64_t{6}}}},
+    {"CPU", CollectCpu, "SELECT * FROM Win32_Processor", false,
+     {{2, "Address Width: %AddressWidth"}, {1, "Architecture: %Architecture"},
+      {2, "Availability: %Availability"}, {1, "Caption: %Caption"}, {2, "Cpu Status: %CpuStatus"},
+      {1, "Current Clock Speed: %CurrentClockSpeed"}, {1, "Current Voltage: 1.2"},
+      {3, "Data Width: %DataWidth"}, {1, "Description: %Description"}, {1, "Device ID: %DeviceID"},
+      {1, "Family: %Family"}, {1, "L2CacheSize: %L2CacheSize"}, {1, "L3CacheSize: %L3CacheSize"},
+      {2, "Level: %Level"}, {1, "Manufacturer: %Manufacturer"},
+      {1, "MaxClockSpeed: %MaxClockSpeed"}, {1, "Name: %Name"},
+      {1, "NumberOfCores: %NumberOfCores"},
+      {1, "NumberOfLogicalProcessors: %NumberOfLogicalProcessors"},
+      {3, "OtherFamilyDescription: %OtherFamilyDescription"}, {3, "PNPDeviceID: %PNPDeviceID"},
+      {2, "ProcessorId: %ProcessorId"}, {2, "ProcessorType: %ProcessorType"},
+      {2, "Revision: %Revision"}, {3, "Role: %Role"}, {2, "SocketDesignation: %SocketDesignation"},
+      {3, "Status: %Status"}, {3, "StatusInfo: %StatusInfo"}, {3, "Stepping: %Stepping"},
+      {3, "UniqueId: %UniqueId"}, {3, "UpgradeMethod: %UpgradeMethod"}, {3, "Version: %Version"},
+      {3, "VoltageCaps: %VoltageCaps"}},
+     {{"CurrentVoltage", std::uint64_t{12}}}},
+    // "DeviceID: " without the blank that other sections put in "Device ID: ".
+    {"Drives", CollectDrives, "SELECT * FROM Win32_DiskDrive", false,
+     {{1, "Caption: %Caption"}, {2, "CompressionMethod: %CompressionMethod"},
+      {1, "Description: %Description"}, {2, "DeviceID: %DeviceID"},
+      {2, "FirmwareRevision: %FirmwareRevision"}, {3, "Index: %Index"},
+      {1, "InterfaceType: %InterfaceType"}, {1, "Manufacturer: %Manufacturer"},
+      {2, "MediaType: %MediaType"}, {1, "Model: %Model"}, {2, "Name: %Name"},
+      {2, "NeedsCleaning: %NeedsCleaning"}, {3, "NumberOfMediaSupported: %NumberOfMediaSupported"},
+      {1, "Partitions: %Partitions"}, {2, "PNPDeviceID: %PNPDeviceID"}, {3, "SCSIBus: %SCSIBus"},
+      {3, "SCSILogicalUnit: %SCSILogicalUnit"}, {3, "SCSIPort: %SCSIPort"},
+      {3, "SCSITargetId: %SCSITargetId"}, {2, "SerialNumber: %SerialNumber"},
+      {2, "Signature: %Signature"}, {1, "Size: 465.76 GB"}, {2, "Status: %Status"},
+      {3, "BytesPerSector: %BytesPerSector"}, {3, "SectorsPerTrack: %SectorsPerTrack"},
+      {3, "TotalCylinders: %TotalCylinders"}, {3, "TotalHeads: %TotalHeads"},
+      {3, "TotalSectors: %TotalSectors"}, {3, "TotalTracks: %TotalTracks"},
+      {3, "TracksPerCylinder: %TracksPerCylinder"}},
+     {{"Size", std::uint64_t{500105249280}}}},
+    {"Drivers", CollectDrivers, "SELECT * FROM Win32_SystemDriver", true,
+     {{1, "Caption: %Caption"}, {1, "Name: %Name"}, {1, "Path Name: %PathName"},
+      {2, "Accept Pause: %AcceptPause"}, {2, "Accept Stop: %AcceptStop"},
+      {2, "Description: %Description"}, {3, "Desktop Interact: %DesktopInteract"},
+      {3, "Display Name: %DisplayName"}, {3, "Error Control: %ErrorControl"},
+      {3, "Exit Code: %ExitCode"}, {3, "Install Date: %InstallDate"},
+      {3, "Service Specific Exit Code: %ServiceSpecificExitCode"},
+      {2, "Service Type: %ServiceType"}, {2, "Started: %Started"}, {2, "Start Mode: %StartMode"},
+      {3, "Start Name: %StartName"}, {2, "State: %State"}, {2, "Status: %Status"},
+      {3, "Tag Id: %TagId"}}},
+    {"Hardware", CollectHardware, "SELECT * FROM Win32_PnPEntity", true,
+     {{1, "Caption: %Caption"}, {3, "Availability: %Availability"}, {2, "Class Guid: %ClassGuid"},
+      {3, "Config Manager Error Code: %ConfigManagerErrorCode"},
+      {3, "Config Manager User Config: %ConfigManagerUserConfig"}, {2, "Description: %Description"},
+      {1, "Device ID: %DeviceID"}, {3, "Error Cleared: %ErrorCleared"},
+      {3, "Error Description: %ErrorDescription"}, {2, "Install Date: %InstallDate"},
+      {3, "Last Error Code: %LastErrorCode"}, {1, "Manufacturer: %Manufacturer"},
+      {2, "Name: %Name"}, {2, "PNP Device ID: %PNPDeviceID"}, {1, "Service: %Service"},
+      {1, "Status: %Status"}}},
+    {"Network Protocols", CollectNetworkProtocols, "SELECT * FROM Win32_NetworkProtocol", true,
+     {{1, "Name: %Name"}, {1, "Caption: %Caption"},
+      {2, "Connectionless Service: %ConnectionlessService"}, {1, "Description: %Description"},
+      {2, "Guarantees Delivery: %GuaranteesDelivery"},
+      {2, "Guarantees Sequencing: %GuaranteesSequencing"}, {3, "Install Date: %InstallDate"},
+      {2, "Maximum Address Size: %MaximumAddressSize"},
+      {2, "Maximum Message Size: %MaximumMessageSize"}, {3, "Message Oriented: %MessageOriented"},
+      {2, "Minimum Address Size: %MinimumAddressSize"},
+      {2, "Pseudo Stream Oriented: %PseudoStreamOriented"}, {2, "Status: %Status"},
+      {3, "Supports Broadcasting: %SupportsBroadcasting"},
+      {3, "Supports Connect Data: %SupportsConnectData"},
+      {3, "Supports Disconnect Data: %SupportsDisconnectData"},
+      {3, "Supports Encryption: %SupportsEncryption"},
+      {3, "Supports Expedited Data: %SupportsExpeditedData"},
+      {3, "Supports Fragmentation: %SupportsFragmentation"},
+      {3, "Supports Graceful Closing: %SupportsGracefulClosing"},
+      {3, "Supports Guaranteed Bandwidth: %SupportsGuaranteedBandwidth"},
+      {3, "Supports Multicasting: %SupportsMulticasting"},
+      {3, "Supports Quality of Service: %SupportsQualityofService"}}},
+    {"Processes", CollectProcesses, "SELECT * FROM Win32_Process", true,
+     {{1, "Name: %Name"}, {1, "CommandLine: %CommandLine"}, {1, "ExecutablePath: %ExecutablePath"},
+      {2, "Handle: %Handle"}, {2, "HandleCount: %HandleCount"},
+      {3, "KernelModeTime: %KernelModeTime"}, {2, "MaximumWorkingSetSize: %MaximumWorkingSetSize"},
+      {2, "MinimumWorkingSetSize: %MinimumWorkingSetSize"},
+      {3, "OtherOperationCount: %OtherOperationCount"},
+      {3, "OtherTransferCount: %OtherTransferCount"}, {2, "PageFaults: %PageFaults"},
+      {2, "PageFileUsage: %PageFileUsage"}, {2, "ParentProcessId: %ParentProcessId"},
+      {3, "PeakPageFileUsage: %PeakPageFileUsage"}, {3, "PeakVirtualSize: %PeakVirtualSize"},
+      {3, "PeakWorkingSetSize: %PeakWorkingSetSize"}, {2, "Priority: %Priority"},
+      {3, "PrivatePageCount: %PrivatePageCount"}, {2, "ProcessId: %ProcessId"},
+      {3, "QuotaNonPagedPoolUsage: %QuotaNonPagedPoolUsage"},
+      {3, "QuotaPagedPoolUsage: %QuotaPagedPoolUsage"},
+      {3, "QuotaPeakNonPagedPoolUsage: %QuotaPeakNonPagedPoolUsage"},
+      {3, "QuotaPeakPagedPoolUsage: %QuotaPeakPagedPoolUsage"},
+      {3, "ReadOperationCount: %ReadOperationCount"}, {3, "ReadTransferCount: %ReadTransferCount"},
+      {2, "ThreadCount: %ThreadCount"}, {3, "UserModeTime: %UserModeTime"},
+      {2, "VirtualSize: %VirtualSize"}, {2, "WorkingSetSize: %WorkingSetSize"},
+      {3, "WriteOperationCount: %WriteOperationCount"},
+      {3, "WriteTransferCount: %WriteTransferCount"}}},
+    {"Services", CollectServices, "SELECT * FROM Win32_Service", true,
+     {{1, "Display Name: %DisplayName"}, {1, "Name: %Name"}, {1, "Description: %Description"},
+      {1, "Path Name: %PathName"}, {3, "Accept Pause: %AcceptPause"},
+      {3, "Accept Stop: %AcceptStop"}, {2, "Check Point: %CheckPoint"},
+      {3, "Desktop Interact: %DesktopInteract"}, {3, "Error Control: %ErrorControl"},
+      {2, "Process Id: %ProcessId"}, {3, "Service Type: %ServiceType"}, {2, "Started: %Started"},
+      {2, "Start Mode: %StartMode"}, {2, "Start Name: %StartName"}, {1, "State: %State"}}},
+    {"Startup Items", CollectStartupItems, "SELECT * FROM Win32_StartupCommand", true,
+     {{1, "Name: %Name"}, {1, "Command: %Command"}, {1, "Location: %Location"},
+      {3, "SettingID: %SettingID"}, {2, "User: %User"}, {2, "UserSID: %UserSID"}}},
   };
+  return sections;
 }
 
-Lines Collect(void (*collect)(ReportWriter&, WmiService&, int), FakeWmi& wmi, int level) {
-  CapturedReport report;
-  collect(report.writer(), wmi, level);
+const WmiSection& Section(std::string_view name) {
+  for (const WmiSection& section : Sections()) {
+    if (section.name == name) return section;
+  }
+  throw std::invalid_argument(std::string(name));
+}
+
+// `text` with each "%Property" replaced by what `fill` gives for that property.
+std::string Fill(const std::string& text, const Filler& fill) {
+  std::string filled;
+  for (std::size_t at = 0; at < text.size();) {
+    if (text[at] != '%') {
+      filled += text[at++];
+      continue;
+    }
+    std::size_t end = at + 1;
+    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_')) ++end;
+    filled += fill(text.substr(at + 1, end - at - 1));
+    at = end;
+  }
+  return filled;
+}
+
+// Every property holds `mark` followed by its name, unless `set` gives it a text.
+Filler Marked(const std::string& mark, std::map<std::string, std::string> set = {}) {
+  return [mark, set](const std::string& property) {
+    const auto found = set.find(property);
+    return found == set.end() ? mark + property : found->second;
+  };
+}
+const Filler kLabelsOnly = [](const std::string&) { return std::string(); };
+
+FakeWmiObject ObjectOf(const WmiSection& section, const Filler& fill) {
+  FakeWmiObject object;
+  for (const LevelLine& line : section.block) {
+    Fill(line.text, [&](const std::string& property) {
+      object.Set(property, fill(property));
+      return "";
+    });
+  }
+  for (const auto& [property, value] : section.fixed) object.Set(property, value);
+  return object;
+}
+
+// The lines an object of ObjectOf(section, fill) prints at `level`, then the separator.
+Lines BlockOf(const WmiSection& section, int level, const Filler& fill) {
+  Lines block;
+  for (const std::string& line : LinesAt(level, section.block)) block.push_back(Fill(line, fill));
+  block.push_back(kSeparator);
+  return block;
+}
+
+Lines Joined(std::initializer_list<Lines> blocks) {
+  Lines lines;
+  for (const Lines& block : blocks) lines.insert(lines.end(), block.begin(), block.end());
+  return lines;
+}
+
+Lines Collect(const WmiSection& section, FakeWmi& wmi, int level) {
+  testing::CapturedReport report;
+  section.collect(report.writer(), wmi, level);
   return report.Lines();
 }
 
-Lines OperatingSystemLines(const FakeWmiObject& os, int level) {
+Lines CollectObjects(const WmiSection& section, std::vector<FakeWmiObject> objects, int level,
+                     QueryStatus end = QueryStatus::Ok) {
   FakeWmi wmi;
-  wmi.Answer(kOsQuery, FakeQuery{{os}});
-  return Collect(CollectOperatingSystem, wmi, level);
+  wmi.Answer(section.query, FakeQuery{std::move(objects), end});
+  return Collect(section, wmi, level);
 }
 
-TEST(OperatingSystemSection, PrintsTheLinesOfEachLevel) {
-  const Lines basic = {
-      "Microsoft Windows 10 Pro (64-bit) 10.0.19045 ",
-      "Registered User: ",
-      "Organization: Acme",
-      "Serial Number: 00330-80000-00000-AA000",
-      "OS Language: English - United States",
-      "Product Type: 1 - Work Station",
-      kSeparator,
-  };
-  const Lines moderate = {
-      "Microsoft Windows 10 Pro (64-bit) 10.0.19045 ",
-      "Status: OK",
-      "Number Of Users: 2",
-      "Registered User: ",
-      "Organization: Acme",
-      "Serial Number: 00330-80000-00000-AA000",
-      "Country Code: 1",
-      "Current Time Zone: -300",
-      "OS Language: English - United States",
-      "Product Type: 1 - Work Station",
-      kSeparator,
-  };
-  const Lines advanced = {
-      "Microsoft Windows 10 Pro (64-bit) 10.0.19045 ",
-      "Status: OK",
-      "Number Of Users: 2",
-      "Registered User: ",
-      "Organization: Acme",
-      "Serial Number: 00330-80000-00000-AA000",
-      "Country Code: 1",
-      "Current Time Zone: -300",
-      "Encryption Level: 256",
-      "OS Language: English - United States",
-      "Product Type: 1 - Work Station",
-      "Boot Device: \\Device\\HarddiskVolume1",
-      "System Device: \\Device\\HarddiskVolume2",
-      "System Directory: C:\\Windows\\system32",
-      "System Drive: C:",
-      "Windows Directory: C:\\Windows",
-      "Data Execution Prevention 32Bit Applications: True",
-      "Data Execution Prevention Available: True",
-      "Data Execution Prevention Drivers: False",
-      "Data Execution Prevention Support Policy: 2",
-      kSeparator,
-  };
-  EXPECT_EQ(OperatingSystemLines(FullOperatingSystem(), 1), basic);
-  EXPECT_EQ(OperatingSystemLines(FullOperatingSystem(), 2), moderate);
-  EXPECT_EQ(OperatingSystemLines(FullOperatingSystem(), 3), advanced);
-  EXPECT_EQ(OperatingSystemLines(FullOperatingSystem(), 0), Lines{});
-  EXPECT_EQ(OperatingSystemLines(FullOperatingSystem(), 4), Lines{});
-}
-
-TEST(OperatingSystemSection, ProductTypeAndLanguageRules) {
-  struct Case {
-    WmiValue productType;
-    WmiValue language;
-    Lines expectedTail;  // the lines after "Serial Number: "
-  };
-  const Case cases[] = {
-      {std::uint64_t{2}, std::uint64_t{2057},
-       {"OS Language: English - United Kingdom", "Product Type: 2 - Domain Controller"}},
-      {std::uint64_t{3}, std::uint64_t{1064}, {"OS Language: 1064", "Product Type: 3 - Server"}},
-      {std::uint64_t{4}, Null{}, {}},          // unknown product type and Null language: no lines
-      {Null{}, Unreadable{}, {}},
-      {Unreadable{}, std::string("1031"), {"OS Language: German - Germany"}},
-  };
-  for (const Case& c : cases) {
-    FakeWmiObject os = FullOperatingSystem();
-    os.Set("ProductType", c.productType).Set("OSLanguage", c.language);
-    Lines expected = {"Microsoft Windows 10 Pro (64-bit) 10.0.19045 ", "Registered User: ",
-                      "Organization: Acme", "Serial Number: 00330-80000-00000-AA000"};
-    expected.insert(expected.end(), c.expectedTail.begin(), c.expectedTail.end());
-    expected.push_back(kSeparator);
-    EXPECT_EQ(OperatingSystemLines(os, 1), expected);
+TEST(WmiSections, EachLevelPrintsItsLinesInOrder) {
+  for (const WmiSection& section : Sections()) {
+    SCOPED_TRACE(section.name);
+    FakeWmi wmi;
+    wmi.Answer(section.query, FakeQuery{{ObjectOf(section, Marked("b-")), ObjectOf(section, Marked("A-"))}});
+    for (int level = 1; level <= 3; ++level) {
+      SCOPED_TRACE(level);
+      const Lines a = BlockOf(section, level, Marked("A-"));
+      const Lines b = BlockOf(section, level, Marked("b-"));
+      EXPECT_EQ(Collect(section, wmi, level), section.sorted ? Joined({a, b}) : Joined({b, a}));
+    }
+    EXPECT_EQ(Collect(section, wmi, 0), Lines{});
+    EXPECT_EQ(Collect(section, wmi, 4), Lines{});
+    EXPECT_EQ(wmi.Asked(), Lines(5, section.query));  // also asked when nothing is printed
   }
 }
 
-TEST(OperatingSystemSection, CaptionLineAndUnreadableProperties) {
-  FakeWmiObject os = FullOperatingSystem();
-  os.Set("OSArchitecture", Unreadable{}).Set("CSDVersion", std::string("Service Pack 1"));
-  EXPECT_EQ(OperatingSystemLines(os, 1).front(), "Microsoft Windows 10 Pro () 10.0.19045 Service Pack 1");
-
-  // A property the class does not define drops its line; the others stay.
-  os = FullOperatingSystem();
-  os.Set("Organization", Unreadable{}).Set("Version", Unreadable{});
-  const Lines basic = OperatingSystemLines(os, 1);
-  const Lines expected = {"Registered User: ", "Serial Number: 00330-80000-00000-AA000",
-                          "OS Language: English - United States", "Product Type: 1 - Work Station",
-                          kSeparator};
-  EXPECT_EQ(basic, expected);
+TEST(WmiSections, ListsSortOnTheirFirstLineIgnoringCaseAndKeepNamesakes) {
+  for (const WmiSection& section : Sections()) {
+    if (!section.sorted) continue;
+    SCOPED_TRACE(section.name);
+    const std::string key = section.block.front().text.substr(section.block.front().text.find('%') + 1);
+    // Every other column runs the other way, so sorting on any of them shows.
+    const std::pair<const char*, const char*> rows[] = {{"z1-", "b"}, {"z0-", "C"}, {"z2-", "a"},
+                                                        {"z3-", "B"}, {"z4-", "b"}};
+    std::vector<FakeWmiObject> objects;
+    for (const auto& [mark, value] : rows) objects.push_back(ObjectOf(section, Marked(mark, {{key, value}})));
+    const auto block = [&](int row) {
+      return BlockOf(section, 1, Marked(rows[row].first, {{key, rows[row].second}}));
+    };
+    // "b" and "B" compare equal: they keep the order they came in, each in its own block.
+    EXPECT_EQ(CollectObjects(section, objects, 1), Joined({block(2), block(0), block(3), block(4), block(1)}));
+  }
 }
 
-TEST(OperatingSystemSection, FailedOrEmptyQueries) {
-  FakeWmi failed;
-  failed.Fail(kOsQuery);
-  EXPECT_EQ(Collect(CollectOperatingSystem, failed, 3), Lines{kSeparator});
-
-  FakeWmi timedOut;
-  timedOut.Answer(kOsQuery, FakeQuery{{}, QueryStatus::TimedOut});
-  EXPECT_EQ(Collect(CollectOperatingSystem, timedOut, 1), Lines{kSeparator});
-
-  FakeWmi empty;
-  empty.Answer(kOsQuery, FakeQuery{});
-  EXPECT_EQ(Collect(CollectOperatingSystem, empty, 2), Lines{});
-
-  // A provider that stops answering after one object keeps that object's block.
-  FakeWmi stalled;
-  stalled.Answer(kOsQuery, FakeQuery{{FullOperatingSystem()}, QueryStatus::TimedOut});
-  EXPECT_EQ(Collect(CollectOperatingSystem, stalled, 1).size(), 7u);
-  EXPECT_EQ(stalled.Asked(), std::vector<std::string>{kOsQuery});
+TEST(WmiSections, FailedEmptyBareAndStalledQueries) {
+  for (const WmiSection& section : Sections()) {
+    SCOPED_TRACE(section.name);
+    EXPECT_EQ(CollectObjects(section, {}, 3), Lines{});
+    // A query that fails before any object: a list prints its bare labels, the others only the
+    // separator. An object of a class that defines none of the properties prints the same.
+    for (int level = 1; level <= 3; ++level) {
+      const Lines bare = section.sorted ? BlockOf(section, level, kLabelsOnly) : Lines{kSeparator};
+      EXPECT_EQ(CollectObjects(section, {}, level, QueryStatus::Failed), bare);
+      EXPECT_EQ(CollectObjects(section, {}, level, QueryStatus::TimedOut), bare);
+      EXPECT_EQ(CollectObjects(section, {FakeWmiObject{}}, level), bare);
+    }
+    // A provider that stops answering after one object keeps that object's block.
+    EXPECT_EQ(CollectObjects(section, {ObjectOf(section, Marked("s-"))}, 2, QueryStatus::TimedOut),
+              BlockOf(section, 2, Marked("s-")));
+  }
 }
 
-FakeWmiObject FullComputerSystem() {
-  return FakeWmiObject{
-      {"BootupState", std::string("Normal boot")},
-      {"Caption", std::string("DESKTOP-1")},
-      {"CurrentTimeZone", std::int64_t{60}},
-      {"DaylightInEffect", false},
-      {"Description", std::string("AT/AT COMPATIBLE")},
-      {"Workgroup", std::string("WORKGROUP")},
-      {"Domain", std::string("WORKGROUP")},
-      {"PartOfDomain", false},
-      {"DomainRole", std::uint64_t{1}},
-      {"EnableDaylightSavingsTime", true},
-      {"InfraredSupported", false},
-      {"Manufacturer", std::string("Acme")},
-      {"Model", std::string("Box 9")},
-      {"Name", std::string("DESKTOP-1")},
-      {"NetworkServerModeEnabled", true},
-      {"NumberOfLogicalProcessors", std::uint64_t{8}},
-      {"NumberOfProcessors", std::uint64_t{1}},
-      {"Status", std::string("OK")},
-      {"SystemStartupDelay", Null{}},
-      {"SystemType", std::string("x64-based PC")},
-      {"ThermalState", std::uint64_t{3}},
-      {"UserName", std::string("DESKTOP-1\\ann")},
-      {"WakeUpType", std::uint64_t{6}},
-  };
+TEST(WmiSections, ListValuesThatAreAllNullPrintBareLabels) {
+  for (const WmiSection& section : Sections()) {
+    if (!section.sorted) continue;
+    FakeWmiObject nulls;
+    for (const LevelLine& line : section.block) {
+      Fill(line.text, [&](const std::string& property) { nulls.Set(property, Null{}); return ""; });
+    }
+    EXPECT_EQ(CollectObjects(section, {nulls}, 3), BlockOf(section, 3, kLabelsOnly)) << section.name;
+  }
 }
 
-Lines ComputerSystemLines(const FakeWmiObject& cs, int level) {
-  FakeWmi wmi;
-  wmi.Answer(kCsQuery, FakeQuery{{cs}});
-  return Collect(CollectComputerSystem, wmi, level);
-}
-
-TEST(ComputerSystemSection, PrintsTheLinesOfEachLevel) {
-  const Lines basic = {
-      "Bootup State: Normal boot", "Caption: DESKTOP-1", "Workgroup: WORKGROUP",
-      "Domain: WORKGROUP", "Part Of Domain: False", "Domain Role: 1 - Member Workstation",
-      "Manufacturer: Acme", "Model: Box 9", "Name: DESKTOP-1", "Number Of Logical Processors: 8",
-      "Number Of Processors: 1", "Status: OK", "System Type: x64-based PC",
-      "User Name: DESKTOP-1\\ann", kSeparator,
-  };
-  const Lines moderate = {
-      "Bootup State: Normal boot", "Caption: DESKTOP-1", "Description: AT/AT COMPATIBLE",
-      "Workgroup: WORKGROUP", "Domain: WORKGROUP", "Part Of Domain: False",
-      "Domain Role: 1 - Member Workstation", "Enable Daylight Savings Time: True",
-      "Infrared Supported: False", "Manufacturer: Acme", "Model: Box 9", "Name: DESKTOP-1",
-      "Number Of Logical Processors: 8", "Number Of Processors: 1", "Status: OK",
-      "System Startup Delay: ", "System Type: x64-based PC", "User Name: DESKTOP-1\\ann", kSeparator,
-  };
-  const Lines advanced = {
-      "Bootup State: Normal boot", "Caption: DESKTOP-1", "Current Time Zone: 60",
-      "Daylight In Effect: False", "Description: AT/AT COMPATIBLE", "Workgroup: WORKGROUP",
-      "Domain: WORKGROUP", "Part Of Domain: False", "Domain Role: 1 - Member Workstation",
-      "Enable Daylight Savings Time: True", "Infrared Supported: False", "Manufacturer: Acme",
-      "Model: Box 9", "Name: DESKTOP-1", "Network Server Mode Enabled: True",
-      "Number Of Logical Processors: 8", "Number Of Processors: 1", "Status: OK",
-      "System Startup Delay: ", "System Type: x64-based PC", "Thermal State: 3 - Safe",
-      "User Name: DESKTOP-1\\ann", "Wake Up Type: 6 - Power Switch", kSeparator,
-  };
-  EXPECT_EQ(ComputerSystemLines(FullComputerSystem(), 1), basic);
-  EXPECT_EQ(ComputerSystemLines(FullComputerSystem(), 2), moderate);
-  EXPECT_EQ(ComputerSystemLines(FullComputerSystem(), 3), advanced);
-}
-
-// The line a coded property prints at Advanced, or "" when it prints none.
-std::string CodedLine(const char* property, WmiValue value, const std::string& label) {
-  FakeWmiObject cs = FullComputerSystem();
-  cs.Set(property, std::move(value));
-  for (const std::string& line : ComputerSystemLines(cs, 3)) {
+// The line starting with `label` that an object prints at Advanced with one property changed;
+// "" when it prints none.
+std::string LineWith(const char* sectionName, const char* property, const WmiValue& value,
+                     const std::string& label) {
+  const WmiSection& section = Section(sectionName);
+  FakeWmiObject object = ObjectOf(section, Marked("v-"));
+  object.Set(property, value);
+  for (const std::string& line : CollectObjects(section, {object}, 3)) {
     if (line.rfind(label, 0) == 0) return line;
   }
   return "";
 }
 
-TEST(ComputerSystemSection, CodedPropertiesPrintTheirWords) {
+TEST(WmiSections, ValuesAsTheReportPrintsThem) {
+  const std::string commandLine = "\"C:\\Tools\\run.exe\" " + std::string(400, 'x');
+  struct Case {
+    const char* section;
+    const char* property;
+    WmiValue value;
+    std::string label;
+    std::string line;  // "": no line at all
+  };
+  const Case cases[] = {
+    {"CPU", "CurrentVoltage", std::uint64_t{10}, "Current Voltage: ", "Current Voltage: 1"},
+    {"CPU", "CurrentVoltage", std::uint64_t{33}, "Current Voltage: ", "Current Voltage: 3.3"},
+    {"CPU", "CurrentVoltage", std::uint64_t{0}, "Current Voltage: ", "Current Voltage: 0"},
+    // The whole value: no bit is masked first.
+    {"CPU", "CurrentVoltage", std::uint64_t{0x8B}, "Current Voltage: ", "Current Voltage: 13.9"},
+    {"CPU", "CurrentVoltage", std::int64_t{65535}, "Current Voltage: ", "Current Voltage: 6553.5"},
+    {"CPU", "CurrentVoltage", std::string("15"), "Current Voltage: ", "Current Voltage: 1.5"},
+    {"CPU", "CurrentVoltage", Null{}, "Current Voltage: ", "Current Voltage: "},
+    {"CPU", "CurrentVoltage", Unreadable{}, "Current Voltage: ", ""},
+    {"CPU", "CurrentVoltage", std::string("n/a"), "Current Voltage: ", ""},
+    {"CPU", "L3CacheSize", Unreadable{}, "L3CacheSize: ", ""},  // a class without the property
+    {"Drives", "Size", std::string("500105249280"), "Size: ", "Size: 465.76 GB"},  // 64-bit as text
+    {"Drives", "Size", std::uint64_t{2'000'398'934'016}, "Size: ", "Size: 1.82 TB"},
+    {"Drives", "Size", std::uint64_t{1'474'560}, "Size: ", "Size: 1.41 MB"},
+    {"Drives", "Size", std::uint64_t{0}, "Size: ", "Size: 0 Bytes"},
+    {"Drives", "Size", Null{}, "Size: ", "Size: "},
+    {"Drives", "Size", Unreadable{}, "Size: ", ""},
+    {"Drives", "Signature", std::uint64_t{3735928559u}, "Signature: ", "Signature: 3735928559"},
+    {"Operating System", "RegisteredUser", Null{}, "Registered User: ", "Registered User: "},
+    {"Operating System", "CurrentTimeZone", std::int64_t{-300}, "Current Time Zone: ", "Current Time Zone: -300"},
+    {"Operating System", "ProductType", std::uint64_t{2}, "Product Type: ", "Product Type: 2 - Domain Controller"},
+    {"Operating System", "ProductType", std::uint64_t{3}, "Product Type: ", "Product Type: 3 - Server"},
+    {"Operating System", "ProductType", std::uint64_t{4}, "Product Type: ", ""},
+    {"Operating System", "ProductType", Null{}, "Product Type: ", ""},
+    {"Operating System", "OSLanguage", std::uint64_t{1033}, "OS Language: ", "OS Language: English - United States"},
+    {"Operating System", "OSLanguage", std::uint64_t{2057}, "OS Language: ", "OS Language: English - United Kingdom"},
+    {"Operating System", "OSLanguage", std::string("1031"), "OS Language: ", "OS Language: German - Germany"},
+    {"Operating System", "OSLanguage", std::uint64_t{1064}, "OS Language: ", "OS Language: 1064"},
+    {"Operating System", "OSLanguage", Null{}, "OS Language: ", ""},
+    {"Operating System", "OSLanguage", Unreadable{}, "OS Language: ", ""},
+    {"Processes", "CommandLine", commandLine, "CommandLine: ", "CommandLine: " + commandLine},
+    {"Processes", "ExecutablePath", Null{}, "ExecutablePath: ", "ExecutablePath: "},
+    {"Processes", "ProcessId", std::uint64_t{4294967295u}, "ProcessId: ", "ProcessId: 4294967295"},
+    {"Processes", "KernelModeTime", std::string("156250"), "KernelModeTime: ", "KernelModeTime: 156250"},
+    {"Processes", "Priority", std::int64_t{8}, "Priority: ", "Priority: 8"},
+    {"Services", "AcceptPause", false, "Accept Pause: ", "Accept Pause: False"},
+    {"Services", "Started", true, "Started: ", "Started: True"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(LineWith(c.section, c.property, c.value, c.label), c.line)
+        << c.section << " " << c.property << " " << ValueText(c.value).value_or("(unreadable)");
+  }
+}
+
+TEST(WmiSections, CodedComputerSystemPropertiesPrintTheirWords) {
   const char* domainRoles[] = {"Standalone Workstation", "Member Workstation", "Standalone Server",
                                "Member Server", "Backup Domain Controller", "Primary Domain Controller"};
-  for (std::uint64_t code = 0; code < 6; ++code) {
-    EXPECT_EQ(CodedLine("DomainRole", code, "Domain Role: "),
-              "Domain Role: " + std::to_string(code) + " - " + domainRoles[code]);
-  }
   const char* thermal[] = {"Other", "Unknown", "Safe", "Warning", "Critical", "Nonrecoverable"};
-  for (std::uint64_t code = 1; code <= 6; ++code) {
-    EXPECT_EQ(CodedLine("ThermalState", code, "Thermal State: "),
-              "Thermal State: " + std::to_string(code) + " - " + thermal[code - 1]);
-  }
   const char* wakeUp[] = {"Reserved", "Other", "Unknown", "APM Timer", "Modem Ring",
                           "LAN Remote", "Power Switch", "PCI PME#", "AC Power Restored"};
+  const auto line = [](const char* property, std::uint64_t code, const std::string& label) {
+    return LineWith("Computer System", property, code, label);
+  };
+  for (std::uint64_t code = 0; code < 6; ++code) {
+    EXPECT_EQ(line("DomainRole", code, "Domain Role: "),
+              "Domain Role: " + std::to_string(code) + " - " + domainRoles[code]);
+    EXPECT_EQ(line("ThermalState", code + 1, "Thermal State: "),
+              "Thermal State: " + std::to_string(code + 1) + " - " + thermal[code]);
+  }
   for (std::uint64_t code = 0; code <= 8; ++code) {
-    EXPECT_EQ(CodedLine("WakeUpType", code, "Wake Up Type: "),
+    EXPECT_EQ(line("WakeUpType", code, "Wake Up Type: "),
               "Wake Up Type: " + std::to_string(code) + " - " + wakeUp[code]);
   }
   // Values outside the tables, and Null, print no line at all.
-  EXPECT_EQ(CodedLine("ThermalState", std::uint64_t{0}, "Thermal State: "), "");
-  EXPECT_EQ(CodedLine("DomainRole", std::uint64_t{6}, "Domain Role: "), "");
-  EXPECT_EQ(CodedLine("WakeUpType", Null{}, "Wake Up Type: "), "");
+  EXPECT_EQ(line("ThermalState", 0, "Thermal State: "), "");
+  EXPECT_EQ(line("DomainRole", 6, "Domain Role: "), "");
+  EXPECT_EQ(LineWith("Computer System", "WakeUpType", Null{}, "Wake Up Type: "), "");
 }
 
-TEST(ComputerSystemSection, TwoObjectsAndAFailedQuery) {
-  FakeWmi two;
-  two.Answer(kCsQuery, FakeQuery{{FullComputerSystem(), FullComputerSystem()}});
-  const Lines lines = Collect(CollectComputerSystem, two, 1);
-  ASSERT_EQ(lines.size(), 30u);
-  EXPECT_EQ(lines[14], kSeparator);
-  EXPECT_EQ(lines[15], "Bootup State: Normal boot");
-
-  FakeWmi failed;
-  failed.Fail(kCsQuery);
-  EXPECT_EQ(Collect(CollectComputerSystem, failed, 2), Lines{kSeparator});
+TEST(WmiSections, OperatingSystemCaptionLine) {
+  struct Case {
+    std::map<std::string, WmiValue> set;
+    std::string line;  // the first line printed
+  };
+  const Case cases[] = {
+      // Only the caption is trimmed; a Null service pack leaves the blank before it.
+      {{{"Caption", std::string("  Microsoft Windows 10 Pro ")}, {"OSArchitecture", std::string("64-bit")},
+        {"Version", std::string("10.0.19045")}, {"CSDVersion", Null{}}},
+       "Microsoft Windows 10 Pro (64-bit) 10.0.19045 "},
+      // Older systems lack the architecture: the parentheses stay empty.
+      {{{"OSArchitecture", Unreadable{}}, {"CSDVersion", std::string("Service Pack 1")}},
+       "v-Caption () v-Version Service Pack 1"},
+      // Without a version there is no caption line; the other lines stay.
+      {{{"Version", Unreadable{}}}, "Registered User: v-RegisteredUser"},
+  };
+  const WmiSection& os = Section("Operating System");
+  for (const Case& c : cases) {
+    FakeWmiObject object = ObjectOf(os, Marked("v-"));
+    for (const auto& [property, value] : c.set) object.Set(property, value);
+    EXPECT_EQ(CollectObjects(os, {object}, 1).front(), c.line);
+  }
 }
 
 TEST(WmiValueText, EveryValueKind) {
@@ -288,7 +431,6 @@ TEST(WmiValueText, EveryValueKind) {
   EXPECT_EQ(ValueText(WmiValue{Null{}}), "");
   EXPECT_EQ(ValueText(WmiValue{std::string(" padded ")}), " padded ");
   EXPECT_EQ(ValueText(WmiValue{std::int64_t{-300}}), "-300");
-  EXPECT_EQ(ValueText(WmiValue{std::uint64_t{4294967295u}}), "4294967295");
   EXPECT_EQ(ValueText(WmiValue{std::uint64_t{18446744073709551615u}}), "18446744073709551615");
   EXPECT_EQ(ValueText(WmiValue{true}), "True");
   EXPECT_EQ(ValueText(WmiValue{false}), "False");

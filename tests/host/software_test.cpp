@@ -6,6 +6,7 @@
 #include "app/format.h"
 #include "collectors/collectors.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/level_lines.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {
@@ -14,6 +15,8 @@ namespace {
 using testing::CapturedReport;
 using testing::Dword;
 using testing::FakeRegistry;
+using testing::LevelLine;
+using testing::LinesAt;
 using testing::Text;
 
 const std::string kNative = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -40,6 +43,8 @@ std::vector<std::string> BasicBlock(const std::string& name, const std::string& 
 
 TEST(Software, SortsByNameSkipsNamelessEntriesAndListsBothViews) {
   FakeRegistry keys;
+  keys.AddKey(RegistryRoot::LocalMachine, kNative);
+  EXPECT_TRUE(Collect(keys, 1).empty());  // no entries print nothing
   AddEntry(keys, kNative, "zeta", "zeta Tool", "3.0");
   AddEntry(keys, kNative, "Shared", "Alpha App", "1.0");
   keys.Set(RegistryRoot::LocalMachine, kNative + "\\KB5001", "Publisher", Text("Updates"));
@@ -81,36 +86,20 @@ TEST(Software, EachLevelPrintsItsLines) {
   };
   for (const auto& [name, value] : values) keys.Set(RegistryRoot::LocalMachine, key, name, value);
 
-  const std::string path = "Registry Path: HKEY_LOCAL_MACHINE\\" + key;
-  EXPECT_EQ(Collect(keys, 1),
-            (std::vector<std::string>{"Display Name: Tool", "Display Version: 1.2.3",
-                                      "Install Location: C:\\Program Files\\Tool\\",
-                                      "Publisher: Tool Makers", path, kSeparator}));
-  EXPECT_EQ(Collect(keys, 2),
-            (std::vector<std::string>{
-                "Display Name: Tool", "Contact: help desk", "Display Version: 1.2.3",
-                "Install Location: C:\\Program Files\\Tool\\", "Install Date: 20240131",
-                "No Modify: 1", "No Repair: 0", "Publisher: Tool Makers",
-                "Quiet Uninstall String: %ProgramFiles%\\Tool\\u.exe /S",
-                "Uninstall String: " + longCommand, path, kSeparator}));
-  EXPECT_EQ(Collect(keys, 3),
-            (std::vector<std::string>{
-                "Display Name: Tool", "Contact: help desk",
-                "Display Icon: C:\\Program Files\\Tool\\tool.exe,0", "Display Version: 1.2.3",
-                "Help Link: http://help", "Install Location: C:\\Program Files\\Tool\\",
-                "Install Date: 20240131", "No Modify: 1", "No Repair: 0",
-                "Publisher: Tool Makers",
-                "Quiet Uninstall String: %ProgramFiles%\\Tool\\u.exe /S",
-                "Uninstall String: " + longCommand, "URL Info About: http://about",
-                "URL Update Info: http://update", path, kSeparator}));
+  const std::vector<LevelLine> block = {
+      {1, "Display Name: Tool"}, {2, "Contact: help desk"},
+      {3, "Display Icon: C:\\Program Files\\Tool\\tool.exe,0"}, {1, "Display Version: 1.2.3"},
+      {3, "Help Link: http://help"}, {1, "Install Location: C:\\Program Files\\Tool\\"},
+      {2, "Install Date: 20240131"}, {2, "No Modify: 1"}, {2, "No Repair: 0"},
+      {1, "Publisher: Tool Makers"},
+      {2, "Quiet Uninstall String: %ProgramFiles%\\Tool\\u.exe /S"},  // expandable, not expanded
+      {2, "Uninstall String: " + longCommand},                          // kept whole
+      {3, "URL Info About: http://about"}, {3, "URL Update Info: http://update"},
+      {1, "Registry Path: HKEY_LOCAL_MACHINE\\" + key}, {1, kSeparator},
+  };
+  for (int level = 1; level <= 3; ++level) EXPECT_EQ(Collect(keys, level), LinesAt(level, block)) << level;
   EXPECT_TRUE(Collect(keys, 0).empty());
   EXPECT_TRUE(Collect(keys, 4).empty());
-}
-
-TEST(Software, NoEntriesPrintNothing) {
-  FakeRegistry keys;
-  keys.AddKey(RegistryRoot::LocalMachine, kNative);
-  EXPECT_TRUE(Collect(keys, 1).empty());
 }
 
 }  // namespace

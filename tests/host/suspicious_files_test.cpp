@@ -4,12 +4,15 @@
 
 #include "app/format.h"
 #include "collectors/suspicious_files.h"
+#include "tests/fakes/level_lines.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {
 namespace {
 
 using testing::CapturedReport;
+using testing::LevelLine;
+using testing::LinesAt;
 using Lines = std::vector<std::string>;
 
 const std::string kSeparator(SeparatorLine);
@@ -93,97 +96,23 @@ TEST(SuspiciousFiles, BlocksAtEachLevel) {
   files.Add(kRoaming + "\\", "*.exe", FullyDescribed("zeta.exe"));
   files.Add(kDrivers, "*.sys", File("mid.sys"));
 
-  const Lines basic{
-      "-Has No File Version-",
-      "File Name: mid.sys",
-      "CRC-32: CRC(mid.sys)",
-      "MD5 Hash: MD5(mid.sys)",
-      "File Hidden?: Not Hidden",
-      "Modified: ",
-      "File Path: C:\\Windows\\System32\\Drivers\\mid.sys",
-      kSeparator,
-      "-Suspicious File Location-",
-      "File Name: zeta.exe",
-      "CRC-32: CRC(zeta.exe)",
-      "MD5 Hash: MD5(zeta.exe)",
-      "File Hidden?: Hidden",
-      "Modified: Wednesday, 3 June 2026 10:00:03",
-      "File Path: C:\\Users\\me\\AppData\\Roaming\\zeta.exe",
-      kSeparator,
+  const std::vector<LevelLine> block = {
+      {1, "-Has No File Version-"}, {1, "File Name: mid.sys"}, {1, "CRC-32: CRC(mid.sys)"},
+      {1, "MD5 Hash: MD5(mid.sys)"}, {1, "File Hidden?: Not Hidden"}, {2, "Created: "},
+      {2, "Accessed: "}, {1, "Modified: "}, {2, "File Size: 10 Bytes"},
+      {1, "File Path: C:\\Windows\\System32\\Drivers\\mid.sys"}, {2, "File Version: "},
+      {3, "Product Version: "}, {3, "Company: "}, {3, "Description: "}, {3, "Internal Name: "},
+      {2, "Original File name: "}, {3, "Product Name: "}, {1, kSeparator},
+      {1, "-Suspicious File Location-"}, {1, "File Name: zeta.exe"}, {1, "CRC-32: CRC(zeta.exe)"},
+      {1, "MD5 Hash: MD5(zeta.exe)"}, {1, "File Hidden?: Hidden"},
+      {2, "Created: Monday, 1 June 2026 08:00:01"}, {2, "Accessed: Tuesday, 2 June 2026 09:00:02"},
+      {1, "Modified: Wednesday, 3 June 2026 10:00:03"}, {2, "File Size: 1234 Bytes"},
+      {1, "File Path: C:\\Users\\me\\AppData\\Roaming\\zeta.exe"}, {2, "File Version: 1.2.3.4"},
+      {3, "Product Version: 1.2"}, {3, "Company: Example Ltd"}, {3, "Description: Updater"},
+      {3, "Internal Name: upd"}, {2, "Original File name: upd.exe"},
+      {3, "Product Name: Example Suite"}, {1, kSeparator},
   };
-  const Lines moderate{
-      "-Has No File Version-",
-      "File Name: mid.sys",
-      "CRC-32: CRC(mid.sys)",
-      "MD5 Hash: MD5(mid.sys)",
-      "File Hidden?: Not Hidden",
-      "Created: ",
-      "Accessed: ",
-      "Modified: ",
-      "File Size: 10 Bytes",
-      "File Path: C:\\Windows\\System32\\Drivers\\mid.sys",
-      "File Version: ",
-      "Original File name: ",
-      kSeparator,
-      "-Suspicious File Location-",
-      "File Name: zeta.exe",
-      "CRC-32: CRC(zeta.exe)",
-      "MD5 Hash: MD5(zeta.exe)",
-      "File Hidden?: Hidden",
-      "Created: Monday, 1 June 2026 08:00:01",
-      "Accessed: Tuesday, 2 June 2026 09:00:02",
-      "Modified: Wednesday, 3 June 2026 10:00:03",
-      "File Size: 1234 Bytes",
-      "File Path: C:\\Users\\me\\AppData\\Roaming\\zeta.exe",
-      "File Version: 1.2.3.4",
-      "Original File name: upd.exe",
-      kSeparator,
-  };
-  const Lines advanced{
-      "-Has No File Version-",
-      "File Name: mid.sys",
-      "CRC-32: CRC(mid.sys)",
-      "MD5 Hash: MD5(mid.sys)",
-      "File Hidden?: Not Hidden",
-      "Created: ",
-      "Accessed: ",
-      "Modified: ",
-      "File Size: 10 Bytes",
-      "File Path: C:\\Windows\\System32\\Drivers\\mid.sys",
-      "File Version: ",
-      "Product Version: ",
-      "Company: ",
-      "Description: ",
-      "Internal Name: ",
-      "Original File name: ",
-      "Product Name: ",
-      kSeparator,
-      "-Suspicious File Location-",
-      "File Name: zeta.exe",
-      "CRC-32: CRC(zeta.exe)",
-      "MD5 Hash: MD5(zeta.exe)",
-      "File Hidden?: Hidden",
-      "Created: Monday, 1 June 2026 08:00:01",
-      "Accessed: Tuesday, 2 June 2026 09:00:02",
-      "Modified: Wednesday, 3 June 2026 10:00:03",
-      "File Size: 1234 Bytes",
-      "File Path: C:\\Users\\me\\AppData\\Roaming\\zeta.exe",
-      "File Version: 1.2.3.4",
-      "Product Version: 1.2",
-      "Company: Example Ltd",
-      "Description: Updater",
-      "Internal Name: upd",
-      "Original File name: upd.exe",
-      "Product Name: Example Suite",
-      kSeparator,
-  };
-  ASSERT_EQ(basic.size(), 2 * 8u);
-  ASSERT_EQ(moderate.size(), 2 * 13u);
-  ASSERT_EQ(advanced.size(), 2 * 18u);
-  const std::pair<int, const Lines*> levels[] = {{1, &basic}, {2, &moderate}, {3, &advanced}};
-  for (const auto& [level, expected] : levels) {
-    EXPECT_EQ(Collect(files, level), *expected) << "level " << level;
-  }
+  for (int level = 1; level <= 3; ++level) EXPECT_EQ(Collect(files, level), LinesAt(level, block)) << level;
   EXPECT_TRUE(Collect(files, 0).empty());
   EXPECT_TRUE(Collect(files, 4).empty());
 }
@@ -221,17 +150,10 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
 
 TEST(SuspiciousFiles, SearchesInPlanOrderAndSkipsUnknownFolders) {
   FakeFiles all;
-  Collect(all, 1);
-  EXPECT_EQ(all.searched, (Lines{
-                              kRoaming + "\\*.exe",
-                              kLocal + "*.exe",
-                              kCommon + "\\*.exe",
-                              kRoaming + "\\*.dll",
-                              kLocal + "*.dll",
-                              kCommon + "\\*.dll",
-                              kDrivers + "*.sys",
-                              kWowDrivers + "*.sys",
-                          }));
+  EXPECT_TRUE(Collect(all, 3).empty());  // nothing found prints nothing
+  EXPECT_EQ(all.searched, (Lines{kRoaming + "\\*.exe", kLocal + "*.exe", kCommon + "\\*.exe",
+                                 kRoaming + "\\*.dll", kLocal + "*.dll", kCommon + "\\*.dll",
+                                 kDrivers + "*.sys", kWowDrivers + "*.sys"}));
 
   // A folder the shell cannot name is not searched at all (never the drive's root).
   FakeFiles some;
@@ -244,11 +166,8 @@ TEST(SuspiciousFiles, SearchesInPlanOrderAndSkipsUnknownFolders) {
 
 TEST(SuspiciousFiles, SizesPrintInFullWithoutGrouping) {
   const std::pair<std::uint64_t, std::string> cases[] = {
-      {0, "File Size: 0 Bytes"},
-      {1234, "File Size: 1234 Bytes"},
-      {2'147'483'648ull, "File Size: 2147483648 Bytes"},
-      {5'368'709'120ull, "File Size: 5368709120 Bytes"},
-  };
+      {0, "File Size: 0 Bytes"}, {2'147'483'648ull, "File Size: 2147483648 Bytes"},
+      {5'368'709'120ull, "File Size: 5368709120 Bytes"}};
   for (const auto& [size, line] : cases) {
     FakeFiles files;
     files.Add(kLocal, "*.exe", File("big.exe", "", size));
@@ -256,11 +175,6 @@ TEST(SuspiciousFiles, SizesPrintInFullWithoutGrouping) {
     ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[8], line);
   }
-}
-
-TEST(SuspiciousFiles, NothingFoundPrintsNothing) {
-  FakeFiles files;
-  EXPECT_TRUE(Collect(files, 3).empty());
 }
 
 }  // namespace
