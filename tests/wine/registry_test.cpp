@@ -6,19 +6,19 @@
 #include <string>
 #include <vector>
 
-#include "app/format.h"
+#include "app/hosts_path_win.h"
+#include "app/special_folders_win.h"
 #include "app/unicode_win.h"
 #include "collectors/collectors.h"
 #include "support/registry_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/test_keys.h"
+#include "tests/wine/wine_support.h"
 
 namespace sysinfo {
 namespace {
 
-using testing::CapturedReport;
-using testing::SavedValue;
-using testing::TestKey;
+using namespace testing;
 using namespace std::string_literals;
 
 std::wstring Unique(const std::wstring& name) {
@@ -41,11 +41,16 @@ TEST(RegistryOnWine, ReadsEveryValueTypeOfARealKey) {
   key.SetText(L"MultiEmptyFirst", L"\0b\0"s, REG_MULTI_SZ);
   const BYTE binary[] = {0x0A, 0x1F, 0x00};
   key.Set(L"Binary", REG_BINARY, binary, sizeof binary);
-  const std::wstring longText(3000, L'x');  // 6,002 bytes: more than the first try's 1,024
-  key.SetText(L"Long", longText);
+  key.SetText(L"Long", std::wstring(3000, L'x'));  // 6,002 bytes: more than the first try's 1,024
   key.SetText(L"Blanks", L"   ");
   key.SetText(L"Gr\u00F6\u00DFe-\u03A9", L"\u0416\u0435\u043B\u0430\u043D\u0438\u0435");
+  // A child with a wide name, whose values are enumerated past the first buffer too.
   TestKey child(HKEY_CURRENT_USER, path + L"\\\u03A9-Schl\u00FCssel");
+  child.SetText(L"a", L"first");
+  child.SetDword(L"b", 42);
+  const std::vector<BYTE> big(5000, 0x7F);
+  child.Set(L"c", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
+  child.SetText(L"d", L"last");
 
   WindowsRegistry keys;
   RegistryRoutines registry(keys);
@@ -59,14 +64,14 @@ TEST(RegistryOnWine, ReadsEveryValueTypeOfARealKey) {
   EXPECT_EQ(text("Expand"), EnvironmentVariable(L"SystemRoot") + "\\System32\\drivers\\etc");
   EXPECT_EQ(text("Multi"), "a\0b"s);
   EXPECT_EQ(text("MultiEmptyFirst"), "default");
-  EXPECT_EQ(registry.GetRegistryValue("Binary"),
-            RegistryValue(std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}));
+  EXPECT_EQ(registry.GetRegistryValue("Binary"), RegistryValue(std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}));
   EXPECT_EQ(text("Long"), std::string(3000, 'x'));
   EXPECT_EQ(text("Missing"), "default");
-  EXPECT_EQ(text("Gr\xC3\xB6\xC3\x9F" "e-\xCE\xA9"),
-            "\xD0\x96\xD0\xB5\xD0\xBB\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5");
-  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::CurrentUser, WideToUtf8(path)),
-            std::vector<std::string>{"\xCE\xA9-Schl\xC3\xBCssel"});
+  EXPECT_EQ(text("Gr\xC3\xB6\xC3\x9F" "e-\xCE\xA9"), "\xD0\x96\xD0\xB5\xD0\xBB\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5");
+  const std::string childName = "\xCE\xA9-Schl\xC3\xBCssel";
+  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::CurrentUser, WideToUtf8(path)), Lines{childName});
+  EXPECT_EQ(registry.EnumRegistryValues(RegistryRoot::CurrentUser, WideToUtf8(path) + "\\" + childName),
+            (std::vector<RegistryValue>{"first"s, std::int32_t{42}, std::vector<std::uint8_t>(5000, 0x7F), "last"s}));
 
   auto read = [&path, &keys](const char* name) {
     return RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(path), name, "default",
@@ -83,23 +88,6 @@ TEST(RegistryOnWine, ReadsEveryValueTypeOfARealKey) {
   EXPECT_FALSE(registry.KeyExists());
 }
 
-TEST(RegistryOnWine, EnumeratesValuesLargerThanTheFirstBuffer) {
-  TestKey key(HKEY_CURRENT_USER, L"Software\\" + Unique(L"SysinfoValuesTest"));
-  ASSERT_TRUE(key.ok());
-  key.SetText(L"a", L"first");
-  key.SetDword(L"b", 42);
-  const std::vector<BYTE> big(5000, 0x7F);
-  key.Set(L"c", REG_BINARY, big.data(), static_cast<DWORD>(big.size()));
-  key.SetText(L"d", L"last");
-
-  WindowsRegistry keys;
-  const RegistryRoutines registry(keys);
-  EXPECT_EQ(registry.EnumRegistryValues(RegistryRoot::CurrentUser,
-                                        "Software\\" + WideToUtf8(Unique(L"SysinfoValuesTest"))),
-            (std::vector<RegistryValue>{"first"s, std::int32_t{42},
-                                        std::vector<std::uint8_t>(5000, 0x7F), "last"s}));
-}
-
 TEST(RegistryOnWine, ReadsBothViews) {
   const std::wstring name = Unique(L"SysinfoViewTest");
   TestKey native(HKEY_LOCAL_MACHINE, L"SOFTWARE\\" + name, KEY_WOW64_64KEY);
@@ -109,22 +97,33 @@ TEST(RegistryOnWine, ReadsBothViews) {
   wow.SetText(L"View", L"32-bit");
 
   WindowsRegistry keys;
-  const std::string path = "SOFTWARE\\" + WideToUtf8(name);
   auto view = [&](RegistryView which) {
-    const auto raw = keys.QueryValue(RegistryRoot::LocalMachine, path, "View", which);
+    const auto raw = keys.QueryValue(RegistryRoot::LocalMachine, "SOFTWARE\\" + WideToUtf8(name), "View", which);
     return raw ? RegistryValueText(ConvertQueriedValue(*raw)) : "missing";
   };
   EXPECT_EQ(view(RegistryView::Only64Bit), "64-bit");
   EXPECT_EQ(view(RegistryView::Only32Bit), "32-bit");
-  EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(name), "View", "",
-                                                RegistryRoot::LocalMachine,
+  EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(name), "View", "", RegistryRoot::LocalMachine,
                                                 "SOFTWARE\\Wow6432Node")),
             "32-bit");
 }
 
+// The hosts file's folder from the registry, expanded, or else the Windows folder's.
+TEST(RegistryOnWine, HostsPathFromDataBasePathOrTheWindowsFolder) {
+  const std::wstring tcpip = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+  SavedValue saved(HKEY_LOCAL_MACHINE, tcpip, L"DataBasePath");
+  const std::wstring stored = L"%SystemRoot%\\Sysinfo-Test-Folder-With-A-Long-Name\\etc";
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, tcpip.c_str(), L"DataBasePath", REG_EXPAND_SZ, stored.c_str(),
+                  static_cast<DWORD>((stored.size() + 1) * sizeof(wchar_t)));
+  EXPECT_EQ(FindHostsFilePath(),
+            EnvironmentVariable(L"SystemRoot") + "\\Sysinfo-Test-Folder-With-A-Long-Name\\etc\\hosts");
+  RegDeleteKeyValueW(HKEY_LOCAL_MACHINE, tcpip.c_str(), L"DataBasePath");
+  EXPECT_EQ(FindHostsFilePath(), GetSpecialFolder(kFolderWindows) + "\\System32\\drivers\\etc\\hosts");
+}
+
 const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-std::vector<std::string> SoftwareBlock(const std::string& registryPath) {
+Lines SoftwareBlock(const std::string& registryPath) {
   return {"Display Name: Sysinfo Test App",
           "Contact: ",
           "Display Version: 2.5",
@@ -162,25 +161,22 @@ TEST(SoftwareOnWine, ListsAnEntryOfBothViewsAndSkipsABlankName) {
   WindowsRegistry keys;
   CapturedReport report;
   CollectSoftware(report.writer(), keys, 2);
-  const auto lines = report.Lines();
+  const Lines lines = report.Lines();
 
   const auto first = std::find(lines.begin(), lines.end(), "Display Name: Sysinfo Test App");
   ASSERT_GE(lines.end() - first, 24);
-  const std::string name = WideToUtf8(entry);
-  std::vector<std::string> expected =
-      SoftwareBlock("HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + name);
-  const auto wowBlock = SoftwareBlock(
-      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
-      name);
+  const std::string tail = "Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + WideToUtf8(entry);
+  Lines expected = SoftwareBlock("HKEY_LOCAL_MACHINE\\SOFTWARE\\" + tail);
+  const Lines wowBlock = SoftwareBlock("HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\" + tail);
   expected.insert(expected.end(), wowBlock.begin(), wowBlock.end());
-  EXPECT_EQ(std::vector<std::string>(first, first + 24), expected);
+  EXPECT_EQ(Lines(first, first + 24), expected);
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Publisher: Nobody"), 0);
   EXPECT_EQ(lines.size() % 12, 0u);  // whole blocks only
 }
 
 const std::wstring kSettings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 
-std::vector<std::string> ProxyBlock(const std::string& header, const std::string& enable,
+Lines ProxyBlock(const std::string& header, const std::string& enable,
                                     const std::string& server) {
   return {header, "ProxyEnable = " + enable, "ProxyServer = " + server, "ProxyOverride = ",
           "AutoConfigURL = ", std::string(SeparatorLine)};
@@ -189,8 +185,8 @@ std::vector<std::string> ProxyBlock(const std::string& header, const std::string
 TEST(ProxyInfoOnWine, PrintsTheUserSettingAndTheLastUserHive) {
   SavedValue enable(HKEY_CURRENT_USER, kSettings, L"ProxyEnable");
   SavedValue server(HKEY_CURRENT_USER, kSettings, L"ProxyServer");
-  testing::WriteDword(HKEY_CURRENT_USER, kSettings, L"ProxyEnable", 1);
-  testing::WriteText(HKEY_CURRENT_USER, kSettings, L"ProxyServer", L"proxy.test:3128");
+  WriteDword(HKEY_CURRENT_USER, kSettings, L"ProxyEnable", 1);
+  WriteText(HKEY_CURRENT_USER, kSettings, L"ProxyServer", L"proxy.test:3128");
 
   // Two user hives: only the one enumerated last is printed.
   const std::wstring first = L"S-1-5-21-1111111111-2222222222-3333333333-9001";
@@ -210,7 +206,7 @@ TEST(ProxyInfoOnWine, PrintsTheUserSettingAndTheLastUserHive) {
   CollectProxyInfo(report.writer(), keys);
 
   const std::string settings = WideToUtf8(kSettings);
-  std::vector<std::string> expected;
+  Lines expected;
   for (const auto& block :
        {ProxyBlock("[HKEY_CURRENT_USER\\" + settings + "]", "1", "proxy.test:3128"),
         ProxyBlock("[HKEY_LOCAL_MACHINE\\" + settings + "]", "", ""),
@@ -226,12 +222,10 @@ TEST(ProxyInfoOnWine, WithoutAUserHiveTheHeaderHasTwoBackslashes) {
   WindowsRegistry keys;
   CapturedReport report;
   CollectProxyInfo(report.writer(), keys);
-  const auto lines = report.Lines();
+  const Lines lines = report.Lines();
   ASSERT_EQ(lines.size(), 18u);
-  EXPECT_EQ(lines[12], "[HKEY_USERS\\\\" + WideToUtf8(kSettings) + "]");
-  EXPECT_EQ(std::vector<std::string>(lines.begin() + 13, lines.end()),
-            (std::vector<std::string>{"ProxyEnable = ", "ProxyServer = ", "ProxyOverride = ",
-                                      "AutoConfigURL = ", std::string(SeparatorLine)}));
+  EXPECT_EQ(Lines(lines.begin() + 12, lines.end()),
+            ProxyBlock("[HKEY_USERS\\\\" + WideToUtf8(kSettings) + "]", "", ""));
 }
 
 }  // namespace

@@ -1,80 +1,143 @@
+// The console runner as a user starts it: the files it writes, what it tells, its exit codes.
 #include <gtest/gtest.h>
-
-#include "app/format.h"
-#include "tests/fakes/memory_report.h"
-#include "tests/wine/wine_support.h"
 
 #include <windows.h>
 
 #include <algorithm>
+#include <array>
+
+#include <nlohmann/json.hpp>
+
+#include "app/scan.h"
+#include "app/special_folders_win.h"
+#include "app/unicode_win.h"
+#include "tests/fakes/memory_report.h"
+#include "tests/support/report_schema_check.h"
+#include "tests/wine/test_keys.h"
+#include "tests/wine/wine_support.h"
 
 namespace sysinfo {
 namespace {
 
-using testing::FileExists;
-using testing::ReadWholeFile;
-using testing::RunProgram;
-using testing::SplitLines;
-using testing::TempFolder;
+using namespace testing;
+using Json = nlohmann::ordered_json;
 
 constexpr const char* kRunner = "sysinfo-report.exe";
+const std::wstring kTcpip = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
 
-TEST(Runner, WritesBothSectionsAtEachLevel) {
+// Every category bound to its real source, at each level: the hosts file found through the
+// registry and copied byte for byte (the report is in the file's code page), a program file in
+// the local application data listed, and each block between its own frame lines.
+TEST(Runner, WritesEveryCategoryAtEachLevel) {
   TempFolder folder;
+  SavedValue saved(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath");
+  WriteText(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath", Utf8ToWide(folder.path()));
+  ASSERT_TRUE(WriteWholeFile(folder.File("hosts"), "# caf\xE9\r\n10.0.0.1 server\r\n"));
+  PlacedFiles placed;
+  const std::string program = placed.Write(
+      GetSpecialFolder(kFolderLocalAppData) + "\\sysinfo-test-runner.exe", "hidden program");
+
   const char* levels[] = {"basic", "moderate", "advanced"};
   const char* captions[] = {"Basic", "Moderate", "Advanced"};
+  const std::string withoutRows[] = {"Drivers", "Network Protocols", "Startup Items"};
   std::size_t previousSize = 0;
-  for (int i = 0; i < 3; ++i) {
-    const std::string out = folder.File(std::string("report-") + levels[i] + ".txt");
-    const auto run = RunProgram(kRunner, {"--out", out, "--level", levels[i], "--category",
-                                          "Computer System", "--category", "Operating System"});
+  for (int level = 0; level < 3; ++level) {
+    SCOPED_TRACE(levels[level]);
+    const std::string out = folder.File(std::string(levels[level]) + ".txt");
+    const auto run = RunProgram(kRunner, {"--out", out, "--level", levels[level], "--all"});
     ASSERT_EQ(run.exitCode, 0u) << run.output;
+    EXPECT_NE(run.output.find("Report saved to " + out), std::string::npos) << run.output;
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(out, bytes));
     ASSERT_FALSE(bytes.empty());
     EXPECT_NE(static_cast<unsigned char>(bytes[0]), 0xEF);  // no byte-order mark
-    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
-    // Every line feed belongs to a CR LF pair.
+    EXPECT_TRUE(bytes.ends_with("\r\n"));
     for (std::size_t at = bytes.find('\n'); at != std::string::npos; at = bytes.find('\n', at + 1)) {
-      ASSERT_GT(at, 0u);
-      ASSERT_EQ(bytes[at - 1], '\r');
+      ASSERT_EQ(bytes[at - 1], '\r') << "a line feed outside a CR LF pair";
     }
-    const auto lines = SplitLines(bytes);
-    ASSERT_GT(lines.size(), 12u);
+    const Lines lines = SplitLines(bytes);
+    ASSERT_GT(lines.size(), 22u);
+    std::size_t bothSizes = 0;
     EXPECT_EQ(lines[0], "Veltrix - System Information v1.0.2");
-    EXPECT_EQ(lines[1], "");
     EXPECT_EQ(lines[2].rfind("Date: ", 0), 0u);
     EXPECT_EQ(lines[3].rfind("Time: ", 0), 0u);
-    EXPECT_EQ(lines[5], "1. Operating System");
-    EXPECT_EQ(lines[6], "2. Computer System");
-    EXPECT_EQ(lines[8], std::string(SeparatorLine));
-    EXPECT_EQ(lines[9], std::string("1. Operating System (Detail Level: ") + captions[i] + ") Start");
-    const auto csStart = std::find(lines.begin(), lines.end(),
-                                   std::string("2. Computer System (Detail Level: ") + captions[i] + ") Start");
-    ASSERT_NE(csStart, lines.end());
-    EXPECT_NE(std::find(lines.begin(), csStart, "1. Operating System End"), csStart);
-    EXPECT_EQ(lines[lines.size() - 2], "2. Computer System End");
-    EXPECT_GT(bytes.size(), previousSize);  // each level adds lines
-    previousSize = bytes.size();
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        std::string("1. Operating System (Detail Level: ") + captions[level] + ") Start"),
+              lines.end());
+
+    for (std::size_t i = 0; i < kCategoryCount; ++i) {
+      const std::string name(kCategories[i].text);
+      const Lines body = SectionBody(lines, i + 1, name);
+      if (std::count(std::begin(withoutRows), std::end(withoutRows), name)) {
+        EXPECT_EQ(body, Lines{}) << name;  // Wine lacks the class
+      } else if (name != "Software") {  // Wine may have nothing installed
+        EXPECT_GT(body.size(), 1u) << name;
+      }
+      if (name == "Operating System" || name == "Computer System") bothSizes += body.size();
+    }
+    EXPECT_GT(bothSizes, previousSize) << "each level adds lines to Operating and Computer System";
+    previousSize = bothSizes;
+    if (level > 0) continue;
+    EXPECT_NE(std::find(lines.begin(), lines.end(),
+                        "7. Host File Info Start (" + folder.File("hosts") + ")"), lines.end());
+    EXPECT_EQ(SectionBody(lines, 7, "Host File Info"),
+              (Lines{"# caf\xE9", "10.0.0.1 server", kSeparator}));
+    const Lines proxy = SectionBody(lines, 11, "Proxy Info");
+    ASSERT_EQ(proxy.size(), 18u);
+    EXPECT_EQ(proxy[0], "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]");
+    EXPECT_EQ(SectionBody(lines, 13, "Software").size() % 6, 0u) << "whole six-line blocks";
+    const Lines files = SectionBody(lines, 15, "Suspicious Files!");
+    const auto name = std::find(files.begin(), files.end(), "File Name: sysinfo-test-runner.exe");
+    ASSERT_GE(name - files.begin(), 1);
+    ASSERT_GE(files.end() - name, 7);
+    EXPECT_EQ(name[-1], "-Suspicious File Location-");
+    EXPECT_EQ(name[1], "CRC-32: 7998D50D");
+    EXPECT_EQ(name[5], "File Path: " + program);
+    EXPECT_EQ(name[6], kSeparator);
   }
 }
 
-TEST(Runner, AMissingFolderIsAFailureAndLeavesNoFile) {
+TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndTellsEachCategory) {
   TempFolder folder;
-  const std::string out = folder.File("no-such-folder\\report.txt");
-  const auto run = RunProgram(kRunner, {"--out", out, "--all"});
-  EXPECT_EQ(run.exitCode, 1u);
-  EXPECT_NE(run.output.find(out), std::string::npos) << run.output;
-  EXPECT_NE(run.output.find("cannot write"), std::string::npos) << run.output;
-  EXPECT_FALSE(FileExists(out));
+  const std::string out = folder.File("report.json");
+  const auto run = RunProgram(kRunner, {"--out", out, "--format", "json", "--level", "advanced", "--all"});
+  ASSERT_EQ(run.exitCode, 0u) << run.output;
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(out, bytes));
+  EXPECT_TRUE(ReportSchemaErrors(bytes).empty()) << bytes.substr(0, 2000);
+  const Json document = Json::parse(bytes);
+  EXPECT_EQ(document["tool"]["version"], "1.0.2");
+  EXPECT_EQ(document["level"]["name"], "Advanced");
+  std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> name{};
+  DWORD size = static_cast<DWORD>(name.size());
+  ASSERT_TRUE(GetComputerNameW(name.data(), &size));
+  EXPECT_EQ(document["computer"], WideToUtf8(std::wstring(name.data(), size)));
+  ASSERT_EQ(document["categories"].size(), kCategoryCount);
+  // One progress line per category, in check-list order, with its status and time.
+  std::size_t from = 0;
+  for (const Category& category : kCategories) {
+    const auto at = run.output.find("\n" + std::string(category.text) + ": ", from);
+    ASSERT_NE(at, std::string::npos) << category.text << " in\n" << run.output;
+    const std::string progress = run.output.substr(at + 1, run.output.find('\n', at + 1) - at - 1);
+    EXPECT_NE(progress.find(" ms)"), std::string::npos) << progress;
+    from = at + 1;
+  }
 }
 
-TEST(Runner, APathThatNamesAFolderIsAFailure) {
+// A path that cannot take the report fails at once, with the system's reason, and leaves no file.
+TEST(Runner, AReportThatCannotBeCreatedFailsBeforeAnyCategoryRuns) {
   TempFolder folder;
-  const auto run = RunProgram(kRunner, {"--out", folder.path(), "--category", "CPU"});
-  EXPECT_EQ(run.exitCode, 1u) << run.output;
-  EXPECT_NE(run.output.find(folder.path()), std::string::npos) << run.output;
-  EXPECT_EQ(run.output.find("Report saved"), std::string::npos);
+  for (const std::string& out : {folder.File("no-such-folder\\report.txt"), folder.path()}) {
+    const auto run = RunProgram(kRunner, {"--out", out, "--all"});
+    EXPECT_EQ(run.exitCode, 1u) << run.output;
+    const std::string told = "cannot write the report \"" + out + "\": ";
+    const auto at = run.output.find(told);
+    ASSERT_NE(at, std::string::npos) << run.output;
+    EXPECT_GT(static_cast<unsigned char>(run.output[at + told.size()]), ' ') << "no reason given";
+    EXPECT_EQ(run.output.find("Status: Scanning"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("Report saved"), std::string::npos);
+  }
+  EXPECT_FALSE(FileExists(folder.File("no-such-folder\\report.txt")));
 }
 
 TEST(Runner, BadOptionsPrintTheUsage) {

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/format.h"
-#include "app/handles_win.h"
 #include "app/locale_win.h"
 #include "app/special_folders_win.h"
 #include "app/unicode_win.h"
@@ -17,61 +15,13 @@
 namespace sysinfo {
 namespace {
 
-using testing::CapturedReport;
-using testing::ProgramFolder;
-using testing::ReadWholeFile;
-using testing::RunProgram;
-using testing::SplitLines;
-using testing::TempFolder;
-using Lines = std::vector<std::string>;
+using namespace testing;
 
-const std::string kSeparator(SeparatorLine);
 const std::string kPlace = "-Suspicious File Location-";
 const std::string kNoVersion = "-Has No File Version-";
 
 std::string Folder(int csidl) { return GetSpecialFolder(csidl) + "\\"; }
 std::string DriversFolder() { return Folder(kFolderWindows) + "System32\\Drivers\\"; }
-
-// Files the test puts into the prefix's real folders, removed again at scope end.
-class PlacedFiles {
- public:
-  PlacedFiles() = default;
-  PlacedFiles(const PlacedFiles&) = delete;
-  PlacedFiles& operator=(const PlacedFiles&) = delete;
-  ~PlacedFiles() {
-    for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
-      const std::wstring path = Utf8ToWide(*it);
-      SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-      if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
-    }
-  }
-
-  std::string Write(const std::string& path, const std::string& bytes, DWORD attributes = 0) {
-    paths_.push_back(path);
-    const UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0,
-                                                      nullptr, CREATE_ALWAYS, 0, nullptr));
-    EXPECT_TRUE(file) << path;
-    DWORD written = 0;
-    WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-    if (attributes) SetFileAttributesW(Utf8ToWide(path).c_str(), attributes);
-    return path;
-  }
-  std::string CopyBinary(const char* binary, const std::string& path) {
-    paths_.push_back(path);
-    EXPECT_TRUE(CopyFileW(Utf8ToWide(ProgramFolder() + "\\" + binary + ".dll").c_str(),
-                          Utf8ToWide(path).c_str(), FALSE))
-        << path;
-    return path;
-  }
-  std::string MakeFolder(const std::string& path) {
-    paths_.push_back(path);
-    CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr);
-    return path;
-  }
-
- private:
-  std::vector<std::string> paths_;
-};
 
 // The block of the named file: from its reason line to its separator; empty when not listed.
 Lines BlockOf(const Lines& lines, const std::string& name) {
@@ -105,9 +55,9 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   placed.Write(sub + "\\sysinfo-test-nested.exe", "nested");
   placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-local.dll", "local library");
   placed.Write(Folder(kFolderCommonAppData) + "sysinfo-test-common.dll", "common library");
-  placed.CopyBinary("version_none", DriversFolder() + "sysinfo-test-nover.sys");
-  placed.CopyBinary("version_blank", DriversFolder() + "sysinfo-test-blank.sys");
-  placed.CopyBinary("version_full", DriversFolder() + "sysinfo-test-versioned.sys");
+  placed.Copy("version_none.dll", DriversFolder() + "sysinfo-test-nover.sys");
+  placed.Copy("version_blank.dll", DriversFolder() + "sysinfo-test-blank.sys");
+  placed.Copy("version_full.dll", DriversFolder() + "sysinfo-test-versioned.sys");
 
   // Taken before the scan: reading the file may move its access time.
   const WIN32_FIND_DATAW found = FindData(hidden);
@@ -139,36 +89,33 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   EXPECT_GT(hiddenBlock[6].size(), std::string("Accessed: ").size());
   EXPECT_EQ(hiddenBlock[6].rfind("Accessed: ", 0), 0u);
 
-  EXPECT_TRUE(BlockOf(lines, "sysinfo-test-nested.exe").empty());
-  EXPECT_TRUE(BlockOf(lines, "sysinfo-test-sub").empty());
-  EXPECT_TRUE(BlockOf(lines, "sysinfo-test-versioned.sys").empty());
-  for (const char* name : {"sysinfo-test-local.dll", "sysinfo-test-common.dll"}) {
-    const Lines block = BlockOf(lines, name);
-    ASSERT_EQ(block.size(), 18u) << name;
-    EXPECT_EQ(block[0], kPlace);
-    EXPECT_EQ(block[4], "File Hidden?: Not Hidden");
+  // Not listed: a program in a subfolder, the subfolder, a driver with a version.
+  for (const char* name : {"sysinfo-test-nested.exe", "sysinfo-test-sub", "sysinfo-test-versioned.sys"}) {
+    EXPECT_TRUE(BlockOf(lines, name).empty()) << name;
   }
-
-  const Lines blank = BlockOf(lines, "sysinfo-test-blank.sys");
-  ASSERT_EQ(blank.size(), 18u);
-  EXPECT_EQ(blank[0], kNoVersion);
-  EXPECT_EQ(blank[9], "File Path: " + DriversFolder() + "sysinfo-test-blank.sys");
-  EXPECT_EQ(blank[10], "File Version:    ");
-  EXPECT_EQ(blank[12], "Company: Blank Version Co");
-  EXPECT_EQ(blank[16], "Product Name: Blank");
-  const Lines noVersion = BlockOf(lines, "sysinfo-test-nover.sys");
-  ASSERT_EQ(noVersion.size(), 18u);
-  EXPECT_EQ(noVersion[0], kNoVersion);
-  EXPECT_EQ(noVersion[10], "File Version: ");
-
-  // Sorted by file name across both reasons.
-  const auto position = [&lines](const std::string& name) {
-    return std::find(lines.begin(), lines.end(), "File Name: " + name) - lines.begin();
+  struct Case {
+    const char* name;
+    std::size_t line;
+    std::string text;
   };
-  EXPECT_LT(position("sysinfo-test-blank.sys"), position("sysinfo-test-common.dll"));
-  EXPECT_LT(position("sysinfo-test-common.dll"), position("sysinfo-test-hidden.exe"));
-  EXPECT_LT(position("sysinfo-test-hidden.exe"), position("sysinfo-test-local.dll"));
-  EXPECT_LT(position("sysinfo-test-local.dll"), position("sysinfo-test-nover.sys"));
+  const Case cases[] = {
+      {"sysinfo-test-local.dll", 0, kPlace},
+      {"sysinfo-test-local.dll", 4, "File Hidden?: Not Hidden"},
+      {"sysinfo-test-common.dll", 0, kPlace},
+      {"sysinfo-test-common.dll", 4, "File Hidden?: Not Hidden"},
+      {"sysinfo-test-blank.sys", 0, kNoVersion},
+      {"sysinfo-test-blank.sys", 9, "File Path: " + DriversFolder() + "sysinfo-test-blank.sys"},
+      {"sysinfo-test-blank.sys", 10, "File Version:    "},
+      {"sysinfo-test-blank.sys", 12, "Company: Blank Version Co"},
+      {"sysinfo-test-blank.sys", 16, "Product Name: Blank"},
+      {"sysinfo-test-nover.sys", 0, kNoVersion},
+      {"sysinfo-test-nover.sys", 10, "File Version: "},
+  };
+  for (const Case& c : cases) {
+    const Lines block = BlockOf(lines, c.name);
+    ASSERT_EQ(block.size(), 18u) << c.name;
+    EXPECT_EQ(block[c.line], c.text) << c.name;
+  }
 }
 
 // Removes each file right after the search found it, before it is read.
@@ -202,27 +149,6 @@ TEST(SuspiciousFilesOnDisk, AFileDeletedBeforeHashingGetsTheErrorTextsAndTheSect
   ASSERT_EQ(stays.size(), 8u);
   EXPECT_EQ(stays[2], "CRC-32: 7998D50D");
   EXPECT_EQ(stays[3], "MD5 Hash: FA39569FE4D0E000237E068C4717522D");
-}
-
-TEST(SuspiciousFilesOnDisk, TheRunnerWritesTheSection) {
-  PlacedFiles placed;
-  const std::string program =
-      placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-runner.exe", "hidden program");
-  TempFolder folder;
-  const std::string out = folder.File("report.txt");
-  const auto run = RunProgram("sysinfo-report.exe",
-                              {"--out", out, "--level", "basic", "--category", "Suspicious Files!"});
-  ASSERT_EQ(run.exitCode, 0u) << run.output;
-  std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(out, bytes));
-  const Lines lines = SplitLines(bytes);
-  EXPECT_NE(std::find(lines.begin(), lines.end(), "1. Suspicious Files! (Detail Level: Basic) Start"),
-            lines.end());
-  const Lines block = BlockOf(lines, "sysinfo-test-runner.exe");
-  ASSERT_EQ(block.size(), 8u) << bytes;
-  EXPECT_EQ(block[0], kPlace);
-  EXPECT_EQ(block[2], "CRC-32: 7998D50D");
-  EXPECT_EQ(block[6], "File Path: " + program);
 }
 
 }  // namespace

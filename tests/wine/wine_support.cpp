@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
 #include <array>
 
 #include "app/handles_win.h"
@@ -119,8 +122,75 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   return true;
 }
 
+bool WriteWholeFile(const std::string& path, const std::string& bytes) {
+  const UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0,
+                                                    nullptr, CREATE_ALWAYS, 0, nullptr));
+  DWORD written = 0;
+  return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                           nullptr) && written == bytes.size();
+}
+
 bool FileExists(const std::string& path) {
   return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+PlacedFiles::~PlacedFiles() {
+  for (auto it = paths_.rbegin(); it != paths_.rend(); ++it) {
+    const std::wstring path = Utf8ToWide(*it);
+    SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    if (!DeleteFileW(path.c_str())) RemoveDirectoryW(path.c_str());
+  }
+}
+
+std::string PlacedFiles::Write(const std::string& path, const std::string& bytes,
+                               unsigned long attributes) {
+  paths_.push_back(path);
+  EXPECT_TRUE(WriteWholeFile(path, bytes)) << path;
+  if (attributes) SetFileAttributesW(Utf8ToWide(path).c_str(), attributes);
+  return path;
+}
+
+std::string PlacedFiles::Copy(const std::string& builtFile, const std::string& path) {
+  paths_.push_back(path);
+  EXPECT_TRUE(CopyFileW(Utf8ToWide(ProgramFolder() + "\\" + builtFile).c_str(),
+                        Utf8ToWide(path).c_str(), FALSE)) << path;
+  return path;
+}
+
+std::string PlacedFiles::MakeFolder(const std::string& path) {
+  paths_.push_back(path);
+  CreateDirectoryW(Utf8ToWide(path).c_str(), nullptr);
+  return path;
+}
+
+Lines SectionBody(const Lines& report, std::size_t number, std::string_view name) {
+  const std::string prefix = std::to_string(number) + ". " + std::string(name);
+  const auto start = std::find_if(report.begin(), report.end(), [&](const std::string& line) {
+    return line.rfind(prefix + " (Detail Level: ", 0) == 0 || line == prefix + " Start" ||
+           line.rfind(prefix + " Start (", 0) == 0;
+  });
+  const auto end = std::find(start, report.end(), prefix + " End");
+  if (end == report.end() || end - start < 2) {
+    ADD_FAILURE() << "no block of " << prefix;
+    return {};
+  }
+  EXPECT_EQ(start[1], kSeparator) << prefix;
+  return Lines(start + 2, end);
+}
+
+std::vector<Lines> Records(const Lines& lines) {
+  std::vector<Lines> records;
+  Lines current;
+  for (const std::string& line : lines) {
+    if (line != kSeparator) {
+      current.push_back(line);
+    } else if (!current.empty()) {
+      records.push_back(std::move(current));
+      current.clear();
+    }
+  }
+  EXPECT_TRUE(current.empty()) << "lines after the last separator";
+  return records;
 }
 
 }  // namespace sysinfo::testing

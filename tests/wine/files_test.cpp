@@ -1,0 +1,284 @@
+// Files through the platform: checksums through CryptoAPI, signatures through WinVerifyTrust,
+// version resources through the version API, and the report file itself.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <wincrypt.h>
+
+#include <array>
+#include <cstdint>
+
+#include "app/handles_win.h"
+#include "app/report_file_win.h"
+#include "app/text.h"
+#include "app/unicode_win.h"
+#include "support/authenticode_win.h"
+#include "support/checksum_win.h"
+#include "support/file_version_win.h"
+#include "tests/wine/wine_support.h"
+
+namespace sysinfo {
+namespace {
+
+using namespace testing;
+
+const std::string kFox = "The quick brown fox jumps over the lazy dog";
+const std::string kFoxSums = "414FA339 9E107D9D372BB6826BD81D3542A419D6 ";
+const std::string kFailedSums = "Error Getting CRC-32 Error Getting MD5 Hash ";
+
+std::string Sums(const FileChecksums& sums) { return sums.crc32 + " " + sums.md5 + " " + sums.sha256; }
+
+UniqueHandle OpenShared(const std::string& path, DWORD access, DWORD share) {
+  return AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
+}
+
+std::string Pattern(std::size_t size) {
+  std::string bytes(size, '\0');
+  for (std::size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i % 251);
+  return bytes;
+}
+
+// CRC-32, MD5 and (for the JSON report only) SHA-256 from one read, across the chunk boundary.
+TEST(FileChecksums, KnownFilesThroughCryptoApi) {
+  TempFolder folder;
+  struct Case {
+    std::string bytes;
+    std::string crc32Md5;
+    std::string sha256;
+  };
+  const Case cases[] = {
+      {"", "0 D41D8CD98F00B204E9800998ECF8427E ",
+       "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
+      {kFox, kFoxSums, "D7A8FBB307D7809469CA9ABCB0082E4F8D5651E46D3CDB762D02D0BF37C9E592"},
+      {Pattern(1 << 20), "EF0E6054 8F293A2F6C19B345152F7A49BB4C643C ",
+       "631B84027D6B9E52B539C4E8373622D23032DFADC64D60AF87339C9037E4F769"},
+      {Pattern((3 << 20) + 5), "454448A1 028BFCC1395093C0DF0DC731DE96E1B5 ",
+       "B01669D77761C4DFDFC8FB927821087BCF5C9EF1F917C4F1F8504E529F19EDAB"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes.size());
+    const std::string path = folder.File("file.bin");
+    ASSERT_TRUE(WriteWholeFile(path, c.bytes));
+    EXPECT_EQ(Sums(GetFileChecksums(path)), c.crc32Md5) << "the text report's pass takes no SHA-256";
+    EXPECT_EQ(Sums(GetFileChecksumsAndSha256(path)), c.crc32Md5 + c.sha256);
+    EXPECT_EQ(GetFileMD5(path), c.crc32Md5.substr(c.crc32Md5.find(' ') + 1, 32));
+    EXPECT_EQ(GetFileHash(path, CALG_SHA_256), c.sha256);
+  }
+  ASSERT_TRUE(WriteWholeFile(folder.File("fox.txt"), kFox));
+  EXPECT_EQ(GetFileHash(folder.File("fox.txt"), CALG_SHA1), "2FD4E1C67A2D28FCED849EE1BB76E7391B93EB12");
+}
+
+// Hidden, system and read-only files, and names outside the ANSI code page, are hashed like any.
+TEST(FileChecksums, MarkedFilesAndWideNames) {
+  TempFolder folder;
+  const DWORD attributes[] = {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY, 0};
+  for (DWORD attribute : attributes) {
+    const std::string path = folder.File("\xD0\xBF\xD1\x80\xD0\xBE-\xE7\xA8\x8B" + std::to_string(attribute) + ".exe");
+    ASSERT_TRUE(WriteWholeFile(path, kFox));
+    ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(path).c_str(), attribute ? attribute : FILE_ATTRIBUTE_NORMAL));
+    EXPECT_EQ(Sums(GetFileChecksums(path)), kFoxSums) << attribute;
+  }
+}
+
+TEST(FileChecksums, OpenByOthersLockedMissingOrFolder) {
+  TempFolder folder;
+  const std::string path = folder.File("shared.bin");
+  ASSERT_TRUE(WriteWholeFile(path, kFox));
+  {
+    // Another program writing to the file, or holding it for deletion, does not stop us.
+    const UniqueHandle writer = OpenShared(path, GENERIC_WRITE | DELETE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(writer);
+    EXPECT_EQ(Sums(GetFileChecksums(path)), kFoxSums);
+  }
+  // A program that locks the file out, a missing file, a folder: the error texts, no hang.
+  const UniqueHandle locker = OpenShared(path, GENERIC_READ, 0);
+  ASSERT_TRUE(locker);
+  for (const std::string& bad : {path, folder.File("missing.bin"), folder.path()}) {
+    EXPECT_EQ(Sums(GetFileChecksums(bad)), kFailedSums) << bad;
+    EXPECT_EQ(Sums(GetFileChecksumsAndSha256(bad)), kFailedSums) << bad;
+    EXPECT_EQ(GetFileMD5(bad), "Error Getting MD5 Hash") << bad;
+  }
+}
+
+// The build's throw-away signing certificate in the current user's trusted roots for the test's
+// lifetime, so that the signature chains to a trusted root as a real publisher's does.
+class TrustedTestRoot {
+ public:
+  TrustedTestRoot() {
+    std::string der;
+    if (!ReadWholeFile(ProgramFolder() + "\\test_signer.cer", der)) return;
+    store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
+    if (!store_) return;
+    CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
+                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added_);
+  }
+  ~TrustedTestRoot() {
+    if (added_) CertDeleteCertificateFromStore(added_);  // also frees the context
+    if (store_) CertCloseStore(store_, 0);
+  }
+  TrustedTestRoot(const TrustedTestRoot&) = delete;
+  TrustedTestRoot& operator=(const TrustedTestRoot&) = delete;
+  bool Installed() const { return added_ != nullptr; }
+
+ private:
+  HCERTSTORE store_ = nullptr;
+  PCCERT_CONTEXT added_ = nullptr;
+};
+
+// The signed module with one byte flipped at `offset`.
+std::string Altered(std::string bytes, std::size_t offset) {
+  bytes[offset] = static_cast<char>(bytes[offset] ^ 0x20);
+  return bytes;
+}
+
+TEST(FileSignature, UnsignedSignedAlteredAndUncheckableFiles) {
+  TempFolder folder;
+  const TrustedTestRoot root;
+  ASSERT_TRUE(root.Installed());
+  std::string signedBytes;
+  ASSERT_TRUE(ReadWholeFile(ProgramFolder() + "\\signed_test.dll", signedBytes));
+  const auto peHeader = static_cast<std::size_t>(*reinterpret_cast<const std::uint32_t*>(&signedBytes[0x3C]));
+  ASSERT_GT(peHeader, 0x61u) << "the module has no DOS stub to alter";
+
+  // The DOS stub's message is hashed like the code; the last bytes are the signature itself.
+  ASSERT_TRUE(WriteWholeFile(folder.File("stub-altered.dll"), Altered(signedBytes, 0x60)));
+  ASSERT_TRUE(WriteWholeFile(folder.File("signature-altered.dll"), Altered(signedBytes, signedBytes.size() - 300)));
+  ASSERT_TRUE(WriteWholeFile(folder.File("notes.txt"), "not a program"));
+  ASSERT_TRUE(WriteWholeFile(folder.File("locked.dll"), "MZ"));
+  const UniqueHandle locker = OpenShared(folder.File("locked.dll"), GENERIC_READ, 0);
+  ASSERT_TRUE(locker);
+  std::array<wchar_t, MAX_PATH> system{};
+  GetSystemDirectoryW(system.data(), MAX_PATH);
+
+  struct Case {
+    std::string path;
+    std::string status;
+    std::string signer;
+  };
+  const Case cases[] = {
+      {ProgramFolder() + "\\version_full.dll", "unsigned", ""},
+      {folder.File("notes.txt"), "unsigned", ""},
+      // Wine's own system files are listed in no catalog: unsigned, not an error.
+      {WideToUtf8(system.data()) + "\\kernel32.dll", "unsigned", ""},
+      {ProgramFolder() + "\\signed_test.dll", "signed", "Sysinfo Test Signer"},
+      {folder.File("stub-altered.dll"), "bad_signature", ""},
+      {folder.File("signature-altered.dll"), "bad_signature", ""},
+      // A file that cannot be read cannot be vouched for.
+      {folder.File("locked.dll"), "untrusted", ""},
+      {folder.File("missing.dll"), "untrusted", ""},
+  };
+  for (const Case& c : cases) {
+    const FileSignature signature = GetFileSignature(c.path);
+    EXPECT_EQ(SignatureStatusName(signature.status), c.status) << c.path;
+    EXPECT_EQ(signature.signer, c.signer) << c.path;
+    EXPECT_FALSE(signature.fromCatalog) << c.path;
+    // Only a status that needs explaining carries the platform's reason.
+    EXPECT_EQ(signature.reason.empty(), c.status == "signed" || c.status == "unsigned") << c.path;
+  }
+}
+
+std::string TestBinary(const char* name) { return ProgramFolder() + "\\" + name + ".dll"; }
+
+cFixedFileInfo Load(const std::string& path) {
+  cFixedFileInfo info;
+  info.FullPathName(path);
+  return info;
+}
+
+TEST(FileVersion, ReadsEveryStringAndTheFixedBlock) {
+  const cFixedFileInfo info = Load(TestBinary("version_full"));
+  ASSERT_TRUE(info.Available());
+  const Lines strings{info.Comments(),        info.CompanyName(),     info.FileDescription(),
+                      info.FileVersion(),     info.InternalName(),    info.LegalCopyright(),
+                      info.LegalTrademarks(), info.OriginalFilename(), info.ProductName(),
+                      info.ProductVersion(),  info.PrivateBuild(),    info.SpecialBuild(),
+                      info.VerFile(),         info.VerProduct(),      info.VerStructure(),
+                      info.Filename(),        info.FileExtension()};
+  EXPECT_EQ(strings, (Lines{"For tests", "Test Company", "Test driver", "5.6.7.8", "testdrv",
+                            "Copyright nobody", "None", "testdrv.sys", "Test Product", "5.6",
+                            "private", "special", "5.6.7.8", "5.6.0.0", "1.00", "version_full.dll",
+                            "dll"}));
+  // Windows says "English (United States)", Wine "English"; neither carries a NUL.
+  EXPECT_EQ(info.Language().rfind("English", 0), 0u) << info.Language();
+  EXPECT_EQ(info.Language().find('\0'), std::string::npos);
+  EXPECT_EQ(info.FileType(), static_cast<std::uint32_t>(VFT_DRV));
+  EXPECT_EQ(info.FileSubType(), static_cast<std::uint32_t>(VFT2_DRV_SYSTEM));
+  EXPECT_EQ(info.FileOS(), static_cast<std::uint32_t>(VOS_NT_WINDOWS32));
+  EXPECT_EQ(info.FileFlags(), static_cast<std::uint32_t>(VS_FF_PRERELEASE));
+}
+
+TEST(FileVersion, TranslationFallbacks) {
+  struct Case {
+    const char* binary;
+    std::string language;
+    Lines companyProductVersion;
+  };
+  const Case cases[] = {
+      // Translation 0407/04E4 whose strings exist only under 040904E4.
+      {"version_german", "German", {"Fallback Company", "Fallback Product", "4.3.2.1"}},
+      // Neither block names a company: the file's own block still gives the other strings.
+      {"version_no_company", "German", {"", "Eigenes Produkt", "7.0"}},
+      {"version_blank", "English", {"Blank Version Co", "Blank", "   "}},
+      {"version_none", "", {"", "", ""}},  // no resource at all
+  };
+  for (const Case& c : cases) {
+    const cFixedFileInfo info = Load(TestBinary(c.binary));
+    EXPECT_EQ(info.Available(), c.language != "") << c.binary;
+    EXPECT_EQ(info.Language().substr(0, c.language.size()), c.language) << c.binary;
+    EXPECT_EQ(info.Language().find('\0'), std::string::npos) << c.binary;
+    EXPECT_EQ((Lines{info.CompanyName(), info.ProductName(), info.FileVersion()}), c.companyProductVersion)
+        << c.binary;
+  }
+}
+
+TEST(FileVersion, RelativeNamesFilesFoldersAndMissingOnes) {
+  TempFolder folder;
+  const std::string path = folder.File("driver.sys");
+  ASSERT_TRUE(CopyFileW(Utf8ToWide(TestBinary("version_full")).c_str(), Utf8ToWide(path).c_str(), FALSE));
+  std::array<wchar_t, MAX_PATH> previous{};
+  GetCurrentDirectoryW(MAX_PATH, previous.data());
+  ASSERT_TRUE(SetCurrentDirectoryW(Utf8ToWide(folder.path()).c_str()));
+  const cFixedFileInfo relative = Load("driver.sys");  // becomes the full path
+  SetCurrentDirectoryW(previous.data());
+  EXPECT_TRUE(EqualsIgnoreCase(relative.FullPathName(), path)) << relative.FullPathName();
+  EXPECT_EQ(relative.ProductName(), "Test Product");
+
+  FileFindRecord record;
+  ASSERT_TRUE(FindFileInfo(path, record));
+  EXPECT_EQ(WideToUtf8(record.findData.cFileName), "driver.sys");
+  ASSERT_TRUE(record.versionInfo);
+  EXPECT_EQ(record.versionInfo->FileVersion(), "5.6.7.8");
+  const cFixedFileInfo* loaded = record.versionInfo.get();
+  EXPECT_FALSE(FindFileInfo(folder.File("missing.sys"), record));
+  EXPECT_EQ(record.versionInfo.get(), loaded) << "a missing file keeps the record";
+
+  FileFindRecord folderRecord;
+  EXPECT_TRUE(FindFileInfo(folder.path(), folderRecord));
+  ASSERT_TRUE(folderRecord.versionInfo);
+  EXPECT_FALSE(folderRecord.versionInfo->Available());
+}
+
+// ANSI text with CR LF and no byte-order mark; a name outside the ANSI code page still names the
+// file (wide calls inside); an earlier, longer report is cut to the new one.
+TEST(FileReport, WritesAnsiCrLfOverAnEarlierReport) {
+  ASSERT_EQ(GetACP(), 1252u) << "the expected bytes below are for code page 1252";
+  TempFolder folder;
+  const std::string path = folder.File("Bericht-\xE6\x97\xA5\xE6\x9C\xAC-caf\xC3\xA9.txt");
+  ASSERT_TRUE(WriteWholeFile(path, "a much longer first report\r\n"));
+  std::string reason;
+  {
+    ReportWriter report(CreateFileReport(path, reason));
+    ASSERT_EQ(reason, "");
+    report.WriteReportLine("caf\xC3\xA9 \xE2\x82\xAC");  // "café €" in UTF-8
+    report.WriteReportLine("");
+    EXPECT_TRUE(report.CloseReport());
+  }
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_EQ(bytes, "caf\xE9 \x80\r\n\r\n");
+}
+
+}  // namespace
+}  // namespace sysinfo
