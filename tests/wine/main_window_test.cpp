@@ -43,25 +43,12 @@ std::string Text(HWND window) {
 // The message of a message box.
 std::string MessageText(HWND box) { return Text(GetDlgItem(box, 0xFFFF)); }
 
-struct FindArgs {
-  DWORD process;
-  const wchar_t* windowClass;
-  std::string title;
-  HWND found = nullptr;
-};
-
-BOOL CALLBACK MatchWindow(HWND window, LPARAM lParam) {
-  auto* args = reinterpret_cast<FindArgs*>(lParam);
-  DWORD process = 0;
-  GetWindowThreadProcessId(window, &process);
-  std::array<wchar_t, 64> windowClass{};
-  GetClassNameW(window, windowClass.data(), static_cast<int>(windowClass.size()));
-  if (process != args->process || lstrcmpW(windowClass.data(), args->windowClass) != 0 ||
-      !IsWindowVisible(window) || (!args->title.empty() && Text(window) != args->title)) {
-    return TRUE;
-  }
-  args->found = window;
-  return FALSE;
+// A visible top-level window, waiting until it appears (one program runs at a time).
+HWND Find(const wchar_t* windowClass, const wchar_t* title = nullptr) {
+  return WaitFor([&] {
+    HWND window = FindWindowW(windowClass, title);
+    return window && IsWindowVisible(window) ? window : HWND{};
+  });
 }
 
 // The window program copied into a folder of its own, so its settings.ini is the test's.
@@ -94,14 +81,6 @@ class WindowProgram {
     CloseHandle(process_.hProcess);
   }
 
-  // A visible top-level window of the program, waiting until it appears.
-  HWND Find(const wchar_t* windowClass, const std::string& title = "") const {
-    return WaitFor([&] {
-      FindArgs args{process_.dwProcessId, windowClass, title};
-      EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&args));
-      return args.found;
-    });
-  }
   HWND Control(int id) const { return GetDlgItem(main, id); }
   // Check box `index` of the category list.
   HWND Category(int index) const { return GetDlgItem(Control(kCheckListInfo), 100 + index); }
@@ -126,7 +105,7 @@ class WindowProgram {
   // Starts the scan and answers the save dialog with a path.
   bool StartSavingTo(const std::string& path) const {
     PostClick(Control(kCommand1));
-    HWND dialog = Find(L"#32770", "Log File Save Location");
+    HWND dialog = Find(L"#32770", L"Log File Save Location");
     if (!dialog) return false;
     HWND name = GetDlgItem(dialog, 0x47C);         // the file-name box (cmb13)
     if (!name) name = GetDlgItem(dialog, 0x480);  // (edt1) in the older layout
@@ -204,7 +183,7 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
 
   // Start saves a tick for every item; cancelling the dialog leaves the window as it was.
   program.PostClick(program.Control(kCommand1));
-  HWND dialog = program.Find(L"#32770", "Log File Save Location");
+  HWND dialog = Find(L"#32770", L"Log File Save Location");
   ASSERT_TRUE(dialog);
   PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitGone(dialog));
@@ -219,7 +198,7 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   program.Click(program.Category(2));
   const std::string report = program.folder.File("no such folder\\report.txt");
   ASSERT_TRUE(program.StartSavingTo(report));
-  HWND box = program.Find(L"#32770", "Report Not Saved");
+  HWND box = Find(L"#32770", L"Report Not Saved");
   ASSERT_TRUE(box);
   const std::string text = MessageText(box);
   EXPECT_NE(text.find(report), std::string::npos) << text;
@@ -247,7 +226,7 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
 
   const std::string report = program.folder.File("two sections.txt");
   ASSERT_TRUE(program.StartSavingTo(report));
-  HWND done = program.Find(L"#32770", "Done!");
+  HWND done = Find(L"#32770", L"Done!");
   ASSERT_TRUE(done);
   EXPECT_EQ(MessageText(done), "File Saved To:\r\n" + report + "\r\n\r\nWould you like to view the file now?");
   program.PostClick(GetDlgItem(done, IDNO));

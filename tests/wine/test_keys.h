@@ -62,25 +62,18 @@ inline void WriteText(HKEY root, const std::wstring& path, const std::wstring& n
 class SavedValue {
  public:
   SavedValue(HKEY root, std::wstring path, std::wstring name)
-      : root_(root), path_(std::move(path)), name_(std::move(name)) {
-    DWORD size = 0;
-    existed_ = RegGetValueW(root_, path_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND,
-                            &type_, nullptr, &size) == ERROR_SUCCESS;
-    if (!existed_) return;
-    data_.resize(size);
-    RegGetValueW(root_, path_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_,
-                 data_.data(), &size);
+      : root_(root), path_(std::move(path)), name_(std::move(name)), data_(1 << 16) {
+    DWORD size = static_cast<DWORD>(data_.size());
+    existed_ = RegGetValueW(root_, path_.c_str(), name_.c_str(), RRF_RT_ANY | RRF_NOEXPAND, &type_,
+                            data_.data(), &size) == ERROR_SUCCESS;
     data_.resize(size);
   }
   ~SavedValue() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExW(root_, path_.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
-    if (existed_) {
-      RegSetValueExW(key, name_.c_str(), 0, type_, data_.data(), static_cast<DWORD>(data_.size()));
+    if (!existed_) {
+      RegDeleteKeyValueW(root_, path_.c_str(), name_.c_str());
     } else {
-      RegDeleteValueW(key, name_.c_str());
+      RegSetKeyValueW(root_, path_.c_str(), name_.c_str(), type_, data_.data(), static_cast<DWORD>(data_.size()));
     }
-    RegCloseKey(key);
   }
   SavedValue(const SavedValue&) = delete;
   SavedValue& operator=(const SavedValue&) = delete;
@@ -89,9 +82,9 @@ class SavedValue {
   HKEY root_;
   std::wstring path_;
   std::wstring name_;
+  std::vector<BYTE> data_;
   bool existed_ = false;
   DWORD type_ = 0;
-  std::vector<BYTE> data_;
 };
 
 }  // namespace sysinfo::testing

@@ -1,5 +1,6 @@
 // The WMI sections against Wine's real WMI: the classes it answers and the ones it lacks, the
-// properties it leaves out, and values whose VARIANT type differs from their CIM type.
+// properties it leaves out, values whose VARIANT type differs from their CIM type, and a
+// provider that stops answering.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -102,18 +103,12 @@ TEST_F(WineWmi, OperatingSystemAtAdvanced) {
 
   // A property Wine does not give is left out, not printed empty.
   const std::pair<const char*, const char*> plainLines[] = {
-      {"Status: ", "Status"},
-      {"Number Of Users: ", "NumberOfUsers"},
-      {"Registered User: ", "RegisteredUser"},
-      {"Organization: ", "Organization"},
-      {"Serial Number: ", "SerialNumber"},
-      {"Country Code: ", "CountryCode"},
-      {"Current Time Zone: ", "CurrentTimeZone"},
-      {"Encryption Level: ", "EncryptionLevel"},
-      {"Boot Device: ", "BootDevice"},
-      {"System Device: ", "SystemDevice"},
-      {"System Directory: ", "SystemDirectory"},
-      {"System Drive: ", "SystemDrive"},
+      {"Status: ", "Status"}, {"Number Of Users: ", "NumberOfUsers"},
+      {"Registered User: ", "RegisteredUser"}, {"Organization: ", "Organization"},
+      {"Serial Number: ", "SerialNumber"}, {"Country Code: ", "CountryCode"},
+      {"Current Time Zone: ", "CurrentTimeZone"}, {"Encryption Level: ", "EncryptionLevel"},
+      {"Boot Device: ", "BootDevice"}, {"System Device: ", "SystemDevice"},
+      {"System Directory: ", "SystemDirectory"}, {"System Drive: ", "SystemDrive"},
       {"Windows Directory: ", "WindowsDirectory"},
       {"Data Execution Prevention Available: ", "DataExecutionPrevention_Available"},
   };
@@ -197,6 +192,87 @@ TEST_F(WineWmi, UnsignedValuesAboveTheSignedRangePrintPositive) {
                         SortedSection{columns, "Name", lines}, 1);
   EXPECT_EQ(ValuesOf(report.Lines(), "Adapter RAM: "), Lines{unsignedText});
   EXPECT_GT(std::stoull(unsignedText), 2'147'483'647u);
+}
+
+// Passes the first objects of a real enumeration through, then stops answering the way a hung
+// provider does: every later Next waits out its timeout and reports WBEM_S_TIMEDOUT.
+class StallingEnumerator final : public IEnumWbemClassObject {
+ public:
+  StallingEnumerator(Microsoft::WRL::ComPtr<IEnumWbemClassObject> real, int objectsBeforeStall)
+      : real_(std::move(real)), left_(objectsBeforeStall) {}
+
+  std::vector<long> timeouts;  // what each Next call was willing to wait
+
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+    const bool known = iid == IID_IUnknown || iid == IID_IEnumWbemClassObject;
+    *object = known ? static_cast<IEnumWbemClassObject*>(this) : nullptr;
+    if (known) AddRef();
+    return known ? S_OK : E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
+  ULONG STDMETHODCALLTYPE Release() override { return --references_; }  // owned by the test
+
+  HRESULT STDMETHODCALLTYPE Next(long timeout, ULONG count, IWbemClassObject** objects, ULONG* returned) override {
+    timeouts.push_back(timeout);
+    if (left_-- > 0) return real_->Next(timeout, count, objects, returned);
+    *returned = 0;
+    return WBEM_S_TIMEDOUT;
+  }
+  HRESULT STDMETHODCALLTYPE Reset() override { return WBEM_E_NOT_SUPPORTED; }
+  HRESULT STDMETHODCALLTYPE NextAsync(ULONG, IWbemObjectSink*) override { return WBEM_E_NOT_SUPPORTED; }
+  HRESULT STDMETHODCALLTYPE Clone(IEnumWbemClassObject**) override { return WBEM_E_NOT_SUPPORTED; }
+  HRESULT STDMETHODCALLTYPE Skip(long, ULONG) override { return WBEM_E_NOT_SUPPORTED; }
+
+ private:
+  Microsoft::WRL::ComPtr<IEnumWbemClassObject> real_;
+  int left_;
+  ULONG references_ = 1;
+};
+
+// The real operating-system query, stalling after `objects` objects.
+class StallingWmi final : public WmiService {
+ public:
+  explicit StallingWmi(int objects) : objects_(objects) {}
+  std::unique_ptr<StallingEnumerator> enumerator;
+
+  std::unique_ptr<WmiResult> ExecQuery(std::string_view) override {
+    Microsoft::WRL::ComPtr<IEnumWbemClassObject> real;
+    StartWmiQuery("SELECT * FROM Win32_OperatingSystem", &real);
+    enumerator = std::make_unique<StallingEnumerator>(real, objects_);
+    return MakeWmiResult(enumerator.get());
+  }
+
+ private:
+  int objects_;
+};
+
+TEST(WmiFaults, AProviderThatStopsAnsweringEndsTheSectionAsAFailedEnumeration) {
+  ComApartment com;
+  for (const int objectsBeforeStall : {0, 1}) {
+    StallingWmi wmi(objectsBeforeStall);
+    CapturedReport report;
+    CollectOperatingSystem(report.writer(), wmi, 1);
+    const Lines lines = report.Lines();
+    if (objectsBeforeStall > 0) {  // the object's block is kept
+      ASSERT_GT(lines.size(), 3u);
+      EXPECT_NE(lines.front().find("Windows"), std::string::npos);
+      EXPECT_EQ(lines.back(), kSeparator);
+    } else {
+      EXPECT_EQ(lines, Lines{kSeparator});  // as a failed query prints
+    }
+    // Every wait is bounded by the named constant, never infinite.
+    ASSERT_FALSE(wmi.enumerator->timeouts.empty());
+    for (long timeout : wmi.enumerator->timeouts) EXPECT_EQ(timeout, kWmiObjectWaitMs);
+  }
+
+  // The result says it timed out and why, and does not ask the provider again.
+  StallingWmi wmi(0);
+  auto result = wmi.ExecQuery("");
+  EXPECT_EQ(result->Next(), nullptr);
+  EXPECT_EQ(result->Status(), QueryStatus::TimedOut);
+  EXPECT_EQ(result->Error(), "WMI did not answer within 30 seconds");
+  EXPECT_EQ(result->Next(), nullptr);
+  EXPECT_EQ(wmi.enumerator->timeouts.size(), 1u);
 }
 
 }  // namespace
