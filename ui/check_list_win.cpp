@@ -114,6 +114,8 @@ CheckList::CheckList(HWND parent, const PropertyBag& bag, const FontSpec& ambien
 
 CheckList::~CheckList() {
   tracker_.reset();  // detaches every window while they still exist
+  // The tip window is owned by the top-level window, not by the list: it would outlive the list.
+  if (toolTip_) DestroyWindow(toolTip_);
   if (window_) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
     DestroyWindow(window_);

@@ -78,6 +78,28 @@ TEST(CheckList, AddRemoveAndClear) {
   EXPECT_FALSE(list.ItemVisible(0));
 }
 
+// A list made and destroyed again under one long-lived window (a form that rebuilds its
+// controls) must take every window of its own with it, its tip window included.
+TEST(CheckList, LeavesNoWindowBehindWhenDestroyed) {
+  const auto threadWindows = [] {
+    int count = 0;
+    EnumThreadWindows(GetCurrentThreadId(), [](HWND, LPARAM counter) {
+      ++*reinterpret_cast<int*>(counter);
+      return TRUE;
+    }, reinterpret_cast<LPARAM>(&count));
+    return count;
+  };
+  CheckListHost host;
+  const HWND parent = GetParent(host.list->hwnd());
+  const int before = threadWindows();
+  for (int round = 0; round < 3; ++round) {
+    host.list.reset();
+    host.list = CheckList::Create(parent, 1, 0, 0, 2760, 4080, PropertyBag(), kAmbient);
+    for (const char* text : {"Alpha", "Beta"}) host.list->AddItem(text);
+  }
+  EXPECT_EQ(threadWindows(), before);
+}
+
 TEST(CheckList, ScrollBarFollowsTheRowsThatFit) {
   CheckListHost host;
   CheckList& list = *host.list;

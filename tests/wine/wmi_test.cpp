@@ -84,7 +84,9 @@ TEST_F(WineWmi, EverySectionPrintsOneBlockPerObjectAtEachLevel) {
       // One block per object, all alike (the same class defines the same properties), each
       // closed by the separator. Processes may come and go between two queries.
       const std::vector<Lines> blocks = Records(lines);
-      if (section.collect != CollectProcesses) EXPECT_EQ(blocks.size(), objects);
+      if (section.collect != CollectProcesses) {
+        EXPECT_EQ(blocks.size(), objects);
+      }
       ASSERT_FALSE(blocks.empty() && objects > 0);
       for (const Lines& block : blocks) EXPECT_EQ(block.size(), blocks.front().size());
       EXPECT_EQ(lines.size(), blocks.size() * (blocks.empty() ? 0 : blocks.front().size() + 1));
