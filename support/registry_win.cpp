@@ -1,5 +1,6 @@
 #include "support/registry_win.h"
 
+#include <algorithm>
 #include <memory>
 #include <type_traits>
 
@@ -17,6 +18,7 @@ constexpr DWORD kFirstTrySize = 1024;
 constexpr DWORD kFirstValueDataSize = 4096;
 constexpr DWORD kMaxKeyNameLength = 256;      // 255 characters and the NUL
 constexpr DWORD kMaxValueNameLength = 16384;  // 16,383 characters and the NUL
+constexpr int kValueReadAttempts = 4;
 
 HKEY RootHandle(RegistryRoot root) {
   return reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(static_cast<LONG>(root)));
@@ -100,14 +102,15 @@ std::vector<RawRegistryValue> WindowsRegistry::Values(RegistryRoot root, std::st
   std::wstring name(kMaxValueNameLength, L'\0');
   std::vector<BYTE> data(kFirstValueDataSize);
   for (DWORD index = 0;; ++index) {
-    DWORD nameLength = kMaxValueNameLength;
     DWORD type = 0;
-    DWORD size = static_cast<DWORD>(data.size());
-    LSTATUS status = RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type,
-                                   data.data(), &size);
-    if (status == ERROR_MORE_DATA) {
-      data.resize(size);
-      nameLength = kMaxValueNameLength;
+    DWORD size = 0;
+    LSTATUS status = ERROR_MORE_DATA;
+    // The buffer grows to the size asked for; a value rewritten larger between two calls only
+    // costs another try, never a read past the buffer.
+    for (int attempt = 0; attempt < kValueReadAttempts && status == ERROR_MORE_DATA; ++attempt) {
+      if (attempt > 0) data.resize(std::max<std::size_t>(size, data.size()));
+      DWORD nameLength = kMaxValueNameLength;
+      size = static_cast<DWORD>(data.size());
       status = RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type,
                              data.data(), &size);
     }

@@ -41,7 +41,7 @@ TEST(RegistryOnWine, ReadsEveryValueTypeOfARealKey) {
   key.SetText(L"MultiEmptyFirst", L"\0b\0"s, REG_MULTI_SZ);
   const BYTE binary[] = {0x0A, 0x1F, 0x00};
   key.Set(L"Binary", REG_BINARY, binary, sizeof binary);
-  key.SetText(L"Long", std::wstring(3000, L'x'));  // 6,002 bytes: more than the first try's 1,024
+  key.SetText(L"Long", std::wstring(3000, L'x'));  // 6,002 bytes: more than the first try's 4,096
   key.SetText(L"Blanks", L"   ");
   key.SetText(L"Gr\u00F6\u00DFe-\u03A9", L"\u0416\u0435\u043B\u0430\u043D\u0438\u0435");
   // A child with a wide name, whose values are enumerated past the first buffer too.
