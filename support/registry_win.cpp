@@ -33,6 +33,20 @@ REGSAM ViewFlag(RegistryView view) {
   return 0;
 }
 
+// Calls `read(buffer, &size)` with the buffer's own size and grows the buffer to the size the
+// system asks for: a value rewritten larger between two calls costs another try, never a read
+// past the buffer.
+template <typename Read>
+LSTATUS ReadGrowing(std::vector<std::uint8_t>& buffer, DWORD& size, Read read) {
+  LSTATUS status = ERROR_MORE_DATA;
+  for (int attempt = 0; attempt < kValueReadAttempts && status == ERROR_MORE_DATA; ++attempt) {
+    if (attempt > 0) buffer.resize(std::max<std::size_t>(size, buffer.size()));
+    size = static_cast<DWORD>(buffer.size());
+    status = read(buffer.data(), &size);
+  }
+  return status;
+}
+
 UniqueKey OpenKey(RegistryRoot root, std::string_view path, RegistryView view) {
   if (root == RegistryRoot::None) return nullptr;
   HKEY key = nullptr;
@@ -50,12 +64,10 @@ std::optional<RawRegistryValue> QueryRegistryValue(HKEY key, std::wstring_view v
   RawRegistryValue value;
   value.data.resize(kFirstTrySize);
   DWORD type = 0;
-  DWORD size = kFirstTrySize;
-  LSTATUS status = RegQueryValueExW(key, name.c_str(), nullptr, &type, value.data.data(), &size);
-  if (status == ERROR_MORE_DATA) {
-    value.data.resize(size);
-    status = RegQueryValueExW(key, name.c_str(), nullptr, &type, value.data.data(), &size);
-  }
+  DWORD size = 0;
+  const LSTATUS status = ReadGrowing(value.data, size, [&](BYTE* data, DWORD* length) {
+    return RegQueryValueExW(key, name.c_str(), nullptr, &type, data, length);
+  });
   if (status != ERROR_SUCCESS) return std::nullopt;
   value.type = type;
   value.data.resize(size);
@@ -100,20 +112,14 @@ std::vector<RawRegistryValue> WindowsRegistry::Values(RegistryRoot root, std::st
   const UniqueKey key = OpenKey(root, path, view);
   if (!key) return values;
   std::wstring name(kMaxValueNameLength, L'\0');
-  std::vector<BYTE> data(kFirstValueDataSize);
+  std::vector<std::uint8_t> data(kFirstValueDataSize);
   for (DWORD index = 0;; ++index) {
     DWORD type = 0;
     DWORD size = 0;
-    LSTATUS status = ERROR_MORE_DATA;
-    // The buffer grows to the size asked for; a value rewritten larger between two calls only
-    // costs another try, never a read past the buffer.
-    for (int attempt = 0; attempt < kValueReadAttempts && status == ERROR_MORE_DATA; ++attempt) {
-      if (attempt > 0) data.resize(std::max<std::size_t>(size, data.size()));
+    const LSTATUS status = ReadGrowing(data, size, [&](BYTE* bytes, DWORD* length) {
       DWORD nameLength = kMaxValueNameLength;
-      size = static_cast<DWORD>(data.size());
-      status = RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type,
-                             data.data(), &size);
-    }
+      return RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type, bytes, length);
+    });
     if (status != ERROR_SUCCESS) break;
     values.push_back({type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)});
   }
