@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Configures and builds one preset ("host" or "windows").
+# Configures and builds one preset ("host", "windows", "windows-programs", ...).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 preset=$1

@@ -1,11 +1,16 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and tests need; does nothing when they are all present.
+# `setup.sh programs` installs only what building and running the two Windows programs needs.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest clang libclang-rt-dev
+programs=(cmake ninja-build
           mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
-          wine wine64 xvfb xauth xdotool imagemagick
-          nlohmann-json3-dev libvalijson-dev openssl osslsigncode)
+          wine wine64 nlohmann-json3-dev)
+tests=(g++ googletest clang libclang-rt-dev xvfb xauth xdotool imagemagick
+       libvalijson-dev openssl osslsigncode)
+
+packages=("${programs[@]}")
+[ "${1:-all}" = programs ] || packages+=("${tests[@]}")
 
 missing=()
 for p in "${packages[@]}"; do
