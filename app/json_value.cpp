@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/wtf8.h"
+
 namespace sysinfo {
 
 std::optional<nlohmann::ordered_json> JsonValue(const WmiValue& value) {
@@ -22,8 +24,26 @@ std::optional<nlohmann::ordered_json> JsonValue(const WmiValue& value) {
       value);
 }
 
+namespace {
+
+// Names reach the document as WTF-8; a reader gets UTF-8, with one U+FFFD per lone surrogate.
+// Keys are the program's own property and column names, so only values are looked at.
+void MakeUtf8(nlohmann::ordered_json& node) {
+  if (node.is_string()) {
+    auto& text = node.get_ref<std::string&>();
+    text = Wtf8ToUtf8(text);
+  }
+  if (node.is_structured()) {
+    for (auto& child : node) MakeUtf8(child);
+  }
+}
+
+}  // namespace
+
 std::string JsonText(const nlohmann::ordered_json& document) {
-  return document.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+  nlohmann::ordered_json utf8 = document;
+  MakeUtf8(utf8);
+  return utf8.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
 }
 
 std::string Iso8601(const LocalTime& time) {

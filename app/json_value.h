@@ -16,7 +16,7 @@ std::optional<nlohmann::ordered_json> JsonValue(const WmiValue& value);
 
 // The document as UTF-8 text, indented by two blanks. Text from outside (registry values, file
 // names) may hold bytes that are not UTF-8; each such byte becomes U+FFFD instead of making the
-// whole document fail.
+// whole document fail. A name carried as WTF-8 gives one U+FFFD for each lone surrogate.
 std::string JsonText(const nlohmann::ordered_json& document);
 
 // A local time with its offset from UTC, as ISO 8601: "2024-03-05T14:07:09+01:00".

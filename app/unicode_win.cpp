@@ -4,24 +4,20 @@
 #include <array>
 #include <cstdio>
 
+#include "app/wtf8.h"
+
 namespace sysinfo {
 
+// wchar_t is a UTF-16 unit on Windows; the conversion itself is portable and works on char16_t.
+static_assert(sizeof(wchar_t) == sizeof(char16_t));
+
 std::wstring Utf8ToWide(std::string_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, text.data(), size, wide.data(), length);
-  return wide;
+  const std::u16string units = Wtf8ToUtf16(text);
+  return std::wstring(units.begin(), units.end());
 }
 
 std::string WideToUtf8(std::wstring_view text) {
-  if (text.empty()) return {};
-  const int size = static_cast<int>(text.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, text.data(), size, utf8.data(), length, nullptr, nullptr);
-  return utf8;
+  return Utf16ToWtf8(std::u16string(text.begin(), text.end()));
 }
 
 std::string Utf8ToAnsi(std::string_view text) {

@@ -7,7 +7,9 @@
 
 namespace sysinfo {
 
-// Text is UTF-8 inside the program; Win32 calls take UTF-16.
+// Text is UTF-8 inside the program; Win32 calls take UTF-16. Names that are not valid UTF-16 (a
+// lone surrogate) are carried as WTF-8 (see app/wtf8.h), so Utf8ToWide(WideToUtf8(x)) == x for
+// every x and a listed name opens again. Bytes that are not UTF-8 become U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 

@@ -1,9 +1,11 @@
 // Registry value conversion over arbitrary types and bytes, as a damaged or hostile registry
-// value would arrive: no crash, and binary text is always two digits per byte.
+// value would arrive: no crash, and binary text is always two digits per byte. The same bytes as
+// UTF-16 units, valid or not, come back exactly from the text a name is carried in.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
+#include "app/wtf8.h"
 #include "support/registry.h"
 
 namespace {
@@ -46,5 +48,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string path(reinterpret_cast<const char*>(data), size);
   (void)sysinfo::BuildKeyPath(path, path, path);
   (void)sysinfo::GetHKeyFromName(path);
+  std::u16string units;
+  for (std::size_t i = 0; i + 1 < size; i += 2) units += static_cast<char16_t>(data[i] | (data[i + 1] << 8));
+  if (sysinfo::Wtf8ToUtf16(sysinfo::Utf16ToWtf8(units)) != units) __builtin_trap();
+  (void)sysinfo::Wtf8ToUtf16(path);
+  (void)sysinfo::Wtf8ToUtf8(path);
   return 0;
 }

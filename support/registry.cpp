@@ -3,27 +3,10 @@
 #include <array>
 
 #include "app/text.h"
+#include "app/wtf8.h"
 
 namespace sysinfo {
 namespace {
-
-void AppendUtf8(std::string& out, char32_t code) {
-  if (code < 0x80) {
-    out += static_cast<char>(code);
-  } else if (code < 0x800) {
-    out += static_cast<char>(0xC0 | (code >> 6));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else if (code < 0x10000) {
-    out += static_cast<char>(0xE0 | (code >> 12));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | (code >> 18));
-    out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (code & 0x3F));
-  }
-}
 
 std::size_t Utf16Units(const RawRegistryValue& raw) { return raw.data.size() / 2; }
 
@@ -242,7 +225,12 @@ RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first,
                                 std::string_view second, std::string_view valueName,
                                 std::string_view defaultText, RegistryRoot root,
                                 std::string_view keyPath) {
-  const std::string path = WithoutTrailingBackslashes(BuildKeyPath(keyPath, first, second));
+  // The subkey name is the registry's own and may hold "/": only the path before it is cleaned.
+  std::string path = WithoutTrailingBackslashes(BuildKeyPath(keyPath, first, ""));
+  if (!second.empty()) {
+    if (!path.empty()) path += '\\';
+    path += second;
+  }
   const auto raw = keys.QueryValue(root, path, valueName, RegistryView::Only64Bit);
   if (!raw) return std::string(defaultText);
   RegistryValue value = ConvertQueriedValue(*raw);

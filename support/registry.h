@@ -127,7 +127,8 @@ std::vector<std::string> EnumSubKeyNames(RegistryKeys& keys, std::string_view ro
                                          std::vector<bool>* hasChildren = nullptr);
 
 // A value of keyPath\first\second (64-bit view) converted as ConvertQueriedValue does; the
-// default text when it is missing or its text is empty or only blanks.
+// default text when it is missing or its text is empty or only blanks. keyPath\first is cleaned
+// with BuildKeyPath; second, a subkey name as the registry lists it, is appended as it is.
 RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first,
                                 std::string_view second, std::string_view valueName,
                                 std::string_view defaultText, RegistryRoot root,

@@ -11,6 +11,7 @@
 #include "app/report_file_win.h"
 #include "app/scan.h"
 #include "app/unicode_win.h"
+#include "app/wtf8.h"
 #include "collectors/wmi_win.h"
 #include "generated/version.h"
 #include "tools/runner_args.h"
@@ -88,7 +89,9 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
     return 0;
   }
   if (!options.error.empty()) {
-    std::fprintf(err, "sysinfo-report: %s\n\n%s", options.error.c_str(), RunnerUsage().c_str());
+    // The reason may quote an argument, which may hold a lone surrogate (carried as WTF-8).
+    std::fprintf(err, "sysinfo-report: %s\n\n%s", Wtf8ToUtf8(options.error).c_str(),
+                 RunnerUsage().c_str());
     return 2;
   }
 
@@ -118,12 +121,14 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
       }
     }
   }
+  // The console gets UTF-8: a lone surrogate in the path shows as U+FFFD.
+  const std::string shownPath = Wtf8ToUtf8(outcome.path);
   if (outcome.result != ScanResult::Saved) {
-    std::fprintf(err, "sysinfo-report: cannot write the report \"%s\": %s\n",
-                 outcome.path.c_str(), outcome.error.c_str());
+    std::fprintf(err, "sysinfo-report: cannot write the report \"%s\": %s\n", shownPath.c_str(),
+                 outcome.error.c_str());
     return 1;
   }
-  std::fprintf(out, "Report saved to %s\n", outcome.path.c_str());
+  std::fprintf(out, "Report saved to %s\n", shownPath.c_str());
   return 0;
 }
 

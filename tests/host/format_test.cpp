@@ -2,6 +2,7 @@
 
 #include "app/format.h"
 #include "app/text.h"
+#include "app/wtf8.h"
 
 namespace sysinfo {
 namespace {
@@ -82,6 +83,35 @@ TEST(Text, CutAtNullAndTrim) {
   EXPECT_EQ(Trim("  Microsoft Windows 10 Pro  "), "Microsoft Windows 10 Pro");
   EXPECT_EQ(Trim("   "), "");
   EXPECT_EQ(SeparatorLine, std::string(128, '-'));
+}
+
+// A name goes from UTF-16 to text and back unchanged, lone surrogates included, and reaches a
+// UTF-8 reader with one U+FFFD per lone surrogate.
+TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
+  const std::string fffd = "\xEF\xBF\xBD";
+  struct Case {
+    std::u16string units;
+    std::string wtf8;
+    std::string utf8;
+  };
+  const Case cases[] = {
+      {u"Foo/Bar 1.0", "Foo/Bar 1.0", "Foo/Bar 1.0"},
+      {u"\u00E9\u65E5", "\xC3\xA9\xE6\x97\xA5", "\xC3\xA9\xE6\x97\xA5"},
+      {u"\xD83D\xDE00", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // astral pair
+      {u"a\xD800" u"b", "a\xED\xA0\x80" "b", "a" + fffd + "b"},        // lone high
+      {u"a\xDFFF" u"b", "a\xED\xBF\xBF" "b", "a" + fffd + "b"},        // lone low
+      {u"x\xDBFF", "x\xED\xAF\xBF", "x" + fffd},                      // high at the end
+      {u"\xDC00\xD800", "\xED\xB0\x80\xED\xA0\x80", fffd + fffd},     // reversed pair
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(Utf16ToWtf8(c.units), c.wtf8);
+    EXPECT_EQ(Wtf8ToUtf16(c.wtf8), c.units) << c.wtf8;
+    EXPECT_EQ(Wtf8ToUtf8(c.wtf8), c.utf8) << c.wtf8;
+  }
+  // Bytes that are not UTF-8: U+FFFD for each broken start when decoded, kept for the printer.
+  EXPECT_EQ(Wtf8ToUtf16("a\xFF" "b\xE6\x97"), u"a\xFFFD" u"b\xFFFD");
+  EXPECT_EQ(Wtf8ToUtf16("\xC0\xAF\xF4\x90\x80\x80"), std::u16string(6, u'\xFFFD'));
+  EXPECT_EQ(Wtf8ToUtf8("a\xFF\xE6\x97"), "a\xFF\xE6\x97");
 }
 
 }  // namespace

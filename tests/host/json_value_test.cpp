@@ -67,6 +67,7 @@ TEST(JsonText, BytesThatAreNotUtf8BecomeReplacementCharacters) {
       {"sequence cut short at the end", "x\xE6\x97", "\"x" + replacement + "\""},
       {"overlong slash", "\xC0\xAF", "\"" + replacement + replacement + "\""},
       {"ANSI e-acute in good text", "caf\xE9 \xC3\xA9", "\"caf" + replacement + " \xC3\xA9\""},
+      {"name with a lone surrogate", "a\xED\xA0\x80" "b", "\"a" + replacement + "b\""},
   };
   for (const Case& c : cases) {
     nlohmann::ordered_json document{{"Name", c.text}};

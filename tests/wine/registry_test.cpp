@@ -138,8 +138,9 @@ Lines SoftwareBlock(const std::string& registryPath) {
           std::string(SeparatorLine)};
 }
 
-TEST(SoftwareOnWine, ListsAnEntryOfBothViewsAndSkipsABlankName) {
-  const std::wstring entry = Unique(L"SysinfoTestApp");
+TEST(SoftwareOnWine, ListsAnEntryOfBothViewsByItsExactNameAndSkipsABlankName) {
+  // Product names hold slashes; a damaged one may not even be valid UTF-16 (a reversed pair).
+  const std::wstring entry = Unique(L"Sysinfo/Test App \xDC00\xD800");
   const std::wstring blank = Unique(L"SysinfoBlankName");
   TestKey native(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + entry, KEY_WOW64_64KEY);
   TestKey wow(HKEY_LOCAL_MACHINE, kUninstall + L"\\" + entry, KEY_WOW64_32KEY);
@@ -170,6 +171,9 @@ TEST(SoftwareOnWine, ListsAnEntryOfBothViewsAndSkipsABlankName) {
   const Lines wowBlock = SoftwareBlock("HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\" + tail);
   expected.insert(expected.end(), wowBlock.begin(), wowBlock.end());
   EXPECT_EQ(Lines(first, first + 24), expected);
+  // The file shows each lone surrogate as the code page's default character, as it did U+FFFD.
+  EXPECT_EQ(Utf8ToAnsi(first[10]), "Registry Path: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
+                                   "CurrentVersion\\Uninstall\\Sysinfo/Test App ??" + WideToUtf8(Unique(L"")));
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Publisher: Nobody"), 0);
   EXPECT_EQ(lines.size() % 12, 0u);  // whole blocks only
 }
