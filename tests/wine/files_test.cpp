@@ -18,6 +18,7 @@
 #include "app/unicode_win.h"
 #include "support/authenticode_win.h"
 #include "support/checksum_win.h"
+#include "support/crc.h"
 #include "collectors/suspicious_files_win.h"
 #include "support/file_version_win.h"
 #include "tests/fakes/memory_report.h"
@@ -380,6 +381,38 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
     const Lines block = BlockOf(lines, c.name);
     ASSERT_EQ(block.size(), 18u) << c.name;
     EXPECT_EQ(block[c.line], c.text) << c.name;
+  }
+}
+
+// The checksum lines of the bytes, computed in memory.
+std::string SumLines(const std::string& bytes) {
+  const std::span data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  const auto md5 = CryptoDigest::Create(CALG_MD5);
+  if (!md5 || !md5->Add(data)) return "no MD5 provider";
+  return "CRC-32: " + Crc32Text(clsCRC().CalculateBytes(data)) + " MD5 Hash: " +
+         HexDigest(md5->Finish().value_or(std::vector<std::uint8_t>{}));
+}
+
+// Names that Win32's path parsing rewrites (trailing blank or dot, device names) and a path
+// past MAX_PATH: each is listed once, with its own checksums and its exact name in its path.
+TEST(SuspiciousFilesOnDisk, EveryEntryIsExaminedThroughItsExactName) {
+  PlacedFiles placed;
+  const std::string folder = Folder(kFolderRoamingAppData);
+  const std::string longName = "sysinfo-test-" + std::string(238, 'n') + ".exe";  // 255 characters
+  const std::string names[] = {"sysinfo-test-hide.exe ", "sysinfo-test-hide2.exe.", "con.exe", "nul.dll",
+                               "aux.dll", "COM1.exe", "sysinfo-test-dup.exe ", "sysinfo-test-dup.exe", longName};
+  for (const std::string& name : names) placed.Write("\\\\?\\" + folder + name, "contents of " + name);
+  ASSERT_GT((folder + longName).size(), std::size_t{MAX_PATH});
+
+  CapturedReport report;
+  CollectSuspiciousFiles(report.writer(), 1);
+  const Lines lines = report.Lines();
+  for (const std::string& name : names) {
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "File Name: " + name), 1) << name;
+    const Lines block = BlockOf(lines, name);
+    if (block.size() != 8u) continue;  // not listed, as the count says
+    EXPECT_EQ(block[2] + " " + block[3], SumLines("contents of " + name)) << name;
+    EXPECT_EQ(block[6], "File Path: " + folder + name) << name;
   }
 }
 
