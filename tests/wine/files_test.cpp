@@ -326,7 +326,7 @@ void MakeSparse(const std::string& path, std::uint64_t size) {
   EXPECT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get())) << path;
 }
 
-// Removes each file right after the search found it, before it is read.
+// Removes the named file right after the search found it, before it is read.
 class VanishingFiles final : public DiskFileSource {
  public:
   explicit VanishingFiles(std::string victim) : victim_(std::move(victim)) {}
@@ -387,7 +387,7 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   };
   EXPECT_EQ(hiddenBlock, expected);
 
-  // Not listed: a program in a subfolder, the subfolder, a driver with a version.
+  // Not listed: a program in a subfolder, a driver with a version.
   for (const char* name : {"sysinfo-test-nested.exe", "sysinfo-test-versioned.sys"}) {
     EXPECT_TRUE(BlockOf(lines, name).empty()) << name;
   }
