@@ -122,18 +122,19 @@ void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
 void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search, bool forJson) {
   const std::string folder = SearchFolder(files, search);
   if (folder.empty()) return;
-  for (const std::string& entry : files.FindEntries(folder + std::string(search.pattern))) {
-    const std::string name = CutAtNull(entry);
-    if (name == "." || name == "..") continue;
+  // Each entry is examined through the name the listing gave and with the facts it gave, never
+  // looked up again: another lookup by name could find another file, or none.
+  for (FileFacts& file : files.FindEntries(folder + std::string(search.pattern))) {
+    if (file.name == "." || file.name == "..") continue;
     Yield();
-    const std::string path = folder + name;
-    const std::optional<FileFacts> file = files.Examine(path);
-    if (!file) continue;
-    if (search.onlyWithoutVersion && !Trim(file->version.fileVersion).empty()) continue;
+    const std::string path = folder + file.name;
+    file.path = path;
+    file.version = files.Version(path);
+    if (search.onlyWithoutVersion && !Trim(file.version.fileVersion).empty()) continue;
     if (forJson) {
-      AddRow(table, search.reason, *file, files.ChecksumsWithSha256(path), files.Signature(path));
+      AddRow(table, search.reason, file, files.ChecksumsWithSha256(path), files.Signature(path));
     } else {
-      AddRow(table, search.reason, *file, files.Checksums(path), std::nullopt);
+      AddRow(table, search.reason, file, files.Checksums(path), std::nullopt);
     }
     Yield();
   }

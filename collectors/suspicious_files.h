@@ -15,8 +15,8 @@ class ReportWriter;
 
 // What the section records about one file it lists.
 struct FileFacts {
-  std::string name;       // the file's long name as the search found it
-  std::string path;       // the full path name
+  std::string name;       // the file's long name exactly as the listing gave it
+  std::string path;       // the folder searched and that name
   std::uint32_t attributes = 0;
   std::string created;    // local long date and time; empty when it cannot be converted
   std::string accessed;
@@ -31,11 +31,12 @@ class SuspiciousFileSource {
   virtual ~SuspiciousFileSource() = default;
   // The path of a shell folder (CSIDL value); empty text when it cannot be resolved.
   virtual std::string SpecialFolder(int csidl) = 0;
-  // The names that match a folder + wildcard pattern, as the directory listing gives them
-  // (including "." and ".." where the pattern matches them); no subfolder is entered.
-  virtual std::vector<std::string> FindEntries(const std::string& pathPattern) = 0;
-  // Nothing when the path no longer names a file or folder.
-  virtual std::optional<FileFacts> Examine(const std::string& path) = 0;
+  // The entries that match a folder + wildcard pattern, with what the listing says of each (its
+  // name, attributes, times and size; no path or version), including "." and ".." where the
+  // pattern matches them; no subfolder is entered.
+  virtual std::vector<FileFacts> FindEntries(const std::string& pathPattern) = 0;
+  // The version resource; all empty when there is none or the path is no regular file.
+  virtual VersionStrings Version(const std::string& path) = 0;
   // Both checksum texts, or their error texts, from one read of the file.
   virtual FileChecksums Checksums(const std::string& path) = 0;
   // The same read, also taking the SHA-256 that only the JSON report carries.

@@ -10,6 +10,7 @@
 #include "app/unicode_win.h"
 #include "support/authenticode_win.h"
 #include "support/checksum_win.h"
+#include "support/file_reader_win.h"
 #include "support/file_version_win.h"
 
 namespace sysinfo {
@@ -29,32 +30,29 @@ std::string DateTimeText(const FILETIME& time) {
 
 std::string DiskFileSource::SpecialFolder(int csidl) { return GetSpecialFolder(csidl); }
 
-std::vector<std::string> DiskFileSource::FindEntries(const std::string& pathPattern) {
-  std::vector<std::string> names;
+std::vector<FileFacts> DiskFileSource::FindEntries(const std::string& pathPattern) {
+  std::vector<FileFacts> entries;
   WIN32_FIND_DATAW found{};
-  const HANDLE first = FindFirstFileW(Utf8ToWide(pathPattern).c_str(), &found);
-  if (first == INVALID_HANDLE_VALUE) return names;
+  const HANDLE first = FindFirstFileW(ExtendedWidePath(pathPattern).c_str(), &found);
+  if (first == INVALID_HANDLE_VALUE) return entries;
   const UniqueFind search(first);
   do {
-    names.push_back(WideToUtf8(found.cFileName));
+    FileFacts& entry = entries.emplace_back();
+    entry.name = WideToUtf8(found.cFileName);
+    entry.attributes = found.dwFileAttributes;
+    entry.created = DateTimeText(found.ftCreationTime);
+    entry.accessed = DateTimeText(found.ftLastAccessTime);
+    entry.modified = DateTimeText(found.ftLastWriteTime);
+    entry.size = (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
   } while (FindNextFileW(search.get(), &found));
-  return names;
+  return entries;
 }
 
-std::optional<FileFacts> DiskFileSource::Examine(const std::string& path) {
-  FileFindRecord record;
-  if (!FindFileInfo(path, record)) return std::nullopt;
-  const WIN32_FIND_DATAW& entry = record.findData;
-  FileFacts facts;
-  facts.name = WideToUtf8(entry.cFileName);
-  facts.path = record.versionInfo->FullPathName();
-  facts.attributes = entry.dwFileAttributes;
-  facts.created = DateTimeText(entry.ftCreationTime);
-  facts.accessed = DateTimeText(entry.ftLastAccessTime);
-  facts.modified = DateTimeText(entry.ftLastWriteTime);
-  facts.size = (std::uint64_t{entry.nFileSizeHigh} << 32) | entry.nFileSizeLow;
-  facts.version = record.versionInfo->Strings();
-  return facts;
+VersionStrings DiskFileSource::Version(const std::string& path) {
+  if (!OpenRegularFile(path)) return {};  // a folder or a device is never read
+  cFixedFileInfo version;
+  version.FullPathName(path);
+  return version.Strings();
 }
 
 FileChecksums DiskFileSource::Checksums(const std::string& path) { return GetFileChecksums(path); }

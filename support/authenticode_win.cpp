@@ -19,6 +19,7 @@
 
 #include "app/handles_win.h"
 #include "app/unicode_win.h"
+#include "support/file_reader_win.h"
 
 namespace sysinfo {
 namespace {
@@ -176,10 +177,8 @@ FileSignature Describe(const Verdict& verdict, bool fromCatalog) {
 }  // namespace
 
 FileSignature GetFileSignature(const std::string& path) {
-  const std::wstring widePath = Utf8ToWide(path);
-  const UniqueHandle file = AdoptHandle(CreateFileW(widePath.c_str(), GENERIC_READ,
-                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                                    nullptr, OPEN_EXISTING, 0, nullptr));
+  const std::wstring widePath = ExtendedWidePath(path);
+  const UniqueHandle file = OpenRegularFile(path);
   if (!file) {
     FileSignature unreadable;
     unreadable.status = SignatureStatus::Untrusted;

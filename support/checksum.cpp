@@ -1,19 +1,27 @@
 #include "support/checksum.h"
 
+#include <algorithm>
+
 #include "app/yield.h"
 #include "support/crc.h"
 
 namespace sysinfo {
 namespace {
 
-// Calls `consume` with every chunk of the file until the end or until it returns false;
-// false when reading failed.
+// Calls `consume` with every chunk of the file until its end, or the size it had when opened,
+// or until `consume` returns false; false when reading failed. A file that shrinks meanwhile
+// ends early: what was read is what is hashed.
 template <typename Consume>
 bool ForEachChunk(ByteReader& reader, std::span<std::uint8_t> buffer, Consume consume) {
+  std::optional<std::uint64_t> left = reader.SizeWhenOpened();
   for (;;) {
-    const std::optional<std::size_t> got = reader.Read(buffer);
+    const std::size_t wanted = left ? static_cast<std::size_t>(std::min<std::uint64_t>(*left, buffer.size()))
+                                    : buffer.size();
+    if (wanted == 0) return true;
+    const std::optional<std::size_t> got = reader.Read(buffer.first(wanted));
     if (!got) return false;
     if (*got == 0) return true;
+    if (left) *left -= std::min<std::uint64_t>(*got, *left);
     const bool more = consume(buffer.first(*got));
     Yield();
     if (!more) return true;

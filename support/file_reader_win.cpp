@@ -5,16 +5,34 @@
 #include <algorithm>
 
 #include "app/unicode_win.h"
+#include "support/extended_path.h"
 
 namespace sysinfo {
 
-std::unique_ptr<FileByteReader> FileByteReader::Open(const std::string& path) {
+std::wstring ExtendedWidePath(const std::string& path) { return Utf8ToWide(ExtendedLengthPath(path)); }
+
+UniqueHandle OpenRegularFile(const std::string& path) {
   // Full sharing: a file another program holds open for writing or deleting is still read.
-  UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+  // Without backup semantics a folder does not open at all.
+  UniqueHandle file = AdoptHandle(CreateFileW(ExtendedWidePath(path).c_str(), GENERIC_READ,
                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                   OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (file && GetFileType(file.get()) != FILE_TYPE_DISK) {
+    file.reset();
+    SetLastError(ERROR_NOT_SUPPORTED);
+  }
+  return file;
+}
+
+std::unique_ptr<FileByteReader> FileByteReader::Open(const std::string& path) {
+  UniqueHandle file = OpenRegularFile(path);
   if (!file) return nullptr;
   return std::make_unique<FileByteReader>(std::move(file));
+}
+
+FileByteReader::FileByteReader(UniqueHandle file) : file_(std::move(file)) {
+  LARGE_INTEGER size{};
+  if (GetFileSizeEx(file_.get(), &size)) size_ = static_cast<std::uint64_t>(size.QuadPart);
 }
 
 std::optional<std::size_t> FileByteReader::Read(std::span<std::uint8_t> into) {

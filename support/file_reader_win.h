@@ -8,16 +8,27 @@
 
 namespace sysinfo {
 
-// A file opened for reading while other programs keep it open, write to it or delete it.
+// The path (UTF-8) as the wide, extended-length name every file call takes, so that the file
+// opened is the one named, whatever its name or length (see ExtendedLengthPath).
+std::wstring ExtendedWidePath(const std::string& path);
+
+// The file opened for reading while other programs keep it open, write to it or delete it;
+// nothing, with GetLastError saying why, when it cannot be opened or is not a regular file on a
+// disk (a folder, a pipe, a device), which is never to be read.
+UniqueHandle OpenRegularFile(const std::string& path);
+
+// A file read from start to the size it had when opened.
 class FileByteReader final : public ByteReader {
  public:
-  // Nothing when the file cannot be opened (missing, locked, a folder); GetLastError says why.
+  // Nothing when the file cannot be opened as OpenRegularFile says; GetLastError says why.
   static std::unique_ptr<FileByteReader> Open(const std::string& path);
-  explicit FileByteReader(UniqueHandle file) : file_(std::move(file)) {}
+  explicit FileByteReader(UniqueHandle file);
   std::optional<std::size_t> Read(std::span<std::uint8_t> into) override;
+  std::optional<std::uint64_t> SizeWhenOpened() const override { return size_; }
 
  private:
   UniqueHandle file_;
+  std::optional<std::uint64_t> size_;
 };
 
 }  // namespace sysinfo

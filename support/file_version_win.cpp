@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "app/unicode_win.h"
+#include "support/extended_path.h"
+#include "support/file_reader_win.h"
 
 namespace sysinfo {
 namespace {
@@ -42,6 +44,13 @@ std::string LanguageText(std::uint16_t language) {
 }  // namespace
 
 void cFixedFileInfo::FullPathName(const std::string& fileName) {
+  // A full path is kept as given: Win32's normalising would drop a trailing dot or space from
+  // the name and so load another file. Only a relative name is completed from the current folder.
+  if (IsFullPath(fileName)) {
+    fullPathName_ = fileName;
+    Load();
+    return;
+  }
   const std::wstring given = Utf8ToWide(fileName);
   std::vector<wchar_t> full(MAX_PATH);
   DWORD length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
@@ -55,7 +64,7 @@ void cFixedFileInfo::FullPathName(const std::string& fileName) {
 }
 
 void cFixedFileInfo::Load() {
-  const std::wstring path = Utf8ToWide(fullPathName_);
+  const std::wstring path = ExtendedWidePath(fullPathName_);
   DWORD ignored = 0;
   const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
   available_ = size != 0;
@@ -74,7 +83,7 @@ void cFixedFileInfo::Load() {
 }
 
 bool FindFileInfo(const std::string& path, FileFindRecord& record) {
-  const HANDLE search = FindFirstFileW(Utf8ToWide(path).c_str(), &record.findData);
+  const HANDLE search = FindFirstFileW(ExtendedWidePath(path).c_str(), &record.findData);
   if (search == INVALID_HANDLE_VALUE) return false;
   FindClose(search);
   record.versionInfo = std::make_unique<cFixedFileInfo>();

@@ -34,17 +34,14 @@ class OneSuspiciousFile final : public SuspiciousFileSource {
   int signatures = 0;
 
   std::string SpecialFolder(int csidl) override { return csidl == 26 ? "C:\\Roaming" : ""; }
-  std::vector<std::string> FindEntries(const std::string& pattern) override {
-    if (pattern == "C:\\Roaming\\*.exe") return {"tool.exe"};
-    return {};
-  }
-  std::optional<FileFacts> Examine(const std::string& path) override {
+  std::vector<FileFacts> FindEntries(const std::string& pattern) override {
+    if (pattern != "C:\\Roaming\\*.exe") return {};
     FileFacts facts;
     facts.name = "tool.exe";
-    facts.path = path;
     facts.size = kLargest;
-    return facts;
+    return {facts};
   }
+  VersionStrings Version(const std::string&) override { return {}; }
   FileChecksums Checksums(const std::string&) override { return {"414FA339", "9E107D9D", ""}; }
   FileChecksums ChecksumsWithSha256(const std::string& path) override {
     ++strongHashes;

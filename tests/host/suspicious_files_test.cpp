@@ -4,6 +4,7 @@
 
 #include "app/format.h"
 #include "collectors/suspicious_files.h"
+#include "support/extended_path.h"
 #include "tests/fakes/level_lines.h"
 #include "tests/fakes/memory_report.h"
 
@@ -23,38 +24,38 @@ const std::string kWindows = "C:\\Windows";
 const std::string kDrivers = "C:\\Windows\\System32\\Drivers\\";
 const std::string kWowDrivers = "C:\\Windows\\SysWOW64\\Drivers\\";
 
-// A file system made of tables: folders, listings, files and their checksums.
+// A file system made of tables: folders, listings, the files still there and their checksums.
 class FakeFiles final : public SuspiciousFileSource {
  public:
   std::map<int, std::string> folders{{26, kRoaming}, {28, kLocal}, {35, kCommon}, {36, kWindows}};
-  std::map<std::string, Lines> listings;
+  std::map<std::string, std::vector<FileFacts>> listings;
   std::map<std::string, FileFacts> files;
   Lines searched;
   Lines hashed;
 
   void Add(const std::string& folder, const std::string& pattern, FileFacts facts) {
-    listings[folder + pattern].push_back(facts.name);
-    facts.path = folder + facts.name;
-    files[facts.path] = std::move(facts);
+    files[folder + facts.name] = facts;
+    facts.version = {};  // a listing tells no version
+    listings[folder + pattern].push_back(std::move(facts));
   }
 
   std::string SpecialFolder(int csidl) override {
     const auto found = folders.find(csidl);
     return found == folders.end() ? std::string() : found->second;
   }
-  std::vector<std::string> FindEntries(const std::string& pathPattern) override {
+  std::vector<FileFacts> FindEntries(const std::string& pathPattern) override {
     searched.push_back(pathPattern);
     return listings[pathPattern];
   }
-  std::optional<FileFacts> Examine(const std::string& path) override {
+  VersionStrings Version(const std::string& path) override {
     const auto found = files.find(path);
-    if (found == files.end()) return std::nullopt;
-    return found->second;
+    return found == files.end() ? VersionStrings{} : found->second.version;
   }
   FileChecksums Checksums(const std::string& path) override {
     hashed.push_back(path);
-    const std::string name = files.at(path).name;
-    return {"CRC(" + name + ")", "MD5(" + name + ")"};
+    const auto found = files.find(path);
+    if (found == files.end()) return {"Error Getting CRC-32", "Error Getting MD5 Hash"};
+    return {"CRC(" + found->second.name + ")", "MD5(" + found->second.name + ")"};
   }
 };
 
@@ -125,7 +126,7 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
   files.Add(kRoaming + "\\", "*.exe", File("zeta.exe"));
   files.Add(kRoaming + "\\", "*.exe", File("Beta.exe"));
   files.Add(kLocal, "*.dll", File("alpha.dll"));
-  files.listings[kLocal + "*.dll"].push_back("gone.dll");  // removed before it was examined
+  files.listings[kLocal + "*.dll"].push_back(File("gone.dll"));  // removed after the listing
   files.Add(kCommon + "\\", "*.dll", File("common.dll", "6.1"));  // a version does not matter here
   files.Add(kDrivers, "*.sys", File("mid.sys"));
   files.Add(kDrivers, "*.sys", File("blank.sys", "   "));
@@ -138,14 +139,14 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
     if (line.rfind("File Name: ", 0) == 0) names.push_back(line.substr(11));
     if (line.rfind("-", 0) == 0 && line != kSeparator) reasons.push_back(line);
   }
-  EXPECT_EQ(names, (Lines{"alpha.dll", "Beta.exe", "blank.sys", "common.dll", "mid.sys",
+  EXPECT_EQ(names, (Lines{"alpha.dll", "Beta.exe", "blank.sys", "common.dll", "gone.dll", "mid.sys",
                           "Omega.sys", "zeta.exe"}));
   const std::string place = "-Suspicious File Location-";
   const std::string noVersion = "-Has No File Version-";
-  EXPECT_EQ(reasons, (Lines{place, place, noVersion, place, noVersion, noVersion, place}));
+  EXPECT_EQ(reasons, (Lines{place, place, noVersion, place, place, noVersion, noVersion, place}));
   // A versioned driver is passed over before any checksum is computed.
   EXPECT_EQ(std::count(files.hashed.begin(), files.hashed.end(), kDrivers + "versioned.sys"), 0);
-  EXPECT_EQ(files.hashed.size(), 7u);
+  EXPECT_EQ(files.hashed.size(), 8u);
 }
 
 TEST(SuspiciousFiles, SearchesInPlanOrderAndSkipsUnknownFolders) {
@@ -174,6 +175,33 @@ TEST(SuspiciousFiles, SizesPrintInFullWithoutGrouping) {
     const Lines lines = Collect(files, 2);
     ASSERT_EQ(lines.size(), 13u);
     EXPECT_EQ(lines[8], line);
+  }
+}
+
+// The form every file of the section is examined through: the exact name, at any length.
+TEST(ExtendedLengthPath, DriveAndSharePathsKeepEveryNameExactly) {
+  const std::pair<std::string, std::string> cases[] = {
+      {"C:\\Users\\me\\AppData\\Roaming\\hide.exe ", "\\\\?\\C:\\Users\\me\\AppData\\Roaming\\hide.exe "},
+      {"c:\\dir\\hide2.exe.", "\\\\?\\c:\\dir\\hide2.exe."},
+      {"C:\\dir\\con.exe", "\\\\?\\C:\\dir\\con.exe"},
+      {"C:/dir//sub/./x/../aux.dll", "\\\\?\\C:\\dir\\sub\\aux.dll"},
+      {"C:\\..\\..\\a", "\\\\?\\C:\\a"},
+      {"C:\\", "\\\\?\\C:\\"},
+      {"C:\\dir\\*.exe", "\\\\?\\C:\\dir\\*.exe"},
+      {"C:\\dir\\sub\\", "\\\\?\\C:\\dir\\sub\\"},
+      {"\\\\server\\share\\dir\\COM1.exe", "\\\\?\\UNC\\server\\share\\dir\\COM1.exe"},
+      {"//server/share/../../x.dll", "\\\\?\\UNC\\server\\share\\x.dll"},
+      {"\\\\?\\C:\\a/b\\..\\c ", "\\\\?\\C:\\a/b\\..\\c "},
+      {"\\\\.\\COM1", "\\\\.\\COM1"},
+      {"dir\\name.exe", "dir\\name.exe"},
+      {"\\dir\\name.exe", "\\dir\\name.exe"},
+      {"C:name.exe", "C:name.exe"},
+  };
+  for (const auto& [path, extended] : cases) EXPECT_EQ(ExtendedLengthPath(path), extended) << path;
+  const std::string deep = "C:\\" + std::string(240, 'd') + "\\";
+  for (std::size_t length : {259u, 260u, 261u}) {  // around MAX_PATH, nothing is cut or left as is
+    const std::string path = deep + std::string(length - deep.size(), 'n');
+    EXPECT_EQ(ExtendedLengthPath(path), "\\\\?\\" + path) << length;
   }
 }
 

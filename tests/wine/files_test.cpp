@@ -5,19 +5,20 @@
 
 #include <windows.h>
 #include <wincrypt.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdint>
 
 #include "app/handles_win.h"
-#include "app/locale_win.h"
 #include "app/report_file_win.h"
 #include "app/special_folders_win.h"
 #include "app/text.h"
 #include "app/unicode_win.h"
 #include "support/authenticode_win.h"
 #include "support/checksum_win.h"
+#include "support/crc.h"
 #include "collectors/suspicious_files_win.h"
 #include "support/file_version_win.h"
 #include "tests/fakes/memory_report.h"
@@ -300,32 +301,66 @@ Lines BlockOf(const Lines& lines, const std::string& name) {
   return Lines(nameLine - 1, end == lines.end() ? end : end + 1);
 }
 
-std::string TimeText(const FILETIME& time) { return FormatLongDateTime(*FileTimeToLocalDate(time)); }
-
-WIN32_FIND_DATAW FindData(const std::string& path) {
-  WIN32_FIND_DATAW data{};
-  const HANDLE search = FindFirstFileW(Utf8ToWide(path).c_str(), &data);
-  EXPECT_NE(search, INVALID_HANDLE_VALUE) << path;
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  return data;
+// A local time as a file time, through the platform's own time-zone rules.
+FILETIME FileTimeOf(SYSTEMTIME local) {
+  SYSTEMTIME utc{};
+  FILETIME time{};
+  EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) && SystemTimeToFileTime(&utc, &time));
+  return time;
 }
+
+void SetTimes(const std::string& path, const SYSTEMTIME& created, const SYSTEMTIME& accessed,
+              const SYSTEMTIME& modified) {
+  const UniqueHandle file = OpenShared(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ);
+  const FILETIME times[] = {FileTimeOf(created), FileTimeOf(accessed), FileTimeOf(modified)};
+  EXPECT_TRUE(file && SetFileTime(file.get(), &times[0], &times[1], &times[2])) << path;
+}
+
+// A sparse file of `size` bytes that takes next to no room on the disk.
+void MakeSparse(const std::string& path, std::uint64_t size) {
+  const UniqueHandle file = OpenShared(path, GENERIC_WRITE, 0);
+  DWORD ignored = 0;
+  DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+  LARGE_INTEGER end{};
+  end.QuadPart = static_cast<LONGLONG>(size);
+  EXPECT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get())) << path;
+}
+
+// Removes the named file right after the search found it, before it is read.
+class VanishingFiles final : public DiskFileSource {
+ public:
+  explicit VanishingFiles(std::string victim) : victim_(std::move(victim)) {}
+  FileChecksums Checksums(const std::string& path) override {
+    if (path == victim_) DeleteFileW(Utf8ToWide(path).c_str());
+    return DiskFileSource::Checksums(path);
+  }
+
+ private:
+  std::string victim_;
+};
 
 TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) {
   PlacedFiles placed;
   const std::string hidden = placed.Write(Folder(kFolderRoamingAppData) + "sysinfo-test-hidden.exe",
                                           "hidden program", FILE_ATTRIBUTE_HIDDEN);
-  const std::string sub = placed.MakeFolder(Folder(kFolderRoamingAppData) + "sysinfo-test-sub");
+  // Wine keeps no creation time of its own (it gives the modification time), so both are alike.
+  const SYSTEMTIME modified{2023, 12, 0, 31, 0, 0, 1, 0};
+  SetTimes(hidden, modified, {2024, 2, 2, 20, 23, 5, 9, 0}, modified);
+  // A folder whose name matches the pattern is listed, but as no file it is never read.
+  const std::string sub = placed.MakeFolder(Folder(kFolderRoamingAppData) + "sysinfo-test-sub.exe");
   placed.Write(sub + "\\sysinfo-test-nested.exe", "nested");
   placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-local.dll", "local library");
+  const std::string big = placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-big.dll", "");
+  MakeSparse(big, (std::uint64_t{5} << 30) + 7);
   placed.Write(Folder(kFolderCommonAppData) + "sysinfo-test-common.dll", "common library");
   placed.Copy("version_none.dll", DriversFolder() + "sysinfo-test-nover.sys");
   placed.Copy("version_blank.dll", DriversFolder() + "sysinfo-test-blank.sys");
   placed.Copy("version_full.dll", DriversFolder() + "sysinfo-test-versioned.sys");
 
-  // Taken before the scan: reading the file may move its access time.
-  const WIN32_FIND_DATAW found = FindData(hidden);
+  // Hashing 5 GiB would take half a minute; its size line comes from the listing all the same.
+  VanishingFiles files(big);
   CapturedReport report;
-  CollectSuspiciousFiles(report.writer(), 3);
+  CollectSuspiciousFiles(report.writer(), files, 3);
   const Lines lines = report.Lines();
 
   const Lines hiddenBlock = BlockOf(lines, "sysinfo-test-hidden.exe");
@@ -336,9 +371,9 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
       "CRC-32: 7998D50D",
       "MD5 Hash: FA39569FE4D0E000237E068C4717522D",
       "File Hidden?: Hidden",
-      "Created: " + TimeText(found.ftCreationTime),
-      hiddenBlock[6],  // the access time, checked below
-      "Modified: " + TimeText(found.ftLastWriteTime),
+      "Created: Sunday, December 31, 2023 12:00:01 AM",
+      "Accessed: Tuesday, February 20, 2024 11:05:09 PM",
+      "Modified: Sunday, December 31, 2023 12:00:01 AM",
       "File Size: 14 Bytes",
       "File Path: " + hidden,
       "File Version: ",
@@ -351,11 +386,9 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
       kSeparator,
   };
   EXPECT_EQ(hiddenBlock, expected);
-  EXPECT_GT(hiddenBlock[6].size(), std::string("Accessed: ").size());
-  EXPECT_EQ(hiddenBlock[6].rfind("Accessed: ", 0), 0u);
 
-  // Not listed: a program in a subfolder, the subfolder, a driver with a version.
-  for (const char* name : {"sysinfo-test-nested.exe", "sysinfo-test-sub", "sysinfo-test-versioned.sys"}) {
+  // Not listed: a program in a subfolder, a driver with a version.
+  for (const char* name : {"sysinfo-test-nested.exe", "sysinfo-test-versioned.sys"}) {
     EXPECT_TRUE(BlockOf(lines, name).empty()) << name;
   }
   struct Case {
@@ -364,6 +397,10 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
     std::string text;
   };
   const Case cases[] = {
+      {"sysinfo-test-sub.exe", 2, "CRC-32: Error Getting CRC-32"},
+      {"sysinfo-test-sub.exe", 3, "MD5 Hash: Error Getting MD5 Hash"},
+      {"sysinfo-test-sub.exe", 9, "File Path: " + sub},
+      {"sysinfo-test-big.dll", 8, "File Size: 5368709127 Bytes"},
       {"sysinfo-test-local.dll", 0, kPlace},
       {"sysinfo-test-local.dll", 4, "File Hidden?: Not Hidden"},
       {"sysinfo-test-common.dll", 0, kPlace},
@@ -383,18 +420,37 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   }
 }
 
-// Removes each file right after the search found it, before it is read.
-class VanishingFiles final : public DiskFileSource {
- public:
-  explicit VanishingFiles(std::string victim) : victim_(std::move(victim)) {}
-  FileChecksums Checksums(const std::string& path) override {
-    if (path == victim_) DeleteFileW(Utf8ToWide(path).c_str());
-    return DiskFileSource::Checksums(path);
-  }
+// The checksum lines of the bytes, computed in memory.
+std::string SumLines(const std::string& bytes) {
+  const std::span data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
+  const auto md5 = CryptoDigest::Create(CALG_MD5);
+  if (!md5 || !md5->Add(data)) return "no MD5 provider";
+  return "CRC-32: " + Crc32Text(clsCRC().CalculateBytes(data)) + " MD5 Hash: " +
+         HexDigest(md5->Finish().value_or(std::vector<std::uint8_t>{}));
+}
 
- private:
-  std::string victim_;
-};
+// Names that Win32's path parsing rewrites (trailing blank or dot, device names) and a path
+// past MAX_PATH: each is listed once, with its own checksums and its exact name in its path.
+TEST(SuspiciousFilesOnDisk, EveryEntryIsExaminedThroughItsExactName) {
+  PlacedFiles placed;
+  const std::string folder = Folder(kFolderRoamingAppData);
+  const std::string longName = "sysinfo-test-" + std::string(238, 'n') + ".exe";  // 255 characters
+  const std::string names[] = {"sysinfo-test-hide.exe ", "sysinfo-test-hide2.exe.", "con.exe", "nul.dll",
+                               "aux.dll", "COM1.exe", "sysinfo-test-dup.exe ", "sysinfo-test-dup.exe", longName};
+  for (const std::string& name : names) placed.Write("\\\\?\\" + folder + name, "contents of " + name);
+  ASSERT_GT((folder + longName).size(), std::size_t{MAX_PATH});
+
+  CapturedReport report;
+  CollectSuspiciousFiles(report.writer(), 1);
+  const Lines lines = report.Lines();
+  for (const std::string& name : names) {
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), "File Name: " + name), 1) << name;
+    const Lines block = BlockOf(lines, name);
+    if (block.size() != 8u) continue;  // not listed, as the count says
+    EXPECT_EQ(block[2] + " " + block[3], SumLines("contents of " + name)) << name;
+    EXPECT_EQ(block[6], "File Path: " + folder + name) << name;
+  }
+}
 
 TEST(SuspiciousFilesOnDisk, AFileDeletedBeforeHashingGetsTheErrorTextsAndTheSectionGoesOn) {
   PlacedFiles placed;
