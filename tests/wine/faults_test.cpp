@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "app/handles_win.h"
 #include "app/report_file_win.h"
+#include "app/special_folders_win.h"
 #include "app/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/hosts_file_win.h"
+#include "collectors/suspicious_files_win.h"
 #include "support/registry_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/test_keys.h"
@@ -178,11 +181,67 @@ TEST(HostsFaults, AFileHeldOpenIsCopiedALockedOrVanishedOneGivesTheSeparatorAlon
                                                        GENERIC_READ | GENERIC_WRITE, share, nullptr,
                                                        OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(other);
-    const Lines copied{"# Copyright", "", "   127.0.0.1       localhost", "::1 a\nb", "last", kSeparator};
+    const Lines copied{"# Copyright", "", "   127.0.0.1       localhost", "::1 a", "b", "last", kSeparator};
     EXPECT_EQ(collect(), share ? copied : Lines{kSeparator});
   }
   ASSERT_TRUE(DeleteFileW(Utf8ToWide(path).c_str()));
   EXPECT_EQ(collect(), Lines{kSeparator});
+}
+
+std::vector<std::size_t> SeparatorPositions(const Lines& lines) {
+  std::vector<std::size_t> positions;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    if (lines[i] == kSeparator) positions.push_back(i);
+  }
+  return positions;
+}
+
+// A value that holds a line break and what would follow it (a separator, a record of its own) in
+// each place a program or a user can put one: the report keeps exactly the lines and separators
+// it has with a plain value, and the value's own line shows the marker.
+TEST(ForgedValues, AValueWithALineBreakAddsNoLineAndNoSeparator) {
+  const std::wstring forged = L"x\r\n" + Utf8ToWide(kSeparator) + L"\r\n1. Proxy Info End";
+  const auto collected = [](const std::function<void(ReportWriter&)>& collect) {
+    CapturedReport report;
+    collect(report.writer());
+    return report.Lines();
+  };
+  struct Case {
+    const char* shown;  // how the value's line starts
+    std::function<Lines(bool plant)> run;
+  };
+  const Case cases[] = {
+      {"Company: Test Company<U+000D><U+000A>---", [&collected](bool plant) {
+         PlacedFiles placed;
+         placed.Copy(plant ? "version_forged.dll" : "version_full.dll",
+                     GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-test-forged.dll");
+         return collected([](ReportWriter& report) { CollectSuspiciousFiles(report, 3); });
+       }},
+      {"ProxyServer = x<U+000D><U+000A>---", [&](bool plant) {
+         const std::wstring settings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+         SavedValue saved(HKEY_CURRENT_USER, settings, L"ProxyServer");
+         WriteText(HKEY_CURRENT_USER, settings, L"ProxyServer", plant ? forged : L"x");
+         WindowsRegistry keys;
+         return collected([&keys](ReportWriter& report) { CollectProxyInfo(report, keys); });
+       }},
+      {"Display Name: x<U+000D><U+000A>---", [&](bool plant) {
+         TestKey entry(HKEY_LOCAL_MACHINE,
+                       L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SysinfoForged",
+                       KEY_WOW64_64KEY);
+         entry.SetText(L"DisplayName", plant ? forged : L"x");
+         WindowsRegistry keys;
+         return collected([&keys](ReportWriter& report) { CollectSoftware(report, keys, 1); });
+       }},
+  };
+  for (const Case& c : cases) {
+    const Lines plain = c.run(false);
+    const Lines planted = c.run(true);
+    EXPECT_EQ(planted.size(), plain.size()) << c.shown;
+    EXPECT_EQ(SeparatorPositions(planted), SeparatorPositions(plain)) << c.shown;
+    EXPECT_NE(std::find_if(planted.begin(), planted.end(),
+                           [&c](const std::string& line) { return line.starts_with(c.shown); }),
+              planted.end()) << c.shown;
+  }
 }
 
 }  // namespace
