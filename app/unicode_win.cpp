@@ -1,11 +1,11 @@
 #include "app/unicode_win.h"
 
-#include "app/text.h"
-
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdio>
+
+#include "app/text.h"
 
 namespace sysinfo {
 
@@ -53,9 +53,9 @@ std::optional<std::string> Utf8ToAnsi(std::string_view text) {
 
 std::string AnsiToUtf8(std::string_view text) {
   if (IsAscii(text)) return std::string(text);
-  const int size = static_cast<int>(std::min<std::size_t>(text.size(), INT_MAX));
+  const int size = static_cast<int>(text.size());  // the hosts file comes in pieces of 64 KiB
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
   return WideToUtf8(wide);
 }
