@@ -1,22 +1,87 @@
 #include "app/report.h"
 
+#include <algorithm>
+
 #include "app/yield.h"
 
 namespace sysinfo {
 namespace {
 
-constexpr std::size_t kFlushThreshold = 64 * 1024;
+// The most text made visible, converted or written at once: a line longer than this (a hosts
+// file of one endless line) goes to the sink in pieces.
+constexpr std::size_t kPieceSize = 64 * 1024;
 
 ItemRecorder& NobodyListening() {
   static ItemRecorder nobody;
   return nobody;
 }
 
+// The bytes that begin a character which may need a marker: the C0 controls but tab, DEL, and
+// the first byte of U+0085 (C2 85) and of U+2028 and U+2029 (E2 80 A8, E2 80 A9).
+constexpr bool MayNeedMarker(unsigned char byte) {
+  return (byte < 0x20 && byte != '\t') || byte == 0x7F || byte == 0xC2 || byte == 0xE2;
+}
+
+// The code point of the character that begins `text` when it needs a marker, with its length in
+// bytes; a length of 0 when it needs none.
+std::size_t MarkedCharacter(std::string_view text, char32_t& code) {
+  const auto byte = [text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+  if (byte(0) < 0x80) {
+    code = byte(0);
+    return 1;
+  }
+  if (text.starts_with("\xC2\x85")) {
+    code = 0x85;
+    return 2;
+  }
+  if (text.starts_with("\xE2\x80") && text.size() >= 3 && (byte(2) == 0xA8 || byte(2) == 0xA9)) {
+    code = 0x2000 + (byte(2) - 0x80);
+    return 3;
+  }
+  return 0;
+}
+
+void AppendMarker(std::string& out, char32_t code) {
+  constexpr std::string_view kHexDigits = "0123456789ABCDEF";
+  out += "<U+";
+  for (int shift = 12; shift >= 0; shift -= 4) out += kHexDigits[(code >> shift) & 0xF];
+  out += '>';
+}
+
+// Where to cut `text` to at most `limit` bytes without splitting a UTF-8 sequence.
+std::size_t CutBetweenCharacters(std::string_view text, std::size_t limit) {
+  if (text.size() <= limit) return text.size();
+  std::size_t cut = limit;
+  while (cut > limit - 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return cut;
+}
+
 }  // namespace
+
+void AppendVisible(std::string& out, std::string_view text) {
+  while (!text.empty()) {
+    const auto next = std::find_if(text.begin(), text.end(), [](char c) {
+      return MayNeedMarker(static_cast<unsigned char>(c));
+    });
+    const auto clean = static_cast<std::size_t>(next - text.begin());
+    out.append(text.substr(0, clean));
+    text.remove_prefix(clean);
+    if (text.empty()) return;
+    char32_t code = 0;
+    const std::size_t marked = MarkedCharacter(text, code);
+    if (marked == 0) {
+      out += text.front();
+      text.remove_prefix(1);
+    } else {
+      AppendMarker(out, code);
+      text.remove_prefix(marked);
+    }
+  }
+}
 
 ReportWriter::ReportWriter(std::unique_ptr<ReportSink> sink)
     : sink_(std::move(sink)), items_(&NobodyListening()) {
-  buffer_.reserve(kFlushThreshold + 1024);
+  piece_.reserve(kPieceSize + 1024);
 }
 
 ReportWriter::~ReportWriter() { CloseReport(); }
@@ -28,23 +93,39 @@ void ReportWriter::SetItemRecorder(ItemRecorder* items) {
 void ReportWriter::WriteReportLine(std::string_view text) {
   Yield();
   if (!error_ && sink_) {
-    buffer_ += text;
-    buffer_ += "\r\n";
-    ++lines_;
-    if (buffer_.size() >= kFlushThreshold) Flush();
+    Append(text);
+    piece_ += "\r\n";
+    SendPiece();
+    if (!error_) ++lines_;
   }
   Yield();
 }
 
-void ReportWriter::Flush() {
-  if (buffer_.empty() || error_ || !sink_) return;
-  error_ = sink_->Write(buffer_);
-  buffer_.clear();
+void ReportWriter::WriteLinePart(std::string_view text) {
+  Yield();
+  if (!error_ && sink_) Append(text);
+  Yield();
+}
+
+// Makes the text visible a piece at a time and hands on each full piece, so neither this nor the
+// sink's conversion ever holds more than a piece of a long line.
+void ReportWriter::Append(std::string_view text) {
+  while (!text.empty() && !error_) {
+    const std::size_t cut = CutBetweenCharacters(text, kPieceSize);
+    AppendVisible(piece_, text.substr(0, cut));
+    text.remove_prefix(cut);
+    if (piece_.size() >= kPieceSize) SendPiece();
+  }
+}
+
+void ReportWriter::SendPiece() {
+  if (!error_) error_ = sink_->Write(piece_);
+  piece_.clear();
 }
 
 bool ReportWriter::CloseReport() {
   if (!sink_) return !error_;
-  Flush();
+  if (!piece_.empty()) SendPiece();  // the start of a line that was never ended
   auto closeError = sink_->Close();
   if (!error_) error_ = std::move(closeError);
   sink_.reset();

@@ -19,9 +19,14 @@ class ReportSink {
   virtual std::optional<std::string> Close() = 0;
 };
 
-// Writes the report line by line (CR LF after each) through a buffer. The first failure is kept
-// and every later write is dropped, so a caller can tell the user that the report is incomplete
-// instead of claiming it was saved.
+// Appends `text` to `out` with every character that could break or forge a report line (the C0
+// controls but tab, DEL, U+0085, U+2028, U+2029) shown as the visible marker "<U+XXXX>".
+void AppendVisible(std::string& out, std::string_view text);
+
+// Writes the report line by line (CR LF after each). Each finished line reaches the sink before
+// WriteReportLine returns, so a process killed while it waits on the platform has lost no line.
+// The first failure is kept and every later write is dropped, so a caller can tell the user that
+// the report is incomplete instead of claiming it was saved.
 class ReportWriter {
  public:
   explicit ReportWriter(std::unique_ptr<ReportSink> sink);
@@ -30,9 +35,14 @@ class ReportWriter {
   ReportWriter& operator=(const ReportWriter&) = delete;
 
   // Yields to the window before and after the line, so it stays responsive in long sections.
+  // Control characters in the text are shown as markers: no value adds a line of its own.
   void WriteReportLine(std::string_view text);
 
-  // Flushes and closes; safe to call more than once. False when anything failed.
+  // Starts or continues a line that the next WriteReportLine ends, so a line of any length is
+  // written in bounded pieces. Each part ends between two characters.
+  void WriteLinePart(std::string_view text);
+
+  // Closes the sink; safe to call more than once. False when anything failed.
   bool CloseReport();
 
   // Where the collectors record what they print as values; a listener that does nothing unless
@@ -45,10 +55,11 @@ class ReportWriter {
   std::size_t LinesWritten() const { return lines_; }
 
  private:
-  void Flush();
+  void Append(std::string_view text);
+  void SendPiece();
 
   std::unique_ptr<ReportSink> sink_;
-  std::string buffer_;
+  std::string piece_;  // the visible text not yet given to the sink, never much above a piece
   std::optional<std::string> error_;
   std::size_t lines_ = 0;
   ItemRecorder* items_;

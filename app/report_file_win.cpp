@@ -10,8 +10,15 @@ class FileReportSink final : public ReportSink {
  public:
   FileReportSink(UniqueHandle file, bool ansi) : file_(std::move(file)), ansi_(ansi) {}
 
+  // Writes straight through, without a buffer of its own: what the writer hands on is in the
+  // file even if the process is ended right after.
   std::optional<std::string> Write(std::string_view utf8Text) override {
-    const std::string bytes = ansi_ ? Utf8ToAnsi(utf8Text) : std::string(utf8Text);
+    std::optional<std::string> ansi;
+    if (ansi_) {
+      ansi = Utf8ToAnsi(utf8Text);
+      if (!ansi) return SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
+    }
+    const std::string_view bytes = ansi ? std::string_view(*ansi) : utf8Text;
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD written = 0;

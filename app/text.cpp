@@ -22,6 +22,17 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
+std::size_t UnfinishedUtf8Character(std::string_view text) {
+  const std::size_t lookBack = std::min<std::size_t>(text.size(), 3);
+  for (std::size_t back = 1; back <= lookBack; ++back) {
+    const auto byte = static_cast<unsigned char>(text[text.size() - back]);
+    if ((byte & 0xC0) == 0x80) continue;  // a continuation byte: its sequence starts further back
+    const std::size_t length = byte >= 0xF0 ? 4 : byte >= 0xE0 ? 3 : byte >= 0xC0 ? 2 : 1;
+    return length > back ? back : 0;
+  }
+  return 0;
+}
+
 bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareIgnoreCase(a, b) == 0;
 }

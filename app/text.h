@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,9 @@ std::string CutAtNull(std::string_view text);
 
 // Removes leading and trailing blanks (spaces only, as the report's Trim does).
 std::string_view Trim(std::string_view text);
+
+// How many bytes at the end of UTF-8 text begin a sequence that the bytes after them complete.
+std::size_t UnfinishedUtf8Character(std::string_view text);
 
 bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdio>
 
+#include "app/text.h"
 #include "app/wtf8.h"
 
 namespace sysinfo {
@@ -20,26 +22,60 @@ std::string WideToUtf8(std::wstring_view text) {
   return Utf16ToWtf8(std::u16string(text.begin(), text.end()));
 }
 
-std::string Utf8ToAnsi(std::string_view text) {
+namespace {
+
+// Every ANSI code page agrees with ASCII, which is also UTF-8: most text needs no conversion.
+bool IsAscii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; });
+}
+
+}  // namespace
+
+std::optional<std::string> Utf8ToAnsi(std::string_view text) {
+  if (IsAscii(text)) return std::string(text);
+  if (text.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
   const std::wstring wide = Utf8ToWide(text);
-  if (wide.empty()) return {};
+  if (wide.empty() || wide.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
   const int size = static_cast<int>(wide.size());
   const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return std::nullopt;
   std::string ansi(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), length, nullptr, nullptr);
+  if (WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), length, nullptr, nullptr) != length) {
+    return std::nullopt;
+  }
   return ansi;
 }
 
 std::string AnsiToUtf8(std::string_view text) {
-  // Every ANSI code page agrees with ASCII, which is also UTF-8: most lines need no conversion.
-  if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
-    return std::string(text);
-  }
-  const int size = static_cast<int>(text.size());
+  if (IsAscii(text)) return std::string(text);
+  const int size = static_cast<int>(text.size());  // the hosts file comes in pieces of 64 KiB
   const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
   MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), length);
   return WideToUtf8(wide);
+}
+
+std::size_t UnfinishedAnsiCharacter(std::string_view text) {
+  static const UINT codePage = GetACP();
+  if (codePage == CP_UTF8) return UnfinishedUtf8Character(text);
+  static const bool doubleByte = [] {
+    CPINFO info{};
+    return GetCPInfo(CP_ACP, &info) && info.MaxCharSize > 1;
+  }();
+  if (!doubleByte) return 0;
+  // Walked from the start: in a double-byte code page a trail byte can look like a lead byte.
+  std::size_t at = 0;
+  while (at < text.size()) {
+    const auto byte = static_cast<BYTE>(text[at]);
+    if (byte < 0x80 || !IsDBCSLeadByte(byte)) {
+      ++at;
+    } else if (at + 1 == text.size()) {
+      return 1;
+    } else {
+      at += 2;
+    }
+  }
+  return 0;
 }
 
 std::string SystemErrorText(DWORD code) {

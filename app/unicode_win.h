@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,10 +14,15 @@ namespace sysinfo {
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 
-// The report's bytes: the system ANSI code page, which is what the file is read with.
-std::string Utf8ToAnsi(std::string_view text);
+// The report's bytes: the system ANSI code page, which is what the file is read with. Nothing
+// when the text cannot be converted.
+std::optional<std::string> Utf8ToAnsi(std::string_view text);
 // Text read from a file in the system ANSI code page, as UTF-8.
 std::string AnsiToUtf8(std::string_view text);
+// How many bytes at the end of ANSI text begin a character that the bytes after them complete:
+// 1 after the lead byte of a double-byte character, else 0 (UTF-8 as the ANSI code page: the
+// bytes of its unfinished sequence).
+std::size_t UnfinishedAnsiCharacter(std::string_view text);
 
 // The system's own words for an error code (FormatMessage), without the trailing line end.
 std::string SystemErrorText(DWORD code);

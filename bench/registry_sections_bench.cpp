@@ -1,6 +1,7 @@
 // How the Software and Host File Info sections compare with the bare Win32 work they wrap:
 // the Software section against enumerating and querying the same Uninstall values directly,
-// the hosts copy against reading the same file in chunks. Also the memory the hosts copy needs.
+// the hosts copy into a report file against copying the same file in chunks, for a file of many
+// lines and for one of a single long line. Also the memory the hosts copy needs.
 #include <windows.h>
 #include <psapi.h>
 
@@ -12,6 +13,7 @@
 
 #include "app/handles_win.h"
 #include "app/report.h"
+#include "app/report_file_win.h"
 #include "app/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/hosts_file_win.h"
@@ -96,7 +98,8 @@ std::size_t PeakWorkingSet() {
   return counters.PeakWorkingSetSize;
 }
 
-void BenchHosts(std::size_t megabytes) {
+// A file of many short lines, or (oneLine) a single line of the whole size.
+void BenchHosts(std::size_t megabytes, bool oneLine) {
   wchar_t folder[MAX_PATH];
   GetTempPathW(MAX_PATH, folder);
   const std::wstring path = std::wstring(folder) + L"sysinfo-bench-hosts";
@@ -104,34 +107,44 @@ void BenchHosts(std::size_t megabytes) {
     UniqueHandle file = AdoptHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr,
                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string block;
-    for (int i = 0; block.size() < (1u << 20); ++i) {
+    for (int i = 0; !oneLine && block.size() < (1u << 20); ++i) {
       block += "10.0." + std::to_string(i % 256) + ".1    host-" + std::to_string(i) + ".example\r\n";
     }
+    if (oneLine) block.assign(1u << 20, 'a');
     for (std::size_t i = 0; i < megabytes; ++i) {
       DWORD written = 0;
       WriteFile(file.get(), block.data(), static_cast<DWORD>(block.size()), &written, nullptr);
     }
   }
+  // The baseline copies the file into another in chunks; the section writes a real report.
+  const std::wstring copyPath = path + L".txt";
   auto started = Clock::now();
   std::size_t lineEnds = 0;
   {
     UniqueHandle file = AdoptHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ,
                                                 nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueHandle copy = AdoptHandle(CreateFileW(copyPath.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::vector<char> buffer(64 * 1024);
     DWORD read = 0;
     while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) && read) {
-      for (DWORD i = 0; i < read; ++i) lineEnds += buffer[i] == '\r';
+      for (DWORD i = 0; i < read; ++i) lineEnds += buffer[i] == '\n';
+      DWORD written = 0;
+      WriteFile(copy.get(), buffer.data(), read, &written, nullptr);
     }
   }
   const double bare = Milliseconds(started);
 
   const std::size_t peakBefore = PeakWorkingSet();
-  ReportWriter report(std::make_unique<NullSink>());
+  std::string reason;
+  ReportWriter report(CreateFileReport(WideToUtf8(copyPath), reason));
   started = Clock::now();
   CollectHostsFile(report, WideToUtf8(path));
+  report.CloseReport();
   const double section = Milliseconds(started);
   const std::size_t peakAfter = PeakWorkingSet();
   DeleteFileW(path.c_str());
+  DeleteFileW(copyPath.c_str());
   std::printf("Hosts: %zu MB, %zu lines (%zu line ends); bare read %.1f ms, section %.1f ms, "
               "ratio %.2f; peak working set %.1f MB before, %.1f MB after\n",
               megabytes, report.LinesWritten() - 1, lineEnds, bare, section, section / bare,
@@ -143,6 +156,7 @@ void BenchHosts(std::size_t megabytes) {
 
 int main() {
   sysinfo::BenchSoftware(300);
-  sysinfo::BenchHosts(100);
+  sysinfo::BenchHosts(100, false);
+  sysinfo::BenchHosts(100, true);
   return 0;
 }

@@ -9,54 +9,72 @@
 
 namespace sysinfo {
 
-void LineSplitter::Feed(std::string_view chunk, const LineFunction& line) {
+void LineSplitter::Feed(std::string_view chunk, const PartFunction& part) {
   if (afterCr_ && !chunk.empty()) {
     afterCr_ = false;
     if (chunk.front() == '\n') chunk.remove_prefix(1);
   }
   while (!chunk.empty()) {
-    const std::size_t cr = chunk.find('\r');
-    if (cr == std::string_view::npos) {
-      pending_.append(chunk);
+    const std::size_t end = chunk.find_first_of("\r\n");
+    if (end == std::string_view::npos) {
+      part(chunk, false);
+      inLine_ = true;
       return;
     }
-    pending_.append(chunk.substr(0, cr));
-    line(pending_);
-    pending_.clear();
-    chunk.remove_prefix(cr + 1);
-    if (chunk.empty()) {
-      afterCr_ = true;  // the LF may start the next chunk
-    } else if (chunk.front() == '\n') {
-      chunk.remove_prefix(1);
-    }
+    part(chunk.substr(0, end), true);
+    inLine_ = false;
+    const bool cr = chunk[end] == '\r';
+    const bool crLf = cr && end + 1 < chunk.size() && chunk[end + 1] == '\n';
+    afterCr_ = cr && end + 1 == chunk.size();  // the LF may start the next chunk
+    chunk.remove_prefix(end + (crLf ? 2 : 1));
   }
 }
 
-void LineSplitter::Finish(const LineFunction& line) {
-  if (!pending_.empty()) line(pending_);
-  pending_.clear();
+void LineSplitter::Finish(const PartFunction& part) {
+  if (inLine_) part({}, true);
+  inLine_ = false;
   afterCr_ = false;
 }
 
-void ForEachLine(ByteReader& file, std::size_t chunkSize, const LineSplitter::LineFunction& line) {
+void ForEachLinePart(ByteReader& file, std::size_t chunkSize, const LineSplitter::PartFunction& part) {
   std::vector<std::uint8_t> buffer(chunkSize);
   LineSplitter splitter;
   // A read error ends the file like its end does: the lines read so far stay.
   for (auto read = file.Read(buffer); read && *read != 0; read = file.Read(buffer)) {
-    splitter.Feed(std::string_view(reinterpret_cast<const char*>(buffer.data()), *read), line);
+    splitter.Feed(std::string_view(reinterpret_cast<const char*>(buffer.data()), *read), part);
   }
-  splitter.Finish(line);
+  splitter.Finish(part);
 }
 
-void PrintHostsFile(ReportWriter& report, ByteReader* file, LineDecoder decode) {
+void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text) {
   constexpr std::size_t kChunkSize = 64 * 1024;
   Yield();
   if (file) {
     ItemRecorder& items = report.Items();
-    ForEachLine(*file, kChunkSize, [&report, &items, decode](std::string_view line) {
-      const std::string text = decode ? decode(line) : std::string(line);
-      report.WriteReportLine(text);
-      items.Line(text);
+    const bool recording = items.Recording();
+    std::string carried;    // the start of a character whose end is in the next part
+    std::string wholeLine;  // kept only for a recorder that wants each line's text
+    ForEachLinePart(*file, kChunkSize, [&](std::string_view part, bool ends) {
+      std::string joined;
+      if (!carried.empty()) {
+        joined = std::move(carried) + std::string(part);
+        carried.clear();
+        part = joined;
+      }
+      if (!ends && text.unfinished) {
+        const std::size_t keep = text.unfinished(part);
+        carried.assign(part.substr(part.size() - keep));
+        part.remove_suffix(keep);
+      }
+      const std::string decoded = text.decode ? text.decode(part) : std::string(part);
+      if (recording) wholeLine += decoded;
+      if (!ends) {
+        report.WriteLinePart(decoded);
+        return;
+      }
+      report.WriteReportLine(decoded);
+      items.Line(wholeLine);  // without a recorder only the line's presence counts
+      wholeLine.clear();
       Yield();
     });
     Yield();

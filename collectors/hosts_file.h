@@ -13,29 +13,35 @@ namespace sysinfo {
 class ReportWriter;
 class RegistryKeys;
 
-// Cuts a stream of text into lines the way the hosts file is copied: a line ends at CR or at
-// CR LF, a lone LF stays inside its line, and a last line without a line end still counts.
-// Only the line being assembled is held, never the whole file.
+// Cuts a stream of text into lines the way the hosts file is copied: a line ends at CR LF, at
+// LF or at CR, and a last line without a line end still counts. A line is passed on in parts as
+// the chunks bring it, so it is never held whole, however long it is.
 class LineSplitter {
  public:
-  using LineFunction = std::function<void(std::string_view)>;
-  void Feed(std::string_view chunk, const LineFunction& line);
-  void Finish(const LineFunction& line);
+  // A part of the current line (possibly empty); `ends` when the line ends after it.
+  using PartFunction = std::function<void(std::string_view part, bool ends)>;
+  void Feed(std::string_view chunk, const PartFunction& part);
+  void Finish(const PartFunction& part);
 
  private:
-  std::string pending_;
   bool afterCr_ = false;  // an LF that comes next belongs to the CR LF just ended
+  bool inLine_ = false;   // a part of an unfinished line has been passed on
 };
 
-// Calls `line` for every line of the stream, reading it in chunks of chunkSize bytes.
-void ForEachLine(ByteReader& file, std::size_t chunkSize, const LineSplitter::LineFunction& line);
+// Calls `part` for every line of the stream, reading it in chunks of chunkSize bytes.
+void ForEachLinePart(ByteReader& file, std::size_t chunkSize, const LineSplitter::PartFunction& part);
 
-// The file's text (the system code page) as the report's UTF-8.
-using LineDecoder = std::string (*)(std::string_view);
+// How the file's text (the system code page) becomes the report's UTF-8, a part of a line at a
+// time. Without functions the bytes are taken as they are.
+struct HostsTextDecoder {
+  std::string (*decode)(std::string_view) = nullptr;
+  // How many bytes at the end of a part begin a character that the next part completes.
+  std::size_t (*unfinished)(std::string_view) = nullptr;
+};
 
 // The Host File Info block: every line of the file exactly as it stands, then the separator
 // line. Without a file (it could not be opened) only the separator line.
-void PrintHostsFile(ReportWriter& report, ByteReader* file, LineDecoder decode);
+void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text);
 
 // Where the hosts file is: the TCP/IP "DataBasePath" folder (expanded), or the Windows
 // folder's System32\drivers\etc when that value is missing or empty, followed by "\hosts".

@@ -16,14 +16,15 @@ void CollectHostsFile(ReportWriter& report, const std::string& path) {
   UniqueHandle file = AdoptHandle(CreateFileW(
       Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
       nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const HostsTextDecoder ansi{AnsiToUtf8, UnfinishedAnsiCharacter};
   report.Items().BeginFile(path);
   if (!file) {
     const DWORD error = GetLastError();
-    PrintHostsFile(report, nullptr, AnsiToUtf8);
+    PrintHostsFile(report, nullptr, ansi);
     report.Items().SourceEnded(QueryStatus::Failed, SystemErrorText(error));
   } else {
     FileByteReader reader(std::move(file));
-    PrintHostsFile(report, &reader, AnsiToUtf8);
+    PrintHostsFile(report, &reader, ansi);
   }
 }
 

@@ -1,5 +1,5 @@
 // The hosts-file line splitter over arbitrary bytes: cutting the same bytes into chunks of any
-// size must give the same lines, and no line may keep a CR.
+// size must give the same lines, and no line may keep a CR or an LF.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,8 +12,14 @@ namespace {
 
 std::vector<std::string> Split(std::string_view text, std::size_t chunk) {
   std::vector<std::string> lines;
+  std::string line;
   sysinfo::LineSplitter splitter;
-  const auto keep = [&lines](std::string_view line) { lines.emplace_back(line); };
+  const auto keep = [&lines, &line](std::string_view part, bool ends) {
+    line += part;
+    if (!ends) return;
+    lines.push_back(line);
+    line.clear();
+  };
   for (std::size_t at = 0; at < text.size(); at += chunk) splitter.Feed(text.substr(at, chunk), keep);
   splitter.Finish(keep);
   return lines;
@@ -28,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto whole = Split(text, text.size() + 1);
   if (Split(text, chunk) != whole) __builtin_trap();
   for (const std::string& line : whole) {
-    if (line.find('\r') != std::string::npos) __builtin_trap();
+    if (line.find_first_of("\r\n") != std::string::npos) __builtin_trap();
   }
   return 0;
 }

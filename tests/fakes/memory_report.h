@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,12 +15,13 @@ namespace sysinfo::testing {
 // A report sink that keeps the bytes in memory and can be told to fail at a given write.
 class MemorySink final : public ReportSink {
  public:
-  explicit MemorySink(std::string& bytes, int failAtWrite = -1)
-      : bytes_(bytes), failAtWrite_(failAtWrite) {}
+  explicit MemorySink(std::string& bytes, int failAtWrite = -1, std::size_t* largestWrite = nullptr)
+      : bytes_(bytes), failAtWrite_(failAtWrite), largestWrite_(largestWrite) {}
 
   std::optional<std::string> Write(std::string_view utf8Text) override {
     if (writes_++ == failAtWrite_) return "There is not enough space on the disk.";
     bytes_ += utf8Text;
+    if (largestWrite_) *largestWrite_ = std::max(*largestWrite_, utf8Text.size());
     return std::nullopt;
   }
   std::optional<std::string> Close() override { return std::nullopt; }
@@ -27,6 +29,7 @@ class MemorySink final : public ReportSink {
  private:
   std::string& bytes_;
   int failAtWrite_;
+  std::size_t* largestWrite_;
   int writes_ = 0;
 };
 
@@ -49,8 +52,9 @@ inline std::vector<std::string> SplitLines(const std::string& bytes) {
 // Collects the lines a collector writes.
 class CapturedReport {
  public:
-  CapturedReport() : writer_(std::make_unique<MemorySink>(bytes_)) {}
+  CapturedReport() : writer_(std::make_unique<MemorySink>(bytes_, -1, &largestWrite_)) {}
   ReportWriter& writer() { return writer_; }
+  std::size_t LargestWrite() const { return largestWrite_; }
   std::vector<std::string> Lines() {
     writer_.CloseReport();
     return SplitLines(bytes_);
@@ -58,6 +62,7 @@ class CapturedReport {
 
  private:
   std::string bytes_;
+  std::size_t largestWrite_ = 0;
   ReportWriter writer_;
 };
 

@@ -25,44 +25,57 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
     std::string file;
     std::vector<std::string> lines;
   };
+  const std::string longLine(200'000, 'a');  // longer than the writer's pieces
   const std::vector<Case> cases = {
       {"CR LF", "# hosts\r\n127.0.0.1 localhost\r\n", {"# hosts", "127.0.0.1 localhost"}},
       {"CR alone", "a\rb\r", {"a", "b"}},
-      {"lone LF stays inside", "a\nb\r\nc\n", {"a\nb", "c\n"}},
-      {"blank lines and leading blanks", "a\r\n\r\n   b\r\n", {"a", "", "   b"}},
+      {"LF alone", "a\nb\nc\n", {"a", "b", "c"}},
+      {"mixed, LF CR is two ends", "a\r\nb\nc\rd\n\re", {"a", "b", "c", "d", "", "e"}},
+      {"blank lines and leading blanks", "a\r\n\r\n   b\n\nc", {"a", "", "   b", "", "c"}},
       {"CR then CR LF", "a\r\r\nb", {"a", "", "b"}},
       {"no final line end", "one\r\nlast", {"one", "last"}},
-      {"NUL bytes inside a line", "x\0y\r\n\0\r\n"s, {"x\0y"s, "\0"s}},
+      {"NUL bytes inside a line", "x\0y\r\n\0\r\n"s, {"x<U+0000>y", "<U+0000>"}},
       {"empty file", "", {}},
-      {"only a line end", "\r\n", {""}},
+      {"only a line end", "\n", {""}},
+      {"a line longer than a piece", longLine + "\nb", {longLine, "b"}},
   };
   for (const Case& c : cases) {
     for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4096}}) {
       MemoryReader reader(AsBytes(c.file), piece);
       CapturedReport report;
-      PrintHostsFile(report.writer(), &reader, nullptr);
+      PrintHostsFile(report.writer(), &reader, {});
       std::vector<std::string> expected = c.lines;
       expected.emplace_back(SeparatorLine);
       EXPECT_EQ(report.Lines(), expected) << c.what << ", pieces of " << piece;
+      EXPECT_LE(report.LargestWrite(), 128u * 1024) << c.what << ": a line is written in bounded pieces";
     }
   }
 }
 
 TEST(HostsFile, AFileThatCannotBeOpenedGivesTheSeparatorOnly) {
   CapturedReport report;
-  PrintHostsFile(report.writer(), nullptr, nullptr);
+  PrintHostsFile(report.writer(), nullptr, {});
   EXPECT_EQ(report.Lines(), std::vector<std::string>{std::string(SeparatorLine)});
 }
 
-TEST(HostsFile, LinesArePassedThroughTheDecoder) {
-  MemoryReader reader(AsBytes("caf\xE9\r\n"), 4096);
-  CapturedReport report;
-  PrintHostsFile(report.writer(), &reader, [](std::string_view line) {
-    std::string utf8;
-    for (char c : line) utf8 += (c == '\xE9') ? "\xC3\xA9" : std::string(1, c);
-    return utf8;
-  });
-  EXPECT_EQ(report.Lines(), (std::vector<std::string>{"caf\xC3\xA9", std::string(SeparatorLine)}));
+// A double-byte code page of the test's own: 0x81 leads a character that reads as "[x]". A
+// character cut by the end of a read reaches the decoder whole.
+TEST(HostsFile, LinesArePassedThroughTheDecoderWholeCharactersAtATime) {
+  const HostsTextDecoder doubleByte{
+      [](std::string_view part) {
+        std::string utf8;
+        for (std::size_t i = 0; i < part.size(); ++i) {
+          utf8 += part[i] != '\x81' ? std::string(1, part[i]) : "[" + std::string(part.substr(++i, 1)) + "]";
+        }
+        return utf8;
+      },
+      [](std::string_view part) -> std::size_t { return part.ends_with('\x81'); }};
+  for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{4096}}) {
+    MemoryReader reader(AsBytes("caf\x81" "e\x81x\r\n"), piece);
+    CapturedReport report;
+    PrintHostsFile(report.writer(), &reader, doubleByte);
+    EXPECT_EQ(report.Lines(), (std::vector<std::string>{"caf[e][x]", std::string(SeparatorLine)})) << piece;
+  }
 }
 
 TEST(HostsFile, PathFromTheRegistryOrTheWindowsFolder) {

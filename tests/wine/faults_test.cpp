@@ -6,12 +6,15 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <functional>
 
 #include "app/handles_win.h"
 #include "app/report_file_win.h"
+#include "app/special_folders_win.h"
 #include "app/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/hosts_file_win.h"
+#include "collectors/suspicious_files_win.h"
 #include "support/registry_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/test_keys.h"
@@ -178,11 +181,65 @@ TEST(HostsFaults, AFileHeldOpenIsCopiedALockedOrVanishedOneGivesTheSeparatorAlon
                                                        GENERIC_READ | GENERIC_WRITE, share, nullptr,
                                                        OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(other);
-    const Lines copied{"# Copyright", "", "   127.0.0.1       localhost", "::1 a\nb", "last", kSeparator};
+    const Lines copied{"# Copyright", "", "   127.0.0.1       localhost", "::1 a", "b", "last", kSeparator};
     EXPECT_EQ(collect(), share ? copied : Lines{kSeparator});
   }
   ASSERT_TRUE(DeleteFileW(Utf8ToWide(path).c_str()));
   EXPECT_EQ(collect(), Lines{kSeparator});
+}
+
+// Line by line, whether it is a separator: the shape of a report.
+std::vector<bool> Separators(const Lines& lines) {
+  std::vector<bool> separators;
+  for (const std::string& line : lines) separators.push_back(line == kSeparator);
+  return separators;
+}
+
+// A value that holds a line break and what would follow it (a separator, a record of its own) in
+// each place a program or a user can put one: the report keeps exactly the lines and separators
+// it has with a plain value, and the value's own line shows the marker.
+TEST(ForgedValues, AValueWithALineBreakAddsNoLineAndNoSeparator) {
+  const std::wstring forged = L"x\r\n" + Utf8ToWide(kSeparator) + L"\r\n1. Proxy Info End";
+  struct Case {
+    const char* shown;  // how the value's line starts
+    std::function<Lines(bool plant)> run;
+  };
+  const Case cases[] = {
+      {"Company: Test Company<U+000D><U+000A>---", [](bool plant) {
+         PlacedFiles placed;
+         placed.Copy(plant ? "version_forged.dll" : "version_full.dll",
+                     GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-test-forged.dll");
+         CapturedReport report;
+         CollectSuspiciousFiles(report.writer(), 3);
+         return report.Lines();
+       }},
+      {"ProxyServer = x<U+000D><U+000A>---", [&](bool plant) {
+         const std::wstring settings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+         SavedValue saved(HKEY_CURRENT_USER, settings, L"ProxyServer");
+         WriteText(HKEY_CURRENT_USER, settings, L"ProxyServer", plant ? forged : L"x");
+         WindowsRegistry keys;
+         CapturedReport report;
+         CollectProxyInfo(report.writer(), keys);
+         return report.Lines();
+       }},
+      {"Display Name: x<U+000D><U+000A>---", [&](bool plant) {
+         TestKey entry(HKEY_LOCAL_MACHINE,
+                       L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SysinfoForged",
+                       KEY_WOW64_64KEY);
+         entry.SetText(L"DisplayName", plant ? forged : L"x");
+         WindowsRegistry keys;
+         CapturedReport report;
+         CollectSoftware(report.writer(), keys, 1);
+         return report.Lines();
+       }},
+  };
+  for (const Case& c : cases) {
+    const Lines planted = c.run(true);
+    EXPECT_EQ(Separators(planted), Separators(c.run(false))) << c.shown;
+    EXPECT_NE(std::find_if(planted.begin(), planted.end(),
+                           [&c](const std::string& line) { return line.starts_with(c.shown); }),
+              planted.end()) << c.shown;
+  }
 }
 
 }  // namespace

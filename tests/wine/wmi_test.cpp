@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <array>
 
+#include "app/handles_win.h"
+#include "app/report_file_win.h"
+#include "app/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/performance_win.h"
 #include "collectors/sorted_table.h"
@@ -200,8 +203,9 @@ TEST_F(WineWmi, UnsignedValuesAboveTheSignedRangePrintPositive) {
 // provider does: every later Next waits out its timeout and reports WBEM_S_TIMEDOUT.
 class StallingEnumerator final : public IEnumWbemClassObject {
  public:
-  StallingEnumerator(Microsoft::WRL::ComPtr<IEnumWbemClassObject> real, int objectsBeforeStall)
-      : real_(std::move(real)), left_(objectsBeforeStall) {}
+  StallingEnumerator(Microsoft::WRL::ComPtr<IEnumWbemClassObject> real, int objectsBeforeStall,
+                     bool waits)
+      : real_(std::move(real)), left_(objectsBeforeStall), waits_(waits) {}
 
   std::vector<long> timeouts;  // what each Next call was willing to wait
 
@@ -217,6 +221,7 @@ class StallingEnumerator final : public IEnumWbemClassObject {
   HRESULT STDMETHODCALLTYPE Next(long timeout, ULONG count, IWbemClassObject** objects, ULONG* returned) override {
     timeouts.push_back(timeout);
     if (left_-- > 0) return real_->Next(timeout, count, objects, returned);
+    if (waits_) Sleep(static_cast<DWORD>(timeout));
     *returned = 0;
     return WBEM_S_TIMEDOUT;
   }
@@ -228,24 +233,26 @@ class StallingEnumerator final : public IEnumWbemClassObject {
  private:
   Microsoft::WRL::ComPtr<IEnumWbemClassObject> real_;
   int left_;
+  bool waits_;  // for real, rather than answering at once that the time is up
   ULONG references_ = 1;
 };
 
 // The real operating-system query, stalling after `objects` objects.
 class StallingWmi final : public WmiService {
  public:
-  explicit StallingWmi(int objects) : objects_(objects) {}
+  explicit StallingWmi(int objects, bool waits = false) : objects_(objects), waits_(waits) {}
   std::unique_ptr<StallingEnumerator> enumerator;
 
   std::unique_ptr<WmiResult> ExecQuery(std::string_view) override {
     Microsoft::WRL::ComPtr<IEnumWbemClassObject> real;
     StartWmiQuery("SELECT * FROM Win32_OperatingSystem", &real);
-    enumerator = std::make_unique<StallingEnumerator>(real, objects_);
+    enumerator = std::make_unique<StallingEnumerator>(real, objects_, waits_);
     return MakeWmiResult(enumerator.get());
   }
 
  private:
   int objects_;
+  bool waits_;
 };
 
 TEST(WmiFaults, AProviderThatStopsAnsweringEndsTheSectionAsAFailedEnumeration) {
@@ -275,6 +282,67 @@ TEST(WmiFaults, AProviderThatStopsAnsweringEndsTheSectionAsAFailedEnumeration) {
   EXPECT_EQ(result->Error(), "WMI did not answer within 30 seconds");
   EXPECT_EQ(result->Next(), nullptr);
   EXPECT_EQ(wmi.enumerator->timeouts.size(), 1u);
+}
+
+constexpr const wchar_t* kStalledReport = L"SYSINFO_TEST_STALLED_REPORT";
+
+// A line before the section, then the section's first object, then a provider that stops answering.
+void WriteUntilTheStall(ReportWriter& report, bool waits) {
+  StallingWmi wmi(1, waits);
+  report.WriteReportLine("Before the section");
+  CollectOperatingSystem(report, wmi, 3);
+}
+
+// Run by the next test as a child process that it ends while the provider stalls.
+TEST(WmiFaults, DISABLED_WritesAReportUntilAProviderStalls) {
+  ComApartment com;
+  std::array<wchar_t, MAX_PATH> path{};
+  ASSERT_TRUE(GetEnvironmentVariableW(kStalledReport, path.data(), MAX_PATH));
+  std::string reason;
+  ReportWriter report(CreateFileReport(WideToUtf8(path.data()), reason));
+  WriteUntilTheStall(report, true);
+}
+
+// Each line up to the text before ": " (the values may change between two runs).
+Lines Labels(const Lines& lines) {
+  Lines labels;
+  for (const std::string& line : lines) labels.push_back(line.substr(0, line.find(": ")));
+  return labels;
+}
+
+// Ended from outside (End Task, log-off) while it waits on a provider, the program has already
+// put every finished line into the file.
+TEST(WmiFaults, AProcessEndedWhileAProviderStallsKeepsEveryFinishedLine) {
+  ComApartment com;
+  CapturedReport wanted;
+  WriteUntilTheStall(wanted.writer(), false);
+  const Lines before = wanted.Lines();
+
+  TempFolder folder;
+  const std::string path = folder.File("stalled.txt");
+  SetEnvironmentVariableW(kStalledReport, Utf8ToWide(path).c_str());
+  std::array<wchar_t, MAX_PATH> self{};
+  GetModuleFileNameW(nullptr, self.data(), MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self.data()) + L"\" --gtest_also_run_disabled_tests "
+                         L"--gtest_filter=WmiFaults.DISABLED_WritesAReportUntilAProviderStalls";
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &child));
+  const UniqueHandle process = AdoptHandle(child.hProcess);
+  const UniqueHandle thread = AdoptHandle(child.hThread);
+  std::string bytes;
+  for (int wait = 0; wait < 400 && SplitLines(bytes).size() < before.size(); ++wait) {
+    Sleep(50);  // until the lines before the stall are in the file, or long enough to give up
+    ReadWholeFile(path, bytes);
+  }
+  ASSERT_EQ(WaitForSingleObject(process.get(), 0), WAIT_TIMEOUT) << "the child no longer waits";
+  TerminateProcess(process.get(), 1);
+  WaitForSingleObject(process.get(), INFINITE);
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_TRUE(bytes.ends_with("\r\n"));
+  EXPECT_EQ(Labels(SplitLines(bytes)), Labels(before));
 }
 
 }  // namespace
