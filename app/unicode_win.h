@@ -10,6 +10,10 @@ namespace sysinfo {
 // Text is UTF-8 inside the program; Win32 calls take UTF-16.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
+// UTF-16 taken from raw bytes (see Utf16Text), as UTF-8.
+inline std::string WideToUtf8(std::u16string_view text) {
+  return WideToUtf8(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+}
 
 // The report's bytes: the system ANSI code page, which is what the file is read with.
 std::string Utf8ToAnsi(std::string_view text);
