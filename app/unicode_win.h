@@ -12,6 +12,7 @@ std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 // UTF-16 taken from raw bytes (see Utf16Text), as UTF-8.
 inline std::string WideToUtf8(std::u16string_view text) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
   return WideToUtf8(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
 }
 
