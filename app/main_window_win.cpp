@@ -10,6 +10,7 @@
 #include "app/locale_win.h"
 #include "app/report_file_win.h"
 #include "app/special_folders_win.h"
+#include "app/text.h"
 #include "app/theme_support_win.h"
 #include "app/unicode_win.h"
 #include "app/yield.h"
@@ -65,7 +66,8 @@ std::string VersionCaption() {
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
   if (size && GetFileVersionInfoW(path.c_str(), 0, size, block.data()) &&
-      VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) && fixed) {
+      VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+      BytesInside(block, fixed, length).size() >= sizeof *fixed) {
     return ProgramCaption(HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
                           HIWORD(fixed->dwFileVersionLS));
   }

@@ -15,6 +15,25 @@ std::string CutAtNull(std::string_view text) {
   return std::string(text.substr(0, text.find('\0')));
 }
 
+std::span<const std::uint8_t> BytesInside(std::span<const std::uint8_t> buffer, const void* value,
+                                          std::size_t length) {
+  const auto start = reinterpret_cast<std::uintptr_t>(value);
+  const auto begin = reinterpret_cast<std::uintptr_t>(buffer.data());
+  if (!value || start < begin || start - begin > buffer.size()) return {};
+  const std::size_t offset = start - begin;
+  return buffer.subspan(offset, std::min(length, buffer.size() - offset));
+}
+
+std::u16string Utf16Text(std::span<const std::uint8_t> bytes) {
+  std::u16string text;
+  for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+    const auto unit = static_cast<char16_t>(bytes[i] | bytes[i + 1] << 8);
+    if (unit == u'\0') break;
+    text.push_back(unit);
+  }
+  return text;
+}
+
 std::string_view Trim(std::string_view text) {
   const auto first = text.find_first_not_of(' ');
   if (first == std::string_view::npos) return {};

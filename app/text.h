@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -8,6 +10,15 @@ namespace sysinfo {
 
 // The text up to (not including) its first NUL; the whole text when it holds none.
 std::string CutAtNull(std::string_view text);
+
+// The bytes a value the platform points at takes up inside `buffer`: `length` bytes from
+// `value`, cut at the buffer's end; nothing when `value` lies outside the buffer. A length the
+// data states can then never lead a read past the buffer that holds it.
+std::span<const std::uint8_t> BytesInside(std::span<const std::uint8_t> buffer, const void* value,
+                                          std::size_t length);
+
+// The little-endian UTF-16 text in `bytes` up to its first NUL; a last odd byte is no character.
+std::u16string Utf16Text(std::span<const std::uint8_t> bytes);
 
 // Removes leading and trailing blanks (spaces only, as the report's Trim does).
 std::string_view Trim(std::string_view text);

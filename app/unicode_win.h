@@ -13,6 +13,11 @@ namespace sysinfo {
 // every x and a listed name opens again. Bytes that are not UTF-8 become U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
+// UTF-16 taken from raw bytes (see Utf16Text), as UTF-8.
+inline std::string WideToUtf8(std::u16string_view text) {
+  static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
+  return WideToUtf8(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
+}
 
 // The report's bytes: the system ANSI code page, which is what the file is read with. Nothing
 // when the text cannot be converted.

@@ -65,8 +65,11 @@ std::optional<std::int64_t> SignedBits(const VARIANT& v) {
   }
 }
 
+// A 64-bit value given as text; a null text pointer is no value at all.
 template <class Number>
-WmiValue NumberFromText(const std::string& text) {
+WmiValue NumberFromText(BSTR bstr) {
+  if (!bstr) return Unreadable{};
+  const std::string text = WideToUtf8(bstr);
   Number number{};
   const auto end = text.data() + text.size();
   const auto [ptr, ec] = std::from_chars(text.data(), end, number);
@@ -74,8 +77,8 @@ WmiValue NumberFromText(const std::string& text) {
   return text;
 }
 
-// One place turns every VARIANT into a report value. The CIM type decides how to read it:
-// unsigned 8-, 16- and 32-bit values arrive in signed VARIANT types, 64-bit ones as text.
+}  // namespace
+
 WmiValue ToWmiValue(const VARIANT& v, CIMTYPE type) {
   if (v.vt == VT_NULL || v.vt == VT_EMPTY) return Null{};
   if (type & CIM_FLAG_ARRAY || v.vt & VT_ARRAY) return Unreadable{};
@@ -97,11 +100,11 @@ WmiValue ToWmiValue(const VARIANT& v, CIMTYPE type) {
       if (bits) return static_cast<std::uint64_t>(*bits & 0xFFFFFFFF);
       break;
     case CIM_SINT64:
-      if (v.vt == VT_BSTR) return NumberFromText<std::int64_t>(WideToUtf8(v.bstrVal));
+      if (v.vt == VT_BSTR) return NumberFromText<std::int64_t>(v.bstrVal);
       if (bits) return *bits;
       break;
     case CIM_UINT64:
-      if (v.vt == VT_BSTR) return NumberFromText<std::uint64_t>(WideToUtf8(v.bstrVal));
+      if (v.vt == VT_BSTR) return NumberFromText<std::uint64_t>(v.bstrVal);
       if (v.vt == VT_UI8) return static_cast<std::uint64_t>(v.ullVal);
       if (bits) return static_cast<std::uint64_t>(*bits);
       break;
@@ -117,11 +120,13 @@ WmiValue ToWmiValue(const VARIANT& v, CIMTYPE type) {
     default:
       break;
   }
-  if (v.vt == VT_BSTR) return WideToUtf8(v.bstrVal ? v.bstrVal : L"");
+  if (v.vt == VT_BSTR) return WideToUtf8(v.bstrVal ? v.bstrVal : L"");  // a null BSTR is empty text
   if (v.vt == VT_BOOL) return v.boolVal != VARIANT_FALSE;
   if (bits) return *bits;
   return Unreadable{};
 }
+
+namespace {
 
 class WinWmiObject final : public WmiObject {
  public:

@@ -4,6 +4,7 @@
 #include <array>
 #include <vector>
 
+#include "app/text.h"
 #include "app/unicode_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
@@ -11,25 +12,22 @@
 namespace sysinfo {
 namespace {
 
-// The bytes of one value of a loaded resource; empty when the value is missing.
+// The bytes of one value of a loaded resource, never past the resource's end whatever length
+// the resource states; empty when the value is missing or lies outside the resource.
 std::span<const std::uint8_t> QueryValue(const std::vector<std::uint8_t>& resource,
                                          const std::wstring& subBlock) {
   void* value = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(resource.data(), subBlock.c_str(), &value, &length) || !value) return {};
-  return {static_cast<const std::uint8_t*>(value), length};
+  if (!VerQueryValueW(resource.data(), subBlock.c_str(), &value, &length)) return {};
+  return BytesInside(resource, value, length);
 }
 
-// A string value up to its first NUL; empty text when it is missing or empty.
+// A string value up to its first NUL or the resource's end; empty text when it is missing.
 std::string QueryString(const std::vector<std::uint8_t>& resource, const std::string& subBlock) {
   void* value = nullptr;
   UINT length = 0;  // in characters for string values
-  if (!VerQueryValueW(resource.data(), Utf8ToWide(subBlock).c_str(), &value, &length) || !value ||
-      length == 0) {
-    return {};
-  }
-  const std::wstring_view text(static_cast<const wchar_t*>(value), length);
-  return WideToUtf8(text.substr(0, text.find(L'\0')));
+  if (!VerQueryValueW(resource.data(), Utf8ToWide(subBlock).c_str(), &value, &length)) return {};
+  return WideToUtf8(Utf16Text(BytesInside(resource, value, std::size_t{length} * sizeof(wchar_t))));
 }
 
 std::string LanguageText(std::uint16_t language) {

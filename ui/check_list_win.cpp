@@ -207,6 +207,11 @@ void CheckList::Changed(std::string_view name) const {
   if (PropertyChanged) PropertyChanged(name);
 }
 
+const CheckList::Item* CheckList::ItemAt(int index) const {
+  if (index < 0 || index >= static_cast<int>(items_.size())) return nullptr;
+  return &items_[static_cast<std::size_t>(index)];
+}
+
 int CheckList::IndexOf(HWND button) const {
   for (std::size_t i = 0; i < items_.size(); ++i) {
     if (items_[i].button == button) return static_cast<int>(i);
@@ -467,11 +472,12 @@ void CheckList::SetForeColor(OleColor color) {
 }
 
 bool CheckList::Selected(int index) const {
-  return SendMessageW(items_.at(index).button, BM_GETCHECK, 0, 0) != BST_UNCHECKED;
+  const Item* item = ItemAt(index);
+  return item && SendMessageW(item->button, BM_GETCHECK, 0, 0) != BST_UNCHECKED;
 }
 
 void CheckList::SetSelected(int index, bool selected) {
-  items_.at(index);
+  if (!ItemAt(index)) return;
   SetValue(index, selected);
   Changed("Selected");
 }
@@ -513,14 +519,18 @@ void CheckList::SetBackColor(OleColor color) {
 }
 
 std::string CheckList::List(int index) const {
-  HWND button = items_.at(index).button;
+  const Item* item = ItemAt(index);
+  if (!item) return {};
+  HWND button = item->button;
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(button)) + 1, L'\0');
   text.resize(static_cast<std::size_t>(GetWindowTextW(button, text.data(), static_cast<int>(text.size()))));
   return WideToUtf8(text);
 }
 
 void CheckList::SetList(int index, const std::string& text) {
-  SetWindowTextW(items_.at(index).button, Utf8ToWide(text).c_str());
+  const Item* item = ItemAt(index);
+  if (!item) return;
+  SetWindowTextW(item->button, Utf8ToWide(text).c_str());
   Changed("List");
 }
 
@@ -540,11 +550,12 @@ void CheckList::SetMultiSelect(bool multiSelect) {
 }
 
 bool CheckList::ItemEditable(int index) const {
-  return IsWindowEnabled(items_.at(index).button) != FALSE;
+  const Item* item = ItemAt(index);
+  return item && IsWindowEnabled(item->button) != FALSE;
 }
 
 void CheckList::SetItemEditable(int index, bool editable) {
-  EnableWindow(items_.at(index).button, editable);
+  if (const Item* item = ItemAt(index)) EnableWindow(item->button, editable);
 }
 
 int CheckList::FocusedIndex() {
@@ -573,9 +584,20 @@ void CheckList::WriteProperties(PropertyBag& bag, const FontSpec& ambientFont) c
   WriteCheckListProperties(bag, p, ambientFont);
 }
 
-HWND CheckList::ItemWindow(int index) const { return items_.at(index).button; }
-double CheckList::ItemTopTwips(int index) const { return items_.at(index).top; }
-bool CheckList::ItemVisible(int index) const { return IsWindowVisible(items_.at(index).button) != FALSE; }
+HWND CheckList::ItemWindow(int index) const {
+  const Item* item = ItemAt(index);
+  return item ? item->button : nullptr;
+}
+
+double CheckList::ItemTopTwips(int index) const {
+  const Item* item = ItemAt(index);
+  return item ? item->top : 0;
+}
+
+bool CheckList::ItemVisible(int index) const {
+  const Item* item = ItemAt(index);
+  return item && IsWindowVisible(item->button) != FALSE;
+}
 
 LRESULT CALLBACK CheckList::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   auto* self = reinterpret_cast<CheckList*>(GetWindowLongPtrW(window, GWLP_USERDATA));

@@ -125,6 +125,8 @@ class CheckList {
   void SetValue(int index, bool checked);
   void MoveItem(int index, double top, bool shown);
   void Changed(std::string_view name) const;
+  // The item at `index`, nothing when there is none: an index from a caller never throws.
+  const Item* ItemAt(int index) const;
   int IndexOf(HWND button) const;
   double ClientWidth() const;
   double ClientHeight() const;

@@ -3,6 +3,7 @@
 #include <cderr.h>
 #include <commdlg.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "app/text.h"
@@ -148,10 +149,15 @@ std::optional<PrinterChoice> ShowPrinter(HWND owner, const PrinterChoice& initia
   choice.toPage = dialog.nToPage;
   if (dialog.hDevNames) {
     if (const auto* names = static_cast<const DEVNAMES*>(GlobalLock(dialog.hDevNames))) {
-      const auto* base = reinterpret_cast<const wchar_t*>(names);
-      choice.driver = WideToUtf8(base + names->wDriverOffset);
-      choice.printerName = WideToUtf8(base + names->wDeviceOffset);
-      choice.outputPort = WideToUtf8(base + names->wOutputOffset);
+      // The offsets (in characters) are the structure's own word: read no text past its block.
+      const std::span<const std::uint8_t> block(reinterpret_cast<const std::uint8_t*>(names),
+                                                GlobalSize(dialog.hDevNames));
+      const auto textAt = [block](WORD offset) {
+        return WideToUtf8(Utf16Text(block.subspan(std::min<std::size_t>(offset * 2u, block.size()))));
+      };
+      choice.driver = textAt(names->wDriverOffset);
+      choice.printerName = textAt(names->wDeviceOffset);
+      choice.outputPort = textAt(names->wOutputOffset);
       GlobalUnlock(dialog.hDevNames);
     }
     GlobalFree(dialog.hDevNames);

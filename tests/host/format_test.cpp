@@ -114,5 +114,33 @@ TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
   EXPECT_EQ(Wtf8ToUtf8("a\xFF\xE6\x97"), "a\xFF\xE6\x97");
 }
 
+// A length the data states never reaches past the buffer that holds the value.
+TEST(Text, ValuesAreReadOnlyInsideTheirBuffer) {
+  const std::uint8_t bytes[] = {'a', 0, 'b', 0, 'c', 0, 0, 0, 'd', 0, 'e'};
+  const std::span<const std::uint8_t> all(bytes);
+  struct Case {
+    std::span<const std::uint8_t> buffer;
+    const void* value;
+    std::size_t length;
+    std::size_t bytesInside;
+    std::u16string text;
+  };
+  const Case cases[] = {
+      {all, bytes, 4, 4, u"ab"},                      // as stated
+      {all, bytes + 2, 65'535, 9, u"bc"},             // cut at the buffer's end; text at its NUL
+      {all.first(4), bytes + 2, 100, 2, u"b"},        // text without a NUL ends with the buffer
+      {all, bytes + 8, 100, 3, u"d"},                 // a last odd byte is no character
+      {all.first(4), bytes + 4, 2, 0, u""},           // at the very end
+      {all.first(4), bytes + 6, 2, 0, u""},           // past the end
+      {all.subspan(2), bytes, 2, 0, u""},             // before the start
+      {all, nullptr, 2, 0, u""},
+  };
+  for (const Case& c : cases) {
+    const std::span<const std::uint8_t> inside = BytesInside(c.buffer, c.value, c.length);
+    EXPECT_EQ(inside.size(), c.bytesInside) << c.length;
+    EXPECT_TRUE(Utf16Text(inside) == c.text) << c.bytesInside;
+  }
+}
+
 }  // namespace
 }  // namespace sysinfo

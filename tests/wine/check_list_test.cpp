@@ -57,7 +57,9 @@ TEST(CheckList, AddRemoveAndClear) {
   EXPECT_NE(list.ItemWindow(1), list.ItemWindow(0));  // real windows, one per item
 
   list.RemoveItem(1);
-  list.RemoveItem(7);  // no such item: nothing changes
+  list.RemoveItem(7);  // no such item: nothing changes, nothing throws
+  list.SetSelected(7, true);
+  EXPECT_FALSE(list.Selected(-1));
   ASSERT_EQ(list.ListCount(), 3);
   // Captions and ticks move up; the enabled flags stay where they were.
   std::vector<std::string> items;

@@ -240,6 +240,24 @@ TEST(FileVersion, TranslationFallbacks) {
   }
 }
 
+// Strings whose resource claims the most characters a value can have, far past the resource's
+// end: each still reads up to its own end, and the rest of the record is whole.
+TEST(FileVersion, StringLengthsThatRunPastTheResource) {
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(TestBinary("version_full"), bytes));
+  for (std::u16string key : {u"CompanyName", u"SpecialBuild"}) {
+    key.push_back(u'\0');  // the whole key, not the start of a longer one
+    const std::size_t at = bytes.find(std::string(reinterpret_cast<const char*>(key.data()), key.size() * 2));
+    ASSERT_NE(at, std::string::npos);
+    bytes[at - 4] = bytes[at - 3] = '\xFF';  // the value length, ahead of the type word and the key
+  }
+  TempFolder folder;
+  ASSERT_TRUE(WriteWholeFile(folder.File("lengths.dll"), bytes));
+  const cFixedFileInfo info = Load(folder.File("lengths.dll"));
+  EXPECT_EQ((Lines{info.CompanyName(), info.SpecialBuild(), info.ProductName(), info.VerFile()}),
+            (Lines{"Test Company", "special", "Test Product", "5.6.7.8"}));
+}
+
 TEST(FileVersion, RelativeNamesFilesFoldersAndMissingOnes) {
   TempFolder folder;
   const std::string path = folder.File("driver.sys");

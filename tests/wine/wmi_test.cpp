@@ -8,14 +8,12 @@
 #include <wrl/client.h>
 
 #include <algorithm>
-#include <array>
 
 #include "app/handles_win.h"
 #include "app/report_file_win.h"
 #include "app/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/performance_win.h"
-#include "collectors/sorted_table.h"
 #include "collectors/wmi_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/wine_support.h"
@@ -170,33 +168,42 @@ TEST_F(WineWmi, MemoryFromWmiAndThePerformanceRecord) {
             static_cast<std::ptrdiff_t>(std::max<std::size_t>(1, Delivered("Win32_PageFileUsage", "Name").size())));
 }
 
-// Wine reports the video adapter's memory in the uint32 AdapterRAM; with a display (Xvfb) it
-// gives 4,293,918,720 bytes here, above the signed 32-bit range of the VARIANT that carries it.
-TEST_F(WineWmi, UnsignedValuesAboveTheSignedRangePrintPositive) {
-  using Microsoft::WRL::ComPtr;
-  ComPtr<IEnumWbemClassObject> result;
-  ASSERT_TRUE(SUCCEEDED(StartWmiQuery("SELECT * FROM Win32_VideoController", &result)) && result);
-  ComPtr<IWbemClassObject> adapter;
-  ULONG returned = 0;
-  ASSERT_EQ(result->Next(10'000, 1, &adapter, &returned), WBEM_S_NO_ERROR);
-  VARIANT raw;
-  VariantInit(&raw);
-  CIMTYPE cimType = CIM_EMPTY;
-  ASSERT_TRUE(SUCCEEDED(adapter->Get(L"AdapterRAM", 0, &raw, &cimType, nullptr)));
-  ASSERT_EQ(cimType, CIM_UINT32);
-  ASSERT_EQ(raw.vt, VT_I4);
-  if (raw.lVal >= 0) GTEST_SKIP() << "AdapterRAM is " << raw.lVal << " here: nothing above the signed range";
-  // Read naively the value is negative; the section must print its unsigned reading.
-  const std::string unsignedText = std::to_string(static_cast<std::uint32_t>(raw.lVal));
-
-  constexpr std::array<std::string_view, 2> columns{"Name", "AdapterRAM"};
-  constexpr std::array<TableLine, 2> lines{{{"Name: ", "Name", {1, 1, 1}},
-                                            {"Adapter RAM: ", "AdapterRAM", {1, 1, 1}}}};
-  CapturedReport report;
-  PrintSortedWmiSection(report.writer(), *wmi, "SELECT * FROM Win32_VideoController",
-                        SortedSection{columns, "Name", lines}, 1);
-  EXPECT_EQ(ValuesOf(report.Lines(), "Adapter RAM: "), Lines{unsignedText});
-  EXPECT_GT(std::stoull(unsignedText), 2'147'483'647u);
+// Values as WMI hands them over, whatever VARIANT type carries them; a null text pointer is
+// empty text, and no 64-bit value.
+TEST(WmiValues, EachCimTypeFromItsVariant) {
+  struct Case {
+    CIMTYPE type;
+    void (*fill)(VARIANT&);
+    WmiValue expected;
+  };
+  const Case cases[] = {
+      {CIM_SINT32, [](VARIANT& v) { v.vt = VT_I4, v.lVal = -300; }, std::int64_t{-300}},
+      {CIM_UINT8, [](VARIANT& v) { v.vt = VT_UI1, v.bVal = 0xC8; }, std::uint64_t{200}},
+      {CIM_UINT16, [](VARIANT& v) { v.vt = VT_I2, v.iVal = -2; }, std::uint64_t{65'534}},
+      {CIM_UINT32, [](VARIANT& v) { v.vt = VT_I4, v.lVal = -1'048'576; }, std::uint64_t{4'293'918'720}},
+      {CIM_SINT64, [](VARIANT& v) { v.vt = VT_BSTR, v.bstrVal = SysAllocString(L"-9000000000"); },
+       std::int64_t{-9'000'000'000}},
+      {CIM_UINT64, [](VARIANT& v) { v.vt = VT_BSTR, v.bstrVal = SysAllocString(L"18446744073709551615"); },
+       std::uint64_t{18'446'744'073'709'551'615u}},
+      {CIM_UINT64, [](VARIANT& v) { v.vt = VT_BSTR, v.bstrVal = SysAllocString(L"12 GB"); }, std::string("12 GB")},
+      {CIM_UINT64, [](VARIANT& v) { v.vt = VT_UI8, v.ullVal = 1ull << 63; }, std::uint64_t{1ull << 63}},
+      {CIM_SINT64, [](VARIANT& v) { v.vt = VT_I8, v.llVal = -5; }, std::int64_t{-5}},
+      {CIM_BOOLEAN, [](VARIANT& v) { v.vt = VT_BOOL, v.boolVal = VARIANT_TRUE; }, true},
+      {CIM_STRING | CIM_FLAG_ARRAY,
+       [](VARIANT& v) { v.vt = VT_ARRAY | VT_BSTR, v.parray = SafeArrayCreateVector(VT_BSTR, 0, 1); }, Unreadable{}},
+      {CIM_STRING, [](VARIANT& v) { v.vt = VT_NULL; }, Null{}},
+      {CIM_UINT32, [](VARIANT&) {}, Null{}},  // VT_EMPTY
+      {CIM_STRING, [](VARIANT& v) { v.vt = VT_BSTR, v.bstrVal = nullptr; }, std::string()},
+      {CIM_SINT64, [](VARIANT& v) { v.vt = VT_BSTR, v.bstrVal = nullptr; }, Unreadable{}},
+      {CIM_UINT64, [](VARIANT& v) { v.vt = VT_BSTR, v.bstrVal = nullptr; }, Unreadable{}},
+  };
+  for (const Case& c : cases) {
+    VARIANT value;
+    VariantInit(&value);
+    c.fill(value);
+    EXPECT_EQ(ToWmiValue(value, c.type), c.expected) << "CIM type " << c.type << ", VARIANT type " << value.vt;
+    VariantClear(&value);
+  }
 }
 
 // Passes the first objects of a real enumeration through, then stops answering the way a hung
