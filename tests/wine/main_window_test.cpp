@@ -227,7 +227,7 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
 TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   // A desktop so deep that the proposed report name is longer than MAX_PATH.
   TempFolder deep;
-  const std::string desktop = deep.File(std::string(230, 'd'));
+  const std::string desktop = deep.File(std::string(200, 'd'));
   CreateDirectoryW(Utf8ToWide(desktop).c_str(), nullptr);
   const std::wstring shellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   SavedValue savedDesktop(HKEY_CURRENT_USER, shellFolders, L"Desktop");
