@@ -313,9 +313,8 @@ void FrmMain::OnStart() {
 // A click (by mouse, or by the dialog manager for an arrow key) selects the button; the level
 // is stored only when the selection changed, so the stored level is always the one shown.
 void FrmMain::OnLevelClicked(int index) {
-  if (index == shownLevel_ || SendMessageW(optionLevel_[index], BM_GETCHECK, 0, 0) != BST_CHECKED) {
-    return;
-  }
+  const bool selected = SendMessageW(optionLevel_[index], BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (!selected || index == shownLevel_) return;
   shownLevel_ = index;
   settings_->WriteIni(kSettingsSection, kDetailLevelKey, std::to_string(index));
 }
@@ -369,7 +368,8 @@ std::string FrmMain::AskReportPath(const std::string& proposed) {
     // The dialog did not open at all: say so instead of leaving Start doing nothing.
     const std::string text = "The save dialog could not be shown for:\r\n" + proposed + "\r\n\r\n" +
                              ui::FileDialogErrorText(dialog.ExtendedError());
-    MessageBoxW(window_, Utf8ToWide(text).c_str(), L"Log File Save Location", MB_OK | MB_ICONEXCLAMATION);
+    MessageBoxW(window_, Utf8ToWide(text).c_str(), L"Log File Save Location",
+                MB_OK | MB_ICONEXCLAMATION);
   }
   return dialog.Filename;
 }

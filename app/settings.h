@@ -7,8 +7,8 @@
 
 namespace sysinfo {
 
-// settings.ini beside the program (or the user's own copy, see LayeredSettings): one section, a "True"/"False" key per category and the
-// selected detail-level button's index.
+// settings.ini beside the program (or the user's own, see LayeredSettings): one section, a
+// "True"/"False" key per category and the selected detail-level button's index.
 inline constexpr std::string_view kSettingsFileName = "settings.ini";
 inline constexpr std::string_view kSettingsSection = "main";
 inline constexpr std::string_view kDetailLevelKey = "DetailLevel";

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/main_window_win.h"
@@ -229,7 +230,8 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   TempFolder deep;
   const std::string desktop = deep.File(std::string(200, 'd'));
   CreateDirectoryW(Utf8ToWide(desktop).c_str(), nullptr);
-  const std::wstring shellFolders = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  const std::wstring shellFolders =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
   SavedValue savedDesktop(HKEY_CURRENT_USER, shellFolders, L"Desktop");
   WriteText(HKEY_CURRENT_USER, shellFolders, L"Desktop", Utf8ToWide(desktop));
   WindowProgram program;
