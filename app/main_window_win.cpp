@@ -121,7 +121,7 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
 }
 
 FrmMain::FrmMain(HINSTANCE instance, CollectorFactory makeCollectors)
-    : instance_(instance), makeCollectors_(std::move(makeCollectors)), settings_(SettingsFilePath()) {}
+    : instance_(instance), makeCollectors_(std::move(makeCollectors)), settings_(OpenSettings()) {}
 
 FrmMain::~FrmMain() {
   checkList_.reset();
@@ -176,8 +176,6 @@ void FrmMain::CreateControls() {
     const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
     optionLevel_[i] = AddControl(L"BUTTON", caption.c_str(), BS_AUTORADIOBUTTON | group,
                                  kOptionLevel0 + i, kOptionPlaces[i]);
-    SetWindowSubclass(optionLevel_[i], OptionProc, static_cast<UINT_PTR>(i),
-                      reinterpret_cast<DWORD_PTR>(this));
     frame2_.push_back(optionLevel_[i]);
   }
   // The design-time choice; the settings may replace it.
@@ -210,13 +208,13 @@ void FrmMain::Load() {
   (Yield)();
   for (const Category& category : kCategories) checkList_->AddItem(std::string(category.text));
   for (int i = 0; i < checkList_->ListCount(); ++i) {
-    if (auto tick = ParseBoolean(settings_.ReadIni(kSettingsSection, checkList_->List(i)))) {
+    if (auto tick = ParseBoolean(settings_->ReadIni(kSettingsSection, checkList_->List(i)))) {
       checkList_->SetSelected(i, *tick);
     }
   }
-  const int level = RestoredLevelIndex(settings_.ReadIni(kSettingsSection, kDetailLevelKey));
+  shownLevel_ = RestoredLevelIndex(settings_->ReadIni(kSettingsSection, kDetailLevelKey));
   for (int i = 0; i < 3; ++i) {
-    SendMessageW(optionLevel_[i], BM_SETCHECK, i == level ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(optionLevel_[i], BM_SETCHECK, i == shownLevel_ ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   SetWindowTextW(textHostsPath_, Utf8ToWide(FindHostsFilePath()).c_str());
   (Yield)();
@@ -231,18 +229,6 @@ LRESULT CALLBACK FrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, L
   auto* self = reinterpret_cast<FrmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (!self) return DefWindowProcW(window, message, wParam, lParam);
   return self->HandleMessage(message, wParam, lParam);
-}
-
-LRESULT CALLBACK FrmMain::OptionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR index, DWORD_PTR self) {
-  // The level is saved when a mouse button is released over a level button; choosing one with
-  // the keyboard does not save it.
-  if (message == WM_LBUTTONUP || message == WM_RBUTTONUP || message == WM_MBUTTONUP) {
-    reinterpret_cast<FrmMain*>(self)->settings_.WriteIni(kSettingsSection, kDetailLevelKey,
-                                                         std::to_string(index));
-  }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, OptionProc, index);
-  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -276,6 +262,10 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CLOSE:
       CloseProgram();
       return 0;
+    case WM_ENDSESSION:
+      // The process may be ended at any moment once this returns.
+      if (wParam && scanning_) EndMidScan();
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       return 0;
@@ -296,6 +286,11 @@ void FrmMain::OnCommand(int id, int code) {
     case kCommand3:
       if (code == BN_CLICKED) SelectAll(false);
       break;
+    case kOptionLevel0:
+    case kOptionLevel1:
+    case kOptionLevel2:
+      if (code == BN_CLICKED) OnLevelClicked(id - kOptionLevel0);
+      break;
     case kImage1:
       if (code == STN_CLICKED) OpenLink(kMakerWebPage);
       break;
@@ -311,17 +306,26 @@ void FrmMain::OnCommand(int id, int code) {
 void FrmMain::OnStart() {
   for (int i = 0; i < checkList_->ListCount(); ++i) {
     if (!checkList_->ItemEditable(i)) continue;
-    settings_.WriteIni(kSettingsSection, checkList_->List(i), BooleanText(checkList_->Selected(i)));
+    settings_->WriteIni(kSettingsSection, checkList_->List(i), BooleanText(checkList_->Selected(i)));
     (Yield)();
   }
   SetTimer(window_, kWorkTimer, kWorkTimerMs, nullptr);
+}
+
+// A click (by mouse, or by the dialog manager for an arrow key) selects the button; the level
+// is stored only when the selection changed, so the stored level is always the one shown.
+void FrmMain::OnLevelClicked(int index) {
+  const bool selected = SendMessageW(optionLevel_[index], BM_GETCHECK, 0, 0) == BST_CHECKED;
+  if (!selected || index == shownLevel_) return;
+  shownLevel_ = index;
+  settings_->WriteIni(kSettingsSection, kDetailLevelKey, std::to_string(index));
 }
 
 void FrmMain::SelectAll(bool selected) {
   for (int i = 0; i < checkList_->ListCount(); ++i) {
     if (!checkList_->ItemEditable(i)) continue;
     checkList_->SetSelected(i, selected);
-    settings_.WriteIni(kSettingsSection, checkList_->List(i), BooleanText(selected));
+    settings_->WriteIni(kSettingsSection, checkList_->List(i), BooleanText(selected));
     (Yield)();
   }
 }
@@ -358,8 +362,17 @@ std::string FrmMain::AskReportPath(const std::string& proposed) {
   dialog.hWnd = reinterpret_cast<std::uintptr_t>(window_);
   dialog.Filter = "Text Files (*.txt)|*.txt";
   dialog.Filename = proposed;
+  dialog.flags = ui::kOverwritePrompt;
   dialog.ShowSave();
-  if (!dialog.Filename.empty()) reportPath_ = dialog.Filename;
+  if (!dialog.Filename.empty()) {
+    reportPath_ = dialog.Filename;
+  } else if (dialog.ExtendedError() != 0) {
+    // The dialog did not open at all: say so instead of leaving Start doing nothing.
+    const std::string text = "The save dialog could not be shown for:\r\n" + proposed + "\r\n\r\n" +
+                             ui::FileDialogErrorText(dialog.ExtendedError());
+    MessageBoxW(window_, Utf8ToWide(text).c_str(), L"Log File Save Location",
+                MB_OK | MB_ICONEXCLAMATION);
+  }
   return dialog.Filename;
 }
 
@@ -417,8 +430,12 @@ void FrmMain::CloseProgram() {
     DestroyWindow(window_);
     return;
   }
-  // Closed mid-scan: the scan cannot be unwound from inside its own message pump, so keep every
-  // line written so far on disk and end the process here.
+  EndMidScan();
+}
+
+void FrmMain::EndMidScan() {
+  // The scan cannot be unwound from inside its own message pump, so keep every line written so
+  // far on disk and end the process here.
   if (openReport_) openReport_->CloseReport();
   ExitProcess(0);
 }

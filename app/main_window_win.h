@@ -39,7 +39,7 @@ inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
 using CollectorFactory = std::function<Collectors(const std::string& hostsPath)>;
 
 // The program's one window: the categories to tick, the detail level, Start, and the status of a
-// running scan. Every choice persists in settings.ini beside the program.
+// running scan. Every choice persists in settings.ini (see OpenSettings).
 class FrmMain final : public ScanHost {
  public:
   // Builds the window (not yet shown). `makeCollectors` is asked once, at the first scan, with the
@@ -66,8 +66,6 @@ class FrmMain final : public ScanHost {
  private:
   FrmMain(HINSTANCE instance, CollectorFactory makeCollectors);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK OptionProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                     UINT_PTR index, DWORD_PTR self);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void CreateControls();
@@ -76,11 +74,13 @@ class FrmMain final : public ScanHost {
   void Load();
   void OnCommand(int id, int code);
   void OnStart();
+  void OnLevelClicked(int index);
   void SelectAll(bool selected);
   void OnWorkTimer();
   void ShowIdle();
   void OpenLink(const wchar_t* address);
   void CloseProgram();
+  void EndMidScan();
   ScanRequest BuildRequest() const;
   int Px(LONG twips, bool vertical) const;
 
@@ -102,7 +102,8 @@ class FrmMain final : public ScanHost {
   HWND label1_ = nullptr;
   HWND textHostsPath_ = nullptr;
   std::string reportPath_;
-  IniFile settings_;
+  std::unique_ptr<SettingsStore> settings_;
+  int shownLevel_ = kDesignLevelIndex;  // the selected level button, as stored
   ReportWriter* openReport_ = nullptr;
   bool scanning_ = false;
 };

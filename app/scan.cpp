@@ -29,8 +29,8 @@ std::string StartLineText(const std::string& prefix, const Category& category,
 
 std::string StatusText(std::size_t index) {
   const std::string text(kCategories[index].text);
-  // The last category reads "Scanning For Suspicious Files!".
-  if (index == kCategoryCount - 1) return "Status: Scanning For " + text;
+  // The last category reads "Scanning For Suspicious Files! ...".
+  if (index == kCategoryCount - 1) return "Status: Scanning For " + text + " ...";
   return "Status: Scanning " + text + " ...";
 }
 

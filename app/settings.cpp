@@ -47,4 +47,16 @@ int RestoredLevelIndex(std::string_view stored, int designIndex) {
   return static_cast<int>(index);
 }
 
+std::string LayeredSettings::ReadIni(std::string_view section, std::string_view key) {
+  std::string value = user_->ReadIni(section, key);
+  return value.empty() ? beside_->ReadIni(section, key) : value;
+}
+
+bool LayeredSettings::WriteIni(std::string_view section, std::string_view key,
+                               std::string_view value) {
+  if (!useUser_ && beside_->WriteIni(section, key, value)) return true;
+  useUser_ = true;
+  return user_->WriteIni(section, key, value);
+}
+
 }  // namespace sysinfo

@@ -1,13 +1,14 @@
 #pragma once
 
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 namespace sysinfo {
 
-// settings.ini beside the program: one section, a "True"/"False" key per category and the
-// selected detail-level button's index.
+// settings.ini beside the program (or the user's own, see LayeredSettings): one section, a
+// "True"/"False" key per category and the selected detail-level button's index.
 inline constexpr std::string_view kSettingsFileName = "settings.ini";
 inline constexpr std::string_view kSettingsSection = "main";
 inline constexpr std::string_view kDetailLevelKey = "DetailLevel";
@@ -38,6 +39,24 @@ class SettingsStore {
   // Empty text for a missing file, section or key.
   virtual std::string ReadIni(std::string_view section, std::string_view key) = 0;
   virtual bool WriteIni(std::string_view section, std::string_view key, std::string_view value) = 0;
+};
+
+// The settings beside the program while that file can be written, else the user's own file.
+// A value is read from the user's file first, then from the one beside the program; once the
+// user's file is in use (or exists at the start) every value is written there, so what is read
+// back is always what was written last.
+class LayeredSettings final : public SettingsStore {
+ public:
+  LayeredSettings(std::unique_ptr<SettingsStore> beside, std::unique_ptr<SettingsStore> user,
+                  bool userFileExists)
+      : beside_(std::move(beside)), user_(std::move(user)), useUser_(userFileExists) {}
+  std::string ReadIni(std::string_view section, std::string_view key) override;
+  bool WriteIni(std::string_view section, std::string_view key, std::string_view value) override;
+
+ private:
+  std::unique_ptr<SettingsStore> beside_;
+  std::unique_ptr<SettingsStore> user_;
+  bool useUser_;
 };
 
 }  // namespace sysinfo

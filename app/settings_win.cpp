@@ -4,6 +4,8 @@
 
 #include <vector>
 
+#include "app/scan.h"
+#include "app/special_folders_win.h"
 #include "app/unicode_win.h"
 
 namespace sysinfo {
@@ -23,6 +25,17 @@ std::string SettingsFilePath() {
   return WideToUtf8(folder) + std::string(kSettingsFileName);
 }
 
+std::unique_ptr<SettingsStore> OpenSettings() {
+  auto beside = std::make_unique<IniFile>(SettingsFilePath());
+  const std::string userData = GetSpecialFolder(kFolderLocalAppData);
+  if (userData.empty()) return beside;
+  const std::string userFile =
+      userData + "\\" + std::string(kProgramName) + "\\" + std::string(kSettingsFileName);
+  const bool exists = GetFileAttributesW(Utf8ToWide(userFile).c_str()) != INVALID_FILE_ATTRIBUTES;
+  return std::make_unique<LayeredSettings>(std::move(beside),
+                                           std::make_unique<IniFile>(userFile, true), exists);
+}
+
 std::string IniFile::ReadIni(std::string_view section, std::string_view key) {
   std::vector<wchar_t> buffer(4096, L'\0');
   const DWORD length =
@@ -33,6 +46,10 @@ std::string IniFile::ReadIni(std::string_view section, std::string_view key) {
 }
 
 bool IniFile::WriteIni(std::string_view section, std::string_view key, std::string_view value) {
+  if (makeFolder_) {
+    const std::wstring folder = Utf8ToWide(path_.substr(0, path_.find_last_of('\\')));
+    CreateDirectoryW(folder.c_str(), nullptr);  // fails harmlessly when it exists
+  }
   return WritePrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(),
                                     Utf8ToWide(value).c_str(), Utf8ToWide(path_).c_str()) != FALSE;
 }

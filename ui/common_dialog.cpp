@@ -23,6 +23,21 @@ std::string FilterEntry(std::string_view converted, int index) {
   return {};
 }
 
+std::string FileDialogErrorText(std::uint32_t code) {
+  switch (code) {
+    case 0x3002:  // FNERR_INVALIDFILENAME
+      return "The file name is not valid.";
+    case 0x3003:  // FNERR_BUFFERTOOSMALL
+      return "The file name is too long.";
+    case 0x0009:  // CDERR_MEMALLOCFAILURE
+    case 0x000A:  // CDERR_MEMLOCKFAILURE
+      return "There is not enough memory to show the dialog.";
+    default:
+      break;
+  }
+  return "The dialog failed (error " + std::to_string(code) + ").";
+}
+
 void cCommonDialog::ShowSave() { Show(Kind::Save); }
 void cCommonDialog::ShowOpen() { Show(Kind::Open); }
 

@@ -11,8 +11,12 @@ inline constexpr std::uint32_t kOverwritePrompt = 0x2;
 inline constexpr std::uint32_t kHideReadOnly = 0x4;
 inline constexpr std::uint32_t kEnableTemplate = 0x40;
 
-// The file-name and file-title buffers hold this many characters, the terminating NUL included.
-inline constexpr std::size_t kFileBufferChars = 260;
+// The file-name and file-title buffers hold this many characters, the terminating NUL included:
+// the longest path the platform knows, so a long proposed name still opens the dialog.
+inline constexpr std::size_t kFileBufferChars = 32768;
+
+// Why a file dialog failed, in words, from the platform's extended error code.
+std::string FileDialogErrorText(std::uint32_t code);
 
 // "Text Files (*.txt)|*.txt" -> "Text Files (*.txt)\0*.txt\0\0": every "|" and every ":" ends a
 // piece, and two NULs end the list.

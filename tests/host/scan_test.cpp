@@ -70,7 +70,7 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
     EXPECT_EQ(SplitLines(bytes), expected);
     EXPECT_EQ(host.statuses, (Lines{"Status: Scanning CPU ...", "Status: Scanning Drives ...",
                                     "Status: Scanning Host File Info ...", "Status: Scanning Proxy Info ...",
-                                    "Status: Scanning For Suspicious Files!", "Status: Done"}));
+                                    "Status: Scanning For Suspicious Files! ...", "Status: Done"}));
     std::vector<std::size_t> done;
     for (const auto& outcome : host.outcomes) done.push_back(outcome.first);
     EXPECT_EQ(done, (std::vector<std::size_t>{2, 3, 6, 10, 14}));

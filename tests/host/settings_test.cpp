@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "app/settings.h"
 
 namespace sysinfo {
@@ -36,6 +38,38 @@ TEST(Settings, StoredDetailLevel) {
       {"1.4", 1}, {"1.5", 2}, {"2.5", 2},  // rounded to a whole number, halves to even
   };
   for (const Case& c : cases) EXPECT_EQ(RestoredLevelIndex(c.text), c.index) << '"' << c.text << '"';
+}
+
+// A settings file in memory that may refuse every write.
+struct MemorySettings final : SettingsStore {
+  std::map<std::string, std::string, std::less<>> values;
+  bool writable = true;
+  std::string ReadIni(std::string_view, std::string_view key) override {
+    const auto found = values.find(key);
+    return found == values.end() ? "" : found->second;
+  }
+  bool WriteIni(std::string_view, std::string_view key, std::string_view value) override {
+    if (writable) values[std::string(key)] = value;
+    return writable;
+  }
+};
+
+TEST(Settings, UserFileTakesOverWhenTheProgramsCannotBeWritten) {
+  for (const bool besideWritable : {true, false}) {
+    for (const bool userFileExists : {false, true}) {
+      SCOPED_TRACE(testing::Message() << besideWritable << userFileExists);
+      auto beside = std::make_unique<MemorySettings>();
+      beside->values = {{"CPU", "True"}, {"DetailLevel", "2"}};
+      beside->writable = besideWritable;
+      auto user = std::make_unique<MemorySettings>();
+      const MemorySettings& userFile = *user;
+      LayeredSettings settings(std::move(beside), std::move(user), userFileExists);
+      EXPECT_TRUE(settings.WriteIni(kSettingsSection, kDetailLevelKey, "0"));
+      EXPECT_EQ(settings.ReadIni(kSettingsSection, kDetailLevelKey), "0");  // the last one written
+      EXPECT_EQ(settings.ReadIni(kSettingsSection, "CPU"), "True");  // kept beside the program only
+      EXPECT_EQ(userFile.values.size(), besideWritable && !userFileExists ? 0u : 1u);
+    }
+  }
 }
 
 }  // namespace

@@ -6,11 +6,14 @@
 #include <algorithm>
 #include <array>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/main_window_win.h"
+#include "app/special_folders_win.h"
 #include "app/unicode_win.h"
 #include "tests/fakes/memory_report.h"
+#include "tests/wine/test_keys.h"
 #include "tests/wine/wine_support.h"
 
 namespace sysinfo {
@@ -51,19 +54,69 @@ HWND Find(const wchar_t* windowClass, const wchar_t* title = nullptr) {
   });
 }
 
+// Sets or clears the Unix immutable attribute of a folder: nobody, root included, can then create
+// or change a file in it (Wine, running as root here, enforces no Windows protection of its own).
+bool SetImmutable(const std::string& folder, bool immutable) {
+  using UnixName = char*(CDECL*)(const wchar_t*);
+  const auto unixName = reinterpret_cast<UnixName>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
+  char* name = unixName ? unixName(Utf8ToWide(folder).c_str()) : nullptr;
+  if (!name) return false;
+  std::wstring command = std::wstring(L"start.exe /unix /usr/bin/chattr ") +
+                         (immutable ? L"+i \"" : L"-i \"") + Utf8ToWide(name) + L"\"";
+  HeapFree(GetProcessHeap(), 0, name);
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &process)) {
+    return false;
+  }
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  // Nothing tells when the Unix program is done: wait until a new file can (or cannot) be made.
+  for (int attempt = 0; attempt < 1000; ++attempt) {
+    const std::wstring probe = Utf8ToWide(folder + "\\probe" + std::to_string(attempt));
+    const HANDLE file = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                    FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if ((file == INVALID_HANDLE_VALUE) == immutable) return true;
+    Sleep(10);
+  }
+  return false;
+}
+
 // The window program copied into a folder of its own, so its settings.ini is the test's.
 class WindowProgram {
  public:
-  explicit WindowProgram(const std::string& settings = "") {
+  // `lockedFolder`: nothing can be written beside the program, as in a folder the user may not
+  // change; the user's own settings file is removed again at the end.
+  explicit WindowProgram(const std::string& settings = "", bool lockedFolder = false)
+      : locked_(lockedFolder) {
     // Wine draws the caption itself when no window manager runs, as under Xvfb.
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Decorated", REG_SZ, L"N",
                     2 * sizeof(wchar_t));
-    const std::string exe = folder.File("sysinfo.exe");
-    CopyFileW(Utf8ToWide(ProgramFolder() + "\\sysinfo.exe").c_str(), Utf8ToWide(exe).c_str(), FALSE);
+    CopyFileW(Utf8ToWide(ProgramFolder() + "\\sysinfo.exe").c_str(),
+              Utf8ToWide(folder.File("sysinfo.exe")).c_str(), FALSE);
     if (!settings.empty()) WriteWholeFile(folder.File("settings.ini"), settings);
+    if (locked_ && !SetImmutable(folder.path(), true)) {
+      ADD_FAILURE() << "the program's folder could not be made unwritable";
+      return;
+    }
+    Start();
+  }
+  ~WindowProgram() {
+    Stop();
+    if (!locked_) return;
+    SetImmutable(folder.path(), false);
+    const std::string userFolder = GetSpecialFolder(kFolderLocalAppData) + "\\" + std::string(kProgramName);
+    DeleteFileW(Utf8ToWide(userFolder + "\\settings.ini").c_str());
+    RemoveDirectoryW(Utf8ToWide(userFolder).c_str());
+  }
+
+  void Start() {
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
-    std::wstring commandLine = L"\"" + Utf8ToWide(exe) + L"\"";
+    std::wstring commandLine = L"\"" + Utf8ToWide(folder.File("sysinfo.exe")) + L"\"";
     if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         Utf8ToWide(folder.path()).c_str(), &startup, &process_)) {
       return;
@@ -71,7 +124,7 @@ class WindowProgram {
     WaitForInputIdle(process_.hProcess, kPatienceMs);
     main = Find(kMainWindowClass);
   }
-  ~WindowProgram() {
+  void Stop() {
     if (!process_.hProcess) return;
     PostMessageW(main, WM_CLOSE, 0, 0);
     if (WaitForSingleObject(process_.hProcess, kPatienceMs) == WAIT_TIMEOUT) {
@@ -79,6 +132,8 @@ class WindowProgram {
     }
     CloseHandle(process_.hThread);
     CloseHandle(process_.hProcess);
+    process_ = {};
+    main = nullptr;
   }
 
   HWND Control(int id) const { return GetDlgItem(main, id); }
@@ -102,16 +157,17 @@ class WindowProgram {
   // For buttons whose handler opens a modal window: do not wait for it.
   void PostClick(HWND button) const { PostMessageW(button, BM_CLICK, 0, 0); }
 
-  // Starts the scan and answers the save dialog with a path.
-  bool StartSavingTo(const std::string& path) const {
+  // Starts the scan and answers the save dialog with a path; the dialog, or nothing when it
+  // did not appear.
+  HWND StartSavingTo(const std::string& path) const {
     PostClick(Control(kCommand1));
     HWND dialog = Find(L"#32770", L"Log File Save Location");
-    if (!dialog) return false;
+    if (!dialog) return nullptr;
     HWND name = GetDlgItem(dialog, 0x47C);         // the file-name box (cmb13)
     if (!name) name = GetDlgItem(dialog, 0x480);  // (edt1) in the older layout
     Send(name, WM_SETTEXT, reinterpret_cast<LPARAM>(Utf8ToWide(path).c_str()));
     PostClick(GetDlgItem(dialog, IDOK));
-    return true;
+    return dialog;
   }
   std::string Settings() const {
     std::string bytes;
@@ -127,16 +183,17 @@ class WindowProgram {
   }
   HANDLE MainThread() const { return process_.hThread; }
 
+  static LRESULT Send(HWND window, UINT message, LPARAM lParam = 0, WPARAM wParam = 0) {
+    DWORD_PTR result = 0;
+    SendMessageTimeoutW(window, message, wParam, lParam, SMTO_ABORTIFHUNG, kPatienceMs, &result);
+    return static_cast<LRESULT>(result);
+  }
+
   TempFolder folder;
   HWND main = nullptr;
 
  private:
-  static LRESULT Send(HWND window, UINT message, LPARAM lParam = 0) {
-    DWORD_PTR result = 0;
-    SendMessageTimeoutW(window, message, 0, lParam, SMTO_ABORTIFHUNG, kPatienceMs, &result);
-    return static_cast<LRESULT>(result);
-  }
-
+  bool locked_;
   PROCESS_INFORMATION process_{};
 };
 
@@ -169,6 +226,14 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
 }
 
 TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
+  // A desktop so deep that the proposed report name is longer than MAX_PATH.
+  TempFolder deep;
+  const std::string desktop = deep.File(std::string(200, 'd'));
+  CreateDirectoryW(Utf8ToWide(desktop).c_str(), nullptr);
+  const std::wstring shellFolders =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+  SavedValue savedDesktop(HKEY_CURRENT_USER, shellFolders, L"Desktop");
+  WriteText(HKEY_CURRENT_USER, shellFolders, L"Desktop", Utf8ToWide(desktop));
   WindowProgram program;
   ASSERT_TRUE(program.main);
   EXPECT_EQ(Text(program.main), "Veltrix - System Information v1.0.2");
@@ -216,6 +281,15 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   program.Click(program.Category(2));  // CPU off
   program.Click(program.Category(1));  // Computer System on
   ASSERT_EQ(program.Ticked(), (std::vector<int>{0, 1}));
+  // Neither a right click nor a press released off the button selects a level, nor stores one.
+  const HWND basic = program.Control(kOptionLevel0);
+  for (const auto [down, up, at] : {std::tuple{WM_RBUTTONDOWN, WM_RBUTTONUP, MAKELPARAM(2, 2)},
+                                    std::tuple{WM_LBUTTONDOWN, WM_LBUTTONUP, MAKELPARAM(-20, -20)}}) {
+    program.Send(basic, down, MAKELPARAM(2, 2));
+    program.Send(basic, up, at);
+    EXPECT_EQ(program.SelectedLevel(), 2);
+    EXPECT_NE(program.Settings().find("DetailLevel=2"), std::string::npos) << program.Settings();
+  }
 
   // The window as the user sees it, kept as a test artefact.
   SetForegroundWindow(program.main);
@@ -245,37 +319,83 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   EXPECT_EQ(lines[lines.size() - 2], "2. Computer System End");
   EXPECT_NE(program.Settings().find("Computer System=True"), std::string::npos);
 
+  // Saving over the report asks first; "No" keeps it untouched and runs no scan.
+  HWND dialog = program.StartSavingTo(report);
+  ASSERT_TRUE(dialog);
+  HWND ask = WaitFor([&] {
+    HWND window = nullptr;
+    while ((window = FindWindowExW(nullptr, window, L"#32770", nullptr)) &&
+           (GetWindow(window, GW_OWNER) != dialog || !IsWindowVisible(window))) {}
+    return window;
+  });
+  ASSERT_TRUE(ask);
+  program.PostClick(GetDlgItem(ask, IDNO));
+  ASSERT_TRUE(WaitGone(ask));
+  program.PostClick(GetDlgItem(dialog, IDCANCEL));
+  ASSERT_TRUE(WaitGone(dialog));
+  std::string after;
+  ASSERT_TRUE(ReadWholeFile(report, after));
+  EXPECT_EQ(after, bytes);
+  EXPECT_TRUE(IsWindowVisible(program.Control(kCommand1)));
+  EXPECT_FALSE(IsWindowVisible(program.Control(kFrame3)));
+
+  // An arrow key moves the selection, and the stored level follows it.
+  program.Click(basic);
+  PostMessageW(basic, WM_KEYDOWN, VK_DOWN, 0);
+  EXPECT_TRUE(WaitFor([&] { return program.Settings().find("DetailLevel=1") != std::string::npos; }));
+  EXPECT_EQ(program.SelectedLevel(), 1);
+
   PostMessageW(program.main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0u);
 }
 
-TEST(MainWindow, ClosingDuringAScanKeepsTheLinesWritten) {
-  WindowProgram program;
-  ASSERT_TRUE(program.main);
-  program.Click(program.Control(kCommand2));  // Select All
-  program.Click(program.Control(kOptionLevel2));
-  const std::string report = program.folder.File("closed.txt");
-  ASSERT_TRUE(program.StartSavingTo(report));
-  // Stop the program as soon as it shows that it scans the first category, then close it.
-  const HWND label = program.Control(kLabel1);
-  ASSERT_TRUE(WaitFor([&] { return Text(label) == "Status: Scanning Operating System ..."; }));
-  SuspendThread(program.MainThread());
-  const bool finished = FindWindowW(L"#32770", L"Done!") != nullptr;
-  PostMessageW(program.main, WM_CLOSE, 0, 0);
-  ResumeThread(program.MainThread());
-  ASSERT_FALSE(finished) << "the scan ended before the window could be closed";
-  ASSERT_NE(program.ExitCode(), static_cast<DWORD>(STILL_ACTIVE));
+TEST(MainWindow, ClosingOrEndingTheSessionDuringAScanKeepsTheLinesWritten) {
+  for (const UINT ending : {WM_CLOSE, WM_ENDSESSION}) {
+    SCOPED_TRACE(ending);
+    WindowProgram program;
+    ASSERT_TRUE(program.main);
+    program.Click(program.Control(kCommand2));  // Select All
+    program.Click(program.Control(kOptionLevel2));
+    const std::string report = program.folder.File("closed.txt");
+    ASSERT_TRUE(program.StartSavingTo(report));
+    // Stop the program as soon as it shows that it scans the first category, then close it.
+    const HWND label = program.Control(kLabel1);
+    ASSERT_TRUE(WaitFor([&] { return Text(label) == "Status: Scanning Operating System ..."; }));
+    SuspendThread(program.MainThread());
+    const bool finished = FindWindowW(L"#32770", L"Done!") != nullptr;
+    PostMessageW(program.main, ending, TRUE, 0);
+    ResumeThread(program.MainThread());
+    ASSERT_FALSE(finished) << "the scan ended before the window could be closed";
+    ASSERT_NE(program.ExitCode(), static_cast<DWORD>(STILL_ACTIVE));
 
-  std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(report, bytes));
-  const Lines lines = SplitLines(bytes);
-  // Everything written before the close is there: the whole header at least.
-  ASSERT_GE(lines.size(), 21u) << bytes;
-  EXPECT_EQ(lines[0], "Veltrix - System Information v1.0.2");
-  EXPECT_EQ(lines[5], "1. Operating System");
-  EXPECT_EQ(lines[19], "15. Suspicious Files!");
-  EXPECT_TRUE(bytes.ends_with("\r\n"));
-  EXPECT_EQ(std::find(lines.begin(), lines.end(), "15. Suspicious Files! End"), lines.end());
+    std::string bytes;
+    ASSERT_TRUE(ReadWholeFile(report, bytes));
+    const Lines lines = SplitLines(bytes);
+    // Everything written before the close is there: the whole header at least.
+    ASSERT_GE(lines.size(), 21u) << bytes;
+    EXPECT_EQ(lines[0], "Veltrix - System Information v1.0.2");
+    EXPECT_EQ(lines[5], "1. Operating System");
+    EXPECT_EQ(lines[19], "15. Suspicious Files!");
+    EXPECT_TRUE(bytes.ends_with("\r\n"));
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "15. Suspicious Files! End"), lines.end());
+  }
+}
+
+TEST(MainWindow, ChoicesOutliveARestartWhenTheProgramsFolderCannotBeWritten) {
+  WindowProgram program("", true);
+  ASSERT_TRUE(program.main);
+  program.Click(program.Category(3));
+  program.Click(program.Control(kOptionLevel2));
+  program.PostClick(program.Control(kCommand1));  // Start stores the ticks
+  HWND dialog = Find(L"#32770", L"Log File Save Location");
+  ASSERT_TRUE(dialog);
+  program.PostClick(GetDlgItem(dialog, IDCANCEL));
+  ASSERT_TRUE(WaitGone(dialog));
+  program.Stop();
+  program.Start();
+  ASSERT_TRUE(program.main);
+  EXPECT_EQ(program.Ticked(), std::vector<int>{3});
+  EXPECT_EQ(program.SelectedLevel(), 2);
 }
 
 }  // namespace
