@@ -91,13 +91,11 @@ TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
   const std::string fffd = "\xEF\xBF\xBD";
   struct Case {
     std::u16string units;
-    std::string wtf8;
-    std::string utf8;
+    std::string wtf8, utf8;
   };
   const Case cases[] = {
-      {u"Foo/Bar 1.0", "Foo/Bar 1.0", "Foo/Bar 1.0"},
-      {u"\u00E9\u65E5", "\xC3\xA9\xE6\x97\xA5", "\xC3\xA9\xE6\x97\xA5"},
-      {u"\xD83D\xDE00", "\xF0\x9F\x98\x80", "\xF0\x9F\x98\x80"},  // astral pair
+      {u"Foo/Bar \u00E9\u65E5\xD83D\xDE00", "Foo/Bar \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80",
+       "Foo/Bar \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80"},  // two, three and four bytes (a pair)
       {u"a\xD800" u"b", "a\xED\xA0\x80" "b", "a" + fffd + "b"},        // lone high
       {u"a\xDFFF" u"b", "a\xED\xBF\xBF" "b", "a" + fffd + "b"},        // lone low
       {u"x\xDBFF", "x\xED\xAF\xBF", "x" + fffd},                      // high at the end
@@ -121,8 +119,7 @@ TEST(Text, ValuesAreReadOnlyInsideTheirBuffer) {
   struct Case {
     std::span<const std::uint8_t> buffer;
     const void* value;
-    std::size_t length;
-    std::size_t bytesInside;
+    std::size_t length, bytesInside;
     std::u16string text;
   };
   const Case cases[] = {
