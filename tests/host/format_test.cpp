@@ -89,15 +89,11 @@ TEST(Text, CutAtNullAndTrim) {
 // UTF-8 reader with one U+FFFD per lone surrogate.
 TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
   const std::string fffd = "\xEF\xBF\xBD";
-  struct Case {
-    std::u16string units;
-    std::string wtf8, utf8;
-  };
+  struct Case { std::u16string units; std::string wtf8, utf8; };
   const Case cases[] = {
       {u"Foo/Bar \u00E9\u65E5\xD83D\xDE00", "Foo/Bar \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80",
        "Foo/Bar \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80"},  // two, three and four bytes (a pair)
-      {u"a\xD800" u"b", "a\xED\xA0\x80" "b", "a" + fffd + "b"},        // lone high
-      {u"a\xDFFF" u"b", "a\xED\xBF\xBF" "b", "a" + fffd + "b"},        // lone low
+      {u"a\xD800" u"b\xDFFF" u"c", "a\xED\xA0\x80" "b\xED\xBF\xBF" "c", "a" + fffd + "b" + fffd + "c"},  // lone ones
       {u"x\xDBFF", "x\xED\xAF\xBF", "x" + fffd},                      // high at the end
       {u"\xDC00\xD800", "\xED\xB0\x80\xED\xA0\x80", fffd + fffd},     // reversed pair
   };

@@ -322,26 +322,12 @@ Lines BlockOf(const Lines& lines, const std::string& name) {
   return Lines(nameLine - 1, end == lines.end() ? end : end + 1);
 }
 
-// Sets the creation, access and write times from local times, through the platform's own
-// time-zone rules.
-void SetLocalTimes(const std::string& path, std::array<SYSTEMTIME, 3> local) {
-  std::array<FILETIME, 3> times{};
-  for (std::size_t i = 0; i < 3; ++i) {
-    SYSTEMTIME utc{};
-    EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local[i], &utc) && SystemTimeToFileTime(&utc, &times[i]));
-  }
-  const UniqueHandle file = OpenShared(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ);
-  EXPECT_TRUE(file && SetFileTime(file.get(), &times[0], &times[1], &times[2])) << path;
-}
-
-// A sparse file of `size` bytes that takes next to no room on the disk.
-void MakeSparse(const std::string& path, std::uint64_t size) {
-  const UniqueHandle file = OpenShared(path, GENERIC_WRITE, 0);
-  DWORD ignored = 0;
-  DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
-  LARGE_INTEGER end{};
-  end.QuadPart = static_cast<LONGLONG>(size);
-  EXPECT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get())) << path;
+// A local time as a file time, through the platform's own time-zone rules.
+FILETIME FileTimeOf(SYSTEMTIME local) {
+  SYSTEMTIME utc{};
+  FILETIME time{};
+  EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) && SystemTimeToFileTime(&utc, &time));
+  return time;
 }
 
 // Removes the named file right after the search found it, before it is read.
@@ -362,14 +348,22 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   const std::string hidden = placed.Write(Folder(kFolderRoamingAppData) + "sysinfo-test-hidden.exe",
                                           "hidden program", FILE_ATTRIBUTE_HIDDEN);
   // Wine keeps no creation time of its own (it gives the modification time), so both are alike.
-  const SYSTEMTIME modified{2023, 12, 0, 31, 0, 0, 1, 0};
-  SetLocalTimes(hidden, {modified, {2024, 2, 2, 20, 23, 5, 9, 0}, modified});
+  const FILETIME modified = FileTimeOf({2023, 12, 0, 31, 0, 0, 1, 0});
+  const FILETIME accessed = FileTimeOf({2024, 2, 2, 20, 23, 5, 9, 0});
+  EXPECT_TRUE(SetFileTime(OpenShared(hidden, FILE_WRITE_ATTRIBUTES, 0).get(), &modified, &accessed, &modified));
   // A folder whose name matches the pattern is listed, but as no file it is never read.
   const std::string sub = placed.MakeFolder(Folder(kFolderRoamingAppData) + "sysinfo-test-sub.exe");
   placed.Write(sub + "\\sysinfo-test-nested.exe", "nested");
   placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-local.dll", "local library");
   const std::string big = placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-big.dll", "");
-  MakeSparse(big, (std::uint64_t{5} << 30) + 7);
+  {  // sparse: 5 GiB that take next to no room on the disk
+    const UniqueHandle file = OpenShared(big, GENERIC_WRITE, 0);
+    DWORD ignored = 0;
+    DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = (LONGLONG{5} << 30) + 7;
+    EXPECT_TRUE(SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end));
+  }
   placed.Write(Folder(kFolderCommonAppData) + "sysinfo-test-common.dll", "common library");
   placed.Copy("version_none.dll", DriversFolder() + "sysinfo-test-nover.sys");
   placed.Copy("version_blank.dll", DriversFolder() + "sysinfo-test-blank.sys");
