@@ -123,7 +123,6 @@ TEST(Text, ValuesAreReadOnlyInsideTheirBuffer) {
       {all, bytes + 2, 65'535, 9, u"bc"},             // cut at the buffer's end; text at its NUL
       {all.first(4), bytes + 2, 100, 2, u"b"},        // text without a NUL ends with the buffer
       {all, bytes + 8, 100, 3, u"d"},                 // a last odd byte is no character
-      {all.first(4), bytes + 4, 2, 0, u""},           // at the very end
       {all.first(4), bytes + 6, 2, 0, u""},           // past the end
       {all.subspan(2), bytes, 2, 0, u""},             // before the start
       {all, nullptr, 2, 0, u""},
