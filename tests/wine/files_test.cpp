@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <wincrypt.h>
-#include <winioctl.h>
 
 #include <algorithm>
 #include <array>
@@ -356,10 +355,8 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   placed.Write(sub + "\\sysinfo-test-nested.exe", "nested");
   placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-local.dll", "local library");
   const std::string big = placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-big.dll", "");
-  {  // sparse: 5 GiB that take next to no room on the disk
+  {  // over 5 GiB, extended without being written: next to no room on the disk
     const UniqueHandle file = OpenShared(big, GENERIC_WRITE, 0);
-    DWORD ignored = 0;
-    DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
     FILE_END_OF_FILE_INFO end{};
     end.EndOfFile.QuadPart = (LONGLONG{5} << 30) + 7;
     EXPECT_TRUE(SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end));
