@@ -14,11 +14,14 @@ inline std::span<const std::uint8_t> AsBytes(std::string_view text) {
 }
 
 // Hands out bytes in reads no larger than `maxRead`, however large the buffer, and can be told
-// to fail at a given read.
+// to fail at a given read or to state a size when opened other than the data's (as a file that
+// grew or shrank since).
 class MemoryReader final : public ByteReader {
  public:
-  MemoryReader(std::span<const std::uint8_t> data, std::size_t maxRead, int failAtRead = -1)
-      : data_(data), maxRead_(maxRead), failAtRead_(failAtRead) {}
+  MemoryReader(std::span<const std::uint8_t> data, std::size_t maxRead, int failAtRead = -1,
+               std::optional<std::uint64_t> sizeWhenOpened = std::nullopt)
+      : data_(data), maxRead_(maxRead), failAtRead_(failAtRead), sizeWhenOpened_(sizeWhenOpened) {}
+  std::optional<std::uint64_t> SizeWhenOpened() const override { return sizeWhenOpened_; }
   std::optional<std::size_t> Read(std::span<std::uint8_t> into) override {
     if (reads_++ == failAtRead_) return std::nullopt;
     const std::size_t count = std::min({into.size(), maxRead_, data_.size() - position_});
@@ -31,6 +34,7 @@ class MemoryReader final : public ByteReader {
   std::span<const std::uint8_t> data_;
   std::size_t maxRead_;
   int failAtRead_;
+  std::optional<std::uint64_t> sizeWhenOpened_;
   int reads_ = 0;
   std::size_t position_ = 0;
 };

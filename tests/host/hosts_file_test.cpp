@@ -19,7 +19,18 @@ using testing::MemoryReader;
 using testing::Text;
 using namespace std::string_literals;
 
+// Through a double-byte code page of the test's own, where 0x81 leads a character that reads as
+// "[x]": a character cut by the end of a read reaches the decoder whole.
 TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
+  const HostsTextDecoder doubleByte{
+      [](std::string_view part) {
+        std::string utf8;
+        for (std::size_t i = 0; i < part.size(); ++i) {
+          utf8 += part[i] != '\x81' ? std::string(1, part[i]) : "[" + std::string(part.substr(++i, 1)) + "]";
+        }
+        return utf8;
+      },
+      [](std::string_view part) -> std::size_t { return part.ends_with('\x81'); }};
   struct Case {
     const char* what;
     std::string file;
@@ -38,12 +49,13 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
       {"empty file", "", {}},
       {"only a line end", "\n", {""}},
       {"a line longer than a piece", longLine + "\nb", {longLine, "b"}},
+      {"double-byte characters", "caf\x81" "e\x81x\r\n", {"caf[e][x]"}},
   };
   for (const Case& c : cases) {
     for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4096}}) {
       MemoryReader reader(AsBytes(c.file), piece);
       CapturedReport report;
-      PrintHostsFile(report.writer(), &reader, {});
+      PrintHostsFile(report.writer(), &reader, doubleByte);
       std::vector<std::string> expected = c.lines;
       expected.emplace_back(SeparatorLine);
       EXPECT_EQ(report.Lines(), expected) << c.what << ", pieces of " << piece;
@@ -56,26 +68,6 @@ TEST(HostsFile, AFileThatCannotBeOpenedGivesTheSeparatorOnly) {
   CapturedReport report;
   PrintHostsFile(report.writer(), nullptr, {});
   EXPECT_EQ(report.Lines(), std::vector<std::string>{std::string(SeparatorLine)});
-}
-
-// A double-byte code page of the test's own: 0x81 leads a character that reads as "[x]". A
-// character cut by the end of a read reaches the decoder whole.
-TEST(HostsFile, LinesArePassedThroughTheDecoderWholeCharactersAtATime) {
-  const HostsTextDecoder doubleByte{
-      [](std::string_view part) {
-        std::string utf8;
-        for (std::size_t i = 0; i < part.size(); ++i) {
-          utf8 += part[i] != '\x81' ? std::string(1, part[i]) : "[" + std::string(part.substr(++i, 1)) + "]";
-        }
-        return utf8;
-      },
-      [](std::string_view part) -> std::size_t { return part.ends_with('\x81'); }};
-  for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{4096}}) {
-    MemoryReader reader(AsBytes("caf\x81" "e\x81x\r\n"), piece);
-    CapturedReport report;
-    PrintHostsFile(report.writer(), &reader, doubleByte);
-    EXPECT_EQ(report.Lines(), (std::vector<std::string>{"caf[e][x]", std::string(SeparatorLine)})) << piece;
-  }
 }
 
 TEST(HostsFile, PathFromTheRegistryOrTheWindowsFolder) {

@@ -5,7 +5,6 @@
 
 #include <windows.h>
 #include <wincrypt.h>
-#include <winioctl.h>
 
 #include <algorithm>
 #include <array>
@@ -286,21 +285,24 @@ TEST(FileVersion, RelativeNamesFilesFoldersAndMissingOnes) {
 }
 
 // ANSI text with CR LF and no byte-order mark; a name outside the ANSI code page still names the
-// file (wide calls inside); an earlier, longer report is cut to the new one.
+// file (wide calls inside); an earlier, longer report is cut to the new one. Each line is in the
+// file once written, so a process ended while it waits on the system (a stalled WMI provider)
+// keeps every finished line.
 TEST(FileReport, WritesAnsiCrLfOverAnEarlierReport) {
   ASSERT_EQ(GetACP(), 1252u) << "the expected bytes below are for code page 1252";
   TempFolder folder;
   const std::string path = folder.File("Bericht-\xE6\x97\xA5\xE6\x9C\xAC-caf\xC3\xA9.txt");
   ASSERT_TRUE(WriteWholeFile(path, "a much longer first report\r\n"));
   std::string reason;
+  std::string bytes;
   {
     ReportWriter report(CreateFileReport(path, reason));
     ASSERT_EQ(reason, "");
     report.WriteReportLine("caf\xC3\xA9 \xE2\x82\xAC");  // "café €" in UTF-8
+    EXPECT_TRUE(ReadWholeFile(path, bytes) && bytes == "caf\xE9 \x80\r\n") << bytes;
     report.WriteReportLine("");
     EXPECT_TRUE(report.CloseReport());
   }
-  std::string bytes;
   ASSERT_TRUE(ReadWholeFile(path, bytes));
   EXPECT_EQ(bytes, "caf\xE9 \x80\r\n\r\n");
 }
@@ -327,23 +329,6 @@ FILETIME FileTimeOf(SYSTEMTIME local) {
   return time;
 }
 
-void SetTimes(const std::string& path, const SYSTEMTIME& created, const SYSTEMTIME& accessed,
-              const SYSTEMTIME& modified) {
-  const UniqueHandle file = OpenShared(path, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ);
-  const FILETIME times[] = {FileTimeOf(created), FileTimeOf(accessed), FileTimeOf(modified)};
-  EXPECT_TRUE(file && SetFileTime(file.get(), &times[0], &times[1], &times[2])) << path;
-}
-
-// A sparse file of `size` bytes that takes next to no room on the disk.
-void MakeSparse(const std::string& path, std::uint64_t size) {
-  const UniqueHandle file = OpenShared(path, GENERIC_WRITE, 0);
-  DWORD ignored = 0;
-  DeviceIoControl(file.get(), FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &ignored, nullptr);
-  LARGE_INTEGER end{};
-  end.QuadPart = static_cast<LONGLONG>(size);
-  EXPECT_TRUE(file && SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get())) << path;
-}
-
 // Removes the named file right after the search found it, before it is read.
 class VanishingFiles final : public DiskFileSource {
  public:
@@ -362,18 +347,30 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   const std::string hidden = placed.Write(Folder(kFolderRoamingAppData) + "sysinfo-test-hidden.exe",
                                           "hidden program", FILE_ATTRIBUTE_HIDDEN);
   // Wine keeps no creation time of its own (it gives the modification time), so both are alike.
-  const SYSTEMTIME modified{2023, 12, 0, 31, 0, 0, 1, 0};
-  SetTimes(hidden, modified, {2024, 2, 2, 20, 23, 5, 9, 0}, modified);
+  const FILETIME modified = FileTimeOf({2023, 12, 0, 31, 0, 0, 1, 0});
+  const FILETIME accessed = FileTimeOf({2024, 2, 2, 20, 23, 5, 9, 0});
+  EXPECT_TRUE(SetFileTime(OpenShared(hidden, FILE_WRITE_ATTRIBUTES, 0).get(), &modified, &accessed, &modified));
   // A folder whose name matches the pattern is listed, but as no file it is never read.
   const std::string sub = placed.MakeFolder(Folder(kFolderRoamingAppData) + "sysinfo-test-sub.exe");
   placed.Write(sub + "\\sysinfo-test-nested.exe", "nested");
   placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-local.dll", "local library");
   const std::string big = placed.Write(Folder(kFolderLocalAppData) + "sysinfo-test-big.dll", "");
-  MakeSparse(big, (std::uint64_t{5} << 30) + 7);
+  {  // over 5 GiB, extended without being written: next to no room on the disk
+    const UniqueHandle file = OpenShared(big, GENERIC_WRITE, 0);
+    FILE_END_OF_FILE_INFO end{};
+    end.EndOfFile.QuadPart = (LONGLONG{5} << 30) + 7;
+    EXPECT_TRUE(SetFileInformationByHandle(file.get(), FileEndOfFileInfo, &end, sizeof end));
+  }
   placed.Write(Folder(kFolderCommonAppData) + "sysinfo-test-common.dll", "common library");
   placed.Copy("version_none.dll", DriversFolder() + "sysinfo-test-nover.sys");
   placed.Copy("version_blank.dll", DriversFolder() + "sysinfo-test-blank.sys");
   placed.Copy("version_full.dll", DriversFolder() + "sysinfo-test-versioned.sys");
+  // Names that Win32's path parsing rewrites (trailing blank or dot, device names; one beside what
+  // it is rewritten to) and a path past MAX_PATH: each is listed once, read through its exact name.
+  const std::string exactNames[] = {"sysinfo-test-hide.exe ", "sysinfo-test-hide2.exe.", "con.exe", "nul.dll",
+                                    "aux.dll", "COM1.exe", "sysinfo-test-dup.exe ", "sysinfo-test-dup.exe",
+                                    "sysinfo-test-" + std::string(238, 'n') + ".exe"};
+  for (const std::string& name : exactNames) placed.Write("\\\\?\\" + Folder(kFolderRoamingAppData) + name, name);
 
   // Hashing 5 GiB would take half a minute; its size line comes from the listing all the same.
   VanishingFiles files(big);
@@ -436,37 +433,12 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
     ASSERT_EQ(block.size(), 18u) << c.name;
     EXPECT_EQ(block[c.line], c.text) << c.name;
   }
-}
-
-// The checksum lines of the bytes, computed in memory.
-std::string SumLines(const std::string& bytes) {
-  const std::span data(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size());
-  const auto md5 = CryptoDigest::Create(CALG_MD5);
-  if (!md5 || !md5->Add(data)) return "no MD5 provider";
-  return "CRC-32: " + Crc32Text(clsCRC().CalculateBytes(data)) + " MD5 Hash: " +
-         HexDigest(md5->Finish().value_or(std::vector<std::uint8_t>{}));
-}
-
-// Names that Win32's path parsing rewrites (trailing blank or dot, device names) and a path
-// past MAX_PATH: each is listed once, with its own checksums and its exact name in its path.
-TEST(SuspiciousFilesOnDisk, EveryEntryIsExaminedThroughItsExactName) {
-  PlacedFiles placed;
-  const std::string folder = Folder(kFolderRoamingAppData);
-  const std::string longName = "sysinfo-test-" + std::string(238, 'n') + ".exe";  // 255 characters
-  const std::string names[] = {"sysinfo-test-hide.exe ", "sysinfo-test-hide2.exe.", "con.exe", "nul.dll",
-                               "aux.dll", "COM1.exe", "sysinfo-test-dup.exe ", "sysinfo-test-dup.exe", longName};
-  for (const std::string& name : names) placed.Write("\\\\?\\" + folder + name, "contents of " + name);
-  ASSERT_GT((folder + longName).size(), std::size_t{MAX_PATH});
-
-  CapturedReport report;
-  CollectSuspiciousFiles(report.writer(), 1);
-  const Lines lines = report.Lines();
-  for (const std::string& name : names) {
+  for (const std::string& name : exactNames) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "File Name: " + name), 1) << name;
     const Lines block = BlockOf(lines, name);
-    if (block.size() != 8u) continue;  // not listed, as the count says
-    EXPECT_EQ(block[2] + " " + block[3], SumLines("contents of " + name)) << name;
-    EXPECT_EQ(block[6], "File Path: " + folder + name) << name;
+    if (block.size() != 18u) continue;  // not listed, as the count says
+    EXPECT_EQ(block[2], "CRC-32: " + Crc32Text(clsCRC().CalculateString(name))) << name;
+    EXPECT_EQ(block[9], "File Path: " + Folder(kFolderRoamingAppData) + name) << name;
   }
 }
 
