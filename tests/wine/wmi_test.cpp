@@ -8,7 +8,11 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <array>
 
+#include "app/handles_win.h"
+#include "app/report_file_win.h"
+#include "app/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/performance_win.h"
 #include "collectors/wmi_win.h"
@@ -208,8 +212,9 @@ TEST(WmiValues, EachCimTypeFromItsVariant) {
 // provider does: every later Next waits out its timeout and reports WBEM_S_TIMEDOUT.
 class StallingEnumerator final : public IEnumWbemClassObject {
  public:
-  StallingEnumerator(Microsoft::WRL::ComPtr<IEnumWbemClassObject> real, int objectsBeforeStall)
-      : real_(std::move(real)), left_(objectsBeforeStall) {}
+  StallingEnumerator(Microsoft::WRL::ComPtr<IEnumWbemClassObject> real, int objectsBeforeStall,
+                     bool waits)
+      : real_(std::move(real)), left_(objectsBeforeStall), waits_(waits) {}
 
   std::vector<long> timeouts;  // what each Next call was willing to wait
 
@@ -225,6 +230,7 @@ class StallingEnumerator final : public IEnumWbemClassObject {
   HRESULT STDMETHODCALLTYPE Next(long timeout, ULONG count, IWbemClassObject** objects, ULONG* returned) override {
     timeouts.push_back(timeout);
     if (left_-- > 0) return real_->Next(timeout, count, objects, returned);
+    if (waits_) Sleep(static_cast<DWORD>(timeout));
     *returned = 0;
     return WBEM_S_TIMEDOUT;
   }
@@ -236,24 +242,26 @@ class StallingEnumerator final : public IEnumWbemClassObject {
  private:
   Microsoft::WRL::ComPtr<IEnumWbemClassObject> real_;
   int left_;
+  bool waits_;  // for real, rather than answering at once that the time is up
   ULONG references_ = 1;
 };
 
 // The real operating-system query, stalling after `objects` objects.
 class StallingWmi final : public WmiService {
  public:
-  explicit StallingWmi(int objects) : objects_(objects) {}
+  explicit StallingWmi(int objects, bool waits = false) : objects_(objects), waits_(waits) {}
   std::unique_ptr<StallingEnumerator> enumerator;
 
   std::unique_ptr<WmiResult> ExecQuery(std::string_view) override {
     Microsoft::WRL::ComPtr<IEnumWbemClassObject> real;
     StartWmiQuery("SELECT * FROM Win32_OperatingSystem", &real);
-    enumerator = std::make_unique<StallingEnumerator>(real, objects_);
+    enumerator = std::make_unique<StallingEnumerator>(real, objects_, waits_);
     return MakeWmiResult(enumerator.get());
   }
 
  private:
   int objects_;
+  bool waits_;
 };
 
 TEST(WmiFaults, AProviderThatStopsAnsweringEndsTheSectionAsAFailedEnumeration) {
@@ -283,6 +291,58 @@ TEST(WmiFaults, AProviderThatStopsAnsweringEndsTheSectionAsAFailedEnumeration) {
   EXPECT_EQ(result->Error(), "WMI did not answer within 30 seconds");
   EXPECT_EQ(result->Next(), nullptr);
   EXPECT_EQ(wmi.enumerator->timeouts.size(), 1u);
+}
+
+// A line before the section, then the section's first object, then a provider that stops answering.
+void WriteUntilTheStall(ReportWriter& report, bool waits) {
+  StallingWmi wmi(1, waits);
+  report.WriteReportLine("Before the section");
+  CollectOperatingSystem(report, wmi, 3);
+}
+
+// Run as a child process by the next test, which ends it while the provider stalls.
+TEST(WmiFaults, DISABLED_WritesAReportUntilAProviderStalls) {
+  ComApartment com;
+  std::string reason;
+  ReportWriter report(CreateFileReport(WideToUtf8(_wgetenv(L"SYSINFO_STALLED_REPORT")), reason));
+  WriteUntilTheStall(report, true);
+}
+
+// Ended from outside (End Task, log-off) while it waits on a provider, the program has already
+// put every finished line into the file. Values may differ between two runs: labels are compared.
+TEST(WmiFaults, AProcessEndedWhileAProviderStallsKeepsEveryFinishedLine) {
+  ComApartment com;
+  CapturedReport wanted;
+  WriteUntilTheStall(wanted.writer(), false);
+  const auto labels = [](const Lines& lines) {
+    Lines cut;
+    for (const std::string& line : lines) cut.push_back(line.substr(0, line.find(": ")));
+    return cut;
+  };
+  TempFolder folder;
+  const std::string path = folder.File("stalled.txt");
+  SetEnvironmentVariableW(L"SYSINFO_STALLED_REPORT", Utf8ToWide(path).c_str());
+  std::array<wchar_t, MAX_PATH> self{};
+  GetModuleFileNameW(nullptr, self.data(), MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self.data()) + L"\" --gtest_also_run_disabled_tests "
+                         L"--gtest_filter=WmiFaults.DISABLED_WritesAReportUntilAProviderStalls";
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &child));
+  const UniqueHandle process = AdoptHandle(child.hProcess);
+  const UniqueHandle thread = AdoptHandle(child.hThread);
+  std::string bytes;
+  for (int wait = 0; wait < 400 && SplitLines(bytes).size() < wanted.Lines().size(); ++wait) {
+    Sleep(50);  // until the lines before the stall are in the file, or long enough to give up
+    ReadWholeFile(path, bytes);
+  }
+  ASSERT_EQ(WaitForSingleObject(process.get(), 0), WAIT_TIMEOUT) << "the child no longer waits";
+  TerminateProcess(process.get(), 1);
+  WaitForSingleObject(process.get(), INFINITE);
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  EXPECT_TRUE(bytes.ends_with("\r\n"));
+  EXPECT_EQ(labels(SplitLines(bytes)), labels(wanted.Lines()));
 }
 
 }  // namespace
