@@ -371,6 +371,18 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
                                     "aux.dll", "COM1.exe", "sysinfo-test-dup.exe ", "sysinfo-test-dup.exe",
                                     "sysinfo-test-" + std::string(238, 'n') + ".exe"};
   for (const std::string& name : exactNames) placed.Write("\\\\?\\" + Folder(kFolderRoamingAppData) + name, name);
+  // An endless device under a program's name is listed with its error texts and never read.
+  const std::string device = Folder(kFolderRoamingAppData) + "sysinfo-test-zero.exe";
+  struct UnixLink {  // Wine cannot delete it
+    std::wstring name;
+    std::string path;
+    ~UnixLink() {
+      StartUnixProgram({L"/bin/rm", L"-f", name});
+      WaitFor([this] { return !FileExists(path); });
+    }
+  } link{Utf8ToWide(UnixFileName(device)), device};
+  StartUnixProgram({L"/bin/ln", L"-s", L"/dev/zero", link.name});
+  ASSERT_TRUE(WaitFor([&] { return FileExists(device); })) << device;
 
   // Hashing 5 GiB would take half a minute; its size line comes from the listing all the same.
   VanishingFiles files(big);
@@ -415,6 +427,7 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
       {"sysinfo-test-sub.exe", 2, "CRC-32: Error Getting CRC-32"},
       {"sysinfo-test-sub.exe", 3, "MD5 Hash: Error Getting MD5 Hash"},
       {"sysinfo-test-sub.exe", 9, "File Path: " + sub},
+      {"sysinfo-test-zero.exe", 2, "CRC-32: Error Getting CRC-32"},
       {"sysinfo-test-big.dll", 8, "File Size: 5368709127 Bytes"},
       {"sysinfo-test-local.dll", 0, kPlace},
       {"sysinfo-test-local.dll", 4, "File Hidden?: Not Hidden"},

@@ -1,7 +1,6 @@
 // The window program driven as a user drives it, in a folder of its own under Xvfb.
 #include <gtest/gtest.h>
 
-#include <process.h>
 #include <windows.h>
 
 #include <algorithm>
@@ -20,19 +19,8 @@ namespace {
 
 using namespace testing;
 
-constexpr DWORD kPatienceMs = 60'000;  // generous: a cold Wine start can be slow
 const std::wstring kShellFolders =
     L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
-
-template <typename Found>
-auto WaitFor(Found found) {
-  decltype(found()) result{};
-  for (DWORD waited = 0; waited < kPatienceMs && !result; ++waited) {
-    result = found();
-    if (!result) Sleep(1);
-  }
-  return result;
-}
 
 bool WaitGone(HWND window) {
   return WaitFor([&] { return !IsWindow(window); });
@@ -58,14 +46,9 @@ HWND Find(const wchar_t* windowClass, const wchar_t* title = nullptr) {
 // Sets or clears the Unix immutable attribute of a folder: nobody, root included, can then create
 // or change a file in it (Wine, running as root here, enforces no Windows protection of its own).
 bool SetImmutable(const std::string& folder, bool immutable) {
-  const auto unixName = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
-      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
-  char* name = unixName ? unixName(Utf8ToWide(folder).c_str()) : nullptr;
-  if (!name) return false;
-  const std::wstring quoted = L"\"" + Utf8ToWide(name) + L"\"";
-  HeapFree(GetProcessHeap(), 0, name);
-  _wspawnlp(_P_WAIT, L"start.exe", L"start.exe", L"/unix", L"/usr/bin/chattr",
-            immutable ? L"+i" : L"-i", quoted.c_str(), nullptr);
+  const std::string name = UnixFileName(folder);
+  if (name.empty()) return false;
+  StartUnixProgram({L"/usr/bin/chattr", immutable ? L"+i" : L"-i", Utf8ToWide(name)});
   // Nothing tells when the Unix program is done: wait until a file can (or cannot) be written.
   return WaitFor([&] { return WriteWholeFile(folder + "\\probe", "") != immutable; });
 }

@@ -130,8 +130,35 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
                            nullptr) && written == bytes.size();
 }
 
+// Asked of the folder's listing: Wine answers no attributes for a link to a device.
 bool FileExists(const std::string& path) {
-  return GetFileAttributesW(Utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+  WIN32_FIND_DATAW found{};
+  const HANDLE search = FindFirstFileW(Utf8ToWide(path).c_str(), &found);
+  if (search != INVALID_HANDLE_VALUE) FindClose(search);
+  return search != INVALID_HANDLE_VALUE;
+}
+
+std::string UnixFileName(const std::string& path) {
+  const auto unixName = reinterpret_cast<char*(CDECL*)(const wchar_t*)>(
+      GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name"));
+  char* name = unixName ? unixName(Utf8ToWide(path).c_str()) : nullptr;
+  if (!name) return {};
+  std::string unix(name);
+  HeapFree(GetProcessHeap(), 0, name);
+  return unix;
+}
+
+void StartUnixProgram(const std::vector<std::wstring>& argv) {
+  std::wstring command = L"start.exe /unix";
+  for (const std::wstring& arg : argv) command += L" \"" + arg + L"\"";
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION started{};
+  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                     &started)) {
+    WaitForSingleObject(started.hProcess, INFINITE);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+  }
 }
 
 PlacedFiles::~PlacedFiles() {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,6 +50,24 @@ struct ProgramRun {
   unsigned long exitCode = 0;
   std::string output;  // standard output and standard error together
 };
+
+// The Unix name of a file or folder in the prefix; empty when Wine cannot tell.
+std::string UnixFileName(const std::string& path);
+// Starts a Unix program through Wine's start.exe; it runs on its own, so wait for its effect.
+void StartUnixProgram(const std::vector<std::wstring>& argv);
+
+inline constexpr unsigned long kPatienceMs = 60'000;  // generous: a cold Wine start can be slow
+
+// Asks `found` every millisecond until it gives a value, for at most kPatienceMs.
+template <typename Found>
+auto WaitFor(Found found) {
+  decltype(found()) result{};
+  for (unsigned long waited = 0; waited < kPatienceMs && !result; ++waited) {
+    result = found();
+    if (!result) Sleep(1);
+  }
+  return result;
+}
 
 // Runs a program of the build folder with the given arguments and waits for it.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args);
