@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/text.h"
 #include "app/yield.h"
 
 namespace sysinfo {
@@ -51,9 +52,7 @@ void AppendMarker(std::string& out, char32_t code) {
 // Where to cut `text` to at most `limit` bytes without splitting a UTF-8 sequence.
 std::size_t CutBetweenCharacters(std::string_view text, std::size_t limit) {
   if (text.size() <= limit) return text.size();
-  std::size_t cut = limit;
-  while (cut > limit - 3 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return cut;
+  return limit - UnfinishedUtf8Character(text.substr(0, limit));
 }
 
 }  // namespace

@@ -19,7 +19,7 @@ std::wstring Utf8ToWide(std::string_view text) {
 }
 
 std::string WideToUtf8(std::wstring_view text) {
-  return Utf16ToWtf8(std::u16string(text.begin(), text.end()));
+  return Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
 namespace {
@@ -33,9 +33,9 @@ bool IsAscii(std::string_view text) {
 
 std::optional<std::string> Utf8ToAnsi(std::string_view text) {
   if (IsAscii(text)) return std::string(text);
+  // A UTF-8 text never has more UTF-16 units than bytes, so the wide text fits an int too.
   if (text.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
   const std::wstring wide = Utf8ToWide(text);
-  if (wide.empty() || wide.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
   const int size = static_cast<int>(wide.size());
   const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return std::nullopt;

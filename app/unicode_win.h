@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "app/wtf8.h"
+
 namespace sysinfo {
 
 // Text is UTF-8 inside the program; Win32 calls take UTF-16. Names that are not valid UTF-16 (a
@@ -14,10 +16,7 @@ namespace sysinfo {
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);
 // UTF-16 taken from raw bytes (see Utf16Text), as UTF-8.
-inline std::string WideToUtf8(std::u16string_view text) {
-  static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows text is UTF-16");
-  return WideToUtf8(std::wstring_view(reinterpret_cast<const wchar_t*>(text.data()), text.size()));
-}
+inline std::string WideToUtf8(std::u16string_view text) { return Utf16ToWtf8(text); }
 
 // The report's bytes: the system ANSI code page, which is what the file is read with. Nothing
 // when the text cannot be converted.
