@@ -1,13 +1,13 @@
 // The window program: no arguments, one window.
 #include <windows.h>
 
-#include "app/collectors_win.h"
-#include "app/format.h"
-#include "app/locale_win.h"
+#include "collectors/collectors_win.h"
+#include "base/format.h"
+#include "base/locale_win.h"
 #include "app/main_window_win.h"
 #include "app/message_pump_win.h"
 #include "app/theme_support_win.h"
-#include "app/yield.h"
+#include "base/pending_messages.h"
 #include "collectors/wmi_win.h"
 
 namespace sysinfo {
@@ -25,7 +25,7 @@ int Run(HINSTANCE instance) {
   });
   if (!form) return 1;
   SetDialogWindow(form->hwnd());
-  SetYield(YieldToWindow);
+  SetPendingMessageProcessor(ProcessMessagesNowAndThen);
   ShowWindow(form->hwnd(), SW_SHOWNORMAL);
   UpdateWindow(form->hwnd());
 
@@ -36,7 +36,7 @@ int Run(HINSTANCE instance) {
       DispatchMessageW(&message);
     }
   }
-  SetYield(nullptr);
+  SetPendingMessageProcessor(nullptr);
   SetDialogWindow(nullptr);
   return 0;
 }

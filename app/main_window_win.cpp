@@ -5,15 +5,15 @@
 
 #include <cmath>
 
-#include "app/hosts_path_win.h"
+#include "collectors/hosts_path_win.h"
 #include "app/links.h"
-#include "app/locale_win.h"
-#include "app/report_file_win.h"
-#include "app/special_folders_win.h"
-#include "app/text.h"
+#include "base/locale_win.h"
+#include "base/report_file_win.h"
+#include "base/special_folders_win.h"
+#include "base/text.h"
 #include "app/theme_support_win.h"
-#include "app/unicode_win.h"
-#include "app/yield.h"
+#include "base/unicode_win.h"
+#include "base/pending_messages.h"
 #include "generated/version.h"
 #include "ui/common_dialog_win.h"
 
@@ -203,9 +203,9 @@ void FrmMain::CreateControls() {
 
 void FrmMain::Load() {
   reportPath_ = GetSpecialFolder(kFolderDesktop) + kReportFileName;
-  (Yield)();
+  ProcessPendingMessages();
   SetWindowTextW(window_, Utf8ToWide(VersionCaption()).c_str());
-  (Yield)();
+  ProcessPendingMessages();
   for (const Category& category : kCategories) checkList_->AddItem(std::string(category.text));
   for (int i = 0; i < checkList_->ListCount(); ++i) {
     if (auto tick = ParseBoolean(settings_->ReadIni(kSettingsSection, checkList_->List(i)))) {
@@ -217,7 +217,7 @@ void FrmMain::Load() {
     SendMessageW(optionLevel_[i], BM_SETCHECK, i == shownLevel_ ? BST_CHECKED : BST_UNCHECKED, 0);
   }
   SetWindowTextW(textHostsPath_, Utf8ToWide(FindHostsFilePath()).c_str());
-  (Yield)();
+  ProcessPendingMessages();
 }
 
 LRESULT CALLBACK FrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -307,7 +307,7 @@ void FrmMain::OnStart() {
   for (int i = 0; i < checkList_->ListCount(); ++i) {
     if (!checkList_->ItemEditable(i)) continue;
     settings_->WriteIni(kSettingsSection, checkList_->List(i), BooleanText(checkList_->Selected(i)));
-    (Yield)();
+    ProcessPendingMessages();
   }
   SetTimer(window_, kWorkTimer, kWorkTimerMs, nullptr);
 }
@@ -326,7 +326,7 @@ void FrmMain::SelectAll(bool selected) {
     if (!checkList_->ItemEditable(i)) continue;
     checkList_->SetSelected(i, selected);
     settings_->WriteIni(kSettingsSection, checkList_->List(i), BooleanText(selected));
-    (Yield)();
+    ProcessPendingMessages();
   }
 }
 
@@ -404,7 +404,7 @@ void FrmMain::ShowIdle() {
 
 void FrmMain::ScanFinished(const ScanOutcome& outcome) {
   ShowIdle();
-  (Yield)();
+  ProcessPendingMessages();
   openReport_ = nullptr;
   if (outcome.result == ScanResult::Saved) {
     const std::string text = "File Saved To:\r\n" + outcome.path +

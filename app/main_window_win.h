@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scan.h"
+#include "base/scan.h"
 #include "app/settings_win.h"
 #include "ui/check_list_win.h"
 

@@ -3,10 +3,10 @@
 namespace sysinfo {
 namespace {
 
-constexpr ULONGLONG kYieldIntervalMs = 10;
+constexpr ULONGLONG kProcessIntervalMs = 10;
 
 HWND g_dialogWindow = nullptr;
-ULONGLONG g_lastYield = 0;
+ULONGLONG g_lastProcessed = 0;
 
 bool IsDialogKey(MSG& message) {
   return g_dialogWindow && IsDialogMessageW(g_dialogWindow, &message);
@@ -30,10 +30,10 @@ void DispatchPendingMessages() {
   }
 }
 
-void YieldToWindow() {
+void ProcessMessagesNowAndThen() {
   const ULONGLONG now = GetTickCount64();
-  if (now - g_lastYield < kYieldIntervalMs) return;
-  g_lastYield = now;
+  if (now - g_lastProcessed < kProcessIntervalMs) return;
+  g_lastProcessed = now;
   DispatchPendingMessages();
 }
 

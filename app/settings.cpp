@@ -3,7 +3,7 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace sysinfo {
 

@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "app/scan.h"
-#include "app/special_folders_win.h"
-#include "app/unicode_win.h"
+#include "base/scan.h"
+#include "base/special_folders_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo {
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "app/handles_win.h"
-#include "app/unicode_win.h"
+#include "base/handles_win.h"
+#include "base/unicode_win.h"
 #include "support/checksum_win.h"
 
 namespace {

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "app/handles_win.h"
-#include "app/report.h"
-#include "app/report_file_win.h"
-#include "app/unicode_win.h"
+#include "base/handles_win.h"
+#include "base/report.h"
+#include "base/report_file_win.h"
+#include "base/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/hosts_file_win.h"
 #include "support/registry_win.h"

@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "app/collectors_win.h"
+#include "collectors/collectors_win.h"
 #include "app/main_window_win.h"
-#include "app/report_file_win.h"
+#include "base/report_file_win.h"
 #include "app/theme_support_win.h"
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 #include "collectors/wmi_win.h"
 #include "tools/runner_win.h"
 

@@ -2,8 +2,8 @@
 // Advanced, against (b) only the data access that scan performs, done with bare Win32 calls: the
 // same WMI enumerations reading every property, the same registry keys read in full, the hosts
 // file read, the suspicious-file searches with their version look-ups and checksums. Prints (a),
-// (b) and (a)/(b), then report lines written per second with the window's yield installed, with
-// a yield that asks the message queue every time, and with the yield a no-op. Run on demand,
+// (b) and (a)/(b), then report lines written per second with the window's message processor installed,
+// with one that asks the message queue every time, and with a no-op. Run on demand,
 // never as a test.
 #include <windows.h>
 #include <psapi.h>
@@ -19,12 +19,12 @@
 #include <string>
 #include <vector>
 
-#include "app/hosts_path_win.h"
+#include "collectors/hosts_path_win.h"
 #include "app/message_pump_win.h"
-#include "app/report_file_win.h"
-#include "app/special_folders_win.h"
-#include "app/unicode_win.h"
-#include "app/yield.h"
+#include "base/report_file_win.h"
+#include "base/special_folders_win.h"
+#include "base/unicode_win.h"
+#include "base/pending_messages.h"
 #include "collectors/wmi_win.h"
 #include "support/checksum_win.h"
 #include "tools/runner_win.h"
@@ -172,14 +172,14 @@ void DataAccessOnly() {
   ExamineSuspiciousFiles();
 }
 
-double LinesPerSecond(const std::string& path, YieldFunction yield, int lines) {
-  SetYield(yield);
+double LinesPerSecond(const std::string& path, PendingMessageProcessor processor, int lines) {
+  SetPendingMessageProcessor(processor);
   const double seconds = BestSeconds([&path, lines] {
     std::string reason;
     ReportWriter report(CreateFileReport(path, reason));
     for (int i = 0; i < lines; ++i) report.WriteReportLine("Name: svchost.exe");
   });
-  SetYield(nullptr);
+  SetPendingMessageProcessor(nullptr);
   return lines / seconds;
 }
 
@@ -204,10 +204,10 @@ int wmain(int argc, wchar_t** argv) {
   std::printf("overhead (a)/(b):           %.3f\n", whole / access);
 
   // Asking the queue costs a round trip to the window system each time: fewer lines for that one.
-  const double window = LinesPerSecond(path, YieldToWindow, 1'000'000);
+  const double window = LinesPerSecond(path, ProcessMessagesNowAndThen, 1'000'000);
   const double everyLine = LinesPerSecond(path, DispatchPendingMessages, 20'000);
   const double plain = LinesPerSecond(path, nullptr, 1'000'000);
-  std::printf("report lines per second: %.0f with the window's yield, %.0f asking the queue at every "
-              "yield, %.0f with a no-op yield\n", window, everyLine, plain);
+  std::printf("report lines per second: %.0f with the window's processor, %.0f asking the queue each "
+              "time, %.0f with a no-op processor\n", window, everyLine, plain);
   return 0;
 }

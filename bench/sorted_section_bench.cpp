@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "app/report.h"
-#include "app/text.h"
+#include "base/report.h"
+#include "base/text.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
 #ifdef _WIN32
-#include "app/report_file_win.h"
+#include "base/report_file_win.h"
 #endif
 
 namespace sysinfo {

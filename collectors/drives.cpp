@@ -1,6 +1,6 @@
 #include <array>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "app/format.h"
-#include "app/report.h"
-#include "app/yield.h"
+#include "base/format.h"
+#include "base/report.h"
+#include "base/pending_messages.h"
 #include "support/registry.h"
 
 namespace sysinfo {
@@ -48,7 +48,7 @@ void ForEachLinePart(ByteReader& file, std::size_t chunkSize, const LineSplitter
 
 void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text) {
   constexpr std::size_t kChunkSize = 64 * 1024;
-  Yield();
+  ProcessPendingMessages();
   if (file) {
     ItemRecorder& items = report.Items();
     const bool recording = items.Recording();
@@ -75,9 +75,9 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
       report.WriteReportLine(decoded);
       items.Line(wholeLine);  // without a recorder only the line's presence counts
       wholeLine.clear();
-      Yield();
+      ProcessPendingMessages();
     });
-    Yield();
+    ProcessPendingMessages();
   }
   report.WriteReportLine(SeparatorLine);
 }
@@ -88,7 +88,7 @@ std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
   registry.KeyRoot = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
   std::string folder = RegistryValueText(registry.GetRegistryValue("DataBasePath", std::string()));
   if (folder.empty()) folder = std::string(windowsFolder) + "\\System32\\drivers\\etc";
-  Yield();
+  ProcessPendingMessages();
   return folder + "\\hosts";
 }
 

@@ -2,10 +2,10 @@
 
 #include <windows.h>
 
-#include "app/fs_redirection_win.h"
-#include "app/handles_win.h"
-#include "app/report.h"
-#include "app/unicode_win.h"
+#include "base/fs_redirection_win.h"
+#include "base/handles_win.h"
+#include "base/report.h"
+#include "base/unicode_win.h"
 #include "collectors/hosts_file.h"
 #include "support/file_reader_win.h"
 

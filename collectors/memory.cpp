@@ -1,8 +1,8 @@
 #include <array>
 
-#include "app/format.h"
-#include "app/report.h"
-#include "app/yield.h"
+#include "base/format.h"
+#include "base/report.h"
+#include "base/pending_messages.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -69,7 +69,7 @@ int WriteEach(ItemRecorder& items, WmiService& wmi, std::string_view wql, WriteO
   while (const WmiObject* object = result->Next()) {
     writeOne(object);
     ++passes;
-    Yield();
+    ProcessPendingMessages();
   }
   if (passes == 0 && result->Status() != QueryStatus::Ok) {
     writeOne(nullptr);
@@ -80,9 +80,9 @@ int WriteEach(ItemRecorder& items, WmiService& wmi, std::string_view wql, WriteO
 }
 
 void CloseSubsection(ReportWriter& report, int passes) {
-  Yield();
+  ProcessPendingMessages();
   if (passes == 0) report.WriteReportLine(kUnableToDetect);
-  Yield();
+  ProcessPendingMessages();
   report.WriteReportLine(SeparatorLine);
 }
 
@@ -167,7 +167,7 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
   items.BeginSubsection("Memory Stats");
   report.WriteReportLine("(Memory Stats)");
   const PerformanceInfo info = readPerformance();
-  Yield();
+  ProcessPendingMessages();
   items.BeginItem();
   for (const StatisticsLine& line : kStatisticsLines) {
     if (line.levels.Has(level)) WriteStatistic(report, line, info);

@@ -1,6 +1,6 @@
 #include <array>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "collectors/collectors.h"
 #include "collectors/os_language.h"
 #include "collectors/section.h"

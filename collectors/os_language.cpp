@@ -4,8 +4,8 @@
 #include <array>
 #include <charconv>
 
-#include "app/text.h"
-#include "app/yield.h"
+#include "base/text.h"
+#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -147,7 +147,7 @@ static_assert(std::is_sorted(kLanguages.begin(), kLanguages.end(),
 }  // namespace
 
 std::string LanguageName(std::string_view code) {
-  Yield();
+  ProcessPendingMessages();
   const std::string_view digits = Trim(code);
   int number = 0;
   const auto end = digits.data() + digits.size();

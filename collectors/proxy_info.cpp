@@ -2,9 +2,9 @@
 #include <string>
 #include <vector>
 
-#include "app/format.h"
-#include "app/report.h"
-#include "app/yield.h"
+#include "base/format.h"
+#include "base/report.h"
+#include "base/pending_messages.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
 #include "support/registry.h"
@@ -37,7 +37,7 @@ void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
     values[i] = registry.GetRegistryValue(kProxyValues[i].name, std::string());
   }
-  Yield();
+  ProcessPendingMessages();
   std::string path(rootName);
   path.append("\\").append(keyBelowRoot);
   report.WriteReportLine("[" + path + "]");
@@ -75,7 +75,7 @@ void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
   const std::string hive =
       ChooseUserHive(RegistryRoutines(keys).EnumRegistryKeys(RegistryRoot::Users, ""));
   PrintProxyBlock(report, keys, RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings);
-  Yield();
+  ProcessPendingMessages();
 }
 
 }  // namespace sysinfo

@@ -1,8 +1,8 @@
 #include "collectors/section.h"
 
-#include "app/format.h"
-#include "app/report.h"
-#include "app/yield.h"
+#include "base/format.h"
+#include "base/report.h"
+#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -46,14 +46,14 @@ void PrintObjectLines(ReportWriter& report, const WmiObject* object,
 QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
                          std::span<const SectionLine> lines, int level) {
   auto result = wmi.ExecQuery(wql);
-  Yield();
+  ProcessPendingMessages();
   if (!IsDetailLevel(level)) return result->Status();
 
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
     delivered = true;
     PrintObjectLines(report, object, lines, level);
-    Yield();
+    ProcessPendingMessages();
   }
   // A query that could not even start still runs the per-object body once, without an object.
   if (!delivered && result->Status() != QueryStatus::Ok) PrintObjectLines(report, nullptr, lines, level);

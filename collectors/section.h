@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/levels.h"
+#include "base/levels.h"
 #include "collectors/wmi.h"
 
 namespace sysinfo {

@@ -1,7 +1,7 @@
 #include <array>
 #include <string>
 
-#include "app/yield.h"
+#include "base/pending_messages.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
 #include "collectors/sorted_table.h"
@@ -70,7 +70,7 @@ void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const Uninstall
       table.Set("RegistryPath", std::string(view.registryPathPrefix) + entry);
       table.Update();
     }
-    Yield();
+    ProcessPendingMessages();
   }
 }
 
@@ -80,7 +80,7 @@ void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   SortedTable table(kColumns);
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view);
   PrintSortedTable(report, table, kSection, level);
-  Yield();
+  ProcessPendingMessages();
 }
 
 }  // namespace sysinfo

@@ -5,10 +5,10 @@
 #include <charconv>
 #include <numeric>
 
-#include "app/format.h"
-#include "app/report.h"
-#include "app/text.h"
-#include "app/yield.h"
+#include "base/format.h"
+#include "base/report.h"
+#include "base/text.h"
+#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -160,7 +160,7 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
     }
     items.EndItem();
     report.WriteReportLine(SeparatorLine);
-    Yield();
+    ProcessPendingMessages();
   }
 }
 
@@ -170,14 +170,14 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
   for (std::string_view column : columns) stored.push_back(table.ColumnIndex(column));
 
   auto result = wmi.ExecQuery(wql);
-  Yield();
+  ProcessPendingMessages();
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
     delivered = true;
     table.AddNew();
     for (std::size_t i = 0; i < columns.size(); ++i) table.SetColumn(stored[i], object->Get(columns[i]));
     table.Update();
-    Yield();
+    ProcessPendingMessages();
   }
   if (!delivered && result->Status() != QueryStatus::Ok) {
     table.AddNew();

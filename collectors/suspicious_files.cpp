@@ -2,10 +2,10 @@
 
 #include <array>
 
-#include "app/report.h"
-#include "app/special_folders.h"
-#include "app/text.h"
-#include "app/yield.h"
+#include "base/report.h"
+#include "base/special_folders.h"
+#include "base/text.h"
+#include "base/pending_messages.h"
 #include "collectors/sorted_table.h"
 
 namespace sysinfo {
@@ -126,7 +126,7 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& se
   // looked up again: another lookup by name could find another file, or none.
   for (FileFacts& file : files.FindEntries(folder + std::string(search.pattern))) {
     if (file.name == "." || file.name == "..") continue;
-    Yield();
+    ProcessPendingMessages();
     const std::string path = folder + file.name;
     file.path = path;
     file.version = files.Version(path);
@@ -136,7 +136,7 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& se
     } else {
       AddRow(table, search.reason, file, files.Checksums(path), std::nullopt);
     }
-    Yield();
+    ProcessPendingMessages();
   }
 }
 
@@ -147,7 +147,7 @@ void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, i
   const bool forJson = report.Items().Recording();
   for (const Search& search : kSearches) RunSearch(table, files, search, forJson);
   PrintSortedTable(report, table, kSection, level);
-  Yield();
+  ProcessPendingMessages();
 }
 
 }  // namespace sysinfo

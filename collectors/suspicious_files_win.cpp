@@ -2,12 +2,11 @@
 
 #include <windows.h>
 
-#include <memory>
-
-#include "app/fs_redirection_win.h"
-#include "app/locale_win.h"
-#include "app/special_folders_win.h"
-#include "app/unicode_win.h"
+#include "base/fs_redirection_win.h"
+#include "base/handles_win.h"
+#include "base/locale_win.h"
+#include "base/special_folders_win.h"
+#include "base/unicode_win.h"
 #include "support/authenticode_win.h"
 #include "support/checksum_win.h"
 #include "support/file_reader_win.h"
@@ -15,11 +14,6 @@
 
 namespace sysinfo {
 namespace {
-
-struct FindCloser {
-  void operator()(HANDLE search) const { FindClose(search); }
-};
-using UniqueFind = std::unique_ptr<void, FindCloser>;
 
 std::string DateTimeText(const FILETIME& time) {
   const auto local = FileTimeToLocalDate(time);
@@ -33,9 +27,8 @@ std::string DiskFileSource::SpecialFolder(int csidl) { return GetSpecialFolder(c
 std::vector<FileFacts> DiskFileSource::FindEntries(const std::string& pathPattern) {
   std::vector<FileFacts> entries;
   WIN32_FIND_DATAW found{};
-  const HANDLE first = FindFirstFileW(ExtendedWidePath(pathPattern).c_str(), &found);
-  if (first == INVALID_HANDLE_VALUE) return entries;
-  const UniqueFind search(first);
+  const UniqueFind search = AdoptFind(FindFirstFileW(ExtendedWidePath(pathPattern).c_str(), &found));
+  if (!search) return entries;
   do {
     FileFacts& entry = entries.emplace_back();
     entry.name = WideToUtf8(found.cFileName);

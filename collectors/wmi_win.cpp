@@ -7,7 +7,7 @@
 #include <charconv>
 #include <cstdio>
 
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo {
 namespace {

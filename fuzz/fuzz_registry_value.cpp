@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/wtf8.h"
+#include "base/wtf8.h"
 #include "support/registry.h"
 
 namespace {

@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# Builds every preset and runs every test: the portable core natively (plain, then under
-# sanitizers, then the fuzz targets), then everything under Wine.
+# Checks the include layers, then builds every preset and runs every test: the portable core
+# natively (plain, then under sanitizers, then the fuzz targets), then everything under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
+
+# The code's shape first: includes run downward only.
+bash scripts/layers.sh
 
 bash scripts/build.sh host
 ctest --preset host

@@ -17,8 +17,8 @@
 #include <optional>
 #include <vector>
 
-#include "app/handles_win.h"
-#include "app/unicode_win.h"
+#include "base/handles_win.h"
+#include "base/unicode_win.h"
 #include "support/file_reader_win.h"
 
 namespace sysinfo {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/yield.h"
+#include "base/pending_messages.h"
 #include "support/crc.h"
 
 namespace sysinfo {
@@ -23,7 +23,7 @@ bool ForEachChunk(ByteReader& reader, std::span<std::uint8_t> buffer, Consume co
     if (*got == 0) return true;
     if (left) *left -= std::min<std::uint64_t>(*got, *left);
     const bool more = consume(buffer.first(*got));
-    Yield();
+    ProcessPendingMessages();
     if (!more) return true;
   }
 }

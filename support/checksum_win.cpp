@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo {
 

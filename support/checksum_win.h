@@ -6,7 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "app/handles_win.h"
+#include "base/handles_win.h"
 #include "support/checksum.h"
 #include "support/file_reader_win.h"
 

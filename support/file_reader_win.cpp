@@ -4,7 +4,7 @@
 
 #include <algorithm>
 
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 #include "support/extended_path.h"
 
 namespace sysinfo {

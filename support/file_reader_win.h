@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/handles_win.h"
+#include "base/handles_win.h"
 #include "support/byte_reader.h"
 
 namespace sysinfo {

@@ -4,8 +4,8 @@
 #include <array>
 #include <vector>
 
-#include "app/text.h"
-#include "app/unicode_win.h"
+#include "base/text.h"
+#include "base/unicode_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
 

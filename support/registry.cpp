@@ -2,8 +2,8 @@
 
 #include <array>
 
-#include "app/text.h"
-#include "app/wtf8.h"
+#include "base/text.h"
+#include "base/wtf8.h"
 
 namespace sysinfo {
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo {
 namespace {

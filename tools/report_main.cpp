@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/report_file_win.h"
-#include "app/unicode_win.h"
+#include "base/report_file_win.h"
+#include "base/unicode_win.h"
 #include "tools/runner_win.h"
 
 int wmain(int argc, wchar_t** argv) {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/scan.h"
+#include "base/scan.h"
 
 namespace sysinfo {
 

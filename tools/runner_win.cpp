@@ -4,14 +4,14 @@
 
 #include <array>
 
-#include "app/collectors_win.h"
-#include "app/hosts_path_win.h"
-#include "app/json_report.h"
-#include "app/locale_win.h"
-#include "app/report_file_win.h"
-#include "app/scan.h"
-#include "app/unicode_win.h"
-#include "app/wtf8.h"
+#include "collectors/collectors_win.h"
+#include "collectors/hosts_path_win.h"
+#include "base/json_report.h"
+#include "base/locale_win.h"
+#include "base/report_file_win.h"
+#include "base/scan.h"
+#include "base/unicode_win.h"
+#include "base/wtf8.h"
 #include "collectors/wmi_win.h"
 #include "generated/version.h"
 #include "tools/runner_args.h"

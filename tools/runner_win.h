@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "app/report.h"
+#include "base/report.h"
 
 namespace sysinfo {
 

@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/unicode_win.h"
-#include "app/yield.h"
+#include "base/unicode_win.h"
+#include "base/pending_messages.h"
 
 namespace sysinfo::ui {
 namespace {
@@ -307,9 +307,9 @@ void CheckList::UpdateScrollBar() {
     SetTopItem(0);
     ShowWindow(scrollBar_, SW_HIDE);
   }
-  (Yield)();
+  ProcessPendingMessages();
   for (int i = 0; i < elements; ++i) LayoutItem(i);
-  (Yield)();
+  ProcessPendingMessages();
 }
 
 int CheckList::ScrollValue() const { return GetScrollPos(scrollBar_, SB_CTL); }
@@ -344,7 +344,7 @@ void CheckList::ScrollToValue() {
       }
     }
     lastScrollValue_ = value;
-    (Yield)();
+    ProcessPendingMessages();
   }
   KillTimer(window_, kScrollTimer);
 }
@@ -359,7 +359,7 @@ void CheckList::PlaceScrollBar() {
 void CheckList::OnWheel(int lines) {
   if (!ScrollBarVisible()) return;
   SetScrollValue(WheelScrollValue(ScrollValue(), lines));
-  (Yield)();
+  ProcessPendingMessages();
 }
 
 void CheckList::OnItemClick(int index) {

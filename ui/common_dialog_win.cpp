@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/text.h"
-#include "app/unicode_win.h"
+#include "base/text.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo::ui {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <set>
 
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo::ui {
 namespace {

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "support/registry.h"
 
 namespace sysinfo::testing {

@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "collectors/wmi.h"
 
 namespace sysinfo::testing {

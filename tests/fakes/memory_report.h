@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/report.h"
-#include "app/scan.h"
+#include "base/report.h"
+#include "base/scan.h"
 
 namespace sysinfo::testing {
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "app/format.h"
-#include "app/text.h"
-#include "app/wtf8.h"
+#include "base/format.h"
+#include "base/text.h"
+#include "base/wtf8.h"
 
 namespace sysinfo {
 namespace {

@@ -4,10 +4,10 @@
 
 #include <limits>
 
-#include "app/format.h"
-#include "app/json_report.h"
-#include "app/levels.h"
-#include "app/scan.h"
+#include "base/format.h"
+#include "base/json_report.h"
+#include "base/levels.h"
+#include "base/scan.h"
 #include "collectors/collectors.h"
 #include "collectors/suspicious_files.h"
 #include "tests/fakes/fake_registry.h"

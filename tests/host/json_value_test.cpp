@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <limits>
 
-#include "app/json_value.h"
+#include "base/json_value.h"
 
 namespace sysinfo {
 namespace {

@@ -1,7 +1,7 @@
 // The Memory section: modules, page files and the system statistics.
 #include <gtest/gtest.h>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "collectors/collectors.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/level_lines.h"

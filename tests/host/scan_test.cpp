@@ -4,8 +4,8 @@
 #include <array>
 #include <cstdio>
 
-#include "app/format.h"
-#include "app/scan.h"
+#include "base/format.h"
+#include "base/scan.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {

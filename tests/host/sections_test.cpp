@@ -7,7 +7,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "collectors/collectors.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/level_lines.h"

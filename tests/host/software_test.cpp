@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "collectors/collectors.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/level_lines.h"

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "app/text.h"
+#include "base/text.h"
 #include "collectors/sorted_table.h"
 
 namespace sysinfo {

@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/format.h"
+#include "base/format.h"
 #include "collectors/suspicious_files.h"
 #include "support/extended_path.h"
 #include "tests/fakes/level_lines.h"

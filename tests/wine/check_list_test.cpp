@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 #include "ui/check_list_win.h"
 #include "ui/mouse_over_win.h"
 

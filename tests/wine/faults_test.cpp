@@ -7,10 +7,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/handles_win.h"
-#include "app/report_file_win.h"
-#include "app/special_folders_win.h"
-#include "app/unicode_win.h"
+#include "base/handles_win.h"
+#include "base/report_file_win.h"
+#include "base/special_folders_win.h"
+#include "base/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/hosts_file_win.h"
 #include "collectors/suspicious_files_win.h"

@@ -10,11 +10,11 @@
 #include <array>
 #include <cstdint>
 
-#include "app/handles_win.h"
-#include "app/report_file_win.h"
-#include "app/special_folders_win.h"
-#include "app/text.h"
-#include "app/unicode_win.h"
+#include "base/handles_win.h"
+#include "base/report_file_win.h"
+#include "base/special_folders_win.h"
+#include "base/text.h"
+#include "base/unicode_win.h"
 #include "support/authenticode_win.h"
 #include "support/checksum_win.h"
 #include "support/crc.h"

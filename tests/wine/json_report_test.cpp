@@ -4,13 +4,13 @@
 
 #include <windows.h>
 
-#include "app/collectors_win.h"
-#include "app/hosts_path_win.h"
-#include "app/json_report.h"
-#include "app/levels.h"
-#include "app/scan.h"
-#include "app/special_folders_win.h"
-#include "app/text.h"
+#include "collectors/collectors_win.h"
+#include "collectors/hosts_path_win.h"
+#include "base/json_report.h"
+#include "base/levels.h"
+#include "base/scan.h"
+#include "base/special_folders_win.h"
+#include "base/text.h"
 #include "collectors/os_language.h"
 #include "collectors/wmi_win.h"
 #include "support/checksum_win.h"

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/main_window_win.h"
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/test_keys.h"
 #include "tests/wine/wine_support.h"

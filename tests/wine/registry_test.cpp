@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/hosts_path_win.h"
-#include "app/special_folders_win.h"
-#include "app/unicode_win.h"
+#include "collectors/hosts_path_win.h"
+#include "base/special_folders_win.h"
+#include "base/unicode_win.h"
 #include "collectors/collectors.h"
 #include "support/registry_win.h"
 #include "tests/fakes/memory_report.h"

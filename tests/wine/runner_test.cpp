@@ -8,9 +8,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/scan.h"
-#include "app/special_folders_win.h"
-#include "app/unicode_win.h"
+#include "base/scan.h"
+#include "base/special_folders_win.h"
+#include "base/unicode_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/support/report_schema_check.h"
 #include "tests/wine/test_keys.h"

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 
-#include "app/handles_win.h"
-#include "app/unicode_win.h"
+#include "base/handles_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo::testing {
 namespace {

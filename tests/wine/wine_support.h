@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "app/format.h"
+#include "base/format.h"
 
 namespace sysinfo::testing {
 

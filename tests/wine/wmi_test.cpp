@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <array>
 
-#include "app/handles_win.h"
-#include "app/report_file_win.h"
-#include "app/unicode_win.h"
+#include "base/handles_win.h"
+#include "base/report_file_win.h"
+#include "base/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/performance_win.h"
 #include "collectors/wmi_win.h"

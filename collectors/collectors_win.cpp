@@ -1,6 +1,6 @@
-#include "app/collectors_win.h"
+#include "collectors/collectors_win.h"
 
-#include "app/fs_redirection_win.h"
+#include "base/fs_redirection_win.h"
 #include "collectors/collectors.h"
 #include "collectors/hosts_file_win.h"
 #include "collectors/performance_win.h"

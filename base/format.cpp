@@ -1,10 +1,10 @@
-#include "app/format.h"
+#include "base/format.h"
 
 #include <array>
 #include <charconv>
 #include <optional>
 
-#include "app/text.h"
+#include "base/text.h"
 
 namespace sysinfo {
 namespace {

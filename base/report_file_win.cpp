@@ -1,7 +1,7 @@
-#include "app/report_file_win.h"
+#include "base/report_file_win.h"
 
-#include "app/handles_win.h"
-#include "app/unicode_win.h"
+#include "base/handles_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo {
 namespace {

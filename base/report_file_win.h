@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-#include "app/report.h"
+#include "base/report.h"
 
 namespace sysinfo {
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/item_recorder.h"
+#include "base/item_recorder.h"
 
 namespace sysinfo {
 
@@ -34,7 +34,7 @@ class ReportWriter {
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
 
-  // Yields to the window before and after the line, so it stays responsive in long sections.
+  // Lets the window process its messages before and after the line, so it stays responsive in long sections.
   // Control characters in the text are shown as markers: no value adds a line of its own.
   void WriteReportLine(std::string_view text);
 

@@ -1,10 +1,10 @@
-#include "app/scan.h"
+#include "base/scan.h"
 
 #include <chrono>
 
-#include "app/format.h"
-#include "app/levels.h"
-#include "app/yield.h"
+#include "base/format.h"
+#include "base/levels.h"
+#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -45,7 +45,7 @@ void WriteHeader(ReportWriter& report, const ScanRequest& request, ScanHost& hos
     if (request.ticked[i]) {
       report.WriteReportLine(std::to_string(number++) + ". " + std::string(kCategories[i].text));
     }
-    Yield();
+    ProcessPendingMessages();
   }
   report.WriteReportLine("");
 }
@@ -155,7 +155,7 @@ ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, Sc
   ScanOutcome outcome;
   outcome.path = host.AskReportPath(request.proposedPath);
   if (outcome.path.empty()) return outcome;  // cancelled: nothing written, nothing shown
-  Yield();
+  ProcessPendingMessages();
 
   std::string reason;
   auto sink = host.CreateReport(outcome.path, reason);
@@ -171,10 +171,10 @@ ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, Sc
   report.SetItemRecorder(&tracker);
   host.ReportOpened(report);
   host.ScanStarting();
-  Yield();
+  ProcessPendingMessages();
 
   WriteHeader(report, request, host);
-  Yield();
+  ProcessPendingMessages();
 
   int number = 1;
   for (std::size_t i = 0; i < kCategoryCount && !report.Failed(); ++i) {
@@ -188,13 +188,13 @@ ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, Sc
     const CategoryOutcome categoryOutcome = tracker.Outcome(elapsed.count());
     tracker.EndCategory(categoryOutcome);
     host.CategoryDone(i, categoryOutcome);
-    Yield();
+    ProcessPendingMessages();
   }
 
   const bool saved = report.CloseReport();
   outcome.result = saved ? ScanResult::Saved : ScanResult::Failed;
   outcome.error = report.Error();
-  Yield();
+  ProcessPendingMessages();
   host.ShowStatus("Status: Done");
   host.ScanFinished(outcome);
   return outcome;

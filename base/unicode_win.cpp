@@ -1,12 +1,12 @@
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstdio>
 
-#include "app/text.h"
-#include "app/wtf8.h"
+#include "base/text.h"
+#include "base/wtf8.h"
 
 namespace sysinfo {
 

@@ -1,8 +1,8 @@
-#include "app/locale_win.h"
+#include "base/locale_win.h"
 
 #include <array>
 
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo {
 namespace {

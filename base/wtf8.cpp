@@ -1,4 +1,4 @@
-#include "app/wtf8.h"
+#include "base/wtf8.h"
 
 namespace sysinfo {
 namespace {

@@ -1,9 +1,9 @@
-#include "app/json_value.h"
+#include "base/json_value.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "app/wtf8.h"
+#include "base/wtf8.h"
 
 namespace sysinfo {
 

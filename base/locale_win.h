@@ -5,8 +5,8 @@
 #include <optional>
 #include <string>
 
-#include "app/format.h"
-#include "app/json_value.h"
+#include "base/format.h"
+#include "base/json_value.h"
 
 namespace sysinfo {
 

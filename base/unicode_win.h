@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/wtf8.h"
+#include "base/wtf8.h"
 
 namespace sysinfo {
 

@@ -1,6 +1,6 @@
-#include "app/hosts_path_win.h"
+#include "collectors/hosts_path_win.h"
 
-#include "app/special_folders_win.h"
+#include "base/special_folders_win.h"
 #include "collectors/hosts_file.h"
 #include "support/registry_win.h"
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "collectors/wmi.h"
+#include "base/value.h"
 
 namespace sysinfo {
 

@@ -1,9 +1,9 @@
-#include "app/report.h"
+#include "base/report.h"
 
 #include <algorithm>
 
-#include "app/text.h"
-#include "app/yield.h"
+#include "base/text.h"
+#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -90,20 +90,20 @@ void ReportWriter::SetItemRecorder(ItemRecorder* items) {
 }
 
 void ReportWriter::WriteReportLine(std::string_view text) {
-  Yield();
+  ProcessPendingMessages();
   if (!error_ && sink_) {
     Append(text);
     piece_ += "\r\n";
     SendPiece();
     if (!error_) ++lines_;
   }
-  Yield();
+  ProcessPendingMessages();
 }
 
 void ReportWriter::WriteLinePart(std::string_view text) {
-  Yield();
+  ProcessPendingMessages();
   if (!error_ && sink_) Append(text);
-  Yield();
+  ProcessPendingMessages();
 }
 
 // Makes the text visible a piece at a time and hands on each full piece, so neither this nor the

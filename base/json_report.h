@@ -4,7 +4,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/item_recorder.h"
+#include "base/item_recorder.h"
 
 namespace sysinfo {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/report.h"
+#include "base/report.h"
 
 namespace sysinfo {
 

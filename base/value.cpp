@@ -1,7 +1,7 @@
 #include <array>
 #include <charconv>
 
-#include "collectors/wmi.h"
+#include "base/value.h"
 
 namespace sysinfo {
 namespace {

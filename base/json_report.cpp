@@ -1,10 +1,10 @@
-#include "app/json_report.h"
+#include "base/json_report.h"
 
 #include <cmath>
 
-#include "app/json_value.h"
-#include "app/levels.h"
-#include "app/scan.h"
+#include "base/json_value.h"
+#include "base/levels.h"
+#include "base/scan.h"
 
 namespace sysinfo {
 namespace {

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/special_folders.h"
+#include "base/special_folders.h"
 
 namespace sysinfo {
 

@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "collectors/wmi.h"
+#include "base/value.h"
 
 namespace sysinfo {
 

@@ -1,4 +1,4 @@
-#include "app/special_folders_win.h"
+#include "base/special_folders_win.h"
 
 #include <windows.h>
 #include <shlobj.h>
@@ -6,7 +6,7 @@
 #include <array>
 #include <memory>
 
-#include "app/unicode_win.h"
+#include "base/unicode_win.h"
 
 namespace sysinfo {
 namespace {

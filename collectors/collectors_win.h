@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "app/scan.h"
+#include "base/scan.h"
 #include "collectors/wmi.h"
 
 namespace sysinfo {

@@ -1,0 +1,12 @@
+#pragma once
+
+namespace sysinfo {
+
+// Lets the window process its pending messages during long work, so it keeps repainting and
+// answers its Cancel and close buttons. The window installs its message pump; the console runner
+// and the tests leave the default, which does nothing.
+using PendingMessageProcessor = void (*)();
+void SetPendingMessageProcessor(PendingMessageProcessor processor);
+void ProcessPendingMessages();
+
+}  // namespace sysinfo
