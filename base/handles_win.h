@@ -74,6 +74,11 @@ class UniqueVariant {
   UniqueVariant& operator=(const UniqueVariant&) = delete;
 
   VARIANT* get() { return &value_; }
+  // For functions that fill a VARIANT in: whatever was held goes first.
+  VARIANT* put() {
+    VariantClear(&value_);
+    return &value_;
+  }
   const VARIANT& operator*() const { return value_; }
 
  private:

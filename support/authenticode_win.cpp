@@ -13,7 +13,6 @@
 #include <softpub.h>
 #include <mscat.h>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -66,10 +65,11 @@ Verdict VerifyTrust(WINTRUST_DATA& data) {
   return verdict;
 }
 
-struct CatalogAdminReleaser {
-  void operator()(HCATADMIN admin) const { CryptCATAdminReleaseContext(admin, 0); }
+// Kept here rather than in base/handles_win.h: its release needs the trust headers above.
+inline constexpr auto kReleaseCatalogAdmin = [](HCATADMIN admin) {
+  CryptCATAdminReleaseContext(admin, 0);
 };
-using UniqueCatalogAdmin = std::unique_ptr<void, CatalogAdminReleaser>;
+using UniqueCatalogAdmin = UniqueResource<HCATADMIN, kReleaseCatalogAdmin>;
 
 // Catalogs list their members by SHA-1 (every Windows) or by SHA-256 (Windows 8 and later, whose
 // newer catalogs may have only those). The SHA-256 entry points are looked up at run time so the

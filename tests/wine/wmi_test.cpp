@@ -198,13 +198,12 @@ TEST(WmiValues, EachCimTypeFromItsVariant) {
       {CIM_UINT64, VT_BSTR, 0, nullptr, Unreadable{}},
   };
   for (const Case& c : cases) {
-    VARIANT value;
-    VariantInit(&value);
+    UniqueVariant held;
+    VARIANT& value = *held.get();
     value.vt = c.carrier;
     value.llVal = c.bits;
     if (c.text) value.bstrVal = SysAllocString(c.text);
     EXPECT_EQ(ToWmiValue(value, c.type), c.expected) << "CIM type " << c.type << ", VARIANT type " << c.carrier;
-    VariantClear(&value);
   }
 }
 
