@@ -1,3 +1,4 @@
+// The main window: its controls, the saved ticks and level, and the scan it runs on Start.
 #include "app/main_window_win.h"
 
 #include <commctrl.h>

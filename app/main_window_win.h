@@ -1,3 +1,4 @@
+// The program's one window (FrmMain) and the identifiers of its controls.
 #pragma once
 
 #include <windows.h>

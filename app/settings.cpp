@@ -1,3 +1,4 @@
+// settings.ini values read and written as text: ticks, numbers and the detail-level button.
 #include "app/settings.h"
 
 #include <cmath>

@@ -1,7 +1,5 @@
+// Every Win32 handle the program holds, owned by one object: one template, a line per kind.
 #pragma once
-
-// Every Win32 handle the program holds, each owned by one object that releases it when it goes
-// out of scope: one template, and one line per kind of handle.
 
 #include <windows.h>
 #include <oleauto.h>

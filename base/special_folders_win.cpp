@@ -1,3 +1,4 @@
+// A shell folder's path through SHGetSpecialFolderLocation and SHGetPathFromIDList.
 #include "base/special_folders_win.h"
 
 #include <windows.h>

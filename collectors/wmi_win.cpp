@@ -1,3 +1,4 @@
+// WMI over COM: the root\CIMV2 query, its enumeration with a bounded wait, VARIANT values.
 #include "collectors/wmi_win.h"
 
 #include <windows.h>

@@ -1,6 +1,4 @@
-// The check list's saved properties come back from a store that may hold anything under its
-// keys (wrong types, duplicates, odd text): reading must never fail, and what is read, written
-// and read again must be what was read.
+// Check list properties read from any store contents, then written and read back unchanged.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>

@@ -1,3 +1,5 @@
+// A file's Authenticode status: its embedded signature, else its entry in the catalogs.
+
 // The Windows 8 layout of WINTRUST_CATALOG_INFO carries the catalog context that SHA-256 catalog
 // entries need. WinVerifyTrust tells the layouts apart by cbStruct, so older systems still take it.
 #ifndef NTDDI_VERSION

@@ -1,3 +1,4 @@
+// CryptoAPI digests and the file checksums computed with them.
 #include "support/checksum_win.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CryptoAPI digests (MD5, SHA-256) and a file's checksums through them.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// A file's version resource through the version API (cFixedFileInfo), and FindFileInfo.
 #include "support/file_version_win.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Registry access through advapi32: keys opened in either view, values read in full.
 #include "support/registry_win.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// CheckList: the scrolling column of check boxes as Win32 windows.
 #include "ui/check_list_win.h"
 
 #include <commctrl.h>

@@ -1,3 +1,4 @@
+// CheckList: a scrolling column of real check boxes.
 #pragma once
 
 #include <windows.h>

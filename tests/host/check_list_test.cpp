@@ -1,3 +1,4 @@
+// The check list's layout and scroll arithmetic, and its saved properties.
 #include <gtest/gtest.h>
 
 #include <cmath>

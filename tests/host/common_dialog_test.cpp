@@ -1,3 +1,4 @@
+// The save dialog wrapper: filter conversion, settings passed on, chosen and cancelled results.
 #include <gtest/gtest.h>
 
 #include <optional>

@@ -1,3 +1,4 @@
+// The mouse tracker's state machine: enter, hover, leave and wheel events.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,3 +1,4 @@
+// The check list control and the mouse tracker on real windows under Wine.
 #include <gtest/gtest.h>
 
 #include <windows.h>

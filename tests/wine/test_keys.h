@@ -1,3 +1,4 @@
+// Registry keys and values a Wine test creates, changes and removes again.
 #pragma once
 
 #include <windows.h>

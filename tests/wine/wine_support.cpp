@@ -1,3 +1,4 @@
+// Wine test helpers: folders, files, programs run and their output, Unix-side calls.
 #include "tests/wine/wine_support.h"
 
 #include <windows.h>

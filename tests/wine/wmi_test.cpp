@@ -1,6 +1,4 @@
-// The WMI sections against Wine's real WMI: the classes it answers and the ones it lacks, the
-// properties it leaves out, values whose VARIANT type differs from their CIM type, and a
-// provider that stops answering.
+// The WMI sections against Wine's real WMI: classes, missing properties, VARIANT types, stalls.
 #include <gtest/gtest.h>
 
 #include <windows.h>
