@@ -126,7 +126,7 @@ void RepeatScans(const std::string& reportPath) {
 
 // A top-level window with a font and as many check boxes as the form has controls, made and
 // destroyed the same way: what the platform itself keeps, for comparison. It runs first, while
-// the process has made no window yet, as the form's own run did before it was there.
+// the process has made no window yet.
 void RepeatBareWindows() {
   const HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,

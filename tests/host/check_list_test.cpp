@@ -128,8 +128,8 @@ TEST(CheckListProperties, ValuesEqualToTheirWriteDefaultAreNotStored) {
 }
 
 TEST(CheckListProperties, NumbersOutOfRangeOrOfTheWrongKindReadAsZero) {
-  // A bag edited by hand may hold anything; found by fuzzing: a huge real for a whole-number
-  // property used to be converted with undefined behaviour.
+  // A bag edited by hand may hold anything: a real too large for a whole-number property, NaN
+  // or a number too wide must read as zero, never convert with undefined behaviour.
   PropertyBag bag;
   bag.Write("Alignment", 3.79e146, std::int64_t{-1});
   bag.Write("Selected", std::nan(""), std::int64_t{-1});
