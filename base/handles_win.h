@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <objbase.h>
 #include <oleauto.h>
 #include <wincrypt.h>
 
@@ -54,6 +55,9 @@ using UniqueWindow = UniqueResource<HWND, DestroyWindow>;
 using UniqueBstr = UniqueResource<BSTR, SysFreeString>;
 using UniqueCryptProvider = UniqueResource<HCRYPTPROV, kReleaseProvider>;
 using UniqueCryptHash = UniqueResource<HCRYPTHASH, CryptDestroyHash>;
+// Memory the platform hands over for CoTaskMemFree, such as a shell item list.
+template <class T>
+using UniqueTaskMemory = UniqueResource<T*, CoTaskMemFree>;
 
 // CreateFile and FindFirstFile answer INVALID_HANDLE_VALUE, not null, when they fail.
 inline UniqueHandle AdoptHandle(HANDLE handle) {
