@@ -21,7 +21,7 @@ int Run(HINSTANCE instance) {
   std::unique_ptr<WmiService> wmi;
   auto form = FrmMain::Create(instance, [&wmi](const std::string& hostsPath) {
     wmi = MakeWmiService();
-    return RealCollectors(*wmi, hostsPath);
+    return RealCollector(*wmi, hostsPath);
   });
   if (!form) return 1;
   SetDialogWindow(form->hwnd());

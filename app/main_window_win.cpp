@@ -334,8 +334,7 @@ void FrmMain::SelectAll(bool selected) {
 ScanRequest FrmMain::BuildRequest() const {
   ScanRequest request;
   request.caption = WindowText(window_);
-  const int count = std::min<int>(checkList_->ListCount(), static_cast<int>(kCategoryCount));
-  for (int i = 0; i < count; ++i) request.ticked[i] = checkList_->Selected(i);
+  for (int i = 0; i < checkList_->ListCount(); ++i) request.ticked.push_back(checkList_->Selected(i));
   request.level = 0;
   for (int i = 0; i < 3; ++i) {
     if (SendMessageW(optionLevel_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) request.level = i + 1;
@@ -348,9 +347,9 @@ ScanRequest FrmMain::BuildRequest() const {
 void FrmMain::OnWorkTimer() {
   KillTimer(window_, kWorkTimer);  // one scan per press of Start
   if (scanning_) return;
-  if (!collectors_) collectors_ = std::make_unique<Collectors>(makeCollectors_(WindowText(textHostsPath_)));
+  if (!collector_) collector_ = makeCollectors_(WindowText(textHostsPath_));
   scanning_ = true;
-  RunScan(BuildRequest(), *collectors_, *this);
+  RunScan(BuildRequest(), kCategories, collector_, *this);
   openReport_ = nullptr;
   scanning_ = false;
 }

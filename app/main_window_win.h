@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "base/scan.h"
+#include "collectors/categories.h"
 #include "app/settings_win.h"
 #include "ui/check_list_win.h"
 
@@ -36,8 +36,8 @@ enum ControlId : int {
 
 inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
 
-// Binds the collectors to the real sources, given the hosts file the window found.
-using CollectorFactory = std::function<Collectors(const std::string& hostsPath)>;
+// Binds the collector to the real sources, given the hosts file the window found.
+using CollectorFactory = std::function<Collector(const std::string& hostsPath)>;
 
 // The program's one window: the categories to tick, the detail level, Start, and the status of a
 // running scan. Every choice persists in settings.ini (see OpenSettings).
@@ -87,7 +87,7 @@ class FrmMain final : public ScanHost {
 
   HINSTANCE instance_;
   CollectorFactory makeCollectors_;
-  std::unique_ptr<Collectors> collectors_;
+  Collector collector_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
   HFONT linkFont_ = nullptr;

@@ -38,7 +38,7 @@ class ItemRecorder {
   virtual bool Recording() const { return false; }
 
   // The scan driver frames each category; `number` is its section number in the report.
-  virtual void BeginCategory(std::size_t /*index*/, int /*number*/) {}
+  virtual void BeginCategory(std::string_view /*name*/, int /*number*/) {}
   virtual void EndCategory(const CategoryOutcome& /*outcome*/) {}
 
   // A source of the current category (a query, a file) has been read to its end or failed.

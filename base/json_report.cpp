@@ -14,16 +14,14 @@ using Json = nlohmann::ordered_json;
 
 constexpr int kSchemaVersion = 1;
 
-bool IsCategory(std::size_t index, std::string_view name) { return kCategories[index].text == name; }
-
 // Every category's entry has its shape from the start, so one whose collector wrote nothing
 // still says what it would have held.
-void AddShape(Json& category, std::size_t index) {
-  if (IsCategory(index, "Memory (Ram)")) {
+void AddShape(Json& category, std::string_view name) {
+  if (name == "Memory (Ram)") {
     category["subsections"] = Json::array();
-  } else if (IsCategory(index, "Proxy Info")) {
+  } else if (name == "Proxy Info") {
     category["keys"] = Json::array();
-  } else if (IsCategory(index, "Host File Info")) {
+  } else if (name == "Host File Info") {
     category["path"] = nullptr;
     category["lines"] = Json::array();
   } else {
@@ -46,13 +44,13 @@ JsonReport::JsonReport(const JsonReportHeader& header) {
 
 std::string JsonReport::Text() const { return JsonText(document_); }
 
-void JsonReport::BeginCategory(std::size_t index, int number) {
+void JsonReport::BeginCategory(std::string_view name, int number) {
   category_ = Json::object();
-  category_["name"] = std::string(kCategories[index].text);
+  category_["name"] = std::string(name);
   category_["section"] = number;
   category_["status"] = nullptr;  // filled in at the end; kept here so the fields read in order
   category_["elapsedMs"] = 0;
-  AddShape(category_, index);
+  AddShape(category_, name);
   subsection_ = nullptr;
   item_ = nullptr;
   fields_ = nullptr;

@@ -29,7 +29,7 @@ class JsonReport final : public ItemRecorder {
   std::string Text() const;  // UTF-8, indented; see JsonText
 
   bool Recording() const override { return true; }
-  void BeginCategory(std::size_t index, int number) override;
+  void BeginCategory(std::string_view name, int number) override;
   void EndCategory(const CategoryOutcome& outcome) override;
   void BeginItem() override;
   void Field(std::string_view name, const WmiValue& value) override;

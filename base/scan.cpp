@@ -28,38 +28,43 @@ std::string StartLineText(const std::string& prefix, const Category& category,
   return prefix + " Start";
 }
 
-std::string StatusText(std::size_t index) {
-  const std::string text(kCategories[index].text);
+std::string StatusText(std::span<const Category> categories, std::size_t index) {
+  const std::string text(categories[index].text);
   // The last category reads "Scanning For Suspicious Files! ...".
-  if (index == kCategoryCount - 1) return "Status: Scanning For " + text + " ...";
+  if (index == categories.size() - 1) return "Status: Scanning For " + text + " ...";
   return "Status: Scanning " + text + " ...";
 }
 
-void WriteHeader(ReportWriter& report, const ScanRequest& request, ScanHost& host) {
+bool Ticked(const ScanRequest& request, std::size_t index) {
+  return index < request.ticked.size() && request.ticked[index];
+}
+
+void WriteHeader(ReportWriter& report, std::span<const Category> categories,
+                 const ScanRequest& request, ScanHost& host) {
   report.WriteReportLine(request.caption);
   report.WriteReportLine("");
   report.WriteReportLine("Date: " + host.ShortDate());
   report.WriteReportLine("Time: " + host.ShortTime());
   report.WriteReportLine("");
   int number = 1;
-  for (std::size_t i = 0; i < kCategoryCount; ++i) {
-    if (request.ticked[i]) {
-      report.WriteReportLine(std::to_string(number++) + ". " + std::string(kCategories[i].text));
+  for (std::size_t i = 0; i < categories.size(); ++i) {
+    if (Ticked(request, i)) {
+      report.WriteReportLine(std::to_string(number++) + ". " + std::string(categories[i].text));
     }
     ProcessPendingMessages();
   }
   report.WriteReportLine("");
 }
 
-void WriteCategory(ReportWriter& report, std::size_t index, int number,
-                   const ScanRequest& request, const Collector& collector) {
-  const std::string prefix = std::to_string(number) + ". " + std::string(kCategories[index].text);
+void WriteCategory(ReportWriter& report, const Category& category, std::size_t index, int number,
+                   const ScanRequest& request, const Collector& collect) {
+  const std::string prefix = std::to_string(number) + ". " + std::string(category.text);
   report.WriteReportLine(SeparatorLine);
-  report.WriteReportLine(StartLineText(prefix, kCategories[index], request));
+  report.WriteReportLine(StartLineText(prefix, category, request));
   report.WriteReportLine(SeparatorLine);
   // Without a selected level a levelled collector is not run at all.
-  const bool levelled = kCategories[index].startLine == StartLine::WithDetail;
-  if (collector && (!levelled || IsDetailLevel(request.level))) collector(report, request.level);
+  const bool levelled = category.startLine == StartLine::WithDetail;
+  if (!levelled || IsDetailLevel(request.level)) collect(report, index, request.level);
   report.WriteReportLine(prefix + " End");
   report.WriteReportLine(SeparatorLine);
 }
@@ -83,11 +88,11 @@ class CategoryTracker final : public ItemRecorder {
   }
 
   bool Recording() const override { return next_.Recording(); }
-  void BeginCategory(std::size_t index, int number) override {
+  void BeginCategory(std::string_view name, int number) override {
     failure_ = QueryStatus::Ok;
     error_.clear();
     anything_ = false;
-    next_.BeginCategory(index, number);
+    next_.BeginCategory(name, number);
   }
   void EndCategory(const CategoryOutcome& outcome) override { next_.EndCategory(outcome); }
   void SourceEnded(QueryStatus status, std::string_view error) override {
@@ -144,15 +149,8 @@ std::string ProgramCaption(int major, int minor, int revision) {
          "." + std::to_string(revision);
 }
 
-std::optional<std::size_t> FindCategory(std::string_view text) {
-  for (std::size_t i = 0; i < kCategoryCount; ++i) {
-    if (kCategories[i].text == text) return i;
-  }
-  return std::nullopt;
-}
-
-ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, ScanHost& host,
-                    ItemRecorder* items) {
+ScanOutcome RunScan(const ScanRequest& request, std::span<const Category> categories,
+                    const Collector& collect, ScanHost& host, ItemRecorder* items) {
   ScanOutcome outcome;
   outcome.path = host.AskReportPath(request.proposedPath);
   if (outcome.path.empty()) return outcome;  // cancelled: nothing written, nothing shown
@@ -174,16 +172,16 @@ ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, Sc
   host.ScanStarting();
   ProcessPendingMessages();
 
-  WriteHeader(report, request, host);
+  WriteHeader(report, categories, request, host);
   ProcessPendingMessages();
 
   int number = 1;
-  for (std::size_t i = 0; i < kCategoryCount && !report.Failed(); ++i) {
-    if (!request.ticked[i]) continue;
-    host.ShowStatus(StatusText(i));
+  for (std::size_t i = 0; i < categories.size() && !report.Failed(); ++i) {
+    if (!Ticked(request, i)) continue;
+    host.ShowStatus(StatusText(categories, i));
     const auto started = std::chrono::steady_clock::now();
-    tracker.BeginCategory(i, number);
-    WriteCategory(report, i, number++, request, collectors[i]);
+    tracker.BeginCategory(categories[i].text, number);
+    WriteCategory(report, categories[i], i, number++, request, collect);
     const std::chrono::duration<double, std::milli> elapsed =
         std::chrono::steady_clock::now() - started;
     const CategoryOutcome categoryOutcome = tracker.Outcome(elapsed.count());

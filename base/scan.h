@@ -4,9 +4,10 @@
 #include <array>
 #include <functional>
 #include <memory>
-#include <optional>
+#include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/report.h"
 
@@ -19,6 +20,7 @@ enum class StartLine {
   Plain,          // "1. Proxy Info Start"
 };
 
+// What the scan driver knows of a category: its check-list text and how its block starts.
 struct Category {
   std::string_view text;  // the check-list text, also the settings key
   StartLine startLine;
@@ -27,42 +29,19 @@ struct Category {
 // The program's name: the caption without its version.
 inline constexpr std::string_view kProgramName = "Veltrix - System Information";
 
-// The fifteen categories in check-list order; the index is the position in the list.
-inline constexpr std::array<Category, 15> kCategories{{
-    {"Operating System", StartLine::WithDetail},
-    {"Computer System", StartLine::WithDetail},
-    {"CPU", StartLine::WithDetail},
-    {"Drives", StartLine::WithDetail},
-    {"Drivers", StartLine::WithDetail},
-    {"Hardware", StartLine::WithDetail},
-    {"Host File Info", StartLine::WithHostsPath},
-    {"Memory (Ram)", StartLine::WithDetail},
-    {"Network Protocols", StartLine::WithDetail},
-    {"Processes", StartLine::WithDetail},
-    {"Proxy Info", StartLine::Plain},
-    {"Services", StartLine::WithDetail},
-    {"Software", StartLine::WithDetail},
-    {"Startup Items", StartLine::WithDetail},
-    {"Suspicious Files!", StartLine::WithDetail},
-}};
-inline constexpr std::size_t kCategoryCount = kCategories.size();
-
 // The captions of the detail-level buttons, for levels 1 to 3.
 inline constexpr std::array<std::string_view, 3> kLevelCaptions{"Basic", "Moderate", "Advanced"};
 
 // "Veltrix - System Information v1.0.2": the window's caption and the report's first line.
 std::string ProgramCaption(int major, int minor, int revision);
 
-// The index of a category by its exact check-list text.
-std::optional<std::size_t> FindCategory(std::string_view text);
-
-// Writes one category's block. Categories without a level ignore it.
-using Collector = std::function<void(ReportWriter&, int level)>;
-using Collectors = std::array<Collector, kCategoryCount>;
+// Writes the block of the category at `index` of the list the scan runs over. Categories
+// without a level ignore it.
+using Collector = std::function<void(ReportWriter&, std::size_t index, int level)>;
 
 struct ScanRequest {
   std::string caption;                      // the window's caption, the report's first line
-  std::array<bool, kCategoryCount> ticked{};
+  std::vector<bool> ticked;                 // by position in the category list; missing: not ticked
   int level = 1;                            // 1 to 3; 0 when no level button is selected
   std::string hostsPath;                    // shown in the hosts-file start line
   std::string proposedPath;                 // the save dialog's initial file name
@@ -96,11 +75,11 @@ class ScanHost {
   virtual void ScanFinished(const ScanOutcome& outcome) = 0;  // restore, then tell the user
 };
 
-// Produces one report: asks for the path, writes the header, frames every ticked category
-// in check-list order around its collector, and closes the report. A report that cannot be
+// Produces one report: asks for the path, writes the header, frames every ticked category of
+// `categories` in their order around the collector's block, and closes the report. A report that cannot be
 // created or written ends the scan as Failed with the reason; nothing claims it was saved.
 // `items`, when given, hears every category's values, status and time (the JSON report).
-ScanOutcome RunScan(const ScanRequest& request, const Collectors& collectors, ScanHost& host,
-                    ItemRecorder* items = nullptr);
+ScanOutcome RunScan(const ScanRequest& request, std::span<const Category> categories,
+                    const Collector& collect, ScanHost& host, ItemRecorder* items = nullptr);
 
 }  // namespace sysinfo

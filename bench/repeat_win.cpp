@@ -160,7 +160,7 @@ void RepeatWindows() {
   for (int run = 1; run <= g_runs; ++run) {
     auto form = FrmMain::Create(GetModuleHandleW(nullptr), [&wmi](const std::string& hostsPath) {
       wmi = MakeWmiService();
-      return RealCollectors(*wmi, hostsPath);
+      return RealCollector(*wmi, hostsPath);
     });
     if (!form) {
       std::printf("window %d could not be created\n", run);

@@ -1,5 +1,7 @@
-// One collector entry per report category, each writing its block at a detail level.
+// Every category's collector, and the sources they read the machine through.
 #pragma once
+
+#include <string>
 
 #include "collectors/performance.h"
 #include "collectors/wmi.h"
@@ -8,6 +10,19 @@ namespace sysinfo {
 
 class RegistryKeys;
 class ReportWriter;
+class SuspiciousFileSource;
+
+// Everything a collector reads the machine through, made once for both programs
+// (collectors_win) or from fakes in the tests.
+struct Sources {
+  WmiService& wmi;
+  RegistryKeys& registry;
+  SuspiciousFileSource& files;
+  ReadPerformance readPerformance;
+  std::string hostsPath;  // the file Host File Info copies, also shown in its start line
+  // Copies the file at the path into the report, line by line.
+  void (*copyHostsFile)(ReportWriter& report, const std::string& path);
+};
 
 // One entry per report category; each writes its block at the detail level (1 to 3).
 void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, int level);
@@ -26,5 +41,12 @@ void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level);
 void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys);
 // The programs of the machine's Uninstall keys in both registry views, sorted by name.
 void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level);
+
+// The same entries over the whole bundle, as the category list holds them.
+void CollectHostsFile(ReportWriter& report, Sources& sources, int level);
+void CollectMemory(ReportWriter& report, Sources& sources, int level);
+void CollectProxyInfo(ReportWriter& report, Sources& sources, int level);
+void CollectSoftware(ReportWriter& report, Sources& sources, int level);
+void CollectSuspiciousFiles(ReportWriter& report, Sources& sources, int level);
 
 }  // namespace sysinfo

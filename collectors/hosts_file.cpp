@@ -6,6 +6,7 @@
 #include "base/format.h"
 #include "base/report.h"
 #include "base/pending_messages.h"
+#include "collectors/collectors.h"
 #include "support/registry.h"
 
 namespace sysinfo {
@@ -91,6 +92,10 @@ std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
   if (folder.empty()) folder = std::string(windowsFolder) + "\\System32\\drivers\\etc";
   ProcessPendingMessages();
   return folder + "\\hosts";
+}
+
+void CollectHostsFile(ReportWriter& report, Sources& sources, int) {
+  sources.copyHostsFile(report, sources.hostsPath);
 }
 
 }  // namespace sysinfo

@@ -178,4 +178,8 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
   items.EndSubsection();
 }
 
+void CollectMemory(ReportWriter& report, Sources& sources, int level) {
+  CollectMemory(report, sources.wmi, sources.readPerformance, level);
+}
+
 }  // namespace sysinfo

@@ -79,4 +79,8 @@ void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
   ProcessPendingMessages();
 }
 
+void CollectProxyInfo(ReportWriter& report, Sources& sources, int) {
+  CollectProxyInfo(report, sources.registry);
+}
+
 }  // namespace sysinfo

@@ -84,4 +84,8 @@ void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   ProcessPendingMessages();
 }
 
+void CollectSoftware(ReportWriter& report, Sources& sources, int level) {
+  CollectSoftware(report, sources.registry, level);
+}
+
 }  // namespace sysinfo

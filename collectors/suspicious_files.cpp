@@ -6,6 +6,7 @@
 #include "base/report.h"
 #include "base/special_folders.h"
 #include "base/text.h"
+#include "collectors/collectors.h"
 #include "base/pending_messages.h"
 #include "collectors/sorted_table.h"
 
@@ -149,6 +150,10 @@ void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, i
   for (const Search& search : kSearches) RunSearch(table, files, search, forJson);
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();
+}
+
+void CollectSuspiciousFiles(ReportWriter& report, Sources& sources, int level) {
+  CollectSuspiciousFiles(report, sources.files, level);
 }
 
 }  // namespace sysinfo

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/scan.h"
+#include "collectors/categories.h"
 
 namespace sysinfo {
 

@@ -102,7 +102,7 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
 
   ScanRequest request;
   request.caption = ProgramCaption(kVersionMajor, kVersionMinor, kVersionRevision);
-  request.ticked = options.ticked;
+  request.ticked.assign(options.ticked.begin(), options.ticked.end());
   request.level = options.level;
   request.hostsPath = FindHostsFilePath();
   request.proposedPath = options.outPath;
@@ -112,7 +112,7 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
                            std::to_string(kVersionRevision),
                        ComputerName(), Iso8601(LocalTimeNow()), options.level});
   ConsoleHost host(options.outPath, json ? openJson : openText, json, err);
-  ScanOutcome outcome = RunScan(request, RealCollectors(*wmi, request.hostsPath), host,
+  ScanOutcome outcome = RunScan(request, kCategories, RealCollector(*wmi, request.hostsPath), host,
                                 json ? &document : nullptr);
   if (json && outcome.result == ScanResult::Saved) {
     if (auto file = host.TakeJsonFile()) {

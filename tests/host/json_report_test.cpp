@@ -6,7 +6,7 @@
 #include "base/format.h"
 #include "base/json_report.h"
 #include "base/levels.h"
-#include "base/scan.h"
+#include "collectors/categories.h"
 #include "collectors/collectors.h"
 #include "collectors/suspicious_files.h"
 #include "tests/fakes/fake_registry.h"
@@ -83,9 +83,9 @@ struct Machine {
     registry.Set(RegistryRoot::LocalMachine, uninstall, "NoModify", testing::Dword(1));
   }
 
-  Collectors Bound() {
-    Collectors collectors;
-    auto wmiSection = [this](void (*collect)(ReportWriter&, WmiService&, int)) -> Collector {
+  Collector Bound() {
+    std::array<std::function<void(ReportWriter&, int)>, kCategoryCount> collectors;
+    auto wmiSection = [this](void (*collect)(ReportWriter&, WmiService&, int)) {
       return [this, collect](ReportWriter& report, int level) { collect(report, wmi, level); };
     };
     collectors[*FindCategory("Operating System")] = wmiSection(CollectOperatingSystem);
@@ -107,7 +107,9 @@ struct Machine {
     collectors[*FindCategory("Suspicious Files!")] = [this](ReportWriter& report, int level) {
       CollectSuspiciousFiles(report, files, level);
     };
-    return collectors;
+    return [collectors](ReportWriter& report, std::size_t i, int level) {
+      if (collectors[i]) collectors[i](report, level);
+    };
   }
 };
 
@@ -124,14 +126,14 @@ struct Scanned {
 Scanned Scan(int level, bool withJson) {
   ScanRequest request;
   request.caption = ProgramCaption(1, 0, 2);
-  request.ticked.fill(true);
+  request.ticked.assign(kCategoryCount, true);
   request.level = level;
   request.hostsPath = "C:\\hosts";
   Machine machine;
   Scanned scanned;
   MemoryHost host(scanned.text);
   JsonReport json({"1.0.2", "TESTBOX", "2024-03-05T14:07:09+01:00", level});
-  RunScan(request, machine.Bound(), host, withJson ? &json : nullptr);
+  RunScan(request, kCategories, machine.Bound(), host, withJson ? &json : nullptr);
   if (withJson) {
     EXPECT_EQ(testing::ReportSchemaErrors(json.Text()), std::vector<std::string>()) << json.Text();
     scanned.document = Json::parse(json.Text());

@@ -5,7 +5,7 @@
 #include <cstdio>
 
 #include "base/format.h"
-#include "base/scan.h"
+#include "collectors/categories.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {
@@ -25,20 +25,14 @@ ScanRequest Request(std::initializer_list<const char*> ticked, int level) {
   request.level = level;
   request.hostsPath = kHosts;
   request.proposedPath = "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt";
+  request.ticked.resize(kCategoryCount);
   for (const char* text : ticked) request.ticked[*FindCategory(text)] = true;
   return request;
 }
 
-// Every collector but the Drives one writes a line naming its category and the level it got.
-Collectors EchoCollectors() {
-  Collectors collectors;
-  for (std::size_t i = 0; i < kCategoryCount; ++i) {
-    collectors[i] = [i](ReportWriter& report, int level) {
-      report.WriteReportLine(std::string(kCategories[i].text) + " body at " + std::to_string(level));
-    };
-  }
-  collectors[*FindCategory("Drives")] = nullptr;
-  return collectors;
+// Every collector writes a line naming its category and the level it got.
+void Echo(ReportWriter& report, std::size_t index, int level) {
+  report.WriteReportLine(std::string(kCategories[index].text) + " body at " + std::to_string(level));
 }
 
 const Lines kHeader = {"Veltrix - System Information v1.0.2", "", "Date: 05/03/2024",
@@ -52,15 +46,14 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
     // Given in the wrong order on purpose: the report follows the check-list order.
     const ScanOutcome outcome = RunScan(
         Request({"Suspicious Files!", "Proxy Info", "Host File Info", "CPU", "Drives"}, level),
-        EchoCollectors(), host);
+        kCategories, Echo, host);
     const std::string detail = std::string("(Detail Level: ") + std::string(kLevelCaptions[level - 1]) + ")";
     const std::string body = " body at " + std::to_string(level);
     Lines expected = kHeader;
     const Lines rest = {
         "1. CPU", "2. Drives", "3. Host File Info", "4. Proxy Info", "5. Suspicious Files!", "",
         kSeparator, "1. CPU " + detail + " Start", kSeparator, "CPU" + body, "1. CPU End", kSeparator,
-        // A category without a collector keeps its frame.
-        kSeparator, "2. Drives " + detail + " Start", kSeparator, "2. Drives End", kSeparator,
+        kSeparator, "2. Drives " + detail + " Start", kSeparator, "Drives" + body, "2. Drives End", kSeparator,
         kSeparator, "3. Host File Info Start (" + std::string(kHosts) + ")", kSeparator,
         "Host File Info" + body, "3. Host File Info End", kSeparator,
         kSeparator, "4. Proxy Info Start", kSeparator, "Proxy Info" + body, "4. Proxy Info End", kSeparator,
@@ -83,7 +76,7 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
 TEST(ScanFrame, NothingTickedWritesOnlyTheHeader) {
   std::string bytes;
   MemoryHost host(bytes);
-  EXPECT_EQ(RunScan(Request({}, 1), EchoCollectors(), host).result, ScanResult::Saved);
+  EXPECT_EQ(RunScan(Request({}, 1), kCategories, Echo, host).result, ScanResult::Saved);
   Lines expected = kHeader;
   expected.push_back("");
   EXPECT_EQ(SplitLines(bytes), expected);
@@ -93,7 +86,7 @@ TEST(ScanFrame, CancellingWritesNothingAndAReportThatCannotBeCreatedFails) {
   std::string bytes;
   MemoryHost cancelled(bytes);
   cancelled.answer = "";
-  EXPECT_EQ(RunScan(Request({"CPU"}, 1), EchoCollectors(), cancelled).result, ScanResult::Cancelled);
+  EXPECT_EQ(RunScan(Request({"CPU"}, 1), kCategories, Echo, cancelled).result, ScanResult::Cancelled);
   EXPECT_EQ(bytes, "");
   EXPECT_EQ(cancelled.starts, 0);
   EXPECT_TRUE(cancelled.finished.empty());
@@ -101,7 +94,7 @@ TEST(ScanFrame, CancellingWritesNothingAndAReportThatCannotBeCreatedFails) {
   MemoryHost failing(bytes);
   failing.answer = "C:\\Users\\ann\\Desktop\\report.txt";
   failing.failCreate = true;
-  const ScanOutcome outcome = RunScan(Request({"CPU"}, 1), EchoCollectors(), failing);
+  const ScanOutcome outcome = RunScan(Request({"CPU"}, 1), kCategories, Echo, failing);
   EXPECT_EQ(outcome.result, ScanResult::Failed);
   EXPECT_EQ(outcome.error, "The system cannot find the path specified.");
   ASSERT_EQ(failing.finished.size(), 1u);
@@ -114,16 +107,13 @@ TEST(ScanFrame, AFailedWriteEndsTheScanAsAFailure) {
   MemoryHost host(bytes);
   host.failAtWrite = 100;  // the disk is full in the first section
   int collected = 0;
-  Collectors collectors;
-  for (auto& collector : collectors) {
-    collector = [&collected](ReportWriter& report, int) {
-      ++collected;
-      for (int i = 0; i < 2000; ++i) report.WriteReportLine(std::string(100, 'x'));
-    };
-  }
+  const Collector collector = [&collected](ReportWriter& report, std::size_t, int) {
+    ++collected;
+    for (int i = 0; i < 2000; ++i) report.WriteReportLine(std::string(100, 'x'));
+  };
   ScanRequest request = Request({}, 3);
-  request.ticked.fill(true);
-  const ScanOutcome outcome = RunScan(request, collectors, host);
+  request.ticked.assign(kCategoryCount, true);
+  const ScanOutcome outcome = RunScan(request, kCategories, collector, host);
   EXPECT_EQ(outcome.result, ScanResult::Failed);
   EXPECT_EQ(outcome.error, "There is not enough space on the disk.");
   EXPECT_EQ(collected, 1);  // the scan stops instead of collecting into a broken file
@@ -133,14 +123,13 @@ TEST(ScanFrame, AFailedWriteEndsTheScanAsAFailure) {
 TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
   std::string bytes;
   MemoryHost host(bytes);
-  Collectors collectors;
-  collectors[0] = [&host](ReportWriter& report, int) {
+  const Collector collector = [&host](ReportWriter& report, std::size_t, int) {
     report.WriteReportLine("first section line");
     ASSERT_EQ(host.open, &report);
     host.open->CloseReport();  // what the window does when it is closed now
     report.WriteReportLine("never written");
   };
-  RunScan(Request({"Operating System", "Computer System"}, 1), collectors, host);
+  RunScan(Request({"Operating System", "Computer System"}, 1), kCategories, collector, host);
   Lines expected = kHeader;
   const Lines rest = {"1. Operating System", "2. Computer System", "", kSeparator,
                       "1. Operating System (Detail Level: Basic) Start", kSeparator,

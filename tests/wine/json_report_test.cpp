@@ -7,7 +7,7 @@
 #include "collectors/hosts_path_win.h"
 #include "base/json_report.h"
 #include "base/levels.h"
-#include "base/scan.h"
+#include "collectors/categories.h"
 #include "base/special_folders_win.h"
 #include "base/text.h"
 #include "collectors/os_language.h"
@@ -33,13 +33,13 @@ Scan ScanEverything(int level, const std::string& hostsPath) {
   auto wmi = MakeWmiService();
   ScanRequest request;
   request.caption = ProgramCaption(1, 0, 2);
-  request.ticked.fill(true);
+  request.ticked.assign(kCategoryCount, true);
   request.level = level;
   request.hostsPath = hostsPath;
   std::string bytes;
   MemoryHost host(bytes);
   JsonReport json({"1.0.2", "WINE", "2024-03-05T14:07:09+01:00", level});
-  RunScan(request, RealCollectors(*wmi, hostsPath), host, &json);
+  RunScan(request, kCategories, RealCollector(*wmi, hostsPath), host, &json);
   return {SplitLines(bytes), json.Text()};
 }
 

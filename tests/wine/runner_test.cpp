@@ -8,7 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "base/scan.h"
+#include "collectors/categories.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "tests/fakes/memory_report.h"

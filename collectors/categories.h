@@ -1,0 +1,69 @@
+// The report's fifteen categories, one row each: check-list text, start line and collector.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+#include "base/scan.h"
+#include "collectors/collectors.h"
+#include "collectors/wmi.h"
+
+namespace sysinfo {
+
+// Writes one category's block at the detail level (1 to 3).
+using CollectFunction = void (*)(ReportWriter& report, Sources& sources, int level);
+
+// A category whose collector reads the machine through WMI alone.
+template <void (*collect)(ReportWriter&, WmiService&, int)>
+void Wmi(ReportWriter& report, Sources& sources, int level) {
+  collect(report, sources.wmi, level);
+}
+
+struct CategoryRow {
+  std::string_view text;  // the check-list text, also the settings key and the --category name
+  StartLine startLine;
+  CollectFunction collect;
+  // Reads files under the Windows folder: a 32-bit build must see the native System32.
+  bool nativeFiles = false;
+};
+
+// The check-list order; a category's index is its position in this list.
+inline constexpr std::array<CategoryRow, 15> kCategoryRows{{
+    {"Operating System",  StartLine::WithDetail,    Wmi<CollectOperatingSystem>},
+    {"Computer System",   StartLine::WithDetail,    Wmi<CollectComputerSystem>},
+    {"CPU",               StartLine::WithDetail,    Wmi<CollectCpu>},
+    {"Drives",            StartLine::WithDetail,    Wmi<CollectDrives>},
+    {"Drivers",           StartLine::WithDetail,    Wmi<CollectDrivers>},
+    {"Hardware",          StartLine::WithDetail,    Wmi<CollectHardware>},
+    {"Host File Info",    StartLine::WithHostsPath, CollectHostsFile,       true},
+    {"Memory (Ram)",      StartLine::WithDetail,    CollectMemory},
+    {"Network Protocols", StartLine::WithDetail,    Wmi<CollectNetworkProtocols>},
+    {"Processes",         StartLine::WithDetail,    Wmi<CollectProcesses>},
+    {"Proxy Info",        StartLine::Plain,         CollectProxyInfo,       true},
+    {"Services",          StartLine::WithDetail,    Wmi<CollectServices>},
+    {"Software",          StartLine::WithDetail,    CollectSoftware,        true},
+    {"Startup Items",     StartLine::WithDetail,    Wmi<CollectStartupItems>},
+    {"Suspicious Files!", StartLine::WithDetail,    CollectSuspiciousFiles, true},
+}};
+inline constexpr std::size_t kCategoryCount = kCategoryRows.size();
+
+// The rows as the scan driver sees them.
+inline constexpr std::array<Category, kCategoryCount> kCategories = [] {
+  std::array<Category, kCategoryCount> categories{};
+  for (std::size_t i = 0; i < kCategoryCount; ++i) {
+    categories[i] = {kCategoryRows[i].text, kCategoryRows[i].startLine};
+  }
+  return categories;
+}();
+
+// The index of a category by its exact check-list text.
+constexpr std::optional<std::size_t> FindCategory(std::string_view text) {
+  for (std::size_t i = 0; i < kCategoryCount; ++i) {
+    if (kCategoryRows[i].text == text) return i;
+  }
+  return std::nullopt;
+}
+
+}  // namespace sysinfo
