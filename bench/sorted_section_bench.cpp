@@ -186,11 +186,11 @@ void PrintPhases(SyntheticWmi& wmi, const std::string& path, int level) {
     labels.push_back(std::string(property) + ": ");
     lines.push_back({labels.back(), property, {basic, true, true}});
   }
-  const SortedSection section{kProcessProperties, "Name", lines};
+  const SortedSection section{"", "Name", lines};
 
   auto start = std::chrono::steady_clock::now();
-  SortedTable table(kProcessProperties);
-  FillFromWmi(table, wmi, "", kProcessProperties);
+  SortedTable table(section);
+  FillFromWmi(table, wmi, section.wql);
   const double fill = SecondsSince(start);
   start = std::chrono::steady_clock::now();
   table.Sort("Name");

@@ -7,28 +7,6 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::array<std::string_view, 19> kColumns{
-    "Caption",
-    "Name",
-    "PathName",
-    "AcceptPause",
-    "AcceptStop",
-    "Description",
-    "DesktopInteract",
-    "DisplayName",
-    "ErrorControl",
-    "ExitCode",
-    "InstallDate",
-    "ServiceSpecificExitCode",
-    "ServiceType",
-    "Started",
-    "StartMode",
-    "StartName",
-    "State",
-    "Status",
-    "TagId",
-};
-
 constexpr std::array<TableLine, 19> kLines{{
     {"Caption: ", "Caption", {1, 1, 1}},
     {"Name: ", "Name", {1, 1, 1}},
@@ -51,12 +29,12 @@ constexpr std::array<TableLine, 19> kLines{{
     {"Tag Id: ", "TagId", {0, 0, 1}},
 }};
 
-constexpr SortedSection kSection{kColumns, "Caption", kLines};
+constexpr SortedSection kSection{"SELECT * FROM Win32_SystemDriver", "Caption", kLines};
 
 }  // namespace
 
 void CollectDrivers(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSortedWmiSection(report, wmi, "SELECT * FROM Win32_SystemDriver", kSection, level);
+  PrintSortedWmiSection(report, wmi, kSection, level);
 }
 
 }  // namespace sysinfo

@@ -7,25 +7,6 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::array<std::string_view, 16> kColumns{
-    "Caption",
-    "Availability",
-    "ClassGuid",
-    "ConfigManagerErrorCode",
-    "ConfigManagerUserConfig",
-    "Description",
-    "DeviceID",
-    "ErrorCleared",
-    "ErrorDescription",
-    "InstallDate",
-    "LastErrorCode",
-    "Manufacturer",
-    "Name",
-    "PNPDeviceID",
-    "Service",
-    "Status",
-};
-
 // Codes (availability, device-manager error) are printed as the numbers WMI gives.
 constexpr std::array<TableLine, 16> kLines{{
     {"Caption: ", "Caption", {1, 1, 1}},
@@ -46,12 +27,12 @@ constexpr std::array<TableLine, 16> kLines{{
     {"Status: ", "Status", {1, 1, 1}},
 }};
 
-constexpr SortedSection kSection{kColumns, "Caption", kLines};
+constexpr SortedSection kSection{"SELECT * FROM Win32_PnPEntity", "Caption", kLines};
 
 }  // namespace
 
 void CollectHardware(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSortedWmiSection(report, wmi, "SELECT * FROM Win32_PnPEntity", kSection, level);
+  PrintSortedWmiSection(report, wmi, kSection, level);
 }
 
 }  // namespace sysinfo

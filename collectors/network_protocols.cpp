@@ -7,32 +7,6 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::array<std::string_view, 23> kColumns{
-    "Name",
-    "Caption",
-    "ConnectionlessService",
-    "Description",
-    "GuaranteesDelivery",
-    "GuaranteesSequencing",
-    "InstallDate",
-    "MaximumAddressSize",
-    "MaximumMessageSize",
-    "MessageOriented",
-    "MinimumAddressSize",
-    "PseudoStreamOriented",
-    "Status",
-    "SupportsBroadcasting",
-    "SupportsConnectData",
-    "SupportsDisconnectData",
-    "SupportsEncryption",
-    "SupportsExpeditedData",
-    "SupportsFragmentation",
-    "SupportsGracefulClosing",
-    "SupportsGuaranteedBandwidth",
-    "SupportsMulticasting",
-    "SupportsQualityofService",
-};
-
 // "Message Oriented: " is an Advanced line although its neighbours are Moderate ones.
 constexpr std::array<TableLine, 23> kLines{{
     {"Name: ", "Name", {1, 1, 1}},
@@ -60,12 +34,12 @@ constexpr std::array<TableLine, 23> kLines{{
     {"Supports Quality of Service: ", "SupportsQualityofService", {0, 0, 1}},
 }};
 
-constexpr SortedSection kSection{kColumns, "Name", kLines};
+constexpr SortedSection kSection{"SELECT * FROM Win32_NetworkProtocol", "Name", kLines};
 
 }  // namespace
 
 void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSortedWmiSection(report, wmi, "SELECT * FROM Win32_NetworkProtocol", kSection, level);
+  PrintSortedWmiSection(report, wmi, kSection, level);
 }
 
 }  // namespace sysinfo

@@ -7,40 +7,6 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::array<std::string_view, 31> kColumns{
-    "Name",
-    "CommandLine",
-    "ExecutablePath",
-    "Handle",
-    "HandleCount",
-    "KernelModeTime",
-    "MaximumWorkingSetSize",
-    "MinimumWorkingSetSize",
-    "OtherOperationCount",
-    "OtherTransferCount",
-    "PageFaults",
-    "PageFileUsage",
-    "ParentProcessId",
-    "PeakPageFileUsage",
-    "PeakVirtualSize",
-    "PeakWorkingSetSize",
-    "Priority",
-    "PrivatePageCount",
-    "ProcessId",
-    "QuotaNonPagedPoolUsage",
-    "QuotaPagedPoolUsage",
-    "QuotaPeakNonPagedPoolUsage",
-    "QuotaPeakPagedPoolUsage",
-    "ReadOperationCount",
-    "ReadTransferCount",
-    "ThreadCount",
-    "UserModeTime",
-    "VirtualSize",
-    "WorkingSetSize",
-    "WriteOperationCount",
-    "WriteTransferCount",
-};
-
 // Sizes, counts and times are printed as the numbers WMI gives.
 constexpr std::array<TableLine, 31> kLines{{
     {"Name: ", "Name", {1, 1, 1}},
@@ -76,12 +42,12 @@ constexpr std::array<TableLine, 31> kLines{{
     {"WriteTransferCount: ", "WriteTransferCount", {0, 0, 1}},
 }};
 
-constexpr SortedSection kSection{kColumns, "Name", kLines};
+constexpr SortedSection kSection{"SELECT * FROM Win32_Process", "Name", kLines};
 
 }  // namespace
 
 void CollectProcesses(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSortedWmiSection(report, wmi, "SELECT * FROM Win32_Process", kSection, level);
+  PrintSortedWmiSection(report, wmi, kSection, level);
 }
 
 }  // namespace sysinfo

@@ -7,24 +7,6 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::array<std::string_view, 15> kColumns{
-    "DisplayName",
-    "Name",
-    "Description",
-    "PathName",
-    "AcceptPause",
-    "AcceptStop",
-    "CheckPoint",
-    "DesktopInteract",
-    "ErrorControl",
-    "ProcessId",
-    "ServiceType",
-    "Started",
-    "StartMode",
-    "StartName",
-    "State",
-};
-
 constexpr std::array<TableLine, 15> kLines{{
     {"Display Name: ", "DisplayName", {1, 1, 1}},
     {"Name: ", "Name", {1, 1, 1}},
@@ -44,12 +26,12 @@ constexpr std::array<TableLine, 15> kLines{{
 }};
 
 // Services are listed by the name people see, not by their key name.
-constexpr SortedSection kSection{kColumns, "DisplayName", kLines};
+constexpr SortedSection kSection{"SELECT * FROM Win32_Service", "DisplayName", kLines};
 
 }  // namespace
 
 void CollectServices(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSortedWmiSection(report, wmi, "SELECT * FROM Win32_Service", kSection, level);
+  PrintSortedWmiSection(report, wmi, kSection, level);
 }
 
 }  // namespace sysinfo

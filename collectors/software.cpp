@@ -11,14 +11,6 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::array<std::string_view, 15> kColumns{
-    "DisplayName",     "Contact",   "DisplayIcon",          "DisplayVersion",  "HelpLink",
-    "InstallLocation", "InstallDate", "NoModify",           "NoRepair",        "Publisher",
-    "QuietUninstallString", "UninstallString", "URLInfoAbout", "URLUpdateInfo", "RegistryPath",
-};
-// Every column but the last is read from the registry value of the same name.
-constexpr std::size_t kRegistryColumns = kColumns.size() - 1;
-
 constexpr std::array<TableLine, 15> kLines{{
     {"Display Name: ", "DisplayName", {1, 1, 1}},
     {"Contact: ", "Contact", {0, 1, 1}},
@@ -37,7 +29,10 @@ constexpr std::array<TableLine, 15> kLines{{
     {"Registry Path: ", "RegistryPath", {1, 1, 1}},
 }};
 
-constexpr SortedSection kSection{kColumns, "DisplayName", kLines};
+constexpr SortedSection kSection{{}, "DisplayName", kLines};
+
+// Every other column is read from the registry value of the same name.
+constexpr std::string_view kRegistryPath = "RegistryPath";
 
 struct UninstallView {
   std::string_view keyPath;
@@ -65,10 +60,12 @@ void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const Uninstall
     if (!RegistryValueText(UninstallValue(keys, keyPath, entry, "DisplayName")).empty()) {
       table.AddNew();
       // Values keep their kind (NoModify is a number) for the JSON report; the text is the same.
-      for (std::size_t i = 0; i < kRegistryColumns; ++i) {
-        table.SetValue(kColumns[i], RecordedRegistryValue(UninstallValue(keys, keyPath, entry, kColumns[i])));
+      for (std::size_t i = 0; i < table.ColumnCount(); ++i) {
+        const std::string_view name = table.ColumnName(i);
+        if (name == kRegistryPath) continue;
+        table.SetColumn(i, RecordedRegistryValue(UninstallValue(keys, keyPath, entry, name)));
       }
-      table.Set("RegistryPath", std::string(view.registryPathPrefix) + entry);
+      table.Set(kRegistryPath, std::string(view.registryPathPrefix) + entry);
       table.Update();
     }
     ProcessPendingMessages();
@@ -78,7 +75,7 @@ void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const Uninstall
 }  // namespace
 
 void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
-  SortedTable table(kColumns);
+  SortedTable table(kSection);
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view);
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();

@@ -56,6 +56,11 @@ std::vector<ResolvedLine> LinesAtLevel(const SortedTable& table, const SortedSec
 SortedTable::SortedTable(std::span<const std::string_view> columns)
     : columns_(columns.begin(), columns.end()) {}
 
+SortedTable::SortedTable(const SortedSection& section) {
+  for (const TableLine& line : section.lines) columns_.push_back(line.column);
+  columns_.insert(columns_.end(), section.recordedOnly.begin(), section.recordedOnly.end());
+}
+
 std::size_t SortedTable::ColumnIndex(std::string_view column) const {
   for (std::size_t i = 0; i < columns_.size(); ++i) {
     if (EqualsIgnoreCase(columns_[i], column)) return i;
@@ -166,17 +171,14 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
 }
 
 QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
-                        std::span<const std::string_view> columns, std::string* error) {
-  std::vector<std::size_t> stored;  // where each property goes, looked up once
-  for (std::string_view column : columns) stored.push_back(table.ColumnIndex(column));
-
+                        std::string* error) {
   auto result = wmi.ExecQuery(wql);
   ProcessPendingMessages();
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
     delivered = true;
     table.AddNew();
-    for (std::size_t i = 0; i < columns.size(); ++i) table.SetColumn(stored[i], object->Get(columns[i]));
+    for (std::size_t i = 0; i < table.ColumnCount(); ++i) table.SetColumn(i, object->Get(table.ColumnName(i)));
     table.Update();
     ProcessPendingMessages();
   }
@@ -188,11 +190,11 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
   return result->Status();
 }
 
-QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
+QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi,
                                   const SortedSection& section, int level) {
-  SortedTable table(section.columns);
+  SortedTable table(section);
   std::string error;
-  const QueryStatus status = FillFromWmi(table, wmi, wql, section.columns, &error);
+  const QueryStatus status = FillFromWmi(table, wmi, section.wql, &error);
   PrintSortedTable(report, table, section, level);
   report.Items().SourceEnded(status, error);
   return status;

@@ -13,6 +13,7 @@
 namespace sysinfo {
 
 class ReportWriter;
+struct SortedSection;
 
 // An in-memory table that a list section fills, sorts once on one column and walks from first
 // to last row. Columns are fixed at construction. Each cell keeps its value as it came (text,
@@ -21,6 +22,7 @@ class ReportWriter;
 class SortedTable {
  public:
   explicit SortedTable(std::span<const std::string_view> columns);
+  explicit SortedTable(const SortedSection& section);
 
   // Starts a new row with every column Null (printed empty); Set fills it; Update commits it.
   void AddNew();
@@ -44,6 +46,7 @@ class SortedTable {
   std::size_t ColumnIndex(std::string_view column) const;
   // The column's name as the table was made with it.
   std::string_view ColumnName(std::size_t column) const { return columns_[column]; }
+  std::size_t ColumnCount() const { return columns_.size(); }
 
  private:
   std::vector<std::string_view> columns_;
@@ -64,10 +67,11 @@ struct TableLine {
   std::string_view unit = {};
 };
 
-// A sorted section as data: its columns in order, the sort column, its lines, and the columns
-// that only the JSON report carries (at every level).
+// A sorted section as data: the WMI query that fills it (empty when the collector fills the
+// table itself), the sort column, its lines, and the columns that only the JSON report carries
+// (at every level). The table's columns are the lines' columns, then the recorded-only ones.
 struct SortedSection {
-  std::span<const std::string_view> columns;
+  std::string_view wql;
   std::string_view sortColumn;
   std::span<const TableLine> lines;
   std::span<const std::string_view> recordedOnly = {};
@@ -83,10 +87,10 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
 // (unreadable: Null). A query that fails before delivering anything adds one empty row, so the
 // section prints one block of bare labels. The platform's reason for a failure goes to `error`.
 QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
-                        std::span<const std::string_view> columns, std::string* error = nullptr);
+                        std::string* error = nullptr);
 
-// The whole cycle for a WMI list section: fill, sort, print.
-QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
+// The whole cycle for a WMI list section: fill from its query, sort, print.
+QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi,
                                   const SortedSection& section, int level);
 
 }  // namespace sysinfo

@@ -7,10 +7,6 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::array<std::string_view, 6> kColumns{
-    "Name", "Command", "Location", "SettingID", "User", "UserSID",
-};
-
 // "SettingID: " is an Advanced line and comes before "User: ".
 constexpr std::array<TableLine, 6> kLines{{
     {"Name: ", "Name", {1, 1, 1}},
@@ -21,12 +17,12 @@ constexpr std::array<TableLine, 6> kLines{{
     {"UserSID: ", "UserSID", {0, 1, 1}},
 }};
 
-constexpr SortedSection kSection{kColumns, "Name", kLines};
+constexpr SortedSection kSection{"SELECT * FROM Win32_StartupCommand", "Name", kLines};
 
 }  // namespace
 
 void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSortedWmiSection(report, wmi, "SELECT * FROM Win32_StartupCommand", kSection, level);
+  PrintSortedWmiSection(report, wmi, kSection, level);
 }
 
 }  // namespace sysinfo

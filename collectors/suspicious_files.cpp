@@ -35,14 +35,7 @@ constexpr std::array<Search, 8> kSearches{{
     {kFolderWindows, "\\SysWOW64\\Drivers", "*.sys", kNoFileVersion, true},
 }};
 
-// The stored fields, in their order; the last five reach only the JSON report.
-constexpr std::array<std::string_view, 22> kColumns{
-    "Reason",       "CRC32",         "MD5",          "FileName",       "FileAttributes",
-    "CreationTime", "LastWriteTime", "LastAccessTime", "FileSize",     "Path",
-    "FileVer",      "ProdVer",       "Company",      "Description",    "InternalName",
-    "OrigFilename", "ProductName",   "SHA256",       "Signature",      "Signer",
-    "SignedByCatalog", "SignatureError"};
-
+// Stored beside the printed columns; these reach only the JSON report.
 constexpr std::array<std::string_view, 5> kRecordedOnly{"SHA256", "Signature", "Signer",
                                                         "SignedByCatalog", "SignatureError"};
 
@@ -67,7 +60,7 @@ constexpr std::array<TableLine, 17> kLines{{
     {"Product Name: ", "ProductName", {0, 0, 1}},
 }};
 
-constexpr SortedSection kSection{kColumns, "FileName", kLines, kRecordedOnly};
+constexpr SortedSection kSection{{}, "FileName", kLines, kRecordedOnly};
 
 constexpr std::uint32_t kHiddenAttribute = 0x2;
 
@@ -145,7 +138,7 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& se
 }  // namespace
 
 void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level) {
-  SortedTable table(kColumns);
+  SortedTable table(kSection);
   const bool forJson = report.Items().Recording();
   for (const Search& search : kSearches) RunSearch(table, files, search, forJson);
   PrintSortedTable(report, table, kSection, level);
