@@ -121,19 +121,5 @@ TEST(MemorySection, ModuleAndPageFileValues) {
   EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), 1), expected);
 }
 
-TEST(MemorySection, LargeMachinesDoNotWrap) {
-  PerformanceInfo info = EightGigabytes();
-  info.physicalTotal = 268'435'456;  // 1 TB in 4 KB pages
-  info.physicalAvailable = 134'217'728;
-  info.commitLimit = 805'306'368;  // 3 TB
-  FakeWmi wmi = TwoModulesOnePageFile();
-  const Lines lines = CollectMemoryLines(wmi, info, 3);
-  ASSERT_EQ(lines.size(), kFullModulesAndPageFile.size() + 15);
-  const std::size_t first = kFullModulesAndPageFile.size();
-  EXPECT_EQ(lines[first], "Memory Total: 1.00 TB");
-  EXPECT_EQ(lines[first + 1], "Memory Used:: 512.00 GB");
-  EXPECT_EQ(lines[first + 8], "Commit Limit : 3.00 TB");
-}
-
 }  // namespace
 }  // namespace sysinfo

@@ -295,17 +295,12 @@ TEST(WmiSections, FailedEmptyBareAndStalledQueries) {
     // A provider that stops answering after one object keeps that object's block.
     EXPECT_EQ(CollectObjects(section, {ObjectOf(section, Marked("s-"))}, 2, QueryStatus::TimedOut),
               BlockOf(section, 2, Marked("s-")));
-  }
-}
-
-TEST(WmiSections, ListValuesThatAreAllNullPrintBareLabels) {
-  for (const WmiSection& section : Sections()) {
-    if (!section.sorted) continue;
+    // A list whose values are all Null prints its bare labels.
     FakeWmiObject nulls;
     for (const LevelLine& line : section.block) {
       Fill(line.text, [&](const std::string& property) { nulls.Set(property, Null{}); return ""; });
     }
-    EXPECT_EQ(CollectObjects(section, {nulls}, 3), BlockOf(section, 3, kLabelsOnly)) << section.name;
+    if (section.sorted) EXPECT_EQ(CollectObjects(section, {nulls}, 3), BlockOf(section, 3, kLabelsOnly));
   }
 }
 
@@ -334,7 +329,6 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
   const Case cases[] = {
     {"CPU", "CurrentVoltage", std::uint64_t{10}, "Current Voltage: ", "Current Voltage: 1"},
     {"CPU", "CurrentVoltage", std::uint64_t{33}, "Current Voltage: ", "Current Voltage: 3.3"},
-    {"CPU", "CurrentVoltage", std::uint64_t{0}, "Current Voltage: ", "Current Voltage: 0"},
     // The whole value: no bit is masked first.
     {"CPU", "CurrentVoltage", std::uint64_t{0x8B}, "Current Voltage: ", "Current Voltage: 13.9"},
     {"CPU", "CurrentVoltage", std::int64_t{65535}, "Current Voltage: ", "Current Voltage: 6553.5"},
@@ -344,31 +338,17 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
     {"CPU", "CurrentVoltage", std::string("n/a"), "Current Voltage: ", ""},
     {"CPU", "L3CacheSize", Unreadable{}, "L3CacheSize: ", ""},  // a class without the property
     {"Drives", "Size", std::string("500105249280"), "Size: ", "Size: 465.76 GB"},  // 64-bit as text
-    {"Drives", "Size", std::uint64_t{2'000'398'934'016}, "Size: ", "Size: 1.82 TB"},
-    {"Drives", "Size", std::uint64_t{1'474'560}, "Size: ", "Size: 1.41 MB"},
-    {"Drives", "Size", std::uint64_t{0}, "Size: ", "Size: 0 Bytes"},
     {"Drives", "Size", Null{}, "Size: ", "Size: "},
     {"Drives", "Size", Unreadable{}, "Size: ", ""},
-    {"Drives", "Signature", std::uint64_t{3735928559u}, "Signature: ", "Signature: 3735928559"},
     {"Operating System", "RegisteredUser", Null{}, "Registered User: ", "Registered User: "},
-    {"Operating System", "CurrentTimeZone", std::int64_t{-300}, "Current Time Zone: ", "Current Time Zone: -300"},
     {"Operating System", "ProductType", std::uint64_t{2}, "Product Type: ", "Product Type: 2 - Domain Controller"},
     {"Operating System", "ProductType", std::uint64_t{3}, "Product Type: ", "Product Type: 3 - Server"},
     {"Operating System", "ProductType", std::uint64_t{4}, "Product Type: ", ""},
     {"Operating System", "ProductType", Null{}, "Product Type: ", ""},
     {"Operating System", "OSLanguage", std::uint64_t{1033}, "OS Language: ", "OS Language: English - United States"},
-    {"Operating System", "OSLanguage", std::uint64_t{2057}, "OS Language: ", "OS Language: English - United Kingdom"},
-    {"Operating System", "OSLanguage", std::string("1031"), "OS Language: ", "OS Language: German - Germany"},
-    {"Operating System", "OSLanguage", std::uint64_t{1064}, "OS Language: ", "OS Language: 1064"},
     {"Operating System", "OSLanguage", Null{}, "OS Language: ", ""},
     {"Operating System", "OSLanguage", Unreadable{}, "OS Language: ", ""},
     {"Processes", "CommandLine", commandLine, "CommandLine: ", "CommandLine: " + commandLine},
-    {"Processes", "ExecutablePath", Null{}, "ExecutablePath: ", "ExecutablePath: "},
-    {"Processes", "ProcessId", std::uint64_t{4294967295u}, "ProcessId: ", "ProcessId: 4294967295"},
-    {"Processes", "KernelModeTime", std::string("156250"), "KernelModeTime: ", "KernelModeTime: 156250"},
-    {"Processes", "Priority", std::int64_t{8}, "Priority: ", "Priority: 8"},
-    {"Services", "AcceptPause", false, "Accept Pause: ", "Accept Pause: False"},
-    {"Services", "Started", true, "Started: ", "Started: True"},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(LineWith(c.section, c.property, c.value, c.label), c.line)
