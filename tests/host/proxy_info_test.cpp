@@ -43,16 +43,6 @@ std::vector<std::string> Collect(FakeRegistry& keys) {
   return report.Lines();
 }
 
-TEST(ProxyInfo, WithoutSettingsPrintsThreeEmptyBlocks) {
-  FakeRegistry keys;
-  keys.AddKey(sysinfo::RegistryRoot::Users, ".DEFAULT");
-  keys.AddKey(sysinfo::RegistryRoot::Users, "S-1-5-18");
-  EXPECT_EQ(Collect(keys),
-            Join({Block("[HKEY_CURRENT_USER\\" + kSettings + "]", "", "", "", ""),
-                  Block("[HKEY_LOCAL_MACHINE\\" + kSettings + "]", "", "", "", ""),
-                  Block("[HKEY_USERS\\\\" + kSettings + "]", "", "", "", "")}));
-}
-
 TEST(ProxyInfo, PrintsEachBlocksValuesAndOnlyTheLastUserHive) {
   FakeRegistry keys;
   using sysinfo::RegistryRoot;

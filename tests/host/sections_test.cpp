@@ -300,7 +300,9 @@ TEST(WmiSections, FailedEmptyBareAndStalledQueries) {
     for (const LevelLine& line : section.block) {
       Fill(line.text, [&](const std::string& property) { nulls.Set(property, Null{}); return ""; });
     }
-    if (section.sorted) EXPECT_EQ(CollectObjects(section, {nulls}, 3), BlockOf(section, 3, kLabelsOnly));
+    if (section.sorted) {
+      EXPECT_EQ(CollectObjects(section, {nulls}, 3), BlockOf(section, 3, kLabelsOnly));
+    }
   }
 }
 
