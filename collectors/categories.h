@@ -21,12 +21,15 @@ void Wmi(ReportWriter& report, Sources& sources, int level) {
   collect(report, sources.wmi, level);
 }
 
+// Native: the file-system redirection of 32-bit programs is off while the collector runs, so a
+// 32-bit build sees the real System32 (drivers, the hosts file) as a 64-bit one does.
+enum class FileView { Redirected, Native };
+
 struct CategoryRow {
   std::string_view text;  // the check-list text, also the settings key and the --category name
   StartLine startLine;
   CollectFunction collect;
-  // Reads files under the Windows folder: a 32-bit build must see the native System32.
-  bool nativeFiles = false;
+  FileView files = FileView::Redirected;
 };
 
 // The check-list order; a category's index is its position in this list.
@@ -37,15 +40,15 @@ inline constexpr std::array<CategoryRow, 15> kCategoryRows{{
     {"Drives",            StartLine::WithDetail,    Wmi<CollectDrives>},
     {"Drivers",           StartLine::WithDetail,    Wmi<CollectDrivers>},
     {"Hardware",          StartLine::WithDetail,    Wmi<CollectHardware>},
-    {"Host File Info",    StartLine::WithHostsPath, CollectHostsFile,       true},
+    {"Host File Info",    StartLine::WithHostsPath, CollectHostsFile,       FileView::Native},
     {"Memory (Ram)",      StartLine::WithDetail,    CollectMemory},
     {"Network Protocols", StartLine::WithDetail,    Wmi<CollectNetworkProtocols>},
     {"Processes",         StartLine::WithDetail,    Wmi<CollectProcesses>},
-    {"Proxy Info",        StartLine::Plain,         CollectProxyInfo,       true},
+    {"Proxy Info",        StartLine::Plain,         CollectProxyInfo,       FileView::Native},
     {"Services",          StartLine::WithDetail,    Wmi<CollectServices>},
-    {"Software",          StartLine::WithDetail,    CollectSoftware,        true},
+    {"Software",          StartLine::WithDetail,    CollectSoftware,        FileView::Native},
     {"Startup Items",     StartLine::WithDetail,    Wmi<CollectStartupItems>},
-    {"Suspicious Files!", StartLine::WithDetail,    CollectSuspiciousFiles, true},
+    {"Suspicious Files!", StartLine::WithDetail,    CollectSuspiciousFiles, FileView::Native},
 }};
 inline constexpr std::size_t kCategoryCount = kCategoryRows.size();
 

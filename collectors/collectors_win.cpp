@@ -1,4 +1,4 @@
-// Every category's collector bound to WMI, the registry, the hosts file and the disk.
+// The platform sources bundled once, and each category run over them with the file system it needs.
 #include "collectors/collectors_win.h"
 
 #include <memory>
@@ -25,7 +25,7 @@ class RealSources {
   void Collect(ReportWriter& report, std::size_t index, int level) {
     const CategoryRow& row = kCategoryRows[index];
     std::optional<FsRedirectionOff> redirectionOff;
-    if (row.nativeFiles) redirectionOff.emplace();
+    if (row.files == FileView::Native) redirectionOff.emplace();
     row.collect(report, sources_, level);
   }
 
