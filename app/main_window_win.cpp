@@ -88,7 +88,7 @@ void ShowAll(const std::vector<HWND>& windows, bool shown) {
 }  // namespace
 
 std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
-                                         CollectorFactory makeCollectors) {
+                                         CollectorFactory makeCollector) {
   WNDCLASSEXW windowClass{};
   windowClass.cbSize = sizeof windowClass;
   windowClass.lpfnWndProc = WindowProc;
@@ -103,7 +103,7 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
   windowClass.lpszClassName = kMainWindowClass;
   RegisterClassExW(&windowClass);
 
-  std::unique_ptr<FrmMain> form(new FrmMain(instance, std::move(makeCollectors)));
+  std::unique_ptr<FrmMain> form(new FrmMain(instance, std::move(makeCollector)));
   const HDC screen = GetDC(nullptr);
   form->pixelsPerInch_ = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
@@ -121,8 +121,8 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
   return form;
 }
 
-FrmMain::FrmMain(HINSTANCE instance, CollectorFactory makeCollectors)
-    : instance_(instance), makeCollectors_(std::move(makeCollectors)), settings_(OpenSettings()) {}
+FrmMain::FrmMain(HINSTANCE instance, CollectorFactory makeCollector)
+    : instance_(instance), makeCollector_(std::move(makeCollector)), settings_(OpenSettings()) {}
 
 FrmMain::~FrmMain() {
   checkList_.reset();
@@ -347,7 +347,7 @@ ScanRequest FrmMain::BuildRequest() const {
 void FrmMain::OnWorkTimer() {
   KillTimer(window_, kWorkTimer);  // one scan per press of Start
   if (scanning_) return;
-  if (!collector_) collector_ = makeCollectors_(WindowText(textHostsPath_));
+  if (!collector_) collector_ = makeCollector_(WindowText(textHostsPath_));
   scanning_ = true;
   RunScan(BuildRequest(), kCategories, collector_, *this);
   openReport_ = nullptr;

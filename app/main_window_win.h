@@ -43,10 +43,10 @@ using CollectorFactory = std::function<Collector(const std::string& hostsPath)>;
 // running scan. Every choice persists in settings.ini (see OpenSettings).
 class FrmMain final : public ScanHost {
  public:
-  // Builds the window (not yet shown). `makeCollectors` is asked once, at the first scan, with the
+  // Builds the window (not yet shown). `makeCollector` is asked once, at the first scan, with the
   // hosts file the window found.
   static std::unique_ptr<FrmMain> Create(HINSTANCE instance,
-                                         CollectorFactory makeCollectors);
+                                         CollectorFactory makeCollector);
   ~FrmMain() override;
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;
@@ -65,7 +65,7 @@ class FrmMain final : public ScanHost {
   void ScanFinished(const ScanOutcome& outcome) override;
 
  private:
-  FrmMain(HINSTANCE instance, CollectorFactory makeCollectors);
+  FrmMain(HINSTANCE instance, CollectorFactory makeCollector);
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -86,7 +86,7 @@ class FrmMain final : public ScanHost {
   int Px(LONG twips, bool vertical) const;
 
   HINSTANCE instance_;
-  CollectorFactory makeCollectors_;
+  CollectorFactory makeCollector_;
   Collector collector_;
   HWND window_ = nullptr;
   HFONT font_ = nullptr;
