@@ -52,10 +52,13 @@ using UniqueKey = UniqueResource<HKEY, RegCloseKey>;
 using UniqueFont = UniqueResource<HFONT, DeleteObject>;
 using UniqueBrush = UniqueResource<HBRUSH, DeleteObject>;
 using UniqueBitmap = UniqueResource<HBITMAP, DeleteObject>;
+using UniqueDc = UniqueResource<HDC, DeleteDC>;  // a memory device context
 using UniqueWindow = UniqueResource<HWND, DestroyWindow>;
 using UniqueBstr = UniqueResource<BSTR, SysFreeString>;
 using UniqueCryptProvider = UniqueResource<HCRYPTPROV, kReleaseProvider>;
 using UniqueCryptHash = UniqueResource<HCRYPTHASH, CryptDestroyHash>;
+using UniqueGlobal = UniqueResource<HGLOBAL, GlobalFree>;
+using UniqueEventSource = UniqueResource<HANDLE, DeregisterEventSource>;
 
 // CreateFile and FindFirstFile answer INVALID_HANDLE_VALUE, not null, when they fail.
 inline UniqueHandle AdoptHandle(HANDLE handle) {
@@ -110,6 +113,23 @@ class SelectedObject {
  private:
   HDC dc_;
   HGDIOBJ previous_;
+};
+
+// A global memory block locked while in scope (nothing locked for a null block).
+class GlobalLocked {
+ public:
+  explicit GlobalLocked(HGLOBAL block) : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
+  ~GlobalLocked() {
+    if (data_) GlobalUnlock(block_);
+  }
+  GlobalLocked(const GlobalLocked&) = delete;
+  GlobalLocked& operator=(const GlobalLocked&) = delete;
+
+  void* get() const { return data_; }
+
+ private:
+  HGLOBAL block_;
+  void* data_;
 };
 
 }  // namespace sysinfo
