@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <uxtheme.h>
 
 #include <algorithm>
 #include <array>
@@ -22,14 +23,19 @@ namespace {
 
 const FontSpec kAmbient{"Verdana", 8, FW_NORMAL};
 
-// A top-level window holding one check list whose client area is 2760 by 4080 twips (sixteen rows
-// of 255) inside its three-dimensional border of two pixels a side.
+// One top-level window for every list of the tests (Wine takes a while to make and end one).
+HWND Parent() {
+  static const UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"check list host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
+                                                   0, 0, 400, 400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  return parent.get();
+}
+
+// A check list whose client area is 2760 by 4080 twips (sixteen rows of 255) inside its
+// three-dimensional border of two pixels a side.
 class CheckListHost {
  public:
   explicit CheckListHost(std::vector<std::string> items = {}, const PropertyBag& saved = {}) {
-    parent_.reset(CreateWindowExW(0, L"STATIC", L"check list host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  400, 400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
-    list = CheckList::Create({parent_.get(), 1, RECT{0, 0, 2820, 4140}, saved, kAmbient});
+    list = CheckList::Create({Parent(), 1, RECT{0, 0, 2820, 4140}, saved, kAmbient});
     list->ItemClicked = [this](int index) { clicks.push_back(index); };
     for (const std::string& text : items) list->AddItem(text);
   }
@@ -39,7 +45,6 @@ class CheckListHost {
       while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
     }
   }
-  UniqueWindow parent_;
   std::unique_ptr<CheckList> list;
   std::vector<int> clicks;
 };
@@ -93,7 +98,7 @@ TEST(CheckList, LeavesNoWindowBehindWhenDestroyed) {
   CheckListHost host;
   const int before = threadWindows();
   for (int round = 0; round < 3; ++round) {
-    host.list = CheckList::Create({host.parent_.get(), 1, RECT{0, 0, 2760, 4080}, {}, kAmbient});
+    host.list = CheckList::Create({Parent(), 1, RECT{0, 0, 2760, 4080}, {}, kAmbient});
     for (const char* text : {"Alpha", "Beta"}) host.list->AddItem(text);
   }
   EXPECT_EQ(threadWindows(), before);
@@ -235,6 +240,7 @@ TEST(CheckList, FocusedItemShowsTheHighlightUnderVisualStyles) {
   CheckListHost host({"Focused", "Other"});
   DeactivateActCtx(0, cookie);
   ReleaseActCtx(context);
+  ASSERT_TRUE(GetWindowTheme(host.list->ItemWindow(1)));  // visual styles are on
   host.list->SetAlignment(0);  // the box on the left, the caption past a third of the width
   host.list->SetFocusedIndex(0);
   host.Pump(50);
