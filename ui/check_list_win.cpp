@@ -170,7 +170,7 @@ void CheckList::AddItem(const std::string& text, bool checked) {
 
 void CheckList::LayoutItem(int index) {
   Item& item = items_[index];
-  const std::wstring caption = Utf8ToWide(WindowTextUtf8(item.button));
+  const std::wstring caption = Utf8ToWide(List(index));
   SIZE extent{};
   {
     const WindowDc dc(hwnd());
@@ -199,7 +199,6 @@ void CheckList::UpdateScrollBar() {
   for (int i = 0; i < elements; ++i) LayoutItem(i);
   ProcessPendingMessages();
 }
-
 
 int CheckList::ScrollMaximum() const {
   SCROLLINFO info{sizeof info, SIF_RANGE};
