@@ -1,3 +1,4 @@
+// Where the window's picture and link label lead.
 #pragma once
 
 namespace sysinfo {

@@ -1,3 +1,4 @@
+// The main window: its controls, the saved ticks and level, and the scan it runs on Start.
 #include "app/main_window_win.h"
 
 #include <commctrl.h>
@@ -35,7 +36,8 @@ constexpr RECT kCheckListPlace{240, 375, 3060, 4575};  // a client area of 2760 
 constexpr RECT kCommand2Place{240, 4680, 1605, 5070};
 constexpr RECT kCommand3Place{1695, 4680, 3060, 5070};
 constexpr RECT kFrame2Place{3300, 90, 6000, 1620};
-constexpr RECT kOptionPlaces[3]{{3480, 420, 5880, 720}, {3480, 780, 5880, 1080}, {3480, 1140, 5880, 1440}};
+constexpr RECT kOptionPlaces[3]{
+    {3480, 420, 5880, 720}, {3480, 780, 5880, 1080}, {3480, 1140, 5880, 1440}};
 constexpr RECT kCommand1Place{3300, 1740, 6000, 2250};
 constexpr RECT kImage1Place{3300, 2370, 6000, 5220};
 constexpr RECT kFrame3Place{120, 90, 6000, 1050};
@@ -81,13 +83,13 @@ void ShowAll(const std::vector<HWND>& windows, bool shown) {
 
 }  // namespace
 
-std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
-                                         CollectorFactory makeCollectors) {
+std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance, CollectorFactory makeCollectors) {
   // The small icon is shared: a window made again must not load (and leak) another copy.
-  ui::RegisterWindowClass({kMainWindowClass, ui::OwnedWindowProc<&FrmMain::window_, &FrmMain::HandleMessage>,
-                           LoadIconW(instance, L"APPICON"),
-                           static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, LR_SHARED)),
-                           reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
+  ui::RegisterWindowClass(
+      {kMainWindowClass, ui::OwnedWindowProc<&FrmMain::window_, &FrmMain::HandleMessage>,
+       LoadIconW(instance, L"APPICON"),
+       static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, LR_SHARED)),
+       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
   std::unique_ptr<FrmMain> form(new FrmMain(instance, std::move(makeCollectors)));
   form->pixelsPerInch_ = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
 
@@ -112,10 +114,10 @@ int FrmMain::Px(LONG twips) const {
 
 HWND FrmMain::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
                          const RECT& twips) {
-  HWND control = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style,
-                                 Px(twips.left), Px(twips.top), Px(twips.right - twips.left),
-                                 Px(twips.bottom - twips.top), window_.get(),
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  HWND control = CreateWindowExW(
+      0, windowClass, text, WS_CHILD | WS_VISIBLE | style, Px(twips.left), Px(twips.top),
+      Px(twips.right - twips.left), Px(twips.bottom - twips.top), window_.get(),
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   return control;
 }
@@ -123,9 +125,9 @@ HWND FrmMain::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD 
 void FrmMain::CreateControls() {
   const int height = -static_cast<int>(std::lround(kFontPoints * pixelsPerInch_ / 72.0));
   const auto verdana = [height](BOOL underline) {
-    return UniqueFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE, DEFAULT_CHARSET,
-                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                                  DEFAULT_PITCH | FF_SWISS, L"Verdana"));
+    return UniqueFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Verdana"));
   };
   font_ = verdana(FALSE);
   linkFont_ = verdana(TRUE);
@@ -133,11 +135,13 @@ void FrmMain::CreateControls() {
   // Frames first: in the tab order and below what they hold.
   frame1_.push_back(AddControl(L"BUTTON", L"Information:", BS_GROUPBOX, kFrame1, kFrame1Place));
   const ui::FontSpec ambient{kFontName, kFontPoints, FW_NORMAL};
-  checkList_ = ui::CheckList::Create({window_.get(), kCheckListInfo, kCheckListPlace,
-                                      CheckListInfoBag(ambient), ambient});
+  checkList_ = ui::CheckList::Create(
+      {window_.get(), kCheckListInfo, kCheckListPlace, CheckListInfoBag(ambient), ambient});
   frame1_.push_back(checkList_->hwnd());
-  frame1_.push_back(AddControl(L"BUTTON", L"Select All", BS_PUSHBUTTON | WS_TABSTOP, kCommand2, kCommand2Place));
-  frame1_.push_back(AddControl(L"BUTTON", L"Unselect All", BS_PUSHBUTTON | WS_TABSTOP, kCommand3, kCommand3Place));
+  frame1_.push_back(
+      AddControl(L"BUTTON", L"Select All", BS_PUSHBUTTON | WS_TABSTOP, kCommand2, kCommand2Place));
+  frame1_.push_back(AddControl(L"BUTTON", L"Unselect All", BS_PUSHBUTTON | WS_TABSTOP, kCommand3,
+                               kCommand3Place));
 
   frame2_.push_back(AddControl(L"BUTTON", L"Detail Level:", BS_GROUPBOX, kFrame2, kFrame2Place));
   for (int i = 0; i < 3; ++i) {
@@ -149,15 +153,19 @@ void FrmMain::CreateControls() {
   }
   // The design-time choice; the settings may replace it.
   SendMessageW(optionLevel_[kDesignLevelIndex], BM_SETCHECK, BST_CHECKED, 0);
-  command1_ = AddControl(L"BUTTON", L"Start", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, kCommand1, kCommand1Place);
+  command1_ = AddControl(L"BUTTON", L"Start", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, kCommand1,
+                         kCommand1Place);
 
   logo_.reset(static_cast<HBITMAP>(LoadImageW(instance_, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));
   social_.reset(static_cast<HBITMAP>(LoadImageW(instance_, L"SOCIAL", IMAGE_BITMAP, 0, 0, 0)));
-  HWND image1 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage1, kImage1Place);
+  HWND image1 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage1,
+                           kImage1Place);
   SendMessageW(image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
-  HWND image2 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage2, kImage2Place);
+  HWND image2 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage2,
+                           kImage2Place);
   SendMessageW(image2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(social_.get()));
-  HWND label7 = AddControl(L"STATIC", L"Follow Veltrix on Facebook", SS_NOTIFY | SS_LEFT, kLabel7, kLabel7Place);
+  HWND label7 = AddControl(L"STATIC", L"Follow Veltrix on Facebook", SS_NOTIFY | SS_LEFT, kLabel7,
+                           kLabel7Place);
   SendMessageW(label7, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
 
   frame3_.push_back(AddControl(L"BUTTON", L"", BS_GROUPBOX, kFrame3, kFrame3Place));
@@ -191,9 +199,7 @@ void FrmMain::Load() {
 
 LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_TIMER:
       if (wParam == kWorkTimer) {
         OnWorkTimer();
@@ -217,15 +223,12 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
-    case WM_CLOSE:
-      CloseProgram();
-      return 0;
+    case WM_CLOSE: CloseProgram(); return 0;
     case WM_ENDSESSION:
       // The process may be ended at any moment once this returns.
       if (wParam && scanning_) EndMidScan();
       return 0;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(window_.get(), message, wParam, lParam);
 }
@@ -253,15 +256,15 @@ void FrmMain::OnCommand(int id, int code) {
     case kLabel7:
       if (code == STN_CLICKED) OpenLink(kMakerSocialPage);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 void FrmMain::OnStart() {
   for (int i = 0; i < checkList_->ListCount(); ++i) {
     if (!checkList_->ItemEditable(i)) continue;
-    settings_->WriteIni(kSettingsSection, checkList_->List(i), BooleanText(checkList_->Selected(i)));
+    settings_->WriteIni(kSettingsSection, checkList_->List(i),
+                        BooleanText(checkList_->Selected(i)));
     ProcessPendingMessages();
   }
   SetTimer(window_.get(), kWorkTimer, kWorkTimerMs, nullptr);
@@ -302,7 +305,8 @@ ScanRequest FrmMain::BuildRequest() const {
 void FrmMain::OnWorkTimer() {
   KillTimer(window_.get(), kWorkTimer);  // one scan per press of Start
   if (scanning_) return;
-  if (!collectors_) collectors_ = std::make_unique<Collectors>(makeCollectors_(ui::WindowTextUtf8(textHostsPath_)));
+  if (!collectors_)
+    collectors_ = std::make_unique<Collectors>(makeCollectors_(ui::WindowTextUtf8(textHostsPath_)));
   scanning_ = true;
   RunScan(BuildRequest(), *collectors_, *this);
   openReport_ = nullptr;
@@ -365,14 +369,16 @@ void FrmMain::ScanFinished(const ScanOutcome& outcome) {
     const std::string text = "File Saved To:\r\n" + outcome.path +
                              "\r\n\r\nWould you like to view the file now?";
     if (MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Done!", MB_YESNO) == IDYES) {
-      ShellExecuteW(window_.get(), L"Open", Utf8ToWide(outcome.path).c_str(), L"", L"", SW_SHOWNORMAL);
+      ShellExecuteW(window_.get(), L"Open", Utf8ToWide(outcome.path).c_str(), L"", L"",
+                    SW_SHOWNORMAL);
     }
     return;
   }
   // Nothing claims a report that is not there: say where it was meant to go and why it failed.
   const std::string text = "The report could not be saved to:\r\n" + outcome.path + "\r\n\r\n" +
                            outcome.error;
-  MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Report Not Saved", MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Report Not Saved",
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
 void FrmMain::OpenLink(const wchar_t* address) {

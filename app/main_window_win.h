@@ -1,3 +1,4 @@
+// The program's one window (FrmMain) and the identifiers of its controls.
 #pragma once
 
 #include <windows.h>
@@ -45,8 +46,7 @@ class FrmMain final : public ScanHost {
  public:
   // Builds the window (not yet shown). `makeCollectors` is asked once, at the first scan, with the
   // hosts file the window found.
-  static std::unique_ptr<FrmMain> Create(HINSTANCE instance,
-                                         CollectorFactory makeCollectors);
+  static std::unique_ptr<FrmMain> Create(HINSTANCE instance, CollectorFactory makeCollectors);
   ~FrmMain() override = default;
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;

@@ -1,3 +1,4 @@
+// The window program's message pump: dialog keys, pending messages, the throttled processor.
 #include "app/message_pump_win.h"
 
 namespace sysinfo {

@@ -1,3 +1,4 @@
+// The window program's message pump, and the processor it installs while a scan runs.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// settings.ini values read and written as text: ticks, numbers and the detail-level button.
 #include "app/settings.h"
 
 #include <cmath>
@@ -41,7 +42,7 @@ std::optional<bool> ParseBoolean(std::string_view text) {
 int RestoredLevelIndex(std::string_view stored, int designIndex) {
   const auto number = ParseNumber(stored);
   if (!number) return 0;
-  // Whole numbers round half to even, as the settings' original reader did.
+  // A stored real selects the nearest button, a half going to the even one: 1.5 and 2.5 give 2.
   const double index = std::nearbyint(*number);
   if (index < 0 || index >= kLevelButtonCount) return designIndex;
   return static_cast<int>(index);

@@ -1,3 +1,4 @@
+// The window's settings: settings.ini's keys, their text and the store that holds them.
 #pragma once
 
 #include <memory>

@@ -1,3 +1,4 @@
+// settings.ini on disk through the profile API, beside the program or in the user's folder.
 #include "app/settings_win.h"
 
 #include <windows.h>

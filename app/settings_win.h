@@ -1,3 +1,4 @@
+// settings.ini on disk: where it lives and the profile-file store that reads and writes it.
 #pragma once
 
 #include <memory>

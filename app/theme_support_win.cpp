@@ -1,3 +1,4 @@
+// Common controls 6 detection and registration, and the group-box paint fix under themes.
 #include "app/theme_support_win.h"
 
 #include <commctrl.h>

@@ -1,3 +1,4 @@
+// Common controls and visual styles: which version is loaded, and the group-box paint fix.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// FormatBytes: decimal text parsed, scaled to its unit and written with the user's separators.
 #include "base/format.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// The separator line and FormatBytes, byte counts as text in the user's number format.
 #pragma once
 
 #include <cstdint>

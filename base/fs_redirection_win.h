@@ -1,3 +1,4 @@
+// FsRedirectionOff: the 32-bit program sees the real System32 while it lives.
 #pragma once
 
 #include <windows.h>

@@ -1,9 +1,8 @@
+// Every Win32 handle the program holds, owned by one object: one template, a line per kind.
 #pragma once
 
-// Every Win32 handle the program holds, each owned by one object that releases it when it goes
-// out of scope: one template, and one line per kind of handle.
-
 #include <windows.h>
+#include <objbase.h>
 #include <oleauto.h>
 #include <wincrypt.h>
 
@@ -44,7 +43,9 @@ class UniqueResource {
   T value_{};
 };
 
-inline constexpr auto kReleaseProvider = [](HCRYPTPROV provider) { CryptReleaseContext(provider, 0); };
+inline constexpr auto kReleaseProvider = [](HCRYPTPROV provider) {
+  CryptReleaseContext(provider, 0);
+};
 
 using UniqueHandle = UniqueResource<HANDLE, CloseHandle>;
 using UniqueFind = UniqueResource<HANDLE, FindClose>;
@@ -59,6 +60,9 @@ using UniqueCryptProvider = UniqueResource<HCRYPTPROV, kReleaseProvider>;
 using UniqueCryptHash = UniqueResource<HCRYPTHASH, CryptDestroyHash>;
 using UniqueGlobal = UniqueResource<HGLOBAL, GlobalFree>;
 using UniqueEventSource = UniqueResource<HANDLE, DeregisterEventSource>;
+// Memory the platform hands over for CoTaskMemFree, such as a shell item list.
+template <class T>
+using UniqueTaskMemory = UniqueResource<T*, CoTaskMemFree>;
 
 // CreateFile and FindFirstFile answer INVALID_HANDLE_VALUE, not null, when they fail.
 inline UniqueHandle AdoptHandle(HANDLE handle) {
@@ -77,6 +81,11 @@ class UniqueVariant {
   UniqueVariant& operator=(const UniqueVariant&) = delete;
 
   VARIANT* get() { return &value_; }
+  // For functions that fill a VARIANT in: whatever was held goes first.
+  VARIANT* put() {
+    VariantClear(&value_);
+    return &value_;
+  }
   const VARIANT& operator*() const { return value_; }
 
  private:
@@ -118,7 +127,8 @@ class SelectedObject {
 // A global memory block locked while in scope (nothing locked for a null block).
 class GlobalLocked {
  public:
-  explicit GlobalLocked(HGLOBAL block) : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
+  explicit GlobalLocked(HGLOBAL block)
+      : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
   ~GlobalLocked() {
     if (data_) GlobalUnlock(block_);
   }

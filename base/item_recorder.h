@@ -1,3 +1,4 @@
+// ItemRecorder: what the collectors write, as values, for the JSON report to listen to.
 #pragma once
 
 #include <cstddef>

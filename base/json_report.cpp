@@ -1,3 +1,4 @@
+// The JSON report built from what the collectors record, category by category.
 #include "base/json_report.h"
 
 #include <cmath>

@@ -1,3 +1,4 @@
+// JsonReport: the machine-readable report, built from what the collectors record.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Report values as JSON, the document as UTF-8 text, and local times as ISO 8601.
 #include "base/json_value.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Report values as JSON values, the document as UTF-8 text, and ISO 8601 local times.
 #pragma once
 
 #include <optional>

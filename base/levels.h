@@ -1,3 +1,4 @@
+// The three detail levels: Basic, Moderate and Advanced.
 #pragma once
 
 namespace sysinfo {

@@ -1,3 +1,4 @@
+// The user's number, date and time formats read from the locale.
 #include "base/locale_win.h"
 
 #include <array>

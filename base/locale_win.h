@@ -1,3 +1,4 @@
+// The user's locale: number separators, dates and times as the user writes them.
 #pragma once
 
 #include <windows.h>

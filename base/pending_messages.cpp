@@ -1,3 +1,4 @@
+// The installed pending-message processor; none by default.
 #include "base/pending_messages.h"
 
 namespace sysinfo {

@@ -1,3 +1,4 @@
+// The hook through which long work lets the window process its pending messages.
 #pragma once
 
 namespace sysinfo {

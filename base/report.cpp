@@ -1,3 +1,4 @@
+// The report writer: lines with control characters marked, CR LF, the first failure kept.
 #include "base/report.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The report writer and the sink its bytes go to.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The report file on disk: created or truncated, written in the ANSI code page or UTF-8.
 #include "base/report_file_win.h"
 
 #include "base/handles_win.h"

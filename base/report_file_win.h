@@ -1,3 +1,4 @@
+// The report file on disk, written in the ANSI code page or, for JSON, in UTF-8.
 #pragma once
 
 #include <memory>

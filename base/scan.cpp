@@ -1,3 +1,4 @@
+// The scan: the report's header, each ticked category framed and numbered, how it ended.
 #include "base/scan.h"
 
 #include <chrono>

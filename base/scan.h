@@ -1,3 +1,4 @@
+// The fifteen categories, the scan request, the host a scan reports to, and the scan itself.
 #pragma once
 
 #include <array>

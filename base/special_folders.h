@@ -1,3 +1,4 @@
+// The shell folder identifiers (CSIDL values) the program uses.
 #pragma once
 
 namespace sysinfo {

@@ -1,26 +1,20 @@
+// A shell folder's path through SHGetSpecialFolderLocation and SHGetPathFromIDList.
 #include "base/special_folders_win.h"
 
 #include <windows.h>
 #include <shlobj.h>
 
 #include <array>
-#include <memory>
 
+#include "base/handles_win.h"
 #include "base/unicode_win.h"
 
 namespace sysinfo {
-namespace {
-
-struct ItemIdListFree {
-  void operator()(ITEMIDLIST* list) const { CoTaskMemFree(list); }
-};
-
-}  // namespace
 
 std::string GetSpecialFolder(int csidl) {
   ITEMIDLIST* rawList = nullptr;
   if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &rawList)) || !rawList) return {};
-  const std::unique_ptr<ITEMIDLIST, ItemIdListFree> list(rawList);
+  const UniqueTaskMemory<ITEMIDLIST> list(rawList);
   std::array<wchar_t, MAX_PATH> path{};
   if (!SHGetPathFromIDListW(list.get(), path.data())) return {};
   return WideToUtf8(path.data());

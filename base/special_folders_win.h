@@ -1,3 +1,4 @@
+// A shell folder's path by its CSIDL value.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Text helpers: NUL cuts, bounded views into buffers, UTF-16 bytes, trims, case-blind compares.
 #include "base/text.h"
 
 #include <algorithm>

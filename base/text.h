@@ -1,3 +1,4 @@
+// Text helpers over UTF-8 and raw bytes: NUL cuts, bounded reads, trims, case-blind compares.
 #pragma once
 
 #include <cstddef>

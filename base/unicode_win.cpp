@@ -1,3 +1,4 @@
+// UTF-8 (WTF-8) to UTF-16 and back, ANSI code page text, and system error texts.
 #include "base/unicode_win.h"
 
 #include <algorithm>

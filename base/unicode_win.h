@@ -1,3 +1,4 @@
+// Text at the Win32 boundary: UTF-8 and UTF-16, the ANSI code page, system error texts.
 #pragma once
 
 #include <windows.h>
@@ -11,7 +12,7 @@
 namespace sysinfo {
 
 // Text is UTF-8 inside the program; Win32 calls take UTF-16. Names that are not valid UTF-16 (a
-// lone surrogate) are carried as WTF-8 (see app/wtf8.h), so Utf8ToWide(WideToUtf8(x)) == x for
+// lone surrogate) are carried as WTF-8 (see base/wtf8.h), so Utf8ToWide(WideToUtf8(x)) == x for
 // every x and a listed name opens again. Bytes that are not UTF-8 become U+FFFD.
 std::wstring Utf8ToWide(std::string_view text);
 std::string WideToUtf8(std::wstring_view text);

@@ -1,3 +1,4 @@
+// Report values as the text the report prints and as whole numbers.
 #include <array>
 #include <charconv>
 

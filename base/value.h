@@ -1,3 +1,4 @@
+// The value model: what a WMI property, registry value or file fact holds, and its text.
 #pragma once
 
 #include <cstdint>

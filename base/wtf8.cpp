@@ -1,3 +1,4 @@
+// UTF-16 to WTF-8 and back, and WTF-8 made plain UTF-8 for readers that need it.
 #include "base/wtf8.h"
 
 namespace sysinfo {

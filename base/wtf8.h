@@ -1,3 +1,4 @@
+// WTF-8: platform names that need not be valid UTF-16, carried losslessly as bytes.
 #pragma once
 
 #include <string>

@@ -1,6 +1,4 @@
-// The section's single pass (CRC-32 and MD5 from one read) against MD5 alone through CryptoAPI,
-// and CRC-32 alone; the JSON report's pass (CRC-32, MD5 and SHA-256 from one read) against
-// SHA-256 alone; over one 1 GiB file, in one run.
+// One-read checksum passes (CRC-32 with MD5, and with SHA-256) against each digest alone.
 #include <windows.h>
 
 #include <array>

@@ -1,7 +1,4 @@
-// How the Software and Host File Info sections compare with the bare Win32 work they wrap:
-// the Software section against enumerating and querying the same Uninstall values directly,
-// the hosts copy into a report file against copying the same file in chunks, for a file of many
-// lines and for one of a single long line. Also the memory the hosts copy needs.
+// The Software and Host File Info sections against the bare Win32 reads they wrap.
 #include <windows.h>
 #include <psapi.h>
 
@@ -45,22 +42,22 @@ const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\
 std::size_t BareUninstallReads() {
   std::size_t values = 0;
   for (REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
-    HKEY uninstall = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstall.c_str(), 0, KEY_READ | view, &uninstall)) continue;
+    HKEY opened = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstall.c_str(), 0, KEY_READ | view, &opened)) continue;
+    const UniqueKey uninstall(opened);
     wchar_t name[256];
     for (DWORD i = 0;; ++i) {
       DWORD length = 256;
-      if (RegEnumKeyExW(uninstall, i, name, &length, nullptr, nullptr, nullptr, nullptr)) break;
+      if (RegEnumKeyExW(uninstall.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)) break;
       HKEY entry = nullptr;
-      if (RegOpenKeyExW(uninstall, name, 0, KEY_READ, &entry)) continue;
+      if (RegOpenKeyExW(uninstall.get(), name, 0, KEY_READ, &entry)) continue;
+      const UniqueKey ownedEntry(entry);
       for (const wchar_t* value : kValueNames) {
         BYTE data[1024];
         DWORD size = sizeof data;
         if (RegQueryValueExW(entry, value, nullptr, nullptr, data, &size) == ERROR_SUCCESS) ++values;
       }
-      RegCloseKey(entry);
     }
-    RegCloseKey(uninstall);
   }
   return values;
 }

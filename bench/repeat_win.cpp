@@ -1,8 +1,4 @@
-// Runs the whole scan (every category, Advanced) 20 times in one process, then opens and closes
-// the main window 20 times, and prints the process's handles, private bytes and GDI/USER objects
-// after the 2nd and the 20th of each: none of them may grow. A bare window, opened as often just
-// before the form, shows what the platform itself keeps while its caches fill. Run on demand,
-// never as a test.
+// Twenty scans and twenty windows in one process: handles, memory and GDI/USER objects must stay.
 #include <windows.h>
 #include <psapi.h>
 #include <winternl.h>
@@ -130,7 +126,7 @@ void RepeatScans(const std::string& reportPath) {
 
 // A top-level window with a font and as many check boxes as the form has controls, made and
 // destroyed the same way: what the platform itself keeps, for comparison. It runs first, while
-// the process has made no window yet, as the form's own run did before it was there.
+// the process has made no window yet.
 void RepeatBareWindows() {
   const HFONT font = CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
                                  OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,

@@ -1,10 +1,4 @@
-// What a whole scan costs beyond the platform: (a) the runner writing every category at
-// Advanced, against (b) only the data access that scan performs, done with bare Win32 calls: the
-// same WMI enumerations reading every property, the same registry keys read in full, the hosts
-// file read, the suspicious-file searches with their version look-ups and checksums. Prints (a),
-// (b) and (a)/(b), then report lines written per second with the window's message processor installed,
-// with one that asks the message queue every time, and with a no-op. Run on demand,
-// never as a test.
+// A whole scan against its bare data access, and report lines per second under each pump.
 #include <windows.h>
 #include <psapi.h>
 #include <wbemidl.h>
@@ -21,6 +15,7 @@
 
 #include "collectors/hosts_path_win.h"
 #include "app/message_pump_win.h"
+#include "base/handles_win.h"
 #include "base/report_file_win.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
@@ -78,11 +73,9 @@ void ReadEveryWmiProperty() {
     ULONG returned = 0;
     while (objects->Next(WBEM_INFINITE, 1, &object, &returned) == WBEM_S_NO_ERROR && returned) {
       object->BeginEnumeration(WBEM_FLAG_NONSYSTEM_ONLY);
-      BSTR name = nullptr;
-      VARIANT value;
-      while (object->Next(0, &name, &value, nullptr, nullptr) == WBEM_S_NO_ERROR) {
-        SysFreeString(name);
-        VariantClear(&value);
+      UniqueBstr name;
+      UniqueVariant value;
+      while (object->Next(0, name.put(), value.put(), nullptr, nullptr) == WBEM_S_NO_ERROR) {
       }
       object->EndEnumeration();
       object.Reset();
@@ -93,8 +86,10 @@ void ReadEveryWmiProperty() {
 }
 
 void ReadKeyInFull(HKEY root, const wchar_t* path, REGSAM view, int depth) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(root, path, 0, KEY_READ | view, &key) != ERROR_SUCCESS) return;
+  HKEY opened = nullptr;
+  if (RegOpenKeyExW(root, path, 0, KEY_READ | view, &opened) != ERROR_SUCCESS) return;
+  const UniqueKey owned(opened);
+  const HKEY key = owned.get();
   std::vector<BYTE> data(64 * 1024);
   wchar_t name[16384];
   for (DWORD i = 0;; ++i) {
@@ -108,7 +103,6 @@ void ReadKeyInFull(HKEY root, const wchar_t* path, REGSAM view, int depth) {
     if (RegEnumKeyExW(key, i, subkey, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     ReadKeyInFull(key, subkey, view, depth - 1);
   }
-  RegCloseKey(key);
 }
 
 void ReadRegistry() {
@@ -122,14 +116,15 @@ void ReadRegistry() {
 }
 
 void ReadWholeFile(const std::wstring& path) {
-  HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  const UniqueHandle file =
+      AdoptHandle(CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!file) return;
   std::vector<char> chunk(64 * 1024);
   DWORD got = 0;
-  while (ReadFile(file, chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got) {
+  while (ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
+         got) {
   }
-  CloseHandle(file);
 }
 
 // The searches, the version look-up of every match and the checksums of the files listed.
@@ -150,8 +145,8 @@ void ExamineSuspiciousFiles() {
   for (const Search& search : searches) {
     const std::wstring folder = Utf8ToWide(GetSpecialFolder(search.folder)) + search.subfolder + L"\\";
     WIN32_FIND_DATAW found{};
-    HANDLE find = FindFirstFileW((folder + search.pattern).c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) continue;
+    const UniqueFind find = AdoptFind(FindFirstFileW((folder + search.pattern).c_str(), &found));
+    if (!find) continue;
     do {
       const std::wstring path = folder + found.cFileName;
       DWORD ignored = 0;
@@ -160,8 +155,7 @@ void ExamineSuspiciousFiles() {
       if (size) GetFileVersionInfoW(path.c_str(), 0, size, version.data());
       if (search.onlyWithoutVersion && size) continue;
       GetFileChecksums(WideToUtf8(path));
-    } while (FindNextFileW(find, &found));
-    FindClose(find);
+    } while (FindNextFileW(find.get(), &found));
   }
 }
 

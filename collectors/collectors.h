@@ -1,3 +1,4 @@
+// One collector entry per report category, each writing its block at a detail level.
 #pragma once
 
 #include "collectors/performance.h"

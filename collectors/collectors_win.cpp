@@ -1,3 +1,4 @@
+// Every category's collector bound to WMI, the registry, the hosts file and the disk.
 #include "collectors/collectors_win.h"
 
 #include "base/fs_redirection_win.h"

@@ -1,3 +1,4 @@
+// Every category's collector bound to the real platform sources.
 #pragma once
 
 #include <string>

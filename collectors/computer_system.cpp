@@ -1,3 +1,4 @@
+// The Computer System section: Win32_ComputerSystem's lines with their coded values named.
 #include <array>
 
 #include "collectors/collectors.h"

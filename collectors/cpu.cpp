@@ -1,3 +1,4 @@
+// The CPU section: Win32_Processor's lines, the voltage in volts.
 #include <array>
 
 #include "collectors/collectors.h"

@@ -1,3 +1,4 @@
+// The Drivers section: every Win32_SystemDriver, sorted by caption.
 #include <array>
 
 #include "collectors/collectors.h"

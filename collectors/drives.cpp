@@ -1,3 +1,4 @@
+// The Drives section: Win32_DiskDrive's lines, the size with its unit.
 #include <array>
 
 #include "base/format.h"

@@ -1,3 +1,4 @@
+// The Hardware section: every Win32_PnPEntity, sorted by caption.
 #include <array>
 
 #include "collectors/collectors.h"

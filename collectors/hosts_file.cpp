@@ -1,3 +1,4 @@
+// The hosts file: its path, its lines split at any line end, and their copy into the report.
 #include "collectors/hosts_file.h"
 
 #include <vector>

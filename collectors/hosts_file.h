@@ -1,3 +1,4 @@
+// The hosts file: its path, a line splitter over chunks, and its copy into the report.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The Host File Info collector over the real file.
 #include "collectors/hosts_file_win.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The Host File Info collector over the real file.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Where the hosts file is: the TCP/IP DataBasePath, else the Windows folder's etc folder.
 #include "collectors/hosts_path_win.h"
 
 #include "base/special_folders_win.h"

@@ -1,3 +1,4 @@
+// Where the hosts file is on this machine.
 #pragma once
 
 #include <string>

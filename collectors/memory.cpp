@@ -1,3 +1,4 @@
+// The Memory section: memory modules, page files and the system's performance figures.
 #include <array>
 
 #include "base/format.h"

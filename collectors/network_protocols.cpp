@@ -1,3 +1,4 @@
+// The Network Protocols section: every Win32_NetworkProtocol, sorted by name.
 #include <array>
 
 #include "collectors/collectors.h"

@@ -1,3 +1,4 @@
+// The Operating System section: Win32_OperatingSystem's lines, the language named.
 #include <array>
 
 #include "base/text.h"

@@ -1,3 +1,4 @@
+// The English names of Windows language codes.
 #include "collectors/os_language.h"
 
 #include <algorithm>

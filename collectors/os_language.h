@@ -1,3 +1,4 @@
+// The English name of a Windows language code.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// The system memory figures the Memory section prints, and how they are read.
 #pragma once
 
 #include <cstdint>

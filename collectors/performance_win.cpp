@@ -1,3 +1,4 @@
+// The system's memory figures through GetPerformanceInfo, the last good ones kept.
 #include "collectors/performance_win.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The system's memory figures through GetPerformanceInfo.
 #pragma once
 
 #include "collectors/performance.h"

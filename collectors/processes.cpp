@@ -1,3 +1,4 @@
+// The Processes section: every Win32_Process, sorted by name.
 #include <array>
 
 #include "collectors/collectors.h"

@@ -1,3 +1,4 @@
+// The Proxy Info section: the Internet Settings proxy values of the user, machine and a hive.
 #include <array>
 #include <string>
 #include <vector>

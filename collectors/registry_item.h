@@ -1,3 +1,4 @@
+// Registry values as the JSON report records them.
 #pragma once
 
 #include <variant>

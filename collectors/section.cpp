@@ -1,3 +1,4 @@
+// The section engines: line tables printed per object, sorted sections through their table.
 #include "collectors/section.h"
 
 #include "base/format.h"

@@ -1,3 +1,4 @@
+// The section engines and the line tables each category declares.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The Services section: every Win32_Service, sorted by display name.
 #include <array>
 
 #include "collectors/collectors.h"

@@ -1,3 +1,4 @@
+// The Software section: the Uninstall entries of both registry views, sorted by name.
 #include <array>
 #include <string>
 

@@ -1,3 +1,4 @@
+// The list sections' table: cells kept as values, one stable sort, lines printed by level.
 #include "collectors/sorted_table.h"
 
 #include <algorithm>

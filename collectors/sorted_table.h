@@ -1,3 +1,4 @@
+// SortedTable: the rows a list section fills, sorts once and prints.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// The Startup Items section: every Win32_StartupCommand, sorted by name.
 #include <array>
 
 #include "collectors/collectors.h"

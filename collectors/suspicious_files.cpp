@@ -1,3 +1,4 @@
+// The Suspicious Files section: the searches, the files they keep, sorted blocks per file.
 #include "collectors/suspicious_files.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// The Suspicious Files section and the file system it looks at.
 #pragma once
 
 #include <cstdint>

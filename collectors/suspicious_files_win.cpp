@@ -1,3 +1,4 @@
+// The Suspicious Files section over the disk: listings, versions, checksums, signatures.
 #include "collectors/suspicious_files_win.h"
 
 #include <windows.h>

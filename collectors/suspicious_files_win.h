@@ -1,3 +1,4 @@
+// The Suspicious Files section over the real disk, with redirection off.
 #pragma once
 
 #include "collectors/suspicious_files.h"

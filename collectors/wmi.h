@@ -1,3 +1,4 @@
+// The WMI interfaces the sections read through: service, query result, object.
 #pragma once
 
 #include <memory>

@@ -1,3 +1,4 @@
+// WMI over COM: the root\CIMV2 query, its enumeration with a bounded wait, VARIANT values.
 #include "collectors/wmi_win.h"
 
 #include <windows.h>
@@ -7,6 +8,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "base/handles_win.h"
 #include "base/unicode_win.h"
 
 namespace sysinfo {
@@ -16,31 +18,10 @@ using Microsoft::WRL::ComPtr;
 
 constexpr long kQueryFlags = WBEM_FLAG_RETURN_IMMEDIATELY | WBEM_FLAG_FORWARD_ONLY;  // 48
 
-// A BSTR owned for the duration of one call.
-class Bstr {
- public:
-  explicit Bstr(std::string_view text) : value_(SysAllocString(Utf8ToWide(text).c_str())) {}
-  ~Bstr() { SysFreeString(value_); }
-  Bstr(const Bstr&) = delete;
-  Bstr& operator=(const Bstr&) = delete;
-  BSTR get() const { return value_; }
-
- private:
-  BSTR value_;
-};
-
-class Variant {
- public:
-  Variant() { VariantInit(&value_); }
-  ~Variant() { VariantClear(&value_); }
-  Variant(const Variant&) = delete;
-  Variant& operator=(const Variant&) = delete;
-  VARIANT* operator&() { return &value_; }
-  const VARIANT& get() const { return value_; }
-
- private:
-  VARIANT value_;
-};
+// A BSTR of UTF-8 text, freed when it goes out of scope.
+UniqueBstr MakeBstr(std::string_view text) {
+  return UniqueBstr(SysAllocString(Utf8ToWide(text).c_str()));
+}
 
 std::string HResultText(HRESULT hr) {
   std::string text = SystemErrorText(static_cast<DWORD>(hr));
@@ -134,11 +115,11 @@ class WinWmiObject final : public WmiObject {
 
   WmiValue Get(std::string_view property) const override {
     if (!object_) return Unreadable{};
-    Variant value;
+    UniqueVariant value;
     CIMTYPE type = CIM_EMPTY;
-    const HRESULT hr = object_->Get(Utf8ToWide(property).c_str(), 0, &value, &type, nullptr);
+    const HRESULT hr = object_->Get(Utf8ToWide(property).c_str(), 0, value.get(), &type, nullptr);
     if (FAILED(hr)) return Unreadable{};  // WBEM_E_NOT_FOUND: the class does not define it
-    return ToWmiValue(value.get(), type);
+    return ToWmiValue(*value, type);
   }
 
  private:
@@ -218,15 +199,15 @@ HRESULT StartWmiQuery(std::string_view wql, IEnumWbemClassObject** enumerator) {
 
   // The bounded-wait flag keeps a hung service from blocking the connection for ever.
   ComPtr<IWbemServices> services;
-  const Bstr ns("root\\CIMV2");
+  const UniqueBstr ns = MakeBstr("root\\CIMV2");
   hr = locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, WBEM_FLAG_CONNECT_USE_MAX_WAIT,
                               nullptr, nullptr, &services);
   if (FAILED(hr)) return hr;
   CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
                     RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
 
-  const Bstr language("WQL");
-  const Bstr query(wql);
+  const UniqueBstr language = MakeBstr("WQL");
+  const UniqueBstr query = MakeBstr(wql);
   hr = services->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, enumerator);
   if (SUCCEEDED(hr) && !*enumerator) hr = E_POINTER;
   return hr;

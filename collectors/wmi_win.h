@@ -1,3 +1,4 @@
+// WMI over COM: the COM apartment, the real service, and VARIANTs as report values.
 #pragma once
 
 #include <windows.h>

@@ -1,5 +1,4 @@
-// The hosts-file line splitter over arbitrary bytes: cutting the same bytes into chunks of any
-// size must give the same lines, and no line may keep a CR or an LF.
+// The hosts-file line splitter over any bytes: the same lines at any chunking, no CR or LF.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -1,6 +1,4 @@
-// Registry value conversion over arbitrary types and bytes, as a damaged or hostile registry
-// value would arrive: no crash, and binary text is always two digits per byte. The same bytes as
-// UTF-16 units, valid or not, come back exactly from the text a name is carried in.
+// Registry value conversion over any type and bytes, and UTF-16 names round-tripped exactly.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -1,5 +1,4 @@
-// settings.ini is a text file anyone can edit: whatever it holds, a tick is read as ticked,
-// unticked or absent, and the stored level selects one of the three buttons.
+// settings.ini text of any content: ticks read as ticked, unticked or absent, a valid level.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>

@@ -6,7 +6,7 @@ set -euo pipefail
 programs=(cmake ninja-build
           mingw-w64 g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
           wine wine64 nlohmann-json3-dev)
-tests=(g++ googletest clang libclang-rt-dev xvfb xauth xdotool imagemagick
+tests=(g++ googletest clang libclang-rt-dev clang-format xvfb xauth xdotool imagemagick
        libvalijson-dev openssl osslsigncode)
 
 packages=("${programs[@]}")

@@ -1,3 +1,4 @@
+// WinVerifyTrust result codes classified, and their names in the JSON report.
 #include "support/authenticode.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// A file's signature status and the rules that classify WinVerifyTrust's results.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+// A file's Authenticode status: its embedded signature, else its entry in the catalogs.
+
 // The Windows 8 layout of WINTRUST_CATALOG_INFO carries the catalog context that SHA-256 catalog
 // entries need. WinVerifyTrust tells the layouts apart by cbStruct, so older systems still take it.
 #ifndef NTDDI_VERSION
@@ -13,7 +15,6 @@
 #include <softpub.h>
 #include <mscat.h>
 
-#include <memory>
 #include <optional>
 #include <vector>
 
@@ -66,10 +67,11 @@ Verdict VerifyTrust(WINTRUST_DATA& data) {
   return verdict;
 }
 
-struct CatalogAdminReleaser {
-  void operator()(HCATADMIN admin) const { CryptCATAdminReleaseContext(admin, 0); }
+// Kept here rather than in base/handles_win.h: its release needs the trust headers above.
+inline constexpr auto kReleaseCatalogAdmin = [](HCATADMIN admin) {
+  CryptCATAdminReleaseContext(admin, 0);
 };
-using UniqueCatalogAdmin = std::unique_ptr<void, CatalogAdminReleaser>;
+using UniqueCatalogAdmin = UniqueResource<HCATADMIN, kReleaseCatalogAdmin>;
 
 // Catalogs list their members by SHA-1 (every Windows) or by SHA-256 (Windows 8 and later, whose
 // newer catalogs may have only those). The SHA-256 entry points are looked up at run time so the

@@ -1,3 +1,4 @@
+// A file's Authenticode status from WinVerifyTrust, embedded or by catalog.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// ByteReader: a file's bytes read from start to end in chunks.
 #pragma once
 
 #include <cstddef>

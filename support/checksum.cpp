@@ -1,3 +1,4 @@
+// The checksum passes: CRC-32 and digests fed from one read, as report texts.
 #include "support/checksum.h"
 
 #include <algorithm>

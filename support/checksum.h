@@ -1,3 +1,4 @@
+// File checksums: the digest interface, the one-read passes and their report texts.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// CryptoAPI digests and the file checksums computed with them.
 #include "support/checksum_win.h"
 
 #include <algorithm>
@@ -9,43 +10,38 @@ namespace sysinfo {
 
 std::unique_ptr<CryptoDigest> CryptoDigest::Create(ALG_ID algorithm) {
   // A verification context: hashing needs no key container, so none is opened or created.
-  HCRYPTPROV provider = 0;
-  if (!CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
-      !CryptAcquireContextW(&provider, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
+  // A failed call may leave anything in its out-parameter: only a success is owned.
+  HCRYPTPROV acquired = 0;
+  if (!CryptAcquireContextW(&acquired, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT) &&
+      !CryptAcquireContextW(&acquired, nullptr, nullptr, PROV_RSA_FULL, CRYPT_VERIFYCONTEXT)) {
     return nullptr;
   }
-  HCRYPTHASH hash = 0;
-  if (!CryptCreateHash(provider, algorithm, 0, 0, &hash)) {
-    CryptReleaseContext(provider, 0);
-    return nullptr;
-  }
-  return std::make_unique<CryptoDigest>(provider, hash);
-}
-
-CryptoDigest::~CryptoDigest() {
-  CryptDestroyHash(hash_);
-  CryptReleaseContext(provider_, 0);
+  UniqueCryptProvider provider(acquired);
+  HCRYPTHASH created = 0;
+  if (!CryptCreateHash(provider.get(), algorithm, 0, 0, &created)) return nullptr;
+  return std::make_unique<CryptoDigest>(std::move(provider), UniqueCryptHash(created));
 }
 
 bool CryptoDigest::Add(std::span<const std::uint8_t> bytes) {
   // CryptHashData takes 32-bit lengths; the passes feed 1 MiB chunks, but stay safe for any.
   while (!bytes.empty()) {
     const std::size_t part = std::min<std::size_t>(bytes.size(), 1u << 30);
-    if (!CryptHashData(hash_, bytes.data(), static_cast<DWORD>(part), 0)) return false;
+    if (!CryptHashData(hash_.get(), bytes.data(), static_cast<DWORD>(part), 0)) return false;
     bytes = bytes.subspan(part);
   }
   return true;
 }
 
 std::optional<std::vector<std::uint8_t>> CryptoDigest::Finish() {
+  const HCRYPTHASH hash = hash_.get();
   DWORD size = 0;
   DWORD sizeLength = sizeof size;
-  if (!CryptGetHashParam(hash_, HP_HASHSIZE, reinterpret_cast<BYTE*>(&size), &sizeLength, 0) ||
+  if (!CryptGetHashParam(hash, HP_HASHSIZE, reinterpret_cast<BYTE*>(&size), &sizeLength, 0) ||
       size == 0) {
     return std::nullopt;
   }
   std::vector<std::uint8_t> digest(size);
-  if (!CryptGetHashParam(hash_, HP_HASHVAL, digest.data(), &size, 0)) return std::nullopt;
+  if (!CryptGetHashParam(hash, HP_HASHVAL, digest.data(), &size, 0)) return std::nullopt;
   digest.resize(size);
   return digest;
 }

@@ -1,3 +1,4 @@
+// CryptoAPI digests (MD5, SHA-256) and a file's checksums through them.
 #pragma once
 
 #include <windows.h>
@@ -5,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "base/handles_win.h"
 #include "support/checksum.h"
@@ -17,18 +19,15 @@ class CryptoDigest final : public Digest {
  public:
   // Nothing when the provider or the hash object cannot be created.
   static std::unique_ptr<CryptoDigest> Create(ALG_ID algorithm);
-  // Takes ownership of both handles.
-  CryptoDigest(HCRYPTPROV provider, HCRYPTHASH hash) : provider_(provider), hash_(hash) {}
-  ~CryptoDigest() override;
-  CryptoDigest(const CryptoDigest&) = delete;
-  CryptoDigest& operator=(const CryptoDigest&) = delete;
+  CryptoDigest(UniqueCryptProvider provider, UniqueCryptHash hash)
+      : provider_(std::move(provider)), hash_(std::move(hash)) {}
 
   bool Add(std::span<const std::uint8_t> bytes) override;
   std::optional<std::vector<std::uint8_t>> Finish() override;
 
  private:
-  HCRYPTPROV provider_;
-  HCRYPTHASH hash_;
+  UniqueCryptProvider provider_;  // declared first, so released after the hash made from it
+  UniqueCryptHash hash_;
 };
 
 // CRC-32 and MD5 of a file (UTF-8 path) from a single read.

@@ -1,3 +1,4 @@
+// CRC-32 by sliced tables (or carry-less multiplication) and CRC-16/XMODEM; clsCRC.
 #include "support/crc.h"
 
 #include "support/crc_clmul.h"

@@ -1,3 +1,4 @@
+// CRC-32 and CRC-16 over buffers, and clsCRC, the checksum object the report uses.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,7 @@
-// CRC-32 by carry-less multiplication: the message is folded 64 bytes at a time in four 128-bit
-// lanes; each fold multiplies a lane's two halves by x^k mod P for the distance it jumps ahead.
+// CRC-32 folded 64 bytes at a time with carry-less multiplication (PCLMULQDQ).
+
+// The message is folded 64 bytes at a time in four 128-bit lanes; each fold multiplies a lane's
+// two halves by x^k mod P for the distance it jumps ahead.
 // What remains is a 16-byte value congruent to the message, whose CRC the table code finishes.
 // The constants are x^k mod P for the reflected polynomial, bit-reflected and shifted left by
 // one, as carry-less multiplication of reflected operands needs.

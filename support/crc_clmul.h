@@ -1,3 +1,4 @@
+// CRC-32 by carry-less multiplication, where the processor has it.
 #pragma once
 
 #include <cstddef>

@@ -1,3 +1,4 @@
+// Absolute paths in their extended-length form, folders resolved as Win32 would.
 #include "support/extended_path.h"
 
 #include <vector>

@@ -1,3 +1,4 @@
+// The extended-length ("\\?\") form of a path.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Regular disk files opened for shared reading and read in chunks.
 #include "support/file_reader_win.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Regular disk files opened by their extended-length name and read in chunks.
 #pragma once
 
 #include <memory>

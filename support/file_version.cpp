@@ -1,3 +1,4 @@
+// Version resource parts decoded from bytes: the fixed block, translations, version texts.
 #include "support/file_version.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Version resources decoded from bytes: the fixed block, the translation, the strings.
 #pragma once
 
 #include <cstdint>

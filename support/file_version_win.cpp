@@ -1,9 +1,11 @@
+// A file's version resource through the version API (cFixedFileInfo), and FindFileInfo.
 #include "support/file_version_win.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
+#include "base/handles_win.h"
 #include "base/text.h"
 #include "base/unicode_win.h"
 #include "support/extended_path.h"
@@ -81,9 +83,8 @@ void cFixedFileInfo::Load() {
 }
 
 bool FindFileInfo(const std::string& path, FileFindRecord& record) {
-  const HANDLE search = FindFirstFileW(ExtendedWidePath(path).c_str(), &record.findData);
-  if (search == INVALID_HANDLE_VALUE) return false;
-  FindClose(search);
+  // Only the record is wanted: the search handle closes at the end of this statement.
+  if (!AdoptFind(FindFirstFileW(ExtendedWidePath(path).c_str(), &record.findData))) return false;
   record.versionInfo = std::make_unique<cFixedFileInfo>();
   record.versionInfo->FullPathName(path);
   return true;

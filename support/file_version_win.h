@@ -1,3 +1,4 @@
+// cFixedFileInfo, a file's version resource, and a file's directory entry with it.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// Registry values converted from type and bytes, key paths, root names; RegistryRoutines.
 #include "support/registry.h"
 
 #include <array>

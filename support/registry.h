@@ -1,3 +1,4 @@
+// Registry roots, views and value types, the value conversions, and the keys interface.
 #pragma once
 
 #include <cstdint>

@@ -1,18 +1,13 @@
+// Registry access through advapi32: keys opened in either view, values read in full.
 #include "support/registry_win.h"
 
 #include <algorithm>
-#include <memory>
-#include <type_traits>
 
+#include "base/handles_win.h"
 #include "base/unicode_win.h"
 
 namespace sysinfo {
 namespace {
-
-struct KeyCloser {
-  void operator()(HKEY key) const { RegCloseKey(key); }
-};
-using UniqueKey = std::unique_ptr<std::remove_pointer_t<HKEY>, KeyCloser>;
 
 constexpr DWORD kFirstTrySize = 1024;
 constexpr DWORD kFirstValueDataSize = 4096;
@@ -47,12 +42,13 @@ LSTATUS ReadGrowing(std::vector<std::uint8_t>& buffer, DWORD& size, Read read) {
   return status;
 }
 
+// Nothing held when the key cannot be opened.
 UniqueKey OpenKey(RegistryRoot root, std::string_view path, RegistryView view) {
-  if (root == RegistryRoot::None) return nullptr;
+  if (root == RegistryRoot::None) return UniqueKey();
   HKEY key = nullptr;
   if (RegOpenKeyExW(RootHandle(root), Utf8ToWide(path).c_str(), 0, KEY_READ | ViewFlag(view),
                     &key) != ERROR_SUCCESS) {
-    return nullptr;
+    return UniqueKey();
   }
   return UniqueKey(key);
 }
@@ -75,7 +71,7 @@ std::optional<RawRegistryValue> QueryRegistryValue(HKEY key, std::wstring_view v
 }
 
 bool WindowsRegistry::KeyExists(RegistryRoot root, std::string_view path, RegistryView view) {
-  return OpenKey(root, path, view) != nullptr;
+  return static_cast<bool>(OpenKey(root, path, view));
 }
 
 std::optional<RawRegistryValue> WindowsRegistry::QueryValue(RegistryRoot root,

@@ -1,3 +1,4 @@
+// The real registry, read-only, through the wide API.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The console runner's command line parsed, its usage text and its progress lines.
 #include "tools/runner_args.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The console runner's command line, its usage text and its progress lines.
 #pragma once
 
 #include <array>

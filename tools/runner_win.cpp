@@ -1,3 +1,4 @@
+// The console runner's work: the scan with a console host, the text or JSON file written.
 #include "tools/runner_win.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The console runner's whole job for one command line.
 #pragma once
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// The check list's arithmetic: visible rows, scroll bar state, wheel steps, item widths.
 #include "ui/check_list_layout.h"
 
 namespace sysinfo::ui {

@@ -1,3 +1,4 @@
+// The check list's arithmetic in twips: rows, scroll bar, wheel and item widths.
 #pragma once
 
 // The check list's arithmetic. Positions and sizes are in twips (1/1440 inch); the window code

@@ -1,3 +1,4 @@
+// The check list's properties: defaults, and their saving to and reading from a bag.
 #include "ui/check_list_properties.h"
 
 #include <limits>

@@ -1,3 +1,4 @@
+// The check list's properties, OLE colours and fonts, and the bag they are saved in.
 #pragma once
 
 #include <cstdint>

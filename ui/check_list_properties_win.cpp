@@ -59,13 +59,16 @@ void CheckList::Changed(std::string_view name) const {
 
 // A single border is three-dimensional (a client edge) or flat (a line).
 void CheckList::ApplyBorder() {
-  LONG_PTR exStyle = GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) & ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
+  LONG_PTR exStyle = GetWindowLongPtrW(hwnd(), GWL_EXSTYLE) &
+                     ~static_cast<LONG_PTR>(WS_EX_CLIENTEDGE);
   LONG_PTR style = GetWindowLongPtrW(hwnd(), GWL_STYLE) & ~static_cast<LONG_PTR>(WS_BORDER);
-  if (properties_.borderStyle == 1 && properties_.appearanceBorder == 1) exStyle |= WS_EX_CLIENTEDGE;
+  if (properties_.borderStyle == 1 && properties_.appearanceBorder == 1)
+    exStyle |= WS_EX_CLIENTEDGE;
   if (properties_.borderStyle == 1 && properties_.appearanceBorder != 1) style |= WS_BORDER;
   SetWindowLongPtrW(hwnd(), GWL_EXSTYLE, exStyle);
   SetWindowLongPtrW(hwnd(), GWL_STYLE, style);
-  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
+  SetWindowPos(hwnd(), nullptr, 0, 0, 0, 0,
+               SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_FRAMECHANGED);
 }
 
 void CheckList::SetItemHeight(double twips) {

@@ -15,7 +15,7 @@
 namespace sysinfo::ui {
 namespace {
 
-constexpr UINT_PTR kScrollTimer = 1;   // Timer1: coalesces bursts of scroll notifications
+constexpr UINT_PTR kScrollTimer = 1;  // Timer1: coalesces bursts of scroll notifications
 constexpr UINT kScrollTimerMs = 10;
 constexpr unsigned kEnterMs = 60;
 constexpr unsigned kHoverMs = 1000;
@@ -24,19 +24,22 @@ int MouseButtons(WPARAM keys) {
   return (keys & MK_LBUTTON ? 1 : 0) | (keys & MK_RBUTTON ? 2 : 0) | (keys & MK_MBUTTON ? 4 : 0);
 }
 int ShiftState(WPARAM keys) {
-  return (keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) | (GetKeyState(VK_MENU) < 0 ? 4 : 0);
+  return (keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) |
+         (GetKeyState(VK_MENU) < 0 ? 4 : 0);
 }
 
 }  // namespace
 
 std::unique_ptr<CheckList> CheckList::Create(const CreateArgs& args) {
-  if (!RegisterWindowClass({kClassName, OwnedWindowProc<&CheckList::window_, &CheckList::HandleMessage>})) {
+  if (!RegisterWindowClass(
+          {kClassName, OwnedWindowProc<&CheckList::window_, &CheckList::HandleMessage>})) {
     return nullptr;
   }
   std::unique_ptr<CheckList> list(new CheckList(args.parent, args.saved, args.ambientFont));
   const RECT& place = args.place;
-  CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
-                  list->PxX(place.left), list->PxY(place.top), list->PxX(place.right - place.left),
+  CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"",
+                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, list->PxX(place.left),
+                  list->PxY(place.top), list->PxX(place.right - place.left),
                   list->PxY(place.bottom - place.top), args.parent,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleW(nullptr),
                   list.get());
@@ -44,9 +47,10 @@ std::unique_ptr<CheckList> CheckList::Create(const CreateArgs& args) {
   list->ApplyBorder();
   list->scrollBar_ = CreateWindowExW(0, L"SCROLLBAR", L"", WS_CHILD | SBS_VERT, 0, 0, 0, 0,
                                      list->hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr);
-  list->toolTip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
-                                       CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                       list->hwnd(), nullptr, GetModuleHandleW(nullptr), nullptr));
+  list->toolTip_.reset(CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                       WS_POPUP | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                                       CW_USEDEFAULT, CW_USEDEFAULT, list->hwnd(), nullptr,
+                                       GetModuleHandleW(nullptr), nullptr));
   ReleaseWhenDestroyed(list->toolTip_);
   list->PlaceScrollBar();
 
@@ -100,7 +104,8 @@ HWND CheckList::CreateItemWindow(int index) {
 }
 
 void CheckList::SendTip(UINT message, HWND button, const std::wstring& text) {
-  TTTOOLINFOW tool{sizeof tool, TTF_IDISHWND | TTF_SUBCLASS, hwnd(), reinterpret_cast<UINT_PTR>(button)};
+  TTTOOLINFOW tool{sizeof tool, TTF_IDISHWND | TTF_SUBCLASS, hwnd(),
+                   reinterpret_cast<UINT_PTR>(button)};
   tool.lpszText = const_cast<wchar_t*>(text.c_str());
   SendMessageW(toolTip_.get(), message, 0, reinterpret_cast<LPARAM>(&tool));
 }
@@ -322,7 +327,8 @@ void CheckList::RemoveItem(int index) {
   // Captions and ticks move up; enabled flags and tool tips stay with their places.
   for (int i = index; i <= elements - 2; ++i) {
     SetList(i, List(i + 1));
-    SendMessageW(items_[i].button, BM_SETCHECK, SendMessageW(items_[i + 1].button, BM_GETCHECK, 0, 0), 0);
+    SendMessageW(items_[i].button, BM_SETCHECK,
+                 SendMessageW(items_[i + 1].button, BM_GETCHECK, 0, 0), 0);
   }
   tracker_->DettachObject(items_.back().button);
   DestroyWindow(items_.back().button);
@@ -363,7 +369,8 @@ void CheckList::SetItemEditable(int index, bool editable) {
 }
 
 int CheckList::FocusedIndex() {
-  if (ItemAt(focusedIndex_) && ItemTop) ItemTop(focusedIndex_, std::lround(items_[focusedIndex_].top));
+  if (ItemAt(focusedIndex_) && ItemTop)
+    ItemTop(focusedIndex_, std::lround(items_[focusedIndex_].top));
   return focusedIndex_;
 }
 
@@ -410,9 +417,7 @@ LRESULT CheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       FillRect(reinterpret_cast<HDC>(wParam), &client, Brush(properties_.backColor));
       return 1;
     }
-    case WM_VSCROLL:
-      OnScrollMessage(LOWORD(wParam));
-      return 0;
+    case WM_VSCROLL: OnScrollMessage(LOWORD(wParam)); return 0;
     case WM_TIMER:
       if (wParam != kScrollTimer) break;
       ScrollToValue();
@@ -420,16 +425,12 @@ LRESULT CheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE:
       OnSurfaceMouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
       return 0;
-    case WM_MOUSEWHEEL:
-      return 0;  // the tracker turns it into scrolling; it goes no further up
-    case WM_SIZE:
-      PlaceScrollBar();
-      return 0;
+    case WM_MOUSEWHEEL: return 0;  // the tracker turns it into scrolling; it goes no further up
+    case WM_SIZE: PlaceScrollBar(); return 0;
     case WM_SHOWWINDOW:
       if (wParam) items_[0].look.backColor = properties_.backColor;
       break;
-    default:
-      break;
+    default: break;
   }
   return DefWindowProcW(hwnd(), message, wParam, lParam);
 }

@@ -54,7 +54,9 @@ class CheckList {
   std::string List(int index) const;
   void SetList(int index, const std::string& text);
   void SetTopItem(int index);
-  bool ItemEditable(int index) const { return ItemAt(index) && IsWindowEnabled(items_[index].button); }
+  bool ItemEditable(int index) const {
+    return ItemAt(index) && IsWindowEnabled(items_[index].button);
+  }
   void SetItemEditable(int index, bool editable);
   int FocusedIndex();
   void SetFocusedIndex(int index);
@@ -89,7 +91,9 @@ class CheckList {
   int ScrollMaximum() const;
   HWND ItemWindow(int index) const { return ItemAt(index) ? items_[index].button : nullptr; }
   double ItemTopTwips(int index) const { return ItemAt(index) ? items_[index].top : 0; }
-  bool ItemVisible(int index) const { return ItemAt(index) && IsWindowVisible(items_[index].button); }
+  bool ItemVisible(int index) const {
+    return ItemAt(index) && IsWindowVisible(items_[index].button);
+  }
 
  private:
   // The template item as designed: 1905 by 255 twips, placed at 4 pixels.
@@ -160,8 +164,8 @@ class CheckList {
   std::map<std::pair<std::string, int>, UniqueFont> fonts_;  // (name, height and weight) -> font
   std::map<COLORREF, UniqueBrush> brushes_;
   HWND scrollBar_ = nullptr;  // a child: goes with the control
-  UniqueWindow toolTip_;      // owned by the top-level window, so it may go before the control
-  UniqueWindow window_;       // destroyed before everything above, which its messages use
+  UniqueWindow toolTip_;  // owned by the top-level window, so it may go before the control
+  UniqueWindow window_;  // destroyed before everything above, which its messages use
   std::unique_ptr<cMouseOver> tracker_;  // last: detaches every window while they still exist
 };
 

@@ -1,3 +1,4 @@
+// cCommonDialog: filter conversion, dialog error texts, and the file dialogs it shows.
 #include "ui/common_dialog.h"
 
 namespace sysinfo::ui {

@@ -1,3 +1,4 @@
+// cCommonDialog: the file dialog wrapper's settings and results, and the platform behind it.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The platform's file, colour, font and printer dialogs behind cCommonDialog.
 #include "ui/common_dialog_win.h"
 
 #include <cderr.h>

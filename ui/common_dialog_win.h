@@ -1,3 +1,4 @@
+// The platform's file, colour, font and printer dialogs.
 #pragma once
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// The mouse tracker's portable part: message tables, error texts and its state machine.
 #include "ui/mouse_over.h"
 
 namespace sysinfo::ui {

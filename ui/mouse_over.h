@@ -1,3 +1,4 @@
+// The mouse tracker's portable state machine and the message tables it watches.
 #pragma once
 
 #include <array>

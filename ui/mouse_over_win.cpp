@@ -1,3 +1,4 @@
+// cMouseOver on real windows: subclassing, the timer and the pointer, error reporting.
 #include "ui/mouse_over_win.h"
 
 #include <commctrl.h>

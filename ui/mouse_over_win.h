@@ -1,3 +1,4 @@
+// cMouseOver: the mouse tracker on real windows, and where its errors are reported.
 #pragma once
 
 #include <windows.h>

@@ -38,7 +38,8 @@ void ReleaseWhenDestroyed(UniqueWindow& window) {
 
 std::string WindowTextUtf8(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  text.resize(
+      static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
   return WideToUtf8(text);
 }
 

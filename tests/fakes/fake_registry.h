@@ -1,3 +1,4 @@
+// An in-memory registry for tests, and the stored forms of text and DWORD values.
 #pragma once
 
 #include <map>

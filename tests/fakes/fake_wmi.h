@@ -1,3 +1,4 @@
+// An in-memory WMI for tests: objects with given properties, queries with given endings.
 #pragma once
 
 #include <map>

@@ -1,3 +1,4 @@
+// Expected report lines tagged with the first level that prints them.
 #pragma once
 
 #include <string>

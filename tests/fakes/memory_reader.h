@@ -1,3 +1,4 @@
+// A ByteReader over memory that reads in small pieces and fails on request.
 #pragma once
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Reports kept in memory for tests: a failing sink, captured lines, a recording scan host.
 #pragma once
 
 #include <algorithm>

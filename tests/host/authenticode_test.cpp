@@ -1,3 +1,4 @@
+// WinVerifyTrust result codes and the signature status each one gives.
 #include <gtest/gtest.h>
 
 #include "support/authenticode.h"

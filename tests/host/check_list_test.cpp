@@ -10,7 +10,7 @@
 namespace sysinfo::ui {
 namespace {
 
-constexpr double kPitch = 255;          // the template item's height in twips
+constexpr double kPitch = 255;  // the template item's height in twips
 constexpr double kClientHeight = 4080;  // sixteen rows of it
 
 TEST(CheckListLayout, ScrollBarAppearsOnlyWhenRowsDoNotFit) {
@@ -19,13 +19,17 @@ TEST(CheckListLayout, ScrollBarAppearsOnlyWhenRowsDoNotFit) {
     double clientHeight;
     int maximum;  // 0: no scroll bar
   };
-  const Case cases[] = {{0, kClientHeight, 0},  {16, kClientHeight, 0},     {17, kClientHeight, 2},
-                        {40, kClientHeight, 25}, {16, kClientHeight - 1, 2}};  // a part row is no row
+  const Case cases[] = {{0, kClientHeight, 0},
+                        {16, kClientHeight, 0},
+                        {17, kClientHeight, 2},
+                        {40, kClientHeight, 25},
+                        {16, kClientHeight - 1, 2}};  // a part row is no row
   for (const Case& c : cases) {
     const ScrollBarState bar = ScrollBarFor(c.items, c.clientHeight, kPitch);
     EXPECT_EQ(bar.visible ? bar.maximum : 0, c.maximum) << c.items << " in " << c.clientHeight;
     EXPECT_EQ(bar.visible, c.maximum != 0);
-    EXPECT_EQ((std::vector<int>{bar.minimum, bar.smallChange, bar.largeChange}), (std::vector<int>{0, 1, 5}));
+    EXPECT_EQ((std::vector<int>{bar.minimum, bar.smallChange, bar.largeChange}),
+              (std::vector<int>{0, 1, 5}));
   }
 }
 
@@ -38,8 +42,10 @@ TEST(CheckListLayout, PositionsAndWheelSteps) {
   EXPECT_TRUE(IsItemShown(0, kClientHeight));
   EXPECT_FALSE(IsItemShown(-1, kClientHeight));
   // Near the top a turn away goes straight to the top; elsewhere a turn moves one item.
-  const int wheel[][3] = {{1, 3, 0}, {3, 3, 0}, {4, 3, 3}, {9, 3, 8}, {0, -3, 1}, {3, -3, 4}, {0, 3, 0}};
-  for (const auto& [value, lines, expected] : wheel) EXPECT_EQ(WheelScrollValue(value, lines), expected) << value;
+  const int wheel[][3] = {{1, 3, 0},  {3, 3, 0},  {4, 3, 3}, {9, 3, 8},
+                          {0, -3, 1}, {3, -3, 4}, {0, 3, 0}};
+  for (const auto& [value, lines, expected] : wheel)
+    EXPECT_EQ(WheelScrollValue(value, lines), expected) << value;
   EXPECT_EQ(TwipsPerPixel(96), 15);
   EXPECT_EQ(TwipsPerPixel(120), 12);
   EXPECT_EQ(ItemWidth(1200, 700, 2760), 1900);
@@ -55,7 +61,8 @@ const FontSpec kAmbient{"MS Sans Serif", 8.25, 400};
 TEST(CheckListProperties, OnlyValuesUnlikeTheirWriteDefaultsAreStored) {
   // A new control and one read from an empty bag differ from the write defaults only in the
   // first text colour (read default button text, write default 0).
-  for (const CheckListProperties& p : {NewCheckListProperties(kAmbient), ReadCheckListProperties({}, kAmbient)}) {
+  for (const CheckListProperties& p :
+       {NewCheckListProperties(kAmbient), ReadCheckListProperties({}, kAmbient)}) {
     PropertyBag bag;
     WriteCheckListProperties(bag, p, kAmbient);
     EXPECT_EQ(bag.Size(), 1u);

@@ -19,9 +19,11 @@ TEST(CommonDialog, FilterConversion) {
       {"Logs: today|*.log|All|*.*", "Logs\0 today\0*.log\0All\0*.*\0\0"s},  // ":" splits too
       {"", "\0\0"s},
   };
-  for (const auto& [filter, converted] : cases) EXPECT_EQ(ConvertFilter(filter), converted) << filter;
+  for (const auto& [filter, converted] : cases)
+    EXPECT_EQ(ConvertFilter(filter), converted) << filter;
   const std::string two = ConvertFilter("Text|*.txt|All|*.*");
-  EXPECT_EQ((std::vector<std::string>{FilterEntry(two, 0), FilterEntry(two, 1), FilterEntry(two, 2), FilterEntry(two, 3)}),
+  EXPECT_EQ((std::vector<std::string>{FilterEntry(two, 0), FilterEntry(two, 1), FilterEntry(two, 2),
+                                      FilterEntry(two, 3)}),
             (std::vector<std::string>{"", "Text\0*.txt"s, "All\0*.*"s, ""}));
 }
 
@@ -32,8 +34,12 @@ class ScriptedDialogs final : public FileDialogs {
   std::optional<FileDialogRequest> seen;
   std::string shown;  // "save" or "open"
 
-  FileDialogAnswer Save(const FileDialogRequest& request) override { return Answer(request, "save"); }
-  FileDialogAnswer Open(const FileDialogRequest& request) override { return Answer(request, "open"); }
+  FileDialogAnswer Save(const FileDialogRequest& request) override {
+    return Answer(request, "save");
+  }
+  FileDialogAnswer Open(const FileDialogRequest& request) override {
+    return Answer(request, "open");
+  }
 
  private:
   FileDialogAnswer Answer(const FileDialogRequest& request, const char* kind) {
@@ -62,13 +68,16 @@ TEST(CommonDialog, SaveHandsTheSettingsToTheDialogAndTakesTheChoiceBack) {
   ASSERT_TRUE(dialogs.seen);
   EXPECT_EQ(dialogs.shown, "save");
   const FileDialogRequest& seen = *dialogs.seen;
-  EXPECT_EQ(seen.title + "|" + std::to_string(seen.owner) + "|" + seen.fileName + "|" + std::to_string(seen.filterIndex),
-            "Log File Save Location|4660|C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt|1");
+  EXPECT_EQ(
+      seen.title + "|" + std::to_string(seen.owner) + "|" + seen.fileName + "|" +
+          std::to_string(seen.filterIndex),
+      "Log File Save Location|4660|C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt|1");
   EXPECT_EQ(seen.filter, "Text Files (*.txt)\0*.txt\0\0"s);
   // No overwrite prompt unless asked for; the read-only box is always hidden.
   EXPECT_EQ(seen.flags, kHideReadOnly);
   EXPECT_TRUE(dialog.APIReturn());
-  EXPECT_EQ(dialog.Filename + "|" + dialog.FileTitle + "|" + std::to_string(dialog.FilterIndex), "D:\\out.txt|out.txt|1");
+  EXPECT_EQ(dialog.Filename + "|" + dialog.FileTitle + "|" + std::to_string(dialog.FilterIndex),
+            "D:\\out.txt|out.txt|1");
   EXPECT_EQ(dialog.Filter, "Text Files (*.txt)\0*.txt"s);
 
   SetUpForReport(dialog, kOverwritePrompt);

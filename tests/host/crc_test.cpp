@@ -1,3 +1,4 @@
+// CRC-32 and CRC-16 check values, clsCRC, and the checksum and digest passes.
 #include <gtest/gtest.h>
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// Version resources decoded from bytes: fixed block, translations, string tables, path parts.
 #include <gtest/gtest.h>
 
 #include <map>

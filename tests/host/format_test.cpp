@@ -1,3 +1,4 @@
+// FormatBytes at every unit boundary and in any locale, and the text helpers.
 #include <gtest/gtest.h>
 
 #include "base/format.h"

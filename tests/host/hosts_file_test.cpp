@@ -1,3 +1,4 @@
+// The hosts-file copy at any chunking, a file that cannot be opened, and the path rules.
 #include <gtest/gtest.h>
 
 #include <string>

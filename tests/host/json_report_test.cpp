@@ -1,5 +1,4 @@
-// The JSON report from a scan: the text report stays byte for byte what it was, and the
-// document holds the same values, typed, with each category's status.
+// The JSON report from a scan: the text report unchanged, the values typed, the statuses.
 #include <gtest/gtest.h>
 
 #include <limits>

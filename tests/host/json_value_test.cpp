@@ -1,3 +1,4 @@
+// Report values as JSON, and bytes that are not UTF-8 in the document's text.
 #include <gtest/gtest.h>
 
 #include <cstdint>

@@ -38,11 +38,12 @@ Log RunScript(const std::string& script, int wheelLines = 3) {
   Log log;
   const auto event = [&](const char* name) {
     return [&log, &clock, name](WindowId w, std::intptr_t extra) {
-      log.push_back(name + (" " + std::to_string(w)) + (extra ? "/" + std::to_string(extra) : "") + " @" +
-                    std::to_string(clock.now - 1000));
+      log.push_back(name + (" " + std::to_string(w)) + (extra ? "/" + std::to_string(extra) : "") +
+                    " @" + std::to_string(clock.now - 1000));
     };
   };
-  state.events = {event("enter"), event("leave"), event("hover"), [&log](WindowId w, std::intptr_t, int lines) {
+  state.events = {event("enter"), event("leave"), event("hover"),
+                  [&log](WindowId w, std::intptr_t, int lines) {
                     log.push_back("scroll " + std::to_string(w) + " " + std::to_string(lines));
                   }};
   state.Attach(1, 60, 1000, 0);
@@ -65,7 +66,8 @@ Log RunScript(const std::string& script, int wheelLines = 3) {
       steps >> extra;
       state.Attach(static_cast<WindowId>(value), 60, 1000, static_cast<std::intptr_t>(extra));
     }
-    if (step == "detach") log.push_back(state.Detach(static_cast<WindowId>(value)) ? "detached" : "not attached");
+    if (step == "detach")
+      log.push_back(state.Detach(static_cast<WindowId>(value)) ? "detached" : "not attached");
   }
   if (clock.timer) log.push_back("timer " + std::to_string(clock.timer));
   return log;
@@ -96,7 +98,8 @@ TEST(MouseOver, Scripts) {
       {"wheel 7864320 tick 1 on 99 wheel 7864320", {}},
       // Detaching clears the first record of a window: the second one (with its extra value)
       // still tracks it, and detaching the window being timed stops the timer.
-      {"attach 1 7 detach 1 on 1 tick 2 detach 1 detach 1", {"detached", "enter 1/7 @120", "detached", "not attached"}},
+      {"attach 1 7 detach 1 on 1 tick 2 detach 1 detach 1",
+       {"detached", "enter 1/7 @120", "detached", "not attached"}},
   };
   for (const Case& c : cases) EXPECT_EQ(RunScript(c.script, c.wheelLines), c.expected) << c.script;
 }
@@ -104,7 +107,7 @@ TEST(MouseOver, Scripts) {
 TEST(MouseOver, MessageTableHoldsThirtyTwoDistinctMessages) {
   MessageTable table;
   for (std::uint32_t m = 1; m <= 32; ++m) ASSERT_TRUE(table.Add(m)) << m;
-  EXPECT_TRUE(table.Add(5));    // already there: no new entry needed
+  EXPECT_TRUE(table.Add(5));  // already there: no new entry needed
   EXPECT_FALSE(table.Add(33));  // the 33rd distinct message overflows
   EXPECT_FALSE(table.Contains(33));
   EXPECT_TRUE(table.Contains(32));
@@ -112,7 +115,8 @@ TEST(MouseOver, MessageTableHoldsThirtyTwoDistinctMessages) {
   EXPECT_TRUE(table.Add(34));
   EXPECT_TRUE(table.Contains(0x20A));
   EXPECT_FALSE(MessageTable().Contains(0x200));
-  EXPECT_EQ(EventLogText({"ssc_Subclass", "Invalid window handle"}), "cMouseOver.ssc_Subclass: Invalid window handle");
+  EXPECT_EQ(EventLogText({"ssc_Subclass", "Invalid window handle"}),
+            "cMouseOver.ssc_Subclass: Invalid window handle");
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+// Windows language codes and their English names.
 #include <gtest/gtest.h>
 
 #include "collectors/os_language.h"

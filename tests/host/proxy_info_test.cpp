@@ -1,3 +1,4 @@
+// The Proxy Info section over a fake registry.
 #include <gtest/gtest.h>
 
 #include <string>

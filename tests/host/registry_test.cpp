@@ -1,3 +1,4 @@
+// Registry value conversion, key paths and root names, over a fake registry.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,3 +1,4 @@
+// The console runner's command line and its progress lines.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,5 +1,4 @@
-// Every WMI section: each line of an object at each level, the order of the blocks, what a
-// failed, empty or stalled query prints, and how values are turned into text.
+// Every WMI section: each line at each level, block order, failed queries, value texts.
 #include <gtest/gtest.h>
 
 #include <cctype>

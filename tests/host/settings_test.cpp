@@ -1,3 +1,4 @@
+// settings.ini: stored ticks, the stored level, the user's file when the program's is unwritable.
 #include <gtest/gtest.h>
 
 #include "app/settings.h"

@@ -1,3 +1,4 @@
+// The Software section over a fake registry: both views, sorted, each level's lines.
 #include <gtest/gtest.h>
 
 #include <string>

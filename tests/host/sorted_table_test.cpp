@@ -1,5 +1,4 @@
-// The list sections' table at a size the section tests do not reach: a sort that is only
-// stable for short inputs shows here.
+// The list sections' table with enough equal keys to show a sort that is not stable.
 #include <gtest/gtest.h>
 
 #include <array>

@@ -1,3 +1,4 @@
+// The Suspicious Files section over a fake file system, and extended-length paths.
 #include <gtest/gtest.h>
 
 #include <map>

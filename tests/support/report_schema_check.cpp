@@ -1,3 +1,4 @@
+// JSON report documents checked against schema/report.schema.json with valijson.
 #include "tests/support/report_schema_check.h"
 
 #include <nlohmann/json.hpp>

@@ -1,3 +1,4 @@
+// JSON report documents checked against the report's schema.
 #pragma once
 
 #include <string>

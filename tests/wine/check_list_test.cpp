@@ -25,8 +25,9 @@ const FontSpec kAmbient{"Verdana", 8, FW_NORMAL};
 
 // One top-level window for every list of the tests (Wine takes a while to make and end one).
 HWND Parent() {
-  static const UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"check list host", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                                                   0, 0, 400, 400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  static const UniqueWindow parent(
+      CreateWindowExW(0, L"STATIC", L"check list host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 400,
+                      400, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
   return parent.get();
 }
 
@@ -67,7 +68,8 @@ TEST(CheckList, AddRemoveAndClear) {
   ASSERT_EQ(list.ListCount(), 3);
   // Captions and ticks move up; the enabled flags stay where they were.
   std::string items;
-  for (int i = 0; i < 3; ++i) items += list.List(i) + (list.Selected(i) ? "+" : "") + (list.ItemEditable(i) ? " " : "! ");
+  for (int i = 0; i < 3; ++i)
+    items += list.List(i) + (list.Selected(i) ? "+" : "") + (list.ItemEditable(i) ? " " : "! ");
   EXPECT_EQ(items, "Alpha Gamma Delta+! ");  // + ticked, ! fixed
 
   list.Clear();
@@ -85,10 +87,13 @@ TEST(CheckList, AddRemoveAndClear) {
 TEST(CheckList, LeavesNoWindowBehindWhenDestroyed) {
   const auto threadWindows = [] {
     int count = 0;
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND, LPARAM counter) {
-      ++*reinterpret_cast<int*>(counter);
-      return TRUE;
-    }, reinterpret_cast<LPARAM>(&count));
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND, LPARAM counter) {
+          ++*reinterpret_cast<int*>(counter);
+          return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&count));
     return count;
   };
   CheckListHost host;
@@ -133,7 +138,7 @@ TEST(CheckList, ScrollBarAndWheel) {
   SendMessageW(item, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));  // the tracker starts timing this item
   SendMessageW(item, WM_MOUSEWHEEL, MAKEWPARAM(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
   EXPECT_EQ(list.ScrollValue(), 1);  // toward the user: one row down, however many lines
-  host.Pump(100);                    // the 10 ms timer moves the items
+  host.Pump(100);  // the 10 ms timer moves the items
   EXPECT_FALSE(list.ItemVisible(0));
   EXPECT_EQ(list.ItemTopTwips(1), firstTop);  // item 1 is in the first row now
   SendMessageW(item, WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
@@ -154,12 +159,14 @@ COLORREF Painted(const CheckList& list, UINT message) {
   const UniqueDc memory(CreateCompatibleDC(screen.get()));
   const UniqueBitmap bitmap(CreateCompatibleBitmap(screen.get(), 4, 4));
   const SelectedObject selected(memory.get(), bitmap.get());
-  SendMessageW(list.hwnd(), message, reinterpret_cast<WPARAM>(memory.get()), reinterpret_cast<LPARAM>(LastItem(list)));
+  SendMessageW(list.hwnd(), message, reinterpret_cast<WPARAM>(memory.get()),
+               reinterpret_cast<LPARAM>(LastItem(list)));
   return message == WM_ERASEBKGND ? GetPixel(memory.get(), 1, 1) : GetTextColor(memory.get());
 }
 
 long Border(const CheckList& list) {
-  return (GetWindowLongW(list.hwnd(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE ? 1 : 0) + Style(list.hwnd(), WS_BORDER);
+  return (GetWindowLongW(list.hwnd(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE ? 1 : 0) +
+         Style(list.hwnd(), WS_BORDER);
 }
 
 TEST(CheckList, EachDesignerPropertyShowsAndIsSaved) {
@@ -178,7 +185,8 @@ TEST(CheckList, EachDesignerPropertyShowsAndIsSaved) {
   };
   const auto weight = [](CheckList& list) {
     LOGFONTW font{};
-    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(LastItem(list), WM_GETFONT, 0, 0)), sizeof font, &font);
+    GetObjectW(reinterpret_cast<HFONT>(SendMessageW(LastItem(list), WM_GETFONT, 0, 0)), sizeof font,
+               &font);
     return font.lfWeight;
   };
   const auto ticksAfterTickingTwo = [](CheckList& list) {
@@ -190,17 +198,32 @@ TEST(CheckList, EachDesignerPropertyShowsAndIsSaved) {
   };
   const Row rows[] = {
       {"ItemHeight", [](CheckList& l) { l.SetItemHeight(450); }, height, 17, 30, false},
-      {"Alignment", [](CheckList& l) { l.SetAlignment(0); }, [](CheckList& l) { return Style(LastItem(l), BS_LEFTTEXT); }, BS_LEFTTEXT, 0, true},
-      {"Selected", [](CheckList& l) { l.SetSelected(0, true); }, [](CheckList& l) { return long{l.Selected(0)}; }, 0, 1, true},
-      {"AppearanceBorder", [](CheckList& l) { l.SetAppearanceBorder(0); }, Border, 1, WS_BORDER, true},
-      {"AppearanceCheck", [](CheckList& l) { l.SetAppearanceCheck(0); }, [](CheckList& l) { return Style(LastItem(l), BS_FLAT); }, 0, BS_FLAT, true},
-      {"ForeColor", [](CheckList& l) { l.SetForeColor(0xC80000); }, [](CheckList& l) { return long(Painted(l, WM_CTLCOLORSTATIC)); }, long(GetSysColor(COLOR_BTNTEXT)), 0xC80000, true},
-      {"Enabled", [](CheckList& l) { l.SetEnabled(false); }, [](CheckList& l) { return Style(l.ItemWindow(0), WS_DISABLED); }, 0, WS_DISABLED, true},
-      {"Font", [](CheckList& l) { l.SetFont({"Verdana", 12, FW_BOLD}); }, weight, FW_NORMAL, FW_BOLD, true},
-      {"BackColor", [](CheckList& l) { l.SetBackColor(0x00C800); }, [](CheckList& l) { return long(Painted(l, WM_ERASEBKGND)); }, long(GetSysColor(COLOR_BTNFACE)), 0x00C800, true},
+      {"Alignment", [](CheckList& l) { l.SetAlignment(0); },
+       [](CheckList& l) { return Style(LastItem(l), BS_LEFTTEXT); }, BS_LEFTTEXT, 0, true},
+      {"Selected", [](CheckList& l) { l.SetSelected(0, true); },
+       [](CheckList& l) { return long{l.Selected(0)}; }, 0, 1, true},
+      {"AppearanceBorder", [](CheckList& l) { l.SetAppearanceBorder(0); }, Border, 1, WS_BORDER,
+       true},
+      {"AppearanceCheck", [](CheckList& l) { l.SetAppearanceCheck(0); },
+       [](CheckList& l) { return Style(LastItem(l), BS_FLAT); }, 0, BS_FLAT, true},
+      {"ForeColor", [](CheckList& l) { l.SetForeColor(0xC80000); },
+       [](CheckList& l) { return long(Painted(l, WM_CTLCOLORSTATIC)); },
+       long(GetSysColor(COLOR_BTNTEXT)), 0xC80000, true},
+      {"Enabled", [](CheckList& l) { l.SetEnabled(false); },
+       [](CheckList& l) { return Style(l.ItemWindow(0), WS_DISABLED); }, 0, WS_DISABLED, true},
+      {"Font",
+       [](CheckList& l) {
+         l.SetFont({"Verdana", 12, FW_BOLD});
+       },
+       weight, FW_NORMAL, FW_BOLD, true},
+      {"BackColor", [](CheckList& l) { l.SetBackColor(0x00C800); },
+       [](CheckList& l) { return long(Painted(l, WM_ERASEBKGND)); },
+       long(GetSysColor(COLOR_BTNFACE)), 0x00C800, true},
       {"BorderStyle", [](CheckList& l) { l.SetBorderStyle(0); }, Border, 1, 0, true},
-      {"List", [](CheckList& l) { l.SetList(0, "Renamed"); }, [](CheckList& l) { return long(l.List(0) == "Renamed"); }, 0, 1, true},
-      {"MultiSelect", [](CheckList& l) { l.SetMultiSelect(false); }, ticksAfterTickingTwo, 2, 1, true},
+      {"List", [](CheckList& l) { l.SetList(0, "Renamed"); },
+       [](CheckList& l) { return long(l.List(0) == "Renamed"); }, 0, 1, true},
+      {"MultiSelect", [](CheckList& l) { l.SetMultiSelect(false); }, ticksAfterTickingTwo, 2, 1,
+       true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -256,8 +279,9 @@ void CollectError(const TrackerError& error) { g_errors.push_back(error); }
 TEST(MouseTracker, ReportsWindowsItCannotSubclassAndTableOverflows) {
   g_errors.clear();
   SetTrackerErrorReporter(CollectError);
-  const UniqueWindow window(CreateWindowExW(0, L"STATIC", L"tracked", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                            nullptr, nullptr, GetModuleHandleW(nullptr), nullptr));
+  const UniqueWindow window(CreateWindowExW(0, L"STATIC", L"tracked", WS_OVERLAPPEDWINDOW, 0, 0,
+                                            100, 100, nullptr, nullptr, GetModuleHandleW(nullptr),
+                                            nullptr));
   cMouseOver tracker;
   EXPECT_FALSE(tracker.AttachObject(nullptr));
   EXPECT_TRUE(tracker.AttachObject(window.get()));
@@ -278,7 +302,8 @@ TEST(MouseTracker, ReportsWindowsItCannotSubclassAndTableOverflows) {
   SetTrackerErrorReporter(nullptr);
   std::wstring text;
   std::thread reader([&text] {
-    const HWND box = testing::WaitFor([] { return FindWindowW(L"#32770", L"Error in cMouseOver.ssc_Subclass"); });
+    const HWND box = testing::WaitFor(
+        [] { return FindWindowW(L"#32770", L"Error in cMouseOver.ssc_Subclass"); });
     std::array<wchar_t, 256> buffer{};
     GetDlgItemTextW(box, 0xFFFF, buffer.data(), 256);
     text = buffer.data();
@@ -288,7 +313,8 @@ TEST(MouseTracker, ReportsWindowsItCannotSubclassAndTableOverflows) {
   reader.join();
 
   std::vector<std::string> seen;
-  for (const auto& error : g_errors) seen.push_back(ErrorBoxTitle(error) + ": " + ErrorBoxText(error));
+  for (const auto& error : g_errors)
+    seen.push_back(ErrorBoxTitle(error) + ": " + ErrorBoxText(error));
   seen.push_back(WideToUtf8(text));
   EXPECT_EQ(seen, (std::vector<std::string>{
                       "Error in cMouseOver.ssc_Subclass: Window handle is already subclassed.",

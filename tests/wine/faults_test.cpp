@@ -1,5 +1,4 @@
-// Faults injected while a report is being made: each ends the affected piece and the rest of the
-// report goes on (or, for the report file itself, the run fails with its reason).
+// Faults injected mid-report: each ends only its own piece, or fails the run with its reason.
 #include <gtest/gtest.h>
 
 #include <windows.h>

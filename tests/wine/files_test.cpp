@@ -1,6 +1,4 @@
-// Files through the platform: checksums through CryptoAPI, signatures through WinVerifyTrust,
-// version resources through the version API, the report file itself, and the Suspicious Files
-// section over the prefix's real folders.
+// Files under Wine: checksums, signatures, version resources, the report file, Suspicious Files.
 #include <gtest/gtest.h>
 
 #include <windows.h>

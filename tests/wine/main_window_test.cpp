@@ -84,7 +84,8 @@ class WindowProgram {
   void Stop() {
     if (!process_) return;
     PostMessageW(main, WM_CLOSE, 0, 0);
-    if (WaitForSingleObject(process_.get(), kPatienceMs) == WAIT_TIMEOUT) TerminateProcess(process_.get(), 1);
+    if (WaitForSingleObject(process_.get(), kPatienceMs) == WAIT_TIMEOUT)
+      TerminateProcess(process_.get(), 1);
     process_.reset();
     thread_.reset();
     main = nullptr;
@@ -115,7 +116,7 @@ class WindowProgram {
     PostClick(Control(kCommand1));
     HWND dialog = Find(L"#32770", L"Log File Save Location");
     if (!dialog) return nullptr;
-    HWND name = GetDlgItem(dialog, 0x47C);         // the file-name box (cmb13)
+    HWND name = GetDlgItem(dialog, 0x47C);  // the file-name box (cmb13)
     if (!name) name = GetDlgItem(dialog, 0x480);  // (edt1) in the older layout
     Send(name, WM_SETTEXT, reinterpret_cast<LPARAM>(Utf8ToWide(path).c_str()));
     PostClick(GetDlgItem(dialog, IDOK));
@@ -128,7 +129,8 @@ class WindowProgram {
   }
   DWORD ExitCode() const {
     DWORD code = STILL_ACTIVE;
-    if (WaitForSingleObject(process_.get(), kPatienceMs) == WAIT_OBJECT_0) GetExitCodeProcess(process_.get(), &code);
+    if (WaitForSingleObject(process_.get(), kPatienceMs) == WAIT_OBJECT_0)
+      GetExitCodeProcess(process_.get(), &code);
     return code;
   }
   HANDLE MainThread() const { return thread_.get(); }
@@ -158,7 +160,8 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
   const WindowDc screen(nullptr);
   const UniqueDc memory(CreateCompatibleDC(screen.get()));
   void* bits = nullptr;
-  const UniqueBitmap picture(CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+  const UniqueBitmap picture(
+      CreateDIBSection(screen.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
   const SelectedObject selected(memory.get(), picture.get());
   BitBlt(memory.get(), 0, 0, width, height, screen.get(), place.left, place.top, SRCCOPY);
   GdiFlush();
@@ -198,7 +201,8 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   ASSERT_TRUE(WaitGone(dialog));
   const std::string settings = program.Settings();
   for (const Category& category : kCategories) {
-    EXPECT_NE(settings.find(std::string(category.text) + "=False"), std::string::npos) << category.text;
+    EXPECT_NE(settings.find(std::string(category.text) + "=False"), std::string::npos)
+        << category.text;
   }
   EXPECT_TRUE(IsWindowVisible(program.Control(kCommand1)));
   EXPECT_FALSE(IsWindowVisible(program.Control(kFrame3)));
@@ -217,8 +221,9 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
 }
 
 TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
-  WindowProgram program("[main]\r\nOperating System=True\r\nCPU=1\r\nDrives=maybe\r\nProcesses=false\r\n"
-                        "DetailLevel=2\r\n");
+  WindowProgram program(
+      "[main]\r\nOperating System=True\r\nCPU=1\r\nDrives=maybe\r\nProcesses=false\r\n"
+      "DetailLevel=2\r\n");
   ASSERT_TRUE(program.main);
   EXPECT_EQ(program.SelectedLevel(), 2);
   EXPECT_EQ(program.Ticked(), (std::vector<int>{0, 2}));
@@ -244,7 +249,8 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   ASSERT_TRUE(program.StartSavingTo(report));
   HWND done = Find(L"#32770", L"Done!");
   ASSERT_TRUE(done);
-  EXPECT_EQ(MessageText(done), "File Saved To:\r\n" + report + "\r\n\r\nWould you like to view the file now?");
+  EXPECT_EQ(MessageText(done),
+            "File Saved To:\r\n" + report + "\r\n\r\nWould you like to view the file now?");
   program.PostClick(GetDlgItem(done, IDNO));
   ASSERT_TRUE(WaitGone(done));
   EXPECT_TRUE(IsWindowVisible(program.Control(kCommand1)));  // back to idle
@@ -254,9 +260,10 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   const Lines lines = SplitLines(bytes);
   ASSERT_GT(lines.size(), 16u);
   // The ticked categories at the chosen level, under the window's caption.
-  EXPECT_EQ((Lines{lines[0], lines[5], lines[6], lines[9], lines[lines.size() - 2]}),
-            (Lines{"Veltrix - System Information v1.0.2", "1. Operating System", "2. Computer System",
-                   "1. Operating System (Detail Level: Advanced) Start", "2. Computer System End"}));
+  EXPECT_EQ(
+      (Lines{lines[0], lines[5], lines[6], lines[9], lines[lines.size() - 2]}),
+      (Lines{"Veltrix - System Information v1.0.2", "1. Operating System", "2. Computer System",
+             "1. Operating System (Detail Level: Advanced) Start", "2. Computer System End"}));
   EXPECT_GT(SectionBody(lines, 1, "Operating System").size(), 1u);
   EXPECT_NE(program.Settings().find("Computer System=True"), std::string::npos);
 
@@ -272,7 +279,8 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
 
   // An arrow key moves the selection, and the stored level follows it.
   PostMessageW(program.Control(kOptionLevel2), WM_KEYDOWN, VK_UP, 0);
-  EXPECT_TRUE(WaitFor([&] { return program.Settings().find("DetailLevel=1") != std::string::npos; }));
+  EXPECT_TRUE(
+      WaitFor([&] { return program.Settings().find("DetailLevel=1") != std::string::npos; }));
 
   PostMessageW(program.main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0u);

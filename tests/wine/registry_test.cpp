@@ -1,3 +1,4 @@
+// The real registry under Wine: value types, both views, hosts path, Software and Proxy Info.
 #include <gtest/gtest.h>
 
 #include <windows.h>

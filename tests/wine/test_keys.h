@@ -1,3 +1,4 @@
+// Registry keys and values a Wine test creates, changes and removes again.
 #pragma once
 
 #include <windows.h>
@@ -5,6 +6,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "base/handles_win.h"
 
 namespace sysinfo::testing {
 
@@ -14,22 +17,20 @@ class TestKey {
  public:
   TestKey(HKEY root, std::wstring path, REGSAM view = 0)
       : root_(root), path_(std::move(path)), view_(view) {
-    RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr, &key_,
-                    nullptr);
+    RegCreateKeyExW(root_, path_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | view_, nullptr,
+                    key_.put(), nullptr);
   }
   ~TestKey() {
     if (!key_) return;
-    RegDeleteTreeW(key_, nullptr);
-    RegCloseKey(key_);
+    RegDeleteTreeW(key_.get(), nullptr);
+    key_.reset();  // closed before the key itself is deleted
     RegDeleteKeyExW(root_, path_.c_str(), view_, 0);
   }
-  TestKey(const TestKey&) = delete;
-  TestKey& operator=(const TestKey&) = delete;
 
-  bool ok() const { return key_ != nullptr; }
+  bool ok() const { return static_cast<bool>(key_); }
 
   void Set(const std::wstring& name, DWORD type, const void* data, DWORD size) const {
-    RegSetValueExW(key_, name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
+    RegSetValueExW(key_.get(), name.c_str(), 0, type, static_cast<const BYTE*>(data), size);
   }
   // Text with its terminating NUL (REG_SZ, REG_EXPAND_SZ, or REG_MULTI_SZ given its own NULs).
   void SetText(const std::wstring& name, std::wstring_view text, DWORD type = REG_SZ) const {
@@ -44,7 +45,7 @@ class TestKey {
   HKEY root_;
   std::wstring path_;
   REGSAM view_;
-  HKEY key_ = nullptr;
+  UniqueKey key_;
 };
 
 // Writes one value into an existing key (which stays when the test ends).

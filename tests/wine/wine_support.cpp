@@ -1,3 +1,4 @@
+// Wine test helpers: folders, files, programs run and their output, Unix-side calls.
 #include "tests/wine/wine_support.h"
 
 #include <windows.h>
@@ -24,8 +25,8 @@ std::string Quote(const std::string& arg) {
 
 void RemoveTree(const std::wstring& folder) {
   WIN32_FIND_DATAW found{};
-  HANDLE search = FindFirstFileW((folder + L"\\*").c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) {
+  // The search is closed before its folder is removed.
+  if (const UniqueFind search = AdoptFind(FindFirstFileW((folder + L"\\*").c_str(), &found))) {
     do {
       const std::wstring name = found.cFileName;
       if (name == L"." || name == L"..") continue;
@@ -36,8 +37,7 @@ void RemoveTree(const std::wstring& folder) {
         SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
         DeleteFileW(path.c_str());
       }
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    } while (FindNextFileW(search.get(), &found));
   }
   RemoveDirectoryW(folder.c_str());
 }
@@ -133,9 +133,7 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes) {
 // Asked of the folder's listing: Wine answers no attributes for a link to a device.
 bool FileExists(const std::string& path) {
   WIN32_FIND_DATAW found{};
-  const HANDLE search = FindFirstFileW(Utf8ToWide(path).c_str(), &found);
-  if (search != INVALID_HANDLE_VALUE) FindClose(search);
-  return search != INVALID_HANDLE_VALUE;
+  return static_cast<bool>(AdoptFind(FindFirstFileW(Utf8ToWide(path).c_str(), &found)));
 }
 
 std::string UnixFileName(const std::string& path) {

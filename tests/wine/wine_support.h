@@ -1,3 +1,4 @@
+// Wine test helpers: temporary folders, placed files, program runs, whole-file reads.
 #pragma once
 
 #include <windows.h>

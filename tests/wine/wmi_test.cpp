@@ -1,6 +1,4 @@
-// The WMI sections against Wine's real WMI: the classes it answers and the ones it lacks, the
-// properties it leaves out, values whose VARIANT type differs from their CIM type, and a
-// provider that stops answering.
+// The WMI sections against Wine's real WMI: classes, missing properties, VARIANT types, stalls.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -198,13 +196,12 @@ TEST(WmiValues, EachCimTypeFromItsVariant) {
       {CIM_UINT64, VT_BSTR, 0, nullptr, Unreadable{}},
   };
   for (const Case& c : cases) {
-    VARIANT value;
-    VariantInit(&value);
+    UniqueVariant held;
+    VARIANT& value = *held.get();
     value.vt = c.carrier;
     value.llVal = c.bits;
     if (c.text) value.bstrVal = SysAllocString(c.text);
     EXPECT_EQ(ToWmiValue(value, c.type), c.expected) << "CIM type " << c.type << ", VARIANT type " << c.carrier;
-    VariantClear(&value);
   }
 }
 
