@@ -22,6 +22,7 @@ namespace sysinfo::ui {
 namespace {
 
 const FontSpec kAmbient{"Verdana", 8, FW_NORMAL};
+const FontSpec kBold{"Verdana", 12, FW_BOLD};
 
 // One top-level window for every list of the tests (Wine takes a while to make and end one).
 HWND Parent() {
@@ -189,6 +190,15 @@ TEST(CheckList, EachDesignerPropertyShowsAndIsSaved) {
                &font);
     return font.lfWeight;
   };
+  const auto leftText = [](CheckList& l) { return Style(LastItem(l), BS_LEFTTEXT); };
+  const auto flat = [](CheckList& l) { return Style(LastItem(l), BS_FLAT); };
+  const auto disabled = [](CheckList& l) { return Style(l.ItemWindow(0), WS_DISABLED); };
+  const auto ticked = [](CheckList& l) { return long{l.Selected(0)}; };
+  const auto text = [](CheckList& l) { return long(Painted(l, WM_CTLCOLORSTATIC)); };
+  const auto back = [](CheckList& l) { return long(Painted(l, WM_ERASEBKGND)); };
+  const auto renamed = [](CheckList& l) { return long(l.List(0) == "Renamed"); };
+  const long buttonText = GetSysColor(COLOR_BTNTEXT);
+  const long buttonFace = GetSysColor(COLOR_BTNFACE);
   const auto ticksAfterTickingTwo = [](CheckList& list) {
     list.AddItem("x", true);
     list.AddItem("y", true);
@@ -197,33 +207,18 @@ TEST(CheckList, EachDesignerPropertyShowsAndIsSaved) {
     return ticked;
   };
   const Row rows[] = {
-      {"ItemHeight", [](CheckList& l) { l.SetItemHeight(450); }, height, 17, 30, false},
-      {"Alignment", [](CheckList& l) { l.SetAlignment(0); },
-       [](CheckList& l) { return Style(LastItem(l), BS_LEFTTEXT); }, BS_LEFTTEXT, 0, true},
-      {"Selected", [](CheckList& l) { l.SetSelected(0, true); },
-       [](CheckList& l) { return long{l.Selected(0)}; }, 0, 1, true},
-      {"AppearanceBorder", [](CheckList& l) { l.SetAppearanceBorder(0); }, Border, 1, WS_BORDER,
-       true},
-      {"AppearanceCheck", [](CheckList& l) { l.SetAppearanceCheck(0); },
-       [](CheckList& l) { return Style(LastItem(l), BS_FLAT); }, 0, BS_FLAT, true},
-      {"ForeColor", [](CheckList& l) { l.SetForeColor(0xC80000); },
-       [](CheckList& l) { return long(Painted(l, WM_CTLCOLORSTATIC)); },
-       long(GetSysColor(COLOR_BTNTEXT)), 0xC80000, true},
-      {"Enabled", [](CheckList& l) { l.SetEnabled(false); },
-       [](CheckList& l) { return Style(l.ItemWindow(0), WS_DISABLED); }, 0, WS_DISABLED, true},
-      {"Font",
-       [](CheckList& l) {
-         l.SetFont({"Verdana", 12, FW_BOLD});
-       },
-       weight, FW_NORMAL, FW_BOLD, true},
-      {"BackColor", [](CheckList& l) { l.SetBackColor(0x00C800); },
-       [](CheckList& l) { return long(Painted(l, WM_ERASEBKGND)); },
-       long(GetSysColor(COLOR_BTNFACE)), 0x00C800, true},
-      {"BorderStyle", [](CheckList& l) { l.SetBorderStyle(0); }, Border, 1, 0, true},
-      {"List", [](CheckList& l) { l.SetList(0, "Renamed"); },
-       [](CheckList& l) { return long(l.List(0) == "Renamed"); }, 0, 1, true},
-      {"MultiSelect", [](CheckList& l) { l.SetMultiSelect(false); }, ticksAfterTickingTwo, 2, 1,
-       true},
+      {"ItemHeight", [](auto& l) { l.SetItemHeight(450); }, height, 17, 30, false},
+      {"Alignment", [](auto& l) { l.SetAlignment(0); }, leftText, BS_LEFTTEXT, 0, true},
+      {"Selected", [](auto& l) { l.SetSelected(0, true); }, ticked, 0, 1, true},
+      {"AppearanceBorder", [](auto& l) { l.SetAppearanceBorder(0); }, Border, 1, WS_BORDER, true},
+      {"AppearanceCheck", [](auto& l) { l.SetAppearanceCheck(0); }, flat, 0, BS_FLAT, true},
+      {"ForeColor", [](auto& l) { l.SetForeColor(0xC80000); }, text, buttonText, 0xC80000, true},
+      {"Enabled", [](auto& l) { l.SetEnabled(false); }, disabled, 0, WS_DISABLED, true},
+      {"Font", [](auto& l) { l.SetFont(kBold); }, weight, FW_NORMAL, FW_BOLD, true},
+      {"BackColor", [](auto& l) { l.SetBackColor(0x00C800); }, back, buttonFace, 0x00C800, true},
+      {"BorderStyle", [](auto& l) { l.SetBorderStyle(0); }, Border, 1, 0, true},
+      {"List", [](auto& l) { l.SetList(0, "Renamed"); }, renamed, 0, 1, true},
+      {"MultiSelect", [](auto& l) { l.SetMultiSelect(false); }, ticksAfterTickingTwo, 2, 1, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
