@@ -17,6 +17,7 @@
 #include "base/pending_messages.h"
 #include "generated/version.h"
 #include "ui/common_dialog_win.h"
+#include "ui/window_win.h"
 
 namespace sysinfo {
 namespace {
@@ -35,7 +36,8 @@ constexpr RECT kCheckListPlace{240, 375, 3060, 4575};  // a client area of 2760 
 constexpr RECT kCommand2Place{240, 4680, 1605, 5070};
 constexpr RECT kCommand3Place{1695, 4680, 3060, 5070};
 constexpr RECT kFrame2Place{3300, 90, 6000, 1620};
-constexpr RECT kOptionPlaces[3]{{3480, 420, 5880, 720}, {3480, 780, 5880, 1080}, {3480, 1140, 5880, 1440}};
+constexpr RECT kOptionPlaces[3]{
+    {3480, 420, 5880, 720}, {3480, 780, 5880, 1080}, {3480, 1140, 5880, 1440}};
 constexpr RECT kCommand1Place{3300, 1740, 6000, 2250};
 constexpr RECT kImage1Place{3300, 2370, 6000, 5220};
 constexpr RECT kFrame3Place{120, 90, 6000, 1050};
@@ -75,46 +77,28 @@ std::string VersionCaption() {
   return ProgramCaption(kVersionMajor, kVersionMinor, kVersionRevision);
 }
 
-std::string WindowText(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return WideToUtf8(text);
-}
-
 void ShowAll(const std::vector<HWND>& windows, bool shown) {
   for (HWND window : windows) ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
 }
 
 }  // namespace
 
-std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
-                                         CollectorFactory makeCollector) {
-  WNDCLASSEXW windowClass{};
-  windowClass.cbSize = sizeof windowClass;
-  windowClass.lpfnWndProc = WindowProc;
-  windowClass.hInstance = instance;
-  windowClass.hIcon = LoadIconW(instance, L"APPICON");
-  // Shared: the class outlives any one window, and a window made again must not load (and leak)
-  // another copy of the icon.
-  windowClass.hIconSm =
-      static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, LR_SHARED));
-  windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  windowClass.lpszClassName = kMainWindowClass;
-  RegisterClassExW(&windowClass);
-
+std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance, CollectorFactory makeCollector) {
+  // The small icon is shared: a window made again must not load (and leak) another copy.
+  ui::RegisterWindowClass(
+      {kMainWindowClass, ui::OwnedWindowProc<&FrmMain::window_, &FrmMain::HandleMessage>,
+       LoadIconW(instance, L"APPICON"),
+       static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, LR_SHARED)),
+       reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
   std::unique_ptr<FrmMain> form(new FrmMain(instance, std::move(makeCollector)));
-  const HDC screen = GetDC(nullptr);
-  form->pixelsPerInch_ = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(nullptr, screen);
+  form->pixelsPerInch_ = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
 
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, form->Px(kClientWidth, false), form->Px(kClientHeight, true)};
+  RECT frame{0, 0, form->Px(kClientWidth), form->Px(kClientHeight)};
   AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
-  form->window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass,
-                                  L"Veltrix - System Information", kStyle, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                                  nullptr, nullptr, instance, form.get());
+  CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, L"Veltrix - System Information", kStyle,
+                  CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                  nullptr, nullptr, instance, form.get());
   if (!form->window_) return nullptr;
   form->CreateControls();
   form->Load();
@@ -124,52 +108,40 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance,
 FrmMain::FrmMain(HINSTANCE instance, CollectorFactory makeCollector)
     : instance_(instance), makeCollector_(std::move(makeCollector)), settings_(OpenSettings()) {}
 
-FrmMain::~FrmMain() {
-  checkList_.reset();
-  if (window_) {
-    SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
-  }
-  for (HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(linkFont_),
-                         static_cast<HGDIOBJ>(logo_), static_cast<HGDIOBJ>(social_)}) {
-    if (object) DeleteObject(object);
-  }
-}
-
-int FrmMain::Px(LONG twips, bool) const {
+int FrmMain::Px(LONG twips) const {
   return static_cast<int>(std::lround(twips * pixelsPerInch_ / 1440.0));
 }
 
 HWND FrmMain::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
                          const RECT& twips) {
-  HWND control = CreateWindowExW(0, windowClass, text, WS_CHILD | WS_VISIBLE | style,
-                                 Px(twips.left, false), Px(twips.top, true),
-                                 Px(twips.right - twips.left, false),
-                                 Px(twips.bottom - twips.top, true), window_,
-                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
-  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  HWND control = CreateWindowExW(
+      0, windowClass, text, WS_CHILD | WS_VISIBLE | style, Px(twips.left), Px(twips.top),
+      Px(twips.right - twips.left), Px(twips.bottom - twips.top), window_.get(),
+      reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
+  SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   return control;
 }
 
 void FrmMain::CreateControls() {
   const int height = -static_cast<int>(std::lround(kFontPoints * pixelsPerInch_ / 72.0));
-  font_ = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                      OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                      DEFAULT_PITCH | FF_SWISS, L"Verdana");
-  linkFont_ = CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, TRUE, FALSE, DEFAULT_CHARSET,
-                          OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, CLEARTYPE_QUALITY,
-                          DEFAULT_PITCH | FF_SWISS, L"Verdana");
+  const auto verdana = [height](BOOL underline) {
+    return UniqueFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Verdana"));
+  };
+  font_ = verdana(FALSE);
+  linkFont_ = verdana(TRUE);
 
   // Frames first: in the tab order and below what they hold.
   frame1_.push_back(AddControl(L"BUTTON", L"Information:", BS_GROUPBOX, kFrame1, kFrame1Place));
   const ui::FontSpec ambient{kFontName, kFontPoints, FW_NORMAL};
-  checkList_ = ui::CheckList::Create(window_, kCheckListInfo, kCheckListPlace.left,
-                                     kCheckListPlace.top, kCheckListPlace.right - kCheckListPlace.left,
-                                     kCheckListPlace.bottom - kCheckListPlace.top,
-                                     CheckListInfoBag(ambient), ambient);
+  checkList_ = ui::CheckList::Create(
+      {window_.get(), kCheckListInfo, kCheckListPlace, CheckListInfoBag(ambient), ambient});
   frame1_.push_back(checkList_->hwnd());
-  frame1_.push_back(AddControl(L"BUTTON", L"Select All", BS_PUSHBUTTON | WS_TABSTOP, kCommand2, kCommand2Place));
-  frame1_.push_back(AddControl(L"BUTTON", L"Unselect All", BS_PUSHBUTTON | WS_TABSTOP, kCommand3, kCommand3Place));
+  frame1_.push_back(
+      AddControl(L"BUTTON", L"Select All", BS_PUSHBUTTON | WS_TABSTOP, kCommand2, kCommand2Place));
+  frame1_.push_back(AddControl(L"BUTTON", L"Unselect All", BS_PUSHBUTTON | WS_TABSTOP, kCommand3,
+                               kCommand3Place));
 
   frame2_.push_back(AddControl(L"BUTTON", L"Detail Level:", BS_GROUPBOX, kFrame2, kFrame2Place));
   for (int i = 0; i < 3; ++i) {
@@ -181,16 +153,20 @@ void FrmMain::CreateControls() {
   }
   // The design-time choice; the settings may replace it.
   SendMessageW(optionLevel_[kDesignLevelIndex], BM_SETCHECK, BST_CHECKED, 0);
-  command1_ = AddControl(L"BUTTON", L"Start", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, kCommand1, kCommand1Place);
+  command1_ = AddControl(L"BUTTON", L"Start", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, kCommand1,
+                         kCommand1Place);
 
-  logo_ = static_cast<HBITMAP>(LoadImageW(instance_, L"LOGO", IMAGE_BITMAP, 0, 0, 0));
-  social_ = static_cast<HBITMAP>(LoadImageW(instance_, L"SOCIAL", IMAGE_BITMAP, 0, 0, 0));
-  HWND image1 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage1, kImage1Place);
-  SendMessageW(image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_));
-  HWND image2 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage2, kImage2Place);
-  SendMessageW(image2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(social_));
-  HWND label7 = AddControl(L"STATIC", L"Follow Veltrix on Facebook", SS_NOTIFY | SS_LEFT, kLabel7, kLabel7Place);
-  SendMessageW(label7, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_), FALSE);
+  logo_.reset(static_cast<HBITMAP>(LoadImageW(instance_, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));
+  social_.reset(static_cast<HBITMAP>(LoadImageW(instance_, L"SOCIAL", IMAGE_BITMAP, 0, 0, 0)));
+  HWND image1 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage1,
+                           kImage1Place);
+  SendMessageW(image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
+  HWND image2 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage2,
+                           kImage2Place);
+  SendMessageW(image2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(social_.get()));
+  HWND label7 = AddControl(L"STATIC", L"Follow Veltrix on Facebook", SS_NOTIFY | SS_LEFT, kLabel7,
+                           kLabel7Place);
+  SendMessageW(label7, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
 
   frame3_.push_back(AddControl(L"BUTTON", L"", BS_GROUPBOX, kFrame3, kFrame3Place));
   label1_ = AddControl(L"STATIC", L"Status:", SS_LEFT | SS_ENDELLIPSIS, kLabel1, kLabel1Place);
@@ -205,7 +181,7 @@ void FrmMain::CreateControls() {
 void FrmMain::Load() {
   reportPath_ = GetSpecialFolder(kFolderDesktop) + kReportFileName;
   ProcessPendingMessages();
-  SetWindowTextW(window_, Utf8ToWide(VersionCaption()).c_str());
+  ui::SetWindowTextUtf8(window_.get(), VersionCaption());
   ProcessPendingMessages();
   for (const Category& category : kCategories) checkList_->AddItem(std::string(category.text));
   for (int i = 0; i < checkList_->ListCount(); ++i) {
@@ -217,26 +193,13 @@ void FrmMain::Load() {
   for (int i = 0; i < 3; ++i) {
     SendMessageW(optionLevel_[i], BM_SETCHECK, i == shownLevel_ ? BST_CHECKED : BST_UNCHECKED, 0);
   }
-  SetWindowTextW(textHostsPath_, Utf8ToWide(FindHostsFilePath()).c_str());
+  ui::SetWindowTextUtf8(textHostsPath_, FindHostsFilePath());
   ProcessPendingMessages();
-}
-
-LRESULT CALLBACK FrmMain::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    reinterpret_cast<FrmMain*>(create->lpCreateParams)->window_ = window;
-  }
-  auto* self = reinterpret_cast<FrmMain*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-  if (!self) return DefWindowProcW(window, message, wParam, lParam);
-  return self->HandleMessage(message, wParam, lParam);
 }
 
 LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      OnCommand(LOWORD(wParam), HIWORD(wParam));
-      return 0;
+    case WM_COMMAND: OnCommand(LOWORD(wParam), HIWORD(wParam)); return 0;
     case WM_TIMER:
       if (wParam == kWorkTimer) {
         OnWorkTimer();
@@ -244,7 +207,7 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_CTLCOLORSTATIC:
-      if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window_, kLabel7)) {
+      if (reinterpret_cast<HWND>(lParam) == GetDlgItem(window_.get(), kLabel7)) {
         const HDC dc = reinterpret_cast<HDC>(wParam);
         SetTextColor(dc, RGB(0, 0, 192));
         SetBkMode(dc, TRANSPARENT);
@@ -254,26 +217,20 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETCURSOR: {
       const HWND over = reinterpret_cast<HWND>(wParam);
       const int id = GetDlgCtrlID(over);
-      if (over != window_ && (id == kImage1 || id == kImage2 || id == kLabel7)) {
+      if (over != window_.get() && (id == kImage1 || id == kImage2 || id == kLabel7)) {
         SetCursor(LoadCursorW(nullptr, IDC_HAND));
         return TRUE;
       }
       break;
     }
-    case WM_CLOSE:
-      CloseProgram();
-      return 0;
+    case WM_CLOSE: CloseProgram(); return 0;
     case WM_ENDSESSION:
       // The process may be ended at any moment once this returns.
       if (wParam && scanning_) EndMidScan();
       return 0;
-    case WM_DESTROY:
-      PostQuitMessage(0);
-      return 0;
-    default:
-      break;
+    default: break;
   }
-  return DefWindowProcW(window_, message, wParam, lParam);
+  return DefWindowProcW(window_.get(), message, wParam, lParam);
 }
 
 void FrmMain::OnCommand(int id, int code) {
@@ -299,18 +256,18 @@ void FrmMain::OnCommand(int id, int code) {
     case kLabel7:
       if (code == STN_CLICKED) OpenLink(kMakerSocialPage);
       break;
-    default:
-      break;
+    default: break;
   }
 }
 
 void FrmMain::OnStart() {
   for (int i = 0; i < checkList_->ListCount(); ++i) {
     if (!checkList_->ItemEditable(i)) continue;
-    settings_->WriteIni(kSettingsSection, checkList_->List(i), BooleanText(checkList_->Selected(i)));
+    settings_->WriteIni(kSettingsSection, checkList_->List(i),
+                        BooleanText(checkList_->Selected(i)));
     ProcessPendingMessages();
   }
-  SetTimer(window_, kWorkTimer, kWorkTimerMs, nullptr);
+  SetTimer(window_.get(), kWorkTimer, kWorkTimerMs, nullptr);
 }
 
 // A click (by mouse, or by the dialog manager for an arrow key) selects the button; the level
@@ -333,21 +290,21 @@ void FrmMain::SelectAll(bool selected) {
 
 ScanRequest FrmMain::BuildRequest() const {
   ScanRequest request;
-  request.caption = WindowText(window_);
+  request.caption = ui::WindowTextUtf8(window_.get());
   for (int i = 0; i < checkList_->ListCount(); ++i) request.ticked.push_back(checkList_->Selected(i));
   request.level = 0;
   for (int i = 0; i < 3; ++i) {
     if (SendMessageW(optionLevel_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) request.level = i + 1;
   }
-  request.hostsPath = WindowText(textHostsPath_);
+  request.hostsPath = ui::WindowTextUtf8(textHostsPath_);
   request.proposedPath = reportPath_;
   return request;
 }
 
 void FrmMain::OnWorkTimer() {
-  KillTimer(window_, kWorkTimer);  // one scan per press of Start
+  KillTimer(window_.get(), kWorkTimer);  // one scan per press of Start
   if (scanning_) return;
-  if (!collector_) collector_ = makeCollector_(WindowText(textHostsPath_));
+  if (!collector_) collector_ = makeCollector_(ui::WindowTextUtf8(textHostsPath_));
   scanning_ = true;
   RunScan(BuildRequest(), kCategories, collector_, *this);
   openReport_ = nullptr;
@@ -359,7 +316,7 @@ std::string FrmMain::AskReportPath(const std::string& proposed) {
   ui::cCommonDialog dialog(platform);
   dialog.DialogTitle = "Log File Save Location";
   dialog.CancelError = true;
-  dialog.hWnd = reinterpret_cast<std::uintptr_t>(window_);
+  dialog.hWnd = reinterpret_cast<std::uintptr_t>(window_.get());
   dialog.Filter = "Text Files (*.txt)|*.txt";
   dialog.Filename = proposed;
   dialog.flags = ui::kOverwritePrompt;
@@ -370,7 +327,7 @@ std::string FrmMain::AskReportPath(const std::string& proposed) {
     // The dialog did not open at all: say so instead of leaving Start doing nothing.
     const std::string text = "The save dialog could not be shown for:\r\n" + proposed + "\r\n\r\n" +
                              ui::FileDialogErrorText(dialog.ExtendedError());
-    MessageBoxW(window_, Utf8ToWide(text).c_str(), L"Log File Save Location",
+    MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Log File Save Location",
                 MB_OK | MB_ICONEXCLAMATION);
   }
   return dialog.Filename;
@@ -388,7 +345,7 @@ void FrmMain::ScanStarting() {
 }
 
 void FrmMain::ShowStatus(const std::string& text) {
-  SetWindowTextW(label1_, Utf8ToWide(text).c_str());
+  ui::SetWindowTextUtf8(label1_, text);
   UpdateWindow(label1_);
 }
 
@@ -409,25 +366,28 @@ void FrmMain::ScanFinished(const ScanOutcome& outcome) {
   if (outcome.result == ScanResult::Saved) {
     const std::string text = "File Saved To:\r\n" + outcome.path +
                              "\r\n\r\nWould you like to view the file now?";
-    if (MessageBoxW(window_, Utf8ToWide(text).c_str(), L"Done!", MB_YESNO) == IDYES) {
-      ShellExecuteW(window_, L"Open", Utf8ToWide(outcome.path).c_str(), L"", L"", SW_SHOWNORMAL);
+    if (MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Done!", MB_YESNO) == IDYES) {
+      ShellExecuteW(window_.get(), L"Open", Utf8ToWide(outcome.path).c_str(), L"", L"",
+                    SW_SHOWNORMAL);
     }
     return;
   }
   // Nothing claims a report that is not there: say where it was meant to go and why it failed.
   const std::string text = "The report could not be saved to:\r\n" + outcome.path + "\r\n\r\n" +
                            outcome.error;
-  MessageBoxW(window_, Utf8ToWide(text).c_str(), L"Report Not Saved", MB_OK | MB_ICONEXCLAMATION);
+  MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Report Not Saved",
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
 void FrmMain::OpenLink(const wchar_t* address) {
-  ShellExecuteW(window_, L"Open", address, L"", L"", SW_SHOWNORMAL);
+  ShellExecuteW(window_.get(), L"Open", address, L"", L"", SW_SHOWNORMAL);
 }
 
 void FrmMain::CloseProgram() {
-  KillTimer(window_, kWorkTimer);
+  KillTimer(window_.get(), kWorkTimer);
   if (!scanning_) {
-    DestroyWindow(window_);
+    window_.reset();
+    PostQuitMessage(0);
     return;
   }
   EndMidScan();

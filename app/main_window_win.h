@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "base/handles_win.h"
 #include "collectors/categories.h"
 #include "app/settings_win.h"
 #include "ui/check_list_win.h"
@@ -45,13 +46,12 @@ class FrmMain final : public ScanHost {
  public:
   // Builds the window (not yet shown). `makeCollector` is asked once, at the first scan, with the
   // hosts file the window found.
-  static std::unique_ptr<FrmMain> Create(HINSTANCE instance,
-                                         CollectorFactory makeCollector);
-  ~FrmMain() override;
+  static std::unique_ptr<FrmMain> Create(HINSTANCE instance, CollectorFactory makeCollector);
+  ~FrmMain() override = default;
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;
 
-  HWND hwnd() const { return window_; }
+  HWND hwnd() const { return window_.get(); }
 
   // ScanHost.
   std::string AskReportPath(const std::string& proposed) override;
@@ -66,7 +66,6 @@ class FrmMain final : public ScanHost {
 
  private:
   FrmMain(HINSTANCE instance, CollectorFactory makeCollector);
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void CreateControls();
@@ -83,16 +82,15 @@ class FrmMain final : public ScanHost {
   void CloseProgram();
   void EndMidScan();
   ScanRequest BuildRequest() const;
-  int Px(LONG twips, bool vertical) const;
+  int Px(LONG twips) const;
 
   HINSTANCE instance_;
   CollectorFactory makeCollector_;
   Collector collector_;
-  HWND window_ = nullptr;
-  HFONT font_ = nullptr;
-  HFONT linkFont_ = nullptr;
-  HBITMAP logo_ = nullptr;
-  HBITMAP social_ = nullptr;
+  UniqueFont font_;
+  UniqueFont linkFont_;
+  UniqueBitmap logo_;
+  UniqueBitmap social_;
   int pixelsPerInch_ = 96;
   std::unique_ptr<ui::CheckList> checkList_;
   std::vector<HWND> frame1_;  // the frame and what it holds
@@ -107,6 +105,7 @@ class FrmMain final : public ScanHost {
   int shownLevel_ = kDesignLevelIndex;  // the selected level button, as stored
   ReportWriter* openReport_ = nullptr;
   bool scanning_ = false;
+  UniqueWindow window_;  // last: destroyed first, while everything it shows is still there
 };
 
 }  // namespace sysinfo

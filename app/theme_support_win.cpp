@@ -4,15 +4,15 @@
 #include <commctrl.h>
 #include <shlwapi.h>
 
+#include "ui/window_win.h"
+
 namespace sysinfo {
 namespace {
 
-LRESULT CALLBACK RedirectFrame(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                               DWORD_PTR) {
+LRESULT RedirectFrame(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_MOUSELEAVE || message == WM_PRINTCLIENT) {
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, RedirectFrame, 0);
   return DefSubclassProc(window, message, wParam, lParam);
 }
 
@@ -41,7 +41,7 @@ void InitCommonControlsOnce() {
 }
 
 bool FixThemeSupport(HWND frame) {
-  if (IsComCtl6Loaded()) SetWindowSubclass(frame, RedirectFrame, 0, 0);
+  if (IsComCtl6Loaded()) ui::SubclassControl<RedirectFrame>(frame);
   return true;
 }
 

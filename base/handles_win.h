@@ -43,7 +43,9 @@ class UniqueResource {
   T value_{};
 };
 
-inline constexpr auto kReleaseProvider = [](HCRYPTPROV provider) { CryptReleaseContext(provider, 0); };
+inline constexpr auto kReleaseProvider = [](HCRYPTPROV provider) {
+  CryptReleaseContext(provider, 0);
+};
 
 using UniqueHandle = UniqueResource<HANDLE, CloseHandle>;
 using UniqueFind = UniqueResource<HANDLE, FindClose>;
@@ -51,10 +53,13 @@ using UniqueKey = UniqueResource<HKEY, RegCloseKey>;
 using UniqueFont = UniqueResource<HFONT, DeleteObject>;
 using UniqueBrush = UniqueResource<HBRUSH, DeleteObject>;
 using UniqueBitmap = UniqueResource<HBITMAP, DeleteObject>;
+using UniqueDc = UniqueResource<HDC, DeleteDC>;  // a memory device context
 using UniqueWindow = UniqueResource<HWND, DestroyWindow>;
 using UniqueBstr = UniqueResource<BSTR, SysFreeString>;
 using UniqueCryptProvider = UniqueResource<HCRYPTPROV, kReleaseProvider>;
 using UniqueCryptHash = UniqueResource<HCRYPTHASH, CryptDestroyHash>;
+using UniqueGlobal = UniqueResource<HGLOBAL, GlobalFree>;
+using UniqueEventSource = UniqueResource<HANDLE, DeregisterEventSource>;
 // Memory the platform hands over for CoTaskMemFree, such as a shell item list.
 template <class T>
 using UniqueTaskMemory = UniqueResource<T*, CoTaskMemFree>;
@@ -117,6 +122,24 @@ class SelectedObject {
  private:
   HDC dc_;
   HGDIOBJ previous_;
+};
+
+// A global memory block locked while in scope (nothing locked for a null block).
+class GlobalLocked {
+ public:
+  explicit GlobalLocked(HGLOBAL block)
+      : block_(block), data_(block ? GlobalLock(block) : nullptr) {}
+  ~GlobalLocked() {
+    if (data_) GlobalUnlock(block_);
+  }
+  GlobalLocked(const GlobalLocked&) = delete;
+  GlobalLocked& operator=(const GlobalLocked&) = delete;
+
+  void* get() const { return data_; }
+
+ private:
+  HGLOBAL block_;
+  void* data_;
 };
 
 }  // namespace sysinfo

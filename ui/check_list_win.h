@@ -1,4 +1,4 @@
-// CheckList: a scrolling column of real check boxes.
+// The check list control: a scrolling column of real check boxes.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/handles_win.h"
 #include "ui/check_list_layout.h"
 #include "ui/check_list_properties.h"
 #include "ui/mouse_over_win.h"
@@ -19,20 +20,23 @@ namespace sysinfo::ui {
 // A scrolling column of real check boxes. Items are platform check-box windows created from a
 // template item (element 0); the control positions, shows, hides, colours and sizes them and keeps
 // a vertical scroll bar in step. Sizes are kept in twips and converted with the screen's DPI.
+// Its designer properties (look, border, saved properties) are in check_list_properties_win.cpp.
 class CheckList {
  public:
   static constexpr wchar_t kClassName[] = L"SysInfoCheckList";
 
-  // Creates the control as a child of `parent`, `width` by `height` twips (its whole window, the
-  // border included) at `left`, `top` twips, with the look read from `bag`.
-  static std::unique_ptr<CheckList> Create(HWND parent, int id, double left, double top,
-                                           double width, double height, const PropertyBag& bag,
-                                           const FontSpec& ambientFont);
-  ~CheckList();
+  struct CreateArgs {
+    HWND parent = nullptr;
+    int id = 0;
+    RECT place{};  // in twips, the border included
+    PropertyBag saved;  // the look as the designer saved it
+    FontSpec ambientFont;
+  };
+  static std::unique_ptr<CheckList> Create(const CreateArgs& args);
   CheckList(const CheckList&) = delete;
   CheckList& operator=(const CheckList&) = delete;
 
-  HWND hwnd() const { return window_; }
+  HWND hwnd() const { return window_.get(); }
 
   // Events.
   std::function<void(int index)> ItemClicked;
@@ -43,8 +47,21 @@ class CheckList {
 
   void AddItem(const std::string& text, bool checked = false);
   void Clear();
-  int ListCount() const;
+  int ListCount() const { return itemCount_ >= 1 ? static_cast<int>(items_.size()) : 0; }
   void RemoveItem(int index);
+  bool Selected(int index) const;
+  void SetSelected(int index, bool selected);
+  std::string List(int index) const;
+  void SetList(int index, const std::string& text);
+  void SetTopItem(int index);
+  bool ItemEditable(int index) const {
+    return ItemAt(index) && IsWindowEnabled(items_[index].button);
+  }
+  void SetItemEditable(int index, bool editable);
+  int FocusedIndex();
+  void SetFocusedIndex(int index);
+
+  // Designer properties.
   double ItemHeight() const { return properties_.itemHeight; }
   void SetItemHeight(double twips);
   int Alignment() const { return templateLook_.alignment; }
@@ -55,38 +72,33 @@ class CheckList {
   void SetFont(const FontSpec& font);
   OleColor ForeColor() const { return templateLook_.foreColor; }
   void SetForeColor(OleColor color);
-  bool Selected(int index) const;
-  void SetSelected(int index, bool selected);
   int AppearanceBorder() const { return properties_.appearanceBorder; }
   void SetAppearanceBorder(int appearance);
   int AppearanceCheck() const { return templateLook_.appearance; }
   void SetAppearanceCheck(int appearance);
   OleColor BackColor() const { return properties_.backColor; }
   void SetBackColor(OleColor color);
-  std::string List(int index) const;
-  void SetList(int index, const std::string& text);
   int BorderStyle() const { return properties_.borderStyle; }
   void SetBorderStyle(int style);
-  void SetTopItem(int index);
   bool MultiSelect() const { return properties_.multiSelect; }
   void SetMultiSelect(bool multiSelect);
-  bool ItemEditable(int index) const;
-  void SetItemEditable(int index, bool editable);
-  int FocusedIndex();
-  void SetFocusedIndex(int index);
-
   // Saves the persisted properties (the two groups) into a bag.
   void WriteProperties(PropertyBag& bag, const FontSpec& ambientFont) const;
 
   // What the screen shows, for the window's own checks and for tests.
-  int ScrollValue() const;
-  bool ScrollBarVisible() const;
+  int ScrollValue() const { return GetScrollPos(scrollBar_, SB_CTL); }
+  bool ScrollBarVisible() const { return IsWindowVisible(scrollBar_) != FALSE; }
   int ScrollMaximum() const;
-  HWND ItemWindow(int index) const;
-  double ItemTopTwips(int index) const;
-  bool ItemVisible(int index) const;
+  HWND ItemWindow(int index) const { return ItemAt(index) ? items_[index].button : nullptr; }
+  double ItemTopTwips(int index) const { return ItemAt(index) ? items_[index].top : 0; }
+  bool ItemVisible(int index) const {
+    return ItemAt(index) && IsWindowVisible(items_[index].button);
+  }
 
  private:
+  // The template item as designed: 1905 by 255 twips, placed at 4 pixels.
+  static constexpr double kTemplateWidth = 1905;
+  static constexpr double kTemplateHeight = 255;
   struct Look {  // what the template item gives every item
     FontSpec font;
     int alignment = 1;
@@ -104,20 +116,21 @@ class CheckList {
     double height = 0;
   };
 
-  CheckList(HWND parent, const PropertyBag& bag, const FontSpec& ambientFont);
-  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-  static LRESULT CALLBACK ItemProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                   UINT_PTR id, DWORD_PTR self);
+  CheckList(HWND parent, const PropertyBag& saved, const FontSpec& ambientFont);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT OnItemMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND CreateItemWindow(int index);
+  void SendTip(UINT message, HWND button, const std::wstring& text);
   void ApplyLook(Item& item, const Look& look);
   void CopyTemplate();
   void TemplateLookChanged();
+  void ApplyBorder();
   void LayoutItem(int index);
   void UpdateScrollBar();
   void ScrollToValue();
   void SetScrollValue(int value);
+  void OnScrollMessage(WORD request);
   void PlaceScrollBar();
   void OnItemClick(int index);
   void OnItemFocus(int index, bool focused);
@@ -129,16 +142,15 @@ class CheckList {
   // The item at `index`, nothing when there is none: an index from a caller never throws.
   const Item* ItemAt(int index) const;
   int IndexOf(HWND button) const;
-  double ClientWidth() const;
-  double ClientHeight() const;
+  RECT ItemRect(int index) const;  // pixels, in the control's client area
+  RECT Client() const;  // pixels
+  double ClientWidth() const { return Client().right * twipsX_; }
+  double ClientHeight() const { return Client().bottom * twipsY_; }
   int PxX(double twips) const;
   int PxY(double twips) const;
   HFONT FontHandle(const FontSpec& font);
   HBRUSH Brush(OleColor color);
 
-  HWND window_ = nullptr;
-  HWND scrollBar_ = nullptr;
-  HWND toolTip_ = nullptr;
   double twipsX_ = 15;
   double twipsY_ = 15;
   CheckListProperties properties_;
@@ -149,9 +161,12 @@ class CheckList {
   bool clickGuard_ = false;
   int focusedIndex_ = 0;
   int lastScrollValue_ = 0;
-  std::unique_ptr<cMouseOver> tracker_;
-  std::map<std::pair<std::string, int>, HFONT> fonts_;  // (name, height) -> font, owned
-  std::map<COLORREF, HBRUSH> brushes_;                  // owned
+  std::map<std::pair<std::string, int>, UniqueFont> fonts_;  // (name, height and weight) -> font
+  std::map<COLORREF, UniqueBrush> brushes_;
+  HWND scrollBar_ = nullptr;  // a child: goes with the control
+  UniqueWindow toolTip_;  // owned by the top-level window, so it may go before the control
+  UniqueWindow window_;  // destroyed before everything above, which its messages use
+  std::unique_ptr<cMouseOver> tracker_;  // last: detaches every window while they still exist
 };
 
 }  // namespace sysinfo::ui

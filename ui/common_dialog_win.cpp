@@ -8,7 +8,9 @@
 #include <cmath>
 
 #include "base/text.h"
+#include "base/handles_win.h"
 #include "base/unicode_win.h"
+#include "ui/window_win.h"
 
 namespace sysinfo::ui {
 namespace {
@@ -70,11 +72,6 @@ FileDialogAnswer RunFileDialog(const FileDialogRequest& request, bool save) {
   return answer;
 }
 
-COLORREF ToColorRef(OleColor color) {
-  if (color & kSystemColor) return GetSysColor(static_cast<int>(color & 0xFF));
-  return static_cast<COLORREF>(color & 0xFFFFFF);
-}
-
 }  // namespace
 
 FileDialogAnswer Win32FileDialogs::Save(const FileDialogRequest& request) {
@@ -99,9 +96,7 @@ std::optional<OleColor> ShowColor(HWND owner, OleColor initial,
 
 std::optional<FontChoice> ShowFont(HWND owner, const FontChoice& initial, int minPoints,
                                    int maxPoints) {
-  const HDC screen = GetDC(owner);
-  const int pixelsPerInch = GetDeviceCaps(screen, LOGPIXELSY);
-  ReleaseDC(owner, screen);
+  const int pixelsPerInch = GetDeviceCaps(WindowDc(owner).get(), LOGPIXELSY);
   LOGFONTW font{};
   font.lfHeight = -static_cast<LONG>(std::lround(initial.font.points * pixelsPerInch / 72.0));
   font.lfWeight = initial.font.weight;
@@ -148,22 +143,20 @@ std::optional<PrinterChoice> ShowPrinter(HWND owner, const PrinterChoice& initia
   choice.copies = dialog.nCopies;
   choice.fromPage = dialog.nFromPage;
   choice.toPage = dialog.nToPage;
-  if (dialog.hDevNames) {
-    if (const auto* names = static_cast<const DEVNAMES*>(GlobalLock(dialog.hDevNames))) {
-      // The offsets (in characters) are the structure's own word: read no text past its block.
-      const std::span<const std::uint8_t> block(reinterpret_cast<const std::uint8_t*>(names),
-                                                GlobalSize(dialog.hDevNames));
-      const auto textAt = [block](WORD offset) {
-        return WideToUtf8(Utf16Text(block.subspan(std::min<std::size_t>(offset * 2u, block.size()))));
-      };
-      choice.driver = textAt(names->wDriverOffset);
-      choice.printerName = textAt(names->wDeviceOffset);
-      choice.outputPort = textAt(names->wOutputOffset);
-      GlobalUnlock(dialog.hDevNames);
-    }
-    GlobalFree(dialog.hDevNames);
+  const UniqueGlobal devNames(dialog.hDevNames);
+  const UniqueGlobal devMode(dialog.hDevMode);
+  const GlobalLocked locked(devNames.get());
+  if (const auto* names = static_cast<const DEVNAMES*>(locked.get())) {
+    // The offsets (in characters) are the structure's own word: read no text past its block.
+    const std::span<const std::uint8_t> block(reinterpret_cast<const std::uint8_t*>(names),
+                                              GlobalSize(devNames.get()));
+    const auto textAt = [block](WORD offset) {
+      return WideToUtf8(Utf16Text(block.subspan(std::min<std::size_t>(offset * 2u, block.size()))));
+    };
+    choice.driver = textAt(names->wDriverOffset);
+    choice.printerName = textAt(names->wDeviceOffset);
+    choice.outputPort = textAt(names->wOutputOffset);
   }
-  if (dialog.hDevMode) GlobalFree(dialog.hDevMode);
   return choice;
 }
 

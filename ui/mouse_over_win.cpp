@@ -5,7 +5,9 @@
 
 #include <set>
 
+#include "base/handles_win.h"
 #include "base/unicode_win.h"
+#include "ui/window_win.h"
 
 namespace sysinfo::ui {
 namespace {
@@ -16,11 +18,10 @@ void ShowAndLogError(const TrackerError& error) {
   const std::wstring text = Utf8ToWide(ErrorBoxText(error));
   MessageBoxW(nullptr, text.c_str(), Utf8ToWide(ErrorBoxTitle(error)).c_str(),
               MB_OK | MB_ICONEXCLAMATION);
-  if (HANDLE log = RegisterEventSourceW(nullptr, kEventSource)) {
+  if (const UniqueEventSource log(RegisterEventSourceW(nullptr, kEventSource)); log) {
     const std::wstring entry = Utf8ToWide(EventLogText(error));
     const wchar_t* strings[] = {entry.c_str()};
-    ReportEventW(log, EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
-    DeregisterEventSource(log);
+    ReportEventW(log.get(), EVENTLOG_ERROR_TYPE, 0, 0, nullptr, 1, 0, strings, nullptr);
   }
 }
 
@@ -97,7 +98,7 @@ bool cMouseOver::Subclass(HWND window) {
     Report("ssc_Subclass", "Window handle is already subclassed");
     return false;
   }
-  if (!SetWindowSubclass(window, SubclassProc, Id(), reinterpret_cast<DWORD_PTR>(this))) {
+  if (!SubclassControl<&cMouseOver::Dispatch>(window, this)) {
     Report("ssc_Subclass", "SetWindowSubclass failed, error #" + std::to_string(GetLastError()));
     return false;
   }
@@ -126,12 +127,7 @@ bool cMouseOver::AddMessages(HWND window, When when,
 }
 
 void cMouseOver::Unsubclass(HWND window) {
-  if (subclassed_.erase(window)) RemoveWindowSubclass(window, SubclassProc, Id());
-}
-
-LRESULT CALLBACK cMouseOver::SubclassProc(HWND window, UINT message, WPARAM wParam,
-                                          LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-  return reinterpret_cast<cMouseOver*>(self)->Dispatch(window, message, wParam, lParam);
+  if (subclassed_.erase(window)) UnsubclassControl<&cMouseOver::Dispatch>(window, this);
 }
 
 void CALLBACK cMouseOver::TimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
@@ -146,7 +142,7 @@ void CALLBACK cMouseOver::TimerProc(HWND window, UINT, UINT_PTR id, DWORD) {
 LRESULT cMouseOver::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   const auto found = subclassed_.find(window);
   if (found == subclassed_.end() || message == WM_NCDESTROY) {
-    // The window is going away: take the tracker out of its chain first.
+    // The window is going away: the tracker leaves its chain.
     if (found != subclassed_.end()) {
       if (state_.Current() == WindowIdOf(window)) state_.Stop();
       Unsubclass(window);

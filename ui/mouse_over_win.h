@@ -61,8 +61,6 @@ class cMouseOver {
     MessageTable after;
   };
 
-  static LRESULT CALLBACK SubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
-                                       UINT_PTR id, DWORD_PTR self);
   static void CALLBACK TimerProc(HWND window, UINT message, UINT_PTR id, DWORD time);
   LRESULT Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // The tracker's own handling of a message from one of its tables.

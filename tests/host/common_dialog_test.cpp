@@ -1,7 +1,10 @@
-// The save dialog wrapper: filter conversion, settings passed on, chosen and cancelled results.
+// The save dialog wrapper: the filter conversion, what reaches the platform's dialog and what
+// comes back from it.
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "ui/common_dialog.h"
 
@@ -11,103 +14,92 @@ namespace {
 using namespace std::string_literals;
 
 TEST(CommonDialog, FilterConversion) {
-  struct Case {
-    const char* filter;
-    std::string converted;
-  };
-  const Case cases[] = {
+  const std::pair<const char*, std::string> cases[] = {
       {"Text Files (*.txt)|*.txt", "Text Files (*.txt)\0*.txt\0\0"s},
       {"Logs: today|*.log|All|*.*", "Logs\0 today\0*.log\0All\0*.*\0\0"s},  // ":" splits too
       {"", "\0\0"s},
   };
-  for (const Case& c : cases) EXPECT_EQ(ConvertFilter(c.filter), c.converted) << c.filter;
-
+  for (const auto& [filter, converted] : cases)
+    EXPECT_EQ(ConvertFilter(filter), converted) << filter;
   const std::string two = ConvertFilter("Text|*.txt|All|*.*");
-  EXPECT_EQ(FilterEntry(two, 1), "Text\0*.txt"s);
-  EXPECT_EQ(FilterEntry(two, 2), "All\0*.*"s);
-  EXPECT_EQ(FilterEntry(two, 3), "");
-  EXPECT_EQ(FilterEntry(two, 0), "");
+  EXPECT_EQ((std::vector<std::string>{FilterEntry(two, 0), FilterEntry(two, 1), FilterEntry(two, 2),
+                                      FilterEntry(two, 3)}),
+            (std::vector<std::string>{"", "Text\0*.txt"s, "All\0*.*"s, ""}));
 }
 
-// The platform dialog, answering as the test says and keeping what it was given.
+// The platform dialog, answering as the test says and keeping what it was asked.
 class ScriptedDialogs final : public FileDialogs {
  public:
   FileDialogAnswer answer;
   std::optional<FileDialogRequest> seen;
-  int saves = 0;
-  int opens = 0;
+  std::string shown;  // "save" or "open"
 
   FileDialogAnswer Save(const FileDialogRequest& request) override {
-    ++saves;
-    seen = request;
-    return answer;
+    return Answer(request, "save");
   }
   FileDialogAnswer Open(const FileDialogRequest& request) override {
-    ++opens;
+    return Answer(request, "open");
+  }
+
+ private:
+  FileDialogAnswer Answer(const FileDialogRequest& request, const char* kind) {
     seen = request;
+    shown = kind;
     return answer;
   }
 };
 
 // Set up as the scan sets it up.
-void SetUpForReport(cCommonDialog& dialog) {
+void SetUpForReport(cCommonDialog& dialog, std::uint32_t flags = 0) {
   dialog.DialogTitle = "Log File Save Location";
   dialog.CancelError = true;
   dialog.hWnd = 0x1234;
   dialog.Filter = "Text Files (*.txt)|*.txt";
   dialog.Filename = "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt";
+  dialog.flags = flags;
 }
 
-TEST(CommonDialog, SaveHandsTheSettingsToTheDialog) {
+TEST(CommonDialog, SaveHandsTheSettingsToTheDialogAndTakesTheChoiceBack) {
   ScriptedDialogs dialogs;
   cCommonDialog dialog(dialogs);
-  SetUpForReport(dialog);
-  dialog.flags = 0x1000 | kEnableTemplate;  // no template: the bit is dropped
+  SetUpForReport(dialog, 0x1000 | kEnableTemplate);  // no template: the bit is dropped
+  dialogs.answer = {true, "D:\\out.txt", "out.txt", kHideReadOnly, 1, 0};
   dialog.ShowSave();
   ASSERT_TRUE(dialogs.seen);
-  EXPECT_EQ(dialogs.saves, 1);
-  EXPECT_EQ(dialogs.seen->title, "Log File Save Location");
-  EXPECT_EQ(dialogs.seen->owner, 0x1234u);
-  EXPECT_EQ(dialogs.seen->fileName, "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt");
-  EXPECT_EQ(dialogs.seen->filter, "Text Files (*.txt)\0*.txt\0\0"s);
-  EXPECT_EQ(dialogs.seen->filterIndex, 1);
+  EXPECT_EQ(dialogs.shown, "save");
+  const FileDialogRequest& seen = *dialogs.seen;
+  EXPECT_EQ(
+      seen.title + "|" + std::to_string(seen.owner) + "|" + seen.fileName + "|" +
+          std::to_string(seen.filterIndex),
+      "Log File Save Location|4660|C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt|1");
+  EXPECT_EQ(seen.filter, "Text Files (*.txt)\0*.txt\0\0"s);
   // No overwrite prompt unless asked for; the read-only box is always hidden.
-  EXPECT_EQ(dialogs.seen->flags, kHideReadOnly);
+  EXPECT_EQ(seen.flags, kHideReadOnly);
+  EXPECT_TRUE(dialog.APIReturn());
+  EXPECT_EQ(dialog.Filename + "|" + dialog.FileTitle + "|" + std::to_string(dialog.FilterIndex),
+            "D:\\out.txt|out.txt|1");
+  EXPECT_EQ(dialog.Filter, "Text Files (*.txt)\0*.txt"s);
 
-  dialog.flags = kOverwritePrompt;
+  SetUpForReport(dialog, kOverwritePrompt);
   dialog.ShowSave();
   EXPECT_EQ(dialogs.seen->flags, kOverwritePrompt | kHideReadOnly);
 }
 
-TEST(CommonDialog, ChosenAndCancelledResults) {
+TEST(CommonDialog, CancelledAndFailedDialogsLeaveNoName) {
   ScriptedDialogs dialogs;
   cCommonDialog dialog(dialogs);
-  SetUpForReport(dialog);
-  dialogs.answer = {true, "D:\\out.txt", "out.txt", kHideReadOnly, 1, 0};
-  dialog.ShowSave();
-  EXPECT_TRUE(dialog.APIReturn());
-  EXPECT_EQ(dialog.Filename, "D:\\out.txt");
-  EXPECT_EQ(dialog.FileTitle, "out.txt");
-  EXPECT_EQ(dialog.FilterIndex, 1);
-  EXPECT_EQ(dialog.Filter, "Text Files (*.txt)\0*.txt"s);
-
   // A cancel empties the name even though one was proposed; nothing is raised.
-  SetUpForReport(dialog);
-  dialogs.answer = FileDialogAnswer{};
+  SetUpForReport(dialog, kOverwritePrompt);
   dialog.ShowSave();
   EXPECT_FALSE(dialog.APIReturn());
-  EXPECT_EQ(dialog.Filename, "");
-  EXPECT_EQ(dialog.FileTitle, "");
-  EXPECT_EQ(dialog.Filter, "");
+  EXPECT_EQ(dialog.Filename + dialog.FileTitle + dialog.Filter, "");
   EXPECT_EQ(dialog.FilterIndex, 0);
   EXPECT_EQ(dialog.flags, 0u);
-
   // A failed dialog looks like a cancel and keeps the platform's reason.
   SetUpForReport(dialog);
-  dialogs.answer = FileDialogAnswer{};
   dialogs.answer.extendedError = 0x3003;
   dialog.ShowOpen();
-  EXPECT_EQ(dialogs.opens, 1);
+  EXPECT_EQ(dialogs.shown, "open");
   EXPECT_EQ(dialog.Filename, "");
   EXPECT_EQ(dialog.ExtendedError(), 0x3003u);
 }

@@ -1,6 +1,7 @@
-// The mouse tracker's state machine: enter, hover, leave and wheel events.
+// The mouse tracker's timing and wheel rules, driven by scripts against a clock moved by hand.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -26,146 +27,87 @@ class FakeClock final : public TrackerClock {
   }
 };
 
-// A tracker watching windows 1 and 2 with the check list's times, logging every event.
-struct Tracker {
-  explicit Tracker(int wheelLines = 3) : state(clock, wheelLines) {
-    state.events.MouseEnter = [this](WindowId w, std::intptr_t) { log.push_back("enter " + std::to_string(w)); };
-    state.events.MouseLeave = [this](WindowId w, std::intptr_t) { log.push_back("leave " + std::to_string(w)); };
-    state.events.MouseHover = [this](WindowId w, std::intptr_t) { log.push_back("hover " + std::to_string(w)); };
-    state.events.MouseScroll = [this](WindowId w, std::intptr_t, int lines) {
-      log.push_back("scroll " + std::to_string(w) + " " + std::to_string(lines));
-    };
-    state.Attach(1, 60, 1000, 0);
-    state.Attach(2, 60, 1000, 0);
-  }
-  // The pointer rests on `window` and the 60 ms timer ticks `ticks` times.
-  void Rest(WindowId window, int ticks) {
-    clock.under = window;
-    for (int i = 0; i < ticks; ++i) {
-      clock.now += kTrackingTimerMs;
-      if (clock.timer) state.OnTimer();
-    }
-  }
+// Runs a script against a tracker watching windows 1 and 2 with the check list's times, and logs
+// each event with its time since the start ("enter 1 @120"), then the timer left running, if any.
+// Steps: "on W" (the pointer moves onto window W), "off W" (the pointer is over W, which reports
+// no move), "wait MS" (time passes, then the timer fires), "tick N" (N ticks of the tracking
+// timer), "wheel WPARAM", "attach W EXTRA", "detach W".
+Log RunScript(const std::string& script, int wheelLines = 3) {
   FakeClock clock;
-  MouseOverState state;
+  MouseOverState state(clock, wheelLines);
   Log log;
-};
-
-TEST(MouseOver, EnterAfterMoreThanTheEnterTimeAndHoverAfterTheHoverTime) {
-  Tracker t;
-  t.clock.under = 1;
-  t.state.OnMouseMove(1);
-  EXPECT_EQ(t.clock.timer, 1u);
-  t.clock.now += 60;  // exactly the enter time: not yet
-  t.state.OnTimer();
-  EXPECT_TRUE(t.log.empty());
-  t.clock.now += 1;
-  t.state.OnTimer();
-  EXPECT_EQ(t.log, Log{"enter 1"});
-  t.clock.now = 1000 + 1000;  // exactly the hover time: not yet
-  t.state.OnTimer();
-  EXPECT_EQ(t.log, Log{"enter 1"});
-  t.Rest(1, 30);  // hover once, never twice
-  EXPECT_EQ(t.log, (Log{"enter 1", "hover 1"}));
-}
-
-TEST(MouseOver, LeaveRules) {
-  struct Case {
-    const char* name;
-    int ticksOnFirst;   // timer ticks while resting on window 1
-    WindowId goesTo;    // where the pointer goes next
-    bool moveMessage;   // whether that window reports a mouse move (attached windows do)
-    Log expected;
+  const auto event = [&](const char* name) {
+    return [&log, &clock, name](WindowId w, std::intptr_t extra) {
+      log.push_back(name + (" " + std::to_string(w)) + (extra ? "/" + std::to_string(extra) : "") +
+                    " @" + std::to_string(clock.now - 1000));
+    };
   };
-  const Case cases[] = {
-      {"straight onto another attached window before entering", 0, 2, true, {"leave 1"}},
-      {"onto another attached window after entering", 2, 2, true, {"enter 1", "leave 1"}},
-      {"to an unattached window before entering", 0, 99, false, {}},
-      {"to an unattached window after entering", 2, 99, false, {"enter 1", "leave 1"}},
-      {"off after hovering", 20, 0, false, {"enter 1", "hover 1", "leave 1"}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.name);
-    Tracker t;
-    t.clock.under = 1;
-    t.state.OnMouseMove(1);
-    t.Rest(1, c.ticksOnFirst);
-    t.clock.under = c.goesTo;
-    if (c.moveMessage) t.state.OnMouseMove(c.goesTo);
-    t.clock.now += kTrackingTimerMs;
-    if (t.clock.timer) t.state.OnTimer();
-    if (!c.moveMessage) {
-      EXPECT_EQ(t.clock.timer, 0u);  // timing ended, no timer left behind
+  state.events = {event("enter"), event("leave"), event("hover"),
+                  [&log](WindowId w, std::intptr_t, int lines) {
+                    log.push_back("scroll " + std::to_string(w) + " " + std::to_string(lines));
+                  }};
+  state.Attach(1, 60, 1000, 0);
+  state.Attach(2, 60, 1000, 0);
+  std::istringstream steps(script);
+  for (std::string step; steps >> step;) {
+    long long value = 0;
+    steps >> value;
+    if (step == "on" || step == "off") clock.under = static_cast<WindowId>(value);
+    if (step == "on") state.OnMouseMove(clock.under);
+    if (step == "wait") clock.now += static_cast<std::uint32_t>(value);
+    if (step == "wait") state.OnTimer();
+    for (long long i = 0; step == "tick" && i < value; ++i) {
+      clock.now += kTrackingTimerMs;
+      state.OnTimer();
     }
-    EXPECT_EQ(t.log, c.expected);
+    if (step == "wheel") state.OnWheel(static_cast<std::int32_t>(value));
+    if (step == "attach") {
+      long long extra = 0;
+      steps >> extra;
+      state.Attach(static_cast<WindowId>(value), 60, 1000, static_cast<std::intptr_t>(extra));
+    }
+    if (step == "detach")
+      log.push_back(state.Detach(static_cast<WindowId>(value)) ? "detached" : "not attached");
   }
+  if (clock.timer) log.push_back("timer " + std::to_string(clock.timer));
+  return log;
 }
 
-TEST(MouseOver, MovingOntoAnotherWindowStartsTimingThere) {
-  Tracker t;
-  t.clock.under = 1;
-  t.state.OnMouseMove(1);
-  t.Rest(1, 2);
-  t.clock.under = 2;
-  t.state.OnMouseMove(2);
-  EXPECT_EQ(t.clock.timer, 2u);
-  EXPECT_EQ(t.state.Current(), 2u);
-  t.Rest(2, 2);
-  EXPECT_EQ(t.log, (Log{"enter 1", "leave 1", "enter 2"}));
-}
-
-TEST(MouseOver, WheelLinesAndDirection) {
+TEST(MouseOver, Scripts) {
   struct Case {
-    int setting;
-    std::int32_t wParam;
-    const char* expected;
+    const char* script;
+    Log expected;
+    int wheelLines = 3;
   };
   const Case cases[] = {
-      {3, 120 << 16, "scroll 1 3"},                          // away from the user
-      {3, static_cast<std::int32_t>(0xFF880000), "scroll 1 -3"},  // toward the user
-      {0, 120 << 16, "scroll 1 1"},                          // a setting of 0 counts as 1
-      {0, static_cast<std::int32_t>(0xFF880000), "scroll 1 -1"},
-      {3, (240 << 16) | 8, "scroll 1 3"},                    // the size of the turn is not used
+      // Enter and hover come strictly after their times, once each per visit.
+      {"on 1 wait 60 wait 1 wait 939 wait 1 tick 30", {"enter 1 @61", "hover 1 @1001", "timer 1"}},
+      // Straight onto another attached window: leave, even before an enter.
+      {"on 1 on 2 tick 1", {"leave 1 @0", "timer 2"}},
+      {"on 1 tick 2 on 2 tick 2", {"enter 1 @120", "leave 1 @120", "enter 2 @240", "timer 2"}},
+      // Onto a window that is not attached: leave only after an enter, and no timer left behind.
+      {"on 1 off 99 tick 1", {}},
+      {"on 1 tick 2 off 99 tick 1", {"enter 1 @120", "leave 1 @180"}},
+      {"on 1 tick 20 off 0 tick 1", {"enter 1 @120", "hover 1 @1020", "leave 1 @1260"}},
+      // The wheel: the setting's lines (0 counts as 1), signed by the direction, whatever the size.
+      {"on 1 wheel 7864320", {"scroll 1 3", "timer 1"}},
+      {"on 1 wheel -7864320", {"scroll 1 -3", "timer 1"}},
+      {"on 1 wheel 15728648", {"scroll 1 3", "timer 1"}},
+      {"on 1 wheel 7864320 wheel -7864320", {"scroll 1 1", "scroll 1 -1", "timer 1"}, 0},
+      // Nothing happens without a current window.
+      {"wheel 7864320 tick 1 on 99 wheel 7864320", {}},
+      // Detaching clears the first record of a window: the second one (with its extra value)
+      // still tracks it, and detaching the window being timed stops the timer.
+      {"attach 1 7 detach 1 on 1 tick 2 detach 1 detach 1",
+       {"detached", "enter 1/7 @120", "detached", "not attached"}},
   };
-  for (const Case& c : cases) {
-    Tracker t(c.setting);
-    t.clock.under = 1;
-    t.state.OnMouseMove(1);
-    t.state.OnWheel(c.wParam);
-    EXPECT_EQ(t.log, Log{c.expected}) << c.setting << " " << c.wParam;
-  }
-}
-
-TEST(MouseOver, NoEventWithoutACurrentWindow) {
-  Tracker t;
-  t.state.OnWheel(120 << 16);
-  t.state.OnTimer();
-  t.state.OnMouseMove(99);  // not attached
-  t.state.OnWheel(120 << 16);
-  EXPECT_TRUE(t.log.empty());
-  EXPECT_EQ(t.clock.timer, 0u);
-}
-
-TEST(MouseOver, DetachClearsOnlyTheFirstRecordOfAWindow) {
-  Tracker t;
-  t.state.Attach(1, 60, 1000, 7);  // window 1 attached a second time
-  EXPECT_TRUE(t.state.Detach(1));
-  // The second record still tracks the window, and it carries its own extra value.
-  std::intptr_t extra = -1;
-  t.state.events.MouseEnter = [&extra](WindowId, std::intptr_t value) { extra = value; };
-  t.clock.under = 1;
-  t.state.OnMouseMove(1);
-  t.Rest(1, 2);
-  EXPECT_EQ(extra, 7);
-  EXPECT_TRUE(t.state.Detach(1));
-  EXPECT_FALSE(t.state.Detach(1));
-  EXPECT_EQ(t.clock.timer, 0u);  // detaching the window being timed stops its timer
+  for (const Case& c : cases) EXPECT_EQ(RunScript(c.script, c.wheelLines), c.expected) << c.script;
 }
 
 TEST(MouseOver, MessageTableHoldsThirtyTwoDistinctMessages) {
   MessageTable table;
   for (std::uint32_t m = 1; m <= 32; ++m) ASSERT_TRUE(table.Add(m)) << m;
-  EXPECT_TRUE(table.Add(5));    // already there: no new entry needed
+  EXPECT_TRUE(table.Add(5));  // already there: no new entry needed
   EXPECT_FALSE(table.Add(33));  // the 33rd distinct message overflows
   EXPECT_FALSE(table.Contains(33));
   EXPECT_TRUE(table.Contains(32));
@@ -173,13 +115,8 @@ TEST(MouseOver, MessageTableHoldsThirtyTwoDistinctMessages) {
   EXPECT_TRUE(table.Add(34));
   EXPECT_TRUE(table.Contains(0x20A));
   EXPECT_FALSE(MessageTable().Contains(0x200));
-}
-
-TEST(MouseOver, ErrorTexts) {
-  const TrackerError error{"ssc_Subclass", "Window handle is already subclassed"};
-  EXPECT_EQ(ErrorBoxTitle(error), "Error in cMouseOver.ssc_Subclass");
-  EXPECT_EQ(ErrorBoxText(error), "Window handle is already subclassed.");
-  EXPECT_EQ(EventLogText(error), "cMouseOver.ssc_Subclass: Window handle is already subclassed");
+  EXPECT_EQ(EventLogText({"ssc_Subclass", "Invalid window handle"}),
+            "cMouseOver.ssc_Subclass: Invalid window handle");
 }
 
 }  // namespace
