@@ -291,7 +291,8 @@ void FrmMain::SelectAll(bool selected) {
 ScanRequest FrmMain::BuildRequest() const {
   ScanRequest request;
   request.caption = ui::WindowTextUtf8(window_.get());
-  for (int i = 0; i < checkList_->ListCount(); ++i) request.ticked.push_back(checkList_->Selected(i));
+  for (int i = 0; i < checkList_->ListCount(); ++i)
+    request.ticked.push_back(checkList_->Selected(i));
   request.level = 0;
   for (int i = 0; i < 3; ++i) {
     if (SendMessageW(optionLevel_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) request.level = i + 1;

@@ -30,8 +30,8 @@ std::unique_ptr<SettingsStore> OpenSettings() {
   auto beside = std::make_unique<IniFile>(SettingsFilePath());
   const std::string userData = GetSpecialFolder(kFolderLocalAppData);
   if (userData.empty()) return beside;
-  const std::string userFile =
-      userData + "\\" + std::string(kProgramName) + "\\" + std::string(kSettingsFileName);
+  const std::string userFile = userData + "\\" + std::string(kProgramName) + "\\" +
+                               std::string(kSettingsFileName);
   const bool exists = GetFileAttributesW(Utf8ToWide(userFile).c_str()) != INVALID_FILE_ATTRIBUTES;
   return std::make_unique<LayeredSettings>(std::move(beside),
                                            std::make_unique<IniFile>(userFile, true), exists);
@@ -39,10 +39,9 @@ std::unique_ptr<SettingsStore> OpenSettings() {
 
 std::string IniFile::ReadIni(std::string_view section, std::string_view key) {
   std::vector<wchar_t> buffer(4096, L'\0');
-  const DWORD length =
-      GetPrivateProfileStringW(Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), L"",
-                               buffer.data(), static_cast<DWORD>(buffer.size()),
-                               Utf8ToWide(path_).c_str());
+  const DWORD length = GetPrivateProfileStringW(
+      Utf8ToWide(section).c_str(), Utf8ToWide(key).c_str(), L"", buffer.data(),
+      static_cast<DWORD>(buffer.size()), Utf8ToWide(path_).c_str());
   return WideToUtf8(std::wstring_view(buffer.data(), length));
 }
 

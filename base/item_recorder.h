@@ -11,9 +11,9 @@ namespace sysinfo {
 
 // How a category's collection ended.
 enum class CategoryStatus {
-  Ok,        // its sources answered and it has something to show
-  Empty,     // its sources answered with nothing (a class the system lacks, no programs, ...)
-  Failed,    // a source could not be read; the reason is kept
+  Ok,  // its sources answered and it has something to show
+  Empty,  // its sources answered with nothing (a class the system lacks, no programs, ...)
+  Failed,  // a source could not be read; the reason is kept
   TimedOut,  // a source stopped answering within the bounded wait
 };
 

@@ -37,8 +37,9 @@ JsonReport::JsonReport(const JsonReportHeader& header) {
   document_["computer"] = header.computer;
   document_["scanTime"] = header.scanTime;
   const bool known = IsDetailLevel(header.level);
-  document_["level"] = {{"number", header.level},
-                        {"name", known ? std::string(kLevelCaptions[header.level - 1]) : std::string()}};
+  document_["level"] = {
+      {"number", header.level},
+      {"name", known ? std::string(kLevelCaptions[header.level - 1]) : std::string()}};
   document_["categories"] = Json::array();
 }
 

@@ -11,10 +11,10 @@ namespace sysinfo {
 
 // What the JSON report says about the scan as a whole.
 struct JsonReportHeader {
-  std::string version;   // "1.0.2"
+  std::string version;  // "1.0.2"
   std::string computer;  // the machine's name
   std::string scanTime;  // ISO 8601 with the offset from UTC
-  int level = 1;         // 1 Basic, 2 Moderate, 3 Advanced
+  int level = 1;  // 1 Basic, 2 Moderate, 3 Advanced
 };
 
 // Builds the machine-readable report from what the collectors record: one entry per category
@@ -47,7 +47,7 @@ class JsonReport final : public ItemRecorder {
   nlohmann::ordered_json document_;
   nlohmann::ordered_json category_;
   nlohmann::ordered_json subsection_;  // null outside a sub-section
-  nlohmann::ordered_json item_;        // the item or key block being filled; null between them
+  nlohmann::ordered_json item_;  // the item or key block being filled; null between them
   nlohmann::ordered_json* fields_ = nullptr;  // where Field writes: the item, or the key's values
 };
 

@@ -55,7 +55,8 @@ std::unique_ptr<ReportSink> CreateSink(const std::string& path, std::string& rea
   }
   // Readers may look at the report while it is being written.
   UniqueHandle file = AdoptHandle(CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                                              nullptr));
   if (!file) {
     reason = SystemErrorText(GetLastError());
     return nullptr;

@@ -18,12 +18,9 @@ std::string DetailText(int level) {
 std::string StartLineText(const std::string& prefix, const Category& category,
                           const ScanRequest& request) {
   switch (category.startLine) {
-    case StartLine::WithDetail:
-      return prefix + " (" + DetailText(request.level) + ") Start";
-    case StartLine::WithHostsPath:
-      return prefix + " Start (" + request.hostsPath + ")";
-    case StartLine::Plain:
-      break;
+    case StartLine::WithDetail: return prefix + " (" + DetailText(request.level) + ") Start";
+    case StartLine::WithHostsPath: return prefix + " Start (" + request.hostsPath + ")";
+    case StartLine::Plain: break;
   }
   return prefix + " Start";
 }
@@ -81,7 +78,8 @@ class CategoryTracker final : public ItemRecorder {
     if (failure_ == QueryStatus::Ok) {
       outcome.status = anything_ ? CategoryStatus::Ok : CategoryStatus::Empty;
     } else {
-      outcome.status = failure_ == QueryStatus::TimedOut ? CategoryStatus::TimedOut : CategoryStatus::Failed;
+      outcome.status = failure_ == QueryStatus::TimedOut ? CategoryStatus::TimedOut
+                                                         : CategoryStatus::Failed;
       outcome.error = error_;
     }
     return outcome;
@@ -132,14 +130,10 @@ class CategoryTracker final : public ItemRecorder {
 
 std::string_view CategoryStatusName(CategoryStatus status) {
   switch (status) {
-    case CategoryStatus::Ok:
-      return "ok";
-    case CategoryStatus::Empty:
-      return "empty";
-    case CategoryStatus::Failed:
-      return "failed";
-    case CategoryStatus::TimedOut:
-      break;
+    case CategoryStatus::Ok: return "ok";
+    case CategoryStatus::Empty: return "empty";
+    case CategoryStatus::Failed: return "failed";
+    case CategoryStatus::TimedOut: break;
   }
   return "timed_out";
 }
@@ -182,8 +176,8 @@ ScanOutcome RunScan(const ScanRequest& request, std::span<const Category> catego
     const auto started = std::chrono::steady_clock::now();
     tracker.BeginCategory(categories[i].text, number);
     WriteCategory(report, categories[i], i, number++, request, collect);
-    const std::chrono::duration<double, std::milli> elapsed =
-        std::chrono::steady_clock::now() - started;
+    const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() -
+                                                              started;
     const CategoryOutcome categoryOutcome = tracker.Outcome(elapsed.count());
     tracker.EndCategory(categoryOutcome);
     host.CategoryDone(i, categoryOutcome);

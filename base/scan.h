@@ -15,9 +15,9 @@ namespace sysinfo {
 
 // How a category's start line is written.
 enum class StartLine {
-  WithDetail,     // "3. CPU (Detail Level: Moderate) Start"
+  WithDetail,  // "3. CPU (Detail Level: Moderate) Start"
   WithHostsPath,  // "1. Host File Info Start (C:\...\hosts)"
-  Plain,          // "1. Proxy Info Start"
+  Plain,  // "1. Proxy Info Start"
 };
 
 // What the scan driver knows of a category: its check-list text and how its block starts.
@@ -40,11 +40,11 @@ std::string ProgramCaption(int major, int minor, int revision);
 using Collector = std::function<void(ReportWriter&, std::size_t index, int level)>;
 
 struct ScanRequest {
-  std::string caption;                      // the window's caption, the report's first line
-  std::vector<bool> ticked;                 // by position in the category list; missing: not ticked
-  int level = 1;                            // 1 to 3; 0 when no level button is selected
-  std::string hostsPath;                    // shown in the hosts-file start line
-  std::string proposedPath;                 // the save dialog's initial file name
+  std::string caption;  // the window's caption, the report's first line
+  std::vector<bool> ticked;  // by position in the category list; missing: not ticked
+  int level = 1;  // 1 to 3; 0 when no level button is selected
+  std::string hostsPath;  // shown in the hosts-file start line
+  std::string proposedPath;  // the save dialog's initial file name
 };
 
 enum class ScanResult { Cancelled, Saved, Failed };
@@ -62,7 +62,8 @@ class ScanHost {
   // The path to save to; empty text when the user cancelled.
   virtual std::string AskReportPath(const std::string& proposed) = 0;
   // Creates (or truncates) the report file; nothing, with the reason, when that fails.
-  virtual std::unique_ptr<ReportSink> CreateReport(const std::string& path, std::string& reason) = 0;
+  virtual std::unique_ptr<ReportSink> CreateReport(const std::string& path,
+                                                   std::string& reason) = 0;
   // The open report, until ScanFinished: a window closed mid-scan closes it, so every line
   // already written reaches the disk.
   virtual void ReportOpened(ReportWriter&) {}
@@ -76,9 +77,9 @@ class ScanHost {
 };
 
 // Produces one report: asks for the path, writes the header, frames every ticked category of
-// `categories` in their order around the collector's block, and closes the report. A report that cannot be
-// created or written ends the scan as Failed with the reason; nothing claims it was saved.
-// `items`, when given, hears every category's values, status and time (the JSON report).
+// `categories` in their order around the collector's block, and closes the report. A report that
+// cannot be created or written ends the scan as Failed with the reason; nothing claims it was
+// saved. `items`, when given, hears every category's values, status and time (the JSON report).
 ScanOutcome RunScan(const ScanRequest& request, std::span<const Category> categories,
                     const Collector& collect, ScanHost& host, ItemRecorder* items = nullptr);
 

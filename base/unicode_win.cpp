@@ -20,7 +20,8 @@ std::wstring Utf8ToWide(std::string_view text) {
 }
 
 std::string WideToUtf8(std::wstring_view text) {
-  return Utf16ToWtf8(std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
+  return Utf16ToWtf8(
+      std::u16string_view(reinterpret_cast<const char16_t*>(text.data()), text.size()));
 }
 
 namespace {
@@ -38,10 +39,12 @@ std::optional<std::string> Utf8ToAnsi(std::string_view text) {
   if (text.size() > static_cast<std::size_t>(INT_MAX)) return std::nullopt;
   const std::wstring wide = Utf8ToWide(text);
   const int size = static_cast<int>(wide.size());
-  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr,
+                                         nullptr);
   if (length <= 0) return std::nullopt;
   std::string ansi(static_cast<std::size_t>(length), '\0');
-  if (WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), length, nullptr, nullptr) != length) {
+  if (WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), length, nullptr, nullptr) !=
+      length) {
     return std::nullopt;
   }
   return ansi;
@@ -90,7 +93,8 @@ std::string SystemErrorText(DWORD code) {
   }
   if (!text.empty()) return WideToUtf8(text);
   std::array<char, 32> fallback{};
-  std::snprintf(fallback.data(), fallback.size(), "error 0x%08lX", static_cast<unsigned long>(code));
+  std::snprintf(fallback.data(), fallback.size(), "error 0x%08lX",
+                static_cast<unsigned long>(code));
   return fallback.data();
 }
 

@@ -8,17 +8,21 @@
 
 namespace sysinfo {
 
-// A value as the collectors see it: a WMI property, a registry value, a file's fact. `Unreadable` is a property the class does not define
-// (or no object at all); `Null` is a property that exists without a value.
+// A value as the collectors see it: a WMI property, a registry value, a file's fact. `Unreadable`
+// is a property the class does not define (or no object at all); `Null` is a property that exists
+// without a value.
 struct Unreadable {
   bool operator==(const Unreadable&) const = default;
 };
 struct Null {
   bool operator==(const Null&) const = default;
 };
-using WmiValue = std::variant<Unreadable, Null, std::string, std::int64_t, std::uint64_t, bool, double>;
+using WmiValue =
+    std::variant<Unreadable, Null, std::string, std::int64_t, std::uint64_t, bool, double>;
 
-inline bool IsUnreadable(const WmiValue& value) { return std::holds_alternative<Unreadable>(value); }
+inline bool IsUnreadable(const WmiValue& value) {
+  return std::holds_alternative<Unreadable>(value);
+}
 inline bool IsNull(const WmiValue& value) { return std::holds_alternative<Null>(value); }
 
 // The report text of a value: text unchanged, whole numbers in plain decimal, Booleans as
@@ -30,8 +34,8 @@ std::optional<std::int64_t> WholeNumber(const WmiValue& value);
 
 // How a source (a query, a key, a file) ended.
 enum class QueryStatus {
-  Ok,        // enumerated to the end
-  Failed,    // connection, query or enumeration failed
+  Ok,  // enumerated to the end
+  Failed,  // connection, query or enumeration failed
   TimedOut,  // the provider stopped answering within the bounded wait
 };
 

@@ -19,8 +19,8 @@ constexpr std::uint64_t kFileBytes = std::uint64_t{1} << 30;
 constexpr int kRounds = 2;  // best of two; the first also warms the page cache
 
 bool WriteTestFile(const std::wstring& path) {
-  const UniqueHandle file = AdoptHandle(
-      CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+  const UniqueHandle file =
+      AdoptHandle(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   if (!file) return false;
   std::vector<std::uint8_t> chunk(kChecksumChunkBytes);
   std::uint32_t state = 1;
@@ -30,7 +30,8 @@ bool WriteTestFile(const std::wstring& path) {
       b = static_cast<std::uint8_t>(state >> 24);
     }
     DWORD done = 0;
-    if (!WriteFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &done, nullptr)) return false;
+    if (!WriteFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &done, nullptr))
+      return false;
   }
   return true;
 }
@@ -75,8 +76,8 @@ int main() {
       both);
   const double crcSpeed = BestMiBPerSecond([&] { return CrcOnly(path); }, crcAlone);
   std::string sha256Alone, all;
-  const double sha256Speed =
-      BestMiBPerSecond([&] { return GetFileHash(path, CALG_SHA_256); }, sha256Alone);
+  const double sha256Speed = BestMiBPerSecond([&] { return GetFileHash(path, CALG_SHA_256); },
+                                              sha256Alone);
   const double allSpeed = BestMiBPerSecond(
       [&] {
         const FileChecksums sums = GetFileChecksumsAndSha256(path);

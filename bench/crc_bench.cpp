@@ -12,8 +12,8 @@
 namespace {
 
 constexpr std::size_t kBufferBytes = std::size_t{64} << 20;  // larger than any cache
-constexpr int kPasses = 16;                                   // 16 x 64 MiB = 1 GiB
-constexpr int kRounds = 3;                                    // best of three
+constexpr int kPasses = 16;  // 16 x 64 MiB = 1 GiB
+constexpr int kRounds = 3;  // best of three
 
 template <typename Crc>
 double BestSeconds(Crc crc, std::uint32_t& result) {
@@ -47,14 +47,15 @@ int main() {
       [&] { return sysinfo::Crc32UpdateByTable(0xFFFFFFFFu, data) ^ 0xFFFFFFFFu; }, tables);
   const double zlibSeconds = BestSeconds(
       [&] {
-        return static_cast<std::uint32_t>(crc32(crc32(0, nullptr, 0), data.data(),
-                                                static_cast<uInt>(data.size())));
+        return static_cast<std::uint32_t>(
+            crc32(crc32(0, nullptr, 0), data.data(), static_cast<uInt>(data.size())));
       },
       theirs);
 
   std::printf("CRC-32 over %.0f GiB (64 MiB buffer x %d, best of %d)\n", gib, kPasses, kRounds);
   std::printf("  ours (%s): %8.0f MiB/s  %08X\n",
-              sysinfo::HasCarryLessMultiply() ? "folding  " : "tables   ", gib * 1024 / oursSeconds, ours);
+              sysinfo::HasCarryLessMultiply() ? "folding  " : "tables   ", gib * 1024 / oursSeconds,
+              ours);
   std::printf("  ours (tables   ): %8.0f MiB/s  %08X\n", gib * 1024 / tableSeconds, tables);
   std::printf("  zlib %-9s: %8.0f MiB/s  %08X\n", zlibVersion(), gib * 1024 / zlibSeconds, theirs);
   std::printf("  ours / zlib speed: %.2f (tables only: %.2f)\n", zlibSeconds / oursSeconds,

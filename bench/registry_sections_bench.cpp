@@ -33,8 +33,8 @@ double Milliseconds(Clock::time_point since) {
 }
 
 const wchar_t* const kValueNames[] = {
-    L"DisplayName", L"Contact", L"DisplayIcon", L"DisplayVersion", L"HelpLink",
-    L"InstallLocation", L"InstallDate", L"NoModify", L"NoRepair", L"Publisher",
+    L"DisplayName",          L"Contact",         L"DisplayIcon",  L"DisplayVersion", L"HelpLink",
+    L"InstallLocation",      L"InstallDate",     L"NoModify",     L"NoRepair",       L"Publisher",
     L"QuietUninstallString", L"UninstallString", L"URLInfoAbout", L"URLUpdateInfo"};
 const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
@@ -43,19 +43,22 @@ std::size_t BareUninstallReads() {
   std::size_t values = 0;
   for (REGSAM view : {REGSAM{KEY_WOW64_64KEY}, REGSAM{KEY_WOW64_32KEY}}) {
     HKEY opened = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstall.c_str(), 0, KEY_READ | view, &opened)) continue;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kUninstall.c_str(), 0, KEY_READ | view, &opened))
+      continue;
     const UniqueKey uninstall(opened);
     wchar_t name[256];
     for (DWORD i = 0;; ++i) {
       DWORD length = 256;
-      if (RegEnumKeyExW(uninstall.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr)) break;
+      if (RegEnumKeyExW(uninstall.get(), i, name, &length, nullptr, nullptr, nullptr, nullptr))
+        break;
       HKEY entry = nullptr;
       if (RegOpenKeyExW(uninstall.get(), name, 0, KEY_READ, &entry)) continue;
       const UniqueKey ownedEntry(entry);
       for (const wchar_t* value : kValueNames) {
         BYTE data[1024];
         DWORD size = sizeof data;
-        if (RegQueryValueExW(entry, value, nullptr, nullptr, data, &size) == ERROR_SUCCESS) ++values;
+        if (RegQueryValueExW(entry, value, nullptr, nullptr, data, &size) == ERROR_SUCCESS)
+          ++values;
       }
     }
   }
@@ -105,7 +108,8 @@ void BenchHosts(std::size_t megabytes, bool oneLine) {
                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::string block;
     for (int i = 0; !oneLine && block.size() < (1u << 20); ++i) {
-      block += "10.0." + std::to_string(i % 256) + ".1    host-" + std::to_string(i) + ".example\r\n";
+      block += "10.0." + std::to_string(i % 256) + ".1    host-" + std::to_string(i) +
+               ".example\r\n";
     }
     if (oneLine) block.assign(1u << 20, 'a');
     for (std::size_t i = 0; i < megabytes; ++i) {
@@ -124,7 +128,8 @@ void BenchHosts(std::size_t megabytes, bool oneLine) {
                                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     std::vector<char> buffer(64 * 1024);
     DWORD read = 0;
-    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) && read) {
+    while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr) &&
+           read) {
       for (DWORD i = 0; i < read; ++i) lineEnds += buffer[i] == '\n';
       DWORD written = 0;
       WriteFile(copy.get(), buffer.data(), read, &written, nullptr);

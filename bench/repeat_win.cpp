@@ -80,8 +80,8 @@ Counts Measure() {
   const DWORD user = GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS);
   // Some implementations answer 0 or a failure value instead of a count.
   counts.gdiObjects = (gdi == 0 || gdi == 0xFFFFFFFF) ? -1LL : static_cast<long long>(gdi);
-  counts.userObjects =
-      (user == 0 || user == 0xFFFFFFFF) ? ThreadWindows() : static_cast<long long>(user);
+  counts.userObjects = (user == 0 || user == 0xFFFFFFFF) ? ThreadWindows()
+                                                         : static_cast<long long>(user);
   return counts;
 }
 
@@ -148,7 +148,9 @@ void RepeatBareWindows() {
     if (run == 2) second = Measure();
   }
   DeleteObject(font);
-  std::printf("for comparison, a bare window with 30 check boxes opened and closed %d times first:\n", g_runs);
+  std::printf(
+      "for comparison, a bare window with 30 check boxes opened and closed %d times first:\n",
+      g_runs);
   Print(second, Measure());
 }
 

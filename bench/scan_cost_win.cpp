@@ -95,12 +95,16 @@ void ReadKeyInFull(HKEY root, const wchar_t* path, REGSAM view, int depth) {
   for (DWORD i = 0;; ++i) {
     DWORD nameLength = 16384;
     DWORD size = static_cast<DWORD>(data.size());
-    if (RegEnumValueW(key, i, name, &nameLength, nullptr, nullptr, data.data(), &size) != ERROR_SUCCESS) break;
+    if (RegEnumValueW(key, i, name, &nameLength, nullptr, nullptr, data.data(), &size) !=
+        ERROR_SUCCESS)
+      break;
   }
   for (DWORD i = 0; depth > 0; ++i) {
     DWORD nameLength = 256;
     wchar_t subkey[256];
-    if (RegEnumKeyExW(key, i, subkey, &nameLength, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    if (RegEnumKeyExW(key, i, subkey, &nameLength, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS)
+      break;
     ReadKeyInFull(key, subkey, view, depth - 1);
   }
 }
@@ -136,14 +140,18 @@ void ExamineSuspiciousFiles() {
     bool onlyWithoutVersion;
   };
   const Search searches[] = {
-      {kFolderRoamingAppData, L"", L"*.exe", false}, {kFolderLocalAppData, L"", L"*.exe", false},
-      {kFolderCommonAppData, L"", L"*.exe", false},  {kFolderRoamingAppData, L"", L"*.dll", false},
-      {kFolderLocalAppData, L"", L"*.dll", false},   {kFolderCommonAppData, L"", L"*.dll", false},
+      {kFolderRoamingAppData, L"", L"*.exe", false},
+      {kFolderLocalAppData, L"", L"*.exe", false},
+      {kFolderCommonAppData, L"", L"*.exe", false},
+      {kFolderRoamingAppData, L"", L"*.dll", false},
+      {kFolderLocalAppData, L"", L"*.dll", false},
+      {kFolderCommonAppData, L"", L"*.dll", false},
       {kFolderWindows, L"\\System32\\Drivers", L"*.sys", true},
       {kFolderWindows, L"\\SysWOW64\\Drivers", L"*.sys", true},
   };
   for (const Search& search : searches) {
-    const std::wstring folder = Utf8ToWide(GetSpecialFolder(search.folder)) + search.subfolder + L"\\";
+    const std::wstring folder = Utf8ToWide(GetSpecialFolder(search.folder)) + search.subfolder +
+                                L"\\";
     WIN32_FIND_DATAW found{};
     const UniqueFind find = AdoptFind(FindFirstFileW((folder + search.pattern).c_str(), &found));
     if (!find) continue;
@@ -190,7 +198,10 @@ int wmain(int argc, wchar_t** argv) {
   std::FILE* quiet = std::tmpfile();
   ComApartment com;
   const auto [whole, access] = BestTakingTurns(
-      [&] { RunReportCommand({"--out", path, "--all", "--level", "advanced"}, CreateFileReport, quiet, quiet); },
+      [&] {
+        RunReportCommand({"--out", path, "--all", "--level", "advanced"}, CreateFileReport, quiet,
+                         quiet);
+      },
       DataAccessOnly);
   std::fclose(quiet);
   std::printf("whole scan at Advanced (a): %.3f s\n", whole);
@@ -201,7 +212,9 @@ int wmain(int argc, wchar_t** argv) {
   const double window = LinesPerSecond(path, ProcessMessagesNowAndThen, 1'000'000);
   const double everyLine = LinesPerSecond(path, DispatchPendingMessages, 20'000);
   const double plain = LinesPerSecond(path, nullptr, 1'000'000);
-  std::printf("report lines per second: %.0f with the window's processor, %.0f asking the queue each "
-              "time, %.0f with a no-op processor\n", window, everyLine, plain);
+  std::printf(
+      "report lines per second: %.0f with the window's processor, %.0f asking the queue each "
+      "time, %.0f with a no-op processor\n",
+      window, everyLine, plain);
   return 0;
 }

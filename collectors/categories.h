@@ -33,6 +33,7 @@ struct CategoryRow {
 };
 
 // The check-list order; a category's index is its position in this list.
+// clang-format off
 inline constexpr std::array<CategoryRow, 15> kCategoryRows{{
     {"Operating System",  StartLine::WithDetail,    Wmi<CollectOperatingSystem>},
     {"Computer System",   StartLine::WithDetail,    Wmi<CollectComputerSystem>},
@@ -50,6 +51,7 @@ inline constexpr std::array<CategoryRow, 15> kCategoryRows{{
     {"Startup Items",     StartLine::WithDetail,    Wmi<CollectStartupItems>},
     {"Suspicious Files!", StartLine::WithDetail,    CollectSuspiciousFiles, FileView::Native},
 }};
+// clang-format on
 inline constexpr std::size_t kCategoryCount = kCategoryRows.size();
 
 // The rows as the scan driver sees them.

@@ -1,4 +1,5 @@
-// The real sources both programs scan with, and the collector that runs the category list over them.
+// The real sources both programs scan with, and the collector that runs the category list over
+// them.
 #pragma once
 
 #include <string>

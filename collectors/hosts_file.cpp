@@ -38,7 +38,8 @@ void LineSplitter::Finish(const PartFunction& part) {
   afterCr_ = false;
 }
 
-void ForEachLinePart(ByteReader& file, std::size_t chunkSize, const LineSplitter::PartFunction& part) {
+void ForEachLinePart(ByteReader& file, std::size_t chunkSize,
+                     const LineSplitter::PartFunction& part) {
   std::vector<std::uint8_t> buffer(chunkSize);
   LineSplitter splitter;
   // A read error ends the file like its end does: the lines read so far stay.
@@ -54,7 +55,7 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
   if (file) {
     ItemRecorder& items = report.Items();
     const bool recording = items.Recording();
-    std::string carried;    // the start of a character whose end is in the next part
+    std::string carried;  // the start of a character whose end is in the next part
     std::string wholeLine;  // kept only for a recorder that wants each line's text
     ForEachLinePart(*file, kChunkSize, [&](std::string_view part, bool ends) {
       std::string joined;

@@ -26,11 +26,12 @@ class LineSplitter {
 
  private:
   bool afterCr_ = false;  // an LF that comes next belongs to the CR LF just ended
-  bool inLine_ = false;   // a part of an unfinished line has been passed on
+  bool inLine_ = false;  // a part of an unfinished line has been passed on
 };
 
 // Calls `part` for every line of the stream, reading it in chunks of chunkSize bytes.
-void ForEachLinePart(ByteReader& file, std::size_t chunkSize, const LineSplitter::PartFunction& part);
+void ForEachLinePart(ByteReader& file, std::size_t chunkSize,
+                     const LineSplitter::PartFunction& part);
 
 // How the file's text (the system code page) becomes the report's UTF-8, a part of a line at a
 // time. Without functions the bytes are taken as they are.

@@ -14,9 +14,10 @@ namespace sysinfo {
 void CollectHostsFile(ReportWriter& report, const std::string& path) {
   const FsRedirectionOff redirectionOff;
   // Other programs (an editor, a security tool) may keep the file open, even for writing.
-  UniqueHandle file = AdoptHandle(CreateFileW(
-      Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  UniqueHandle file =
+      AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   const HostsTextDecoder ansi{AnsiToUtf8, UnfinishedAnsiCharacter};
   report.Items().BeginFile(path);
   if (!file) {

@@ -54,10 +54,14 @@ constexpr std::array<SectionLine, 20> kLines{{
     {"System Directory: ", "SystemDirectory", {0, 0, 1}},
     {"System Drive: ", "SystemDrive", {0, 0, 1}},
     {"Windows Directory: ", "WindowsDirectory", {0, 0, 1}},
-    {"Data Execution Prevention 32Bit Applications: ", "DataExecutionPrevention_32BitApplications", {0, 0, 1}},
+    {"Data Execution Prevention 32Bit Applications: ",
+     "DataExecutionPrevention_32BitApplications",
+     {0, 0, 1}},
     {"Data Execution Prevention Available: ", "DataExecutionPrevention_Available", {0, 0, 1}},
     {"Data Execution Prevention Drivers: ", "DataExecutionPrevention_Drivers", {0, 0, 1}},
-    {"Data Execution Prevention Support Policy: ", "DataExecutionPrevention_SupportPolicy", {0, 0, 1}},
+    {"Data Execution Prevention Support Policy: ",
+     "DataExecutionPrevention_SupportPolicy",
+     {0, 0, 1}},
 }};
 
 }  // namespace

@@ -57,7 +57,8 @@ QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view
     ProcessPendingMessages();
   }
   // A query that could not even start still runs the per-object body once, without an object.
-  if (!delivered && result->Status() != QueryStatus::Ok) PrintObjectLines(report, nullptr, lines, level);
+  if (!delivered && result->Status() != QueryStatus::Ok)
+    PrintObjectLines(report, nullptr, lines, level);
   report.Items().SourceEnded(result->Status(), result->Error());
   return result->Status();
 }

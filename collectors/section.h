@@ -36,7 +36,8 @@ struct SectionLine {
   std::string_view property;
   Levels levels;
   ValueFormatter format = ValueText;
-  LineComposer compose = nullptr;  // when set, it makes the whole line and label/property are unused
+  LineComposer compose =
+      nullptr;  // when set, it makes the whole line and label/property are unused
   // The properties a composed line is made of, recorded one by one for the JSON report.
   std::span<const std::string_view> composedFrom = {};
 };

@@ -149,7 +149,8 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
   table.Sort(section.sortColumn);
   const std::vector<ResolvedLine> lines = LinesAtLevel(table, section, level);
   std::vector<std::size_t> recordedOnly;
-  for (std::string_view column : section.recordedOnly) recordedOnly.push_back(table.ColumnIndex(column));
+  for (std::string_view column : section.recordedOnly)
+    recordedOnly.push_back(table.ColumnIndex(column));
   ItemRecorder& items = report.Items();
   std::string text;  // reused, so a long section does not allocate per line
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
@@ -162,7 +163,8 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
       items.Field(line.name, table.Cell(row, line.column));
     }
     for (std::size_t column : recordedOnly) {
-      if (column != SortedTable::kNoColumn) items.Field(table.ColumnName(column), table.Cell(row, column));
+      if (column != SortedTable::kNoColumn)
+        items.Field(table.ColumnName(column), table.Cell(row, column));
     }
     items.EndItem();
     report.WriteReportLine(SeparatorLine);
@@ -178,7 +180,8 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
   while (const WmiObject* object = result->Next()) {
     delivered = true;
     table.AddNew();
-    for (std::size_t i = 0; i < table.ColumnCount(); ++i) table.SetColumn(i, object->Get(table.ColumnName(i)));
+    for (std::size_t i = 0; i < table.ColumnCount(); ++i)
+      table.SetColumn(i, object->Get(table.ColumnName(i)));
     table.Update();
     ProcessPendingMessages();
   }

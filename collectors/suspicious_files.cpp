@@ -114,7 +114,8 @@ void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
 }
 
 // `forJson`: the JSON report listens, so the file's SHA-256 and signature are taken too.
-void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search, bool forJson) {
+void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search,
+               bool forJson) {
   const std::string folder = SearchFolder(files, search);
   if (folder.empty()) return;
   // Each entry is examined through the name the listing gave and with the facts it gave, never

@@ -16,14 +16,14 @@ class ReportWriter;
 
 // What the section records about one file it lists.
 struct FileFacts {
-  std::string name;       // the file's long name exactly as the listing gave it
-  std::string path;       // the folder searched and that name
+  std::string name;  // the file's long name exactly as the listing gave it
+  std::string path;  // the folder searched and that name
   std::uint32_t attributes = 0;
-  std::string created;    // local long date and time; empty when it cannot be converted
+  std::string created;  // local long date and time; empty when it cannot be converted
   std::string accessed;
   std::string modified;
   std::uint64_t size = 0;
-  VersionStrings version; // all empty when the file has no version resource
+  VersionStrings version;  // all empty when the file has no version resource
 };
 
 // The file system as the Suspicious Files section sees it.
@@ -43,7 +43,9 @@ class SuspiciousFileSource {
   // The same read, also taking the SHA-256 that only the JSON report carries.
   virtual FileChecksums ChecksumsWithSha256(const std::string& path) { return Checksums(path); }
   // The file's Authenticode status, for the JSON report; nothing where it cannot be asked.
-  virtual std::optional<FileSignature> Signature(const std::string& /*path*/) { return std::nullopt; }
+  virtual std::optional<FileSignature> Signature(const std::string& /*path*/) {
+    return std::nullopt;
+  }
 };
 
 // Lists program files lying directly in the application-data folders and drivers without a

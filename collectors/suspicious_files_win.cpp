@@ -28,7 +28,8 @@ std::string DiskFileSource::SpecialFolder(int csidl) { return GetSpecialFolder(c
 std::vector<FileFacts> DiskFileSource::FindEntries(const std::string& pathPattern) {
   std::vector<FileFacts> entries;
   WIN32_FIND_DATAW found{};
-  const UniqueFind search = AdoptFind(FindFirstFileW(ExtendedWidePath(pathPattern).c_str(), &found));
+  const UniqueFind search =
+      AdoptFind(FindFirstFileW(ExtendedWidePath(pathPattern).c_str(), &found));
   if (!search) return entries;
   do {
     FileFacts& entry = entries.emplace_back();

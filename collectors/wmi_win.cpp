@@ -98,8 +98,7 @@ WmiValue ToWmiValue(const VARIANT& v, CIMTYPE type) {
     case CIM_REAL64:
       if (v.vt == VT_R8) return v.dblVal;
       break;
-    default:
-      break;
+    default: break;
   }
   if (v.vt == VT_BSTR) return WideToUtf8(v.bstrVal ? v.bstrVal : L"");  // a null BSTR is empty text
   if (v.vt == VT_BOOL) return v.boolVal != VARIANT_FALSE;

@@ -7,9 +7,9 @@ namespace sysinfo {
 namespace {
 
 // Result codes of WinVerifyTrust (winerror.h), spelled out so the host build can classify them.
-constexpr std::uint32_t kProviderUnknown = 0x800B0001;     // TRUST_E_PROVIDER_UNKNOWN
+constexpr std::uint32_t kProviderUnknown = 0x800B0001;  // TRUST_E_PROVIDER_UNKNOWN
 constexpr std::uint32_t kSubjectFormUnknown = 0x800B0003;  // TRUST_E_SUBJECT_FORM_UNKNOWN
-constexpr std::uint32_t kNoSignature = 0x800B0100;         // TRUST_E_NOSIGNATURE
+constexpr std::uint32_t kNoSignature = 0x800B0100;  // TRUST_E_NOSIGNATURE
 
 constexpr std::array<std::uint32_t, 3> kNoEmbeddedSignature{kProviderUnknown, kSubjectFormUnknown,
                                                             kNoSignature};
@@ -35,14 +35,10 @@ bool Contains(const std::array<std::uint32_t, N>& codes, std::uint32_t result) {
 
 std::string_view SignatureStatusName(SignatureStatus status) {
   switch (status) {
-    case SignatureStatus::Signed:
-      return "signed";
-    case SignatureStatus::Unsigned:
-      return "unsigned";
-    case SignatureStatus::BadSignature:
-      return "bad_signature";
-    case SignatureStatus::Untrusted:
-      break;
+    case SignatureStatus::Signed: return "signed";
+    case SignatureStatus::Unsigned: return "unsigned";
+    case SignatureStatus::BadSignature: return "bad_signature";
+    case SignatureStatus::Untrusted: break;
   }
   return "untrusted";
 }

@@ -9,18 +9,18 @@ namespace sysinfo {
 
 // What the platform's Authenticode check says about a file.
 enum class SignatureStatus {
-  Signed,        // a valid signature, embedded or in a system catalog, chaining to a trusted root
-  Unsigned,      // neither an embedded signature nor a catalog entry
+  Signed,  // a valid signature, embedded or in a system catalog, chaining to a trusted root
+  Unsigned,  // neither an embedded signature nor a catalog entry
   BadSignature,  // a signature whose digest does not match the file, or that is malformed
-  Untrusted,     // a signature that verifies, but whose certificate the machine does not trust
-                 // (unknown root, expired, revoked, distrusted), or a check that could not be made
+  Untrusted,  // a signature that verifies, but whose certificate the machine does not trust
+              // (unknown root, expired, revoked, distrusted), or a check that could not be made
 };
 
 struct FileSignature {
   SignatureStatus status = SignatureStatus::Unsigned;
-  std::string signer;       // the signing certificate's display name, when there is one
-  bool fromCatalog = false; // vouched for by a system catalog rather than an embedded signature
-  std::string reason;       // the platform's text for a status other than signed or unsigned
+  std::string signer;  // the signing certificate's display name, when there is one
+  bool fromCatalog = false;  // vouched for by a system catalog rather than an embedded signature
+  std::string reason;  // the platform's text for a status other than signed or unsigned
 };
 
 // "signed", "unsigned", "bad_signature", "untrusted": the JSON report's words.

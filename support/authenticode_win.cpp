@@ -83,8 +83,9 @@ using CalcHashFromFileHandle2 = BOOL(WINAPI*)(HCATADMIN, HANDLE, DWORD*, BYTE*, 
 template <typename Function>
 Function WintrustFunction(const char* name) {
   HMODULE wintrust = GetModuleHandleW(L"wintrust.dll");
-  return wintrust ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(wintrust, name)))
-                  : nullptr;
+  return wintrust
+             ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(wintrust, name)))
+             : nullptr;
 }
 
 struct CatalogHash {
@@ -99,8 +100,10 @@ std::optional<CatalogHash> HashForCatalogs(HANDLE file, bool sha256) {
   DWORD size = 0;
   if (sha256) {
     const auto acquire = WintrustFunction<AcquireContext2>("CryptCATAdminAcquireContext2");
-    const auto calculate = WintrustFunction<CalcHashFromFileHandle2>("CryptCATAdminCalcHashFromFileHandle2");
-    if (!acquire || !calculate || !acquire(&admin, &subsystem, L"SHA256", nullptr, 0)) return std::nullopt;
+    const auto calculate =
+        WintrustFunction<CalcHashFromFileHandle2>("CryptCATAdminCalcHashFromFileHandle2");
+    if (!acquire || !calculate || !acquire(&admin, &subsystem, L"SHA256", nullptr, 0))
+      return std::nullopt;
     CatalogHash result{UniqueCatalogAdmin(admin), {}};
     calculate(admin, file, &size, nullptr, 0);
     if (size == 0) return std::nullopt;
@@ -170,7 +173,8 @@ FileSignature Describe(const Verdict& verdict, bool fromCatalog) {
   signature.status = ClassifyTrustResult(static_cast<std::uint32_t>(verdict.result));
   signature.signer = verdict.signer;
   signature.fromCatalog = fromCatalog;
-  if (signature.status != SignatureStatus::Signed && signature.status != SignatureStatus::Unsigned) {
+  if (signature.status != SignatureStatus::Signed &&
+      signature.status != SignatureStatus::Unsigned) {
     signature.reason = SystemErrorText(static_cast<DWORD>(verdict.result));
   }
   return signature;

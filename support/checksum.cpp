@@ -16,8 +16,9 @@ template <typename Consume>
 bool ForEachChunk(ByteReader& reader, std::span<std::uint8_t> buffer, Consume consume) {
   std::optional<std::uint64_t> left = reader.SizeWhenOpened();
   for (;;) {
-    const std::size_t wanted = left ? static_cast<std::size_t>(std::min<std::uint64_t>(*left, buffer.size()))
-                                    : buffer.size();
+    const std::size_t wanted =
+        left ? static_cast<std::size_t>(std::min<std::uint64_t>(*left, buffer.size()))
+             : buffer.size();
     if (wanted == 0) return true;
     const std::optional<std::size_t> got = reader.Read(buffer.first(wanted));
     if (!got) return false;

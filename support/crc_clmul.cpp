@@ -97,7 +97,8 @@ namespace sysinfo {
 
 bool HasCarryLessMultiply() { return false; }
 
-std::uint32_t Crc32Fold(std::uint32_t reg, const std::uint8_t*, std::size_t, std::size_t* consumed) {
+std::uint32_t Crc32Fold(std::uint32_t reg, const std::uint8_t*, std::size_t,
+                        std::size_t* consumed) {
   *consumed = 0;
   return reg;
 }

@@ -27,7 +27,7 @@ std::vector<std::string_view> Components(std::string_view rest) {
 
 // Splits off the part of a UNC path ("\\server\share") that ".." never leaves.
 std::string_view UncRoot(std::string_view path) {
-  std::size_t end = path.find('\\', 2);                           // after the server
+  std::size_t end = path.find('\\', 2);  // after the server
   if (end != std::string_view::npos) end = path.find('\\', end + 1);  // after the share
   return path.substr(0, end);
 }
@@ -59,7 +59,8 @@ std::string ExtendedLengthPath(std::string_view path) {
     result = "\\\\?\\" + normal.substr(0, 2);
     rest = std::string_view(normal).substr(3);
   } else {
-    if (normal.starts_with("\\\\?\\") || normal.starts_with("\\\\.\\")) return normal;  // "//?/", "//./"
+    if (normal.starts_with("\\\\?\\") || normal.starts_with("\\\\.\\"))
+      return normal;  // "//?/", "//./"
     const std::string_view root = UncRoot(normal);
     result = "\\\\?\\UNC\\" + std::string(root.substr(2));
     rest = std::string_view(normal).substr(root.size());

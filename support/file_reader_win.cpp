@@ -10,14 +10,17 @@
 
 namespace sysinfo {
 
-std::wstring ExtendedWidePath(const std::string& path) { return Utf8ToWide(ExtendedLengthPath(path)); }
+std::wstring ExtendedWidePath(const std::string& path) {
+  return Utf8ToWide(ExtendedLengthPath(path));
+}
 
 UniqueHandle OpenRegularFile(const std::string& path) {
   // Full sharing: a file another program holds open for writing or deleting is still read.
   // Without backup semantics a folder does not open at all.
-  UniqueHandle file = AdoptHandle(CreateFileW(ExtendedWidePath(path).c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                  OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  UniqueHandle file =
+      AdoptHandle(CreateFileW(ExtendedWidePath(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (file && GetFileType(file.get()) != FILE_TYPE_DISK) {
     file.reset();
     SetLastError(ERROR_NOT_SUPPORTED);

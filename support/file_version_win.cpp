@@ -53,7 +53,8 @@ void cFixedFileInfo::FullPathName(const std::string& fileName) {
   }
   const std::wstring given = Utf8ToWide(fileName);
   std::vector<wchar_t> full(MAX_PATH);
-  DWORD length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+  DWORD length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                  nullptr);
   if (length >= full.size()) {  // a longer path: the call gave the size it needs
     full.resize(length);
     length = GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);

@@ -27,7 +27,9 @@ class cFixedFileInfo {
   std::uint32_t FileOS() const { return fixed_.fileOS; }
   std::uint32_t FileType() const { return fixed_.fileType; }
   std::uint32_t FileSubType() const { return fixed_.fileSubtype; }
-  std::string VerFile() const { return VersionNumberText(fixed_.fileVersionMS, fixed_.fileVersionLS); }
+  std::string VerFile() const {
+    return VersionNumberText(fixed_.fileVersionMS, fixed_.fileVersionLS);
+  }
   std::string VerProduct() const {
     return VersionNumberText(fixed_.productVersionMS, fixed_.productVersionLS);
   }

@@ -97,8 +97,7 @@ std::string Utf16BytesToUtf8(const std::uint8_t* data, std::size_t size) {
   return out;
 }
 
-std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw,
-                                                  RegistryKeys& keys) {
+std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw, RegistryKeys& keys) {
   switch (raw.type) {
     case kRegSz:
       if (raw.data.empty()) return std::nullopt;
@@ -106,8 +105,7 @@ std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw,
     case kRegExpandSz:
       if (raw.data.empty()) return std::nullopt;
       return keys.ExpandEnvironment(StoredText(raw));
-    case kRegBinary:
-      return raw.data;
+    case kRegBinary: return raw.data;
     case kRegDword:
       if (auto number = LittleEndianInt32(raw)) return *number;
       return std::nullopt;
@@ -116,25 +114,21 @@ std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw,
       if (CutAtNull(text).empty()) return std::nullopt;
       return text;
     }
-    default:
-      return std::nullopt;
+    default: return std::nullopt;
   }
 }
 
 RegistryValue ConvertQueriedValue(const RawRegistryValue& raw) {
   switch (raw.type) {
     case kRegSz:
-    case kRegExpandSz:
-      return StoredText(raw);
-    case kRegBinary:
-      return SpacedHex(raw.data);
+    case kRegExpandSz: return StoredText(raw);
+    case kRegBinary: return SpacedHex(raw.data);
     case kRegDword:
     case kRegDwordBigEndian:
       // Big-endian DWORDs are read like the others, without swapping the bytes.
       if (auto number = LittleEndianInt32(raw)) return *number;
       return std::string();
-    default:
-      return std::string();
+    default: return std::string();
   }
 }
 
@@ -222,10 +216,9 @@ std::vector<std::string> EnumSubKeyNames(RegistryKeys& keys, std::string_view ro
   return names;
 }
 
-RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first,
-                                std::string_view second, std::string_view valueName,
-                                std::string_view defaultText, RegistryRoot root,
-                                std::string_view keyPath) {
+RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first, std::string_view second,
+                                std::string_view valueName, std::string_view defaultText,
+                                RegistryRoot root, std::string_view keyPath) {
   // The subkey name is the registry's own and may hold "/": only the path before it is cleaned.
   std::string path = WithoutTrailingBackslashes(BuildKeyPath(keyPath, first, ""));
   if (!second.empty()) {

@@ -73,8 +73,7 @@ std::string Utf16BytesToUtf8(const std::uint8_t* data, std::size_t size);
 // its terminating NUL, expandable text expanded, multi-text with single NULs between the strings
 // (nothing when its first string is empty), binary as bytes, REG_DWORD as an integer. Nothing
 // for any other type, an empty text or a short integer, so the caller's default stands.
-std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw,
-                                                  RegistryKeys& keys);
+std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw, RegistryKeys& keys);
 
 // How the Uninstall values are read: text unexpanded, binary as spaced hex text, either DWORD
 // byte order read as a little-endian integer, any other type as empty text.
@@ -130,9 +129,8 @@ std::vector<std::string> EnumSubKeyNames(RegistryKeys& keys, std::string_view ro
 // A value of keyPath\first\second (64-bit view) converted as ConvertQueriedValue does; the
 // default text when it is missing or its text is empty or only blanks. keyPath\first is cleaned
 // with BuildKeyPath; second, a subkey name as the registry lists it, is appended as it is.
-RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first,
-                                std::string_view second, std::string_view valueName,
-                                std::string_view defaultText, RegistryRoot root,
-                                std::string_view keyPath);
+RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first, std::string_view second,
+                                std::string_view valueName, std::string_view defaultText,
+                                RegistryRoot root, std::string_view keyPath);
 
 }  // namespace sysinfo

@@ -11,7 +11,7 @@ namespace {
 
 constexpr DWORD kFirstTrySize = 1024;
 constexpr DWORD kFirstValueDataSize = 4096;
-constexpr DWORD kMaxKeyNameLength = 256;      // 255 characters and the NUL
+constexpr DWORD kMaxKeyNameLength = 256;  // 255 characters and the NUL
 constexpr DWORD kMaxValueNameLength = 16384;  // 16,383 characters and the NUL
 constexpr int kValueReadAttempts = 4;
 
@@ -93,8 +93,8 @@ std::vector<std::string> WindowsRegistry::SubkeyNames(RegistryRoot root, std::st
     DWORD length = kMaxKeyNameLength;
     // Any failure ends the list, not only "no more items": a key that changes or cannot be read
     // mid-way must not turn the loop into an endless one.
-    if (RegEnumKeyExW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr,
-                      nullptr) != ERROR_SUCCESS) {
+    if (RegEnumKeyExW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
+        ERROR_SUCCESS) {
       break;
     }
     names.push_back(WideToUtf8(std::wstring_view(name.data(), length)));
@@ -114,7 +114,8 @@ std::vector<RawRegistryValue> WindowsRegistry::Values(RegistryRoot root, std::st
     DWORD size = 0;
     const LSTATUS status = ReadGrowing(data, size, [&](BYTE* bytes, DWORD* length) {
       DWORD nameLength = kMaxValueNameLength;
-      return RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type, bytes, length);
+      return RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type, bytes,
+                           length);
     });
     if (status != ERROR_SUCCESS) break;
     values.push_back({type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)});

@@ -77,8 +77,8 @@ std::optional<std::string> WriteDocument(ReportSink& file, const std::string& te
 
 }  // namespace
 
-int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& open,
-                     std::FILE* out, std::FILE* err) {
+int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& open, std::FILE* out,
+                     std::FILE* err) {
   return RunReportCommand(args, open, CreateUtf8FileReport, out, err);
 }
 

@@ -20,8 +20,8 @@ using ReportOpener =
 // written completely, 1 when it could not be created or written, 2 for a bad command line.
 // Text reports are made through `open`; JSON reports, whose text stays UTF-8, through a plain
 // file (the second form takes that opener too).
-int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& open,
-                     std::FILE* out, std::FILE* err);
+int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& open, std::FILE* out,
+                     std::FILE* err);
 int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& openText,
                      const ReportOpener& openJson, std::FILE* out, std::FILE* err);
 

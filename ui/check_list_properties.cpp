@@ -20,7 +20,8 @@ std::optional<T> Narrowed(Held held) {
           held <= static_cast<Held>(std::numeric_limits<T>::max()))) {
       return std::nullopt;
     }
-  } else if constexpr (std::is_integral_v<Held> && !std::is_same_v<Held, bool> && std::is_integral_v<T>) {
+  } else if constexpr (std::is_integral_v<Held> && !std::is_same_v<Held, bool> &&
+                       std::is_integral_v<T>) {
     if (!std::in_range<T>(held)) return std::nullopt;
   }
   return static_cast<T>(held);

@@ -33,8 +33,7 @@ std::string FileDialogErrorText(std::uint32_t code) {
     case 0x0009:  // CDERR_MEMALLOCFAILURE
     case 0x000A:  // CDERR_MEMLOCKFAILURE
       return "There is not enough memory to show the dialog.";
-    default:
-      break;
+    default: break;
   }
   return "The dialog failed (error " + std::to_string(code) + ").";
 }
@@ -66,8 +65,8 @@ void cCommonDialog::Show(Kind kind) {
     request.instance = hInstance;
   }
 
-  const FileDialogAnswer answer =
-      kind == Kind::Save ? dialogs_.Save(request) : dialogs_.Open(request);
+  const FileDialogAnswer answer = kind == Kind::Save ? dialogs_.Save(request)
+                                                     : dialogs_.Open(request);
   apiReturn_ = answer.chosen;
   extendedError_ = answer.extendedError;
   if (answer.chosen) {

@@ -31,7 +31,7 @@ std::string FilterEntry(std::string_view converted, int index);
 struct FileDialogRequest {
   std::string fileName;  // the proposed path
   std::string fileTitle;
-  std::string filter;    // already converted
+  std::string filter;  // already converted
   int filterIndex = 1;
   std::string initialDir;
   std::string title;

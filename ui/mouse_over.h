@@ -21,7 +21,7 @@ inline constexpr std::uint32_t kMouseMoveMessage = 0x200;
 inline constexpr std::uint32_t kMouseWheelMessage = 0x20A;
 
 // A window's list of messages its owner wants to see, before or after the window's own procedure.
-inline constexpr int kMessageEntries = 32;        // MSG_ENTRIES
+inline constexpr int kMessageEntries = 32;  // MSG_ENTRIES
 inline constexpr std::uint32_t kAllMessages = 0xFFFFFFFF;  // ALL_MESSAGES (-1)
 
 class MessageTable {
@@ -47,8 +47,8 @@ struct TrackerError {
   std::string message;  // e.g. "Window handle is already subclassed"
 };
 std::string ErrorBoxTitle(const TrackerError& error);  // "Error in cMouseOver.ssc_Subclass"
-std::string ErrorBoxText(const TrackerError& error);   // the message and a full stop
-std::string EventLogText(const TrackerError& error);   // "cMouseOver.ssc_Subclass: ..."
+std::string ErrorBoxText(const TrackerError& error);  // the message and a full stop
+std::string EventLogText(const TrackerError& error);  // "cMouseOver.ssc_Subclass: ..."
 
 // What the tracker needs from the system: a clock, the window under the pointer and one timer.
 class TrackerClock {

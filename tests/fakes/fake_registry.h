@@ -39,7 +39,8 @@ inline RawRegistryValue Dword(std::uint32_t value) {
 class FakeRegistry final : public RegistryKeys {
  public:
   // Adds the key (and its parents) and sets a value in it.
-  void Set(RegistryRoot root, std::string_view path, std::string_view name, RawRegistryValue value) {
+  void Set(RegistryRoot root, std::string_view path, std::string_view name,
+           RawRegistryValue value) {
     AddKey(root, path);
     keys_[Id(root, path)].values.emplace_back(std::string(name), std::move(value));
   }

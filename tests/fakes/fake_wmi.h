@@ -51,7 +51,8 @@ class FakeWmi final : public WmiService {
   std::unique_ptr<WmiResult> ExecQuery(std::string_view wql) override {
     asked_.emplace_back(wql);
     const auto found = queries_.find(std::string(wql));
-    if (found == queries_.end()) return std::make_unique<Result>(FakeQuery{{}, QueryStatus::Failed});
+    if (found == queries_.end())
+      return std::make_unique<Result>(FakeQuery{{}, QueryStatus::Failed});
     return std::make_unique<Result>(found->second);
   }
 

@@ -61,13 +61,12 @@ TEST(ProxyInfo, PrintsEachBlocksValuesAndOnlyTheLastUserHive) {
   keys.Set(RegistryRoot::Users, "S-1-5-21-1111-2222-333-44\\" + kSettings, "ProxyServer",
            Text("short"));
 
-  EXPECT_EQ(Collect(keys),
-            Join({Block("[HKEY_CURRENT_USER\\" + kSettings + "]", "1", "proxy.example:8080",
-                        "<local>", ""),
-                  Block("[HKEY_LOCAL_MACHINE\\" + kSettings + "]", "", "", "",
-                        "http://wpad/wpad.dat"),
-                  Block("[HKEY_USERS\\" + second + "\\" + kSettings + "]", "0", "second-user", "",
-                        "")}));
+  EXPECT_EQ(
+      Collect(keys),
+      Join({Block("[HKEY_CURRENT_USER\\" + kSettings + "]", "1", "proxy.example:8080", "<local>",
+                  ""),
+            Block("[HKEY_LOCAL_MACHINE\\" + kSettings + "]", "", "", "", "http://wpad/wpad.dat"),
+            Block("[HKEY_USERS\\" + second + "\\" + kSettings + "]", "0", "second-user", "", "")}));
 }
 
 }  // namespace

@@ -9,9 +9,9 @@ namespace sysinfo {
 namespace {
 
 TEST(RunnerArgs, AcceptsCategoriesInAnyOrderAndTheLevel) {
-  const RunnerOptions options = ParseRunnerArgs(
-      {"--category", "Suspicious Files!", "--out", "r.txt", "--category", "Memory (Ram)",
-       "--level", "advanced"});
+  const RunnerOptions options = ParseRunnerArgs({"--category", "Suspicious Files!", "--out",
+                                                 "r.txt", "--category", "Memory (Ram)", "--level",
+                                                 "advanced"});
   ASSERT_EQ(options.error, "");
   EXPECT_EQ(options.outPath, "r.txt");
   EXPECT_EQ(options.level, 3);
@@ -23,10 +23,10 @@ TEST(RunnerArgs, AcceptsCategoriesInAnyOrderAndTheLevel) {
 TEST(RunnerArgs, RefusesBadCommandLines) {
   const std::vector<std::vector<std::string>> bad = {
       {},
-      {"--all"},                                          // no --out
-      {"--out", "r.txt"},                                 // nothing to report
-      {"--out", "r.txt", "--all", "--category", "CPU"},   // both
-      {"--out", "r.txt", "--category", "cpu"},            // names are exact
+      {"--all"},  // no --out
+      {"--out", "r.txt"},  // nothing to report
+      {"--out", "r.txt", "--all", "--category", "CPU"},  // both
+      {"--out", "r.txt", "--category", "cpu"},  // names are exact
       {"--out", "r.txt", "--category", "Memory"},
       {"--out", "r.txt", "--all", "--level", "expert"},
       {"--out", "r.txt", "--all", "--level"},
@@ -36,7 +36,8 @@ TEST(RunnerArgs, RefusesBadCommandLines) {
       {"--out", "r.json", "--all", "--format", "xml"},
       {"--out", "r.json", "--all", "--format"},
   };
-  for (const auto& args : bad) EXPECT_NE(ParseRunnerArgs(args).error, "") << ::testing::PrintToString(args);
+  for (const auto& args : bad)
+    EXPECT_NE(ParseRunnerArgs(args).error, "") << ::testing::PrintToString(args);
 }
 
 TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
@@ -48,7 +49,8 @@ TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
   const RunnerOptions text = ParseRunnerArgs({"--out", "r.txt", "--all", "--format", "text"});
   EXPECT_EQ(text.error, "");
   EXPECT_EQ(text.format, ReportFormat::Text);
-  const RunnerOptions json = ParseRunnerArgs({"--format", "json", "--out", "r.json", "--category", "CPU"});
+  const RunnerOptions json =
+      ParseRunnerArgs({"--format", "json", "--out", "r.json", "--category", "CPU"});
   ASSERT_EQ(json.error, "");
   EXPECT_EQ(json.format, ReportFormat::Json);
   EXPECT_TRUE(ParseRunnerArgs({"--help"}).help);
@@ -68,7 +70,8 @@ TEST(ProgressLine, NameStatusTimeAndTheReasonOfAFailure) {
       {{CategoryStatus::Ok, "", 12.4}, "CPU: ok (12 ms)"},
       {{CategoryStatus::Empty, "", 0.6}, "CPU: empty (1 ms)"},
       {{CategoryStatus::Failed, "Access denied.", 3}, "CPU: failed (3 ms): Access denied."},
-      {{CategoryStatus::TimedOut, "The operation timed out.", 30000}, "CPU: timed_out (30000 ms): The operation timed out."},
+      {{CategoryStatus::TimedOut, "The operation timed out.", 30000},
+       "CPU: timed_out (30000 ms): The operation timed out."},
   };
   for (const Case& c : cases) EXPECT_EQ(ProgressLine("CPU", c.outcome), c.line);
 }

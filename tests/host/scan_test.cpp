@@ -32,7 +32,8 @@ ScanRequest Request(std::initializer_list<const char*> ticked, int level) {
 
 // Every collector writes a line naming its category and the level it got.
 void Echo(ReportWriter& report, std::size_t index, int level) {
-  report.WriteReportLine(std::string(kCategories[index].text) + " body at " + std::to_string(level));
+  report.WriteReportLine(std::string(kCategories[index].text) + " body at " +
+                         std::to_string(level));
 }
 
 const Lines kHeader = {"Veltrix - System Information v1.0.2", "", "Date: 05/03/2024",
@@ -47,23 +48,52 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
     const ScanOutcome outcome = RunScan(
         Request({"Suspicious Files!", "Proxy Info", "Host File Info", "CPU", "Drives"}, level),
         kCategories, Echo, host);
-    const std::string detail = std::string("(Detail Level: ") + std::string(kLevelCaptions[level - 1]) + ")";
+    const std::string detail = std::string("(Detail Level: ") +
+                               std::string(kLevelCaptions[level - 1]) + ")";
     const std::string body = " body at " + std::to_string(level);
     Lines expected = kHeader;
-    const Lines rest = {
-        "1. CPU", "2. Drives", "3. Host File Info", "4. Proxy Info", "5. Suspicious Files!", "",
-        kSeparator, "1. CPU " + detail + " Start", kSeparator, "CPU" + body, "1. CPU End", kSeparator,
-        kSeparator, "2. Drives " + detail + " Start", kSeparator, "Drives" + body, "2. Drives End", kSeparator,
-        kSeparator, "3. Host File Info Start (" + std::string(kHosts) + ")", kSeparator,
-        "Host File Info" + body, "3. Host File Info End", kSeparator,
-        kSeparator, "4. Proxy Info Start", kSeparator, "Proxy Info" + body, "4. Proxy Info End", kSeparator,
-        kSeparator, "5. Suspicious Files! " + detail + " Start", kSeparator, "Suspicious Files!" + body,
-        "5. Suspicious Files! End", kSeparator};
+    const Lines rest = {"1. CPU",
+                        "2. Drives",
+                        "3. Host File Info",
+                        "4. Proxy Info",
+                        "5. Suspicious Files!",
+                        "",
+                        kSeparator,
+                        "1. CPU " + detail + " Start",
+                        kSeparator,
+                        "CPU" + body,
+                        "1. CPU End",
+                        kSeparator,
+                        kSeparator,
+                        "2. Drives " + detail + " Start",
+                        kSeparator,
+                        "Drives" + body,
+                        "2. Drives End",
+                        kSeparator,
+                        kSeparator,
+                        "3. Host File Info Start (" + std::string(kHosts) + ")",
+                        kSeparator,
+                        "Host File Info" + body,
+                        "3. Host File Info End",
+                        kSeparator,
+                        kSeparator,
+                        "4. Proxy Info Start",
+                        kSeparator,
+                        "Proxy Info" + body,
+                        "4. Proxy Info End",
+                        kSeparator,
+                        kSeparator,
+                        "5. Suspicious Files! " + detail + " Start",
+                        kSeparator,
+                        "Suspicious Files!" + body,
+                        "5. Suspicious Files! End",
+                        kSeparator};
     expected.insert(expected.end(), rest.begin(), rest.end());
     EXPECT_EQ(SplitLines(bytes), expected);
-    EXPECT_EQ(host.statuses, (Lines{"Status: Scanning CPU ...", "Status: Scanning Drives ...",
-                                    "Status: Scanning Host File Info ...", "Status: Scanning Proxy Info ...",
-                                    "Status: Scanning For Suspicious Files! ...", "Status: Done"}));
+    EXPECT_EQ(host.statuses,
+              (Lines{"Status: Scanning CPU ...", "Status: Scanning Drives ...",
+                     "Status: Scanning Host File Info ...", "Status: Scanning Proxy Info ...",
+                     "Status: Scanning For Suspicious Files! ...", "Status: Done"}));
     std::vector<std::size_t> done;
     for (const auto& outcome : host.outcomes) done.push_back(outcome.first);
     EXPECT_EQ(done, (std::vector<std::size_t>{2, 3, 6, 10, 14}));
@@ -86,7 +116,8 @@ TEST(ScanFrame, CancellingWritesNothingAndAReportThatCannotBeCreatedFails) {
   std::string bytes;
   MemoryHost cancelled(bytes);
   cancelled.answer = "";
-  EXPECT_EQ(RunScan(Request({"CPU"}, 1), kCategories, Echo, cancelled).result, ScanResult::Cancelled);
+  EXPECT_EQ(RunScan(Request({"CPU"}, 1), kCategories, Echo, cancelled).result,
+            ScanResult::Cancelled);
   EXPECT_EQ(bytes, "");
   EXPECT_EQ(cancelled.starts, 0);
   EXPECT_TRUE(cancelled.finished.empty());
@@ -131,8 +162,12 @@ TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
   };
   RunScan(Request({"Operating System", "Computer System"}, 1), kCategories, collector, host);
   Lines expected = kHeader;
-  const Lines rest = {"1. Operating System", "2. Computer System", "", kSeparator,
-                      "1. Operating System (Detail Level: Basic) Start", kSeparator,
+  const Lines rest = {"1. Operating System",
+                      "2. Computer System",
+                      "",
+                      kSeparator,
+                      "1. Operating System (Detail Level: Basic) Start",
+                      kSeparator,
                       "first section line"};
   expected.insert(expected.end(), rest.begin(), rest.end());
   EXPECT_EQ(SplitLines(bytes), expected);

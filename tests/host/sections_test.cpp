@@ -36,6 +36,8 @@ struct WmiSection {
   std::map<std::string, WmiValue> fixed = {};  // values whose text is not the value (codes, units)
 };
 
+// Kept packed as written: each section reads as its table of lines.
+// clang-format off
 const std::vector<WmiSection>& Sections() {
   static const std::vector<WmiSection> sections = {
     {"Operating System", CollectOperatingSystem, "SELECT * FROM Win32_OperatingSystem", false,
@@ -47,7 +49,8 @@ const std::vector<WmiSection>& Sections() {
       {1, "Product Type: 1 - Work Station"}, {3, "Boot Device: %BootDevice"},
       {3, "System Device: %SystemDevice"}, {3, "System Directory: %SystemDirectory"},
       {3, "System Drive: %SystemDrive"}, {3, "Windows Directory: %WindowsDirectory"},
-      {3, "Data Execution Prevention 32Bit Applications: %DataExecutionPrevention_32BitApplications"},
+      {3, "Data Execution Prevention 32Bit Applications: "
+          "%DataExecutionPrevention_32BitApplications"},
       {3, "Data Execution Prevention Available: %DataExecutionPrevention_Available"},
       {3, "Data Execution Prevention Drivers: %DataExecutionPrevention_Drivers"},
       {3, "Data Execution Prevention Support Policy: %DataExecutionPrevention_SupportPolicy"}},
@@ -173,6 +176,7 @@ const std::vector<WmiSection>& Sections() {
   };
   return sections;
 }
+// clang-format on
 
 const WmiSection& Section(std::string_view name) {
   for (const WmiSection& section : Sections()) {
@@ -190,7 +194,9 @@ std::string Fill(const std::string& text, const Filler& fill) {
       continue;
     }
     std::size_t end = at + 1;
-    while (end < text.size() && (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_')) ++end;
+    while (end < text.size() &&
+           (std::isalnum(static_cast<unsigned char>(text[end])) || text[end] == '_'))
+      ++end;
     filled += fill(text.substr(at + 1, end - at - 1));
     at = end;
   }
@@ -249,7 +255,8 @@ TEST(WmiSections, EachLevelPrintsItsLinesInOrder) {
   for (const WmiSection& section : Sections()) {
     SCOPED_TRACE(section.name);
     FakeWmi wmi;
-    wmi.Answer(section.query, FakeQuery{{ObjectOf(section, Marked("b-")), ObjectOf(section, Marked("A-"))}});
+    wmi.Answer(section.query,
+               FakeQuery{{ObjectOf(section, Marked("b-")), ObjectOf(section, Marked("A-"))}});
     for (int level = 1; level <= 3; ++level) {
       SCOPED_TRACE(level);
       const Lines a = BlockOf(section, level, Marked("A-"));
@@ -266,17 +273,20 @@ TEST(WmiSections, ListsSortOnTheirFirstLineIgnoringCaseAndKeepNamesakes) {
   for (const WmiSection& section : Sections()) {
     if (!section.sorted) continue;
     SCOPED_TRACE(section.name);
-    const std::string key = section.block.front().text.substr(section.block.front().text.find('%') + 1);
+    const std::string key =
+        section.block.front().text.substr(section.block.front().text.find('%') + 1);
     // Every other column runs the other way, so sorting on any of them shows.
-    const std::pair<const char*, const char*> rows[] = {{"z1-", "b"}, {"z0-", "C"}, {"z2-", "a"},
-                                                        {"z3-", "B"}, {"z4-", "b"}};
+    const std::pair<const char*, const char*> rows[] = {
+        {"z1-", "b"}, {"z0-", "C"}, {"z2-", "a"}, {"z3-", "B"}, {"z4-", "b"}};
     std::vector<FakeWmiObject> objects;
-    for (const auto& [mark, value] : rows) objects.push_back(ObjectOf(section, Marked(mark, {{key, value}})));
+    for (const auto& [mark, value] : rows)
+      objects.push_back(ObjectOf(section, Marked(mark, {{key, value}})));
     const auto block = [&](int row) {
       return BlockOf(section, 1, Marked(rows[row].first, {{key, rows[row].second}}));
     };
     // "b" and "B" compare equal: they keep the order they came in, each in its own block.
-    EXPECT_EQ(CollectObjects(section, objects, 1), Joined({block(2), block(0), block(3), block(4), block(1)}));
+    EXPECT_EQ(CollectObjects(section, objects, 1),
+              Joined({block(2), block(0), block(3), block(4), block(1)}));
   }
 }
 
@@ -298,7 +308,10 @@ TEST(WmiSections, FailedEmptyBareAndStalledQueries) {
     // A list whose values are all Null prints its bare labels.
     FakeWmiObject nulls;
     for (const LevelLine& line : section.block) {
-      Fill(line.text, [&](const std::string& property) { nulls.Set(property, Null{}); return ""; });
+      Fill(line.text, [&](const std::string& property) {
+        nulls.Set(property, Null{});
+        return "";
+      });
     }
     if (section.sorted) {
       EXPECT_EQ(CollectObjects(section, {nulls}, 3), BlockOf(section, 3, kLabelsOnly));
@@ -329,28 +342,33 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
     std::string line;  // "": no line at all
   };
   const Case cases[] = {
-    {"CPU", "CurrentVoltage", std::uint64_t{10}, "Current Voltage: ", "Current Voltage: 1"},
-    {"CPU", "CurrentVoltage", std::uint64_t{33}, "Current Voltage: ", "Current Voltage: 3.3"},
-    // The whole value: no bit is masked first.
-    {"CPU", "CurrentVoltage", std::uint64_t{0x8B}, "Current Voltage: ", "Current Voltage: 13.9"},
-    {"CPU", "CurrentVoltage", std::int64_t{65535}, "Current Voltage: ", "Current Voltage: 6553.5"},
-    {"CPU", "CurrentVoltage", std::string("15"), "Current Voltage: ", "Current Voltage: 1.5"},
-    {"CPU", "CurrentVoltage", Null{}, "Current Voltage: ", "Current Voltage: "},
-    {"CPU", "CurrentVoltage", Unreadable{}, "Current Voltage: ", ""},
-    {"CPU", "CurrentVoltage", std::string("n/a"), "Current Voltage: ", ""},
-    {"CPU", "L3CacheSize", Unreadable{}, "L3CacheSize: ", ""},  // a class without the property
-    {"Drives", "Size", std::string("500105249280"), "Size: ", "Size: 465.76 GB"},  // 64-bit as text
-    {"Drives", "Size", Null{}, "Size: ", "Size: "},
-    {"Drives", "Size", Unreadable{}, "Size: ", ""},
-    {"Operating System", "RegisteredUser", Null{}, "Registered User: ", "Registered User: "},
-    {"Operating System", "ProductType", std::uint64_t{2}, "Product Type: ", "Product Type: 2 - Domain Controller"},
-    {"Operating System", "ProductType", std::uint64_t{3}, "Product Type: ", "Product Type: 3 - Server"},
-    {"Operating System", "ProductType", std::uint64_t{4}, "Product Type: ", ""},
-    {"Operating System", "ProductType", Null{}, "Product Type: ", ""},
-    {"Operating System", "OSLanguage", std::uint64_t{1033}, "OS Language: ", "OS Language: English - United States"},
-    {"Operating System", "OSLanguage", Null{}, "OS Language: ", ""},
-    {"Operating System", "OSLanguage", Unreadable{}, "OS Language: ", ""},
-    {"Processes", "CommandLine", commandLine, "CommandLine: ", "CommandLine: " + commandLine},
+      {"CPU", "CurrentVoltage", std::uint64_t{10}, "Current Voltage: ", "Current Voltage: 1"},
+      {"CPU", "CurrentVoltage", std::uint64_t{33}, "Current Voltage: ", "Current Voltage: 3.3"},
+      // The whole value: no bit is masked first.
+      {"CPU", "CurrentVoltage", std::uint64_t{0x8B}, "Current Voltage: ", "Current Voltage: 13.9"},
+      {"CPU", "CurrentVoltage", std::int64_t{65535},
+       "Current Voltage: ", "Current Voltage: 6553.5"},
+      {"CPU", "CurrentVoltage", std::string("15"), "Current Voltage: ", "Current Voltage: 1.5"},
+      {"CPU", "CurrentVoltage", Null{}, "Current Voltage: ", "Current Voltage: "},
+      {"CPU", "CurrentVoltage", Unreadable{}, "Current Voltage: ", ""},
+      {"CPU", "CurrentVoltage", std::string("n/a"), "Current Voltage: ", ""},
+      {"CPU", "L3CacheSize", Unreadable{}, "L3CacheSize: ", ""},  // a class without the property
+      {"Drives", "Size", std::string("500105249280"),
+       "Size: ", "Size: 465.76 GB"},  // 64-bit as text
+      {"Drives", "Size", Null{}, "Size: ", "Size: "},
+      {"Drives", "Size", Unreadable{}, "Size: ", ""},
+      {"Operating System", "RegisteredUser", Null{}, "Registered User: ", "Registered User: "},
+      {"Operating System", "ProductType", std::uint64_t{2},
+       "Product Type: ", "Product Type: 2 - Domain Controller"},
+      {"Operating System", "ProductType", std::uint64_t{3},
+       "Product Type: ", "Product Type: 3 - Server"},
+      {"Operating System", "ProductType", std::uint64_t{4}, "Product Type: ", ""},
+      {"Operating System", "ProductType", Null{}, "Product Type: ", ""},
+      {"Operating System", "OSLanguage", std::uint64_t{1033},
+       "OS Language: ", "OS Language: English - United States"},
+      {"Operating System", "OSLanguage", Null{}, "OS Language: ", ""},
+      {"Operating System", "OSLanguage", Unreadable{}, "OS Language: ", ""},
+      {"Processes", "CommandLine", commandLine, "CommandLine: ", "CommandLine: " + commandLine},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(LineWith(c.section, c.property, c.value, c.label), c.line)
@@ -359,11 +377,13 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
 }
 
 TEST(WmiSections, CodedComputerSystemPropertiesPrintTheirWords) {
-  const char* domainRoles[] = {"Standalone Workstation", "Member Workstation", "Standalone Server",
-                               "Member Server", "Backup Domain Controller", "Primary Domain Controller"};
+  const char* domainRoles[] = {"Standalone Workstation",   "Member Workstation",
+                               "Standalone Server",        "Member Server",
+                               "Backup Domain Controller", "Primary Domain Controller"};
   const char* thermal[] = {"Other", "Unknown", "Safe", "Warning", "Critical", "Nonrecoverable"};
-  const char* wakeUp[] = {"Reserved", "Other", "Unknown", "APM Timer", "Modem Ring",
-                          "LAN Remote", "Power Switch", "PCI PME#", "AC Power Restored"};
+  const char* wakeUp[] = {"Reserved",     "Other",      "Unknown",
+                          "APM Timer",    "Modem Ring", "LAN Remote",
+                          "Power Switch", "PCI PME#",   "AC Power Restored"};
   const auto line = [](const char* property, std::uint64_t code, const std::string& label) {
     return LineWith("Computer System", property, code, label);
   };
@@ -390,8 +410,10 @@ TEST(WmiSections, OperatingSystemCaptionLine) {
   };
   const Case cases[] = {
       // Only the caption is trimmed; a Null service pack leaves the blank before it.
-      {{{"Caption", std::string("  Microsoft Windows 10 Pro ")}, {"OSArchitecture", std::string("64-bit")},
-        {"Version", std::string("10.0.19045")}, {"CSDVersion", Null{}}},
+      {{{"Caption", std::string("  Microsoft Windows 10 Pro ")},
+        {"OSArchitecture", std::string("64-bit")},
+        {"Version", std::string("10.0.19045")},
+        {"CSDVersion", Null{}}},
        "Microsoft Windows 10 Pro (64-bit) 10.0.19045 "},
       // Older systems lack the architecture: the parentheses stay empty.
       {{{"OSArchitecture", Unreadable{}}, {"CSDVersion", std::string("Service Pack 1")}},

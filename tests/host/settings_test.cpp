@@ -12,10 +12,22 @@ TEST(Settings, StoredTicks) {
     std::optional<bool> tick;
   };
   const Case cases[] = {
-      {"True", true},   {"False", false}, {"TRUE", true},  {"false", false}, {" True ", true},
-      {"1", true},      {"-1", true},     {"0", false},    {"2.5", true},    {"0.0", false},
-      {"", std::nullopt}, {"yes", std::nullopt}, {"Truely", std::nullopt}, {"1x", std::nullopt},
-      {"-", std::nullopt}, {".", std::nullopt},
+      {"True", true},
+      {"False", false},
+      {"TRUE", true},
+      {"false", false},
+      {" True ", true},
+      {"1", true},
+      {"-1", true},
+      {"0", false},
+      {"2.5", true},
+      {"0.0", false},
+      {"", std::nullopt},
+      {"yes", std::nullopt},
+      {"Truely", std::nullopt},
+      {"1x", std::nullopt},
+      {"-", std::nullopt},
+      {".", std::nullopt},
   };
   for (const Case& c : cases) EXPECT_EQ(ParseBoolean(c.text), c.tick) << '"' << c.text << '"';
   EXPECT_EQ(BooleanText(true), "True");
@@ -29,14 +41,15 @@ TEST(Settings, StoredDetailLevel) {
     int index;
   };
   const Case cases[] = {
-      {"", 0},          // never saved: Basic
+      {"", 0},  // never saved: Basic
       {"Advanced", 0},  // not a number: Basic
-      {"0", 0},  {"1", 1}, {"2", 2}, {" 2 ", 2},
-      {"7", 1},         // no such button: the window's own choice, Moderate, stays
-      {"-1", 1},  {"3", 1},
-      {"1.4", 1}, {"1.5", 2}, {"2.5", 2},  // rounded to a whole number, halves to even
+      {"0", 0},        {"1", 1},   {"2", 2},
+      {" 2 ", 2},      {"7", 1},  // no such button: the window's own choice, Moderate, stays
+      {"-1", 1},       {"3", 1},   {"1.4", 1},
+      {"1.5", 2},      {"2.5", 2},  // rounded to a whole number, halves to even
   };
-  for (const Case& c : cases) EXPECT_EQ(RestoredLevelIndex(c.text), c.index) << '"' << c.text << '"';
+  for (const Case& c : cases)
+    EXPECT_EQ(RestoredLevelIndex(c.text), c.index) << '"' << c.text << '"';
 }
 
 // One setting in a file in memory, kept by the test, that may refuse every write.
@@ -58,7 +71,8 @@ TEST(Settings, UserFileTakesOverWhenTheProgramsCannotBeWritten) {
       std::string beside = "2", user;
       LayeredSettings settings(std::make_unique<OneSetting>(beside, besideWritable),
                                std::make_unique<OneSetting>(user, true), userFileExists);
-      EXPECT_EQ(settings.ReadIni(kSettingsSection, kDetailLevelKey), "2");  // none in the user's file
+      EXPECT_EQ(settings.ReadIni(kSettingsSection, kDetailLevelKey),
+                "2");  // none in the user's file
       EXPECT_TRUE(settings.WriteIni(kSettingsSection, kDetailLevelKey, "0"));
       EXPECT_EQ(settings.ReadIni(kSettingsSection, kDetailLevelKey), "0");  // the last one written
       EXPECT_EQ(user, besideWritable && !userFileExists ? "" : "0");

@@ -38,8 +38,12 @@ void AddEntry(FakeRegistry& keys, const std::string& view, const std::string& en
 
 std::vector<std::string> BasicBlock(const std::string& name, const std::string& version,
                                     const std::string& registryPath) {
-  return {"Display Name: " + name, "Display Version: " + version, "Install Location: ",
-          "Publisher: ", "Registry Path: HKEY_LOCAL_MACHINE\\" + registryPath, kSeparator};
+  return {"Display Name: " + name,
+          "Display Version: " + version,
+          "Install Location: ",
+          "Publisher: ",
+          "Registry Path: HKEY_LOCAL_MACHINE\\" + registryPath,
+          kSeparator};
 }
 
 TEST(Software, SortsByNameSkipsNamelessEntriesAndListsBothViews) {
@@ -88,17 +92,25 @@ TEST(Software, EachLevelPrintsItsLines) {
   for (const auto& [name, value] : values) keys.Set(RegistryRoot::LocalMachine, key, name, value);
 
   const std::vector<LevelLine> block = {
-      {1, "Display Name: Tool"}, {2, "Contact: help desk"},
-      {3, "Display Icon: C:\\Program Files\\Tool\\tool.exe,0"}, {1, "Display Version: 1.2.3"},
-      {3, "Help Link: http://help"}, {1, "Install Location: C:\\Program Files\\Tool\\"},
-      {2, "Install Date: 20240131"}, {2, "No Modify: 1"}, {2, "No Repair: 0"},
+      {1, "Display Name: Tool"},
+      {2, "Contact: help desk"},
+      {3, "Display Icon: C:\\Program Files\\Tool\\tool.exe,0"},
+      {1, "Display Version: 1.2.3"},
+      {3, "Help Link: http://help"},
+      {1, "Install Location: C:\\Program Files\\Tool\\"},
+      {2, "Install Date: 20240131"},
+      {2, "No Modify: 1"},
+      {2, "No Repair: 0"},
       {1, "Publisher: Tool Makers"},
       {2, "Quiet Uninstall String: %ProgramFiles%\\Tool\\u.exe /S"},  // expandable, not expanded
-      {2, "Uninstall String: " + longCommand},                          // kept whole
-      {3, "URL Info About: http://about"}, {3, "URL Update Info: http://update"},
-      {1, "Registry Path: HKEY_LOCAL_MACHINE\\" + key}, {1, kSeparator},
+      {2, "Uninstall String: " + longCommand},  // kept whole
+      {3, "URL Info About: http://about"},
+      {3, "URL Update Info: http://update"},
+      {1, "Registry Path: HKEY_LOCAL_MACHINE\\" + key},
+      {1, kSeparator},
   };
-  for (int level = 1; level <= 3; ++level) EXPECT_EQ(Collect(keys, level), LinesAt(level, block)) << level;
+  for (int level = 1; level <= 3; ++level)
+    EXPECT_EQ(Collect(keys, level), LinesAt(level, block)) << level;
 }
 
 }  // namespace
