@@ -269,14 +269,8 @@ TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
   };
   const Case cases[] = {
       {"unknown status", [](Json& d) { d["categories"][0]["status"] = "fine"; }},
-      {"failed without a reason", [](Json& d) { d["categories"][1].erase("error"); }},
-      {"a reason while ok", [](Json& d) { d["categories"][0]["error"] = "x"; }},
       {"time without offset", [](Json& d) { d["scanTime"] = "2024-03-05T14:07:09"; }},
-      {"memory as plain items", [](Json& d) { d["categories"][7]["items"] = Json::array(); }},
-      {"an item value that is an object", [](Json& d) { d["categories"][0]["items"][0]["Caption"] = Json::object(); }},
-      {"signature status unknown", [](Json& d) { d["categories"][14]["items"][0]["Signature"] = "ok"; }},
       {"SHA-256 in lower case", [](Json& d) { d["categories"][14]["items"][0]["SHA256"] = std::string(64, 'a'); }},
-      {"no categories", [](Json& d) { d.erase("categories"); }},
       {"not JSON at all", nullptr},
   };
   for (const Case& c : cases) {

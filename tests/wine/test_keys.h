@@ -49,9 +49,6 @@ class TestKey {
 };
 
 // Writes one value into an existing key (which stays when the test ends).
-inline void WriteDword(HKEY root, const std::wstring& path, const std::wstring& name, DWORD value) {
-  RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_DWORD, &value, sizeof value);
-}
 inline void WriteText(HKEY root, const std::wstring& path, const std::wstring& name,
                       const std::wstring& text) {
   RegSetKeyValueW(root, path.c_str(), name.c_str(), REG_SZ, text.c_str(),

@@ -151,12 +151,12 @@ void StartUnixProgram(const std::vector<std::wstring>& argv) {
   for (const std::wstring& arg : argv) command += L" \"" + arg + L"\"";
   STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION started{};
-  if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                     &started)) {
-    WaitForSingleObject(started.hProcess, INFINITE);
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                      &started)) {
+    return;
   }
+  const UniqueHandle process(started.hProcess), thread(started.hThread);
+  WaitForSingleObject(started.hProcess, INFINITE);
 }
 
 PlacedFiles::~PlacedFiles() {
