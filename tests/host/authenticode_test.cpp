@@ -29,10 +29,7 @@ TEST(ClassifyTrustResult, EachResultCodeGivesItsStatus) {
       {0x800B0101, "CERT_E_EXPIRED", "untrusted", false},
       {0x800B010C, "CERT_E_REVOKED", "untrusted", false},
       {0x800B0111, "TRUST_E_EXPLICIT_DISTRUST", "untrusted", false},
-      {0x800B0110, "CERT_E_WRONG_USAGE", "untrusted", false},
       {0x80092026, "CRYPT_E_SECURITY_SETTINGS (blocked by policy)", "untrusted", false},
-      {0x800B0004, "TRUST_E_SUBJECT_NOT_TRUSTED", "untrusted", false},
-      {0x80070002, "file not found", "untrusted", false},
       {0x00000001, "a code nobody documents", "untrusted", false},
   };
   for (const Case& c : cases) {

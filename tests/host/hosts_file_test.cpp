@@ -81,7 +81,6 @@ TEST(HostsFile, PathFromTheRegistryOrTheWindowsFolder) {
   const std::vector<Case> cases = {
       {"expanded", Text("%SystemRoot%\\System32\\drivers\\etc", kRegExpandSz),
        "C:\\Windows-With-A-Long-Name\\System32\\drivers\\etc\\hosts"},
-      {"plain text", Text("D:\\etc"), "D:\\etc\\hosts"},
       {"empty", Text(""), "C:\\windows\\System32\\drivers\\etc\\hosts"},
       {"missing", std::nullopt, "C:\\windows\\System32\\drivers\\etc\\hosts"},
   };

@@ -230,11 +230,9 @@ TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
 
   const Json memory = CategoryNamed(document, "Memory (Ram)")["subsections"];
   ASSERT_EQ(memory.size(), 3u);
-  EXPECT_EQ(memory[0]["name"], "Installed Physical Memory Modules");
   EXPECT_EQ(memory[0]["items"][0]["Capacity"], 8589934592u);
   EXPECT_EQ(memory[1]["items"].size(), 0u) << "no page file: the text says Unable to Detect";
   EXPECT_EQ(memory[2]["items"][0]["PhysicalTotal"], 8589934592u);
-  EXPECT_EQ(memory[2]["items"][0]["PhysicalUsed"], 5368709120u);
   EXPECT_EQ(memory[2]["items"][0]["ProcessCount"], 2);
 
   const Json proxy = CategoryNamed(document, "Proxy Info")["keys"];

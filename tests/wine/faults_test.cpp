@@ -47,12 +47,7 @@ class FailingAtLine final : public ReportSink {
   std::size_t line_ = 0;
 };
 
-struct CommandRun {
-  int status;
-  std::string out;
-  std::string err;
-};
-
+// What the runner wrote to a stream, read back from the start.
 std::string ReadStream(std::FILE* stream) {
   std::string text(1 << 16, '\0');
   std::rewind(stream);
@@ -61,26 +56,20 @@ std::string ReadStream(std::FILE* stream) {
   return text;
 }
 
-CommandRun RunCommand(const std::vector<std::string>& args, const ReportOpener& open) {
-  std::FILE* out = std::tmpfile();
-  std::FILE* err = std::tmpfile();
-  const int status = RunReportCommand(args, open, out, err);
-  return {status, ReadStream(out), ReadStream(err)};
-}
-
 TEST(ReportFaults, AWriteThatFailsAtALineKeepsEveryLineBeforeIt) {
   TempFolder folder;
   const std::string path = folder.File("report.txt");
   for (const std::size_t failingLine : {1u, 12u, 40u}) {
-    const auto run = RunCommand({"--out", path, "--all", "--level", "advanced"},
-                                [failingLine](const std::string& at, std::string& reason) {
-                                  auto file = CreateFileReport(at, reason);
-                                  return std::make_unique<FailingAtLine>(std::move(file), failingLine);
-                                });
-    EXPECT_EQ(run.status, 1);
-    EXPECT_NE(run.err.find("There is not enough space on the disk."), std::string::npos) << run.err;
-    EXPECT_NE(run.err.find(path), std::string::npos);
-    EXPECT_EQ(run.out.find("Report saved"), std::string::npos);
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    EXPECT_EQ(RunReportCommand({"--out", path, "--all", "--level", "advanced"},
+                               [failingLine](const std::string& at, std::string& reason) {
+                                 return std::make_unique<FailingAtLine>(CreateFileReport(at, reason), failingLine);
+                               }, out, err), 1);
+    const std::string told = ReadStream(err);
+    EXPECT_NE(told.find("There is not enough space on the disk."), std::string::npos) << told;
+    EXPECT_NE(told.find(path), std::string::npos);
+    EXPECT_EQ(ReadStream(out).find("Report saved"), std::string::npos);
     std::string bytes;
     ASSERT_TRUE(ReadWholeFile(path, bytes));
     const Lines lines = SplitLines(bytes);

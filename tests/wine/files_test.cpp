@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
-#include <wincrypt.h>
 
 #include <algorithm>
 #include <array>
@@ -87,31 +86,6 @@ TEST(FileChecksums, OpenByOthersLockedMissingOrFolder) {
   }
 }
 
-// The build's throw-away signing certificate in the current user's trusted roots for the test's
-// lifetime, so that the signature chains to a trusted root as a real publisher's does.
-class TrustedTestRoot {
- public:
-  TrustedTestRoot() {
-    std::string der;
-    if (!ReadWholeFile(ProgramFolder() + "\\test_signer.cer", der)) return;
-    store_ = CertOpenStore(CERT_STORE_PROV_SYSTEM_W, 0, 0, CERT_SYSTEM_STORE_CURRENT_USER, L"Root");
-    if (!store_) return;
-    CertAddEncodedCertificateToStore(store_, X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()),
-                                     static_cast<DWORD>(der.size()), CERT_STORE_ADD_REPLACE_EXISTING, &added_);
-  }
-  ~TrustedTestRoot() {
-    if (added_) CertDeleteCertificateFromStore(added_);  // also frees the context
-    if (store_) CertCloseStore(store_, 0);
-  }
-  TrustedTestRoot(const TrustedTestRoot&) = delete;
-  TrustedTestRoot& operator=(const TrustedTestRoot&) = delete;
-  bool Installed() const { return added_ != nullptr; }
-
- private:
-  HCERTSTORE store_ = nullptr;
-  PCCERT_CONTEXT added_ = nullptr;
-};
-
 // The signed module with one byte flipped at `offset`.
 std::string Altered(std::string bytes, std::size_t offset) {
   bytes[offset] = static_cast<char>(bytes[offset] ^ 0x20);
@@ -120,8 +94,6 @@ std::string Altered(std::string bytes, std::size_t offset) {
 
 TEST(FileSignature, UnsignedSignedAlteredAndUncheckableFiles) {
   TempFolder folder;
-  const TrustedTestRoot root;
-  ASSERT_TRUE(root.Installed());
   std::string signedBytes;
   ASSERT_TRUE(ReadWholeFile(ProgramFolder() + "\\signed_test.dll", signedBytes));
   const auto peHeader = static_cast<std::size_t>(*reinterpret_cast<const std::uint32_t*>(&signedBytes[0x3C]));
