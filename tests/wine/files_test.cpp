@@ -65,7 +65,6 @@ TEST(FileChecksums, KnownFilesThroughCryptoApi) {
   }
 }
 
-// Hidden, system and read-only files, and names outside the ANSI code page, are hashed like any.
 TEST(FileChecksums, OpenByOthersLockedMissingOrFolder) {
   TempFolder folder;
   const std::string path = folder.File("shared.bin");
@@ -157,7 +156,8 @@ TEST(FileVersion, PrintedStringsThroughTheVersionApi) {
       {TestBinary("version_full"), full},
       {folder.File("lengths.dll"), full},
       // Translation 0407/04E4 whose strings exist only under 040904E4.
-      {TestBinary("version_german"), {"4.3.2.1", "", "Fallback Company", "US-English strings only", "", "", "Fallback Product"}},
+      {TestBinary("version_german"),
+       {"4.3.2.1", "", "Fallback Company", "US-English strings only", "", "", "Fallback Product"}},
       {TestBinary("version_no_company"), {"7.0", "", "", "", "", "", "Eigenes Produkt"}},
       {TestBinary("version_blank"), {"   ", "", "Blank Version Co", "", "", "", "Blank"}},
       {TestBinary("version_none"), {"", "", "", "", "", "", ""}},
