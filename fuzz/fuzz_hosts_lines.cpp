@@ -19,7 +19,8 @@ std::vector<std::string> Split(std::string_view text, std::size_t chunk) {
     lines.push_back(line);
     line.clear();
   };
-  for (std::size_t at = 0; at < text.size(); at += chunk) splitter.Feed(text.substr(at, chunk), keep);
+  for (std::size_t at = 0; at < text.size(); at += chunk)
+    splitter.Feed(text.substr(at, chunk), keep);
   splitter.Finish(keep);
   return lines;
 }

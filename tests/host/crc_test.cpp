@@ -37,10 +37,12 @@ TEST(Crc, CheckValuesOfBothAlgorithms) {
     std::string_view input;
     std::uint32_t value;
   };
+  // clang-format off
   const Case cases[] = {
       {1, "123456789", 0xCBF43926}, {1, "", 0}, {1, "a", 0xE8B7BE43}, {1, "ae", 0xE7DDCE},
       {0, "123456789", 0x31C3}, {0, "", 0}, {0, "A", 0x58E5},
   };
+  // clang-format on
   for (const Case& c : cases) {
     clsCRC crc;
     crc.Algorithm(c.algorithm);
@@ -53,14 +55,16 @@ TEST(Crc, CheckValuesOfBothAlgorithms) {
 // finished by the tables. Both must agree with the definition bit for bit.
 TEST(Crc32, EveryLengthAndAlignmentMatchesTheBitwiseDefinition) {
   const auto data = RandomBytes(5000, 7);
-  std::vector<std::size_t> lengths{63, 64, 65, 255, 256, 257, 319, 320, 321, 4095, 4096, 4097, 4984};
+  std::vector<std::size_t> lengths{63,  64,  65,   255,  256,  257, 319,
+                                   320, 321, 4095, 4096, 4097, 4984};
   for (std::size_t length = 0; length <= 400; length += 7) lengths.push_back(length);
   for (std::size_t offset = 0; offset < 16; ++offset) {
     for (std::size_t length : lengths) {
       const std::span<const std::uint8_t> part(data.data() + offset, length);
       const std::uint32_t expected = BitwiseCrc32(part);
       ASSERT_EQ(Crc32Update(0xFFFFFFFFu, part) ^ 0xFFFFFFFFu, expected) << offset << " " << length;
-      ASSERT_EQ(Crc32UpdateByTable(0xFFFFFFFFu, part) ^ 0xFFFFFFFFu, expected) << offset << " " << length;
+      ASSERT_EQ(Crc32UpdateByTable(0xFFFFFFFFu, part) ^ 0xFFFFFFFFu, expected)
+          << offset << " " << length;
     }
   }
 }
@@ -79,8 +83,9 @@ class RecordingDigest final : public Digest {
   std::optional<std::vector<std::uint8_t>> Finish() override {
     if (failFinish_) return std::nullopt;
     const std::uint32_t crc = reg_ ^ 0xFFFFFFFFu;
-    return std::vector<std::uint8_t>{static_cast<std::uint8_t>(crc >> 24), static_cast<std::uint8_t>(crc >> 16),
-                                     static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
+    return std::vector<std::uint8_t>{
+        static_cast<std::uint8_t>(crc >> 24), static_cast<std::uint8_t>(crc >> 16),
+        static_cast<std::uint8_t>(crc >> 8), static_cast<std::uint8_t>(crc)};
   }
 
  private:
@@ -111,7 +116,8 @@ TEST(ChecksumPass, StreamingGivesTheOneShotChecksumForEverySize) {
           RecordingDigest strong;
           std::vector<std::uint8_t> buffer(chunk);
           const FileChecksums sums = ChecksumPass(&reader, &digest, buffer, &strong);
-          EXPECT_EQ(sums.crc32, expected) << size << " in chunks of " << chunk << ", stated " << stated;
+          EXPECT_EQ(sums.crc32, expected)
+              << size << " in chunks of " << chunk << ", stated " << stated;
           EXPECT_EQ(sums.md5, PaddedCrcText(data)) << "the digest saw other bytes";
           EXPECT_EQ(sums.sha256, PaddedCrcText(data)) << "the second digest saw other bytes";
         }
@@ -136,6 +142,7 @@ TEST(ChecksumPass, EachFailureCostsOnlyItsOwnText) {
     std::optional<RecordingDigest> md5, sha256;  // nothing: no such digest
     std::string crc32Text, md5Text, sha256Text;
   };
+  // clang-format off
   const Case cases[] = {
       {"all three", true, -1, RecordingDigest(), RecordingDigest(), crc, digest, digest},
       {"file cannot be opened", false, -1, RecordingDigest(), {}, crcError, md5Error, ""},
@@ -147,6 +154,7 @@ TEST(ChecksumPass, EachFailureCostsOnlyItsOwnText) {
       {"SHA-256 cannot be read", true, -1, RecordingDigest(), RecordingDigest(-1, true), crc, digest, ""},
       {"MD5 fails, SHA-256 goes on", true, -1, RecordingDigest(0), RecordingDigest(), crc, md5Error, digest},
   };
+  // clang-format on
   for (const Case& c : cases) {
     MemoryReader reader(data, buffer.size(), c.failAtRead);
     auto md5 = c.md5;

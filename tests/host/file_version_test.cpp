@@ -42,6 +42,7 @@ TEST(VersionStrings, OwnBlockOrUsEnglishFallback) {
     std::string product;
     std::string fileVersion;
   };
+  // clang-format off
   const Case cases[] = {
       {"own block complete",
        {{own + "CompanyName", "Eigene Firma"}, {own + "ProductName", "Produkt"}, {own + "FileVersion", "1.0"},
@@ -55,9 +56,10 @@ TEST(VersionStrings, OwnBlockOrUsEnglishFallback) {
        "", "Produkt", "3.0"},
       {"no strings at all", {}, "", "", ""},
   };
+  // clang-format on
   for (const Case& c : cases) {
-    const VersionStrings strings =
-        ReadVersionStrings({0x0407, 0x04E4}, [&c](const std::string& subBlock) {
+    const VersionStrings strings = ReadVersionStrings(
+        {0x0407, 0x04E4}, [&c](const std::string& subBlock) {
           const auto found = c.resource.find(subBlock);
           return found == c.resource.end() ? std::string() : found->second;
         });

@@ -18,6 +18,7 @@ TEST(FormatBytes, UnitsNegativesFractionsAndNonNumbers) {
     bool withUnits;
     const char* expected;
   };
+  // clang-format off
   const Case cases[] = {
       {"0", true, "0 Bytes"}, {"1023", true, "1,023 Bytes"}, {"1024", true, "1.00 KB"},
       {"1536", true, "1.50 KB"}, {"1048575", true, "1,024.00 KB"}, {"1048576", true, "1.00 MB"},
@@ -32,7 +33,9 @@ TEST(FormatBytes, UnitsNegativesFractionsAndNonNumbers) {
       {"99999999999999999999999", true, "99999999999999999999999"},
       {"1234567", false, "1,234,567"}, {"999", false, "999"}, {"1000", false, "1,000"},
   };
-  for (const Case& c : cases) EXPECT_EQ(FormatBytes(c.value, c.withUnits, english), c.expected) << c.value;
+  // clang-format on
+  for (const Case& c : cases)
+    EXPECT_EQ(FormatBytes(c.value, c.withUnits, english), c.expected) << c.value;
 }
 
 TEST(FormatBytes, UsesTheLocaleSeparators) {
@@ -41,7 +44,8 @@ TEST(FormatBytes, UsesTheLocaleSeparators) {
   EXPECT_EQ(FormatBytes("1048575", true, german), "1.024,00 KB");
   EXPECT_EQ(FormatBytes("1234567", false, german), "1.234.567");
   const NumberFormat french{",", "\xC2\xA0"};  // no-break space, several bytes in UTF-8
-  EXPECT_EQ(FormatBytes("1099511627775", true, french), "1\xC2\xA0" "024,00 GB");
+  EXPECT_EQ(FormatBytes("1099511627775", true, french), "1\xC2\xA0"
+                                                        "024,00 GB");
   const NumberFormat ungrouped{".", ""};
   EXPECT_EQ(FormatBytes("1234567", false, ungrouped), "1234567");
 }
@@ -67,13 +71,22 @@ TEST(Text, CutAtNullAndTrim) {
 // UTF-8 reader with one U+FFFD per lone surrogate.
 TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
   const std::string fffd = "\xEF\xBF\xBD";
-  struct Case { std::u16string units; std::string wtf8, utf8; };
+  struct Case {
+    std::u16string units;
+    std::string wtf8, utf8;
+  };
   const Case cases[] = {
       {u"Foo/Bar \u00E9\u65E5\xD83D\xDE00", "Foo/Bar \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80",
        "Foo/Bar \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80"},  // two, three and four bytes (a pair)
-      {u"a\xD800" u"b\xDFFF" u"c", "a\xED\xA0\x80" "b\xED\xBF\xBF" "c", "a" + fffd + "b" + fffd + "c"},  // lone ones
-      {u"x\xDBFF", "x\xED\xAF\xBF", "x" + fffd},                      // high at the end
-      {u"\xDC00\xD800", "\xED\xB0\x80\xED\xA0\x80", fffd + fffd},     // reversed pair
+      {u"a\xD800"
+       u"b\xDFFF"
+       u"c",
+       "a\xED\xA0\x80"
+       "b\xED\xBF\xBF"
+       "c",
+       "a" + fffd + "b" + fffd + "c"},  // lone ones
+      {u"x\xDBFF", "x\xED\xAF\xBF", "x" + fffd},  // high at the end
+      {u"\xDC00\xD800", "\xED\xB0\x80\xED\xA0\x80", fffd + fffd},  // reversed pair
   };
   for (const Case& c : cases) {
     EXPECT_EQ(Utf16ToWtf8(c.units), c.wtf8);
@@ -81,7 +94,10 @@ TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
     EXPECT_EQ(Wtf8ToUtf8(c.wtf8), c.utf8) << c.wtf8;
   }
   // Bytes that are not UTF-8: U+FFFD for each broken start when decoded, kept for the printer.
-  EXPECT_EQ(Wtf8ToUtf16("a\xFF" "b\xE6\x97"), u"a\xFFFD" u"b\xFFFD");
+  EXPECT_EQ(Wtf8ToUtf16("a\xFF"
+                        "b\xE6\x97"),
+            u"a\xFFFD"
+            u"b\xFFFD");
   EXPECT_EQ(Wtf8ToUtf16("\xC0\xAF\xF4\x90\x80\x80"), std::u16string(6, u'\xFFFD'));
   EXPECT_EQ(Wtf8ToUtf8("a\xFF\xE6\x97"), "a\xFF\xE6\x97");
 }
@@ -97,12 +113,12 @@ TEST(Text, ValuesAreReadOnlyInsideTheirBuffer) {
     std::u16string text;
   };
   const Case cases[] = {
-      {all, bytes, 4, 4, u"ab"},                      // as stated
-      {all, bytes + 2, 65'535, 9, u"bc"},             // cut at the buffer's end; text at its NUL
-      {all.first(4), bytes + 2, 100, 2, u"b"},        // text without a NUL ends with the buffer
-      {all, bytes + 8, 100, 3, u"d"},                 // a last odd byte is no character
-      {all.first(4), bytes + 6, 2, 0, u""},           // past the end
-      {all.subspan(2), bytes, 2, 0, u""},             // before the start
+      {all, bytes, 4, 4, u"ab"},  // as stated
+      {all, bytes + 2, 65'535, 9, u"bc"},  // cut at the buffer's end; text at its NUL
+      {all.first(4), bytes + 2, 100, 2, u"b"},  // text without a NUL ends with the buffer
+      {all, bytes + 8, 100, 3, u"d"},  // a last odd byte is no character
+      {all.first(4), bytes + 6, 2, 0, u""},  // past the end
+      {all.subspan(2), bytes, 2, 0, u""},  // before the start
       {all, nullptr, 2, 0, u""},
   };
   for (const Case& c : cases) {

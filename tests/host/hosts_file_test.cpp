@@ -13,8 +13,8 @@
 namespace sysinfo {
 namespace {
 
-using testing::CapturedReport;
 using testing::AsBytes;
+using testing::CapturedReport;
 using testing::FakeRegistry;
 using testing::MemoryReader;
 using testing::Text;
@@ -27,7 +27,8 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
       [](std::string_view part) {
         std::string utf8;
         for (std::size_t i = 0; i < part.size(); ++i) {
-          utf8 += part[i] != '\x81' ? std::string(1, part[i]) : "[" + std::string(part.substr(++i, 1)) + "]";
+          utf8 += part[i] != '\x81' ? std::string(1, part[i])
+                                    : "[" + std::string(part.substr(++i, 1)) + "]";
         }
         return utf8;
       },
@@ -50,7 +51,10 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
       {"empty file", "", {}},
       {"only a line end", "\n", {""}},
       {"a line longer than a piece", longLine + "\nb", {longLine, "b"}},
-      {"double-byte characters", "caf\x81" "e\x81x\r\n", {"caf[e][x]"}},
+      {"double-byte characters",
+       "caf\x81"
+       "e\x81x\r\n",
+       {"caf[e][x]"}},
   };
   for (const Case& c : cases) {
     for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4096}}) {
@@ -60,7 +64,8 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
       std::vector<std::string> expected = c.lines;
       expected.emplace_back(SeparatorLine);
       EXPECT_EQ(report.Lines(), expected) << c.what << ", pieces of " << piece;
-      EXPECT_LE(report.LargestWrite(), 128u * 1024) << c.what << ": a line is written in bounded pieces";
+      EXPECT_LE(report.LargestWrite(), 128u * 1024)
+          << c.what << ": a line is written in bounded pieces";
     }
   }
 }
@@ -87,7 +92,8 @@ TEST(HostsFile, PathFromTheRegistryOrTheWindowsFolder) {
   for (const Case& c : cases) {
     FakeRegistry keys;
     keys.AddKey(RegistryRoot::LocalMachine, params);
-    if (c.dataBasePath) keys.Set(RegistryRoot::LocalMachine, params, "DataBasePath", *c.dataBasePath);
+    if (c.dataBasePath)
+      keys.Set(RegistryRoot::LocalMachine, params, "DataBasePath", *c.dataBasePath);
     EXPECT_EQ(HostsFilePath(keys, "C:\\windows"), c.expected) << c.what;
   }
 }

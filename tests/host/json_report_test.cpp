@@ -61,24 +61,31 @@ struct Machine {
 
   Machine() {
     wmi.Answer("SELECT * FROM Win32_OperatingSystem",
-               FakeQuery{{{{"Caption", std::string("Windows 10 Pro ")}, {"OSArchitecture", std::string("64-bit")},
-                           {"Version", std::string("10.0.19045")}, {"CSDVersion", Null{}},
-                           {"Organization", Null{}}, {"OSLanguage", std::uint64_t{1033}},
+               FakeQuery{{{{"Caption", std::string("Windows 10 Pro ")},
+                           {"OSArchitecture", std::string("64-bit")},
+                           {"Version", std::string("10.0.19045")},
+                           {"CSDVersion", Null{}},
+                           {"Organization", Null{}},
+                           {"OSLanguage", std::uint64_t{1033}},
                            {"ProductType", std::uint64_t{1}}}}});
     // Computer System: no answer at all, so the fake's query fails with its reason.
     wmi.Answer("SELECT * FROM Win32_Processor", FakeQuery{{}, QueryStatus::TimedOut});
     wmi.Answer("SELECT * FROM Win32_SystemDriver", FakeQuery{});  // a class with nothing in it
-    wmi.Answer("SELECT * FROM Win32_Process",
-               FakeQuery{{{{"Name", std::string("zsh.exe")}, {"CommandLine", Null{}},
-                           {"ProcessId", std::uint64_t{4242}}, {"WorkingSetSize", kLargest}},
-                          {{"Name", std::string("Agent.exe")}, {"ProcessId", std::uint64_t{7}},
-                           {"Priority", std::int64_t{-1}}}}});
+    wmi.Answer("SELECT * FROM Win32_Process", FakeQuery{{{{"Name", std::string("zsh.exe")},
+                                                          {"CommandLine", Null{}},
+                                                          {"ProcessId", std::uint64_t{4242}},
+                                                          {"WorkingSetSize", kLargest}},
+                                                         {{"Name", std::string("Agent.exe")},
+                                                          {"ProcessId", std::uint64_t{7}},
+                                                          {"Priority", std::int64_t{-1}}}}});
     wmi.Answer("Select * from Win32_PhysicalMemory",
-               FakeQuery{{{{"BankLabel", std::string("BANK 0")}, {"Capacity", std::uint64_t{8589934592}}}}});
+               FakeQuery{{{{"BankLabel", std::string("BANK 0")},
+                           {"Capacity", std::uint64_t{8589934592}}}}});
     wmi.Answer("Select * from Win32_PageFileUsage", FakeQuery{});
     const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Editor";
-    registry.Set(RegistryRoot::CurrentUser, "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings",
-                 "ProxyEnable", testing::Dword(1));
+    registry.Set(RegistryRoot::CurrentUser,
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", "ProxyEnable",
+                 testing::Dword(1));
     registry.Set(RegistryRoot::LocalMachine, uninstall, "DisplayName", testing::Text("Editor"));
     registry.Set(RegistryRoot::LocalMachine, uninstall, "NoModify", testing::Dword(1));
   }
@@ -94,9 +101,12 @@ struct Machine {
     collectors[*FindCategory("Drivers")] = wmiSection(CollectDrivers);
     collectors[*FindCategory("Processes")] = wmiSection(CollectProcesses);
     collectors[*FindCategory("Memory (Ram)")] = [this](ReportWriter& report, int level) {
-      const PerformanceInfo info{.physicalTotal = 2'097'152, .physicalAvailable = 786'432,
-                                 .pageSize = 4096, .processCount = 2};
-      CollectMemory(report, wmi, [info] { return info; }, level);
+      const PerformanceInfo info{.physicalTotal = 2'097'152,
+                                 .physicalAvailable = 786'432,
+                                 .pageSize = 4096,
+                                 .processCount = 2};
+      CollectMemory(
+          report, wmi, [info] { return info; }, level);
     };
     collectors[*FindCategory("Proxy Info")] = [this](ReportWriter& report, int) {
       CollectProxyInfo(report, registry);
@@ -198,9 +208,9 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
   };
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {
-    documented.push_back(category.at("name").get<std::string>() + ": " +
-                         category.at("status").get<std::string>() +
-                         (category.contains("error") ? " (" + category["error"].get<std::string>() + ")" : ""));
+    documented.push_back(
+        category.at("name").get<std::string>() + ": " + category.at("status").get<std::string>() +
+        (category.contains("error") ? " (" + category["error"].get<std::string>() + ")" : ""));
   }
   EXPECT_EQ(documented, expected);
   EXPECT_EQ(scanned.outcomes, expected);  // the person watching the runner is told the same
@@ -237,7 +247,8 @@ TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
 
   const Json proxy = CategoryNamed(document, "Proxy Info")["keys"];
   ASSERT_EQ(proxy.size(), 3u);
-  EXPECT_EQ(proxy[0]["path"], "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
+  EXPECT_EQ(proxy[0]["path"],
+            "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
   EXPECT_EQ(proxy[0]["values"]["ProxyEnable"], 1);
   EXPECT_EQ(proxy[0]["values"]["ProxyServer"], "");
 
@@ -268,12 +279,14 @@ TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
   const Case cases[] = {
       {"unknown status", [](Json& d) { d["categories"][0]["status"] = "fine"; }},
       {"time without offset", [](Json& d) { d["scanTime"] = "2024-03-05T14:07:09"; }},
-      {"SHA-256 in lower case", [](Json& d) { d["categories"][14]["items"][0]["SHA256"] = std::string(64, 'a'); }},
+      {"SHA-256 in lower case",
+       [](Json& d) { d["categories"][14]["items"][0]["SHA256"] = std::string(64, 'a'); }},
       {"not JSON at all", nullptr},
   };
   for (const Case& c : cases) {
     Json spoilt = valid;
-    const std::string document = c.spoil ? (c.spoil(spoilt), spoilt.dump()) : "{\"schemaVersion\": 1,";
+    const std::string document = c.spoil ? (c.spoil(spoilt), spoilt.dump())
+                                         : "{\"schemaVersion\": 1,";
     EXPECT_FALSE(testing::ReportSchemaErrors(document).empty()) << c.what;
   }
 }

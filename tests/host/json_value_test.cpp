@@ -20,19 +20,25 @@ TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
       {"Null", Null{}, "null"},
       {"true", true, "true"},
       {"false", false, "false"},
-      {"largest unsigned 64-bit", std::numeric_limits<std::uint64_t>::max(), "18446744073709551615"},
-      {"2^53 + 1, which a double would round", std::uint64_t{9007199254740993},
-       "9007199254740993"},
+      {"largest unsigned 64-bit", std::numeric_limits<std::uint64_t>::max(),
+       "18446744073709551615"},
+      {"2^53 + 1, which a double would round", std::uint64_t{9007199254740993}, "9007199254740993"},
       {"most negative 64-bit", std::numeric_limits<std::int64_t>::min(), "-9223372036854775808"},
       {"zero", std::int64_t{0}, "0"},
       {"real", 2.5, "2.5"},
       {"empty text", std::string(), "\"\""},
       {"quotes and backslashes", std::string(R"(C:\Program Files\"quoted")"),
        R"("C:\\Program Files\\\"quoted\"")"},
-      {"control characters", std::string("tab\tline\nnul\x01" "end", 16),
+      {"control characters",
+       std::string("tab\tline\nnul\x01"
+                   "end",
+                   16),
        R"("tab\tline\nnul\u0001end")"},
-      {"non-ASCII UTF-8 stays UTF-8", std::string("Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"),
-       "\"Gr\xC3\xBC\xC3\x9F" "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80\""},
+      {"non-ASCII UTF-8 stays UTF-8",
+       std::string("Gr\xC3\xBC\xC3\x9F"
+                   "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80"),
+       "\"Gr\xC3\xBC\xC3\x9F"
+       "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80\""},
   };
   for (const Case& c : cases) {
     const auto json = JsonValue(c.value);
@@ -54,11 +60,17 @@ TEST(JsonText, BytesThatAreNotUtf8BecomeReplacementCharacters) {
     std::string written;
   };
   const Case cases[] = {
-      {"lone 0xFF", "a\xFF" "b", "\"a" + replacement + "b\""},
+      {"lone 0xFF",
+       "a\xFF"
+       "b",
+       "\"a" + replacement + "b\""},
       {"sequence cut short at the end", "x\xE6\x97", "\"x" + replacement + "\""},
       {"overlong slash", "\xC0\xAF", "\"" + replacement + replacement + "\""},
       {"ANSI e-acute in good text", "caf\xE9 \xC3\xA9", "\"caf" + replacement + " \xC3\xA9\""},
-      {"name with a lone surrogate", "a\xED\xA0\x80" "b", "\"a" + replacement + "b\""},
+      {"name with a lone surrogate",
+       "a\xED\xA0\x80"
+       "b",
+       "\"a" + replacement + "b\""},
   };
   for (const Case& c : cases) {
     nlohmann::ordered_json document{{"Name", c.text}};

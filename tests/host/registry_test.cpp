@@ -39,7 +39,8 @@ TEST(RegistryConversion, SingleLookupsConvertEachTypeOrKeepTheDefault) {
        "C:\\Windows-With-A-Long-Name\\hosts"s},
       {"multi-text keeps single NULs", Text("a\0b\0"s, kRegMultiSz), "a\0b"s},
       {"multi-text with an empty first string", Text("\0b\0"s, kRegMultiSz), std::nullopt},
-      {"binary", Bytes(kRegBinary, {0x0A, 0x1F, 0x00}), std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}},
+      {"binary", Bytes(kRegBinary, {0x0A, 0x1F, 0x00}),
+       std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}},
       {"DWORD 1", Dword(1), std::int32_t{1}},
       {"DWORD above 2^31 is signed", Dword(0xFFFFFFFE), std::int32_t{-2}},
       {"DWORD of three bytes", Bytes(kRegDword, {1, 0, 0}), std::nullopt},
@@ -117,10 +118,12 @@ TEST(RegistryRoutinesTest, ReadsAndListsKeys) {
             "C:\\Windows-With-A-Long-Name\\System32\\drivers\\etc");
   EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("Missing", "fallback"s)), "fallback");
   EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("Odd", "fallback"s)), "fallback");
-  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::Users, ""), (std::vector<std::string>{".DEFAULT", "S-1-5-19"}));
+  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::Users, ""),
+            (std::vector<std::string>{".DEFAULT", "S-1-5-19"}));
 
   std::string path = "SOFTWARE\\\\Vendor/";
-  EXPECT_EQ(EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", path), (std::vector<std::string>{"Leaf", "Branch"}));
+  EXPECT_EQ(EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", path),
+            (std::vector<std::string>{"Leaf", "Branch"}));
   EXPECT_EQ(path, "SOFTWARE\\Vendor\\");
   EXPECT_TRUE(EnumSubKeyNames(keys, "HKLM", path).empty()) << "no abbreviated root names";
 }

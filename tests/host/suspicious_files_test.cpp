@@ -98,6 +98,7 @@ TEST(SuspiciousFiles, BlocksAtEachLevel) {
   files.Add(kRoaming + "\\", "*.exe", FullyDescribed("zeta.exe"));
   files.Add(kDrivers, "*.sys", File("mid.sys"));
 
+  // clang-format off
   const std::vector<LevelLine> block = {
       {1, "-Has No File Version-"}, {1, "File Name: mid.sys"}, {1, "CRC-32: CRC(mid.sys)"},
       {1, "MD5 Hash: MD5(mid.sys)"}, {1, "File Hidden?: Not Hidden"}, {2, "Created: "},
@@ -114,7 +115,9 @@ TEST(SuspiciousFiles, BlocksAtEachLevel) {
       {3, "Internal Name: upd"}, {2, "Original File name: upd.exe"},
       {3, "Product Name: Example Suite"}, {1, kSeparator},
   };
-  for (int level = 1; level <= 3; ++level) EXPECT_EQ(Collect(files, level), LinesAt(level, block)) << level;
+  // clang-format on
+  for (int level = 1; level <= 3; ++level)
+    EXPECT_EQ(Collect(files, level), LinesAt(level, block)) << level;
   EXPECT_TRUE(Collect(files, 0).empty());
   EXPECT_TRUE(Collect(files, 4).empty());
 }
@@ -167,7 +170,8 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
 // The form every file of the section is examined through: the exact name, at any length.
 TEST(ExtendedLengthPath, DriveAndSharePathsKeepEveryNameExactly) {
   const std::pair<std::string, std::string> cases[] = {
-      {"C:\\Users\\me\\AppData\\Roaming\\hide.exe ", "\\\\?\\C:\\Users\\me\\AppData\\Roaming\\hide.exe "},
+      {"C:\\Users\\me\\AppData\\Roaming\\hide.exe ",
+       "\\\\?\\C:\\Users\\me\\AppData\\Roaming\\hide.exe "},
       {"C:/dir//sub/./x/../aux.dll", "\\\\?\\C:\\dir\\sub\\aux.dll"},
       {"C:\\", "\\\\?\\C:\\"},
       {"C:\\dir\\sub\\", "\\\\?\\C:\\dir\\sub\\"},
@@ -175,7 +179,8 @@ TEST(ExtendedLengthPath, DriveAndSharePathsKeepEveryNameExactly) {
       {"\\\\?\\C:\\a/b\\..\\c ", "\\\\?\\C:\\a/b\\..\\c "},
       {"\\\\.\\COM1", "\\\\.\\COM1"},
       {"C:name.exe", "C:name.exe"},
-      {"C:\\d\\" + std::string(300, 'n'), "\\\\?\\C:\\d\\" + std::string(300, 'n')},  // past MAX_PATH, not cut
+      {"C:\\d\\" + std::string(300, 'n'),
+       "\\\\?\\C:\\d\\" + std::string(300, 'n')},  // past MAX_PATH, not cut
   };
   for (const auto& [path, extended] : cases) EXPECT_EQ(ExtendedLengthPath(path), extended) << path;
 }

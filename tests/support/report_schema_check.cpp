@@ -13,7 +13,7 @@ namespace sysinfo::testing {
 namespace {
 
 const valijson::Schema& ReportSchema() {
-  static const valijson::Schema& schema = [] () -> const valijson::Schema& {
+  static const valijson::Schema& schema = []() -> const valijson::Schema& {
     static valijson::Schema parsed;
     const nlohmann::json document = nlohmann::json::parse(kReportSchema);
     valijson::adapters::NlohmannJsonAdapter adapter(document);

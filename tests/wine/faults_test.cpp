@@ -62,10 +62,14 @@ TEST(ReportFaults, AWriteThatFailsAtALineKeepsEveryLineBeforeIt) {
   for (const std::size_t failingLine : {1u, 12u, 40u}) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    EXPECT_EQ(RunReportCommand({"--out", path, "--all", "--level", "advanced"},
-                               [failingLine](const std::string& at, std::string& reason) {
-                                 return std::make_unique<FailingAtLine>(CreateFileReport(at, reason), failingLine);
-                               }, out, err), 1);
+    EXPECT_EQ(RunReportCommand(
+                  {"--out", path, "--all", "--level", "advanced"},
+                  [failingLine](const std::string& at, std::string& reason) {
+                    return std::make_unique<FailingAtLine>(CreateFileReport(at, reason),
+                                                           failingLine);
+                  },
+                  out, err),
+              1);
     const std::string told = ReadStream(err);
     EXPECT_NE(told.find("There is not enough space on the disk."), std::string::npos) << told;
     EXPECT_NE(told.find(path), std::string::npos);
@@ -86,7 +90,8 @@ TEST(ReportFaults, AWriteThatFailsAtALineKeepsEveryLineBeforeIt) {
 TEST(HostsFaults, AFileHeldOpenIsCopiedALockedOrVanishedOneGivesTheSeparatorAlone) {
   TempFolder folder;
   const std::string path = folder.File("hosts");
-  ASSERT_TRUE(WriteWholeFile(path, "# Copyright\r\n\r\n   127.0.0.1       localhost\r\n::1 a\nb\rlast"));
+  ASSERT_TRUE(
+      WriteWholeFile(path, "# Copyright\r\n\r\n   127.0.0.1       localhost\r\n::1 a\nb\rlast"));
   const auto collect = [&path] {
     CapturedReport report;
     CollectHostsFile(report.writer(), path);
@@ -97,7 +102,8 @@ TEST(HostsFaults, AFileHeldOpenIsCopiedALockedOrVanishedOneGivesTheSeparatorAlon
                                                        GENERIC_READ | GENERIC_WRITE, share, nullptr,
                                                        OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(other);
-    const Lines copied{"# Copyright", "", "   127.0.0.1       localhost", "::1 a", "b", "last", kSeparator};
+    const Lines copied{"# Copyright", "",        "   127.0.0.1       localhost", "::1 a", "b",
+                       "last",        kSeparator};
     EXPECT_EQ(collect(), share ? copied : Lines{kSeparator});
   }
   ASSERT_TRUE(DeleteFileW(Utf8ToWide(path).c_str()));
@@ -112,11 +118,13 @@ TEST(ForgedValues, AValueWithALineBreakStaysOnItsOwnLine) {
   const std::wstring settings = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
   SavedValue saved(HKEY_CURRENT_USER, settings, L"ProxyServer");
   WriteText(HKEY_CURRENT_USER, settings, L"ProxyServer", forged);
-  TestKey entry(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SysinfoForged",
+  TestKey entry(HKEY_LOCAL_MACHINE,
+                L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SysinfoForged",
                 KEY_WOW64_64KEY);
   entry.SetText(L"DisplayName", forged);
   PlacedFiles placed;  // its company name is the same forged text
-  placed.Copy("version_forged.dll", GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-test-forged.dll");
+  placed.Copy("version_forged.dll",
+              GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-test-forged.dll");
 
   WindowsRegistry keys;
   CapturedReport report;
@@ -124,7 +132,8 @@ TEST(ForgedValues, AValueWithALineBreakStaysOnItsOwnLine) {
   CollectSoftware(report.writer(), keys, 1);
   CollectSuspiciousFiles(report.writer(), 3);
   const Lines lines = report.Lines();
-  for (const std::string& line : {"ProxyServer = " + shown, "Display Name: " + shown, "Company: " + shown}) {
+  for (const std::string& line :
+       {"ProxyServer = " + shown, "Display Name: " + shown, "Company: " + shown}) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << line;
   }
 }

@@ -29,10 +29,13 @@ const std::string kFox = "The quick brown fox jumps over the lazy dog";
 const std::string kFoxSums = "414FA339 9E107D9D372BB6826BD81D3542A419D6 ";
 const std::string kFailedSums = "Error Getting CRC-32 Error Getting MD5 Hash ";
 
-std::string Sums(const FileChecksums& sums) { return sums.crc32 + " " + sums.md5 + " " + sums.sha256; }
+std::string Sums(const FileChecksums& sums) {
+  return sums.crc32 + " " + sums.md5 + " " + sums.sha256;
+}
 
 UniqueHandle OpenShared(const std::string& path, DWORD access, DWORD share) {
-  return AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
+  return AdoptHandle(
+      CreateFileW(Utf8ToWide(path).c_str(), access, share, nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 std::string Pattern(std::size_t size) {
@@ -60,7 +63,8 @@ TEST(FileChecksums, KnownFilesThroughCryptoApi) {
     SCOPED_TRACE(c.bytes.size());
     const std::string path = folder.File("file.bin");
     ASSERT_TRUE(WriteWholeFile(path, c.bytes));
-    EXPECT_EQ(Sums(GetFileChecksums(path)), c.crc32Md5) << "the text report's pass takes no SHA-256";
+    EXPECT_EQ(Sums(GetFileChecksums(path)), c.crc32Md5)
+        << "the text report's pass takes no SHA-256";
     EXPECT_EQ(Sums(GetFileChecksumsAndSha256(path)), c.crc32Md5 + c.sha256);
   }
 }
@@ -95,12 +99,14 @@ TEST(FileSignature, UnsignedSignedAlteredAndUncheckableFiles) {
   TempFolder folder;
   std::string signedBytes;
   ASSERT_TRUE(ReadWholeFile(ProgramFolder() + "\\signed_test.dll", signedBytes));
-  const auto peHeader = static_cast<std::size_t>(*reinterpret_cast<const std::uint32_t*>(&signedBytes[0x3C]));
+  const auto peHeader =
+      static_cast<std::size_t>(*reinterpret_cast<const std::uint32_t*>(&signedBytes[0x3C]));
   ASSERT_GT(peHeader, 0x61u) << "the module has no DOS stub to alter";
 
   // The DOS stub's message is hashed like the code; the last bytes are the signature itself.
   ASSERT_TRUE(WriteWholeFile(folder.File("stub-altered.dll"), Altered(signedBytes, 0x60)));
-  ASSERT_TRUE(WriteWholeFile(folder.File("signature-altered.dll"), Altered(signedBytes, signedBytes.size() - 300)));
+  ASSERT_TRUE(WriteWholeFile(folder.File("signature-altered.dll"),
+                             Altered(signedBytes, signedBytes.size() - 300)));
   ASSERT_TRUE(WriteWholeFile(folder.File("notes.txt"), "not a program"));
   ASSERT_TRUE(WriteWholeFile(folder.File("locked.dll"), "MZ"));
   const UniqueHandle locker = OpenShared(folder.File("locked.dll"), GENERIC_READ, 0);
@@ -145,13 +151,15 @@ TEST(FileVersion, PrintedStringsThroughTheVersionApi) {
   ASSERT_TRUE(ReadWholeFile(TestBinary("version_full"), bytes));
   for (std::u16string key : {u"CompanyName", u"SpecialBuild"}) {
     key.push_back(u'\0');  // the whole key, not the start of a longer one
-    const std::size_t at = bytes.find(std::string(reinterpret_cast<const char*>(key.data()), key.size() * 2));
+    const std::size_t at =
+        bytes.find(std::string(reinterpret_cast<const char*>(key.data()), key.size() * 2));
     ASSERT_NE(at, std::string::npos);
     bytes[at - 4] = bytes[at - 3] = '\xFF';  // the value length, ahead of the type word and the key
   }
   TempFolder folder;
   ASSERT_TRUE(WriteWholeFile(folder.File("lengths.dll"), bytes));
-  const Lines full{"5.6.7.8", "5.6", "Test Company", "Test driver", "testdrv", "testdrv.sys", "Test Product"};
+  const Lines full{"5.6.7.8", "5.6",         "Test Company", "Test driver",
+                   "testdrv", "testdrv.sys", "Test Product"};
   const std::pair<std::string, Lines> cases[] = {
       {TestBinary("version_full"), full},
       {folder.File("lengths.dll"), full},
@@ -166,8 +174,10 @@ TEST(FileVersion, PrintedStringsThroughTheVersionApi) {
     cFixedFileInfo info;
     info.FullPathName(path);
     const VersionStrings& s = info.Strings();
-    EXPECT_EQ((Lines{s.fileVersion, s.productVersion, s.companyName, s.fileDescription, s.internalName,
-                     s.originalFilename, s.productName}), expected) << path;
+    EXPECT_EQ((Lines{s.fileVersion, s.productVersion, s.companyName, s.fileDescription,
+                     s.internalName, s.originalFilename, s.productName}),
+              expected)
+        << path;
   }
 }
 
@@ -212,7 +222,8 @@ Lines BlockOf(const Lines& lines, const std::string& name) {
 FILETIME FileTimeOf(SYSTEMTIME local) {
   SYSTEMTIME utc{};
   FILETIME time{};
-  EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) && SystemTimeToFileTime(&utc, &time));
+  EXPECT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc) &&
+              SystemTimeToFileTime(&utc, &time));
   return time;
 }
 
@@ -233,12 +244,14 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   PlacedFiles placed;
   // Hidden, system and read-only, and named outside the ANSI code page: hashed like any file.
   const std::string hiddenName = "sysinfo-test-hidden-\xD0\xBF\xE7\xA8\x8B.exe";
-  const std::string hidden = placed.Write(Folder(kFolderRoamingAppData) + hiddenName, "hidden program",
-                                          FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
+  const std::string hidden = placed.Write(
+      Folder(kFolderRoamingAppData) + hiddenName, "hidden program",
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY);
   // Wine keeps no creation time of its own (it gives the modification time), so both are alike.
   const FILETIME modified = FileTimeOf({2023, 12, 0, 31, 0, 0, 1, 0});
   const FILETIME accessed = FileTimeOf({2024, 2, 2, 20, 23, 5, 9, 0});
-  EXPECT_TRUE(SetFileTime(OpenShared(hidden, FILE_WRITE_ATTRIBUTES, 0).get(), &modified, &accessed, &modified));
+  EXPECT_TRUE(SetFileTime(OpenShared(hidden, FILE_WRITE_ATTRIBUTES, 0).get(), &modified, &accessed,
+                          &modified));
   // A folder whose name matches the pattern is listed, but as no file it is never read.
   const std::string sub = placed.MakeFolder(Folder(kFolderRoamingAppData) + "sysinfo-test-sub.exe");
   placed.Write(sub + "\\sysinfo-test-nested.exe", "nested");
@@ -256,10 +269,17 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   placed.Copy("version_full.dll", DriversFolder() + "sysinfo-test-versioned.sys");
   // Names that Win32's path parsing rewrites (trailing blank or dot, device names; one beside what
   // it is rewritten to) and a path past MAX_PATH: each is listed once, read through its exact name.
-  const std::string exactNames[] = {"sysinfo-test-hide.exe ", "sysinfo-test-hide2.exe.", "con.exe", "nul.dll",
-                                    "aux.dll", "COM1.exe", "sysinfo-test-dup.exe ", "sysinfo-test-dup.exe",
+  const std::string exactNames[] = {"sysinfo-test-hide.exe ",
+                                    "sysinfo-test-hide2.exe.",
+                                    "con.exe",
+                                    "nul.dll",
+                                    "aux.dll",
+                                    "COM1.exe",
+                                    "sysinfo-test-dup.exe ",
+                                    "sysinfo-test-dup.exe",
                                     "sysinfo-test-" + std::string(238, 'n') + ".exe"};
-  for (const std::string& name : exactNames) placed.Write("\\\\?\\" + Folder(kFolderRoamingAppData) + name, name);
+  for (const std::string& name : exactNames)
+    placed.Write("\\\\?\\" + Folder(kFolderRoamingAppData) + name, name);
   // An endless device under a program's name is listed with its error texts and never read.
   const std::string device = Folder(kFolderRoamingAppData) + "sysinfo-test-zero.exe";
   struct UnixLink {  // Wine cannot delete it

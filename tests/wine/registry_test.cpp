@@ -53,12 +53,16 @@ TEST(RegistryOnWine, ReadsEveryValueTypeOfARealKey) {
   EXPECT_EQ(text("Dword"), "1");
   EXPECT_EQ(text("Expand"), EnvironmentVariable(L"SystemRoot") + "\\System32\\drivers\\etc");
   EXPECT_EQ(text("Multi"), "a\0b"s);
-  EXPECT_EQ(registry.GetRegistryValue("Binary"), RegistryValue(std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}));
+  EXPECT_EQ(registry.GetRegistryValue("Binary"),
+            RegistryValue(std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}));
   EXPECT_EQ(text("Long"), std::string(3000, 'x'));
   EXPECT_EQ(text("Missing"), "default");
-  EXPECT_EQ(text("Gr\xC3\xB6\xC3\x9F" "e-\xCE\xA9"), "\xD0\x96\xD0\xB5\xD0\xBB\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5");
+  EXPECT_EQ(text("Gr\xC3\xB6\xC3\x9F"
+                 "e-\xCE\xA9"),
+            "\xD0\x96\xD0\xB5\xD0\xBB\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5");
   const std::string childName = "\xCE\xA9-Schl\xC3\xBCssel";
-  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::CurrentUser, WideToUtf8(path)), Lines{childName});
+  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::CurrentUser, WideToUtf8(path)),
+            Lines{childName});
 
   auto read = [&path, &keys](const char* name) {
     return RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(path), name, "default",
@@ -78,14 +82,16 @@ TEST(RegistryOnWine, ReadsBothViews) {
 
   WindowsRegistry keys;
   auto view = [&](RegistryView which) {
-    const auto raw = keys.QueryValue(RegistryRoot::LocalMachine, "SOFTWARE\\" + WideToUtf8(name), "View", which);
+    const auto raw = keys.QueryValue(RegistryRoot::LocalMachine, "SOFTWARE\\" + WideToUtf8(name),
+                                     "View", which);
     return raw ? RegistryValueText(ConvertQueriedValue(*raw)) : "missing";
   };
   EXPECT_EQ(view(RegistryView::Only64Bit), "64-bit");
   EXPECT_EQ(view(RegistryView::Only32Bit), "32-bit");
-  EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(name), "View", "", RegistryRoot::LocalMachine,
-                                                "SOFTWARE\\Wow6432Node")),
-            "32-bit");
+  EXPECT_EQ(
+      RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(name), "View", "",
+                                          RegistryRoot::LocalMachine, "SOFTWARE\\Wow6432Node")),
+      "32-bit");
 }
 
 const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
@@ -139,8 +145,10 @@ TEST(SoftwareOnWine, ListsAnEntryOfBothViewsByItsExactNameAndSkipsABlankName) {
   expected.insert(expected.end(), wowBlock.begin(), wowBlock.end());
   EXPECT_EQ(Lines(first, first + 24), expected);
   // The file shows each lone surrogate as the code page's default character, as it did U+FFFD.
-  EXPECT_EQ(Utf8ToAnsi(first[10]), "Registry Path: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
-                                   "CurrentVersion\\Uninstall\\Sysinfo/Test App ??" + WideToUtf8(Unique(L"")));
+  EXPECT_EQ(Utf8ToAnsi(first[10]),
+            "Registry Path: HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\"
+            "CurrentVersion\\Uninstall\\Sysinfo/Test App ??" +
+                WideToUtf8(Unique(L"")));
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Publisher: Nobody"), 0);
   EXPECT_EQ(lines.size() % 12, 0u);  // whole blocks only
 }

@@ -55,9 +55,10 @@ TEST(Runner, WritesEveryCategoryAtEachLevel) {
     const Lines lines = SplitLines(bytes);
     ASSERT_GT(lines.size(), 22u);
     EXPECT_EQ(lines[0], "Veltrix - System Information v1.0.2");
-    EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        std::string("1. Operating System (Detail Level: ") + captions[level] + ") Start"),
-              lines.end());
+    EXPECT_NE(
+        std::find(lines.begin(), lines.end(),
+                  std::string("1. Operating System (Detail Level: ") + captions[level] + ") Start"),
+        lines.end());
 
     for (std::size_t i = 0; i < kCategoryCount; ++i) {
       const std::string name(kCategories[i].text);
@@ -70,12 +71,15 @@ TEST(Runner, WritesEveryCategoryAtEachLevel) {
     }
     if (level > 0) continue;
     EXPECT_NE(std::find(lines.begin(), lines.end(),
-                        "7. Host File Info Start (" + folder.File("hosts") + ")"), lines.end());
+                        "7. Host File Info Start (" + folder.File("hosts") + ")"),
+              lines.end());
     EXPECT_EQ(SectionBody(lines, 7, "Host File Info"),
               (Lines{"# caf\xE9", "10.0.0.1 server", kSeparator}));
     const Lines proxy = SectionBody(lines, 11, "Proxy Info");
     ASSERT_EQ(proxy.size(), 18u);
-    EXPECT_EQ(proxy[0], "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]");
+    EXPECT_EQ(
+        proxy[0],
+        "[HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings]");
     EXPECT_EQ(SectionBody(lines, 13, "Software").size() % 6, 0u) << "whole six-line blocks";
     const Lines files = SectionBody(lines, 15, "Suspicious Files!");
     const auto name = std::find(files.begin(), files.end(), "File Name: sysinfo-test-runner.exe");
@@ -99,7 +103,8 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndTellsEachCategory) {
   const std::string planted = placed.Copy(
       "signed_test.dll", GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-json-test.exe");
   const std::string out = folder.File("report.json");
-  const auto run = RunProgram(kRunner, {"--out", out, "--format", "json", "--level", "advanced", "--all"});
+  const auto run = RunProgram(kRunner,
+                              {"--out", out, "--format", "json", "--level", "advanced", "--all"});
   ASSERT_EQ(run.exitCode, 0u) << run.output;
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(out, bytes));
@@ -117,7 +122,8 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndTellsEachCategory) {
   EXPECT_FALSE(hosts.value("error", "").empty()) << hosts.dump();
   EXPECT_EQ(document["categories"][0]["status"], "ok");
   const Json& files = document["categories"][kCategoryCount - 1]["items"];
-  const auto item = std::find_if(files.begin(), files.end(), [&](const Json& file) { return file["Path"] == planted; });
+  const auto item = std::find_if(files.begin(), files.end(),
+                                 [&](const Json& file) { return file["Path"] == planted; });
   ASSERT_NE(item, files.end());
   EXPECT_EQ((*item)["SHA256"], GetFileHash(planted, CALG_SHA_256));
   EXPECT_EQ((*item)["Signature"], "signed");
@@ -140,7 +146,8 @@ TEST(Runner, AReportThatCannotBeCreatedFailsBeforeAnyCategoryRuns) {
   const std::string readOnly = folder.File("kept.txt");
   ASSERT_TRUE(WriteWholeFile(readOnly, "an earlier report\r\n"));
   ASSERT_TRUE(SetFileAttributesW(Utf8ToWide(readOnly).c_str(), FILE_ATTRIBUTE_READONLY));
-  for (const std::string& out : {folder.File("no-such-folder\\report.txt"), folder.path(), readOnly}) {
+  for (const std::string& out :
+       {folder.File("no-such-folder\\report.txt"), folder.path(), readOnly}) {
     const auto run = RunProgram(kRunner, {"--out", out, "--all"});
     EXPECT_EQ(run.exitCode, 1u) << run.output;
     const std::string told = "cannot write the report \"" + out + "\": ";

@@ -70,7 +70,8 @@ class SavedValue {
     if (!existed_) {
       RegDeleteKeyValueW(root_, path_.c_str(), name_.c_str());
     } else {
-      RegSetKeyValueW(root_, path_.c_str(), name_.c_str(), type_, data_.data(), static_cast<DWORD>(data_.size()));
+      RegSetKeyValueW(root_, path_.c_str(), name_.c_str(), type_, data_.data(),
+                      static_cast<DWORD>(data_.size()));
     }
   }
   SavedValue(const SavedValue&) = delete;

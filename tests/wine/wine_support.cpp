@@ -98,7 +98,8 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
 
   std::array<char, 4096> chunk{};
   DWORD got = 0;
-  while (ReadFile(reader.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got) {
+  while (ReadFile(reader.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
+         got) {
     run.output.append(chunk.data(), got);
   }
   WaitForSingleObject(process.hProcess, INFINITE);
@@ -116,18 +117,20 @@ bool ReadWholeFile(const std::string& path, std::string& bytes) {
   bytes.clear();
   std::array<char, 65536> chunk{};
   DWORD got = 0;
-  while (ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) && got) {
+  while (ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
+         got) {
     bytes.append(chunk.data(), got);
   }
   return true;
 }
 
 bool WriteWholeFile(const std::string& path, const std::string& bytes) {
-  const UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0,
-                                                    nullptr, CREATE_ALWAYS, 0, nullptr));
+  const UniqueHandle file = AdoptHandle(
+      CreateFileW(Utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
   DWORD written = 0;
-  return file && WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                           nullptr) && written == bytes.size();
+  return file &&
+         WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+         written == bytes.size();
 }
 
 // Asked of the folder's listing: Wine answers no attributes for a link to a device.
@@ -151,8 +154,8 @@ void StartUnixProgram(const std::vector<std::wstring>& argv) {
   for (const std::wstring& arg : argv) command += L" \"" + arg + L"\"";
   STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION started{};
-  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                      &started)) {
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &started)) {
     return;
   }
   const UniqueHandle process(started.hProcess), thread(started.hThread);
@@ -178,7 +181,8 @@ std::string PlacedFiles::Write(const std::string& path, const std::string& bytes
 std::string PlacedFiles::Copy(const std::string& builtFile, const std::string& path) {
   paths_.push_back(path);
   EXPECT_TRUE(CopyFileW(Utf8ToWide(ProgramFolder() + "\\" + builtFile).c_str(),
-                        Utf8ToWide(path).c_str(), FALSE)) << path;
+                        Utf8ToWide(path).c_str(), FALSE))
+      << path;
   return path;
 }
 

@@ -38,7 +38,8 @@ class PlacedFiles {
   ~PlacedFiles();
   PlacedFiles(const PlacedFiles&) = delete;
   PlacedFiles& operator=(const PlacedFiles&) = delete;
-  std::string Write(const std::string& path, const std::string& bytes, unsigned long attributes = 0);
+  std::string Write(const std::string& path, const std::string& bytes,
+                    unsigned long attributes = 0);
   // Copies a file of the build folder (a test module) to `path`.
   std::string Copy(const std::string& builtFile, const std::string& path);
   std::string MakeFolder(const std::string& path);

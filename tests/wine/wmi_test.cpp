@@ -54,7 +54,7 @@ TEST(WmiValues, EachCimTypeFromItsVariant) {
   struct Case {
     CIMTYPE type;
     VARTYPE carrier;
-    std::int64_t bits;    // the VARIANT's integer, read at its type's width
+    std::int64_t bits;  // the VARIANT's integer, read at its type's width
     const wchar_t* text;  // a VT_BSTR's text; nothing for a null pointer
     WmiValue expected;
   };
@@ -82,7 +82,8 @@ TEST(WmiValues, EachCimTypeFromItsVariant) {
     value.vt = c.carrier;
     value.llVal = c.bits;
     if (c.text) value.bstrVal = SysAllocString(c.text);
-    EXPECT_EQ(ToWmiValue(value, c.type), c.expected) << "CIM type " << c.type << ", VARIANT type " << c.carrier;
+    EXPECT_EQ(ToWmiValue(value, c.type), c.expected)
+        << "CIM type " << c.type << ", VARIANT type " << c.carrier;
   }
 }
 
@@ -105,7 +106,8 @@ class StallingEnumerator final : public IEnumWbemClassObject {
   ULONG STDMETHODCALLTYPE AddRef() override { return ++references_; }
   ULONG STDMETHODCALLTYPE Release() override { return --references_; }  // owned by the test
 
-  HRESULT STDMETHODCALLTYPE Next(long timeout, ULONG count, IWbemClassObject** objects, ULONG* returned) override {
+  HRESULT STDMETHODCALLTYPE Next(long timeout, ULONG count, IWbemClassObject** objects,
+                                 ULONG* returned) override {
     timeouts.push_back(timeout);
     if (left_-- > 0) return real_->Next(timeout, count, objects, returned);
     if (waits_) Sleep(static_cast<DWORD>(timeout));
@@ -113,7 +115,9 @@ class StallingEnumerator final : public IEnumWbemClassObject {
     return WBEM_S_TIMEDOUT;
   }
   HRESULT STDMETHODCALLTYPE Reset() override { return WBEM_E_NOT_SUPPORTED; }
-  HRESULT STDMETHODCALLTYPE NextAsync(ULONG, IWbemObjectSink*) override { return WBEM_E_NOT_SUPPORTED; }
+  HRESULT STDMETHODCALLTYPE NextAsync(ULONG, IWbemObjectSink*) override {
+    return WBEM_E_NOT_SUPPORTED;
+  }
   HRESULT STDMETHODCALLTYPE Clone(IEnumWbemClassObject**) override { return WBEM_E_NOT_SUPPORTED; }
   HRESULT STDMETHODCALLTYPE Skip(long, ULONG) override { return WBEM_E_NOT_SUPPORTED; }
 
@@ -202,7 +206,8 @@ TEST(WmiFaults, AProcessEndedWhileAProviderStallsKeepsEveryFinishedLine) {
   SetEnvironmentVariableW(L"SYSINFO_STALLED_REPORT", Utf8ToWide(path).c_str());
   std::array<wchar_t, MAX_PATH> self{};
   GetModuleFileNameW(nullptr, self.data(), MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(self.data()) + L"\" --gtest_also_run_disabled_tests "
+  std::wstring command = L"\"" + std::wstring(self.data()) +
+                         L"\" --gtest_also_run_disabled_tests "
                          L"--gtest_filter=WmiFaults.DISABLED_WritesAReportUntilAProviderStalls";
   STARTUPINFOW startup{sizeof startup};
   PROCESS_INFORMATION child{};
