@@ -1,7 +1,6 @@
 // Registry value conversion, key paths and root names, over a fake registry.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <optional>
 #include <string>
 #include <tuple>

@@ -10,7 +10,6 @@
 #include "base/handles_win.h"
 #include "base/report_file_win.h"
 #include "base/special_folders_win.h"
-#include "base/text.h"
 #include "base/unicode_win.h"
 #include "support/authenticode_win.h"
 #include "support/checksum_win.h"
