@@ -45,8 +45,12 @@ bool SetImmutable(const std::string& folder, bool immutable) {
   const std::string name = UnixFileName(folder);
   if (name.empty()) return false;
   StartUnixProgram({L"/usr/bin/chattr", immutable ? L"+i" : L"-i", Utf8ToWide(name)});
-  // Nothing tells when the Unix program is done: wait until a file can (or cannot) be written.
-  return WaitFor([&] { return WriteWholeFile(folder + "\\probe", "") != immutable; });
+  // Nothing tells when the Unix program is done: wait until a new file can (or cannot) be made.
+  // Each try makes a new name: a file made just before the lock could still be written after it.
+  int tries = 0;
+  return WaitFor([&] {
+    return WriteWholeFile(folder + "\\probe" + std::to_string(++tries), "") != immutable;
+  });
 }
 
 // The window program copied into a folder of its own, so its settings.ini is the test's.
