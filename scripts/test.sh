@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Checks the include layers, then builds every preset and runs every test: the portable core
-# natively (plain, then under sanitizers, then the fuzz targets), then everything under Wine.
+# Checks the include layers and the layout, then builds every preset and runs every test: the
+# portable core natively (plain, then under sanitizers, then the fuzz targets), then under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
 
-# The code's shape first: includes run downward only.
+# The code's shape first: includes run downward only, and every file is laid out as
+# .clang-format says.
 bash scripts/layers.sh
+bash scripts/format.sh
 
 bash scripts/build.sh host
 ctest --preset host
