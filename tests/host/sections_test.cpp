@@ -223,35 +223,31 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
     std::string label;
     std::string line;  // "": no line at all
   };
+  // clang-format off
   const Case cases[] = {
       {"CPU", "CurrentVoltage", std::uint64_t{10}, "Current Voltage: ", "Current Voltage: 1"},
       {"CPU", "CurrentVoltage", std::uint64_t{33}, "Current Voltage: ", "Current Voltage: 3.3"},
-      // The whole value: no bit is masked first.
-      {"CPU", "CurrentVoltage", std::uint64_t{0x8B}, "Current Voltage: ", "Current Voltage: 13.9"},
-      {"CPU", "CurrentVoltage", std::int64_t{65535},
-       "Current Voltage: ", "Current Voltage: 6553.5"},
+      {"CPU", "CurrentVoltage", std::uint64_t{0x8B}, "Current Voltage: ", "Current Voltage: 13.9"},  // no bit masked
+      {"CPU", "CurrentVoltage", std::int64_t{65535}, "Current Voltage: ", "Current Voltage: 6553.5"},
       {"CPU", "CurrentVoltage", std::string("15"), "Current Voltage: ", "Current Voltage: 1.5"},
       {"CPU", "CurrentVoltage", Null{}, "Current Voltage: ", "Current Voltage: "},
       {"CPU", "CurrentVoltage", Unreadable{}, "Current Voltage: ", ""},
       {"CPU", "CurrentVoltage", std::string("n/a"), "Current Voltage: ", ""},
       {"CPU", "L3CacheSize", Unreadable{}, "L3CacheSize: ", ""},  // a class without the property
-      {"Drives", "Size", std::string("500105249280"),
-       "Size: ", "Size: 465.76 GB"},  // 64-bit as text
+      {"Drives", "Size", std::string("500105249280"), "Size: ", "Size: 465.76 GB"},  // 64-bit as text
       {"Drives", "Size", Null{}, "Size: ", "Size: "},
       {"Drives", "Size", Unreadable{}, "Size: ", ""},
       {"Operating System", "RegisteredUser", Null{}, "Registered User: ", "Registered User: "},
-      {"Operating System", "ProductType", std::uint64_t{2},
-       "Product Type: ", "Product Type: 2 - Domain Controller"},
-      {"Operating System", "ProductType", std::uint64_t{3},
-       "Product Type: ", "Product Type: 3 - Server"},
+      {"Operating System", "ProductType", std::uint64_t{2}, "Product Type: ", "Product Type: 2 - Domain Controller"},
+      {"Operating System", "ProductType", std::uint64_t{3}, "Product Type: ", "Product Type: 3 - Server"},
       {"Operating System", "ProductType", std::uint64_t{4}, "Product Type: ", ""},
       {"Operating System", "ProductType", Null{}, "Product Type: ", ""},
-      {"Operating System", "OSLanguage", std::uint64_t{1033},
-       "OS Language: ", "OS Language: English - United States"},
+      {"Operating System", "OSLanguage", std::uint64_t{1033}, "OS Language: ", "OS Language: English - United States"},
       {"Operating System", "OSLanguage", Null{}, "OS Language: ", ""},
       {"Operating System", "OSLanguage", Unreadable{}, "OS Language: ", ""},
       {"Processes", "CommandLine", commandLine, "CommandLine: ", "CommandLine: " + commandLine},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(LineWith(c.section, c.property, c.value, c.label), c.line)
         << c.section << " " << c.property << " " << ValueText(c.value).value_or("(unreadable)");
@@ -259,29 +255,26 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
 }
 
 TEST(WmiSections, CodedComputerSystemPropertiesPrintTheirWords) {
-  const char* domainRoles[] = {"Standalone Workstation",   "Member Workstation",
-                               "Standalone Server",        "Member Server",
-                               "Backup Domain Controller", "Primary Domain Controller"};
-  const char* thermal[] = {"Other", "Unknown", "Safe", "Warning", "Critical", "Nonrecoverable"};
-  const char* wakeUp[] = {"Reserved",     "Other",      "Unknown",
-                          "APM Timer",    "Modem Ring", "LAN Remote",
-                          "Power Switch", "PCI PME#",   "AC Power Restored"};
-  const auto line = [](const char* property, std::uint64_t code, const std::string& label) {
-    return LineWith("Computer System", property, code, label);
+  struct Coded {
+    const char* property;
+    std::string label;
+    std::vector<std::string> words;  // from code 0; "": no line, as for codes past the end
   };
-  for (std::uint64_t code = 0; code < 6; ++code) {
-    EXPECT_EQ(line("DomainRole", code, "Domain Role: "),
-              "Domain Role: " + std::to_string(code) + " - " + domainRoles[code]);
-    EXPECT_EQ(line("ThermalState", code + 1, "Thermal State: "),
-              "Thermal State: " + std::to_string(code + 1) + " - " + thermal[code]);
+  // clang-format off
+  const Coded coded[] = {
+      {"DomainRole", "Domain Role: ", {"Standalone Workstation", "Member Workstation", "Standalone Server", "Member Server",
+                                       "Backup Domain Controller", "Primary Domain Controller"}},
+      {"ThermalState", "Thermal State: ", {"", "Other", "Unknown", "Safe", "Warning", "Critical", "Nonrecoverable"}},
+      {"WakeUpType", "Wake Up Type: ", {"Reserved", "Other", "Unknown", "APM Timer", "Modem Ring", "LAN Remote",
+                                        "Power Switch", "PCI PME#", "AC Power Restored"}}};
+  // clang-format on
+  for (const Coded& c : coded) {
+    for (std::uint64_t code = 0; code <= c.words.size(); ++code) {
+      const std::string word = code < c.words.size() ? c.words[code] : "";
+      EXPECT_EQ(LineWith("Computer System", c.property, code, c.label),
+                word.empty() ? "" : c.label + std::to_string(code) + " - " + word);
+    }
   }
-  for (std::uint64_t code = 0; code <= 8; ++code) {
-    EXPECT_EQ(line("WakeUpType", code, "Wake Up Type: "),
-              "Wake Up Type: " + std::to_string(code) + " - " + wakeUp[code]);
-  }
-  // Values outside the tables, and Null, print no line at all.
-  EXPECT_EQ(line("ThermalState", 0, "Thermal State: "), "");
-  EXPECT_EQ(line("DomainRole", 6, "Domain Role: "), "");
   EXPECT_EQ(LineWith("Computer System", "WakeUpType", Null{}, "Wake Up Type: "), "");
 }
 
