@@ -80,15 +80,6 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
   }
 }
 
-TEST(ScanFrame, NothingTickedWritesOnlyTheHeader) {
-  std::string bytes;
-  MemoryHost host(bytes);
-  EXPECT_EQ(RunScan(Request({}, 1), kCategories, Echo, host).result, ScanResult::Saved);
-  Lines expected = kHeader;
-  expected.push_back("");
-  EXPECT_EQ(SplitLines(bytes), expected);
-}
-
 TEST(ScanFrame, CancellingWritesNothingAndAReportThatCannotBeCreatedFails) {
   std::string bytes;
   MemoryHost cancelled(bytes);

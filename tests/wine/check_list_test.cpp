@@ -188,7 +188,7 @@ TEST(CheckList, FocusedItemShowsTheHighlightUnderVisualStyles) {
 std::vector<TrackerError> g_errors;
 void CollectError(const TrackerError& error) { g_errors.push_back(error); }
 
-TEST(MouseTracker, ReportsWindowsItCannotSubclassAndTableOverflows) {
+TEST(MouseTracker, ReportsWindowsItCannotSubclass) {
   g_errors.clear();
   SetTrackerErrorReporter(CollectError);
   const UniqueWindow window(CreateWindowExW(0, L"STATIC", L"tracked", WS_OVERLAPPEDWINDOW, 0, 0,
@@ -204,10 +204,6 @@ TEST(MouseTracker, ReportsWindowsItCannotSubclassAndTableOverflows) {
   EXPECT_TRUE(tracker.DettachObject(window.get()));
   EXPECT_FALSE(tracker.DettachObject(window.get()));
   ASSERT_TRUE(tracker.Subclass(window.get()));
-  for (std::uint32_t message = WM_USER; message < WM_USER + 32; ++message) {
-    tracker.AddMessages(window.get(), cMouseOver::kBefore, {message});
-  }
-  EXPECT_FALSE(tracker.AddMessages(window.get(), cMouseOver::kBefore, {WM_USER + 32}));
 
   // Without a reporter of its own the tracker shows a message box: another thread reads and
   // answers it.
@@ -232,7 +228,6 @@ TEST(MouseTracker, ReportsWindowsItCannotSubclassAndTableOverflows) {
                       "Error in cMouseOver.ssc_Subclass: Window handle is already subclassed.",
                       "Error in cMouseOver.ssc_Subclass: Invalid window handle.",
                       "Error in cMouseOver.ssc_Subclass: Window handle belongs to another process.",
-                      "Error in cMouseOver.zAddMsg: " + std::string(kTableOverflowText) + ".",
                       "Window handle is already subclassed.",
                   }));
 }
