@@ -238,6 +238,13 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
       {"Drives", "Size", Null{}, "Size: ", "Size: "},
       {"Drives", "Size", Unreadable{}, "Size: ", ""},
       {"Operating System", "RegisteredUser", Null{}, "Registered User: ", "Registered User: "},
+      // The caption line: only the caption is trimmed; a Null service pack leaves the blank before it;
+      // without the architecture the parentheses stay empty; without a version there is no line.
+      {"Operating System", "Caption", std::string("  Windows 10 "), "Windows", "Windows 10 (v-OSArchitecture) v-Version v-CSDVersion"},
+      {"Operating System", "CSDVersion", Null{}, "v-Caption", "v-Caption (v-OSArchitecture) v-Version "},
+      {"Operating System", "OSArchitecture", Unreadable{}, "v-Caption", "v-Caption () v-Version v-CSDVersion"},
+      {"Operating System", "Version", Unreadable{}, "v-Caption", ""},
+      {"Operating System", "Version", Unreadable{}, "Registered User: ", "Registered User: v-RegisteredUser"},
       {"Operating System", "ProductType", std::uint64_t{2}, "Product Type: ", "Product Type: 2 - Domain Controller"},
       {"Operating System", "ProductType", std::uint64_t{3}, "Product Type: ", "Product Type: 3 - Server"},
       {"Operating System", "ProductType", std::uint64_t{4}, "Product Type: ", ""},
@@ -276,32 +283,6 @@ TEST(WmiSections, CodedComputerSystemPropertiesPrintTheirWords) {
     }
   }
   EXPECT_EQ(LineWith("Computer System", "WakeUpType", Null{}, "Wake Up Type: "), "");
-}
-
-TEST(WmiSections, OperatingSystemCaptionLine) {
-  struct Case {
-    std::map<std::string, WmiValue> set;
-    std::string line;  // the first line printed
-  };
-  const Case cases[] = {
-      // Only the caption is trimmed; a Null service pack leaves the blank before it.
-      {{{"Caption", std::string("  Microsoft Windows 10 Pro ")},
-        {"OSArchitecture", std::string("64-bit")},
-        {"Version", std::string("10.0.19045")},
-        {"CSDVersion", Null{}}},
-       "Microsoft Windows 10 Pro (64-bit) 10.0.19045 "},
-      // Older systems lack the architecture: the parentheses stay empty.
-      {{{"OSArchitecture", Unreadable{}}, {"CSDVersion", std::string("Service Pack 1")}},
-       "v-Caption () v-Version Service Pack 1"},
-      // Without a version there is no caption line; the other lines stay.
-      {{{"Version", Unreadable{}}}, "Registered User: v-RegisteredUser"},
-  };
-  const WmiSection& os = Section("Operating System");
-  for (const Case& c : cases) {
-    FakeWmiObject object = ObjectOf(os, Marked("v-"));
-    for (const auto& [property, value] : c.set) object.Set(property, value);
-    EXPECT_EQ(CollectObjects(os, {object}, 1).front(), c.line);
-  }
 }
 
 TEST(WmiValueText, EveryValueKind) {
