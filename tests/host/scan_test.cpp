@@ -80,27 +80,6 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
   }
 }
 
-TEST(ScanFrame, CancellingWritesNothingAndAReportThatCannotBeCreatedFails) {
-  std::string bytes;
-  MemoryHost cancelled(bytes);
-  cancelled.answer = "";
-  EXPECT_EQ(RunScan(Request({"CPU"}, 1), kCategories, Echo, cancelled).result,
-            ScanResult::Cancelled);
-  EXPECT_EQ(bytes, "");
-  EXPECT_EQ(cancelled.starts, 0);
-  EXPECT_TRUE(cancelled.finished.empty());
-
-  MemoryHost failing(bytes);
-  failing.answer = "C:\\Users\\ann\\Desktop\\report.txt";
-  failing.failCreate = true;
-  const ScanOutcome outcome = RunScan(Request({"CPU"}, 1), kCategories, Echo, failing);
-  EXPECT_EQ(outcome.result, ScanResult::Failed);
-  EXPECT_EQ(outcome.error, "The system cannot find the path specified.");
-  ASSERT_EQ(failing.finished.size(), 1u);
-  EXPECT_EQ(failing.finished[0].result, ScanResult::Failed);
-  EXPECT_EQ(failing.finished[0].path, "C:\\Users\\ann\\Desktop\\report.txt");
-}
-
 TEST(ScanFrame, AFailedWriteEndsTheScanAsAFailure) {
   std::string bytes;
   MemoryHost host(bytes);
