@@ -37,13 +37,8 @@ class MemorySink final : public ReportSink {
 // The lines of a report, split at CR LF.
 inline std::vector<std::string> SplitLines(const std::string& bytes) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    const auto end = bytes.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back(bytes.substr(start));
-      break;
-    }
+  for (std::size_t start = 0; start < bytes.size();) {
+    const std::size_t end = std::min(bytes.find("\r\n", start), bytes.size());
     lines.push_back(bytes.substr(start, end - start));
     start = end + 2;
   }

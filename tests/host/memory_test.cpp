@@ -13,7 +13,6 @@ namespace {
 using testing::CapturedReport;
 using testing::FakeQuery;
 using testing::FakeWmi;
-using testing::LevelLine;
 using testing::LinesAt;
 using Lines = std::vector<std::string>;
 
@@ -21,7 +20,9 @@ const std::string kSeparator(SeparatorLine);
 constexpr const char* kModulesQuery = "Select * from Win32_PhysicalMemory";
 constexpr const char* kPageFilesQuery = "Select * from Win32_PageFileUsage";
 
-// An 8 GB machine with 4 KB pages: the byte amounts pass 4 GB and must not wrap at 32 bits.
+const auto kExpected = testing::ReadLevelBlocks("memory.txt");
+Lines Expected(const char* name, int level = 1) { return LinesAt(level, kExpected.at(name)); }
+
 // clang-format off
 PerformanceInfo EightGigabytes() {
   return PerformanceInfo{.commitTotal = 1'310'720,  .commitLimit = 3'145'728,    .commitPeak = 1'572'864,
@@ -46,91 +47,36 @@ Lines CollectMemoryLines(FakeWmi& wmi, const PerformanceInfo& info, int level) {
   return report.Lines();
 }
 
-FakeWmi TwoModulesOnePageFile() {
-  FakeWmi wmi;
-  wmi.Answer(
-      kModulesQuery,
-      FakeQuery{{{{"BankLabel", std::string("BANK 0")}, {"Capacity", std::string("4294967296")}},
-                 {{"BankLabel", std::string("BANK 2")}, {"Capacity", std::uint64_t{4294967296}}}}});
-  wmi.Answer(kPageFilesQuery, FakeQuery{{{{"Name", std::string("C:\\pagefile.sys")},
-                                          {"AllocatedBaseSize", std::uint64_t{4864}},
-                                          {"CurrentUsage", std::uint64_t{312}},
-                                          {"PeakUsage", std::uint64_t{1024}},
-                                          {"TempPageFile", false}}}});
-  return wmi;
-}
-
-const Lines kFullModulesAndPageFile = {
-    "(Installed Physical Memory Modules)",
-    "BANK 0 - Size 4.00 GB",
-    "BANK 2 - Size 4.00 GB",
-    kSeparator,
-    "(Page File Info)",
-    "Name: C:\\pagefile.sys",
-    "Allocated Size: 4864 MB",
-    "Current Usage: 312 MB",
-    "Peak Usage: 1024 MB",
-    "Temp Page File: False",
-    kSeparator,
-    "(Memory Stats)",
-};
-
-Lines Concat(Lines head, const Lines& tail) {
-  head.insert(head.end(), tail.begin(), tail.end());
-  return head;
-}
-
 TEST(MemorySection, PrintsTheStatisticsOfEachLevel) {
-  const std::vector<LevelLine> statistics = {
-      {1, "Memory Total: 8.00 GB"},
-      {1, "Memory Used:: 5.00 GB"},
-      {1, "Memory Available: 3.00 GB"},
-      {1, "Process Count: 187"},
-      {2, "Thread Count: 2345"},
-      {2, "Handle Count: 61234"},
-      {2, "System Cache: 2.00 GB"},
-      {3, "Commit Total: 5.00 GB"},
-      {3, "Commit Limit : 12.00 GB"},
-      {3, "Commit Peak: 6.00 GB"},
-      {3, "Kernel Total: 512.00 MB"},
-      {3, "Kernel Paged: 384.00 MB"},
-      {3, "Kernel Non Paged: 128.00 MB"},
-      {3, "Page Size: 4096"},
-      {1, kSeparator},
-  };
-  // Without a level the modules and page files are still listed; the statistics are not.
-  const std::pair<int, Lines> cases[] = {{1, LinesAt(1, statistics)},
-                                         {2, LinesAt(2, statistics)},
-                                         {3, LinesAt(3, statistics)},
-                                         {0, {kSeparator}},
-                                         {4, {kSeparator}}};
-  for (const auto& [level, expected] : cases) {
-    FakeWmi wmi = TwoModulesOnePageFile();
-    EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), level),
-              Concat(kFullModulesAndPageFile, expected))
-        << "level " << level;
+  for (int level = 0; level <= 4; ++level) {
+    FakeWmi wmi;
+    wmi.Answer(
+        kModulesQuery,
+        FakeQuery{
+            {{{"BankLabel", std::string("BANK 0")}, {"Capacity", std::string("4294967296")}},
+             {{"BankLabel", std::string("BANK 2")}, {"Capacity", std::uint64_t{4294967296}}}}});
+    wmi.Answer(kPageFilesQuery, FakeQuery{{{{"Name", std::string("C:\\pagefile.sys")},
+                                            {"AllocatedBaseSize", std::uint64_t{4864}},
+                                            {"CurrentUsage", std::uint64_t{312}},
+                                            {"PeakUsage", std::uint64_t{1024}},
+                                            {"TempPageFile", false}}}});
+    // Without a level the modules and page files are still listed; the statistics are not.
+    Lines expected = Expected("modules and page file");
+    const Lines statistics = level == 0 || level == 4 ? Lines{kSeparator}
+                                                      : Expected("statistics", level);
+    expected.insert(expected.end(), statistics.begin(), statistics.end());
+    EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), level), expected) << "level " << level;
     EXPECT_EQ(wmi.Asked(), (Lines{kModulesQuery, kPageFilesQuery}));
   }
 }
 
 TEST(MemorySection, NothingFoundAndFailedQueries) {
-  const Lines statistics = {"(Memory Stats)",        "Memory Total: 0 Bytes",
-                            "Memory Used:: 0 Bytes", "Memory Available: 0 Bytes",
-                            "Process Count: 0",      kSeparator};
   FakeWmi empty;
   empty.Answer(kModulesQuery, FakeQuery{}).Answer(kPageFilesQuery, FakeQuery{});
-  EXPECT_EQ(CollectMemoryLines(empty, PerformanceInfo{}, 1),
-            Concat({"(Installed Physical Memory Modules)", "Unable to Detect", kSeparator,
-                    "(Page File Info)", "Unable to Detect", kSeparator},
-                   statistics));
-
-  // A failed query still makes one pass without an object, and that pass counts as found.
+  EXPECT_EQ(CollectMemoryLines(empty, PerformanceInfo{}, 1), Expected("nothing found"));
   FakeWmi failed;
   failed.Fail(kModulesQuery).Fail(kPageFilesQuery);
-  EXPECT_EQ(CollectMemoryLines(failed, PerformanceInfo{}, 1),
-            Concat({"(Installed Physical Memory Modules)", kSeparator, "(Page File Info)",
-                    "Temp Page File: False", kSeparator},
-                   statistics));
+  EXPECT_EQ(CollectMemoryLines(failed, PerformanceInfo{}, 1), Expected("failed queries"));
 }
 
 TEST(MemorySection, ModuleAndPageFileValues) {
@@ -138,7 +84,6 @@ TEST(MemorySection, ModuleAndPageFileValues) {
   wmi.Answer(kModulesQuery,
              FakeQuery{{{{"BankLabel", Null{}}, {"Capacity", std::uint64_t{8589934592}}},
                         {{"BankLabel", std::string("DIMM1")}, {"Capacity", Null{}}},
-                        // A class without BankLabel: no line, but the module is counted.
                         {{"Capacity", std::uint64_t{1073741824}}}}});
   wmi.Answer(kPageFilesQuery, FakeQuery{{{{"Name", std::string("D:\\pagefile.sys")},
                                           {"AllocatedBaseSize", Null{}},
@@ -146,27 +91,7 @@ TEST(MemorySection, ModuleAndPageFileValues) {
                                          {{"Name", std::string("E:\\pagefile.sys")},
                                           {"CurrentUsage", std::uint64_t{0}},
                                           {"TempPageFile", Null{}}}}});
-  const Lines expected = {
-      "(Installed Physical Memory Modules)",
-      " - Size 8.00 GB",
-      "DIMM1 - Size ",
-      kSeparator,
-      "(Page File Info)",
-      "Name: D:\\pagefile.sys",
-      "Allocated Size:  MB",
-      "Temp Page File: True",
-      "Name: E:\\pagefile.sys",
-      "Current Usage: 0 MB",
-      "Temp Page File: False",
-      kSeparator,
-      "(Memory Stats)",
-      "Memory Total: 8.00 GB",
-      "Memory Used:: 5.00 GB",
-      "Memory Available: 3.00 GB",
-      "Process Count: 187",
-      kSeparator,
-  };
-  EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), 1), expected);
+  EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), 1), Expected("module and page file values"));
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "base/format.h"
 #include "collectors/collectors.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/level_lines.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {
@@ -18,24 +18,6 @@ using testing::FakeRegistry;
 using testing::Text;
 
 const std::string kSettings = "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-const std::string kSeparator(SeparatorLine);
-
-std::vector<std::string> Block(const std::string& header, const std::string& enable,
-                               const std::string& server, const std::string& override,
-                               const std::string& autoConfig) {
-  return {header,
-          "ProxyEnable = " + enable,
-          "ProxyServer = " + server,
-          "ProxyOverride = " + override,
-          "AutoConfigURL = " + autoConfig,
-          kSeparator};
-}
-
-std::vector<std::string> Join(std::vector<std::vector<std::string>> blocks) {
-  std::vector<std::string> lines;
-  for (auto& block : blocks) lines.insert(lines.end(), block.begin(), block.end());
-  return lines;
-}
 
 std::vector<std::string> Collect(FakeRegistry& keys) {
   CapturedReport report;
@@ -61,12 +43,8 @@ TEST(ProxyInfo, PrintsEachBlocksValuesAndOnlyTheLastUserHive) {
   keys.Set(RegistryRoot::Users, "S-1-5-21-1111-2222-333-44\\" + kSettings, "ProxyServer",
            Text("short"));
 
-  EXPECT_EQ(
-      Collect(keys),
-      Join({Block("[HKEY_CURRENT_USER\\" + kSettings + "]", "1", "proxy.example:8080", "<local>",
-                  ""),
-            Block("[HKEY_LOCAL_MACHINE\\" + kSettings + "]", "", "", "", "http://wpad/wpad.dat"),
-            Block("[HKEY_USERS\\" + second + "\\" + kSettings + "]", "0", "second-user", "", "")}));
+  EXPECT_EQ(Collect(keys),
+            testing::LinesAt(1, testing::ReadLevelBlocks("proxy_info.txt").at("blocks")));
 }
 
 }  // namespace

@@ -21,21 +21,15 @@ TEST(RunnerArgs, AcceptsCategoriesInAnyOrderAndTheLevel) {
 }
 
 TEST(RunnerArgs, RefusesBadCommandLines) {
+  // Without --out, nothing to report or both, inexact names, unknown levels, options or formats.
+  // clang-format off
   const std::vector<std::vector<std::string>> bad = {
-      {},
-      {"--all"},  // no --out
-      {"--out", "r.txt"},  // nothing to report
-      {"--out", "r.txt", "--all", "--category", "CPU"},  // both
-      {"--out", "r.txt", "--category", "cpu"},  // names are exact
-      {"--out", "r.txt", "--category", "Memory"},
-      {"--out", "r.txt", "--all", "--level", "expert"},
-      {"--out", "r.txt", "--all", "--level"},
-      {"--out"},
-      {"--out", "r.txt", "--all", "--verbose"},
-      {"--out", "r.json", "--all", "--format", "JSON"},
-      {"--out", "r.json", "--all", "--format", "xml"},
-      {"--out", "r.json", "--all", "--format"},
-  };
+      {}, {"--all"}, {"--out", "r.txt"}, {"--out", "r.txt", "--all", "--category", "CPU"},
+      {"--out", "r.txt", "--category", "cpu"}, {"--out", "r.txt", "--category", "Memory"},
+      {"--out", "r.txt", "--all", "--level", "expert"}, {"--out", "r.txt", "--all", "--level"}, {"--out"},
+      {"--out", "r.txt", "--all", "--verbose"}, {"--out", "r.json", "--all", "--format", "JSON"},
+      {"--out", "r.json", "--all", "--format", "xml"}, {"--out", "r.json", "--all", "--format"}};
+  // clang-format on
   for (const auto& args : bad)
     EXPECT_NE(ParseRunnerArgs(args).error, "") << ::testing::PrintToString(args);
 }

@@ -25,155 +25,37 @@ using Filler = std::function<std::string(const std::string& property)>;
 
 const std::string kSeparator(SeparatorLine);
 
-// A block's line "Label: %Property" prints the object's value of Property after the label; a
-// line without "%" prints as written, from the section's `fixed` values.
+// A section prints for each object the lines of its block, read from data/sections.txt; values
+// whose text is not the value itself (codes, units) are `fixed` here.
 struct WmiSection {
   const char* name;
   void (*collect)(ReportWriter&, WmiService&, int);
   const char* query;
   bool sorted;  // list sections sort on the first line's property; the others keep WMI's order
-  std::vector<LevelLine> block;
-  std::map<std::string, WmiValue> fixed = {};  // values whose text is not the value (codes, units)
+  std::map<std::string, WmiValue> fixed = {};
+  std::vector<LevelLine> block = {};
 };
 
-// Kept packed as written: each section reads as its table of lines.
 // clang-format off
 const std::vector<WmiSection>& Sections() {
-  static const std::vector<WmiSection> sections = {
-    {"Operating System", CollectOperatingSystem, "SELECT * FROM Win32_OperatingSystem", false,
-     {{1, "%Caption (%OSArchitecture) %Version %CSDVersion"}, {2, "Status: %Status"},
-      {2, "Number Of Users: %NumberOfUsers"}, {1, "Registered User: %RegisteredUser"},
-      {1, "Organization: %Organization"}, {1, "Serial Number: %SerialNumber"},
-      {2, "Country Code: %CountryCode"}, {2, "Current Time Zone: %CurrentTimeZone"},
-      {3, "Encryption Level: %EncryptionLevel"}, {1, "OS Language: %OSLanguage"},
-      {1, "Product Type: 1 - Work Station"}, {3, "Boot Device: %BootDevice"},
-      {3, "System Device: %SystemDevice"}, {3, "System Directory: %SystemDirectory"},
-      {3, "System Drive: %SystemDrive"}, {3, "Windows Directory: %WindowsDirectory"},
-      {3, "Data Execution Prevention 32Bit Applications: "
-          "%DataExecutionPrevention_32BitApplications"},
-      {3, "Data Execution Prevention Available: %DataExecutionPrevention_Available"},
-      {3, "Data Execution Prevention Drivers: %DataExecutionPrevention_Drivers"},
-      {3, "Data Execution Prevention Support Policy: %DataExecutionPrevention_SupportPolicy"}},
-     {{"ProductType", std::uint64_t{1}}}},
-    {"Computer System", CollectComputerSystem, "SELECT * FROM Win32_ComputerSystem", false,
-     {{1, "Bootup State: %BootupState"}, {1, "Caption: %Caption"},
-      {3, "Current Time Zone: %CurrentTimeZone"}, {3, "Daylight In Effect: %DaylightInEffect"},
-      {2, "Description: %Description"}, {1, "Workgroup: %Workgroup"}, {1, "Domain: %Domain"},
-      {1, "Part Of Domain: %PartOfDomain"}, {1, "Domain Role: 1 - Member Workstation"},
-      {2, "Enable Daylight Savings Time: %EnableDaylightSavingsTime"},
-      {2, "Infrared Supported: %InfraredSupported"}, {1, "Manufacturer: %Manufacturer"},
-      {1, "Model: %Model"}, {1, "Name: %Name"},
-      {3, "Network Server Mode Enabled: %NetworkServerModeEnabled"},
-      {1, "Number Of Logical Processors: %NumberOfLogicalProcessors"},
-      {1, "Number Of Processors: %NumberOfProcessors"}, {1, "Status: %Status"},
-      {2, "System Startup Delay: %SystemStartupDelay"}, {1, "System Type: %SystemType"},
-      {3, "Thermal State: 3 - Safe"}, {1, "User Name: %UserName"},
-      {3, "Wake Up Type: 6 - Power Switch"}},
-     {{"DomainRole", std::uint64_t{1}}, {"ThermalState", std::uint64_t{3}},
-      {"WakeUpType", std::uint64_t{6}}}},
-    {"CPU", CollectCpu, "SELECT * FROM Win32_Processor", false,
-     {{2, "Address Width: %AddressWidth"}, {1, "Architecture: %Architecture"},
-      {2, "Availability: %Availability"}, {1, "Caption: %Caption"}, {2, "Cpu Status: %CpuStatus"},
-      {1, "Current Clock Speed: %CurrentClockSpeed"}, {1, "Current Voltage: 1.2"},
-      {3, "Data Width: %DataWidth"}, {1, "Description: %Description"}, {1, "Device ID: %DeviceID"},
-      {1, "Family: %Family"}, {1, "L2CacheSize: %L2CacheSize"}, {1, "L3CacheSize: %L3CacheSize"},
-      {2, "Level: %Level"}, {1, "Manufacturer: %Manufacturer"},
-      {1, "MaxClockSpeed: %MaxClockSpeed"}, {1, "Name: %Name"},
-      {1, "NumberOfCores: %NumberOfCores"},
-      {1, "NumberOfLogicalProcessors: %NumberOfLogicalProcessors"},
-      {3, "OtherFamilyDescription: %OtherFamilyDescription"}, {3, "PNPDeviceID: %PNPDeviceID"},
-      {2, "ProcessorId: %ProcessorId"}, {2, "ProcessorType: %ProcessorType"},
-      {2, "Revision: %Revision"}, {3, "Role: %Role"}, {2, "SocketDesignation: %SocketDesignation"},
-      {3, "Status: %Status"}, {3, "StatusInfo: %StatusInfo"}, {3, "Stepping: %Stepping"},
-      {3, "UniqueId: %UniqueId"}, {3, "UpgradeMethod: %UpgradeMethod"}, {3, "Version: %Version"},
-      {3, "VoltageCaps: %VoltageCaps"}},
-     {{"CurrentVoltage", std::uint64_t{12}}}},
-    // "DeviceID: " without the blank that other sections put in "Device ID: ".
-    {"Drives", CollectDrives, "SELECT * FROM Win32_DiskDrive", false,
-     {{1, "Caption: %Caption"}, {2, "CompressionMethod: %CompressionMethod"},
-      {1, "Description: %Description"}, {2, "DeviceID: %DeviceID"},
-      {2, "FirmwareRevision: %FirmwareRevision"}, {3, "Index: %Index"},
-      {1, "InterfaceType: %InterfaceType"}, {1, "Manufacturer: %Manufacturer"},
-      {2, "MediaType: %MediaType"}, {1, "Model: %Model"}, {2, "Name: %Name"},
-      {2, "NeedsCleaning: %NeedsCleaning"}, {3, "NumberOfMediaSupported: %NumberOfMediaSupported"},
-      {1, "Partitions: %Partitions"}, {2, "PNPDeviceID: %PNPDeviceID"}, {3, "SCSIBus: %SCSIBus"},
-      {3, "SCSILogicalUnit: %SCSILogicalUnit"}, {3, "SCSIPort: %SCSIPort"},
-      {3, "SCSITargetId: %SCSITargetId"}, {2, "SerialNumber: %SerialNumber"},
-      {2, "Signature: %Signature"}, {1, "Size: 465.76 GB"}, {2, "Status: %Status"},
-      {3, "BytesPerSector: %BytesPerSector"}, {3, "SectorsPerTrack: %SectorsPerTrack"},
-      {3, "TotalCylinders: %TotalCylinders"}, {3, "TotalHeads: %TotalHeads"},
-      {3, "TotalSectors: %TotalSectors"}, {3, "TotalTracks: %TotalTracks"},
-      {3, "TracksPerCylinder: %TracksPerCylinder"}},
-     {{"Size", std::uint64_t{500105249280}}}},
-    {"Drivers", CollectDrivers, "SELECT * FROM Win32_SystemDriver", true,
-     {{1, "Caption: %Caption"}, {1, "Name: %Name"}, {1, "Path Name: %PathName"},
-      {2, "Accept Pause: %AcceptPause"}, {2, "Accept Stop: %AcceptStop"},
-      {2, "Description: %Description"}, {3, "Desktop Interact: %DesktopInteract"},
-      {3, "Display Name: %DisplayName"}, {3, "Error Control: %ErrorControl"},
-      {3, "Exit Code: %ExitCode"}, {3, "Install Date: %InstallDate"},
-      {3, "Service Specific Exit Code: %ServiceSpecificExitCode"},
-      {2, "Service Type: %ServiceType"}, {2, "Started: %Started"}, {2, "Start Mode: %StartMode"},
-      {3, "Start Name: %StartName"}, {2, "State: %State"}, {2, "Status: %Status"},
-      {3, "Tag Id: %TagId"}}},
-    {"Hardware", CollectHardware, "SELECT * FROM Win32_PnPEntity", true,
-     {{1, "Caption: %Caption"}, {3, "Availability: %Availability"}, {2, "Class Guid: %ClassGuid"},
-      {3, "Config Manager Error Code: %ConfigManagerErrorCode"},
-      {3, "Config Manager User Config: %ConfigManagerUserConfig"}, {2, "Description: %Description"},
-      {1, "Device ID: %DeviceID"}, {3, "Error Cleared: %ErrorCleared"},
-      {3, "Error Description: %ErrorDescription"}, {2, "Install Date: %InstallDate"},
-      {3, "Last Error Code: %LastErrorCode"}, {1, "Manufacturer: %Manufacturer"},
-      {2, "Name: %Name"}, {2, "PNP Device ID: %PNPDeviceID"}, {1, "Service: %Service"},
-      {1, "Status: %Status"}}},
-    {"Network Protocols", CollectNetworkProtocols, "SELECT * FROM Win32_NetworkProtocol", true,
-     {{1, "Name: %Name"}, {1, "Caption: %Caption"},
-      {2, "Connectionless Service: %ConnectionlessService"}, {1, "Description: %Description"},
-      {2, "Guarantees Delivery: %GuaranteesDelivery"},
-      {2, "Guarantees Sequencing: %GuaranteesSequencing"}, {3, "Install Date: %InstallDate"},
-      {2, "Maximum Address Size: %MaximumAddressSize"},
-      {2, "Maximum Message Size: %MaximumMessageSize"}, {3, "Message Oriented: %MessageOriented"},
-      {2, "Minimum Address Size: %MinimumAddressSize"},
-      {2, "Pseudo Stream Oriented: %PseudoStreamOriented"}, {2, "Status: %Status"},
-      {3, "Supports Broadcasting: %SupportsBroadcasting"},
-      {3, "Supports Connect Data: %SupportsConnectData"},
-      {3, "Supports Disconnect Data: %SupportsDisconnectData"},
-      {3, "Supports Encryption: %SupportsEncryption"},
-      {3, "Supports Expedited Data: %SupportsExpeditedData"},
-      {3, "Supports Fragmentation: %SupportsFragmentation"},
-      {3, "Supports Graceful Closing: %SupportsGracefulClosing"},
-      {3, "Supports Guaranteed Bandwidth: %SupportsGuaranteedBandwidth"},
-      {3, "Supports Multicasting: %SupportsMulticasting"},
-      {3, "Supports Quality of Service: %SupportsQualityofService"}}},
-    {"Processes", CollectProcesses, "SELECT * FROM Win32_Process", true,
-     {{1, "Name: %Name"}, {1, "CommandLine: %CommandLine"}, {1, "ExecutablePath: %ExecutablePath"},
-      {2, "Handle: %Handle"}, {2, "HandleCount: %HandleCount"},
-      {3, "KernelModeTime: %KernelModeTime"}, {2, "MaximumWorkingSetSize: %MaximumWorkingSetSize"},
-      {2, "MinimumWorkingSetSize: %MinimumWorkingSetSize"},
-      {3, "OtherOperationCount: %OtherOperationCount"},
-      {3, "OtherTransferCount: %OtherTransferCount"}, {2, "PageFaults: %PageFaults"},
-      {2, "PageFileUsage: %PageFileUsage"}, {2, "ParentProcessId: %ParentProcessId"},
-      {3, "PeakPageFileUsage: %PeakPageFileUsage"}, {3, "PeakVirtualSize: %PeakVirtualSize"},
-      {3, "PeakWorkingSetSize: %PeakWorkingSetSize"}, {2, "Priority: %Priority"},
-      {3, "PrivatePageCount: %PrivatePageCount"}, {2, "ProcessId: %ProcessId"},
-      {3, "QuotaNonPagedPoolUsage: %QuotaNonPagedPoolUsage"},
-      {3, "QuotaPagedPoolUsage: %QuotaPagedPoolUsage"},
-      {3, "QuotaPeakNonPagedPoolUsage: %QuotaPeakNonPagedPoolUsage"},
-      {3, "QuotaPeakPagedPoolUsage: %QuotaPeakPagedPoolUsage"},
-      {3, "ReadOperationCount: %ReadOperationCount"}, {3, "ReadTransferCount: %ReadTransferCount"},
-      {2, "ThreadCount: %ThreadCount"}, {3, "UserModeTime: %UserModeTime"},
-      {2, "VirtualSize: %VirtualSize"}, {2, "WorkingSetSize: %WorkingSetSize"},
-      {3, "WriteOperationCount: %WriteOperationCount"},
-      {3, "WriteTransferCount: %WriteTransferCount"}}},
-    {"Services", CollectServices, "SELECT * FROM Win32_Service", true,
-     {{1, "Display Name: %DisplayName"}, {1, "Name: %Name"}, {1, "Description: %Description"},
-      {1, "Path Name: %PathName"}, {3, "Accept Pause: %AcceptPause"},
-      {3, "Accept Stop: %AcceptStop"}, {2, "Check Point: %CheckPoint"},
-      {3, "Desktop Interact: %DesktopInteract"}, {3, "Error Control: %ErrorControl"},
-      {2, "Process Id: %ProcessId"}, {3, "Service Type: %ServiceType"}, {2, "Started: %Started"},
-      {2, "Start Mode: %StartMode"}, {2, "Start Name: %StartName"}, {1, "State: %State"}}},
-    {"Startup Items", CollectStartupItems, "SELECT * FROM Win32_StartupCommand", true,
-     {{1, "Name: %Name"}, {1, "Command: %Command"}, {1, "Location: %Location"},
-      {3, "SettingID: %SettingID"}, {2, "User: %User"}, {2, "UserSID: %UserSID"}}},
-  };
+  static const std::vector<WmiSection> sections = [] {
+    std::vector<WmiSection> list = {
+      {"Operating System", CollectOperatingSystem, "SELECT * FROM Win32_OperatingSystem", false, {{"ProductType", std::uint64_t{1}}}},
+      {"Computer System", CollectComputerSystem, "SELECT * FROM Win32_ComputerSystem", false,
+       {{"DomainRole", std::uint64_t{1}}, {"ThermalState", std::uint64_t{3}}, {"WakeUpType", std::uint64_t{6}}}},
+      {"CPU", CollectCpu, "SELECT * FROM Win32_Processor", false, {{"CurrentVoltage", std::uint64_t{12}}}},
+      {"Drives", CollectDrives, "SELECT * FROM Win32_DiskDrive", false, {{"Size", std::uint64_t{500105249280}}}},
+      {"Drivers", CollectDrivers, "SELECT * FROM Win32_SystemDriver", true},
+      {"Hardware", CollectHardware, "SELECT * FROM Win32_PnPEntity", true},
+      {"Network Protocols", CollectNetworkProtocols, "SELECT * FROM Win32_NetworkProtocol", true},
+      {"Processes", CollectProcesses, "SELECT * FROM Win32_Process", true},
+      {"Services", CollectServices, "SELECT * FROM Win32_Service", true},
+      {"Startup Items", CollectStartupItems, "SELECT * FROM Win32_StartupCommand", true},
+    };
+    const auto blocks = testing::ReadLevelBlocks("sections.txt");
+    for (WmiSection& section : list) section.block = blocks.at(section.name);
+    return list;
+  }();
   return sections;
 }
 // clang-format on
@@ -341,35 +223,38 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
     std::string label;
     std::string line;  // "": no line at all
   };
+  // clang-format off
   const Case cases[] = {
       {"CPU", "CurrentVoltage", std::uint64_t{10}, "Current Voltage: ", "Current Voltage: 1"},
       {"CPU", "CurrentVoltage", std::uint64_t{33}, "Current Voltage: ", "Current Voltage: 3.3"},
-      // The whole value: no bit is masked first.
-      {"CPU", "CurrentVoltage", std::uint64_t{0x8B}, "Current Voltage: ", "Current Voltage: 13.9"},
-      {"CPU", "CurrentVoltage", std::int64_t{65535},
-       "Current Voltage: ", "Current Voltage: 6553.5"},
+      {"CPU", "CurrentVoltage", std::uint64_t{0x8B}, "Current Voltage: ", "Current Voltage: 13.9"},  // no bit masked
+      {"CPU", "CurrentVoltage", std::int64_t{65535}, "Current Voltage: ", "Current Voltage: 6553.5"},
       {"CPU", "CurrentVoltage", std::string("15"), "Current Voltage: ", "Current Voltage: 1.5"},
       {"CPU", "CurrentVoltage", Null{}, "Current Voltage: ", "Current Voltage: "},
       {"CPU", "CurrentVoltage", Unreadable{}, "Current Voltage: ", ""},
       {"CPU", "CurrentVoltage", std::string("n/a"), "Current Voltage: ", ""},
       {"CPU", "L3CacheSize", Unreadable{}, "L3CacheSize: ", ""},  // a class without the property
-      {"Drives", "Size", std::string("500105249280"),
-       "Size: ", "Size: 465.76 GB"},  // 64-bit as text
+      {"Drives", "Size", std::string("500105249280"), "Size: ", "Size: 465.76 GB"},  // 64-bit as text
       {"Drives", "Size", Null{}, "Size: ", "Size: "},
       {"Drives", "Size", Unreadable{}, "Size: ", ""},
       {"Operating System", "RegisteredUser", Null{}, "Registered User: ", "Registered User: "},
-      {"Operating System", "ProductType", std::uint64_t{2},
-       "Product Type: ", "Product Type: 2 - Domain Controller"},
-      {"Operating System", "ProductType", std::uint64_t{3},
-       "Product Type: ", "Product Type: 3 - Server"},
+      // The caption line: only the caption is trimmed; a Null service pack leaves the blank before it;
+      // without the architecture the parentheses stay empty; without a version there is no line.
+      {"Operating System", "Caption", std::string("  Windows 10 "), "Windows", "Windows 10 (v-OSArchitecture) v-Version v-CSDVersion"},
+      {"Operating System", "CSDVersion", Null{}, "v-Caption", "v-Caption (v-OSArchitecture) v-Version "},
+      {"Operating System", "OSArchitecture", Unreadable{}, "v-Caption", "v-Caption () v-Version v-CSDVersion"},
+      {"Operating System", "Version", Unreadable{}, "v-Caption", ""},
+      {"Operating System", "Version", Unreadable{}, "Registered User: ", "Registered User: v-RegisteredUser"},
+      {"Operating System", "ProductType", std::uint64_t{2}, "Product Type: ", "Product Type: 2 - Domain Controller"},
+      {"Operating System", "ProductType", std::uint64_t{3}, "Product Type: ", "Product Type: 3 - Server"},
       {"Operating System", "ProductType", std::uint64_t{4}, "Product Type: ", ""},
       {"Operating System", "ProductType", Null{}, "Product Type: ", ""},
-      {"Operating System", "OSLanguage", std::uint64_t{1033},
-       "OS Language: ", "OS Language: English - United States"},
+      {"Operating System", "OSLanguage", std::uint64_t{1033}, "OS Language: ", "OS Language: English - United States"},
       {"Operating System", "OSLanguage", Null{}, "OS Language: ", ""},
       {"Operating System", "OSLanguage", Unreadable{}, "OS Language: ", ""},
       {"Processes", "CommandLine", commandLine, "CommandLine: ", "CommandLine: " + commandLine},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(LineWith(c.section, c.property, c.value, c.label), c.line)
         << c.section << " " << c.property << " " << ValueText(c.value).value_or("(unreadable)");
@@ -377,56 +262,27 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
 }
 
 TEST(WmiSections, CodedComputerSystemPropertiesPrintTheirWords) {
-  const char* domainRoles[] = {"Standalone Workstation",   "Member Workstation",
-                               "Standalone Server",        "Member Server",
-                               "Backup Domain Controller", "Primary Domain Controller"};
-  const char* thermal[] = {"Other", "Unknown", "Safe", "Warning", "Critical", "Nonrecoverable"};
-  const char* wakeUp[] = {"Reserved",     "Other",      "Unknown",
-                          "APM Timer",    "Modem Ring", "LAN Remote",
-                          "Power Switch", "PCI PME#",   "AC Power Restored"};
-  const auto line = [](const char* property, std::uint64_t code, const std::string& label) {
-    return LineWith("Computer System", property, code, label);
+  struct Coded {
+    const char* property;
+    std::string label;
+    std::vector<std::string> words;  // from code 0; "": no line, as for codes past the end
   };
-  for (std::uint64_t code = 0; code < 6; ++code) {
-    EXPECT_EQ(line("DomainRole", code, "Domain Role: "),
-              "Domain Role: " + std::to_string(code) + " - " + domainRoles[code]);
-    EXPECT_EQ(line("ThermalState", code + 1, "Thermal State: "),
-              "Thermal State: " + std::to_string(code + 1) + " - " + thermal[code]);
+  // clang-format off
+  const Coded coded[] = {
+      {"DomainRole", "Domain Role: ", {"Standalone Workstation", "Member Workstation", "Standalone Server", "Member Server",
+                                       "Backup Domain Controller", "Primary Domain Controller"}},
+      {"ThermalState", "Thermal State: ", {"", "Other", "Unknown", "Safe", "Warning", "Critical", "Nonrecoverable"}},
+      {"WakeUpType", "Wake Up Type: ", {"Reserved", "Other", "Unknown", "APM Timer", "Modem Ring", "LAN Remote",
+                                        "Power Switch", "PCI PME#", "AC Power Restored"}}};
+  // clang-format on
+  for (const Coded& c : coded) {
+    for (std::uint64_t code = 0; code <= c.words.size(); ++code) {
+      const std::string word = code < c.words.size() ? c.words[code] : "";
+      EXPECT_EQ(LineWith("Computer System", c.property, code, c.label),
+                word.empty() ? "" : c.label + std::to_string(code) + " - " + word);
+    }
   }
-  for (std::uint64_t code = 0; code <= 8; ++code) {
-    EXPECT_EQ(line("WakeUpType", code, "Wake Up Type: "),
-              "Wake Up Type: " + std::to_string(code) + " - " + wakeUp[code]);
-  }
-  // Values outside the tables, and Null, print no line at all.
-  EXPECT_EQ(line("ThermalState", 0, "Thermal State: "), "");
-  EXPECT_EQ(line("DomainRole", 6, "Domain Role: "), "");
   EXPECT_EQ(LineWith("Computer System", "WakeUpType", Null{}, "Wake Up Type: "), "");
-}
-
-TEST(WmiSections, OperatingSystemCaptionLine) {
-  struct Case {
-    std::map<std::string, WmiValue> set;
-    std::string line;  // the first line printed
-  };
-  const Case cases[] = {
-      // Only the caption is trimmed; a Null service pack leaves the blank before it.
-      {{{"Caption", std::string("  Microsoft Windows 10 Pro ")},
-        {"OSArchitecture", std::string("64-bit")},
-        {"Version", std::string("10.0.19045")},
-        {"CSDVersion", Null{}}},
-       "Microsoft Windows 10 Pro (64-bit) 10.0.19045 "},
-      // Older systems lack the architecture: the parentheses stay empty.
-      {{{"OSArchitecture", Unreadable{}}, {"CSDVersion", std::string("Service Pack 1")}},
-       "v-Caption () v-Version Service Pack 1"},
-      // Without a version there is no caption line; the other lines stay.
-      {{{"Version", Unreadable{}}}, "Registered User: v-RegisteredUser"},
-  };
-  const WmiSection& os = Section("Operating System");
-  for (const Case& c : cases) {
-    FakeWmiObject object = ObjectOf(os, Marked("v-"));
-    for (const auto& [property, value] : c.set) object.Set(property, value);
-    EXPECT_EQ(CollectObjects(os, {object}, 1).front(), c.line);
-  }
 }
 
 TEST(WmiValueText, EveryValueKind) {

@@ -11,24 +11,12 @@ TEST(Settings, StoredTicks) {
     const char* text;
     std::optional<bool> tick;
   };
+  // clang-format off
   const Case cases[] = {
-      {"True", true},
-      {"False", false},
-      {"TRUE", true},
-      {"false", false},
-      {" True ", true},
-      {"1", true},
-      {"-1", true},
-      {"0", false},
-      {"2.5", true},
-      {"0.0", false},
-      {"", std::nullopt},
-      {"yes", std::nullopt},
-      {"Truely", std::nullopt},
-      {"1x", std::nullopt},
-      {"-", std::nullopt},
-      {".", std::nullopt},
-  };
+      {"True", true}, {"False", false}, {"TRUE", true}, {"false", false}, {" True ", true}, {"1", true},
+      {"-1", true}, {"0", false}, {"2.5", true}, {"0.0", false}, {"", std::nullopt}, {"yes", std::nullopt},
+      {"Truely", std::nullopt}, {"1x", std::nullopt}, {"-", std::nullopt}, {".", std::nullopt}};
+  // clang-format on
   for (const Case& c : cases) EXPECT_EQ(ParseBoolean(c.text), c.tick) << '"' << c.text << '"';
   EXPECT_EQ(BooleanText(true), "True");
   EXPECT_EQ(BooleanText(false), "False");

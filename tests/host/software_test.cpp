@@ -1,10 +1,10 @@
-// The Software section over a fake registry: both views, sorted, each level's lines.
+// The Software section over a fake registry: both views, sorted, each level's lines (the expected
+// lines are in data/software.txt).
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "base/format.h"
 #include "collectors/collectors.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/level_lines.h"
@@ -22,7 +22,6 @@ using testing::Text;
 
 const std::string kNative = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kWow = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-const std::string kSeparator(SeparatorLine);
 
 std::vector<std::string> Collect(FakeRegistry& keys, int level) {
   CapturedReport report;
@@ -36,15 +35,7 @@ void AddEntry(FakeRegistry& keys, const std::string& view, const std::string& en
   keys.Set(RegistryRoot::LocalMachine, view + "\\" + entry, "DisplayVersion", Text(version));
 }
 
-std::vector<std::string> BasicBlock(const std::string& name, const std::string& version,
-                                    const std::string& registryPath) {
-  return {"Display Name: " + name,
-          "Display Version: " + version,
-          "Install Location: ",
-          "Publisher: ",
-          "Registry Path: HKEY_LOCAL_MACHINE\\" + registryPath,
-          kSeparator};
-}
+const auto kExpected = testing::ReadLevelBlocks("software.txt");
 
 TEST(Software, SortsByNameSkipsNamelessEntriesAndListsBothViews) {
   FakeRegistry keys;
@@ -58,57 +49,23 @@ TEST(Software, SortsByNameSkipsNamelessEntriesAndListsBothViews) {
   AddEntry(keys, kWow, "Shared", "Alpha App", "1.0-32");
   AddEntry(keys, kWow, "b", "beta", "2.0");
 
-  std::vector<std::string> expected;
-  for (const auto& block : {BasicBlock("Alpha App", "1.0", kNative + "\\Shared"),
-                            BasicBlock("Alpha App", "1.0-32", kWow + "\\Shared"),
-                            BasicBlock("beta", "2.0", kWow + "\\b"),
-                            BasicBlock("zeta Tool", "3.0", kNative + "\\zeta")}) {
-    expected.insert(expected.end(), block.begin(), block.end());
-  }
-  EXPECT_EQ(Collect(keys, 1), expected);
+  EXPECT_EQ(Collect(keys, 1), LinesAt(1, kExpected.at("sorted")));
 }
 
 TEST(Software, EachLevelPrintsItsLines) {
   FakeRegistry keys;
   const std::string key = kNative + "\\{0F1E}";
-  const std::string longCommand = "\"C:\\Program Files\\Tool\\uninstall.exe\" " +
-                                  std::string(300, 'x');
+  // clang-format off
   const std::vector<std::pair<const char*, RawRegistryValue>> values = {
-      {"DisplayName", Text("Tool")},
-      {"Contact", Text("help desk")},
-      {"DisplayIcon", Text("C:\\Program Files\\Tool\\tool.exe,0")},
-      {"DisplayVersion", Text("1.2.3")},
-      {"HelpLink", Text("http://help")},
-      {"InstallLocation", Text("C:\\Program Files\\Tool\\")},
-      {"InstallDate", Text("20240131")},
-      {"NoModify", Dword(1)},
-      {"NoRepair", Dword(0)},
-      {"Publisher", Text("Tool Makers")},
-      {"QuietUninstallString", Text("%ProgramFiles%\\Tool\\u.exe /S", kRegExpandSz)},
-      {"UninstallString", Text(longCommand)},
-      {"URLInfoAbout", Text("http://about")},
-      {"URLUpdateInfo", Text("http://update")},
-  };
+      {"DisplayName", Text("Tool")}, {"Contact", Text("help desk")}, {"DisplayIcon", Text("C:\\Program Files\\Tool\\tool.exe,0")},
+      {"DisplayVersion", Text("1.2.3")}, {"HelpLink", Text("http://help")}, {"InstallLocation", Text("C:\\Program Files\\Tool\\")},
+      {"InstallDate", Text("20240131")}, {"NoModify", Dword(1)}, {"NoRepair", Dword(0)}, {"Publisher", Text("Tool Makers")},
+      {"QuietUninstallString", Text("%ProgramFiles%\\Tool\\u.exe /S", kRegExpandSz)},  // expandable, not expanded
+      {"UninstallString", Text("\"C:\\Program Files\\Tool\\uninstall.exe\" " + std::string(300, 'x'))},  // kept whole
+      {"URLInfoAbout", Text("http://about")}, {"URLUpdateInfo", Text("http://update")}};
+  // clang-format on
   for (const auto& [name, value] : values) keys.Set(RegistryRoot::LocalMachine, key, name, value);
-
-  const std::vector<LevelLine> block = {
-      {1, "Display Name: Tool"},
-      {2, "Contact: help desk"},
-      {3, "Display Icon: C:\\Program Files\\Tool\\tool.exe,0"},
-      {1, "Display Version: 1.2.3"},
-      {3, "Help Link: http://help"},
-      {1, "Install Location: C:\\Program Files\\Tool\\"},
-      {2, "Install Date: 20240131"},
-      {2, "No Modify: 1"},
-      {2, "No Repair: 0"},
-      {1, "Publisher: Tool Makers"},
-      {2, "Quiet Uninstall String: %ProgramFiles%\\Tool\\u.exe /S"},  // expandable, not expanded
-      {2, "Uninstall String: " + longCommand},  // kept whole
-      {3, "URL Info About: http://about"},
-      {3, "URL Update Info: http://update"},
-      {1, "Registry Path: HKEY_LOCAL_MACHINE\\" + key},
-      {1, kSeparator},
-  };
+  const std::vector<LevelLine>& block = kExpected.at("each level");
   for (int level = 1; level <= 3; ++level)
     EXPECT_EQ(Collect(keys, level), LinesAt(level, block)) << level;
 }
