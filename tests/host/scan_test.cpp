@@ -80,7 +80,7 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
   }
 }
 
-TEST(ScanFrame, AFailedWriteEndsTheScanAsAFailure) {
+TEST(ScanFrame, AReportThatCannotBeWrittenOrCreatedEndsTheScanAsAFailure) {
   std::string bytes;
   MemoryHost host(bytes);
   host.failAtWrite = 100;  // the disk is full in the first section
@@ -95,6 +95,8 @@ TEST(ScanFrame, AFailedWriteEndsTheScanAsAFailure) {
   EXPECT_EQ(outcome.result, ScanResult::Failed);
   EXPECT_EQ(outcome.error, "There is not enough space on the disk.");
   EXPECT_EQ(collected, 1);  // the scan stops instead of collecting into a broken file
+  host.failCreate = true;
+  EXPECT_EQ(RunScan(request, kCategories, collector, host).result, ScanResult::Failed);
 }
 
 // A window closed mid-scan closes the open report it was given: the lines so far are kept.

@@ -99,13 +99,24 @@ COLORREF Painted(const CheckList& list, UINT message) {
   return message == WM_ERASEBKGND ? GetPixel(memory.get(), 1, 1) : GetTextColor(memory.get());
 }
 
-TEST(CheckList, SavedPropertiesShow) {
+long Border(const CheckList& list) {
+  return (GetWindowLongW(list.hwnd(), GWL_EXSTYLE) & WS_EX_CLIENTEDGE ? 1 : 0) +
+         Style(list.hwnd(), WS_BORDER);
+}
+
+TEST(CheckList, EachDesignerPropertyShowsAndIsSaved) {
   struct Row {
     const char* name;
     std::function<void(CheckList&)> set;
     std::function<long(CheckList&)> shown;
     long before;  // as a control made from an empty bag shows it
     long after;
+    bool reloaded;  // a control made again from the saved bag shows it too
+  };
+  const auto height = [](CheckList& list) {
+    RECT place{};
+    GetWindowRect(list.ItemWindow(0), &place);
+    return place.bottom - place.top;
   };
   const auto weight = [](CheckList& list) {
     LOGFONTW font{};
@@ -114,26 +125,48 @@ TEST(CheckList, SavedPropertiesShow) {
     return font.lfWeight;
   };
   const auto leftText = [](CheckList& l) { return Style(LastItem(l), BS_LEFTTEXT); };
+  const auto flat = [](CheckList& l) { return Style(LastItem(l), BS_FLAT); };
+  const auto disabled = [](CheckList& l) { return Style(l.ItemWindow(0), WS_DISABLED); };
+  const auto ticked = [](CheckList& l) { return long{l.Selected(0)}; };
   const auto text = [](CheckList& l) { return long(Painted(l, WM_CTLCOLORSTATIC)); };
   const auto back = [](CheckList& l) { return long(Painted(l, WM_ERASEBKGND)); };
+  const auto renamed = [](CheckList& l) { return long(l.List(0) == "Renamed"); };
   const long buttonText = GetSysColor(COLOR_BTNTEXT);
   const long buttonFace = GetSysColor(COLOR_BTNFACE);
+  const auto ticksAfterTickingTwo = [](CheckList& list) {
+    list.AddItem("x", true);
+    list.AddItem("y", true);
+    long ticked = 0;
+    for (int i = 0; i < list.ListCount(); ++i) ticked += list.Selected(i);
+    return ticked;
+  };
   const Row rows[] = {
-      {"Alignment", [](auto& l) { l.SetAlignment(0); }, leftText, BS_LEFTTEXT, 0},
-      {"ForeColor", [](auto& l) { l.SetForeColor(0xC80000); }, text, buttonText, 0xC80000},
-      {"Font", [](auto& l) { l.SetFont(kBold); }, weight, FW_NORMAL, FW_BOLD},
-      {"BackColor", [](auto& l) { l.SetBackColor(0x00C800); }, back, buttonFace, 0x00C800},
+      {"ItemHeight", [](auto& l) { l.SetItemHeight(450); }, height, 17, 30, false},
+      {"Alignment", [](auto& l) { l.SetAlignment(0); }, leftText, BS_LEFTTEXT, 0, true},
+      {"Selected", [](auto& l) { l.SetSelected(0, true); }, ticked, 0, 1, true},
+      {"AppearanceBorder", [](auto& l) { l.SetAppearanceBorder(0); }, Border, 1, WS_BORDER, true},
+      {"AppearanceCheck", [](auto& l) { l.SetAppearanceCheck(0); }, flat, 0, BS_FLAT, true},
+      {"ForeColor", [](auto& l) { l.SetForeColor(0xC80000); }, text, buttonText, 0xC80000, true},
+      {"Enabled", [](auto& l) { l.SetEnabled(false); }, disabled, 0, WS_DISABLED, true},
+      {"Font", [](auto& l) { l.SetFont(kBold); }, weight, FW_NORMAL, FW_BOLD, true},
+      {"BackColor", [](auto& l) { l.SetBackColor(0x00C800); }, back, buttonFace, 0x00C800, true},
+      {"BorderStyle", [](auto& l) { l.SetBorderStyle(0); }, Border, 1, 0, true},
+      {"List", [](auto& l) { l.SetList(0, "Renamed"); }, renamed, 0, 1, true},
+      {"MultiSelect", [](auto& l) { l.SetMultiSelect(false); }, ticksAfterTickingTwo, 2, 1, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     CheckListHost host({"Alpha", "Beta"});
+    std::string changed;
+    host.list->PropertyChanged = [&changed](std::string_view name) { changed = name; };
     EXPECT_EQ(row.shown(*host.list), row.before);
     row.set(*host.list);
     EXPECT_EQ(row.shown(*host.list), row.after);
+    EXPECT_EQ(changed, row.name);
     PropertyBag saved;
     host.list->WriteProperties(saved, kAmbient);
     CheckListHost again({}, saved);
-    EXPECT_EQ(row.shown(*again.list), row.after);
+    EXPECT_EQ(row.shown(*again.list) == row.after, row.reloaded);
   }
 }
 
