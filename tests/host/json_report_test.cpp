@@ -60,24 +60,22 @@ struct Machine {
   OneSuspiciousFile files;
 
   Machine() {
+    // clang-format off
     wmi.Answer("SELECT * FROM Win32_OperatingSystem",
                FakeQuery{{{{"Caption", std::string("Windows 10 Pro ")},
                            {"OSArchitecture", std::string("64-bit")},
-                           {"Version", std::string("10.0.19045")},
-                           {"CSDVersion", Null{}},
-                           {"Organization", Null{}},
-                           {"OSLanguage", std::uint64_t{1033}},
+                           {"Version", std::string("10.0.19045")}, {"CSDVersion", Null{}},
+                           {"Organization", Null{}}, {"OSLanguage", std::uint64_t{1033}},
                            {"ProductType", std::uint64_t{1}}}}});
     // Computer System: no answer at all, so the fake's query fails with its reason.
     wmi.Answer("SELECT * FROM Win32_Processor", FakeQuery{{}, QueryStatus::TimedOut});
     wmi.Answer("SELECT * FROM Win32_SystemDriver", FakeQuery{});  // a class with nothing in it
-    wmi.Answer("SELECT * FROM Win32_Process", FakeQuery{{{{"Name", std::string("zsh.exe")},
-                                                          {"CommandLine", Null{}},
-                                                          {"ProcessId", std::uint64_t{4242}},
-                                                          {"WorkingSetSize", kLargest}},
-                                                         {{"Name", std::string("Agent.exe")},
-                                                          {"ProcessId", std::uint64_t{7}},
-                                                          {"Priority", std::int64_t{-1}}}}});
+    wmi.Answer("SELECT * FROM Win32_Process",
+               FakeQuery{{{{"Name", std::string("zsh.exe")}, {"CommandLine", Null{}},
+                           {"ProcessId", std::uint64_t{4242}}, {"WorkingSetSize", kLargest}},
+                          {{"Name", std::string("Agent.exe")}, {"ProcessId", std::uint64_t{7}},
+                           {"Priority", std::int64_t{-1}}}}});
+    // clang-format on
     wmi.Answer("Select * from Win32_PhysicalMemory",
                FakeQuery{{{{"BankLabel", std::string("BANK 0")},
                            {"Capacity", std::uint64_t{8589934592}}}}});
@@ -189,23 +187,15 @@ TEST(JsonReport, TextReportIsUnchangedAndTheDocumentIsValidAtEveryLevel) {
 
 TEST(JsonReport, EachCategoryStatusWithTheReason) {
   const Scanned scanned = Scan(kBasic, true);
+  // Computer System has no answer at all; Drives no collector bound; Drivers a class with nothing.
+  // clang-format off
   const std::vector<std::string> expected = {
-      "Operating System: ok",
-      "Computer System: failed (the fake query failed)",  // no answer at all
-      "CPU: timed_out (the fake query failed)",
-      "Drives: empty",  // no collector bound: only its frame
-      "Drivers: empty",  // a class with nothing in it
-      "Hardware: empty",
-      "Host File Info: empty",
-      "Memory (Ram): ok",
-      "Network Protocols: empty",
-      "Processes: ok",
-      "Proxy Info: ok",
-      "Services: empty",
-      "Software: ok",
-      "Startup Items: empty",
-      "Suspicious Files!: ok",
-  };
+      "Operating System: ok", "Computer System: failed (the fake query failed)",
+      "CPU: timed_out (the fake query failed)", "Drives: empty", "Drivers: empty",
+      "Hardware: empty", "Host File Info: empty", "Memory (Ram): ok", "Network Protocols: empty",
+      "Processes: ok", "Proxy Info: ok", "Services: empty", "Software: ok", "Startup Items: empty",
+      "Suspicious Files!: ok"};
+  // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {
     documented.push_back(
@@ -259,13 +249,14 @@ TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
 
   const Json files = CategoryNamed(document, "Suspicious Files!")["items"];
   ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(files[0]["CRC32"], "414FA339");
-  EXPECT_EQ(files[0]["FileSize"].get<std::uint64_t>(), kLargest);
-  EXPECT_EQ(files[0]["SHA256"], std::string(64, 'A'));
-  EXPECT_EQ(files[0]["Signature"], "signed");
-  EXPECT_EQ(files[0]["Signer"], "Example Publisher");
-  EXPECT_EQ(files[0]["SignedByCatalog"], true);
-  EXPECT_TRUE(files[0]["SignatureError"].is_null());
+  for (const auto& [field, value] : {std::pair<const char*, Json>{"CRC32", "414FA339"},
+                                     {"FileSize", kLargest},
+                                     {"SHA256", std::string(64, 'A')},
+                                     {"Signature", "signed"},
+                                     {"Signer", "Example Publisher"},
+                                     {"SignedByCatalog", true},
+                                     {"SignatureError", nullptr}})
+    EXPECT_EQ(files[0][field], value) << field;
   EXPECT_NE(scanned.text.find("File Size: 18446744073709551615 Bytes\r\n"), std::string::npos);
 }
 
