@@ -268,15 +268,11 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   placed.Copy("version_full.dll", DriversFolder() + "sysinfo-test-versioned.sys");
   // Names that Win32's path parsing rewrites (trailing blank or dot, device names; one beside what
   // it is rewritten to) and a path past MAX_PATH: each is listed once, read through its exact name.
-  const std::string exactNames[] = {"sysinfo-test-hide.exe ",
-                                    "sysinfo-test-hide2.exe.",
-                                    "con.exe",
-                                    "nul.dll",
-                                    "aux.dll",
-                                    "COM1.exe",
-                                    "sysinfo-test-dup.exe ",
-                                    "sysinfo-test-dup.exe",
-                                    "sysinfo-test-" + std::string(238, 'n') + ".exe"};
+  // clang-format off
+  const std::string exactNames[] = {"sysinfo-test-hide.exe ", "sysinfo-test-hide2.exe.", "con.exe",
+      "nul.dll", "aux.dll", "COM1.exe", "sysinfo-test-dup.exe ", "sysinfo-test-dup.exe",
+      "sysinfo-test-" + std::string(238, 'n') + ".exe"};
+  // clang-format on
   for (const std::string& name : exactNames)
     placed.Write("\\\\?\\" + Folder(kFolderRoamingAppData) + name, name);
   // An endless device under a program's name is listed with its error texts and never read.
@@ -308,32 +304,30 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
     std::size_t line;
     std::string text;
   };
+  const std::string crcError = "CRC-32: Error Getting CRC-32";
+  const std::string md5Error = "MD5 Hash: Error Getting MD5 Hash";
+  // clang-format off
   const Case cases[] = {
-      {hiddenName, 0, kPlace},
-      {hiddenName, 2, "CRC-32: 7998D50D"},
-      {hiddenName, 3, "MD5 Hash: FA39569FE4D0E000237E068C4717522D"},
+      {hiddenName, 0, kPlace}, {hiddenName, 2, "CRC-32: 7998D50D"},
       {hiddenName, 4, "File Hidden?: Hidden"},
+      {hiddenName, 3, "MD5 Hash: FA39569FE4D0E000237E068C4717522D"},
       {hiddenName, 5, "Created: Sunday, December 31, 2023 12:00:01 AM"},
       {hiddenName, 6, "Accessed: Tuesday, February 20, 2024 11:05:09 PM"},
-      {hiddenName, 8, "File Size: 14 Bytes"},
-      {hiddenName, 9, "File Path: " + hidden},
-      {"sysinfo-test-sub.exe", 2, "CRC-32: Error Getting CRC-32"},
-      {"sysinfo-test-sub.exe", 3, "MD5 Hash: Error Getting MD5 Hash"},
-      {"sysinfo-test-sub.exe", 9, "File Path: " + sub},
-      {"sysinfo-test-zero.exe", 2, "CRC-32: Error Getting CRC-32"},
+      {hiddenName, 8, "File Size: 14 Bytes"}, {hiddenName, 9, "File Path: " + hidden},
+      {"sysinfo-test-sub.exe", 2, crcError}, {"sysinfo-test-sub.exe", 3, md5Error},
+      {"sysinfo-test-sub.exe", 9, "File Path: " + sub}, {"sysinfo-test-zero.exe", 2, crcError},
       {"sysinfo-test-big.dll", 8, "File Size: 5368709127 Bytes"},
-      {"sysinfo-test-big.dll", 3, "MD5 Hash: Error Getting MD5 Hash"},  // gone before it was read
+      {"sysinfo-test-big.dll", 3, md5Error},  // gone before it was read
       {"sysinfo-test-local.dll", 0, kPlace},
       {"sysinfo-test-local.dll", 4, "File Hidden?: Not Hidden"},
-      {"sysinfo-test-common.dll", 0, kPlace},
-      {"sysinfo-test-blank.sys", 0, kNoVersion},
+      {"sysinfo-test-common.dll", 0, kPlace}, {"sysinfo-test-blank.sys", 0, kNoVersion},
       {"sysinfo-test-blank.sys", 9, "File Path: " + DriversFolder() + "sysinfo-test-blank.sys"},
       {"sysinfo-test-blank.sys", 10, "File Version:    "},
       {"sysinfo-test-blank.sys", 12, "Company: Blank Version Co"},
       {"sysinfo-test-blank.sys", 16, "Product Name: Blank"},
-      {"sysinfo-test-nover.sys", 0, kNoVersion},
-      {"sysinfo-test-nover.sys", 10, "File Version: "},
+      {"sysinfo-test-nover.sys", 0, kNoVersion}, {"sysinfo-test-nover.sys", 10, "File Version: "},
   };
+  // clang-format on
   for (const Case& c : cases) {
     const Lines block = BlockOf(lines, c.name);
     ASSERT_EQ(block.size(), 18u) << c.name << " in " << ::testing::PrintToString(lines);
