@@ -44,8 +44,7 @@ TEST(FormatBytes, UsesTheLocaleSeparators) {
   EXPECT_EQ(FormatBytes("1048575", true, german), "1.024,00 KB");
   EXPECT_EQ(FormatBytes("1234567", false, german), "1.234.567");
   const NumberFormat french{",", "\xC2\xA0"};  // no-break space, several bytes in UTF-8
-  EXPECT_EQ(FormatBytes("1099511627775", true, french), "1\xC2\xA0"
-                                                        "024,00 GB");
+  EXPECT_EQ(FormatBytes("1099511627775", true, french), std::string("1\xC2\xA0") + "024,00 GB");
   const NumberFormat ungrouped{".", ""};
   EXPECT_EQ(FormatBytes("1234567", false, ungrouped), "1234567");
 }
@@ -70,6 +69,7 @@ TEST(Text, CutAtNullAndTrim) {
 // A name goes from UTF-16 to text and back unchanged, lone surrogates included, and reaches a
 // UTF-8 reader with one U+FFFD per lone surrogate.
 TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
+  using namespace std::string_literals;
   const std::string fffd = "\xEF\xBF\xBD";
   struct Case {
     std::u16string units;
@@ -78,12 +78,7 @@ TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
   const Case cases[] = {
       {u"Foo/Bar \u00E9\u65E5\xD83D\xDE00", "Foo/Bar \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80",
        "Foo/Bar \xC3\xA9\xE6\x97\xA5\xF0\x9F\x98\x80"},  // two, three and four bytes (a pair)
-      {u"a\xD800"
-       u"b\xDFFF"
-       u"c",
-       "a\xED\xA0\x80"
-       "b\xED\xBF\xBF"
-       "c",
+      {u"a\xD800" + u"b\xDFFF"s + u"c", "a\xED\xA0\x80" + "b\xED\xBF\xBF"s + "c",
        "a" + fffd + "b" + fffd + "c"},  // lone ones
       {u"x\xDBFF", "x\xED\xAF\xBF", "x" + fffd},  // high at the end
       {u"\xDC00\xD800", "\xED\xB0\x80\xED\xA0\x80", fffd + fffd},  // reversed pair
@@ -94,10 +89,7 @@ TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
     EXPECT_EQ(Wtf8ToUtf8(c.wtf8), c.utf8) << c.wtf8;
   }
   // Bytes that are not UTF-8: U+FFFD for each broken start when decoded, kept for the printer.
-  EXPECT_EQ(Wtf8ToUtf16("a\xFF"
-                        "b\xE6\x97"),
-            u"a\xFFFD"
-            u"b\xFFFD");
+  EXPECT_EQ(Wtf8ToUtf16("a\xFF" + "b\xE6\x97"s), u"a\xFFFD" + u"b\xFFFD"s);
   EXPECT_EQ(Wtf8ToUtf16("\xC0\xAF\xF4\x90\x80\x80"), std::u16string(6, u'\xFFFD'));
   EXPECT_EQ(Wtf8ToUtf8("a\xFF\xE6\x97"), "a\xFF\xE6\x97");
 }

@@ -51,10 +51,7 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
       {"empty file", "", {}},
       {"only a line end", "\n", {""}},
       {"a line longer than a piece", longLine + "\nb", {longLine, "b"}},
-      {"double-byte characters",
-       "caf\x81"
-       "e\x81x\r\n",
-       {"caf[e][x]"}},
+      {"double-byte characters", "caf\x81" + "e\x81x\r\n"s, {"caf[e][x]"}},
   };
   for (const Case& c : cases) {
     for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4096}}) {

@@ -9,6 +9,8 @@
 namespace sysinfo {
 namespace {
 
+using namespace std::string_literals;
+
 // What a reader of the JSON report gets for each kind of value the collectors hand over.
 TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
   struct Case {
@@ -60,17 +62,11 @@ TEST(JsonText, BytesThatAreNotUtf8BecomeReplacementCharacters) {
     std::string written;
   };
   const Case cases[] = {
-      {"lone 0xFF",
-       "a\xFF"
-       "b",
-       "\"a" + replacement + "b\""},
+      {"lone 0xFF", "a\xFF" + "b"s, "\"a" + replacement + "b\""},
       {"sequence cut short at the end", "x\xE6\x97", "\"x" + replacement + "\""},
       {"overlong slash", "\xC0\xAF", "\"" + replacement + replacement + "\""},
       {"ANSI e-acute in good text", "caf\xE9 \xC3\xA9", "\"caf" + replacement + " \xC3\xA9\""},
-      {"name with a lone surrogate",
-       "a\xED\xA0\x80"
-       "b",
-       "\"a" + replacement + "b\""},
+      {"name with a lone surrogate", "a\xED\xA0\x80" + "b"s, "\"a" + replacement + "b\""},
   };
   for (const Case& c : cases) {
     nlohmann::ordered_json document{{"Name", c.text}};
