@@ -207,19 +207,4 @@ Lines SectionBody(const Lines& report, std::size_t number, std::string_view name
   return Lines(start + 2, end);
 }
 
-std::vector<Lines> Records(const Lines& lines) {
-  std::vector<Lines> records;
-  Lines current;
-  for (const std::string& line : lines) {
-    if (line != kSeparator) {
-      current.push_back(line);
-    } else if (!current.empty()) {
-      records.push_back(std::move(current));
-      current.clear();
-    }
-  }
-  EXPECT_TRUE(current.empty()) << "lines after the last separator";
-  return records;
-}
-
 }  // namespace sysinfo::testing
