@@ -49,13 +49,6 @@ TEST(FormatBytes, UsesTheLocaleSeparators) {
   EXPECT_EQ(FormatBytes("1234567", false, ungrouped), "1234567");
 }
 
-TEST(FormatBytes, NumericOverloadsAgreeWithText) {
-  SetCurrentNumberFormat({".", ","});
-  EXPECT_EQ(FormatBytes(std::int64_t{2'097'152} * 4096), "8.00 GB");
-  EXPECT_EQ(FormatBytes(std::uint64_t{1536}), "1.50 KB");
-  EXPECT_EQ(FormatBytes(std::int64_t{-1}), "4.00 GB");
-}
-
 TEST(Text, CutAtNullAndTrim) {
   using namespace std::string_literals;
   EXPECT_EQ(CutAtNull("plain"), "plain");

@@ -1,4 +1,4 @@
-// The hosts-file copy at any chunking, a file that cannot be opened, and the path rules.
+// The hosts-file copy at any chunking, and the path rules.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -65,12 +65,6 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
           << c.what << ": a line is written in bounded pieces";
     }
   }
-}
-
-TEST(HostsFile, AFileThatCannotBeOpenedGivesTheSeparatorOnly) {
-  CapturedReport report;
-  PrintHostsFile(report.writer(), nullptr, {});
-  EXPECT_EQ(report.Lines(), std::vector<std::string>{std::string(SeparatorLine)});
 }
 
 TEST(HostsFile, PathFromTheRegistryOrTheWindowsFolder) {
