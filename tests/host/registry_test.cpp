@@ -58,17 +58,16 @@ TEST(RegistryConversion, UninstallReadsGiveText) {
     RawRegistryValue raw;
     std::string expected;
   };
+  // clang-format off
   const std::vector<Case> cases = {
       {"text", Text("Tool 1.0"), "Tool 1.0"},
-      {"expandable text is not expanded", Text("%SystemRoot%\\a.exe", kRegExpandSz),
-       "%SystemRoot%\\a.exe"},
+      {"expandable text is not expanded", Text("%SystemRoot%\\a.exe", kRegExpandSz), "%SystemRoot%\\a.exe"},
       {"binary as spaced hex", Bytes(kRegBinary, {0x0A, 0x1F, 0x00}), "0A 1F 00"},
-      {"empty binary", Bytes(kRegBinary, {}), ""},
-      {"DWORD", Dword(1), "1"},
+      {"empty binary", Bytes(kRegBinary, {}), ""}, {"DWORD", Dword(1), "1"},
       {"big-endian DWORD read unswapped", Bytes(kRegDwordBigEndian, {1, 0, 0, 0}), "1"},
-      {"multi-text", Text("a\0b\0"s, kRegMultiSz), ""},
-      {"none", Bytes(0, {1, 2}), ""},
+      {"multi-text", Text("a\0b\0"s, kRegMultiSz), ""}, {"none", Bytes(0, {1, 2}), ""},
   };
+  // clang-format on
   for (const Case& c : cases) {
     EXPECT_EQ(RegistryValueText(ConvertQueriedValue(c.raw)), c.expected) << c.what;
   }
@@ -80,15 +79,15 @@ TEST(RegistryConversion, ReadRegistryValueFallsBackToTheDefault) {
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Blanks", Text("   "));
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Padded", Text(" x "));
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "NoModify", Dword(1));
+  // clang-format off
   const std::vector<std::tuple<std::string, const char*, const char*>> cases = {
-      {uninstall, "Blanks", "default"},
-      {uninstall, "Padded", " x "},
-      {uninstall, "NoModify", "1"},
+      {uninstall, "Blanks", "default"}, {uninstall, "Padded", " x "}, {uninstall, "NoModify", "1"},
       {uninstall, "Missing", "default"},
       {"SOFTWARE/Microsoft//Windows\\CurrentVersion\\Uninstall\\", "NoModify", "default"},
       {"SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall", "NoModify", "1"},
       {"SOFTWARE\\\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\\", "NoModify", "1"},
   };
+  // clang-format on
   for (const auto& [keyPath, value, expected] : cases) {
     EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", "App", value, "default",
                                                   RegistryRoot::LocalMachine, keyPath)),

@@ -123,10 +123,8 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
   EXPECT_TRUE(Collect(files, 3).empty());  // nothing found prints nothing
   files.searched.clear();
   // The listing names the folder itself and its parent; both exist, as on a real disk.
-  files.Add(kRoaming + "\\", "*.exe", File("."));
-  files.Add(kRoaming + "\\", "*.exe", File(".."));
-  files.Add(kRoaming + "\\", "*.exe", File("zeta.exe"));
-  files.Add(kRoaming + "\\", "*.exe", File("Beta.exe"));
+  for (const char* name : {".", "..", "zeta.exe", "Beta.exe"})
+    files.Add(kRoaming + "\\", "*.exe", File(name));
   files.Add(kLocal, "*.dll", File("alpha.dll"));
   files.listings[kLocal + "*.dll"].push_back(File("gone.dll"));  // removed after the listing
   files.Add(kCommon + "\\", "*.dll", File("common.dll", "6.1"));  // a version does not matter here
