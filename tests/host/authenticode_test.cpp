@@ -8,14 +8,8 @@ namespace {
 
 // What the JSON report says for each answer WinVerifyTrust can give about a file.
 TEST(ClassifyTrustResult, EachResultCodeGivesItsStatus) {
-  struct Case {
-    std::uint32_t result;
-    const char* meaning;
-    const char* status;
-    bool askCatalogs;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::uint32_t, const char*, const char*, bool> cases[] = {
       {0x00000000, "verified", "signed", false}, {0x800B0100, "TRUST_E_NOSIGNATURE", "unsigned", true},
       {0x800B0003, "TRUST_E_SUBJECT_FORM_UNKNOWN (not a signable file)", "unsigned", true},
       {0x800B0001, "TRUST_E_PROVIDER_UNKNOWN", "unsigned", true},
@@ -29,9 +23,9 @@ TEST(ClassifyTrustResult, EachResultCodeGivesItsStatus) {
       {0x00000001, "a code nobody documents", "untrusted", false},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    EXPECT_EQ(SignatureStatusName(ClassifyTrustResult(c.result)), c.status) << c.meaning;
-    EXPECT_EQ(MeansNoEmbeddedSignature(c.result), c.askCatalogs) << c.meaning;
+  for (const auto& [result, meaning, status, askCatalogs] : cases) {
+    EXPECT_EQ(SignatureStatusName(ClassifyTrustResult(result)), status) << meaning;
+    EXPECT_EQ(MeansNoEmbeddedSignature(result), askCatalogs) << meaning;
   }
 }
 

@@ -13,13 +13,8 @@ namespace {
 // not a number returned as it came.
 TEST(FormatBytes, UnitsNegativesFractionsAndNonNumbers) {
   const NumberFormat english{".", ","};
-  struct Case {
-    const char* value;
-    bool withUnits;
-    const char* expected;
-  };
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<const char*, bool, const char*> cases[] = {
       {"0", true, "0 Bytes"}, {"1023", true, "1,023 Bytes"}, {"1024", true, "1.00 KB"},
       {"1536", true, "1.50 KB"}, {"1048575", true, "1,024.00 KB"}, {"1048576", true, "1.00 MB"},
       {"1073741823", true, "1,024.00 MB"}, {"1073741824", true, "1.00 GB"}, {"8589934592", true, "8.00 GB"},
@@ -34,8 +29,8 @@ TEST(FormatBytes, UnitsNegativesFractionsAndNonNumbers) {
       {"1234567", false, "1,234,567"}, {"999", false, "999"}, {"1000", false, "1,000"},
   };
   // clang-format on
-  for (const Case& c : cases)
-    EXPECT_EQ(FormatBytes(c.value, c.withUnits, english), c.expected) << c.value;
+  for (const auto& [value, withUnits, expected] : cases)
+    EXPECT_EQ(FormatBytes(value, withUnits, english), expected) << value;
 }
 
 TEST(FormatBytes, UsesTheLocaleSeparators) {

@@ -246,22 +246,17 @@ TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
 // The schema is a check that can fail: documents that break it are refused.
 TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
   const Json valid = Scan(kBasic, true).document;
-  struct Case {
-    const char* what;
-    void (*spoil)(Json&);
-  };
-  const Case cases[] = {
+  const std::pair<const char*, void (*)(Json&)> cases[] = {
       {"unknown status", [](Json& d) { d["categories"][0]["status"] = "fine"; }},
       {"time without offset", [](Json& d) { d["scanTime"] = "2024-03-05T14:07:09"; }},
       {"SHA-256 in lower case",
        [](Json& d) { d["categories"][14]["items"][0]["SHA256"] = std::string(64, 'a'); }},
       {"not JSON at all", nullptr},
   };
-  for (const Case& c : cases) {
+  for (const auto& [what, spoil] : cases) {
     Json spoilt = valid;
-    const std::string document = c.spoil ? (c.spoil(spoilt), spoilt.dump())
-                                         : "{\"schemaVersion\": 1,";
-    EXPECT_FALSE(testing::ReportSchemaErrors(document).empty()) << c.what;
+    const std::string document = spoil ? (spoil(spoilt), spoilt.dump()) : "{\"schemaVersion\": 1,";
+    EXPECT_FALSE(testing::ReportSchemaErrors(document).empty()) << what;
   }
 }
 

@@ -46,25 +46,19 @@ std::string Pattern(std::size_t size) {
 // CRC-32, MD5 and (for the JSON report only) SHA-256 from one read, across the chunk boundary.
 TEST(FileChecksums, KnownFilesThroughCryptoApi) {
   TempFolder folder;
-  struct Case {
-    std::string bytes;
-    std::string crc32Md5;
-    std::string sha256;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
       {"", "0 D41D8CD98F00B204E9800998ECF8427E ",
        "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
       {kFox, kFoxSums, "D7A8FBB307D7809469CA9ABCB0082E4F8D5651E46D3CDB762D02D0BF37C9E592"},
       {Pattern((3 << 20) + 5), "454448A1 028BFCC1395093C0DF0DC731DE96E1B5 ",
        "B01669D77761C4DFDFC8FB927821087BCF5C9EF1F917C4F1F8504E529F19EDAB"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.bytes.size());
+  for (const auto& [bytes, crc32Md5, sha256] : cases) {
+    SCOPED_TRACE(bytes.size());
     const std::string path = folder.File("file.bin");
-    ASSERT_TRUE(WriteWholeFile(path, c.bytes));
-    EXPECT_EQ(Sums(GetFileChecksums(path)), c.crc32Md5)
-        << "the text report's pass takes no SHA-256";
-    EXPECT_EQ(Sums(GetFileChecksumsAndSha256(path)), c.crc32Md5 + c.sha256);
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+    EXPECT_EQ(Sums(GetFileChecksums(path)), crc32Md5) << "the text report's pass takes no SHA-256";
+    EXPECT_EQ(Sums(GetFileChecksumsAndSha256(path)), crc32Md5 + sha256);
   }
 }
 
@@ -113,12 +107,7 @@ TEST(FileSignature, UnsignedSignedAlteredAndUncheckableFiles) {
   std::array<wchar_t, MAX_PATH> system{};
   GetSystemDirectoryW(system.data(), MAX_PATH);
 
-  struct Case {
-    std::string path;
-    std::string status;
-    std::string signer;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
       {ProgramFolder() + "\\version_full.dll", "unsigned", ""},
       {folder.File("notes.txt"), "unsigned", ""},
       // Wine's own system files are listed in no catalog: unsigned, not an error.
@@ -130,13 +119,13 @@ TEST(FileSignature, UnsignedSignedAlteredAndUncheckableFiles) {
       {folder.File("locked.dll"), "untrusted", ""},
       {folder.File("missing.dll"), "untrusted", ""},
   };
-  for (const Case& c : cases) {
-    const FileSignature signature = GetFileSignature(c.path);
-    EXPECT_EQ(SignatureStatusName(signature.status), c.status) << c.path;
-    EXPECT_EQ(signature.signer, c.signer) << c.path;
-    EXPECT_FALSE(signature.fromCatalog) << c.path;
+  for (const auto& [path, status, signer] : cases) {
+    const FileSignature signature = GetFileSignature(path);
+    EXPECT_EQ(SignatureStatusName(signature.status), status) << path;
+    EXPECT_EQ(signature.signer, signer) << path;
+    EXPECT_FALSE(signature.fromCatalog) << path;
     // Only a status that needs explaining carries the platform's reason.
-    EXPECT_EQ(signature.reason.empty(), c.status == "signed" || c.status == "unsigned") << c.path;
+    EXPECT_EQ(signature.reason.empty(), status == "signed" || status == "unsigned") << path;
   }
 }
 
@@ -299,15 +288,10 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   for (const char* name : {"sysinfo-test-nested.exe", "sysinfo-test-versioned.sys"}) {
     EXPECT_TRUE(BlockOf(lines, name).empty()) << name;
   }
-  struct Case {
-    std::string name;
-    std::size_t line;
-    std::string text;
-  };
   const std::string crcError = "CRC-32: Error Getting CRC-32";
   const std::string md5Error = "MD5 Hash: Error Getting MD5 Hash";
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<std::string, std::size_t, std::string> cases[] = {
       {hiddenName, 0, kPlace}, {hiddenName, 2, "CRC-32: 7998D50D"},
       {hiddenName, 4, "File Hidden?: Hidden"},
       {hiddenName, 3, "MD5 Hash: FA39569FE4D0E000237E068C4717522D"},
@@ -328,10 +312,10 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
       {"sysinfo-test-nover.sys", 0, kNoVersion}, {"sysinfo-test-nover.sys", 10, "File Version: "},
   };
   // clang-format on
-  for (const Case& c : cases) {
-    const Lines block = BlockOf(lines, c.name);
-    ASSERT_EQ(block.size(), 18u) << c.name << " in " << ::testing::PrintToString(lines);
-    EXPECT_EQ(block[c.line], c.text) << c.name;
+  for (const auto& [name, line, text] : cases) {
+    const Lines block = BlockOf(lines, name);
+    ASSERT_EQ(block.size(), 18u) << name << " in " << ::testing::PrintToString(lines);
+    EXPECT_EQ(block[line], text) << name;
   }
   for (const std::string& name : exactNames) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "File Name: " + name), 1) << name;
