@@ -5,37 +5,13 @@
 
 #include "base/wtf8.h"
 #include "support/registry.h"
-
-namespace {
-
-class NoKeys final : public sysinfo::RegistryKeys {
- public:
-  bool KeyExists(sysinfo::RegistryRoot, std::string_view, sysinfo::RegistryView) override {
-    return false;
-  }
-  std::optional<sysinfo::RawRegistryValue> QueryValue(sysinfo::RegistryRoot, std::string_view,
-                                                      std::string_view,
-                                                      sysinfo::RegistryView) override {
-    return std::nullopt;
-  }
-  std::vector<std::string> SubkeyNames(sysinfo::RegistryRoot, std::string_view,
-                                       sysinfo::RegistryView) override {
-    return {};
-  }
-  std::vector<sysinfo::RawRegistryValue> Values(sysinfo::RegistryRoot, std::string_view,
-                                                sysinfo::RegistryView) override {
-    return {};
-  }
-  std::string ExpandEnvironment(std::string_view text) override { return std::string(text) + "!"; }
-};
-
-}  // namespace
+#include "tests/fakes/fake_registry.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size == 0) return 0;
   const sysinfo::RawRegistryValue raw{static_cast<std::uint32_t>(data[0] % 12),
                                       std::vector<std::uint8_t>(data + 1, data + size)};
-  NoKeys keys;
+  sysinfo::testing::FakeRegistry keys;  // empty; %SystemRoot% expands to a longer path
   if (auto value = sysinfo::ConvertRegistryValue(raw, keys)) {
     (void)sysinfo::RegistryValueText(*value);
   }

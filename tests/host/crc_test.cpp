@@ -32,21 +32,17 @@ std::vector<std::uint8_t> RandomBytes(std::size_t size, unsigned seed) {
 }
 
 TEST(Crc, CheckValuesOfBothAlgorithms) {
-  struct Case {
-    int algorithm;  // 0: CRC-16 (XMODEM), anything else: CRC-32
-    std::string_view input;
-    std::uint32_t value;
-  };
+  // Algorithm 0 is CRC-16 (XMODEM), anything else CRC-32.
   // clang-format off
-  const Case cases[] = {
+  const std::tuple<int, std::string_view, std::uint32_t> cases[] = {
       {1, "123456789", 0xCBF43926}, {1, "", 0}, {1, "a", 0xE8B7BE43}, {1, "ae", 0xE7DDCE},
       {0, "123456789", 0x31C3}, {0, "", 0}, {0, "A", 0x58E5},
   };
   // clang-format on
-  for (const Case& c : cases) {
+  for (const auto& [algorithm, input, value] : cases) {
     clsCRC crc;
-    crc.Algorithm(c.algorithm);
-    EXPECT_EQ(crc.CalculateString(c.input), c.value) << c.algorithm << " " << c.input;
+    crc.Algorithm(algorithm);
+    EXPECT_EQ(crc.CalculateString(input), value) << algorithm << " " << input;
   }
   EXPECT_EQ(Crc32Text(0xE7DDCE), "E7DDCE");  // upper-case hex, no padding to eight digits
 }

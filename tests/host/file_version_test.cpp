@@ -1,7 +1,6 @@
-// Version resources decoded from bytes: fixed block, translations, string tables, path parts.
+// Version resources decoded from bytes: the fixed block and the translation table.
 #include <gtest/gtest.h>
 
-#include <map>
 #include <vector>
 
 #include "support/file_version.h"
@@ -29,44 +28,6 @@ TEST(Translation, FirstEntryAndItsBlockName) {
 
   const std::uint8_t cutShort[] = {0x07, 0x04, 0xE4};
   EXPECT_FALSE(FirstTranslation(cutShort));
-}
-
-TEST(VersionStrings, OwnBlockOrUsEnglishFallback) {
-  using Resource = std::map<std::string, std::string>;
-  const std::string own = "\\StringFileInfo\\040704E4\\";
-  const std::string us = "\\StringFileInfo\\040904E4\\";
-  struct Case {
-    const char* what;
-    Resource resource;
-    std::string company;
-    std::string product;
-    std::string fileVersion;
-  };
-  // clang-format off
-  const Case cases[] = {
-      {"own block complete",
-       {{own + "CompanyName", "Eigene Firma"}, {own + "ProductName", "Produkt"}, {own + "FileVersion", "1.0"},
-        {us + "CompanyName", "US Company"}, {us + "ProductName", "US Product"}},
-       "Eigene Firma", "Produkt", "1.0"},
-      {"strings only under US English",
-       {{us + "CompanyName", "US Company"}, {us + "ProductName", "US Product"}, {us + "FileVersion", "2.0"}},
-       "US Company", "US Product", "2.0"},
-      {"neither block names a company: own strings stay",
-       {{own + "ProductName", "Produkt"}, {own + "FileVersion", "3.0"}, {us + "ProductName", "US Product"}},
-       "", "Produkt", "3.0"},
-      {"no strings at all", {}, "", "", ""},
-  };
-  // clang-format on
-  for (const Case& c : cases) {
-    const VersionStrings strings = ReadVersionStrings(
-        {0x0407, 0x04E4}, [&c](const std::string& subBlock) {
-          const auto found = c.resource.find(subBlock);
-          return found == c.resource.end() ? std::string() : found->second;
-        });
-    EXPECT_EQ(strings.companyName, c.company) << c.what;
-    EXPECT_EQ(strings.productName, c.product) << c.what;
-    EXPECT_EQ(strings.fileVersion, c.fileVersion) << c.what;
-  }
 }
 
 }  // namespace

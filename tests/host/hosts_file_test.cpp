@@ -1,4 +1,4 @@
-// The hosts-file copy at any chunking, a file that cannot be opened, and the path rules.
+// The hosts-file copy at any chunking, and the path rules.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -33,13 +33,8 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
         return utf8;
       },
       [](std::string_view part) -> std::size_t { return part.ends_with('\x81'); }};
-  struct Case {
-    const char* what;
-    std::string file;
-    std::vector<std::string> lines;
-  };
   const std::string longLine(200'000, 'a');  // longer than the writer's pieces
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<const char*, std::string, std::vector<std::string>>> cases = {
       {"CR LF", "# hosts\r\n127.0.0.1 localhost\r\n", {"# hosts", "127.0.0.1 localhost"}},
       {"CR alone", "a\rb\r", {"a", "b"}},
       {"LF alone", "a\nb\nc\n", {"a", "b", "c"}},
@@ -51,50 +46,35 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
       {"empty file", "", {}},
       {"only a line end", "\n", {""}},
       {"a line longer than a piece", longLine + "\nb", {longLine, "b"}},
-      {"double-byte characters",
-       "caf\x81"
-       "e\x81x\r\n",
-       {"caf[e][x]"}},
+      {"double-byte characters", "caf\x81" + "e\x81x\r\n"s, {"caf[e][x]"}},
   };
-  for (const Case& c : cases) {
+  for (const auto& [what, file, lines] : cases) {
     for (std::size_t piece : {std::size_t{1}, std::size_t{2}, std::size_t{3}, std::size_t{4096}}) {
-      MemoryReader reader(AsBytes(c.file), piece);
+      MemoryReader reader(AsBytes(file), piece);
       CapturedReport report;
       PrintHostsFile(report.writer(), &reader, doubleByte);
-      std::vector<std::string> expected = c.lines;
+      std::vector<std::string> expected = lines;
       expected.emplace_back(SeparatorLine);
-      EXPECT_EQ(report.Lines(), expected) << c.what << ", pieces of " << piece;
+      EXPECT_EQ(report.Lines(), expected) << what << ", pieces of " << piece;
       EXPECT_LE(report.LargestWrite(), 128u * 1024)
-          << c.what << ": a line is written in bounded pieces";
+          << what << ": a line is written in bounded pieces";
     }
   }
 }
 
-TEST(HostsFile, AFileThatCannotBeOpenedGivesTheSeparatorOnly) {
-  CapturedReport report;
-  PrintHostsFile(report.writer(), nullptr, {});
-  EXPECT_EQ(report.Lines(), std::vector<std::string>{std::string(SeparatorLine)});
-}
-
 TEST(HostsFile, PathFromTheRegistryOrTheWindowsFolder) {
   const std::string params = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
-  struct Case {
-    const char* what;
-    std::optional<RawRegistryValue> dataBasePath;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
+  const std::vector<std::tuple<const char*, std::optional<RawRegistryValue>, std::string>> cases = {
       {"expanded", Text("%SystemRoot%\\System32\\drivers\\etc", kRegExpandSz),
        "C:\\Windows-With-A-Long-Name\\System32\\drivers\\etc\\hosts"},
       {"empty", Text(""), "C:\\windows\\System32\\drivers\\etc\\hosts"},
       {"missing", std::nullopt, "C:\\windows\\System32\\drivers\\etc\\hosts"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [what, dataBasePath, expected] : cases) {
     FakeRegistry keys;
     keys.AddKey(RegistryRoot::LocalMachine, params);
-    if (c.dataBasePath)
-      keys.Set(RegistryRoot::LocalMachine, params, "DataBasePath", *c.dataBasePath);
-    EXPECT_EQ(HostsFilePath(keys, "C:\\windows"), c.expected) << c.what;
+    if (dataBasePath) keys.Set(RegistryRoot::LocalMachine, params, "DataBasePath", *dataBasePath);
+    EXPECT_EQ(HostsFilePath(keys, "C:\\windows"), expected) << what;
   }
 }
 

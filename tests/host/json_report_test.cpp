@@ -60,24 +60,22 @@ struct Machine {
   OneSuspiciousFile files;
 
   Machine() {
+    // clang-format off
     wmi.Answer("SELECT * FROM Win32_OperatingSystem",
                FakeQuery{{{{"Caption", std::string("Windows 10 Pro ")},
                            {"OSArchitecture", std::string("64-bit")},
-                           {"Version", std::string("10.0.19045")},
-                           {"CSDVersion", Null{}},
-                           {"Organization", Null{}},
-                           {"OSLanguage", std::uint64_t{1033}},
+                           {"Version", std::string("10.0.19045")}, {"CSDVersion", Null{}},
+                           {"Organization", Null{}}, {"OSLanguage", std::uint64_t{1033}},
                            {"ProductType", std::uint64_t{1}}}}});
     // Computer System: no answer at all, so the fake's query fails with its reason.
     wmi.Answer("SELECT * FROM Win32_Processor", FakeQuery{{}, QueryStatus::TimedOut});
     wmi.Answer("SELECT * FROM Win32_SystemDriver", FakeQuery{});  // a class with nothing in it
-    wmi.Answer("SELECT * FROM Win32_Process", FakeQuery{{{{"Name", std::string("zsh.exe")},
-                                                          {"CommandLine", Null{}},
-                                                          {"ProcessId", std::uint64_t{4242}},
-                                                          {"WorkingSetSize", kLargest}},
-                                                         {{"Name", std::string("Agent.exe")},
-                                                          {"ProcessId", std::uint64_t{7}},
-                                                          {"Priority", std::int64_t{-1}}}}});
+    wmi.Answer("SELECT * FROM Win32_Process",
+               FakeQuery{{{{"Name", std::string("zsh.exe")}, {"CommandLine", Null{}},
+                           {"ProcessId", std::uint64_t{4242}}, {"WorkingSetSize", kLargest}},
+                          {{"Name", std::string("Agent.exe")}, {"ProcessId", std::uint64_t{7}},
+                           {"Priority", std::int64_t{-1}}}}});
+    // clang-format on
     wmi.Answer("Select * from Win32_PhysicalMemory",
                FakeQuery{{{{"BankLabel", std::string("BANK 0")},
                            {"Capacity", std::uint64_t{8589934592}}}}});
@@ -189,23 +187,15 @@ TEST(JsonReport, TextReportIsUnchangedAndTheDocumentIsValidAtEveryLevel) {
 
 TEST(JsonReport, EachCategoryStatusWithTheReason) {
   const Scanned scanned = Scan(kBasic, true);
+  // Computer System has no answer at all; Drives no collector bound; Drivers a class with nothing.
+  // clang-format off
   const std::vector<std::string> expected = {
-      "Operating System: ok",
-      "Computer System: failed (the fake query failed)",  // no answer at all
-      "CPU: timed_out (the fake query failed)",
-      "Drives: empty",  // no collector bound: only its frame
-      "Drivers: empty",  // a class with nothing in it
-      "Hardware: empty",
-      "Host File Info: empty",
-      "Memory (Ram): ok",
-      "Network Protocols: empty",
-      "Processes: ok",
-      "Proxy Info: ok",
-      "Services: empty",
-      "Software: ok",
-      "Startup Items: empty",
-      "Suspicious Files!: ok",
-  };
+      "Operating System: ok", "Computer System: failed (the fake query failed)",
+      "CPU: timed_out (the fake query failed)", "Drives: empty", "Drivers: empty",
+      "Hardware: empty", "Host File Info: empty", "Memory (Ram): ok", "Network Protocols: empty",
+      "Processes: ok", "Proxy Info: ok", "Services: empty", "Software: ok", "Startup Items: empty",
+      "Suspicious Files!: ok"};
+  // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {
     documented.push_back(
@@ -227,67 +217,46 @@ TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
                              "Version": "10.0.19045", "CSDVersion": null, "Organization": null,
                              "OSLanguage": 1033, "ProductType": 1}])"));
 
-  // Sorted by name as the text is; numbers stay numbers, the largest exactly.
-  const Json processes = CategoryNamed(document, "Processes")["items"];
-  ASSERT_EQ(processes.size(), 2u);
-  EXPECT_EQ(processes[0]["Name"], "Agent.exe");
-  EXPECT_EQ(processes[0]["Priority"], -1);
-  EXPECT_TRUE(processes[0]["CommandLine"].is_null()) << "a property the object lacks";
-  EXPECT_EQ(processes[1]["Name"], "zsh.exe");
-  EXPECT_EQ(processes[1]["ProcessId"], 4242);
-  ASSERT_TRUE(processes[1]["WorkingSetSize"].is_number_unsigned());
-  EXPECT_EQ(processes[1]["WorkingSetSize"].get<std::uint64_t>(), kLargest);
-
-  const Json memory = CategoryNamed(document, "Memory (Ram)")["subsections"];
-  ASSERT_EQ(memory.size(), 3u);
-  EXPECT_EQ(memory[0]["items"][0]["Capacity"], 8589934592u);
-  EXPECT_EQ(memory[1]["items"].size(), 0u) << "no page file: the text says Unable to Detect";
-  EXPECT_EQ(memory[2]["items"][0]["PhysicalTotal"], 8589934592u);
-  EXPECT_EQ(memory[2]["items"][0]["ProcessCount"], 2);
-
-  const Json proxy = CategoryNamed(document, "Proxy Info")["keys"];
-  ASSERT_EQ(proxy.size(), 3u);
-  EXPECT_EQ(proxy[0]["path"],
-            "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
-  EXPECT_EQ(proxy[0]["values"]["ProxyEnable"], 1);
-  EXPECT_EQ(proxy[0]["values"]["ProxyServer"], "");
-
-  const Json software = CategoryNamed(document, "Software")["items"];
-  ASSERT_EQ(software.size(), 1u);
-  EXPECT_EQ(software[0]["DisplayName"], "Editor");
-  EXPECT_EQ(software[0]["NoModify"], 1);
-
-  const Json files = CategoryNamed(document, "Suspicious Files!")["items"];
-  ASSERT_EQ(files.size(), 1u);
-  EXPECT_EQ(files[0]["CRC32"], "414FA339");
-  EXPECT_EQ(files[0]["FileSize"].get<std::uint64_t>(), kLargest);
-  EXPECT_EQ(files[0]["SHA256"], std::string(64, 'A'));
-  EXPECT_EQ(files[0]["Signature"], "signed");
-  EXPECT_EQ(files[0]["Signer"], "Example Publisher");
-  EXPECT_EQ(files[0]["SignedByCatalog"], true);
-  EXPECT_TRUE(files[0]["SignatureError"].is_null());
+  // What a reader finds where: sorted by name as the text is; numbers stay numbers, the largest
+  // exactly (compared as written); a property the object lacks is null; no page file (the text
+  // says Unable to Detect) gives no items; null past the last item or block.
+  const std::string processes = "/categories/9/items/", memory = "/categories/7/subsections/",
+                    proxy = "/categories/10/keys/0/", files = "/categories/14/items/0/";
+  // clang-format off
+  const std::pair<std::string, Json> found[] = {
+      {processes + "0/Name", "Agent.exe"}, {processes + "0/Priority", -1}, {processes + "0/CommandLine", nullptr},
+      {processes + "1/Name", "zsh.exe"}, {processes + "1/ProcessId", 4242}, {processes + "1/WorkingSetSize", kLargest},
+      {processes + "2", nullptr}, {memory + "0/items/0/Capacity", 8589934592u}, {memory + "1/items", Json::array()},
+      {memory + "2/items/0/PhysicalTotal", 8589934592u}, {memory + "2/items/0/ProcessCount", 2}, {memory + "3", nullptr},
+      {proxy + "path", "HKEY_CURRENT_USER\\Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings"},
+      {proxy + "values/ProxyEnable", 1}, {proxy + "values/ProxyServer", ""}, {"/categories/10/keys/3", nullptr},
+      {"/categories/12/items/0/DisplayName", "Editor"}, {"/categories/12/items/0/NoModify", 1},
+      {"/categories/12/items/1", nullptr}, {files + "CRC32", "414FA339"}, {files + "FileSize", kLargest},
+      {files + "SHA256", std::string(64, 'A')}, {files + "Signature", "signed"}, {files + "Signer", "Example Publisher"},
+      {files + "SignedByCatalog", true}, {files + "SignatureError", nullptr}, {"/categories/14/items/1", nullptr},
+  };
+  // clang-format on
+  for (const auto& [pointer, value] : found) {
+    const Json::json_pointer at(pointer);
+    EXPECT_EQ((document.contains(at) ? document[at] : Json()).dump(), value.dump()) << pointer;
+  }
   EXPECT_NE(scanned.text.find("File Size: 18446744073709551615 Bytes\r\n"), std::string::npos);
 }
 
 // The schema is a check that can fail: documents that break it are refused.
 TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
   const Json valid = Scan(kBasic, true).document;
-  struct Case {
-    const char* what;
-    void (*spoil)(Json&);
-  };
-  const Case cases[] = {
+  const std::pair<const char*, void (*)(Json&)> cases[] = {
       {"unknown status", [](Json& d) { d["categories"][0]["status"] = "fine"; }},
       {"time without offset", [](Json& d) { d["scanTime"] = "2024-03-05T14:07:09"; }},
       {"SHA-256 in lower case",
        [](Json& d) { d["categories"][14]["items"][0]["SHA256"] = std::string(64, 'a'); }},
       {"not JSON at all", nullptr},
   };
-  for (const Case& c : cases) {
+  for (const auto& [what, spoil] : cases) {
     Json spoilt = valid;
-    const std::string document = c.spoil ? (c.spoil(spoilt), spoilt.dump())
-                                         : "{\"schemaVersion\": 1,";
-    EXPECT_FALSE(testing::ReportSchemaErrors(document).empty()) << c.what;
+    const std::string document = spoil ? (spoil(spoilt), spoilt.dump()) : "{\"schemaVersion\": 1,";
+    EXPECT_FALSE(testing::ReportSchemaErrors(document).empty()) << what;
   }
 }
 

@@ -9,14 +9,11 @@
 namespace sysinfo {
 namespace {
 
+using namespace std::string_literals;
+
 // What a reader of the JSON report gets for each kind of value the collectors hand over.
 TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
-  struct Case {
-    const char* what;
-    WmiValue value;
-    std::string written;
-  };
-  const Case cases[] = {
+  const std::tuple<const char*, WmiValue, std::string> cases[] = {
       {"Null", Null{}, "null"},
       {"true", true, "true"},
       {"false", false, "false"},
@@ -40,12 +37,12 @@ TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
        "\"Gr\xC3\xBC\xC3\x9F"
        "e \xE6\x97\xA5\xE6\x9C\xAC \xF0\x9F\x98\x80\""},
   };
-  for (const Case& c : cases) {
-    const auto json = JsonValue(c.value);
-    ASSERT_TRUE(json.has_value()) << c.what;
-    EXPECT_EQ(JsonText(*json), c.written) << c.what;
+  for (const auto& [what, value, written] : cases) {
+    const auto json = JsonValue(value);
+    ASSERT_TRUE(json.has_value()) << what;
+    EXPECT_EQ(JsonText(*json), written) << what;
     // A reader parsing the text gets the same value back, of the same kind.
-    EXPECT_EQ(nlohmann::ordered_json::parse(JsonText(*json)), *json) << c.what;
+    EXPECT_EQ(nlohmann::ordered_json::parse(JsonText(*json)), *json) << what;
   }
   EXPECT_FALSE(JsonValue(Unreadable{}).has_value()) << "an unreadable value is left out";
 }
@@ -54,30 +51,19 @@ TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
 // reader the whole document: each bad byte becomes U+FFFD and the rest is kept.
 TEST(JsonText, BytesThatAreNotUtf8BecomeReplacementCharacters) {
   const std::string replacement = "\xEF\xBF\xBD";
-  struct Case {
-    const char* what;
-    std::string text;
-    std::string written;
-  };
-  const Case cases[] = {
-      {"lone 0xFF",
-       "a\xFF"
-       "b",
-       "\"a" + replacement + "b\""},
+  const std::tuple<const char*, std::string, std::string> cases[] = {
+      {"lone 0xFF", "a\xFF" + "b"s, "\"a" + replacement + "b\""},
       {"sequence cut short at the end", "x\xE6\x97", "\"x" + replacement + "\""},
       {"overlong slash", "\xC0\xAF", "\"" + replacement + replacement + "\""},
       {"ANSI e-acute in good text", "caf\xE9 \xC3\xA9", "\"caf" + replacement + " \xC3\xA9\""},
-      {"name with a lone surrogate",
-       "a\xED\xA0\x80"
-       "b",
-       "\"a" + replacement + "b\""},
+      {"name with a lone surrogate", "a\xED\xA0\x80" + "b"s, "\"a" + replacement + "b\""},
   };
-  for (const Case& c : cases) {
-    nlohmann::ordered_json document{{"Name", c.text}};
+  for (const auto& [what, input, written] : cases) {
+    nlohmann::ordered_json document{{"Name", input}};
     std::string text;
-    ASSERT_NO_THROW(text = JsonText(document)) << c.what;
+    ASSERT_NO_THROW(text = JsonText(document)) << what;
     const auto parsed = nlohmann::ordered_json::parse(text);
-    EXPECT_EQ(nlohmann::ordered_json(parsed.at("Name")).dump(), c.written) << c.what;
+    EXPECT_EQ(nlohmann::ordered_json(parsed.at("Name")).dump(), written) << what;
   }
   // A bad key is mended the same way.
   nlohmann::ordered_json badKey{{std::string("key\xFF"), 1}};
@@ -85,16 +71,12 @@ TEST(JsonText, BytesThatAreNotUtf8BecomeReplacementCharacters) {
 }
 
 TEST(Iso8601, DateTimeAndOffsetFromUtc) {
-  struct Case {
-    LocalTime time;
-    const char* text;
-  };
-  const Case cases[] = {
+  const std::tuple<LocalTime, const char*> cases[] = {
       {{2024, 3, 5, 14, 7, 9, 60}, "2024-03-05T14:07:09+01:00"},
       {{2001, 1, 1, 0, 0, 0, -210}, "2001-01-01T00:00:00-03:30"},
       {{2030, 6, 15, 8, 30, 0, 345}, "2030-06-15T08:30:00+05:45"},
   };
-  for (const Case& c : cases) EXPECT_EQ(Iso8601(c.time), c.text);
+  for (const auto& [time, text] : cases) EXPECT_EQ(Iso8601(time), text);
 }
 
 }  // namespace

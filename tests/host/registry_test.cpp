@@ -22,55 +22,47 @@ RawRegistryValue Bytes(std::uint32_t type, std::vector<std::uint8_t> data) {
 }
 
 TEST(RegistryConversion, SingleLookupsConvertEachTypeOrKeepTheDefault) {
-  struct Case {
-    const char* what;
-    RawRegistryValue raw;
-    std::optional<RegistryValue> expected;  // nothing: the caller's default stays
-  };
-  const std::vector<Case> cases = {
-      {"text without its NUL", Text("abc"), "abc"s},
-      {"text stored without a NUL keeps its last letter", Bytes(kRegSz, {'a', 0, 'b', 0}), "ab"s},
-      {"empty data", Bytes(kRegSz, {}), std::nullopt},
-      {"only the NUL", Text(""), ""s},
-      {"text outside the ANSI range", Bytes(kRegSz, {0xA9, 0x03, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}),
-       "\xCE\xA9\xF0\x9F\x98\x80"s},
-      {"expandable text grows", Text("%SystemRoot%\\hosts", kRegExpandSz),
-       "C:\\Windows-With-A-Long-Name\\hosts"s},
-      {"multi-text keeps single NULs", Text("a\0b\0"s, kRegMultiSz), "a\0b"s},
-      {"multi-text with an empty first string", Text("\0b\0"s, kRegMultiSz), std::nullopt},
-      {"binary", Bytes(kRegBinary, {0x0A, 0x1F, 0x00}),
-       std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}},
-      {"DWORD 1", Dword(1), std::int32_t{1}},
-      {"DWORD above 2^31 is signed", Dword(0xFFFFFFFE), std::int32_t{-2}},
-      {"DWORD of three bytes", Bytes(kRegDword, {1, 0, 0}), std::nullopt},
-      {"big-endian DWORD", Bytes(kRegDwordBigEndian, {0, 0, 0, 1}), std::nullopt},
-      {"QWORD", Bytes(11, {1, 0, 0, 0, 0, 0, 0, 0}), std::nullopt},
-  };
+  // What, stored, and the value read (nothing: the caller's default stays).
+  const std::vector<std::tuple<const char*, RawRegistryValue, std::optional<RegistryValue>>> cases =
+      {
+          {"text without its NUL", Text("abc"), "abc"s},
+          {"text stored without a NUL keeps its last letter", Bytes(kRegSz, {'a', 0, 'b', 0}),
+           "ab"s},
+          {"empty data", Bytes(kRegSz, {}), std::nullopt},
+          {"only the NUL", Text(""), ""s},
+          {"text outside the ANSI range", Bytes(kRegSz, {0xA9, 0x03, 0x3D, 0xD8, 0x00, 0xDE, 0, 0}),
+           "\xCE\xA9\xF0\x9F\x98\x80"s},
+          {"expandable text grows", Text("%SystemRoot%\\hosts", kRegExpandSz),
+           "C:\\Windows-With-A-Long-Name\\hosts"s},
+          {"multi-text keeps single NULs", Text("a\0b\0"s, kRegMultiSz), "a\0b"s},
+          {"multi-text with an empty first string", Text("\0b\0"s, kRegMultiSz), std::nullopt},
+          {"binary", Bytes(kRegBinary, {0x0A, 0x1F, 0x00}),
+           std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}},
+          {"DWORD 1", Dword(1), std::int32_t{1}},
+          {"DWORD above 2^31 is signed", Dword(0xFFFFFFFE), std::int32_t{-2}},
+          {"DWORD of three bytes", Bytes(kRegDword, {1, 0, 0}), std::nullopt},
+          {"big-endian DWORD", Bytes(kRegDwordBigEndian, {0, 0, 0, 1}), std::nullopt},
+          {"QWORD", Bytes(11, {1, 0, 0, 0, 0, 0, 0, 0}), std::nullopt},
+      };
   FakeRegistry keys;
-  for (const Case& c : cases) {
-    EXPECT_EQ(ConvertRegistryValue(c.raw, keys), c.expected) << c.what;
+  for (const auto& [what, raw, expected] : cases) {
+    EXPECT_EQ(ConvertRegistryValue(raw, keys), expected) << what;
   }
 }
 
 TEST(RegistryConversion, UninstallReadsGiveText) {
-  struct Case {
-    const char* what;
-    RawRegistryValue raw;
-    std::string expected;
-  };
-  const std::vector<Case> cases = {
+  // clang-format off
+  const std::vector<std::tuple<const char*, RawRegistryValue, std::string>> cases = {
       {"text", Text("Tool 1.0"), "Tool 1.0"},
-      {"expandable text is not expanded", Text("%SystemRoot%\\a.exe", kRegExpandSz),
-       "%SystemRoot%\\a.exe"},
+      {"expandable text is not expanded", Text("%SystemRoot%\\a.exe", kRegExpandSz), "%SystemRoot%\\a.exe"},
       {"binary as spaced hex", Bytes(kRegBinary, {0x0A, 0x1F, 0x00}), "0A 1F 00"},
-      {"empty binary", Bytes(kRegBinary, {}), ""},
-      {"DWORD", Dword(1), "1"},
+      {"empty binary", Bytes(kRegBinary, {}), ""}, {"DWORD", Dword(1), "1"},
       {"big-endian DWORD read unswapped", Bytes(kRegDwordBigEndian, {1, 0, 0, 0}), "1"},
-      {"multi-text", Text("a\0b\0"s, kRegMultiSz), ""},
-      {"none", Bytes(0, {1, 2}), ""},
+      {"multi-text", Text("a\0b\0"s, kRegMultiSz), ""}, {"none", Bytes(0, {1, 2}), ""},
   };
-  for (const Case& c : cases) {
-    EXPECT_EQ(RegistryValueText(ConvertQueriedValue(c.raw)), c.expected) << c.what;
+  // clang-format on
+  for (const auto& [what, raw, expected] : cases) {
+    EXPECT_EQ(RegistryValueText(ConvertQueriedValue(raw)), expected) << what;
   }
 }
 
@@ -80,15 +72,15 @@ TEST(RegistryConversion, ReadRegistryValueFallsBackToTheDefault) {
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Blanks", Text("   "));
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Padded", Text(" x "));
   keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "NoModify", Dword(1));
+  // clang-format off
   const std::vector<std::tuple<std::string, const char*, const char*>> cases = {
-      {uninstall, "Blanks", "default"},
-      {uninstall, "Padded", " x "},
-      {uninstall, "NoModify", "1"},
+      {uninstall, "Blanks", "default"}, {uninstall, "Padded", " x "}, {uninstall, "NoModify", "1"},
       {uninstall, "Missing", "default"},
       {"SOFTWARE/Microsoft//Windows\\CurrentVersion\\Uninstall\\", "NoModify", "default"},
       {"SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall", "NoModify", "1"},
       {"SOFTWARE\\\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\\", "NoModify", "1"},
   };
+  // clang-format on
   for (const auto& [keyPath, value, expected] : cases) {
     EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", "App", value, "default",
                                                   RegistryRoot::LocalMachine, keyPath)),

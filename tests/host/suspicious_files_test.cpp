@@ -69,21 +69,16 @@ FileFacts File(const std::string& name, std::string fileVersion = "", std::uint6
 }
 
 FileFacts FullyDescribed(const std::string& name) {
-  FileFacts facts;
-  facts.name = name;
+  FileFacts facts = File(name, "", 1234);
   facts.attributes = 0x2 | 0x20;  // hidden, archive
   facts.created = "Monday, 1 June 2026 08:00:01";
   facts.accessed = "Tuesday, 2 June 2026 09:00:02";
   facts.modified = "Wednesday, 3 June 2026 10:00:03";
-  facts.size = 1234;
-  facts.version.fileVersion = "1.2.3.4";
-  facts.version.productVersion = "1.2";
-  facts.version.companyName = "Example Ltd";
-  facts.version.fileDescription = "Updater";
-  facts.version.internalName = "upd";
-  facts.version.originalFilename = "upd.exe";
-  facts.version.productName = "Example Suite";
-  facts.version.comments = "not printed";
+  // clang-format off
+  facts.version = {.comments = "not printed", .companyName = "Example Ltd",
+                   .fileDescription = "Updater", .fileVersion = "1.2.3.4", .internalName = "upd",
+                   .originalFilename = "upd.exe", .productName = "Example Suite", .productVersion = "1.2"};
+  // clang-format on
   return facts;
 }
 
@@ -128,10 +123,8 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
   EXPECT_TRUE(Collect(files, 3).empty());  // nothing found prints nothing
   files.searched.clear();
   // The listing names the folder itself and its parent; both exist, as on a real disk.
-  files.Add(kRoaming + "\\", "*.exe", File("."));
-  files.Add(kRoaming + "\\", "*.exe", File(".."));
-  files.Add(kRoaming + "\\", "*.exe", File("zeta.exe"));
-  files.Add(kRoaming + "\\", "*.exe", File("Beta.exe"));
+  for (const char* name : {".", "..", "zeta.exe", "Beta.exe"})
+    files.Add(kRoaming + "\\", "*.exe", File(name));
   files.Add(kLocal, "*.dll", File("alpha.dll"));
   files.listings[kLocal + "*.dll"].push_back(File("gone.dll"));  // removed after the listing
   files.Add(kCommon + "\\", "*.dll", File("common.dll", "6.1"));  // a version does not matter here

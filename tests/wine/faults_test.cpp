@@ -78,9 +78,7 @@ TEST(ReportFaults, AWriteThatFailsAtALineKeepsEveryLineBeforeIt) {
     ASSERT_TRUE(ReadWholeFile(path, bytes));
     const Lines lines = SplitLines(bytes);
     EXPECT_EQ(lines.size(), failingLine - 1);
-    if (!lines.empty()) {
-      EXPECT_EQ(lines.front(), "Veltrix - System Information v1.0.2");
-    }
+    if (!lines.empty()) EXPECT_EQ(lines.front(), "Veltrix - System Information v1.0.2");
     EXPECT_TRUE(bytes.empty() || bytes.ends_with("\r\n"));
   }
 }

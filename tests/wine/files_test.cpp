@@ -46,25 +46,19 @@ std::string Pattern(std::size_t size) {
 // CRC-32, MD5 and (for the JSON report only) SHA-256 from one read, across the chunk boundary.
 TEST(FileChecksums, KnownFilesThroughCryptoApi) {
   TempFolder folder;
-  struct Case {
-    std::string bytes;
-    std::string crc32Md5;
-    std::string sha256;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
       {"", "0 D41D8CD98F00B204E9800998ECF8427E ",
        "E3B0C44298FC1C149AFBF4C8996FB92427AE41E4649B934CA495991B7852B855"},
       {kFox, kFoxSums, "D7A8FBB307D7809469CA9ABCB0082E4F8D5651E46D3CDB762D02D0BF37C9E592"},
       {Pattern((3 << 20) + 5), "454448A1 028BFCC1395093C0DF0DC731DE96E1B5 ",
        "B01669D77761C4DFDFC8FB927821087BCF5C9EF1F917C4F1F8504E529F19EDAB"},
   };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.bytes.size());
+  for (const auto& [bytes, crc32Md5, sha256] : cases) {
+    SCOPED_TRACE(bytes.size());
     const std::string path = folder.File("file.bin");
-    ASSERT_TRUE(WriteWholeFile(path, c.bytes));
-    EXPECT_EQ(Sums(GetFileChecksums(path)), c.crc32Md5)
-        << "the text report's pass takes no SHA-256";
-    EXPECT_EQ(Sums(GetFileChecksumsAndSha256(path)), c.crc32Md5 + c.sha256);
+    ASSERT_TRUE(WriteWholeFile(path, bytes));
+    EXPECT_EQ(Sums(GetFileChecksums(path)), crc32Md5) << "the text report's pass takes no SHA-256";
+    EXPECT_EQ(Sums(GetFileChecksumsAndSha256(path)), crc32Md5 + sha256);
   }
 }
 
@@ -113,12 +107,7 @@ TEST(FileSignature, UnsignedSignedAlteredAndUncheckableFiles) {
   std::array<wchar_t, MAX_PATH> system{};
   GetSystemDirectoryW(system.data(), MAX_PATH);
 
-  struct Case {
-    std::string path;
-    std::string status;
-    std::string signer;
-  };
-  const Case cases[] = {
+  const std::tuple<std::string, std::string, std::string> cases[] = {
       {ProgramFolder() + "\\version_full.dll", "unsigned", ""},
       {folder.File("notes.txt"), "unsigned", ""},
       // Wine's own system files are listed in no catalog: unsigned, not an error.
@@ -130,13 +119,13 @@ TEST(FileSignature, UnsignedSignedAlteredAndUncheckableFiles) {
       {folder.File("locked.dll"), "untrusted", ""},
       {folder.File("missing.dll"), "untrusted", ""},
   };
-  for (const Case& c : cases) {
-    const FileSignature signature = GetFileSignature(c.path);
-    EXPECT_EQ(SignatureStatusName(signature.status), c.status) << c.path;
-    EXPECT_EQ(signature.signer, c.signer) << c.path;
-    EXPECT_FALSE(signature.fromCatalog) << c.path;
+  for (const auto& [path, status, signer] : cases) {
+    const FileSignature signature = GetFileSignature(path);
+    EXPECT_EQ(SignatureStatusName(signature.status), status) << path;
+    EXPECT_EQ(signature.signer, signer) << path;
+    EXPECT_FALSE(signature.fromCatalog) << path;
     // Only a status that needs explaining carries the platform's reason.
-    EXPECT_EQ(signature.reason.empty(), c.status == "signed" || c.status == "unsigned") << c.path;
+    EXPECT_EQ(signature.reason.empty(), status == "signed" || status == "unsigned") << path;
   }
 }
 
@@ -268,15 +257,11 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   placed.Copy("version_full.dll", DriversFolder() + "sysinfo-test-versioned.sys");
   // Names that Win32's path parsing rewrites (trailing blank or dot, device names; one beside what
   // it is rewritten to) and a path past MAX_PATH: each is listed once, read through its exact name.
-  const std::string exactNames[] = {"sysinfo-test-hide.exe ",
-                                    "sysinfo-test-hide2.exe.",
-                                    "con.exe",
-                                    "nul.dll",
-                                    "aux.dll",
-                                    "COM1.exe",
-                                    "sysinfo-test-dup.exe ",
-                                    "sysinfo-test-dup.exe",
-                                    "sysinfo-test-" + std::string(238, 'n') + ".exe"};
+  // clang-format off
+  const std::string exactNames[] = {"sysinfo-test-hide.exe ", "sysinfo-test-hide2.exe.", "con.exe",
+      "nul.dll", "aux.dll", "COM1.exe", "sysinfo-test-dup.exe ", "sysinfo-test-dup.exe",
+      "sysinfo-test-" + std::string(238, 'n') + ".exe"};
+  // clang-format on
   for (const std::string& name : exactNames)
     placed.Write("\\\\?\\" + Folder(kFolderRoamingAppData) + name, name);
   // An endless device under a program's name is listed with its error texts and never read.
@@ -303,41 +288,34 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   for (const char* name : {"sysinfo-test-nested.exe", "sysinfo-test-versioned.sys"}) {
     EXPECT_TRUE(BlockOf(lines, name).empty()) << name;
   }
-  struct Case {
-    std::string name;
-    std::size_t line;
-    std::string text;
-  };
-  const Case cases[] = {
-      {hiddenName, 0, kPlace},
-      {hiddenName, 2, "CRC-32: 7998D50D"},
-      {hiddenName, 3, "MD5 Hash: FA39569FE4D0E000237E068C4717522D"},
+  const std::string crcError = "CRC-32: Error Getting CRC-32";
+  const std::string md5Error = "MD5 Hash: Error Getting MD5 Hash";
+  // clang-format off
+  const std::tuple<std::string, std::size_t, std::string> cases[] = {
+      {hiddenName, 0, kPlace}, {hiddenName, 2, "CRC-32: 7998D50D"},
       {hiddenName, 4, "File Hidden?: Hidden"},
+      {hiddenName, 3, "MD5 Hash: FA39569FE4D0E000237E068C4717522D"},
       {hiddenName, 5, "Created: Sunday, December 31, 2023 12:00:01 AM"},
       {hiddenName, 6, "Accessed: Tuesday, February 20, 2024 11:05:09 PM"},
-      {hiddenName, 8, "File Size: 14 Bytes"},
-      {hiddenName, 9, "File Path: " + hidden},
-      {"sysinfo-test-sub.exe", 2, "CRC-32: Error Getting CRC-32"},
-      {"sysinfo-test-sub.exe", 3, "MD5 Hash: Error Getting MD5 Hash"},
-      {"sysinfo-test-sub.exe", 9, "File Path: " + sub},
-      {"sysinfo-test-zero.exe", 2, "CRC-32: Error Getting CRC-32"},
+      {hiddenName, 8, "File Size: 14 Bytes"}, {hiddenName, 9, "File Path: " + hidden},
+      {"sysinfo-test-sub.exe", 2, crcError}, {"sysinfo-test-sub.exe", 3, md5Error},
+      {"sysinfo-test-sub.exe", 9, "File Path: " + sub}, {"sysinfo-test-zero.exe", 2, crcError},
       {"sysinfo-test-big.dll", 8, "File Size: 5368709127 Bytes"},
-      {"sysinfo-test-big.dll", 3, "MD5 Hash: Error Getting MD5 Hash"},  // gone before it was read
+      {"sysinfo-test-big.dll", 3, md5Error},  // gone before it was read
       {"sysinfo-test-local.dll", 0, kPlace},
       {"sysinfo-test-local.dll", 4, "File Hidden?: Not Hidden"},
-      {"sysinfo-test-common.dll", 0, kPlace},
-      {"sysinfo-test-blank.sys", 0, kNoVersion},
+      {"sysinfo-test-common.dll", 0, kPlace}, {"sysinfo-test-blank.sys", 0, kNoVersion},
       {"sysinfo-test-blank.sys", 9, "File Path: " + DriversFolder() + "sysinfo-test-blank.sys"},
       {"sysinfo-test-blank.sys", 10, "File Version:    "},
       {"sysinfo-test-blank.sys", 12, "Company: Blank Version Co"},
       {"sysinfo-test-blank.sys", 16, "Product Name: Blank"},
-      {"sysinfo-test-nover.sys", 0, kNoVersion},
-      {"sysinfo-test-nover.sys", 10, "File Version: "},
+      {"sysinfo-test-nover.sys", 0, kNoVersion}, {"sysinfo-test-nover.sys", 10, "File Version: "},
   };
-  for (const Case& c : cases) {
-    const Lines block = BlockOf(lines, c.name);
-    ASSERT_EQ(block.size(), 18u) << c.name << " in " << ::testing::PrintToString(lines);
-    EXPECT_EQ(block[c.line], c.text) << c.name;
+  // clang-format on
+  for (const auto& [name, line, text] : cases) {
+    const Lines block = BlockOf(lines, name);
+    ASSERT_EQ(block.size(), 18u) << name << " in " << ::testing::PrintToString(lines);
+    EXPECT_EQ(block[line], text) << name;
   }
   for (const std::string& name : exactNames) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), "File Name: " + name), 1) << name;

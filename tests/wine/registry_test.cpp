@@ -97,18 +97,13 @@ TEST(RegistryOnWine, ReadsBothViews) {
 const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
 Lines SoftwareBlock(const std::string& registryPath) {
-  return {"Display Name: Sysinfo Test App",
-          "Contact: ",
-          "Display Version: 2.5",
-          "Install Location: C:\\Program Files\\Sysinfo Test\\",
-          "Install Date: 20240131",
-          "No Modify: 1",
-          "No Repair: ",
-          "Publisher: Sysinfo Testers",
-          "Quiet Uninstall String: ",
+  // clang-format off
+  return {"Display Name: Sysinfo Test App", "Contact: ", "Display Version: 2.5",
+          "Install Location: C:\\Program Files\\Sysinfo Test\\", "Install Date: 20240131",
+          "No Modify: 1", "No Repair: ", "Publisher: Sysinfo Testers", "Quiet Uninstall String: ",
           "Uninstall String: \"C:\\Program Files\\Sysinfo Test\\uninstall.exe\"",
-          "Registry Path: " + registryPath,
-          std::string(SeparatorLine)};
+          "Registry Path: " + registryPath, std::string(SeparatorLine)};
+  // clang-format on
 }
 
 TEST(SoftwareOnWine, ListsAnEntryOfBothViewsByItsExactNameAndSkipsABlankName) {

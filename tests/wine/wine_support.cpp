@@ -77,8 +77,7 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   UniqueHandle writer(writeEnd);
   SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
 
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
+  STARTUPINFOW startup{sizeof startup};
   startup.dwFlags = STARTF_USESTDHANDLES;
   startup.hStdOutput = writeEnd;
   startup.hStdError = writeEnd;
@@ -205,21 +204,6 @@ Lines SectionBody(const Lines& report, std::size_t number, std::string_view name
   }
   EXPECT_EQ(start[1], kSeparator) << prefix;
   return Lines(start + 2, end);
-}
-
-std::vector<Lines> Records(const Lines& lines) {
-  std::vector<Lines> records;
-  Lines current;
-  for (const std::string& line : lines) {
-    if (line != kSeparator) {
-      current.push_back(line);
-    } else if (!current.empty()) {
-      records.push_back(std::move(current));
-      current.clear();
-    }
-  }
-  EXPECT_TRUE(current.empty()) << "lines after the last separator";
-  return records;
 }
 
 }  // namespace sysinfo::testing

@@ -83,8 +83,4 @@ bool FileExists(const std::string& path);
 // under it, up to its end line. Fails the test when the block is not there.
 Lines SectionBody(const Lines& report, std::size_t number, std::string_view name);
 
-// Lines cut at the separators (left out), skipping records without lines; fails the test when
-// lines follow the last separator.
-std::vector<Lines> Records(const Lines& lines);
-
 }  // namespace sysinfo::testing

@@ -58,24 +58,22 @@ TEST(WmiValues, EachCimTypeFromItsVariant) {
     const wchar_t* text;  // a VT_BSTR's text; nothing for a null pointer
     WmiValue expected;
   };
+  // clang-format off
   const Case cases[] = {
-      {CIM_SINT32, VT_I4, -300, nullptr, std::int64_t{-300}},
-      {CIM_UINT8, VT_UI1, 0xC8, nullptr, std::uint64_t{200}},
-      {CIM_UINT16, VT_I2, -2, nullptr, std::uint64_t{65'534}},
+      {CIM_SINT32, VT_I4, -300, nullptr, std::int64_t{-300}}, {CIM_SINT64, VT_I8, -5, nullptr, std::int64_t{-5}},
+      {CIM_UINT8, VT_UI1, 0xC8, nullptr, std::uint64_t{200}}, {CIM_UINT16, VT_I2, -2, nullptr, std::uint64_t{65'534}},
       {CIM_UINT32, VT_I4, -1'048'576, nullptr, std::uint64_t{4'293'918'720}},
       {CIM_SINT64, VT_BSTR, 0, L"-9000000000", std::int64_t{-9'000'000'000}},
       {CIM_UINT64, VT_BSTR, 0, L"18446744073709551615", std::uint64_t{18'446'744'073'709'551'615u}},
       {CIM_UINT64, VT_BSTR, 0, L"12 GB", std::string("12 GB")},
       {CIM_UINT64, VT_UI8, INT64_MIN, nullptr, std::uint64_t{1ull << 63}},
-      {CIM_SINT64, VT_I8, -5, nullptr, std::int64_t{-5}},
       {CIM_BOOLEAN, VT_BOOL, VARIANT_TRUE, nullptr, true},
       {CIM_STRING | CIM_FLAG_ARRAY, VT_ARRAY | VT_BSTR, 0, nullptr, Unreadable{}},
-      {CIM_STRING, VT_NULL, 0, nullptr, Null{}},
-      {CIM_UINT32, VT_EMPTY, 0, nullptr, Null{}},
-      {CIM_STRING, VT_BSTR, 0, nullptr, std::string()},
-      {CIM_SINT64, VT_BSTR, 0, nullptr, Unreadable{}},
+      {CIM_STRING, VT_NULL, 0, nullptr, Null{}}, {CIM_UINT32, VT_EMPTY, 0, nullptr, Null{}},
+      {CIM_STRING, VT_BSTR, 0, nullptr, std::string()}, {CIM_SINT64, VT_BSTR, 0, nullptr, Unreadable{}},
       {CIM_UINT64, VT_BSTR, 0, nullptr, Unreadable{}},
   };
+  // clang-format on
   for (const Case& c : cases) {
     UniqueVariant held;
     VARIANT& value = *held.get();
