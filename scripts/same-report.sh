@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Shows that two builds of the console runner write the same report: both write every category
+# at each level, as text and as JSON, taking turns on one Wine prefix and under one path (the
+# runner lists its own command line among the processes). Then the two reports are compared
+# without the lines that differ between any two scans: times, dates, elapsed milliseconds,
+# memory figures and the per-process counters.
+# usage: same-report.sh BEFORE.exe AFTER.exe [KEEP-FOLDER]
+set -euo pipefail
+before=$(realpath "$1")
+after=$(realpath "$2")
+keep=${3:-$(mktemp -d /tmp/same-report.XXXXXX)}
+cd "$(dirname "$0")/.."
+source scripts/wine-env.sh
+trap wine_env_stop EXIT
+wine_env_start
+
+run=$(mktemp -d /tmp/same-report-run.XXXXXX)
+mkdir -p "$keep/before" "$keep/after"
+for level in basic moderate advanced; do
+  for format in text json; do
+    for who in before after; do
+      [[ $who == before ]] && exe=$before || exe=$after
+      cp "$exe" "$run/sysinfo-report.exe"
+      wine "$run/sysinfo-report.exe" --all --level $level --format $format \
+        --out "Z:${run//\//\\}\\report" >/dev/null 2>&1
+      mv "$run/report" "$keep/$who/$level.$format"
+    done
+  done
+done
+rm -rf "$run"
+
+counters='Handle|ProcessId|ParentProcessId|ThreadCount|HandleCount|WorkingSetSize|KernelModeTime'
+counters+='|UserModeTime|PageFaults|PageFileUsage|PrivatePageCount|VirtualSize|PeakWorkingSetSize'
+counters+='|PeakVirtualSize|PeakPageFileUsage|QuotaNonPagedPoolUsage|QuotaPagedPoolUsage'
+counters+='|QuotaPeakNonPagedPoolUsage|QuotaPeakPagedPoolUsage|ReadOperationCount|ReadTransferCount'
+counters+='|WriteOperationCount|WriteTransferCount|OtherOperationCount|OtherTransferCount|CreationDate'
+volatile="^(Time|Date): |\"scanTime\"|\"elapsedMs\"|^Memory (Used|Available)|^(Process|Thread|Handle) Count"
+volatile+="|^Commit |\"Physical(Used|Available)\"|\"(Process|Thread|Handle)Count\"|\"Commit"
+volatile+="|^($counters): |^ *\"($counters)\": "
+
+status=0
+for report in "$keep"/before/*; do
+  name=$(basename "$report")
+  differing=$(diff <(grep -Ev "$volatile" "$report") <(grep -Ev "$volatile" "$keep/after/$name") |
+    grep -c '^[<>]' || true)
+  echo "$name: $(wc -c <"$report") and $(wc -c <"$keep/after/$name") bytes, $differing lines differ"
+  [[ $differing == 0 ]] || status=1
+done
+echo "reports kept in $keep"
+exit $status
