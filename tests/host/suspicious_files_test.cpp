@@ -74,11 +74,14 @@ FileFacts FullyDescribed(const std::string& name) {
   facts.created = "Monday, 1 June 2026 08:00:01";
   facts.accessed = "Tuesday, 2 June 2026 09:00:02";
   facts.modified = "Wednesday, 3 June 2026 10:00:03";
-  // clang-format off
-  facts.version = {.comments = "not printed", .companyName = "Example Ltd",
-                   .fileDescription = "Updater", .fileVersion = "1.2.3.4", .internalName = "upd",
-                   .originalFilename = "upd.exe", .productName = "Example Suite", .productVersion = "1.2"};
-  // clang-format on
+  facts.version.comments = "not printed";
+  facts.version.companyName = "Example Ltd";
+  facts.version.fileDescription = "Updater";
+  facts.version.fileVersion = "1.2.3.4";
+  facts.version.internalName = "upd";
+  facts.version.originalFilename = "upd.exe";
+  facts.version.productName = "Example Suite";
+  facts.version.productVersion = "1.2";
   return facts;
 }
 
