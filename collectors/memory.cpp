@@ -114,42 +114,24 @@ struct StatisticsLine {
 };
 
 // "Memory Used:: " and "Commit Limit : " are part of the report's established format: keep them.
+// clang-format off
 constexpr std::array<StatisticsLine, 14> kStatisticsLines{{
-    {"Memory Total: ",
-     "PhysicalTotal",
-     Bytes<&PerformanceInfo::physicalTotal>,
-     Unit::Bytes,
-     {1, 1, 1}},
+    {"Memory Total: ", "PhysicalTotal", Bytes<&PerformanceInfo::physicalTotal>, Unit::Bytes, {1, 1, 1}},
     {"Memory Used:: ", "PhysicalUsed", UsedBytes, Unit::Bytes, {1, 1, 1}},
-    {"Memory Available: ",
-     "PhysicalAvailable",
-     Bytes<&PerformanceInfo::physicalAvailable>,
-     Unit::Bytes,
-     {1, 1, 1}},
-    {"Process Count: ",
-     "ProcessCount",
-     Count<&PerformanceInfo::processCount>,
-     Unit::Count,
-     {1, 1, 1}},
+    {"Memory Available: ", "PhysicalAvailable", Bytes<&PerformanceInfo::physicalAvailable>, Unit::Bytes, {1, 1, 1}},
+    {"Process Count: ", "ProcessCount", Count<&PerformanceInfo::processCount>, Unit::Count, {1, 1, 1}},
     {"Thread Count: ", "ThreadCount", Count<&PerformanceInfo::threadCount>, Unit::Count, {0, 1, 1}},
     {"Handle Count: ", "HandleCount", Count<&PerformanceInfo::handleCount>, Unit::Count, {0, 1, 1}},
     {"System Cache: ", "SystemCache", Bytes<&PerformanceInfo::systemCache>, Unit::Bytes, {0, 1, 1}},
     {"Commit Total: ", "CommitTotal", Bytes<&PerformanceInfo::commitTotal>, Unit::Bytes, {0, 0, 1}},
-    {"Commit Limit : ",
-     "CommitLimit",
-     Bytes<&PerformanceInfo::commitLimit>,
-     Unit::Bytes,
-     {0, 0, 1}},
+    {"Commit Limit : ", "CommitLimit", Bytes<&PerformanceInfo::commitLimit>, Unit::Bytes, {0, 0, 1}},
     {"Commit Peak: ", "CommitPeak", Bytes<&PerformanceInfo::commitPeak>, Unit::Bytes, {0, 0, 1}},
     {"Kernel Total: ", "KernelTotal", Bytes<&PerformanceInfo::kernelTotal>, Unit::Bytes, {0, 0, 1}},
     {"Kernel Paged: ", "KernelPaged", Bytes<&PerformanceInfo::kernelPaged>, Unit::Bytes, {0, 0, 1}},
-    {"Kernel Non Paged: ",
-     "KernelNonpaged",
-     Bytes<&PerformanceInfo::kernelNonpaged>,
-     Unit::Bytes,
-     {0, 0, 1}},
+    {"Kernel Non Paged: ", "KernelNonpaged", Bytes<&PerformanceInfo::kernelNonpaged>, Unit::Bytes, {0, 0, 1}},
     {"Page Size: ", "PageSize", Count<&PerformanceInfo::pageSize>, Unit::Count, {0, 0, 1}},
 }};
+// clang-format on
 
 // Byte amounts print with their unit, counts as plain numbers. The JSON report gets the number
 // the text was made from, with the same sign the text shows.
