@@ -3,7 +3,6 @@
 
 #include <windows.h>
 
-#include "base/fs_redirection_win.h"
 #include "base/handles_win.h"
 #include "base/locale_win.h"
 #include "base/special_folders_win.h"
@@ -58,12 +57,6 @@ FileChecksums DiskFileSource::ChecksumsWithSha256(const std::string& path) {
 
 std::optional<FileSignature> DiskFileSource::Signature(const std::string& path) {
   return GetFileSignature(path);
-}
-
-void CollectSuspiciousFiles(ReportWriter& report, int level) {
-  const FsRedirectionOff redirectionOff;
-  DiskFileSource files;
-  CollectSuspiciousFiles(report, files, level);
 }
 
 }  // namespace sysinfo

@@ -18,8 +18,4 @@ class DiskFileSource : public SuspiciousFileSource {
   std::optional<FileSignature> Signature(const std::string& path) override;
 };
 
-// The section on this machine, with file-system redirection off so that a 32-bit build sees
-// the native System32 driver folder.
-void CollectSuspiciousFiles(ReportWriter& report, int level);
-
 }  // namespace sysinfo

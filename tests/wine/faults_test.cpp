@@ -128,7 +128,8 @@ TEST(ForgedValues, AValueWithALineBreakStaysOnItsOwnLine) {
   CapturedReport report;
   CollectProxyInfo(report.writer(), keys);
   CollectSoftware(report.writer(), keys, 1);
-  CollectSuspiciousFiles(report.writer(), 3);
+  DiskFileSource files;
+  CollectSuspiciousFiles(report.writer(), files, 3);
   const Lines lines = report.Lines();
   for (const std::string& line :
        {"ProxyServer = " + shown, "Display Name: " + shown, "Company: " + shown}) {
