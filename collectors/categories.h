@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/scan.h"
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/wmi.h"
 
@@ -29,27 +30,28 @@ struct CategoryRow {
   std::string_view text;  // the check-list text, also the settings key and the --category name
   StartLine startLine;
   CollectFunction collect;
+  const CategoryFields* fields;  // its match keys, fields that change by themselves, identifying ones
   FileView files = FileView::Redirected;
 };
 
 // The check-list order; a category's index is its position in this list.
 // clang-format off
 inline constexpr std::array<CategoryRow, 15> kCategoryRows{{
-    {"Operating System",  StartLine::WithDetail,    Wmi<CollectOperatingSystem>},
-    {"Computer System",   StartLine::WithDetail,    Wmi<CollectComputerSystem>},
-    {"CPU",               StartLine::WithDetail,    Wmi<CollectCpu>},
-    {"Drives",            StartLine::WithDetail,    Wmi<CollectDrives>},
-    {"Drivers",           StartLine::WithDetail,    Wmi<CollectDrivers>},
-    {"Hardware",          StartLine::WithDetail,    Wmi<CollectHardware>},
-    {"Host File Info",    StartLine::WithHostsPath, CollectHostsFile,       FileView::Native},
-    {"Memory (Ram)",      StartLine::WithDetail,    CollectMemory},
-    {"Network Protocols", StartLine::WithDetail,    Wmi<CollectNetworkProtocols>},
-    {"Processes",         StartLine::WithDetail,    Wmi<CollectProcesses>},
-    {"Proxy Info",        StartLine::Plain,         CollectProxyInfo,       FileView::Native},
-    {"Services",          StartLine::WithDetail,    Wmi<CollectServices>},
-    {"Software",          StartLine::WithDetail,    CollectSoftware,        FileView::Native},
-    {"Startup Items",     StartLine::WithDetail,    Wmi<CollectStartupItems>},
-    {"Suspicious Files!", StartLine::WithDetail,    CollectSuspiciousFiles, FileView::Native},
+    {"Operating System",  StartLine::WithDetail,     Wmi<CollectOperatingSystem>,          &kOperatingSystemFields},
+    {"Computer System",   StartLine::WithDetail,     Wmi<CollectComputerSystem>,           &kComputerSystemFields},
+    {"CPU",               StartLine::WithDetail,     Wmi<CollectCpu>,                      &kCpuFields},
+    {"Drives",            StartLine::WithDetail,     Wmi<CollectDrives>,                   &kDrivesFields},
+    {"Drivers",           StartLine::WithDetail,     Wmi<CollectDrivers>,                  &kDriversFields},
+    {"Hardware",          StartLine::WithDetail,     Wmi<CollectHardware>,                 &kHardwareFields},
+    {"Host File Info",    StartLine::WithHostsPath,  CollectHostsFile,                     &kHostsFileFields, FileView::Native},
+    {"Memory (Ram)",      StartLine::WithDetail,     CollectMemory,                        &kMemoryFields},
+    {"Network Protocols", StartLine::WithDetail,     Wmi<CollectNetworkProtocols>,         &kNetworkProtocolsFields},
+    {"Processes",         StartLine::WithDetail,     Wmi<CollectProcesses>,                &kProcessesFields},
+    {"Proxy Info",        StartLine::Plain,          CollectProxyInfo,                     &kProxyInfoFields, FileView::Native},
+    {"Services",          StartLine::WithDetail,     Wmi<CollectServices>,                 &kServicesFields},
+    {"Software",          StartLine::WithDetail,     CollectSoftware,                      &kSoftwareFields, FileView::Native},
+    {"Startup Items",     StartLine::WithDetail,     Wmi<CollectStartupItems>,             &kStartupItemsFields},
+    {"Suspicious Files!", StartLine::WithDetail,     CollectSuspiciousFiles,               &kSuspiciousFilesFields, FileView::Native},
 }};
 // clang-format on
 inline constexpr std::size_t kCategoryCount = kCategoryRows.size();

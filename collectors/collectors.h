@@ -8,6 +8,7 @@
 
 namespace sysinfo {
 
+struct CategoryFields;
 class RegistryKeys;
 class ReportWriter;
 class SuspiciousFileSource;
@@ -48,5 +49,22 @@ void CollectMemory(ReportWriter& report, Sources& sources, int level);
 void CollectProxyInfo(ReportWriter& report, Sources& sources, int level);
 void CollectSoftware(ReportWriter& report, Sources& sources, int level);
 void CollectSuspiciousFiles(ReportWriter& report, Sources& sources, int level);
+
+// Each category's declared fields, beside its table (see category_fields.h).
+extern const CategoryFields kOperatingSystemFields;
+extern const CategoryFields kComputerSystemFields;
+extern const CategoryFields kCpuFields;
+extern const CategoryFields kDrivesFields;
+extern const CategoryFields kDriversFields;
+extern const CategoryFields kHardwareFields;
+extern const CategoryFields kHostsFileFields;
+extern const CategoryFields kMemoryFields;
+extern const CategoryFields kNetworkProtocolsFields;
+extern const CategoryFields kProcessesFields;
+extern const CategoryFields kProxyInfoFields;
+extern const CategoryFields kServicesFields;
+extern const CategoryFields kSoftwareFields;
+extern const CategoryFields kStartupItemsFields;
+extern const CategoryFields kSuspiciousFilesFields;
 
 }  // namespace sysinfo

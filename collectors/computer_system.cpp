@@ -1,6 +1,7 @@
 // The Computer System section: Win32_ComputerSystem's lines with their coded values named.
 #include <array>
 
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -63,7 +64,22 @@ constexpr std::array<SectionLine, 23> kLines{{
     {"Wake Up Type: ", "WakeUpType", {0, 0, 1}, Coded<kWakeUpTypes>},
 }};
 
+// One computer: matched by position.
+// clang-format off
+constexpr std::span<const std::string_view> kKey{};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::array<IdentifyingField, 5> kIdentifying{{
+    {"Caption", Identity::Computer},
+    {"Name", Identity::Computer},
+    {"Workgroup", Identity::Domain},
+    {"Domain", Identity::Domain},
+    {"UserName", Identity::Account},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kComputerSystemFields{kKey, kChanging, kIdentifying};
 
 void CollectComputerSystem(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, "SELECT * FROM Win32_ComputerSystem", kLines, level);

@@ -1,6 +1,7 @@
 // The CPU section: Win32_Processor's lines, the voltage in volts.
 #include <array>
 
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -52,7 +53,19 @@ constexpr std::array<SectionLine, 33> kLines{{
     {"VoltageCaps: ", "VoltageCaps", {0, 0, 1}},
 }};
 
+// How two reports' items are matched, what changes by itself, and what identifies.
+// clang-format off
+constexpr std::array<std::string_view, 1> kKey{"DeviceID"};
+constexpr std::array<std::string_view, 2> kChanging{"CurrentClockSpeed", "CurrentVoltage"};
+constexpr std::array<IdentifyingField, 2> kIdentifying{{
+    {"PNPDeviceID", Identity::DeviceId},
+    {"UniqueId", Identity::Id},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kCpuFields{kKey, kChanging, kIdentifying};
 
 void CollectCpu(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, "SELECT * FROM Win32_Processor", kLines, level);

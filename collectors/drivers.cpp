@@ -1,6 +1,7 @@
 // The Drivers section: every Win32_SystemDriver, sorted by caption.
 #include <array>
 
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -31,7 +32,18 @@ constexpr std::array<TableLine, 19> kLines{{
 
 constexpr SortedSection kSection{"SELECT * FROM Win32_SystemDriver", "Caption", kLines};
 
+// How two reports' items are matched, what changes by itself, and what identifies.
+// clang-format off
+constexpr std::array<std::string_view, 1> kKey{"Name"};
+constexpr std::array<std::string_view, 2> kChanging{"ExitCode", "ServiceSpecificExitCode"};
+constexpr std::array<IdentifyingField, 1> kIdentifying{{
+    {"StartName", Identity::Account},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kDriversFields{kKey, kChanging, kIdentifying};
 
 void CollectDrivers(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

@@ -2,6 +2,7 @@
 #include <array>
 
 #include "base/format.h"
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -50,7 +51,20 @@ constexpr std::array<SectionLine, 30> kLines{{
     {"TracksPerCylinder: ", "TracksPerCylinder", {0, 0, 1}},
 }};
 
+// At Basic a disk has no device id: its model tells it apart.
+// clang-format off
+constexpr std::array<std::string_view, 2> kKey{"PNPDeviceID", "Model"};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::array<IdentifyingField, 3> kIdentifying{{
+    {"PNPDeviceID", Identity::DeviceId},
+    {"SerialNumber", Identity::Serial},
+    {"Signature", Identity::Id},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kDrivesFields{kKey, kChanging, kIdentifying};
 
 void CollectDrives(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, "SELECT * FROM Win32_DiskDrive", kLines, level);

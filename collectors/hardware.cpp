@@ -1,6 +1,7 @@
 // The Hardware section: every Win32_PnPEntity, sorted by caption.
 #include <array>
 
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -29,7 +30,19 @@ constexpr std::array<TableLine, 16> kLines{{
 
 constexpr SortedSection kSection{"SELECT * FROM Win32_PnPEntity", "Caption", kLines};
 
+// How two reports' items are matched, what changes by itself, and what identifies.
+// clang-format off
+constexpr std::array<std::string_view, 1> kKey{"DeviceID"};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::array<IdentifyingField, 2> kIdentifying{{
+    {"DeviceID", Identity::DeviceId},
+    {"PNPDeviceID", Identity::DeviceId},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kHardwareFields{kKey, kChanging, kIdentifying};
 
 void CollectHardware(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

@@ -1,11 +1,13 @@
 // The hosts file: its path, its lines split at any line end, and their copy into the report.
 #include "collectors/hosts_file.h"
 
+#include <array>
 #include <vector>
 
 #include "base/format.h"
 #include "base/report.h"
 #include "base/pending_messages.h"
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "support/registry.h"
 
@@ -94,6 +96,16 @@ std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
   ProcessPendingMessages();
   return folder + "\\hosts";
 }
+
+namespace {
+
+// A line of the file is told apart by its text; nothing in the file is declared identifying,
+// though its lines are redacted as any text is.
+constexpr std::array<std::string_view, 1> kKey{"Line"};
+
+}  // namespace
+
+const CategoryFields kHostsFileFields{kKey, {}, {}};
 
 void CollectHostsFile(ReportWriter& report, Sources& sources, int) {
   sources.copyHostsFile(report, sources.hostsPath);

@@ -4,6 +4,7 @@
 #include "base/format.h"
 #include "base/report.h"
 #include "base/pending_messages.h"
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -147,7 +148,16 @@ void WriteStatistic(ReportWriter& report, const StatisticsLine& line, const Perf
   }
 }
 
+// A module by its bank, a page file by its name; the statistics by position.
+// clang-format off
+constexpr std::array<std::string_view, 2> kKey{"BankLabel", "Name"};
+constexpr std::array<std::string_view, 13> kChanging{"PhysicalUsed", "PhysicalAvailable", "ProcessCount", "ThreadCount", "HandleCount", "SystemCache", "CommitTotal", "CommitPeak", "KernelTotal", "KernelPaged", "KernelNonpaged", "CurrentUsage", "PeakUsage"};
+constexpr std::span<const IdentifyingField> kIdentifying{};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kMemoryFields{kKey, kChanging, kIdentifying};
 
 void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance& readPerformance,
                    int level) {

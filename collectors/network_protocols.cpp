@@ -1,6 +1,7 @@
 // The Network Protocols section: every Win32_NetworkProtocol, sorted by name.
 #include <array>
 
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -36,7 +37,16 @@ constexpr std::array<TableLine, 23> kLines{{
 
 constexpr SortedSection kSection{"SELECT * FROM Win32_NetworkProtocol", "Name", kLines};
 
+// How two reports' items are matched, what changes by itself, and what identifies.
+// clang-format off
+constexpr std::array<std::string_view, 1> kKey{"Name"};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::span<const IdentifyingField> kIdentifying{};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kNetworkProtocolsFields{kKey, kChanging, kIdentifying};
 
 void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

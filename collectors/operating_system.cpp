@@ -2,6 +2,7 @@
 #include <array>
 
 #include "base/text.h"
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/os_language.h"
 #include "collectors/section.h"
@@ -64,7 +65,20 @@ constexpr std::array<SectionLine, 20> kLines{{
      {0, 0, 1}},
 }};
 
+// One system: matched by position.
+// clang-format off
+constexpr std::span<const std::string_view> kKey{};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::array<IdentifyingField, 3> kIdentifying{{
+    {"RegisteredUser", Identity::Owner},
+    {"Organization", Identity::Organization},
+    {"SerialNumber", Identity::Serial},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kOperatingSystemFields{kKey, kChanging, kIdentifying};
 
 void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, "SELECT * FROM Win32_OperatingSystem", kLines, level);

@@ -1,6 +1,7 @@
 // The Processes section: every Win32_Process, sorted by name.
 #include <array>
 
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -44,7 +45,16 @@ constexpr std::array<TableLine, 31> kLines{{
 
 constexpr SortedSection kSection{"SELECT * FROM Win32_Process", "Name", kLines};
 
+// Its id changes with every start: a process is told apart by what runs.
+// clang-format off
+constexpr std::array<std::string_view, 3> kKey{"Name", "ExecutablePath", "CommandLine"};
+constexpr std::array<std::string_view, 28> kChanging{"Handle", "HandleCount", "KernelModeTime", "MaximumWorkingSetSize", "MinimumWorkingSetSize", "OtherOperationCount", "OtherTransferCount", "PageFaults", "PageFileUsage", "ParentProcessId", "PeakPageFileUsage", "PeakVirtualSize", "PeakWorkingSetSize", "Priority", "PrivatePageCount", "ProcessId", "QuotaNonPagedPoolUsage", "QuotaPagedPoolUsage", "QuotaPeakNonPagedPoolUsage", "QuotaPeakPagedPoolUsage", "ReadOperationCount", "ReadTransferCount", "ThreadCount", "UserModeTime", "VirtualSize", "WorkingSetSize", "WriteOperationCount", "WriteTransferCount"};
+constexpr std::span<const IdentifyingField> kIdentifying{};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kProcessesFields{kKey, kChanging, kIdentifying};
 
 void CollectProcesses(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

@@ -6,6 +6,7 @@
 #include "base/format.h"
 #include "base/report.h"
 #include "base/pending_messages.h"
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
 #include "support/registry.h"
@@ -65,7 +66,20 @@ std::string ChooseUserHive(const std::vector<std::string>& names) {
   return chosen;
 }
 
+// A key block by its path.
+// clang-format off
+constexpr std::array<std::string_view, 1> kKey{"path"};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::array<IdentifyingField, 3> kIdentifying{{
+    {"ProxyServer", Identity::ProxyList},
+    {"ProxyOverride", Identity::ProxyList},
+    {"AutoConfigURL", Identity::Proxy},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kProxyInfoFields{kKey, kChanging, kIdentifying};
 
 void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
   const std::string settings(kInternetSettings);

@@ -1,6 +1,7 @@
 // The Services section: every Win32_Service, sorted by display name.
 #include <array>
 
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -28,7 +29,18 @@ constexpr std::array<TableLine, 15> kLines{{
 // Services are listed by the name people see, not by their key name.
 constexpr SortedSection kSection{"SELECT * FROM Win32_Service", "DisplayName", kLines};
 
+// How two reports' items are matched, what changes by itself, and what identifies.
+// clang-format off
+constexpr std::array<std::string_view, 1> kKey{"Name"};
+constexpr std::array<std::string_view, 2> kChanging{"ProcessId", "CheckPoint"};
+constexpr std::array<IdentifyingField, 1> kIdentifying{{
+    {"StartName", Identity::Account},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kServicesFields{kKey, kChanging, kIdentifying};
 
 void CollectServices(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/pending_messages.h"
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
 #include "collectors/sorted_table.h"
@@ -72,7 +73,16 @@ void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const Uninstall
   }
 }
 
+// How two reports' items are matched, what changes by itself, and what identifies.
+// clang-format off
+constexpr std::array<std::string_view, 2> kKey{"DisplayName", "Publisher"};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::span<const IdentifyingField> kIdentifying{};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kSoftwareFields{kKey, kChanging, kIdentifying};
 
 void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   SortedTable table(kSection);

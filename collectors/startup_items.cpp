@@ -1,6 +1,7 @@
 // The Startup Items section: every Win32_StartupCommand, sorted by name.
 #include <array>
 
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -19,7 +20,18 @@ constexpr std::array<TableLine, 6> kLines{{
 
 constexpr SortedSection kSection{"SELECT * FROM Win32_StartupCommand", "Name", kLines};
 
+// How two reports' items are matched, what changes by itself, and what identifies.
+// clang-format off
+constexpr std::array<std::string_view, 2> kKey{"Command", "Location"};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::array<IdentifyingField, 1> kIdentifying{{
+    {"User", Identity::Account},
+}};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kStartupItemsFields{kKey, kChanging, kIdentifying};
 
 void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

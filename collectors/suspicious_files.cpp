@@ -6,6 +6,7 @@
 #include "base/report.h"
 #include "base/special_folders.h"
 #include "base/text.h"
+#include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "base/pending_messages.h"
 #include "collectors/sorted_table.h"
@@ -136,7 +137,16 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& se
   }
 }
 
+// How two reports' items are matched, what changes by itself, and what identifies.
+// clang-format off
+constexpr std::array<std::string_view, 1> kKey{"Path"};
+constexpr std::array<std::string_view, 1> kChanging{"LastAccessTime"};
+constexpr std::span<const IdentifyingField> kIdentifying{};
+// clang-format on
+
 }  // namespace
+
+const CategoryFields kSuspiciousFilesFields{kKey, kChanging, kIdentifying};
 
 void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level) {
   SortedTable table(kSection);
