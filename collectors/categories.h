@@ -30,8 +30,7 @@ struct CategoryRow {
   std::string_view text;  // the check-list text, also the settings key and the --category name
   StartLine startLine;
   CollectFunction collect;
-  const CategoryFields*
-      fields;  // its match keys, fields that change by themselves, identifying ones
+  const CategoryFields* fields;  // match keys, fields that change by themselves, identifying ones
   FileView files = FileView::Redirected;
 };
 
