@@ -33,6 +33,8 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
     }
     if (arg == "--all") {
       all = true;
+    } else if (arg == "--redact") {
+      options.redact = true;
     } else if (arg == "--out" || arg == "--level" || arg == "--category" || arg == "--format") {
       if (!hasValue) return refuse(arg + " needs a value");
       const std::string& value = args[++i];
@@ -68,10 +70,13 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
 std::string RunnerUsage() {
   std::string usage =
       "usage: sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]\n"
-      "                      (--all | --category NAME [--category NAME ...])\n"
+      "                      [--redact] (--all | --category NAME [--category NAME ...])\n"
       "\n"
       "Writes the system information report to FILE. The level defaults to basic; the format\n"
       "to text, the report as the window writes it. json writes the same scan as values (UTF-8).\n"
+      "--redact replaces what identifies the machine or its people (names, serial numbers,\n"
+      "proxies, secrets in command lines) by markers such as <user-1>, before anything is "
+      "written.\n"
       "A line per finished category goes to standard error.\n"
       "Categories are written in this order whatever order they are given in:\n";
   for (const Category& category : kCategories) usage += "  " + std::string(category.text) + "\n";

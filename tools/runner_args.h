@@ -18,11 +18,12 @@ struct RunnerOptions {
   std::string outPath;
   ReportFormat format = ReportFormat::Text;
   int level = 1;
+  bool redact = false;  // identifying values replaced by markers
   std::array<bool, kCategoryCount> ticked{};
   std::string error;  // why the command line was refused; empty when it was accepted
 };
 
-// sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]
+// sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json] [--redact]
 //                (--all | --category NAME ...)
 RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args);
 
