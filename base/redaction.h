@@ -41,6 +41,10 @@ class Redactor {
   // as free text.
   std::string Field(std::string_view field, std::string_view text);
 
+  // A value of a kind, also of the field shapes (Account, DeviceId, ProxyList): what identifies
+  // in it learnt and replaced, the rest as free text.
+  std::string Value(Identity kind, std::string_view text);
+
   // Free text (a line, a path, a hosts line): what it shows learnt, then every known value
   // replaced.
   std::string Text(std::string_view text);

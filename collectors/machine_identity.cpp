@@ -10,12 +10,15 @@ namespace sysinfo {
 namespace {
 
 constexpr std::string_view kCurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+constexpr std::string_view kInternetSettings =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
 constexpr std::string_view kProfileList =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
-std::string ValueOf(RegistryKeys& keys, std::string_view keyPath, std::string_view name) {
+std::string ValueOf(RegistryKeys& keys, std::string_view keyPath, std::string_view name,
+                    RegistryRoot root = RegistryRoot::LocalMachine) {
   RegistryRoutines registry(keys);
-  registry.hKey = RegistryRoot::LocalMachine;
+  registry.hKey = root;
   registry.KeyRoot = std::string(keyPath);
   return RegistryValueText(registry.GetRegistryValue(name, std::string()));
 }
@@ -35,6 +38,12 @@ void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, Registr
     const std::string profile = ValueOf(keys, std::string(kProfileList) + "\\" + sid + "\\",
                                         "ProfileImagePath");
     redactor.Learn(Identity::User, profile.substr(profile.find_last_of("\\/") + 1));
+  }
+  // The hosts file, scanned before the proxy settings, may name the same proxies.
+  for (RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine}) {
+    redactor.Value(Identity::ProxyList, ValueOf(keys, kInternetSettings, "ProxyServer", root));
+    redactor.Value(Identity::ProxyList, ValueOf(keys, kInternetSettings, "ProxyOverride", root));
+    redactor.Value(Identity::Proxy, ValueOf(keys, kInternetSettings, "AutoConfigURL", root));
   }
   redactor.Learn(Identity::Owner, ValueOf(keys, kCurrentVersion, "RegisteredOwner"));
   redactor.Learn(Identity::Organization, ValueOf(keys, kCurrentVersion, "RegisteredOrganization"));

@@ -17,8 +17,8 @@ struct MachineNames {
 };
 
 // Teaches the redactor the machine's and the user's names, every profile's account name and
-// security identifier, and the registered owner and organisation, so a value is replaced even in
-// a category scanned before the one that declares it.
+// security identifier, the proxy settings, and the registered owner and organisation, so a value
+// is replaced even in a category scanned before the one that declares it.
 void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, RegistryKeys& keys);
 
 // The same for the machine this runs on.
