@@ -364,7 +364,8 @@ void Redactor::FindPatterns(std::string_view text, std::string_view folded,
       if (at > 0 && IsAsciiAlnum(static_cast<unsigned char>(text[at - 1]))) continue;
       std::size_t end = at + prefix.size();
       while (end < text.size() && (IsAsciiDigit(text[end]) || text[end] == '-')) ++end;
-      while (text[end - 1] == '-') --end;
+      while (end > at + prefix.size() && text[end - 1] == '-') --end;
+      if (end == at + prefix.size()) continue;  // "S-1-5-21-" with no number after it
       AddSpan(spans, at, end, [&] { return Learn(Identity::Sid, text.substr(at, end - at)); });
     }
   }
