@@ -179,6 +179,9 @@ std::string Redactor::Learn(Identity kind, std::string_view value) {
     };
     everywhere_.insert(std::upper_bound(everywhere_.begin(), everywhere_.end(), folded, longer),
                        folded);
+    for (auto& starting : byFirstByte_) starting.clear();
+    for (std::size_t i = 0; i < everywhere_.size(); ++i)
+      byFirstByte_[static_cast<unsigned char>(everywhere_[i].front())].push_back(i);
   }
   return known_.emplace(std::move(folded), std::move(known)).first->second.marker;
 }
@@ -324,18 +327,24 @@ void AddSpan(Spans& spans, std::size_t begin, std::size_t end, LearnValue learn)
 
 }  // namespace
 
+// One pass over the text: at each byte, the longest known value that starts there as a whole
+// word, so the cost grows with the text, not with the number of values times the text.
 void Redactor::FindKnown(std::string_view text, std::string_view folded,
                          std::vector<Span>& spans) const {
-  for (const std::string& value : everywhere_) {
-    const bool wordStart = IsWordByte(static_cast<unsigned char>(value.front()));
-    const bool wordEnd = IsWordByte(static_cast<unsigned char>(value.back()));
-    for (auto at = folded.find(value); at != std::string_view::npos;
-         at = folded.find(value, at + 1)) {
+  const auto byte = [text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+  for (std::size_t at = 0; at < folded.size(); ++at) {
+    for (std::size_t index : byFirstByte_[static_cast<unsigned char>(folded[at])]) {
+      const std::string& value = everywhere_[index];
+      if (folded.compare(at, value.size(), value) != 0) continue;
       const std::size_t end = at + value.size();
-      if (wordStart && at > 0 && IsWordByte(static_cast<unsigned char>(text[at - 1]))) continue;
-      if (wordEnd && end < text.size() && IsWordByte(static_cast<unsigned char>(text[end])))
-        continue;
-      AddSpan(spans, at, end, [&] { return known_.at(value).marker; });
+      const bool wordStart = IsWordByte(static_cast<unsigned char>(value.front()));
+      const bool wordEnd = IsWordByte(static_cast<unsigned char>(value.back()));
+      if (wordStart && at > 0 && IsWordByte(byte(at - 1))) continue;
+      if (wordEnd && end < text.size() && IsWordByte(byte(end))) continue;
+      if (!Free(spans, at, end)) continue;
+      spans.push_back({at, end, known_.at(value).marker});
+      at = end - 1;
+      break;
     }
   }
 }

@@ -71,6 +71,8 @@ class Redactor {
 
   std::unordered_map<std::string, Known> known_;  // by the value folded to lower case
   std::vector<std::string> everywhere_;  // the folded values replaced everywhere, longest first
+  // For each first byte, the values in everywhere_ that begin with it (positions, longest first).
+  std::array<std::vector<std::size_t>, 256> byFirstByte_;
   std::array<int, 16> counts_{};  // markers given so far, by kind
   std::span<const IdentifyingField> identifying_;
 };
