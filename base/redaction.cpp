@@ -131,7 +131,7 @@ bool ReplacedEverywhere(Identity kind, std::string_view folded) {
     case Identity::Owner:
     case Identity::Organization: return false;  // "Microsoft", "Windows User"
     case Identity::User: return !Contains(kCommonWordAccounts, folded);
-    case Identity::Secret: return folded.size() >= 4;
+    case Identity::Secret: return false;  // what follows "pass:" may be an ordinary word
     default: return true;
   }
 }

@@ -24,9 +24,9 @@ namespace sysinfo {
 // the fields each category declares identifying, and from what text shows (a profile folder's
 // name, a security identifier, an e-mail address, "user:password@" in a URL, the value of an
 // argument naming a password, token, key or secret). A value once learnt is replaced wherever it
-// stands as a whole word, except the kinds that are common words: the registered owner and
-// organisation, and account names such as "admin" or "root", which are replaced only where they
-// stand as an account or in a profile path.
+// stands as a whole word, except the kinds that may be common words: the registered owner and
+// organisation, account names such as "admin" or "root", and secrets, which are replaced only
+// where they stand as what they are (an account, a profile folder, an argument's value).
 class Redactor {
  public:
   // Learns a value of a kind and returns its marker; nothing (empty) for a value not worth one:
