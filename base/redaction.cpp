@@ -227,9 +227,10 @@ std::string Redactor::Account(std::string_view text) {
   return redacted + (marker.empty() ? Text(text) : marker);
 }
 
-// "ENUMERATOR\device\instance": the instance is a serial when the device gave one. Windows makes
-// up instance ids with "&" as their second character ("4&2d5a0b21&0"); a serial stands before
-// an "&" Windows adds ("4C530001230615117062&0"). Nothing else of a device id identifies.
+// "ENUMERATOR\device\instance": the instance is a serial when the device gave one. A serial
+// stands before an "&" Windows adds ("4C530001230615117062&0"); the instance ids Windows makes up
+// begin with one digit and an "&" ("4&2d5a0b21&0"), too short to be taken for one, or come from
+// an enumerator of software devices (ROOT, SWD). Nothing else of a device id identifies.
 std::string Redactor::DeviceId(std::string_view text) {
   const auto first = text.find('\\');
   const auto last = text.rfind('\\');
@@ -240,10 +241,7 @@ std::string Redactor::DeviceId(std::string_view text) {
   const bool hardwareId = foldedInstance.find("ven_") != std::string::npos ||
                           foldedInstance.find("vid_") != std::string::npos ||
                           foldedInstance.find("dev_") != std::string::npos;
-  if (Contains(kMadeUpEnumerators, enumerator) || hardwareId ||
-      (instance.size() >= 2 && instance[1] == '&')) {
-    return std::string(text);
-  }
+  if (Contains(kMadeUpEnumerators, enumerator) || hardwareId) return std::string(text);
   const std::string_view serial = instance.substr(0, instance.find('&'));
   const std::string marker = Learn(serial.starts_with('{') ? Identity::Id : Identity::Serial,
                                    serial);

@@ -238,7 +238,8 @@ TEST(Redaction, MarkersByKindAndContext) {
   redactor.BeginCategory(kCategoryRows[3].fields->identifying);  // Drives
   EXPECT_EQ(redactor.Field("SerialNumber", "To be filled by O.E.M."), "To be filled by O.E.M.");
   EXPECT_EQ(redactor.Field("Signature", "1234"), "1234");  // a short number is everywhere
-  EXPECT_EQ(redactor.Field("PNPDeviceID", "ROOT\\WINEBUS\\0000"), "ROOT\\WINEBUS\\0000");
+  EXPECT_EQ(redactor.Field("PNPDeviceID", "SWD\\MSRRAS\\MS_NDISWANIP"),
+            "SWD\\MSRRAS\\MS_NDISWANIP");
   EXPECT_EQ(redactor.Text("root of ROOT\\X"), "root of ROOT\\X");  // a common word, not everywhere
   EXPECT_EQ(redactor.Field("PNPDeviceID", "SCSI\\DISK\\{4D36E967-E325}"), "SCSI\\DISK\\<id-1>");
 }
