@@ -218,7 +218,7 @@ TEST(Redaction, MarkersByKindAndContext) {
       {"Name", "PC-OTHER", "<computer-2>"},
       {"UserName", "PC-ELODIE\\Élodie", "<computer>\\<user-1>"},
       {"", "C:\\Users\\ÉLODIE\\x and élodie", "C:\\Users\\<user-1>\\x and <user-1>"},
-      {"", "Élodies élodie2", "Élodies élodie2"},  // a whole word only
+      {"", "Élodies élodie2 Marcélodie", "Élodies élodie2 Marcélodie"},  // a whole word only
       {"UserName", "PC-ELODIE\\admin", "<computer>\\<user-2>"},
       {"", "admin tools, C:\\Users\\Admin\\y", "admin tools, C:\\Users\\<user-2>\\y"},
       {"", "C:\\Users\\Public\\Desktop", "C:\\Users\\Public\\Desktop"},
