@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "collectors/hosts_path_win.h"
+#include "collectors/machine_identity.h"
 #include "app/links.h"
 #include "base/locale_win.h"
 #include "base/report_file_win.h"
@@ -15,6 +16,7 @@
 #include "app/theme_support_win.h"
 #include "base/unicode_win.h"
 #include "base/pending_messages.h"
+#include "base/redaction.h"
 #include "generated/version.h"
 #include "ui/common_dialog_win.h"
 #include "ui/window_win.h"
@@ -44,6 +46,8 @@ constexpr RECT kFrame3Place{120, 90, 6000, 1050};
 constexpr RECT kLabel1Place{300, 480, 5820, 810};
 constexpr RECT kImage2Place{120, 5400, 360, 5640};
 constexpr RECT kLabel7Place{450, 5400, 4200, 5640};
+// Right of the link, on its line, ending where Start ends.
+constexpr RECT kCheckRedactPlace{4320, 5370, 6000, 5670};
 
 // The check list as the window saved it: items on the left, bold Verdana, window colours.
 ui::PropertyBag CheckListInfoBag(const ui::FontSpec& ambient) {
@@ -174,6 +178,9 @@ void FrmMain::CreateControls() {
   ShowAll(frame3_, false);
   textHostsPath_ = AddControl(L"EDIT", L"", ES_AUTOHSCROLL, kTextHostsPath, RECT{0, 0, 60, 60});
   ShowWindow(textHostsPath_, SW_HIDE);
+  // Made last, so it comes last in the tab order.
+  checkRedact_ = AddControl(L"BUTTON", L"Hide identities", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
+                            kCheckRedact, kCheckRedactPlace);
 
   for (HWND frame : {frame1_.front(), frame2_.front(), frame3_.front()}) FixThemeSupport(frame);
 }
@@ -193,6 +200,9 @@ void FrmMain::Load() {
   for (int i = 0; i < 3; ++i) {
     SendMessageW(optionLevel_[i], BM_SETCHECK, i == shownLevel_ ? BST_CHECKED : BST_UNCHECKED, 0);
   }
+  const bool redact =
+      ParseBoolean(settings_->ReadIni(kSettingsSection, kRedactKey)).value_or(false);
+  SendMessageW(checkRedact_, BM_SETCHECK, redact ? BST_CHECKED : BST_UNCHECKED, 0);
   ui::SetWindowTextUtf8(textHostsPath_, FindHostsFilePath());
   ProcessPendingMessages();
 }
@@ -267,6 +277,7 @@ void FrmMain::OnStart() {
                         BooleanText(checkList_->Selected(i)));
     ProcessPendingMessages();
   }
+  settings_->WriteIni(kSettingsSection, kRedactKey, BooleanText(Redacting()));
   SetTimer(window_.get(), kWorkTimer, kWorkTimerMs, nullptr);
 }
 
@@ -288,7 +299,11 @@ void FrmMain::SelectAll(bool selected) {
   }
 }
 
-ScanRequest FrmMain::BuildRequest() const {
+bool FrmMain::Redacting() const {
+  return SendMessageW(checkRedact_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+ScanRequest FrmMain::BuildRequest(Redactor& redactor) const {
   ScanRequest request;
   request.caption = ui::WindowTextUtf8(window_.get());
   for (int i = 0; i < checkList_->ListCount(); ++i)
@@ -299,6 +314,10 @@ ScanRequest FrmMain::BuildRequest() const {
   }
   request.hostsPath = ui::WindowTextUtf8(textHostsPath_);
   request.proposedPath = reportPath_;
+  if (Redacting()) {
+    LearnThisMachine(redactor);
+    request.redactor = &redactor;
+  }
   return request;
 }
 
@@ -307,7 +326,8 @@ void FrmMain::OnWorkTimer() {
   if (scanning_) return;
   if (!collector_) collector_ = makeCollector_(ui::WindowTextUtf8(textHostsPath_));
   scanning_ = true;
-  RunScan(BuildRequest(), kCategories, collector_, *this);
+  Redactor redactor;  // one per report: its markers number from 1
+  RunScan(BuildRequest(redactor), kCategories, collector_, *this);
   openReport_ = nullptr;
   scanning_ = false;
 }
@@ -342,6 +362,7 @@ void FrmMain::ScanStarting() {
   ShowAll(frame1_, false);
   ShowAll(frame2_, false);
   ShowWindow(command1_, SW_HIDE);
+  ShowWindow(checkRedact_, SW_HIDE);
   ShowAll(frame3_, true);
 }
 
@@ -357,6 +378,7 @@ void FrmMain::ShowIdle() {
   ShowAll(frame1_, true);
   ShowAll(frame2_, true);
   ShowWindow(command1_, SW_SHOW);
+  ShowWindow(checkRedact_, SW_SHOW);
   ShowAll(frame3_, false);
 }
 

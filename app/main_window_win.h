@@ -33,6 +33,7 @@ enum ControlId : int {
   kImage1,
   kImage2,
   kLabel7,
+  kCheckRedact,  // writes the report with identifying values replaced
 };
 
 inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
@@ -40,8 +41,9 @@ inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
 // Binds the collector to the real sources, given the hosts file the window found.
 using CollectorFactory = std::function<Collector(const std::string& hostsPath)>;
 
-// The program's one window: the categories to tick, the detail level, Start, and the status of a
-// running scan. Every choice persists in settings.ini (see OpenSettings).
+// The program's one window: the categories to tick, the detail level, whether to hide what
+// identifies the machine, Start, and the status of a running scan. Every choice persists in
+// settings.ini (see OpenSettings).
 class FrmMain final : public ScanHost {
  public:
   // Builds the window (not yet shown). `makeCollector` is asked once, at the first scan, with the
@@ -81,7 +83,9 @@ class FrmMain final : public ScanHost {
   void OpenLink(const wchar_t* address);
   void CloseProgram();
   void EndMidScan();
-  ScanRequest BuildRequest() const;
+  // The scan Start asks for; `redactor` serves it when the redact box is ticked.
+  ScanRequest BuildRequest(Redactor& redactor) const;
+  bool Redacting() const;
   int Px(LONG twips) const;
 
   HINSTANCE instance_;
@@ -98,6 +102,7 @@ class FrmMain final : public ScanHost {
   std::vector<HWND> frame3_;
   std::array<HWND, 3> optionLevel_{};
   HWND command1_ = nullptr;
+  HWND checkRedact_ = nullptr;
   HWND label1_ = nullptr;
   HWND textHostsPath_ = nullptr;
   std::string reportPath_;

@@ -9,10 +9,12 @@
 namespace sysinfo {
 
 // settings.ini beside the program (or the user's own, see LayeredSettings): one section, a
-// "True"/"False" key per category and the selected detail-level button's index.
+// "True"/"False" key per category, the selected detail-level button's index, and "True"/"False"
+// for writing the report redacted (off when missing or unreadable).
 inline constexpr std::string_view kSettingsFileName = "settings.ini";
 inline constexpr std::string_view kSettingsSection = "main";
 inline constexpr std::string_view kDetailLevelKey = "DetailLevel";
+inline constexpr std::string_view kRedactKey = "Redact";
 
 // The detail-level button selected before the settings are read.
 inline constexpr int kDesignLevelIndex = 1;

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,10 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   }
   EXPECT_EQ(program.Ticked(), std::vector<int>{});
   EXPECT_EQ(program.SelectedLevel(), 0);  // Basic
+  EXPECT_FALSE(program.Checked(program.Control(kCheckRedact)));  // never stored: off
+  // The redact box is reached by the keyboard, after Start.
+  EXPECT_EQ(GetNextDlgTabItem(program.main, program.Control(kCommand1), FALSE),
+            program.Control(kCheckRedact));
   EXPECT_FALSE(IsWindowVisible(program.Control(kFrame3)));
   EXPECT_EQ(program.Settings(), "");
 
@@ -227,13 +232,16 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
 TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   WindowProgram program(
       "[main]\r\nOperating System=True\r\nCPU=1\r\nDrives=maybe\r\nProcesses=false\r\n"
-      "DetailLevel=2\r\n");
+      "DetailLevel=2\r\nRedact=maybe\r\n");
   ASSERT_TRUE(program.main);
   EXPECT_EQ(program.SelectedLevel(), 2);
   EXPECT_EQ(program.Ticked(), (std::vector<int>{0, 2}));
   program.Click(program.Category(2));  // CPU off
   program.Click(program.Category(1));  // Computer System on
   ASSERT_EQ(program.Ticked(), (std::vector<int>{0, 1}));
+  const HWND redact = program.Control(kCheckRedact);
+  EXPECT_FALSE(program.Checked(redact));  // "maybe" is no tick
+  program.Click(redact);  // the report below hides what identifies the machine
   // Neither a right click nor a press released off the button selects a level, nor stores one.
   const HWND basic = program.Control(kOptionLevel0);
   program.Send(basic, WM_RBUTTONDOWN, MAKELPARAM(2, 2));
@@ -257,7 +265,7 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
             "File Saved To:\r\n" + report + "\r\n\r\nWould you like to view the file now?");
   program.PostClick(GetDlgItem(done, IDNO));
   ASSERT_TRUE(WaitGone(done));
-  EXPECT_TRUE(IsWindowVisible(program.Control(kCommand1)));  // back to idle
+  EXPECT_TRUE(IsWindowVisible(program.Control(kCommand1)) && IsWindowVisible(redact));  // idle
 
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(report, bytes));
@@ -270,6 +278,15 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
              "1. Operating System (Detail Level: Advanced) Start", "2. Computer System End"}));
   EXPECT_GT(SectionBody(lines, 1, "Operating System").size(), 1u);
   EXPECT_NE(program.Settings().find("Computer System=True"), std::string::npos);
+  std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> computer{};
+  DWORD size = static_cast<DWORD>(computer.size());
+  ASSERT_TRUE(GetComputerNameW(computer.data(), &size));
+  const auto sameLetter = [](unsigned char a, unsigned char b) {
+    return std::tolower(a) == std::tolower(b);
+  };
+  EXPECT_TRUE(std::ranges::search(bytes, WideToUtf8(computer.data()), sameLetter).empty());
+  EXPECT_NE(bytes.find("<computer>"), std::string::npos);
+  EXPECT_NE(program.Settings().find("Redact=True"), std::string::npos);
 
   // Saving over the report asks first; "No" keeps it untouched and runs no scan.
   const HWND dialog = program.StartSavingTo(report);
@@ -288,6 +305,8 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
 
   PostMessageW(program.main, WM_CLOSE, 0, 0);
   EXPECT_EQ(program.ExitCode(), 0u);
+  program.Start();
+  EXPECT_TRUE(program.Checked(program.Control(kCheckRedact)));  // restored
 }
 
 TEST(MainWindow, ClosingOrEndingTheSessionDuringAScanKeepsTheLinesWritten) {
@@ -302,6 +321,7 @@ TEST(MainWindow, ClosingOrEndingTheSessionDuringAScanKeepsTheLinesWritten) {
     // Stop the program as soon as it shows that it scans the first category, then close it.
     const HWND label = program.Control(kLabel1);
     ASSERT_TRUE(WaitFor([&] { return Text(label).starts_with("Status: Scanning"); }));
+    EXPECT_FALSE(IsWindowVisible(program.Control(kCheckRedact)));
     SuspendThread(program.MainThread());
     const bool finished = FindWindowW(L"#32770", L"Done!") != nullptr;
     PostMessageW(program.main, ending, TRUE, 0);
