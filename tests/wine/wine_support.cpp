@@ -206,4 +206,26 @@ Lines SectionBody(const Lines& report, std::size_t number, std::string_view name
   return Lines(start + 2, end);
 }
 
+bool HoldsWord(std::string_view text, std::string_view word) {
+  const auto lower = [](unsigned char c) { return static_cast<char>(std::tolower(c)); };
+  const auto wordByte = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
+  for (std::size_t at = 0; at + word.size() <= text.size() && !word.empty(); ++at) {
+    if (!std::equal(word.begin(), word.end(), text.begin() + static_cast<std::ptrdiff_t>(at),
+                    [&](char a, char b) { return lower(a) == lower(b); }))
+      continue;
+    const std::size_t end = at + word.size();
+    if ((at == 0 || !wordByte(text[at - 1]) || !wordByte(word.front())) &&
+        (end == text.size() || !wordByte(text[end]) || !wordByte(word.back())))
+      return true;
+  }
+  return false;
+}
+
+std::string ComputerName() {
+  std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> name{};
+  DWORD size = static_cast<DWORD>(name.size());
+  if (!GetComputerNameW(name.data(), &size)) return {};
+  return WideToUtf8(std::wstring(name.data(), size));
+}
+
 }  // namespace sysinfo::testing

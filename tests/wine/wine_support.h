@@ -79,6 +79,13 @@ bool ReadWholeFile(const std::string& path, std::string& bytes);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 
+// Whether `word` stands in `text` as a whole word (no ASCII letter or digit beside it), in any
+// letter case: how a redacted report is searched for a value it must not hold.
+bool HoldsWord(std::string_view text, std::string_view word);
+
+// The computer's name, as the machine gives it.
+std::string ComputerName();
+
 // The lines of category `number`'s block in a report: after its start line and the separator
 // under it, up to its end line. Fails the test when the block is not there.
 Lines SectionBody(const Lines& report, std::size_t number, std::string_view name);
