@@ -29,18 +29,19 @@ Json Processes(std::size_t count, bool newer) {
     Json item;
     item["Name"] = "process" + std::to_string(i % 500) + ".exe";
     item["CommandLine"] = "C:\\Windows\\process.exe -k group" + std::to_string(i % 50);
-    item["ExecutablePath"] = fresh ? "C:\\New\\added" + std::to_string(i) + ".exe" : "C:\\Windows\\process.exe";
+    item["ExecutablePath"] = fresh ? "C:\\New\\added" + std::to_string(i) + ".exe"
+                                   : "C:\\Windows\\process.exe";
     item["Handle"] = std::to_string(i * 4);
-    for (const char* counter : {"HandleCount", "KernelModeTime", "PageFaults", "PageFileUsage",
-                                "PeakVirtualSize", "PeakWorkingSetSize", "PrivatePageCount",
-                                "ReadOperationCount", "ReadTransferCount", "UserModeTime",
-                                "VirtualSize", "WorkingSetSize", "WriteOperationCount"}) {
+    for (const char* counter :
+         {"HandleCount", "KernelModeTime", "PageFaults", "PageFileUsage", "PeakVirtualSize",
+          "PeakWorkingSetSize", "PrivatePageCount", "ReadOperationCount", "ReadTransferCount",
+          "UserModeTime", "VirtualSize", "WorkingSetSize", "WriteOperationCount"}) {
       item[counter] = static_cast<std::int64_t>(i * 4096 + 17);
     }
-    for (const char* unknown : {"MaximumWorkingSetSize", "MinimumWorkingSetSize", "OtherOperationCount",
-                                "OtherTransferCount", "QuotaNonPagedPoolUsage", "QuotaPagedPoolUsage",
-                                "QuotaPeakNonPagedPoolUsage", "QuotaPeakPagedPoolUsage",
-                                "WriteTransferCount"}) {
+    for (const char* unknown :
+         {"MaximumWorkingSetSize", "MinimumWorkingSetSize", "OtherOperationCount",
+          "OtherTransferCount", "QuotaNonPagedPoolUsage", "QuotaPagedPoolUsage",
+          "QuotaPeakNonPagedPoolUsage", "QuotaPeakPagedPoolUsage", "WriteTransferCount"}) {
       item[unknown] = nullptr;
     }
     item["ParentProcessId"] = 4;
@@ -54,8 +55,11 @@ Json Processes(std::size_t count, bool newer) {
                  {"computer", "BENCH"},
                  {"scanTime", newer ? "2026-01-02T04:00:00+00:00" : "2026-01-02T03:00:00+00:00"},
                  {"level", {{"number", 3}, {"name", "Advanced"}}}};
-  report["categories"] = Json::array({{{"name", "Processes"}, {"section", 10}, {"status", "ok"},
-                                       {"elapsedMs", 0}, {"items", std::move(items)}}});
+  report["categories"] = Json::array({{{"name", "Processes"},
+                                       {"section", 10},
+                                       {"status", "ok"},
+                                       {"elapsedMs", 0},
+                                       {"items", std::move(items)}}});
   return report;
 }
 
@@ -97,8 +101,9 @@ void Measure(std::size_t count, const std::string& folder) {
     const std::string text = ComparisonText(comparison);
     lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
   });
-  std::printf("%7zu processes: read+parse %8.1f ms, whole compare %8.1f ms, ratio %.2f (%zu lines)\n",
-              count, parse, compare, compare / parse, lines);
+  std::printf(
+      "%7zu processes: read+parse %8.1f ms, whole compare %8.1f ms, ratio %.2f (%zu lines)\n",
+      count, parse, compare, compare / parse, lines);
 }
 
 }  // namespace

@@ -26,7 +26,8 @@ bool IsString(const Json& value) { return value.is_string(); }
 // True when `member` is absent or a list whose every entry passes `fits`.
 bool ListOf(const Json& parent, const char* member, bool (*fits)(const Json&)) {
   const auto found = parent.find(member);
-  return found == parent.end() || (found->is_array() && std::all_of(found->begin(), found->end(), fits));
+  return found == parent.end() ||
+         (found->is_array() && std::all_of(found->begin(), found->end(), fits));
 }
 
 bool IsSubsection(const Json& value) {
@@ -223,8 +224,8 @@ CategoryDifferences CompareCategory(const Json& oldCategory, const Json& newCate
     }
     const std::size_t partner = found->second.items[found->second.next++];
     paired[partner] = true;
-    auto changes =
-        FieldChanges(FieldsOf(before.items[partner]), FieldsOf(item), changing, allFields);
+    auto changes = FieldChanges(FieldsOf(before.items[partner]), FieldsOf(item), changing,
+                                allFields);
     if (!changes.empty()) {
       differences.changed.push_back({NameOf(item, identity, keyFields), std::move(changes)});
     }
@@ -291,8 +292,8 @@ std::vector<std::string> Notes(const Comparison& comparison) {
 }
 
 std::string HeadingLine(const char* which, const ReportSummary& report) {
-  return Visible(std::string(which) + report.file + " (computer " + report.computer +
-                 ", scanned " + report.scanTime + ", level " + report.levelName + ")") +
+  return Visible(std::string(which) + report.file + " (computer " + report.computer + ", scanned " +
+                 report.scanTime + ", level " + report.levelName + ")") +
          "\n";
 }
 
@@ -351,7 +352,8 @@ std::optional<Json> ParseReport(std::string_view text, std::string& why) {
     why = std::string("not JSON: ") + error.what();
     return std::nullopt;
   }
-  const Json name = document.is_object() && document.contains("tool") && document["tool"].is_object()
+  const Json name = document.is_object() && document.contains("tool") &&
+                            document["tool"].is_object()
                         ? document["tool"].value("name", Json())
                         : Json();
   if (!name.is_string() || name.get_ref<const std::string&>() != kProgramName) {

@@ -81,9 +81,10 @@ std::optional<std::string> WriteDocument(ReportSink& file, const std::string& te
 // read. Others may keep the file open, even write it: a report still being written is read as
 // far as it goes, and the parse says what is wrong with it.
 std::optional<std::string> ReadWholeFile(const std::string& path, std::string& reason) {
-  UniqueHandle file = AdoptHandle(CreateFileW(
-      Utf8ToWide(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  UniqueHandle file =
+      AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!file) {
     reason = SystemErrorText(GetLastError());
     return std::nullopt;
@@ -116,11 +117,11 @@ int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8
     }
     documents[i] = std::move(*document);
   }
-  const Comparison comparison =
-      CompareReports(documents[0], documents[1],
-                     {Wtf8ToUtf8(options.oldReport), Wtf8ToUtf8(options.newReport), options.allFields});
+  const Comparison comparison = CompareReports(
+      documents[0], documents[1],
+      {Wtf8ToUtf8(options.oldReport), Wtf8ToUtf8(options.newReport), options.allFields});
   const std::string text = options.format == ReportFormat::Json ? ComparisonJson(comparison)
-                                                                 : ComparisonText(comparison);
+                                                                : ComparisonText(comparison);
   const int status = comparison.Differs() ? 1 : 0;
   if (options.outPath.empty()) {
     std::fwrite(text.data(), 1, text.size(), out);

@@ -80,8 +80,8 @@ const Case kCases[] = {
 TEST(ReportCompare, ListsWhatWasAddedRemovedAndChanged) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.what);
-    const Comparison comparison =
-        CompareReports(Report(c.oldPatch), Report(c.newPatch), {"old.json", "new.json", c.allFields});
+    const Comparison comparison = CompareReports(Report(c.oldPatch), Report(c.newPatch),
+                                                 {"old.json", "new.json", c.allFields});
     const std::string text = ComparisonText(comparison);
     const std::string expected = c.text;
     EXPECT_EQ(text.substr(text.find('\n', text.find('\n') + 1) + 1), expected);
@@ -95,9 +95,10 @@ TEST(ReportCompare, ListsWhatWasAddedRemovedAndChanged) {
   EXPECT_TRUE(ComparisonText(first).starts_with(
       "Old: old.json (computer PC, scanned 2026-01-02T03:04:05+00:00, level Advanced)\nNew: "));
   const Json changes = Json::parse(ComparisonJson(first))["categories"][0]["changed"][0]["changes"];
-  EXPECT_EQ(changes.dump(),
-            R"([{"field":"DisplayVersion","old":"1","new":"2"},{"field":"URLInfoAbout","old":null,)"
-            R"("new":"u"},{"field":"Comments","old":"x","new":"x\ny"},{"field":"InstallDate","new":5}])");
+  EXPECT_EQ(
+      changes.dump(),
+      R"([{"field":"DisplayVersion","old":"1","new":"2"},{"field":"URLInfoAbout","old":null,)"
+      R"("new":"u"},{"field":"Comments","old":"x","new":"x\ny"},{"field":"InstallDate","new":5}])");
 }
 
 TEST(ReportCompare, RefusesWhatIsNotAReportItCanRead) {

@@ -27,7 +27,8 @@ const valijson::Schema& Loaded(Schema schema) {
     Parse(kReportSchema, parsed[0]);
     Parse(kCompareSchema, parsed[1]);
     return parsed;
-  }();
+  }
+  ();
   return schemas[schema == Schema::Report ? 0 : 1];
 }
 

@@ -203,9 +203,13 @@ TEST(Runner, CompareListsTheChangesMadeBetweenTwoScans) {
   PlacedFiles placed;
   const std::string appData = GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-compare-";
   const std::string rewritten = placed.Write(appData + "rewritten.exe", "first content");
-  std::vector<std::string> scan = {"--format", "json", "--level", "advanced", "--category",
-                                   "Software", "--category", "Host File Info", "--category",
-                                   "Proxy Info", "--category", "Suspicious Files!", "--out", ""};
+  std::vector<std::string> scan = {"--format",   "json",
+                                   "--level",    "advanced",
+                                   "--category", "Software",
+                                   "--category", "Host File Info",
+                                   "--category", "Proxy Info",
+                                   "--category", "Suspicious Files!",
+                                   "--out",      ""};
   const std::string before = folder.File("old.json"), after = folder.File("new.json");
   scan.back() = before;
   ASSERT_EQ(RunProgram(kRunner, scan).exitCode, 0u);
@@ -213,7 +217,8 @@ TEST(Runner, CompareListsTheChangesMadeBetweenTwoScans) {
   removed.reset();
   updated->SetText(L"DisplayVersion", L"2.0");
   auto added = program(L"Sysinfo Added");
-  ASSERT_TRUE(WriteWholeFile(folder.File("hosts"), "127.0.0.1 localhost\r\n10.6.6.6 bank.example\r\n"));
+  ASSERT_TRUE(
+      WriteWholeFile(folder.File("hosts"), "127.0.0.1 localhost\r\n10.6.6.6 bank.example\r\n"));
   WriteText(HKEY_CURRENT_USER, internet, L"ProxyServer", L"new.example:3128");
   const std::string fresh = placed.Write(appData + "new.exe", "new program", FILE_ATTRIBUTE_HIDDEN);
   // New file times, as the report shows them to the second (Wine's creation time is the time of
@@ -231,16 +236,20 @@ TEST(Runner, CompareListsTheChangesMadeBetweenTwoScans) {
     EXPECT_NE(text.output.find(line), std::string::npos) << line << " in\n" << text.output;
   }
   const std::string out = folder.File("differences.json");
-  const auto json = RunProgram(kRunner, {"--compare", before, after, "--format", "json", "--out", out});
+  const auto json = RunProgram(kRunner,
+                               {"--compare", before, after, "--format", "json", "--out", out});
   EXPECT_EQ(json.exitCode, 1u) << json.output;
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(out, bytes));
   EXPECT_EQ(SchemaErrors(Schema::Comparison, bytes), Lines{}) << bytes;
-  EXPECT_EQ(Listed(Json::parse(bytes)),
-            "Host File Info: +10.6.6.6 bank.example\nProxy Info: ~HKEY_CURRENT_USER\\" +
-                WideToUtf8(internet) + " ProxyServer\nSoftware: +Sysinfo Added, Sysinfo Testers "
-                "-Sysinfo Removed, Sysinfo Testers ~Sysinfo Updated, Sysinfo Testers DisplayVersion\n"
-                "Suspicious Files!: +" + fresh + " ~" + rewritten + " CRC32 MD5 CreationTime LastWriteTime SHA256\n");
+  EXPECT_EQ(
+      Listed(Json::parse(bytes)),
+      "Host File Info: +10.6.6.6 bank.example\nProxy Info: ~HKEY_CURRENT_USER\\" +
+          WideToUtf8(internet) +
+          " ProxyServer\nSoftware: +Sysinfo Added, Sysinfo Testers "
+          "-Sysinfo Removed, Sysinfo Testers ~Sysinfo Updated, Sysinfo Testers DisplayVersion\n"
+          "Suspicious Files!: +" +
+          fresh + " ~" + rewritten + " CRC32 MD5 CreationTime LastWriteTime SHA256\n");
   for (const std::string& report : {before, after}) {
     const auto same = RunProgram(kRunner, {"--compare", report, report});
     EXPECT_EQ(same.exitCode, 0u) << same.output;
