@@ -29,7 +29,7 @@ TEST(RunnerArgs, RefusesBadCommandLines) {
       {"--out", "r.txt", "--all", "--level", "expert"}, {"--out", "r.txt", "--all", "--level"}, {"--out"},
       {"--out", "r.txt", "--all", "--verbose"}, {"--out", "r.json", "--all", "--format", "JSON"},
       {"--out", "r.json", "--all", "--format", "xml"}, {"--out", "r.json", "--all", "--format"},
-      {"--compare", "a.json"}, {"--compare", "a.json", "--out", "d.txt"}, {"--compare", "a", "b", "--all"},
+      {"--compare", "a.json"}, {"--compare", "a.json", "--all-fields"}, {"--compare", "a", "b", "--all"},
       {"--compare", "a", "b", "--category", "CPU"}, {"--compare", "a", "b", "--level", "basic"},
       {"--compare", "a", "b", "--compare", "c", "d"}, {"--out", "r.txt", "--all", "--all-fields"}};
   // clang-format on
