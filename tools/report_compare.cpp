@@ -1,5 +1,4 @@
-// Two JSON reports compared item by item, with the keys each category declares, and the result
-// rendered as text or JSON.
+// Two JSON reports compared item by item by the keys each category declares; text and JSON out.
 #include "tools/report_compare.h"
 
 #include <algorithm>

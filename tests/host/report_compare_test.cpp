@@ -1,8 +1,9 @@
 // Two JSON reports compared: the items matched, the differences as text and as JSON.
 #include <gtest/gtest.h>
 
-#include "tools/report_compare.h"
+#include "base/json_report.h"
 #include "tests/support/report_schema_check.h"
+#include "tools/report_compare.h"
 
 namespace sysinfo {
 namespace {
@@ -118,6 +119,10 @@ TEST(ReportCompare, RefusesWhatIsNotAReportItCanRead) {
   }
   std::string reason;
   EXPECT_TRUE(ParseReport(Report(kSoftware).dump(), reason)) << reason;
+  // What this program writes it reads: the report's layout version and the comparison's agree.
+  const JsonReport written({"1.0.2", "PC", "2026-01-02T03:04:05+00:00", 3});
+  EXPECT_EQ(written.Document()["schemaVersion"], kNewestReportSchemaVersion);
+  EXPECT_TRUE(ParseReport(written.Text(), reason)) << reason;
 }
 
 }  // namespace
