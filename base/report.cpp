@@ -3,8 +3,9 @@
 
 #include <algorithm>
 
-#include "base/text.h"
 #include "base/pending_messages.h"
+#include "base/redaction.h"
+#include "base/text.h"
 
 namespace sysinfo {
 namespace {
@@ -93,18 +94,49 @@ void ReportWriter::SetItemRecorder(ItemRecorder* items) {
 void ReportWriter::WriteReportLine(std::string_view text) {
   ProcessPendingMessages();
   if (!error_ && sink_) {
-    Append(text);
-    piece_ += "\r\n";
-    SendPiece();
-    if (!error_) ++lines_;
+    if (redactor_) {
+      heldLine_ += text;
+      Append(redactor_->Text(heldLine_));
+      heldLine_.clear();
+    } else {
+      Append(text);
+    }
+    EndLine();
+  }
+  ProcessPendingMessages();
+}
+
+void ReportWriter::WriteValueLine(std::string_view label, std::string_view value,
+                                  std::string_view field) {
+  ProcessPendingMessages();
+  if (!error_ && sink_) {
+    Append(label);
+    if (redactor_) {
+      Append(redactor_->Field(field, value));
+    } else {
+      Append(value);
+    }
+    EndLine();
   }
   ProcessPendingMessages();
 }
 
 void ReportWriter::WriteLinePart(std::string_view text) {
   ProcessPendingMessages();
-  if (!error_ && sink_) Append(text);
+  if (!error_ && sink_) {
+    if (redactor_) {
+      heldLine_ += text;
+    } else {
+      Append(text);
+    }
+  }
   ProcessPendingMessages();
+}
+
+void ReportWriter::EndLine() {
+  piece_ += "\r\n";
+  SendPiece();
+  if (!error_) ++lines_;
 }
 
 // Makes the text visible a piece at a time and hands on each full piece, so neither this nor the
@@ -125,6 +157,7 @@ void ReportWriter::SendPiece() {
 
 bool ReportWriter::CloseReport() {
   if (!sink_) return !error_;
+  if (redactor_ && !heldLine_.empty() && !error_) Append(redactor_->Text(heldLine_));
   if (!piece_.empty()) SendPiece();  // the start of a line that was never ended
   auto closeError = sink_->Close();
   if (!error_) error_ = std::move(closeError);

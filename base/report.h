@@ -11,6 +11,8 @@
 
 namespace sysinfo {
 
+class Redactor;
+
 // Where report bytes go: a file on Windows, memory in tests. Each call returns the reason when
 // it fails and nothing when it succeeds.
 class ReportSink {
@@ -39,6 +41,10 @@ class ReportWriter {
   // sections. Control characters in the text are shown as markers: no value adds a line of its own.
   void WriteReportLine(std::string_view text);
 
+  // A line of a label and a field's value: with a redactor the label stays as it is and the
+  // value is replaced as the field's kind says; without one it is WriteReportLine(label + value).
+  void WriteValueLine(std::string_view label, std::string_view value, std::string_view field);
+
   // Starts or continues a line that the next WriteReportLine ends, so a line of any length is
   // written in bounded pieces. Each part ends between two characters.
   void WriteLinePart(std::string_view text);
@@ -51,12 +57,17 @@ class ReportWriter {
   ItemRecorder& Items() { return *items_; }
   void SetItemRecorder(ItemRecorder* items);
 
+  // Replaces identifying values before any byte reaches the sink. A line written in parts is then
+  // held until it ends, so a value split between two parts is still found.
+  void SetRedactor(Redactor* redactor) { redactor_ = redactor; }
+
   bool Failed() const { return error_.has_value(); }
   const std::string& Error() const;
   std::size_t LinesWritten() const { return lines_; }
 
  private:
   void Append(std::string_view text);
+  void EndLine();
   void SendPiece();
 
   std::unique_ptr<ReportSink> sink_;
@@ -64,6 +75,8 @@ class ReportWriter {
   std::optional<std::string> error_;
   std::size_t lines_ = 0;
   ItemRecorder* items_;
+  Redactor* redactor_ = nullptr;
+  std::string heldLine_;  // with a redactor: the parts of a line not yet ended
 };
 
 }  // namespace sysinfo

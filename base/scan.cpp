@@ -2,10 +2,12 @@
 #include "base/scan.h"
 
 #include <chrono>
+#include <optional>
 
 #include "base/format.h"
 #include "base/levels.h"
 #include "base/pending_messages.h"
+#include "base/redaction.h"
 
 namespace sysinfo {
 namespace {
@@ -160,8 +162,12 @@ ScanOutcome RunScan(const ScanRequest& request, std::span<const Category> catego
   }
   ReportWriter report(std::move(sink));
   ItemRecorder nobody;
-  CategoryTracker tracker(items ? *items : nobody);
+  ItemRecorder& listener = items ? *items : nobody;
+  std::optional<RedactingRecorder> redacting;
+  if (request.redactor) redacting.emplace(*request.redactor, listener);
+  CategoryTracker tracker(redacting ? static_cast<ItemRecorder&>(*redacting) : listener);
   report.SetItemRecorder(&tracker);
+  report.SetRedactor(request.redactor);
   host.ReportOpened(report);
   host.ScanStarting();
   ProcessPendingMessages();
@@ -174,6 +180,7 @@ ScanOutcome RunScan(const ScanRequest& request, std::span<const Category> catego
     if (!Ticked(request, i)) continue;
     host.ShowStatus(StatusText(categories, i));
     const auto started = std::chrono::steady_clock::now();
+    if (request.redactor) request.redactor->BeginCategory(categories[i].identifying);
     tracker.BeginCategory(categories[i].text, number);
     WriteCategory(report, categories[i], i, number++, request, collect);
     const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() -

@@ -9,9 +9,12 @@
 #include <string_view>
 #include <vector>
 
+#include "base/identity.h"
 #include "base/report.h"
 
 namespace sysinfo {
+
+class Redactor;
 
 // How a category's start line is written.
 enum class StartLine {
@@ -24,6 +27,7 @@ enum class StartLine {
 struct Category {
   std::string_view text;  // the check-list text, also the settings key
   StartLine startLine;
+  std::span<const IdentifyingField> identifying = {};  // what a redacted report replaces
 };
 
 // The program's name: the caption without its version.
@@ -45,6 +49,9 @@ struct ScanRequest {
   int level = 1;  // 1 to 3; 0 when no level button is selected
   std::string hostsPath;  // shown in the hosts-file start line
   std::string proposedPath;  // the save dialog's initial file name
+  // When set, identifying values are replaced in every line and recorded value before anything
+  // is written; the caller has taught it what it knows beforehand (the computer's name).
+  Redactor* redactor = nullptr;
 };
 
 enum class ScanResult { Cancelled, Saved, Failed };

@@ -56,11 +56,13 @@ inline constexpr std::array<CategoryRow, 15> kCategoryRows{{
 // clang-format on
 inline constexpr std::size_t kCategoryCount = kCategoryRows.size();
 
-// The rows as the scan driver sees them.
-inline constexpr std::array<Category, kCategoryCount> kCategories = [] {
+// The rows as the scan driver sees them (filled at start-up: the declared fields live in the
+// collectors' own files).
+inline const std::array<Category, kCategoryCount> kCategories = [] {
   std::array<Category, kCategoryCount> categories{};
   for (std::size_t i = 0; i < kCategoryCount; ++i) {
-    categories[i] = {kCategoryRows[i].text, kCategoryRows[i].startLine};
+    categories[i] = {kCategoryRows[i].text, kCategoryRows[i].startLine,
+                     kCategoryRows[i].fields->identifying};
   }
   return categories;
 }();

@@ -50,7 +50,7 @@ void WritePageFile(ReportWriter& report, const WmiObject* pageFile) {
     for (const SectionLine& line : kPageFileLines) {
       const WmiValue value = pageFile->Get(line.property);
       if (auto text = line.format(value)) {
-        report.WriteReportLine(std::string(line.label) + *text);
+        report.WriteValueLine(line.label, *text, line.property);
         items.Field(line.property, value);
       }
     }
@@ -140,10 +140,10 @@ void WriteStatistic(ReportWriter& report, const StatisticsLine& line, const Perf
   const std::uint64_t amount = line.amount(info);
   if (line.unit == Unit::Bytes) {
     const auto bytes = static_cast<std::int64_t>(amount);
-    report.WriteReportLine(std::string(line.label) + FormatBytes(bytes));
+    report.WriteValueLine(line.label, FormatBytes(bytes), line.name);
     report.Items().Field(line.name, bytes);
   } else {
-    report.WriteReportLine(std::string(line.label) + std::to_string(amount));
+    report.WriteValueLine(line.label, std::to_string(amount), line.name);
     report.Items().Field(line.name, amount);
   }
 }

@@ -46,7 +46,8 @@ void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root
   ItemRecorder& items = report.Items();
   items.BeginKey(path);
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
-    report.WriteReportLine(std::string(kProxyValues[i].label) + RegistryValueText(values[i]));
+    report.WriteValueLine(kProxyValues[i].label, RegistryValueText(values[i]),
+                          kProxyValues[i].name);
     items.Field(kProxyValues[i].name, RecordedRegistryValue(values[i]));
   }
   items.EndKey();

@@ -8,21 +8,23 @@
 namespace sysinfo {
 namespace {
 
-std::optional<std::string> LineText(const WmiObject& object, const SectionLine& line) {
-  if (line.compose) return line.compose(object);
-  auto text = line.format(object.Get(line.property));
-  if (!text) return std::nullopt;
-  return std::string(line.label) + *text;
+// A composed line, and the properties it was made of recorded one by one for the JSON report.
+void PrintComposedLine(ReportWriter& report, const WmiObject& object, const SectionLine& line) {
+  const auto text = line.compose(object);
+  if (!text) return;
+  report.WriteReportLine(*text);
+  for (std::string_view property : line.composedFrom)
+    report.Items().Field(property, object.Get(property));
 }
 
-// The values behind a printed line, as they came from WMI: a formatted line (a code with its
-// meaning, a size with its unit) gives the JSON report the number it was made from.
-void RecordLine(ItemRecorder& items, const WmiObject& object, const SectionLine& line) {
-  if (!line.compose) {
-    items.Field(line.property, object.Get(line.property));
-    return;
-  }
-  for (std::string_view property : line.composedFrom) items.Field(property, object.Get(property));
+// A label and a property's text. The JSON report gets the value as it came from WMI: a formatted
+// line (a code with its meaning, a size with its unit) gives it the number it was made from.
+void PrintPropertyLine(ReportWriter& report, const WmiObject& object, const SectionLine& line) {
+  const WmiValue value = object.Get(line.property);
+  const auto text = line.format(value);
+  if (!text) return;
+  report.WriteValueLine(line.label, *text, line.property);
+  report.Items().Field(line.property, value);
 }
 
 }  // namespace
@@ -34,9 +36,10 @@ void PrintObjectLines(ReportWriter& report, const WmiObject* object,
     items.BeginItem();
     for (const SectionLine& line : lines) {
       if (!line.levels.Has(level)) continue;
-      if (auto text = LineText(*object, line)) {
-        report.WriteReportLine(*text);
-        RecordLine(items, *object, line);
+      if (line.compose) {
+        PrintComposedLine(report, *object, line);
+      } else {
+        PrintPropertyLine(report, *object, line);
       }
     }
     items.EndItem();

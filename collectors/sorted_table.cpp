@@ -156,10 +156,10 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
     items.BeginItem();
     for (const ResolvedLine& line : lines) {
-      text.assign(line.label);
+      text.clear();
       AppendCellText(text, table.Cell(row, line.column));
       text += line.unit;
-      report.WriteReportLine(text);
+      report.WriteValueLine(line.label, text, line.name);
       items.Field(line.name, table.Cell(row, line.column));
     }
     for (std::size_t column : recordedOnly) {

@@ -34,6 +34,8 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
     }
     if (arg == "--all") {
       all = true;
+    } else if (arg == "--redact") {
+      options.redact = true;
     } else if (arg == "--all-fields") {
       options.allFields = true;
     } else if (arg == "--compare") {
@@ -73,7 +75,9 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
     }
   }
   if (options.compare) {
-    if (all || anyCategory || levelGiven) return refuse("--compare takes no categories or level");
+    if (all || anyCategory || levelGiven || options.redact) {
+      return refuse("--compare takes no categories, level or --redact");
+    }
     return options;
   }
   if (options.allFields) return refuse("--all-fields goes with --compare");
@@ -86,12 +90,15 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
 std::string RunnerUsage() {
   std::string usage =
       "usage: sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]\n"
-      "                      (--all | --category NAME [--category NAME ...])\n"
+      "                      [--redact] (--all | --category NAME [--category NAME ...])\n"
       "       sysinfo-report --compare OLD.json NEW.json [--out FILE] [--format text|json]\n"
       "                      [--all-fields]\n"
       "\n"
       "Writes the system information report to FILE. The level defaults to basic; the format\n"
       "to text, the report as the window writes it. json writes the same scan as values (UTF-8).\n"
+      "--redact replaces what identifies the machine or its people (names, serial numbers,\n"
+      "proxies, secrets in command lines) by markers such as <user-1>, before anything is "
+      "written.\n"
       "A line per finished category goes to standard error.\n"
       "\n"
       "--compare lists what was added, removed and changed between two JSON reports of this\n"

@@ -7,8 +7,10 @@
 
 #include "collectors/collectors_win.h"
 #include "collectors/hosts_path_win.h"
+#include "collectors/machine_identity.h"
 #include "base/json_report.h"
 #include "base/locale_win.h"
+#include "base/redaction.h"
 #include "base/report_file_win.h"
 #include "base/handles_win.h"
 #include "base/scan.h"
@@ -171,10 +173,16 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
   request.hostsPath = FindHostsFilePath();
   request.proposedPath = options.outPath;
 
+  Redactor redactor;
+  if (options.redact) {
+    LearnThisMachine(redactor);
+    request.redactor = &redactor;
+  }
   const bool json = options.format == ReportFormat::Json;
+  const std::string computer = options.redact ? redactor.Text(ComputerName()) : ComputerName();
   JsonReport document({std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
                            std::to_string(kVersionRevision),
-                       ComputerName(), Iso8601(LocalTimeNow()), options.level});
+                       computer, Iso8601(LocalTimeNow()), options.level});
   ConsoleHost host(options.outPath, json ? openJson : openText, json, err);
   ScanOutcome outcome = RunScan(request, kCategories, RealCollector(*wmi, request.hostsPath), host,
                                 json ? &document : nullptr);

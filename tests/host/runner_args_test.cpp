@@ -31,7 +31,8 @@ TEST(RunnerArgs, RefusesBadCommandLines) {
       {"--out", "r.json", "--all", "--format", "xml"}, {"--out", "r.json", "--all", "--format"},
       {"--compare", "a.json"}, {"--compare", "a.json", "--all-fields"}, {"--compare", "a", "b", "--all"},
       {"--compare", "a", "b", "--category", "CPU"}, {"--compare", "a", "b", "--level", "basic"},
-      {"--compare", "a", "b", "--compare", "c", "d"}, {"--out", "r.txt", "--all", "--all-fields"}};
+      {"--compare", "a", "b", "--compare", "c", "d"}, {"--compare", "a", "b", "--redact"},
+      {"--out", "r.txt", "--all", "--all-fields"}};
   // clang-format on
   for (const auto& args : bad)
     EXPECT_NE(ParseRunnerArgs(args).error, "") << ::testing::PrintToString(args);

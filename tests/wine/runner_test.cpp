@@ -140,6 +140,91 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndTellsEachCategory) {
   }
 }
 
+// A redacted report of this machine, seeded with identifying values where they show (the
+// registered owner, the proxy settings, a program's contact and folders, the hosts file, the
+// runner's own command line) holds none of them nor the machine's own names and serials, in text
+// or JSON, and keeps the plain report's lines and labels.
+TEST(Runner, RedactedReportsHoldNoIdentifyingValue) {
+  const std::wstring version = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
+  const std::wstring internet = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+  SavedValue owner(HKEY_LOCAL_MACHINE, version, L"RegisteredOwner");
+  SavedValue organization(HKEY_LOCAL_MACHINE, version, L"RegisteredOrganization");
+  SavedValue server(HKEY_CURRENT_USER, internet, L"ProxyServer");
+  SavedValue config(HKEY_CURRENT_USER, internet, L"AutoConfigURL");
+  SavedValue hostsFolder(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath");
+  WriteText(HKEY_LOCAL_MACHINE, version, L"RegisteredOwner", L"Quinlan Ostrova");
+  WriteText(HKEY_LOCAL_MACHINE, version, L"RegisteredOrganization", L"Zephyrcorp Labs");
+  WriteText(HKEY_CURRENT_USER, internet, L"ProxyServer", L"http=qzproxy.corp:8080");
+  WriteText(HKEY_CURRENT_USER, internet, L"AutoConfigURL", L"http://wpad.qzexample.net/p.pac");
+  std::array<wchar_t, 257> user{};
+  DWORD size = static_cast<DWORD>(user.size());
+  ASSERT_TRUE(GetUserNameW(user.data(), &size));
+  const std::wstring profile = L"C:\\users\\" + std::wstring(user.data()) + L"\\Qz";
+  TestKey program(HKEY_LOCAL_MACHINE,
+                  L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QzSync");
+  program.SetText(L"DisplayName", L"Qz Sync");
+  program.SetText(L"Contact", L"qz.ostrova@zephyrcorp.example");
+  program.SetText(L"InstallLocation", profile);
+  program.SetText(L"UninstallString", L"\"" + profile + L"\\un.exe\" /token QZtok3n");
+  TempFolder folder;
+  WriteText(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath", Utf8ToWide(folder.path()));
+  ASSERT_TRUE(WriteWholeFile(folder.File("hosts"), "10.1.2.3 qzproxy.corp # qz@qzexample.net\r\n"));
+  std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> computer{};
+  size = static_cast<DWORD>(computer.size());
+  ASSERT_TRUE(GetComputerNameW(computer.data(), &size));
+
+  // The report's own name puts a secret into the runner's command line.
+  const std::string out = folder.File("r --password=Hunter2QZ");
+  const std::vector<std::string> all = {"--level", "advanced", "--all"};
+  auto run = [&](std::vector<std::string> args) {
+    args.insert(args.end(), all.begin(), all.end());
+    const auto done = RunProgram(kRunner, args);
+    EXPECT_EQ(done.exitCode, 0u) << done.output;
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(args[1], bytes));
+    return bytes;
+  };
+  const std::string plain = run({"--out", out + ".txt"});
+  const std::string text = run({"--out", out + ".txt", "--redact"});
+  const std::string json = run({"--out", out + ".json", "--redact", "--format", "json"});
+  EXPECT_TRUE(ReportSchemaErrors(json).empty());
+
+  const auto lower = [](std::string value) {
+    std::transform(value.begin(), value.end(), value.begin(), ::tolower);
+    return value;
+  };
+  const std::string seeded[] = {"Quinlan Ostrova",
+                                "Zephyrcorp Labs",
+                                "qzproxy.corp",
+                                "wpad.qzexample.net",
+                                "qz.ostrova@zephyrcorp.example",
+                                "qz@qzexample.net",
+                                "QZtok3n",
+                                "Hunter2QZ",
+                                WideToUtf8(computer.data()),
+                                "12345-oem-0000001-54321",
+                                "WINEHDISK",
+                                WideToUtf8(L"\\users\\" + std::wstring(user.data()))};
+  for (const std::string& value : seeded) {
+    EXPECT_NE(lower(plain).find(lower(value)), std::string::npos) << value << " not seeded";
+    EXPECT_EQ(lower(text).find(lower(value)), std::string::npos) << value;
+    EXPECT_EQ(lower(json).find(lower(value)), std::string::npos) << value;
+  }
+  const Lines plainLines = SplitLines(plain), redacted = SplitLines(text);
+  ASSERT_EQ(redacted.size(), plainLines.size());
+  for (std::size_t i = 0; i < redacted.size(); ++i) {
+    const std::string& line = plainLines[i];
+    const std::size_t label = std::min(line.find(": "), line.find(" = "));
+    if (label != std::string::npos)
+      EXPECT_EQ(redacted[i].substr(0, label + 2), line.substr(0, label + 2)) << line;
+  }
+  // One user, one marker: the account and the profile paths agree.
+  EXPECT_NE(text.find("User Name: <computer>\\<user-1>"), std::string::npos);
+  EXPECT_NE(text.find("Install Location: C:\\users\\<user-1>\\Qz"), std::string::npos);
+  EXPECT_NE(text.find("Device ID: ROOT\\"), std::string::npos) << "a device id is not a user";
+  EXPECT_EQ(Json::parse(json)["computer"], "<computer>");
+}
+
 // A path that cannot take the report fails at once, with the system's reason, and leaves no file;
 // a read-only earlier report is kept as it was.
 TEST(Runner, AReportThatCannotBeCreatedFailsBeforeAnyCategoryRuns) {

@@ -1,0 +1,109 @@
+// Redaction: identifying values replaced by markers that say what they were ("<user-1>").
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "base/identity.h"
+#include "base/item_recorder.h"
+
+namespace sysinfo {
+
+// Replaces the values that identify a machine or its people, in report lines and in recorded
+// values alike, before anything is written. A value becomes a marker naming its kind, numbered
+// in the order values are met ("<user-1>", "<serial-3>"; the computer, owner and organisation
+// are "<computer>" until a second one turns up). Equal values, in any letter case, get equal
+// markers throughout one report, so a reader still sees that two paths belong to one user.
+//
+// Values are learnt three ways: before the scan (the computer's and the accounts' names), from
+// the fields each category declares identifying, and from what text shows (a profile folder's
+// name, a security identifier, an e-mail address, "user:password@" in a URL, the value of an
+// argument naming a password, token, key or secret). A value once learnt is replaced wherever it
+// stands as a whole word, except the kinds that may be common words: the registered owner and
+// organisation, account names such as "admin" or "root", and secrets, which are replaced only
+// where they stand as what they are (an account, a profile folder, an argument's value).
+class Redactor {
+ public:
+  // Learns a value of a kind and returns its marker; nothing (empty) for a value not worth one:
+  // empty, a single character, a placeholder such as "To be filled by O.E.M.", a well-known
+  // account such as "SYSTEM".
+  std::string Learn(Identity kind, std::string_view value);
+
+  // The fields of the category whose lines and values come next that identify something.
+  void BeginCategory(std::span<const IdentifyingField> identifying);
+
+  // A field's value as text: replaced by the field's declared kind when it has one, otherwise
+  // as free text.
+  std::string Field(std::string_view field, std::string_view text);
+
+  // A value of a kind, also of the field shapes (Account, DeviceId, ProxyList): what identifies
+  // in it learnt and replaced, the rest as free text.
+  std::string Value(Identity kind, std::string_view text);
+
+  // Free text (a line, a path, a hosts line): what it shows learnt, then every known value
+  // replaced.
+  std::string Text(std::string_view text);
+
+ private:
+  struct Known {
+    std::string marker;
+    bool everywhere;  // replaced wherever it stands, not only in its own context
+  };
+  struct Span {
+    std::size_t begin;
+    std::size_t end;
+    std::string marker;
+  };
+
+  const Known* Find(std::string_view value) const;
+  std::string NewMarker(Identity kind);
+  std::string Replaced(std::string_view text, std::vector<Span> spans) const;
+  void FindKnown(std::string_view text, std::string_view folded, std::vector<Span>& spans) const;
+  void FindPatterns(std::string_view text, std::string_view folded, std::vector<Span>& spans);
+  std::string Account(std::string_view text);
+  std::string DeviceId(std::string_view text);
+  std::string ProxyList(std::string_view text);
+
+  std::unordered_map<std::string, Known> known_;  // by the value folded to lower case
+  std::vector<std::string> everywhere_;  // the folded values replaced everywhere, longest first
+  // For each first byte, the values in everywhere_ that begin with it (positions, longest first).
+  std::array<std::vector<std::size_t>, 256> byFirstByte_;
+  std::array<int, 16> counts_{};  // markers given so far, by kind
+  std::span<const IdentifyingField> identifying_;
+};
+
+// Passes every recorded value through the redactor on its way to the next listener (the JSON
+// report), so the recorded values match the redacted lines.
+class RedactingRecorder final : public ItemRecorder {
+ public:
+  RedactingRecorder(Redactor& redactor, ItemRecorder& next) : redactor_(redactor), next_(next) {}
+
+  bool Recording() const override { return next_.Recording(); }
+  void BeginCategory(std::string_view name, int number) override {
+    next_.BeginCategory(name, number);
+  }
+  void EndCategory(const CategoryOutcome& outcome) override;
+  void SourceEnded(QueryStatus status, std::string_view error) override {
+    next_.SourceEnded(status, error);
+  }
+  void BeginItem() override { next_.BeginItem(); }
+  void Field(std::string_view name, const WmiValue& value) override;
+  void EndItem() override { next_.EndItem(); }
+  void BeginSubsection(std::string_view name) override { next_.BeginSubsection(name); }
+  void EndSubsection() override { next_.EndSubsection(); }
+  void BeginKey(std::string_view path) override { next_.BeginKey(redactor_.Text(path)); }
+  void EndKey() override { next_.EndKey(); }
+  void BeginFile(std::string_view path) override { next_.BeginFile(redactor_.Text(path)); }
+  void Line(std::string_view text) override { next_.Line(redactor_.Text(text)); }
+
+ private:
+  Redactor& redactor_;
+  ItemRecorder& next_;
+};
+
+}  // namespace sysinfo
