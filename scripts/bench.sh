@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the benchmarks: CRC-32 against zlib and the sorted list section natively, then the file
-# checksum passes, the registry and hosts-file sections and the sorted list section under Wine.
+# Runs the benchmarks: CRC-32 against zlib, the sorted list section and the comparison of two
+# reports natively, then the file checksum passes, the registry and hosts-file sections and the
+# sorted list section under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -13,9 +14,10 @@ scratch=$(mktemp -d /tmp/sysinfo-bench.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
 bash scripts/build.sh host
-cmake --build --preset host --target crc_bench sorted_section_bench
+cmake --build --preset host --target crc_bench sorted_section_bench compare_bench
 build/host/bin/crc_bench
 build/host/bin/sorted_section_bench "$scratch"
+build/host/bin/compare_bench "$scratch"
 
 bash scripts/build.sh windows
 cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench repeat_bench scan_cost_bench

@@ -20,6 +20,7 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
   RunnerOptions options;
   bool all = false;
   bool anyCategory = false;
+  bool levelGiven = false;
   auto refuse = [&options](std::string why) {
     options.error = std::move(why);
     return options;
@@ -35,6 +36,17 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
       all = true;
     } else if (arg == "--redact") {
       options.redact = true;
+    } else if (arg == "--all-fields") {
+      options.allFields = true;
+    } else if (arg == "--compare") {
+      if (options.compare) return refuse("--compare is given twice");
+      // Exactly two paths: an option in their place means one is missing.
+      if (i + 2 >= args.size() || args[i + 1].starts_with("--") || args[i + 2].starts_with("--")) {
+        return refuse("--compare needs two report files");
+      }
+      options.compare = true;
+      options.oldReport = args[++i];
+      options.newReport = args[++i];
     } else if (arg == "--out" || arg == "--level" || arg == "--category" || arg == "--format") {
       if (!hasValue) return refuse(arg + " needs a value");
       const std::string& value = args[++i];
@@ -50,6 +62,7 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
         }
       } else if (arg == "--level") {
         options.level = LevelByName(value);
+        levelGiven = true;
         if (options.level == 0) return refuse("unknown level \"" + value + "\"");
       } else {
         const auto index = FindCategory(value);
@@ -61,6 +74,13 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
       return refuse("unknown option \"" + arg + "\"");
     }
   }
+  if (options.compare) {
+    if (all || anyCategory || levelGiven || options.redact) {
+      return refuse("--compare takes no categories, level or --redact");
+    }
+    return options;
+  }
+  if (options.allFields) return refuse("--all-fields goes with --compare");
   if (options.outPath.empty()) return refuse("--out FILE is required");
   if (all == anyCategory) return refuse("give either --all or at least one --category");
   if (all) options.ticked.fill(true);
@@ -71,6 +91,8 @@ std::string RunnerUsage() {
   std::string usage =
       "usage: sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]\n"
       "                      [--redact] (--all | --category NAME [--category NAME ...])\n"
+      "       sysinfo-report --compare OLD.json NEW.json [--out FILE] [--format text|json]\n"
+      "                      [--all-fields]\n"
       "\n"
       "Writes the system information report to FILE. The level defaults to basic; the format\n"
       "to text, the report as the window writes it. json writes the same scan as values (UTF-8).\n"
@@ -78,6 +100,11 @@ std::string RunnerUsage() {
       "proxies, secrets in command lines) by markers such as <user-1>, before anything is "
       "written.\n"
       "A line per finished category goes to standard error.\n"
+      "\n"
+      "--compare lists what was added, removed and changed between two JSON reports of this\n"
+      "program, to FILE or standard out; fields that change by themselves (process ids, times)\n"
+      "only with --all-fields. Exit status 0: no differences, 1: differences, 2: trouble.\n"
+      "\n"
       "Categories are written in this order whatever order they are given in:\n";
   for (const Category& category : kCategories) usage += "  " + std::string(category.text) + "\n";
   return usage;

@@ -20,11 +20,16 @@ struct RunnerOptions {
   int level = 1;
   bool redact = false;  // identifying values replaced by markers
   std::array<bool, kCategoryCount> ticked{};
+  // --compare OLD NEW: the two JSON reports to compare instead of a scan.
+  bool compare = false;
+  std::string oldReport, newReport;
+  bool allFields = false;  // compare the fields that change by themselves too
   std::string error;  // why the command line was refused; empty when it was accepted
 };
 
 // sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json] [--redact]
 //                (--all | --category NAME ...)
+// sysinfo-report --compare OLD NEW [--out FILE] [--format text|json] [--all-fields]
 RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args);
 
 std::string RunnerUsage();

@@ -12,11 +12,13 @@
 #include "base/locale_win.h"
 #include "base/redaction.h"
 #include "base/report_file_win.h"
+#include "base/handles_win.h"
 #include "base/scan.h"
 #include "base/unicode_win.h"
 #include "base/wtf8.h"
 #include "collectors/wmi_win.h"
 #include "generated/version.h"
+#include "tools/report_compare.h"
 #include "tools/runner_args.h"
 
 namespace sysinfo {
@@ -77,6 +79,67 @@ std::optional<std::string> WriteDocument(ReportSink& file, const std::string& te
   return error ? error : closeError;
 }
 
+// The whole file at a UTF-8 (WTF-8) path; nothing, with the system's reason, when it cannot be
+// read. Others may keep the file open, even write it: a report still being written is read as
+// far as it goes, and the parse says what is wrong with it.
+std::optional<std::string> ReadWholeFile(const std::string& path, std::string& reason) {
+  UniqueHandle file =
+      AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) {
+    reason = SystemErrorText(GetLastError());
+    return std::nullopt;
+  }
+  std::string bytes;
+  std::array<char, 1 << 16> buffer;
+  DWORD got = 0;
+  while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
+    if (got == 0) return bytes;
+    bytes.append(buffer.data(), got);
+  }
+  reason = SystemErrorText(GetLastError());
+  return std::nullopt;
+}
+
+// --compare: both reports read and checked, the differences written to --out or `out`.
+// 0 when the reports do not differ, 1 when they do, 2 when a file is refused or unwritable.
+int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8, std::FILE* out,
+                      std::FILE* err) {
+  std::array<nlohmann::ordered_json, 2> documents;
+  const std::array<const std::string*, 2> paths{&options.oldReport, &options.newReport};
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    std::string reason;
+    const auto bytes = ReadWholeFile(*paths[i], reason);
+    auto document = bytes ? ParseReport(*bytes, reason) : std::nullopt;
+    if (!document) {
+      std::fprintf(err, "sysinfo-report: cannot compare \"%s\": %s\n",
+                   Wtf8ToUtf8(*paths[i]).c_str(), reason.c_str());
+      return 2;
+    }
+    documents[i] = std::move(*document);
+  }
+  const Comparison comparison = CompareReports(
+      documents[0], documents[1],
+      {Wtf8ToUtf8(options.oldReport), Wtf8ToUtf8(options.newReport), options.allFields});
+  const std::string text = options.format == ReportFormat::Json ? ComparisonJson(comparison)
+                                                                : ComparisonText(comparison);
+  const int status = comparison.Differs() ? 1 : 0;
+  if (options.outPath.empty()) {
+    std::fwrite(text.data(), 1, text.size(), out);
+    return status;
+  }
+  std::string reason;
+  auto file = openUtf8(options.outPath, reason);
+  std::optional<std::string> error = file ? WriteDocument(*file, text) : reason;
+  if (error) {
+    std::fprintf(err, "sysinfo-report: cannot write \"%s\": %s\n",
+                 Wtf8ToUtf8(options.outPath).c_str(), error->c_str());
+    return 2;
+  }
+  return status;
+}
+
 }  // namespace
 
 int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& open, std::FILE* out,
@@ -97,6 +160,7 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
                  RunnerUsage().c_str());
     return 2;
   }
+  if (options.compare) return RunCompareCommand(options, openJson, out, err);
 
   ComApartment com;
   SetCurrentNumberFormat(UserNumberFormat());

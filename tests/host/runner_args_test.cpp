@@ -28,10 +28,25 @@ TEST(RunnerArgs, RefusesBadCommandLines) {
       {"--out", "r.txt", "--category", "cpu"}, {"--out", "r.txt", "--category", "Memory"},
       {"--out", "r.txt", "--all", "--level", "expert"}, {"--out", "r.txt", "--all", "--level"}, {"--out"},
       {"--out", "r.txt", "--all", "--verbose"}, {"--out", "r.json", "--all", "--format", "JSON"},
-      {"--out", "r.json", "--all", "--format", "xml"}, {"--out", "r.json", "--all", "--format"}};
+      {"--out", "r.json", "--all", "--format", "xml"}, {"--out", "r.json", "--all", "--format"},
+      {"--compare", "a.json"}, {"--compare", "a.json", "--all-fields"}, {"--compare", "a", "b", "--all"},
+      {"--compare", "a", "b", "--category", "CPU"}, {"--compare", "a", "b", "--level", "basic"},
+      {"--compare", "a", "b", "--compare", "c", "d"}, {"--compare", "a", "b", "--redact"},
+      {"--out", "r.txt", "--all", "--all-fields"}};
   // clang-format on
   for (const auto& args : bad)
     EXPECT_NE(ParseRunnerArgs(args).error, "") << ::testing::PrintToString(args);
+}
+
+TEST(RunnerArgs, CompareTakesTwoReportsAndOptionallyTheOutputAndFormat) {
+  const RunnerOptions plain = ParseRunnerArgs({"--compare", "old.json", "new.json"});
+  ASSERT_EQ(plain.error, "");
+  EXPECT_TRUE(plain.compare && !plain.allFields && plain.outPath.empty());
+  const RunnerOptions full = ParseRunnerArgs(
+      {"--all-fields", "--compare", "a.json", "b.json", "--format", "json", "--out", "d.json"});
+  ASSERT_EQ(full.error, "");
+  EXPECT_EQ(full.oldReport + " " + full.newReport + " " + full.outPath, "a.json b.json d.json");
+  EXPECT_TRUE(full.compare && full.allFields && full.format == ReportFormat::Json);
 }
 
 TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
@@ -50,6 +65,7 @@ TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
   EXPECT_TRUE(ParseRunnerArgs({"--help"}).help);
   const std::string usage = RunnerUsage();
   EXPECT_NE(usage.find("--format text|json"), std::string::npos);
+  EXPECT_NE(usage.find("--compare OLD.json NEW.json"), std::string::npos);
   for (const Category& category : kCategories) {
     EXPECT_NE(usage.find("  " + std::string(category.text) + "\n"), std::string::npos);
   }

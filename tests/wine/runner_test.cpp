@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <memory>
 
 #include <nlohmann/json.hpp>
 
@@ -241,11 +242,110 @@ TEST(Runner, AReportThatCannotBeCreatedFailsBeforeAnyCategoryRuns) {
   EXPECT_TRUE(ReadWholeFile(readOnly, bytes) && bytes == "an earlier report\r\n") << bytes;
 }
 
+// What a comparison document lists, a category a line: "+item", "-item", "~item field ...".
+std::string Listed(const Json& comparison) {
+  std::string listed;
+  for (const Json& category : comparison["categories"]) {
+    listed += category["name"].get<std::string>() + ":";
+    for (const Json& item : category["added"]) listed += " +" + item["item"].get<std::string>();
+    for (const Json& item : category["removed"]) listed += " -" + item["item"].get<std::string>();
+    for (const Json& item : category["changed"]) {
+      listed += " ~" + item["item"].get<std::string>();
+      for (const Json& change : item["changes"]) listed += " " + change["field"].get<std::string>();
+    }
+    listed += "\n";
+  }
+  return listed;
+}
+
+// Two scans with a program added, one removed and one updated, a hosts line and a proxy changed,
+// a hidden program file new and one rewritten between them: the comparison lists exactly these,
+// as text and as JSON; a report compared with itself lists nothing.
+TEST(Runner, CompareListsTheChangesMadeBetweenTwoScans) {
+  const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  const std::wstring internet = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+  TempFolder folder;
+  SavedValue hostsPath(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath");
+  WriteText(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath", Utf8ToWide(folder.path()));
+  ASSERT_TRUE(WriteWholeFile(folder.File("hosts"), "127.0.0.1 localhost\r\n"));
+  SavedValue proxy(HKEY_CURRENT_USER, internet, L"ProxyServer");
+  WriteText(HKEY_CURRENT_USER, internet, L"ProxyServer", L"old.example:8080");
+  auto program = [&](const std::wstring& name) {
+    auto key = std::make_unique<TestKey>(HKEY_LOCAL_MACHINE, uninstall + name, KEY_WOW64_64KEY);
+    key->SetText(L"DisplayName", name);
+    key->SetText(L"Publisher", L"Sysinfo Testers");
+    key->SetText(L"DisplayVersion", L"1.0");
+    return key;
+  };
+  auto kept = program(L"Sysinfo Kept"), removed = program(L"Sysinfo Removed");
+  auto updated = program(L"Sysinfo Updated");
+  PlacedFiles placed;
+  const std::string appData = GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-compare-";
+  const std::string rewritten = placed.Write(appData + "rewritten.exe", "first content");
+  std::vector<std::string> scan = {"--format",   "json",
+                                   "--level",    "advanced",
+                                   "--category", "Software",
+                                   "--category", "Host File Info",
+                                   "--category", "Proxy Info",
+                                   "--category", "Suspicious Files!",
+                                   "--out",      ""};
+  const std::string before = folder.File("old.json"), after = folder.File("new.json");
+  scan.back() = before;
+  ASSERT_EQ(RunProgram(kRunner, scan).exitCode, 0u);
+
+  removed.reset();
+  updated->SetText(L"DisplayVersion", L"2.0");
+  auto added = program(L"Sysinfo Added");
+  ASSERT_TRUE(
+      WriteWholeFile(folder.File("hosts"), "127.0.0.1 localhost\r\n10.6.6.6 bank.example\r\n"));
+  WriteText(HKEY_CURRENT_USER, internet, L"ProxyServer", L"new.example:3128");
+  const std::string fresh = placed.Write(appData + "new.exe", "new program", FILE_ATTRIBUTE_HIDDEN);
+  // New file times, as the report shows them to the second (Wine's creation time is the time of
+  // the last change to the file's inode).
+  Sleep(1100);
+  ASSERT_TRUE(WriteWholeFile(rewritten, "other content"));
+  scan.back() = after;
+  ASSERT_EQ(RunProgram(kRunner, scan).exitCode, 0u);
+
+  const auto text = RunProgram(kRunner, {"--compare", before, after});
+  EXPECT_EQ(text.exitCode, 1u) << text.output;
+  for (const char* line : {"  + 10.6.6.6 bank.example", "      DisplayVersion: 1.0 -> 2.0",
+                           "      ProxyServer: old.example:8080 -> new.example:3128",
+                           "3 added, 1 removed, 3 changed in 4 categories."}) {
+    EXPECT_NE(text.output.find(line), std::string::npos) << line << " in\n" << text.output;
+  }
+  const std::string out = folder.File("differences.json");
+  const auto json = RunProgram(kRunner,
+                               {"--compare", before, after, "--format", "json", "--out", out});
+  EXPECT_EQ(json.exitCode, 1u) << json.output;
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(out, bytes));
+  EXPECT_EQ(SchemaErrors(Schema::Comparison, bytes), Lines{}) << bytes;
+  EXPECT_EQ(
+      Listed(Json::parse(bytes)),
+      "Host File Info: +10.6.6.6 bank.example\nProxy Info: ~HKEY_CURRENT_USER\\" +
+          WideToUtf8(internet) +
+          " ProxyServer\nSoftware: +Sysinfo Added, Sysinfo Testers "
+          "-Sysinfo Removed, Sysinfo Testers ~Sysinfo Updated, Sysinfo Testers DisplayVersion\n"
+          "Suspicious Files!: +" +
+          fresh + " ~" + rewritten + " CRC32 MD5 CreationTime LastWriteTime SHA256\n");
+  for (const std::string& report : {before, after}) {
+    const auto same = RunProgram(kRunner, {"--compare", report, report});
+    EXPECT_EQ(same.exitCode, 0u) << same.output;
+    EXPECT_NE(same.output.find("No differences."), std::string::npos) << same.output;
+  }
+}
+
 TEST(Runner, BadOptionsPrintTheUsage) {
   const auto unknown = RunProgram(kRunner, {"--out", "x.txt", "--category", "Memory"});
   EXPECT_EQ(unknown.exitCode, 2u);
   EXPECT_NE(unknown.output.find("unknown category"), std::string::npos) << unknown.output;
   EXPECT_EQ(RunProgram(kRunner, {"--help"}).exitCode, 0u);
+  const auto missing = RunProgram(kRunner, {"--compare", "no-such.json", "no-such.json"});
+  EXPECT_EQ(missing.exitCode, 2u);
+  const auto told = missing.output.find("cannot compare \"no-such.json\": ");
+  ASSERT_NE(told, std::string::npos) << missing.output;
+  EXPECT_GT(static_cast<unsigned char>(missing.output[told + 31]), ' ') << "no reason given";
 }
 
 }  // namespace

@@ -1,0 +1,129 @@
+// Two JSON reports compared: the items matched, the differences as text and as JSON.
+#include <gtest/gtest.h>
+
+#include "base/json_report.h"
+#include "tests/support/report_schema_check.h"
+#include "tools/report_compare.h"
+
+namespace sysinfo {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+// A report of machine PC at level Advanced with the fields of `patch` (a JSON merge patch).
+Json Report(const char* patch) {
+  Json report = Json::parse(R"({"schemaVersion": 1, "tool": {"name": "Veltrix - System Information",
+      "version": "1.0.2"}, "computer": "PC", "scanTime": "2026-01-02T03:04:05+00:00",
+      "level": {"number": 3, "name": "Advanced"}, "categories": []})");
+  report.merge_patch(Json::parse(patch));
+  return report;
+}
+
+// clang-format off
+const char* const kSoftware = R"({"categories": [{"name": "Software", "items": [
+    {"DisplayName": "A", "Publisher": "P", "DisplayVersion": "1", "URLInfoAbout": null, "Comments": "x"},
+    {"DisplayName": "B", "Publisher": "P"}]}]})";
+struct Case {
+  const char* what;
+  const char* oldPatch;
+  const char* newPatch;
+  bool allFields;
+  const char* text;  // what follows the two heading lines
+};
+const Case kCases[] = {
+    {"added, removed, changed; a field in one only; a line break shown", kSoftware,
+     R"({"categories": [{"name": "Software", "items": [{"DisplayName": "C", "Publisher": "Q"},
+      {"DisplayName": "A", "Publisher": "P", "DisplayVersion": "2", "URLInfoAbout": "u", "Comments": "x\ny", "InstallDate": 5}]}]})",
+     false, "\nSoftware: 1 added, 1 removed, 1 changed\n  + C, Q\n  - B, P\n  ~ A, P\n      DisplayVersion: 1 -> 2\n"
+     "      URLInfoAbout: (null) -> u\n      Comments: x -> x<U+000A>y\n      InstallDate: (absent) -> 5\n\n"
+     "1 added, 1 removed, 1 changed in 1 category.\n"},
+    {"the same report", kSoftware, kSoftware, false, "\nNo differences.\n"},
+    {"duplicate keys pair in order; a process id changes by itself",
+     R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "Description": "a", "ProcessId": 1},
+      {"Name": "svc.exe", "Description": "b", "ProcessId": 2}]}]})",
+     R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "Description": "a", "ProcessId": 7},
+      {"Name": "svc.exe", "Description": "b", "ProcessId": 8}, {"Name": "svc.exe", "Description": "c"}]}]})",
+     false, "\nProcesses: 1 added, 0 removed, 0 changed\n  + svc.exe\n\n1 added, 0 removed, 0 changed in 1 category.\n"},
+    {"all fields", R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "ProcessId": 1}]}]})",
+     R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "ProcessId": 7}]}]})",
+     true, "\nProcesses: 0 added, 0 removed, 1 changed\n  ~ svc.exe\n      ProcessId: 1 -> 7\n\n"
+     "0 added, 0 removed, 1 changed in 1 category.\n"},
+    {"by position; Memory's sub-sections part of the identity",
+     R"j({"categories": [{"name": "Operating System", "items": [{"Version": "6.1"}]}, {"name": "Memory (Ram)",
+      "subsections": [{"name": "Installed Physical Memory Modules", "items": [{"Capacity": 4}]},
+      {"name": "Memory Stats", "items": [{"PhysicalTotal": 8, "PhysicalUsed": 1}]}]}]})j",
+     R"j({"categories": [{"name": "Operating System", "items": [{"Version": "6.2"}]}, {"name": "Memory (Ram)",
+      "subsections": [{"name": "Installed Physical Memory Modules", "items": []},
+      {"name": "Memory Stats", "items": [{"PhysicalTotal": 8, "PhysicalUsed": 2}]}]}]})j",
+     false, "\nOperating System: 0 added, 0 removed, 1 changed\n  ~ #1\n      Version: 6.1 -> 6.2\n\n"
+     "Memory (Ram): 0 added, 1 removed, 0 changed\n  - Installed Physical Memory Modules: #1\n\n"
+     "0 added, 1 removed, 1 changed in 2 categories.\n"},
+    {"proxy key blocks and hosts lines",
+     R"({"categories": [{"name": "Host File Info", "path": "C:\\h", "lines": ["# c", "1.2.3.4 a"]}, {"name": "Proxy Info",
+      "keys": [{"path": "HKCU\\X", "values": {"ProxyServer": "", "ProxyEnable": 0}}]}]})",
+     R"({"categories": [{"name": "Host File Info", "path": "C:\\h", "lines": ["# c", "1.2.3.4 a", "6.6.6.6 bank"]},
+      {"name": "Proxy Info", "keys": [{"path": "HKCU\\X", "values": {"ProxyServer": "p:8", "ProxyEnable": 0}}]}]})",
+     false, "\nHost File Info: 1 added, 0 removed, 0 changed\n  + 6.6.6.6 bank\n\nProxy Info: 0 added, 0 removed, "
+     "1 changed\n  ~ HKCU\\X\n      ProxyServer:  -> p:8\n\n1 added, 0 removed, 1 changed in 2 categories.\n"},
+    {"categories in one report; another machine and level",
+     R"({"categories": [{"name": "CPU", "items": []}]})",
+     R"({"computer": "PC2", "level": {"number": 1, "name": "Basic"}, "categories": [{"name": "Drives", "items": []}]})",
+     false, "Note: The reports are of different computers: PC and PC2.\nNote: The reports have different detail levels: "
+     "Advanced and Basic.\nOnly in the old report: CPU\nOnly in the new report: Drives\n\n0 added, 0 removed, 0 changed "
+     "in 0 categories; 2 categories in one report only.\n"},
+    {"another machine alone is no difference", kSoftware,
+     R"({"computer": "PC2", "categories": [{"name": "Software", "items": [{"DisplayName": "A", "Publisher": "P",
+      "DisplayVersion": "1", "URLInfoAbout": null, "Comments": "x"}, {"DisplayName": "B", "Publisher": "P"}]}]})",
+     false, "Note: The reports are of different computers: PC and PC2.\n\nNo differences.\n"},
+};
+// clang-format on
+
+TEST(ReportCompare, ListsWhatWasAddedRemovedAndChanged) {
+  for (const Case& c : kCases) {
+    SCOPED_TRACE(c.what);
+    const Comparison comparison = CompareReports(Report(c.oldPatch), Report(c.newPatch),
+                                                 {"old.json", "new.json", c.allFields});
+    const std::string text = ComparisonText(comparison);
+    const std::string expected = c.text;
+    EXPECT_EQ(text.substr(text.find('\n', text.find('\n') + 1) + 1), expected);
+    EXPECT_EQ(comparison.Differs(), !expected.ends_with("No differences.\n"));
+    const std::string json = ComparisonJson(comparison);
+    EXPECT_EQ(testing::SchemaErrors(testing::Schema::Comparison, json), std::vector<std::string>())
+        << json;
+  }
+  const Comparison first = CompareReports(Report(kCases[0].oldPatch), Report(kCases[0].newPatch),
+                                          {"old.json", "new.json", false});
+  EXPECT_TRUE(ComparisonText(first).starts_with(
+      "Old: old.json (computer PC, scanned 2026-01-02T03:04:05+00:00, level Advanced)\nNew: "));
+  const Json changes = Json::parse(ComparisonJson(first))["categories"][0]["changed"][0]["changes"];
+  EXPECT_EQ(
+      changes.dump(),
+      R"([{"field":"DisplayVersion","old":"1","new":"2"},{"field":"URLInfoAbout","old":null,)"
+      R"("new":"u"},{"field":"Comments","old":"x","new":"x\ny"},{"field":"InstallDate","new":5}])");
+}
+
+TEST(ReportCompare, RefusesWhatIsNotAReportItCanRead) {
+  const std::pair<std::string, const char*> cases[] = {
+      {"{\"schemaVersion\": 1,", "not JSON"},
+      {"[1]", "not a report written by this program"},
+      {Report(R"({"tool": {"name": "Other"}})").dump(), "not a report written by this program"},
+      {Report(R"({"schemaVersion": null})").dump(), "no schemaVersion"},
+      {Report(R"({"schemaVersion": 2})").dump(), "newer version"},
+      {Report(R"({"categories": [{"name": "CPU", "items": [1]}]})").dump(), "damaged"},
+      {Report(R"({"level": "Basic"})").dump(), "damaged"},
+  };
+  for (const auto& [text, why] : cases) {
+    std::string reason;
+    EXPECT_FALSE(ParseReport(text, reason)) << text;
+    EXPECT_NE(reason.find(why), std::string::npos) << reason;
+  }
+  std::string reason;
+  EXPECT_TRUE(ParseReport(Report(kSoftware).dump(), reason)) << reason;
+  // What this program writes it reads: the report's layout version and the comparison's agree.
+  const JsonReport written({"1.0.2", "PC", "2026-01-02T03:04:05+00:00", 3});
+  EXPECT_EQ(written.Document()["schemaVersion"], kNewestReportSchemaVersion);
+  EXPECT_TRUE(ParseReport(written.Text(), reason)) << reason;
+}
+
+}  // namespace
+}  // namespace sysinfo

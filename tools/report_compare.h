@@ -1,0 +1,80 @@
+// Two JSON reports compared: items added, removed and changed per category, as text or JSON.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+namespace sysinfo {
+
+// The newest JSON report layout this program writes ("schemaVersion"); a newer one is refused
+// because its items may mean something this program does not know.
+inline constexpr int kNewestReportSchemaVersion = 1;
+
+// The document of a JSON report, or the reason why `text` is not one this program can compare:
+// not JSON, not an object, another program's, no or a newer schemaVersion, a broken layout.
+std::optional<nlohmann::ordered_json> ParseReport(std::string_view text, std::string& why);
+
+struct CompareOptions {
+  std::string oldFile, newFile;  // as the user named them, for the heading
+  bool allFields = false;  // also the fields that change by themselves (process ids, times)
+};
+
+// What the heading says about one report.
+struct ReportSummary {
+  std::string file, computer, scanTime, levelName;
+  int level = 0;
+};
+
+// A field whose value differs; nothing where the item does not hold the field.
+struct FieldChange {
+  std::string field;
+  std::optional<nlohmann::ordered_json> oldValue, newValue;
+};
+
+// An item named by its key values ("#2" for the second item without any), with its
+// sub-section for Memory.
+struct ItemName {
+  std::string subsection;
+  std::string name;
+};
+
+struct ListedItem {
+  ItemName name;
+  nlohmann::ordered_json fields;
+};
+
+struct ChangedItem {
+  ItemName name;
+  std::vector<FieldChange> changes;
+};
+
+struct CategoryDifferences {
+  std::string name;
+  std::vector<ListedItem> added, removed;
+  std::vector<ChangedItem> changed;
+};
+
+struct Comparison {
+  ReportSummary oldReport, newReport;
+  std::vector<std::string> onlyInOld, onlyInNew;  // categories in one report alone
+  std::vector<CategoryDifferences> categories;  // those with a difference, in the new order
+  bool Differs() const { return !onlyInOld.empty() || !onlyInNew.empty() || !categories.empty(); }
+  bool OtherComputer() const { return oldReport.computer != newReport.computer; }
+  bool OtherLevel() const { return oldReport.level != newReport.level; }
+};
+
+// Compares two documents that ParseReport accepted. Items are matched within each category by
+// the key fields the category declares; duplicates pair up in order.
+Comparison CompareReports(const nlohmann::ordered_json& oldReport,
+                          const nlohmann::ordered_json& newReport, const CompareOptions& options);
+
+// The comparison for a person, top to bottom, lines ending in "\n".
+std::string ComparisonText(const Comparison& comparison);
+// The comparison as a document of schema/compare.schema.json.
+std::string ComparisonJson(const Comparison& comparison);
+
+}  // namespace sysinfo
