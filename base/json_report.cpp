@@ -12,8 +12,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-constexpr int kSchemaVersion = 1;
-
 // Every category's entry has its shape from the start, so one whose collector wrote nothing
 // still says what it would have held.
 void AddShape(Json& category, std::string_view name) {
@@ -32,7 +30,7 @@ void AddShape(Json& category, std::string_view name) {
 }  // namespace
 
 JsonReport::JsonReport(const JsonReportHeader& header) {
-  document_["schemaVersion"] = kSchemaVersion;
+  document_["schemaVersion"] = kReportSchemaVersion;
   document_["tool"] = {{"name", std::string(kProgramName)}, {"version", header.version}};
   document_["computer"] = header.computer;
   document_["scanTime"] = header.scanTime;

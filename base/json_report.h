@@ -9,6 +9,10 @@
 
 namespace sysinfo {
 
+// The layout version the JSON report is written in ("schemaVersion"); a report of a newer one is
+// refused by the comparison, whose items may mean something this program does not know.
+inline constexpr int kReportSchemaVersion = 1;
+
 // What the JSON report says about the scan as a whole.
 struct JsonReportHeader {
   std::string version;  // "1.0.2"

@@ -6,6 +6,7 @@
 #include <span>
 #include <unordered_map>
 
+#include "base/json_report.h"
 #include "base/json_value.h"
 #include "base/report.h"
 #include "base/scan.h"
@@ -237,6 +238,23 @@ CategoryDifferences CompareCategory(const Json& oldCategory, const Json& newCate
   return differences;
 }
 
+std::string Member(const Json& category, const char* name) {
+  const auto found = category.find(name);
+  return found != category.end() && found->is_string() ? found->get<std::string>() : "";
+}
+
+// The category when its scan did not finish in one of the reports; nothing when both did.
+std::optional<UnfinishedCategory> Unfinished(const Json& before, const Json& after) {
+  const auto finished = [](const std::string& status) {
+    return status != "failed" && status != "timed_out";
+  };
+  UnfinishedCategory category{Member(after, "name"), Member(before, "status"),
+                              Member(after, "status"), Member(after, "error")};
+  if (finished(category.oldStatus) && finished(category.newStatus)) return std::nullopt;
+  if (category.error.empty()) category.error = Member(before, "error");
+  return category;
+}
+
 ReportSummary Summarize(const Json& document, const std::string& file) {
   const Json& level = document["level"];
   const auto levelName = level.find("name");
@@ -286,6 +304,11 @@ std::vector<std::string> Notes(const Comparison& comparison) {
   if (comparison.OtherLevel()) {
     notes.push_back("The reports have different detail levels: " + before.levelName + " and " +
                     after.levelName + ".");
+  }
+  for (const UnfinishedCategory& category : comparison.unfinished) {
+    notes.push_back(category.name + " is not compared: its scan ended " + category.oldStatus +
+                    " in the old report and " + category.newStatus + " in the new one" +
+                    (category.error.empty() ? "" : " (" + category.error + ")") + ".");
   }
   return notes;
 }
@@ -364,9 +387,9 @@ std::optional<Json> ParseReport(std::string_view text, std::string& why) {
     why = "the report has no schemaVersion";
     return std::nullopt;
   }
-  if (*version > kNewestReportSchemaVersion) {
+  if (*version > kReportSchemaVersion) {
     why = "written by a newer version of this program (schemaVersion " + version->dump() +
-          "; this one reads up to " + std::to_string(kNewestReportSchemaVersion) + ")";
+          "; this one reads up to " + std::to_string(kReportSchemaVersion) + ")";
     return std::nullopt;
   }
   if (auto fault = LayoutFault(document)) {
@@ -392,6 +415,10 @@ Comparison CompareReports(const Json& oldReport, const Json& newReport,
     const auto old = oldCategories.find(name);
     if (old == oldCategories.end()) {
       comparison.onlyInNew.push_back(name);
+      continue;
+    }
+    if (auto unfinished = Unfinished(*old->second, category)) {
+      comparison.unfinished.push_back(std::move(*unfinished));
       continue;
     }
     CategoryDifferences differences = CompareCategory(*old->second, category, options.allFields);
@@ -450,6 +477,10 @@ std::string ComparisonJson(const Comparison& comparison) {
   document["notes"] = Notes(comparison);
   document["categoriesOnlyInOld"] = comparison.onlyInOld;
   document["categoriesOnlyInNew"] = comparison.onlyInNew;
+  document["categoriesNotCompared"] = Json::array();
+  for (const UnfinishedCategory& category : comparison.unfinished) {
+    document["categoriesNotCompared"].push_back(category.name);
+  }
   document["categories"] = Json::array();
   for (const CategoryDifferences& category : comparison.categories) {
     document["categories"].push_back({{"name", category.name},

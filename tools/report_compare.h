@@ -1,6 +1,7 @@
 // Two JSON reports compared: items added, removed and changed per category, as text or JSON.
 #pragma once
 
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,10 +10,6 @@
 #include <nlohmann/json.hpp>
 
 namespace sysinfo {
-
-// The newest JSON report layout this program writes ("schemaVersion"); a newer one is refused
-// because its items may mean something this program does not know.
-inline constexpr int kNewestReportSchemaVersion = 1;
 
 // The document of a JSON report, or the reason why `text` is not one this program can compare:
 // not JSON, not an object, another program's, no or a newer schemaVersion, a broken layout.
@@ -58,11 +55,23 @@ struct CategoryDifferences {
   std::vector<ChangedItem> changed;
 };
 
+// A category whose scan failed or timed out in either report: its items are partial or missing,
+// so they are not compared (a failed scan must not read as every item removed).
+struct UnfinishedCategory {
+  std::string name, oldStatus, newStatus;
+  std::string error;  // the failed scan's reason, the new report's first
+};
+
 struct Comparison {
   ReportSummary oldReport, newReport;
   std::vector<std::string> onlyInOld, onlyInNew;  // categories in one report alone
+  std::vector<UnfinishedCategory> unfinished;
   std::vector<CategoryDifferences> categories;  // those with a difference, in the new order
-  bool Differs() const { return !onlyInOld.empty() || !onlyInNew.empty() || !categories.empty(); }
+  bool Differs() const {
+    return !onlyInOld.empty() || !onlyInNew.empty() || !categories.empty() ||
+           std::any_of(unfinished.begin(), unfinished.end(),
+                       [](const UnfinishedCategory& c) { return c.oldStatus != c.newStatus; });
+  }
   bool OtherComputer() const { return oldReport.computer != newReport.computer; }
   bool OtherLevel() const { return oldReport.level != newReport.level; }
 };
