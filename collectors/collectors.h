@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "collectors/performance.h"
 #include "collectors/wmi.h"
@@ -38,6 +39,10 @@ void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, int level);
 void CollectProcesses(ReportWriter& report, WmiService& wmi, int level);
 void CollectServices(ReportWriter& report, WmiService& wmi, int level);
 void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level);
+// Where the Internet proxy settings live, below HKCU, HKLM and each user hive.
+inline constexpr std::string_view kInternetSettings =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
 // The Internet proxy settings of the current user, the machine and one loaded user hive.
 void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys);
 // The programs of the machine's Uninstall keys in both registry views, sorted by name.

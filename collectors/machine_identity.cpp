@@ -4,14 +4,14 @@
 #include <string_view>
 
 #include "base/redaction.h"
+#include "collectors/category_fields.h"
+#include "collectors/collectors.h"
 #include "support/registry.h"
 
 namespace sysinfo {
 namespace {
 
 constexpr std::string_view kCurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
-constexpr std::string_view kInternetSettings =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings\\";
 constexpr std::string_view kProfileList =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
@@ -39,11 +39,12 @@ void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, Registr
                                         "ProfileImagePath");
     redactor.Learn(Identity::User, profile.substr(profile.find_last_of("\\/") + 1));
   }
-  // The hosts file, scanned before the proxy settings, may name the same proxies.
+  // The hosts file, scanned before the proxy settings, may name the same proxies: the values
+  // Proxy Info declares identifying, read as it reads them.
+  const std::string settings = std::string(kInternetSettings) + "\\";
   for (RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine}) {
-    redactor.Value(Identity::ProxyList, ValueOf(keys, kInternetSettings, "ProxyServer", root));
-    redactor.Value(Identity::ProxyList, ValueOf(keys, kInternetSettings, "ProxyOverride", root));
-    redactor.Value(Identity::Proxy, ValueOf(keys, kInternetSettings, "AutoConfigURL", root));
+    for (const IdentifyingField& value : kProxyInfoFields.identifying)
+      redactor.Value(value.kind, ValueOf(keys, settings, value.field, root));
   }
   redactor.Learn(Identity::Owner, ValueOf(keys, kCurrentVersion, "RegisteredOwner"));
   redactor.Learn(Identity::Organization, ValueOf(keys, kCurrentVersion, "RegisteredOrganization"));

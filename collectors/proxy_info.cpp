@@ -14,9 +14,6 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::string_view kInternetSettings =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
 struct ProxyValue {
   std::string_view name;
   std::string_view label;
