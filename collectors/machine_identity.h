@@ -24,4 +24,7 @@ void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, Registr
 // The same for the machine this runs on.
 void LearnThisMachine(Redactor& redactor);
 
+// This machine's NetBIOS name, as the JSON report's header gives it; empty when unknown.
+std::string ThisComputerName();
+
 }  // namespace sysinfo

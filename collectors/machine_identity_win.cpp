@@ -26,9 +26,11 @@ std::string UserName() {
 
 }  // namespace
 
+std::string ThisComputerName() { return ComputerNameOf(ComputerNameNetBIOS); }
+
 void LearnThisMachine(Redactor& redactor) {
   MachineNames names;
-  names.computer = {ComputerNameOf(ComputerNameNetBIOS), ComputerNameOf(ComputerNameDnsHostname)};
+  names.computer = {ThisComputerName(), ComputerNameOf(ComputerNameDnsHostname)};
   names.domain = ComputerNameOf(ComputerNameDnsDomain);
   names.user = UserName();
   WindowsRegistry registry;

@@ -65,13 +65,6 @@ class ConsoleHost final : public ScanHost {
   std::unique_ptr<ReportSink> jsonFile_;
 };
 
-std::string ComputerName() {
-  std::array<wchar_t, MAX_COMPUTERNAME_LENGTH + 1> name{};
-  DWORD size = static_cast<DWORD>(name.size());
-  if (!GetComputerNameW(name.data(), &size)) return {};
-  return WideToUtf8(std::wstring(name.data(), size));
-}
-
 // Writes the whole document; the reason when the file cannot take it.
 std::optional<std::string> WriteDocument(ReportSink& file, const std::string& text) {
   auto error = file.Write(text);
@@ -179,7 +172,8 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
     request.redactor = &redactor;
   }
   const bool json = options.format == ReportFormat::Json;
-  const std::string computer = options.redact ? redactor.Text(ComputerName()) : ComputerName();
+  const std::string computer = options.redact ? redactor.Text(ThisComputerName())
+                                              : ThisComputerName();
   JsonReport document({std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
                            std::to_string(kVersionRevision),
                        computer, Iso8601(LocalTimeNow()), options.level});
