@@ -14,7 +14,7 @@ struct MarkerName {
   std::string_view name;
   bool numbered;
 };
-constexpr std::array<MarkerName, 12> kMarkerNames{{
+constexpr std::array<MarkerName, static_cast<std::size_t>(Identity::Account)> kMarkerNames{{
     {"user", true},     {"computer", false},     {"domain", true}, {"owner", false},
     {"organization", false}, {"serial", true},   {"id", true},     {"sid", true},
     {"proxy", true},    {"credentials", true},   {"secret", true}, {"email", true},
@@ -177,11 +177,8 @@ std::string Redactor::Learn(Identity kind, std::string_view value) {
     const auto longer = [](const std::string& a, const std::string& b) {
       return a.size() > b.size();
     };
-    everywhere_.insert(std::upper_bound(everywhere_.begin(), everywhere_.end(), folded, longer),
-                       folded);
-    for (auto& starting : byFirstByte_) starting.clear();
-    for (std::size_t i = 0; i < everywhere_.size(); ++i)
-      byFirstByte_[static_cast<unsigned char>(everywhere_[i].front())].push_back(i);
+    auto& starting = everywhere_[static_cast<unsigned char>(folded.front())];
+    starting.insert(std::upper_bound(starting.begin(), starting.end(), folded, longer), folded);
   }
   return known_.emplace(std::move(folded), std::move(known)).first->second.marker;
 }
@@ -331,8 +328,7 @@ void Redactor::FindKnown(std::string_view text, std::string_view folded,
                          std::vector<Span>& spans) const {
   const auto byte = [text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
   for (std::size_t at = 0; at < folded.size(); ++at) {
-    for (std::size_t index : byFirstByte_[static_cast<unsigned char>(folded[at])]) {
-      const std::string& value = everywhere_[index];
+    for (const std::string& value : everywhere_[static_cast<unsigned char>(folded[at])]) {
       if (folded.compare(at, value.size(), value) != 0) continue;
       const std::size_t end = at + value.size();
       const bool wordStart = IsWordByte(static_cast<unsigned char>(value.front()));

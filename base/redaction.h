@@ -70,10 +70,10 @@ class Redactor {
   std::string ProxyList(std::string_view text);
 
   std::unordered_map<std::string, Known> known_;  // by the value folded to lower case
-  std::vector<std::string> everywhere_;  // the folded values replaced everywhere, longest first
-  // For each first byte, the values in everywhere_ that begin with it (positions, longest first).
-  std::array<std::vector<std::size_t>, 256> byFirstByte_;
-  std::array<int, 16> counts_{};  // markers given so far, by kind
+  // The folded values replaced everywhere, by their first byte, longest first.
+  std::array<std::vector<std::string>, 256> everywhere_;
+  // Markers given so far, by kind; the field shapes from Account on have no markers of their own.
+  std::array<int, static_cast<std::size_t>(Identity::Account)> counts_{};
   std::span<const IdentifyingField> identifying_;
 };
 
