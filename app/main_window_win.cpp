@@ -18,6 +18,7 @@
 #include "base/pending_messages.h"
 #include "base/redaction.h"
 #include "generated/version.h"
+#include "support/file_version_win.h"
 #include "ui/common_dialog_win.h"
 #include "ui/window_win.h"
 
@@ -67,13 +68,14 @@ ui::PropertyBag CheckListInfoBag(const ui::FontSpec& ambient) {
 std::string VersionCaption() {
   std::wstring path(MAX_PATH, L'\0');
   path.resize(GetModuleFileNameW(nullptr, path.data(), MAX_PATH));
+  const VersionApi& version = VersionDll();
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  const DWORD size = version.getSize ? version.getSize(path.c_str(), &ignored) : 0;
   std::vector<unsigned char> block(size);
   VS_FIXEDFILEINFO* fixed = nullptr;
   UINT length = 0;
-  if (size && GetFileVersionInfoW(path.c_str(), 0, size, block.data()) &&
-      VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+  if (size && version.get(path.c_str(), 0, size, block.data()) &&
+      version.query(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
       BytesInside(block, fixed, length).size() >= sizeof *fixed) {
     return ProgramCaption(HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS),
                           HIWORD(fixed->dwFileVersionLS));

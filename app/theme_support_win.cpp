@@ -13,7 +13,7 @@ LRESULT RedirectFrame(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_MOUSELEAVE || message == WM_PRINTCLIENT) {
     return DefWindowProcW(window, message, wParam, lParam);
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return ui::DefaultSubclassProc(window, message, wParam, lParam);
 }
 
 }  // namespace
@@ -34,10 +34,7 @@ void InitCommonControlsOnce() {
   static bool done = false;
   if (done) return;
   done = true;
-  INITCOMMONCONTROLSEX controls{};
-  controls.dwSize = sizeof controls;
-  controls.dwICC = ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_USEREX_CLASSES;
-  InitCommonControlsEx(&controls);
+  ui::InitCommonControls(ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES | ICC_USEREX_CLASSES);
 }
 
 bool FixThemeSupport(HWND frame) {

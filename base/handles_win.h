@@ -60,6 +60,7 @@ using UniqueCryptProvider = UniqueResource<HCRYPTPROV, kReleaseProvider>;
 using UniqueCryptHash = UniqueResource<HCRYPTHASH, CryptDestroyHash>;
 using UniqueGlobal = UniqueResource<HGLOBAL, GlobalFree>;
 using UniqueEventSource = UniqueResource<HANDLE, DeregisterEventSource>;
+using UniqueModule = UniqueResource<HMODULE, FreeLibrary>;
 // Memory the platform hands over for CoTaskMemFree, such as a shell item list.
 template <class T>
 using UniqueTaskMemory = UniqueResource<T*, CoTaskMemFree>;

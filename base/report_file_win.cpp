@@ -1,4 +1,5 @@
-// The report file on disk: created or truncated, written in the ANSI code page or UTF-8.
+// The report file on disk: created or emptied, never through a link, written in the ANSI code
+// page or UTF-8.
 #include "base/report_file_win.h"
 
 #include "base/handles_win.h"
@@ -6,6 +7,79 @@
 
 namespace sysinfo {
 namespace {
+
+constexpr std::string_view kLinkRefused =
+    "The name is a symbolic link or junction: a report is not written through a link. Delete it "
+    "or choose another name.";
+constexpr std::string_view kHardLinkRefused =
+    "The file has other names too (hard links): writing it would change them as well. Delete it "
+    "or choose another name.";
+
+// Whether a name is a symbolic link or a junction (not another kind of reparse point, such as a
+// file kept in the cloud), asked of the folder's listing, which does not follow the name.
+bool NamesLink(const std::wstring& path) {
+  WIN32_FIND_DATAW found{};
+  return AdoptFind(FindFirstFileW(path.c_str(), &found)) &&
+         (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         IsReparseTagNameSurrogate(found.dwReserved0);
+}
+
+UniqueHandle OpenForWriting(const std::wstring& path, DWORD flags) {
+  // Readers may look at the report while it is being written.
+  return AdoptHandle(CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
+                                 FILE_ATTRIBUTE_NORMAL | flags, nullptr));
+}
+
+bool SameFile(HANDLE one, HANDLE other) {
+  BY_HANDLE_FILE_INFORMATION a{}, b{};
+  return GetFileInformationByHandle(one, &a) && GetFileInformationByHandle(other, &b) &&
+         a.dwVolumeSerialNumber == b.dwVolumeSerialNumber && a.nFileIndexHigh == b.nFileIndexHigh &&
+         a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Opens the report's name, or makes it, without following a link there: an earlier report is
+// written over only when the name is its one and only name. Anyone who may add a file to a shared
+// folder could otherwise have the report overwrite a file it points to. Nothing is changed before
+// that is known; nothing, with the reason, when the name is refused or cannot be opened.
+UniqueHandle OpenReportFile(const std::wstring& path, std::string& reason) {
+  UniqueHandle file = OpenForWriting(path, FILE_FLAG_OPEN_REPARSE_POINT);
+  if (!file) {
+    // A junction is a folder and cannot be opened as a file: tell what it is.
+    reason = NamesLink(path) ? std::string(kLinkRefused) : SystemErrorText(GetLastError());
+    return {};
+  }
+  FILE_ATTRIBUTE_TAG_INFO tag{};
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+      !GetFileInformationByHandle(file.get(), &info)) {
+    reason = SystemErrorText(GetLastError());
+    return {};
+  }
+  const bool reparsePoint = tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
+  if (reparsePoint && IsReparseTagNameSurrogate(tag.ReparseTag)) {
+    reason = kLinkRefused;
+    return {};
+  }
+  if (info.nNumberOfLinks > 1) {
+    reason = kHardLinkRefused;
+    return {};
+  }
+  if (reparsePoint) {
+    // Any other reparse point belongs to the file itself (a cloud or deduplicated file): it is
+    // opened again the usual way, so its file system filter sees the writes, as that same file.
+    UniqueHandle plain = OpenForWriting(path, 0);
+    if (!plain || !SameFile(plain.get(), file.get())) {
+      reason = SystemErrorText(plain ? ERROR_FILE_INVALID : GetLastError());
+      return {};
+    }
+    file = std::move(plain);
+  }
+  if (!SetEndOfFile(file.get())) {  // the earlier report, emptied only now
+    reason = SystemErrorText(GetLastError());
+    return {};
+  }
+  return file;
+}
 
 class FileReportSink final : public ReportSink {
  public:
@@ -53,14 +127,8 @@ std::unique_ptr<ReportSink> CreateSink(const std::string& path, std::string& rea
     reason = SystemErrorText(ERROR_ACCESS_DENIED);
     return nullptr;
   }
-  // Readers may look at the report while it is being written.
-  UniqueHandle file = AdoptHandle(CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ,
-                                              nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                                              nullptr));
-  if (!file) {
-    reason = SystemErrorText(GetLastError());
-    return nullptr;
-  }
+  UniqueHandle file = OpenReportFile(widePath, reason);
+  if (!file) return nullptr;
   return std::make_unique<FileReportSink>(std::move(file), ansi);
 }
 
@@ -72,6 +140,10 @@ std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::strin
 
 std::unique_ptr<ReportSink> CreateUtf8FileReport(const std::string& path, std::string& reason) {
   return CreateSink(path, reason, false);
+}
+
+bool IsRefusedReportName(std::string_view reason) {
+  return reason == kLinkRefused || reason == kHardLinkRefused;
 }
 
 }  // namespace sysinfo

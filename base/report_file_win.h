@@ -3,16 +3,22 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/report.h"
 
 namespace sysinfo {
 
-// Creates (or truncates) the report file at a UTF-8 path; the lines reach it in the ANSI code
-// page. Nothing, with the system's reason in `reason`, when the file cannot be created.
+// Creates the report file at a UTF-8 path, or empties the earlier one; the lines reach it in the
+// ANSI code page. Nothing, with the system's reason in `reason`, when the file cannot be created;
+// nothing, with a reason IsRefusedReportName knows, when the name is a symbolic link or junction
+// or the file there has other names (hard links): a report is never written through them.
 std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason);
 
 // The same for a file whose text stays UTF-8 as it is given (the JSON report).
 std::unique_ptr<ReportSink> CreateUtf8FileReport(const std::string& path, std::string& reason);
+
+// Whether a reason given above is the refusal of a link or of a file with other names.
+bool IsRefusedReportName(std::string_view reason);
 
 }  // namespace sysinfo

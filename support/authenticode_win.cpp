@@ -19,11 +19,55 @@
 #include <vector>
 
 #include "base/handles_win.h"
+#include "base/system_library_win.h"
 #include "base/unicode_win.h"
 #include "support/file_reader_win.h"
 
 namespace sysinfo {
 namespace {
+
+// Catalogs list their members by SHA-1 (every Windows) or by SHA-256 (Windows 8 and later, whose
+// newer catalogs may have only those); the SHA-256 entry points are null where they do not exist.
+using AcquireContext2 = BOOL(WINAPI*)(HCATADMIN*, const GUID*, const WCHAR*,
+                                      const CERT_STRONG_SIGN_PARA*, DWORD);
+using CalcHashFromFileHandle2 = BOOL(WINAPI*)(HCATADMIN, HANDLE, DWORD*, BYTE*, DWORD);
+
+// What the checks take from System32's wintrust.dll and crypt32.dll. The checks need every
+// function but the SHA-256 pair; without them no file can be checked.
+struct TrustApi {
+  SystemLibrary wintrust{L"wintrust.dll"};
+  SystemLibrary crypt32{L"crypt32.dll"};
+  decltype(&WinVerifyTrust) verify = wintrust.Find("WinVerifyTrust");
+  decltype(&WTHelperProvDataFromStateData) providerData =
+      wintrust.Find("WTHelperProvDataFromStateData");
+  decltype(&WTHelperGetProvSignerFromChain) signerOf =
+      wintrust.Find("WTHelperGetProvSignerFromChain");
+  decltype(&WTHelperGetProvCertFromChain) certificateOf =
+      wintrust.Find("WTHelperGetProvCertFromChain");
+  decltype(&CryptCATAdminAcquireContext) acquire = wintrust.Find("CryptCATAdminAcquireContext");
+  AcquireContext2 acquire2 = wintrust.Find("CryptCATAdminAcquireContext2");
+  decltype(&CryptCATAdminReleaseContext) release = wintrust.Find("CryptCATAdminReleaseContext");
+  decltype(&CryptCATAdminCalcHashFromFileHandle) calculate =
+      wintrust.Find("CryptCATAdminCalcHashFromFileHandle");
+  CalcHashFromFileHandle2 calculate2 = wintrust.Find("CryptCATAdminCalcHashFromFileHandle2");
+  decltype(&CryptCATAdminEnumCatalogFromHash) catalogOf =
+      wintrust.Find("CryptCATAdminEnumCatalogFromHash");
+  decltype(&CryptCATCatalogInfoFromContext) catalogInfo =
+      wintrust.Find("CryptCATCatalogInfoFromContext");
+  decltype(&CryptCATAdminReleaseCatalogContext) releaseCatalog =
+      wintrust.Find("CryptCATAdminReleaseCatalogContext");
+  decltype(&CertGetNameStringW) certificateName = crypt32.Find("CertGetNameStringW");
+
+  bool Complete() const {
+    return verify && providerData && signerOf && certificateOf && acquire && release && calculate &&
+           catalogOf && catalogInfo && releaseCatalog && certificateName;
+  }
+};
+
+const TrustApi& Trust() {
+  static const TrustApi api;
+  return api;
+}
 
 struct Verdict {
   LONG result = 0;
@@ -33,18 +77,19 @@ struct Verdict {
 // The display name of the certificate that signed, read from a verification's open state.
 std::string SignerName(HANDLE state) {
   if (!state) return {};
-  CRYPT_PROVIDER_DATA* provider = WTHelperProvDataFromStateData(state);
+  const TrustApi& trust = Trust();
+  CRYPT_PROVIDER_DATA* provider = trust.providerData(state);
   if (!provider) return {};
-  CRYPT_PROVIDER_SGNR* signer = WTHelperGetProvSignerFromChain(provider, 0, FALSE, 0);
+  CRYPT_PROVIDER_SGNR* signer = trust.signerOf(provider, 0, FALSE, 0);
   if (!signer) return {};
-  CRYPT_PROVIDER_CERT* certificate = WTHelperGetProvCertFromChain(signer, 0);
+  CRYPT_PROVIDER_CERT* certificate = trust.certificateOf(signer, 0);
   if (!certificate || !certificate->pCert) return {};
-  const DWORD size = CertGetNameStringW(certificate->pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0,
-                                        nullptr, nullptr, 0);
+  const DWORD size = trust.certificateName(certificate->pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0,
+                                           nullptr, nullptr, 0);
   if (size <= 1) return {};
   std::wstring name(size, L'\0');
-  CertGetNameStringW(certificate->pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name.data(),
-                     size);
+  trust.certificateName(certificate->pCert, CERT_NAME_SIMPLE_DISPLAY_TYPE, 0, nullptr, name.data(),
+                        size);
   name.resize(size - 1);  // the count includes the terminating NUL
   return WideToUtf8(name);
 }
@@ -60,33 +105,16 @@ Verdict VerifyTrust(WINTRUST_DATA& data) {
   // An inventory must not reach out to the network for revocation lists or certificates.
   data.dwProvFlags = WTD_CACHE_ONLY_URL_RETRIEVAL;
   const HWND noWindow = static_cast<HWND>(INVALID_HANDLE_VALUE);
-  Verdict verdict{WinVerifyTrust(noWindow, &policy, &data), {}};
+  Verdict verdict{Trust().verify(noWindow, &policy, &data), {}};
   verdict.signer = SignerName(data.hWVTStateData);
   data.dwStateAction = WTD_STATEACTION_CLOSE;
-  WinVerifyTrust(noWindow, &policy, &data);
+  Trust().verify(noWindow, &policy, &data);
   return verdict;
 }
 
 // Kept here rather than in base/handles_win.h: its release needs the trust headers above.
-inline constexpr auto kReleaseCatalogAdmin = [](HCATADMIN admin) {
-  CryptCATAdminReleaseContext(admin, 0);
-};
+inline constexpr auto kReleaseCatalogAdmin = [](HCATADMIN admin) { Trust().release(admin, 0); };
 using UniqueCatalogAdmin = UniqueResource<HCATADMIN, kReleaseCatalogAdmin>;
-
-// Catalogs list their members by SHA-1 (every Windows) or by SHA-256 (Windows 8 and later, whose
-// newer catalogs may have only those). The SHA-256 entry points are looked up at run time so the
-// program still starts where they do not exist.
-using AcquireContext2 = BOOL(WINAPI*)(HCATADMIN*, const GUID*, const WCHAR*,
-                                      const CERT_STRONG_SIGN_PARA*, DWORD);
-using CalcHashFromFileHandle2 = BOOL(WINAPI*)(HCATADMIN, HANDLE, DWORD*, BYTE*, DWORD);
-
-template <typename Function>
-Function WintrustFunction(const char* name) {
-  HMODULE wintrust = GetModuleHandleW(L"wintrust.dll");
-  return wintrust
-             ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(wintrust, name)))
-             : nullptr;
-}
 
 struct CatalogHash {
   UniqueCatalogAdmin admin;
@@ -95,40 +123,40 @@ struct CatalogHash {
 
 // The catalog context and the file's hash as catalogs of that hash kind list it.
 std::optional<CatalogHash> HashForCatalogs(HANDLE file, bool sha256) {
+  const TrustApi& trust = Trust();
   GUID subsystem = DRIVER_ACTION_VERIFY;
   HCATADMIN admin = nullptr;
   DWORD size = 0;
   if (sha256) {
-    const auto acquire = WintrustFunction<AcquireContext2>("CryptCATAdminAcquireContext2");
-    const auto calculate =
-        WintrustFunction<CalcHashFromFileHandle2>("CryptCATAdminCalcHashFromFileHandle2");
-    if (!acquire || !calculate || !acquire(&admin, &subsystem, L"SHA256", nullptr, 0))
+    if (!trust.acquire2 || !trust.calculate2 ||
+        !trust.acquire2(&admin, &subsystem, L"SHA256", nullptr, 0))
       return std::nullopt;
     CatalogHash result{UniqueCatalogAdmin(admin), {}};
-    calculate(admin, file, &size, nullptr, 0);
+    trust.calculate2(admin, file, &size, nullptr, 0);
     if (size == 0) return std::nullopt;
     result.hash.resize(size);
-    if (!calculate(admin, file, &size, result.hash.data(), 0)) return std::nullopt;
+    if (!trust.calculate2(admin, file, &size, result.hash.data(), 0)) return std::nullopt;
     return result;
   }
-  if (!CryptCATAdminAcquireContext(&admin, &subsystem, 0)) return std::nullopt;
+  if (!trust.acquire(&admin, &subsystem, 0)) return std::nullopt;
   CatalogHash result{UniqueCatalogAdmin(admin), {}};
-  CryptCATAdminCalcHashFromFileHandle(file, &size, nullptr, 0);
+  trust.calculate(file, &size, nullptr, 0);
   if (size == 0) return std::nullopt;
   result.hash.resize(size);
-  if (!CryptCATAdminCalcHashFromFileHandle(file, &size, result.hash.data(), 0)) return std::nullopt;
+  if (!trust.calculate(file, &size, result.hash.data(), 0)) return std::nullopt;
   return result;
 }
 
 // The catalog that lists the hash, by its file path; empty text when none does.
 std::wstring CatalogListing(HCATADMIN admin, std::vector<BYTE>& hash) {
-  HCATINFO catalog = CryptCATAdminEnumCatalogFromHash(admin, hash.data(),
-                                                      static_cast<DWORD>(hash.size()), 0, nullptr);
+  const TrustApi& trust = Trust();
+  HCATINFO catalog = trust.catalogOf(admin, hash.data(), static_cast<DWORD>(hash.size()), 0,
+                                     nullptr);
   if (!catalog) return {};
   CATALOG_INFO info{};
   info.cbStruct = sizeof info;
-  const bool found = CryptCATCatalogInfoFromContext(catalog, &info, 0) != FALSE;
-  CryptCATAdminReleaseCatalogContext(admin, catalog, 0);
+  const bool found = trust.catalogInfo(catalog, &info, 0) != FALSE;
+  trust.releaseCatalog(admin, catalog, 0);
   return found ? std::wstring(info.wszCatalogFile) : std::wstring();
 }
 
@@ -168,6 +196,14 @@ std::optional<Verdict> VerifyByCatalog(HANDLE file, const std::wstring& path) {
   return std::nullopt;
 }
 
+// A file that could not be checked at all, with the system's reason.
+FileSignature Unverifiable(DWORD error) {
+  FileSignature unverifiable;
+  unverifiable.status = SignatureStatus::Untrusted;
+  unverifiable.reason = SystemErrorText(error);
+  return unverifiable;
+}
+
 FileSignature Describe(const Verdict& verdict, bool fromCatalog) {
   FileSignature signature;
   signature.status = ClassifyTrustResult(static_cast<std::uint32_t>(verdict.result));
@@ -183,14 +219,10 @@ FileSignature Describe(const Verdict& verdict, bool fromCatalog) {
 }  // namespace
 
 FileSignature GetFileSignature(const std::string& path) {
+  if (!Trust().Complete()) return Unverifiable(ERROR_PROC_NOT_FOUND);
   const std::wstring widePath = ExtendedWidePath(path);
   const UniqueHandle file = OpenRegularFile(path);
-  if (!file) {
-    FileSignature unreadable;
-    unreadable.status = SignatureStatus::Untrusted;
-    unreadable.reason = SystemErrorText(GetLastError());
-    return unreadable;
-  }
+  if (!file) return Unverifiable(GetLastError());
   WINTRUST_FILE_INFO subject{};
   subject.cbStruct = sizeof subject;
   subject.pcwszFilePath = widePath.c_str();

@@ -6,12 +6,21 @@
 #include <vector>
 
 #include "base/handles_win.h"
+#include "base/system_library_win.h"
 #include "base/text.h"
 #include "base/unicode_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
 
 namespace sysinfo {
+
+const VersionApi& VersionDll() {
+  static const SystemLibrary version(L"version.dll");
+  static const VersionApi api{version.Find("GetFileVersionInfoSizeW"),
+                              version.Find("GetFileVersionInfoW"), version.Find("VerQueryValueW")};
+  return api;
+}
+
 namespace {
 
 // The bytes of one value of a loaded resource, never past the resource's end whatever length
@@ -20,7 +29,7 @@ std::span<const std::uint8_t> QueryValue(const std::vector<std::uint8_t>& resour
                                          const std::wstring& subBlock) {
   void* value = nullptr;
   UINT length = 0;
-  if (!VerQueryValueW(resource.data(), subBlock.c_str(), &value, &length)) return {};
+  if (!VersionDll().query(resource.data(), subBlock.c_str(), &value, &length)) return {};
   return BytesInside(resource, value, length);
 }
 
@@ -28,10 +37,12 @@ std::span<const std::uint8_t> QueryValue(const std::vector<std::uint8_t>& resour
 std::string QueryString(const std::vector<std::uint8_t>& resource, const std::string& subBlock) {
   void* value = nullptr;
   UINT length = 0;  // in characters for string values
-  if (!VerQueryValueW(resource.data(), Utf8ToWide(subBlock).c_str(), &value, &length)) return {};
+  if (!VersionDll().query(resource.data(), Utf8ToWide(subBlock).c_str(), &value, &length))
+    return {};
   return WideToUtf8(Utf16Text(BytesInside(resource, value, std::size_t{length} * sizeof(wchar_t))));
 }
 
+// Kernel32's own VerLanguageNameW (version.dll only passes the call on to it).
 std::string LanguageText(std::uint16_t language) {
   std::array<wchar_t, 256> name{};
   const DWORD length = VerLanguageNameW(language, name.data(), static_cast<DWORD>(name.size()));
@@ -65,13 +76,15 @@ void cFixedFileInfo::FullPathName(const std::string& fileName) {
 }
 
 void cFixedFileInfo::Load() {
+  const VersionApi& version = VersionDll();
+  if (!version.getSize || !version.get || !version.query) return;
   const std::wstring path = ExtendedWidePath(fullPathName_);
   DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(path.c_str(), &ignored);
+  const DWORD size = version.getSize(path.c_str(), &ignored);
   available_ = size != 0;
   if (!available_) return;
   std::vector<std::uint8_t> resource(size + 1);
-  if (!GetFileVersionInfoW(path.c_str(), 0, size, resource.data())) return;
+  if (!version.get(path.c_str(), 0, size, resource.data())) return;
 
   if (const auto fixed = DecodeFixedFileInfo(QueryValue(resource, L"\\"))) fixed_ = *fixed;
 

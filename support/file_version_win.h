@@ -11,6 +11,15 @@
 
 namespace sysinfo {
 
+// The version API of System32's version.dll; a function is null where it cannot be had, and
+// then no file has a version resource.
+struct VersionApi {
+  decltype(&GetFileVersionInfoSizeW) getSize;
+  decltype(&GetFileVersionInfoW) get;
+  decltype(&VerQueryValueW) query;
+};
+const VersionApi& VersionDll();
+
 // The version resource of one file: its fixed block and its string table. Setting
 // FullPathName loads it; every other member returns what that load stored.
 class cFixedFileInfo {

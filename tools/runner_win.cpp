@@ -193,7 +193,7 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
   if (outcome.result != ScanResult::Saved) {
     std::fprintf(err, "sysinfo-report: cannot write the report \"%s\": %s\n", shownPath.c_str(),
                  outcome.error.c_str());
-    return 1;
+    return IsRefusedReportName(outcome.error) ? 2 : 1;
   }
   std::fprintf(out, "Report saved to %s\n", shownPath.c_str());
   return 0;

@@ -17,7 +17,8 @@ using ReportOpener =
 
 // The console runner's whole job for one command line: parse it, scan, write the report through
 // `open`, and tell the user on `out` and `err`. Returns the exit status: 0 when the report was
-// written completely, 1 when it could not be created or written, 2 for a bad command line.
+// written completely, 1 when it could not be created or written, 2 for a bad command line or an
+// output name that is refused (a link, or a file with other hard links).
 // With --compare: 0 when the two reports do not differ, 1 when they do, 2 for a file that cannot
 // be read, is not a report or cannot take the comparison.
 // Text reports are made through `open`; JSON reports, whose text stays UTF-8, through a plain

@@ -2,7 +2,6 @@
 #include "ui/check_list_win.h"
 
 #include <commctrl.h>
-#include <uxtheme.h>
 #include <windowsx.h>
 
 #include <algorithm>
@@ -285,7 +284,7 @@ void CheckList::OnItemFocus(int index, bool focused) {
   item.shownFore = focused ? kHighlightText : ownForeColor_;
   // A themed check box draws its caption in the theme's colours, whatever WM_CTLCOLORSTATIC
   // answers: the focused item goes without the theme so that the focus colours show.
-  SetWindowTheme(item.button, focused ? L"" : nullptr, focused ? L"" : nullptr);
+  SetTheme(item.button, focused ? L"" : nullptr, focused ? L"" : nullptr);
   InvalidateRect(item.button, nullptr, TRUE);
 }
 
@@ -387,7 +386,7 @@ LRESULT CheckList::OnItemMessage(HWND button, UINT message, WPARAM wParam, LPARA
               static_cast<float>(GET_X_LPARAM(lParam) * twipsX_),
               static_cast<float>(GET_Y_LPARAM(lParam) * twipsY_));
   }
-  return DefSubclassProc(button, message, wParam, lParam);
+  return DefaultSubclassProc(button, message, wParam, lParam);
 }
 
 LRESULT CheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {

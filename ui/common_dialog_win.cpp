@@ -9,11 +9,30 @@
 
 #include "base/text.h"
 #include "base/handles_win.h"
+#include "base/system_library_win.h"
 #include "base/unicode_win.h"
 #include "ui/window_win.h"
 
 namespace sysinfo::ui {
 namespace {
+
+// The common dialogs, loaded when a dialog is first shown rather than imported: comdlg32 imports
+// the common controls (no KnownDLL), and an import is resolved before the program has limited
+// where DLLs come from. A dialog that cannot be had fails as one that cannot open.
+struct DialogApi {
+  SystemLibrary comdlg32{L"comdlg32.dll"};
+  decltype(&GetSaveFileNameW) save = comdlg32.Find("GetSaveFileNameW");
+  decltype(&GetOpenFileNameW) open = comdlg32.Find("GetOpenFileNameW");
+  decltype(&CommDlgExtendedError) extendedError = comdlg32.Find("CommDlgExtendedError");
+  decltype(&ChooseColorW) chooseColor = comdlg32.Find("ChooseColorW");
+  decltype(&ChooseFontW) chooseFont = comdlg32.Find("ChooseFontW");
+  decltype(&PrintDlgW) print = comdlg32.Find("PrintDlgW");
+};
+
+const DialogApi& Dialogs() {
+  static const DialogApi api;
+  return api;
+}
 
 // The text in a fixed dialog buffer, padded with NULs; nothing when it does not fit with its NUL.
 std::optional<std::wstring> DialogBuffer(const std::string& text) {
@@ -59,9 +78,13 @@ FileDialogAnswer RunFileDialog(const FileDialogRequest& request, bool save) {
   dialog.Flags = request.flags;
   if (request.flags & kEnableTemplate) dialog.lpTemplateName = MAKEINTRESOURCEW(request.templateId);
 
-  const BOOL chosen = save ? GetSaveFileNameW(&dialog) : GetOpenFileNameW(&dialog);
-  if (!chosen) {
-    answer.extendedError = CommDlgExtendedError();
+  const auto show = save ? Dialogs().save : Dialogs().open;
+  if (!show || !Dialogs().extendedError) {
+    answer.extendedError = CDERR_INITIALIZATION;
+    return answer;
+  }
+  if (!show(&dialog)) {
+    answer.extendedError = Dialogs().extendedError();
     return answer;
   }
   answer.chosen = true;
@@ -90,7 +113,7 @@ std::optional<OleColor> ShowColor(HWND owner, OleColor initial,
   dialog.rgbResult = ToColorRef(initial);
   dialog.lpCustColors = customColors.data();
   dialog.Flags = CC_RGBINIT;
-  if (!ChooseColorW(&dialog)) return std::nullopt;
+  if (!Dialogs().chooseColor || !Dialogs().chooseColor(&dialog)) return std::nullopt;
   return static_cast<OleColor>(dialog.rgbResult);
 }
 
@@ -117,7 +140,7 @@ std::optional<FontChoice> ShowFont(HWND owner, const FontChoice& initial, int mi
     dialog.nSizeMin = minPoints;
     dialog.nSizeMax = maxPoints;
   }
-  if (!ChooseFontW(&dialog)) return std::nullopt;
+  if (!Dialogs().chooseFont || !Dialogs().chooseFont(&dialog)) return std::nullopt;
   FontChoice choice;
   choice.font = FontSpec{WideToUtf8(font.lfFaceName), dialog.iPointSize / 10.0,
                          static_cast<int>(font.lfWeight)};
@@ -138,7 +161,7 @@ std::optional<PrinterChoice> ShowPrinter(HWND owner, const PrinterChoice& initia
   dialog.nMinPage = 1;
   dialog.nMaxPage = 0xFFFF;
   dialog.Flags = PD_USEDEVMODECOPIESANDCOLLATE;
-  if (!PrintDlgW(&dialog)) return std::nullopt;
+  if (!Dialogs().print || !Dialogs().print(&dialog)) return std::nullopt;
   PrinterChoice choice;
   choice.copies = dialog.nCopies;
   choice.fromPage = dialog.nFromPage;

@@ -147,7 +147,7 @@ LRESULT cMouseOver::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
       if (state_.Current() == WindowIdOf(window)) state_.Stop();
       Unsubclass(window);
     }
-    return DefSubclassProc(window, message, wParam, lParam);
+    return DefaultSubclassProc(window, message, wParam, lParam);
   }
   // Copies: the owner may detach the window while handling the message.
   const bool before = found->second.before.Contains(message);
@@ -162,7 +162,7 @@ LRESULT cMouseOver::Dispatch(HWND window, UINT message, WPARAM wParam, LPARAM lP
   // tracker counts the turn once, at the window that got it first.
   const bool wheel = message == WM_MOUSEWHEEL;
   if (wheel) ++wheelDepth_;
-  result = DefSubclassProc(window, message, wParam, lParam);
+  result = DefaultSubclassProc(window, message, wParam, lParam);
   if (wheel) --wheelDepth_;
   if (after && !(wheel && wheelDepth_ > 0)) {
     OnMessage(false, handled, result, window, message, wParam, lParam);

@@ -1,21 +1,61 @@
 // Window plumbing written once: class registration, UTF-8 window text and colour conversion.
 #include "ui/window_win.h"
 
+#include <uxtheme.h>
+
+#include "base/system_library_win.h"
 #include "base/unicode_win.h"
 
 namespace sysinfo::ui {
 namespace {
 
+struct CommonControlsApi {
+  SystemLibrary comctl32{L"comctl32.dll"};
+  decltype(&InitCommonControlsEx) init = comctl32.Find("InitCommonControlsEx");
+  decltype(&SetWindowSubclass) subclass = comctl32.Find("SetWindowSubclass");
+  decltype(&RemoveWindowSubclass) unsubclass = comctl32.Find("RemoveWindowSubclass");
+  decltype(&DefSubclassProc) next = comctl32.Find("DefSubclassProc");
+  SystemLibrary uxtheme{L"uxtheme.dll"};
+  decltype(&SetWindowTheme) setTheme = uxtheme.Find("SetWindowTheme");
+};
+
+const CommonControlsApi& CommonControls() {
+  static const CommonControlsApi api;
+  return api;
+}
+
 LRESULT CALLBACK ReleaseOnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR id, DWORD_PTR holder) {
   if (message == WM_NCDESTROY) {
-    RemoveWindowSubclass(window, ReleaseOnDestroy, id);
+    RemoveSubclass(window, ReleaseOnDestroy, id);
     reinterpret_cast<UniqueWindow*>(holder)->release();
   }
-  return DefSubclassProc(window, message, wParam, lParam);
+  return DefaultSubclassProc(window, message, wParam, lParam);
 }
 
 }  // namespace
+
+bool InitCommonControls(DWORD classes) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, classes};
+  return CommonControls().init && CommonControls().init(&controls);
+}
+
+bool SetSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data) {
+  return CommonControls().subclass && CommonControls().subclass(window, procedure, id, data);
+}
+
+void RemoveSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id) {
+  if (CommonControls().unsubclass) CommonControls().unsubclass(window, procedure, id);
+}
+
+LRESULT DefaultSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (!CommonControls().next) return DefWindowProcW(window, message, wParam, lParam);
+  return CommonControls().next(window, message, wParam, lParam);
+}
+
+void SetTheme(HWND window, const wchar_t* appName, const wchar_t* idList) {
+  if (CommonControls().setTheme) CommonControls().setTheme(window, appName, idList);
+}
 
 bool RegisterWindowClass(const WindowClassArgs& args) {
   WNDCLASSEXW windowClass{};
@@ -33,7 +73,7 @@ bool RegisterWindowClass(const WindowClassArgs& args) {
 }
 
 void ReleaseWhenDestroyed(UniqueWindow& window) {
-  SetWindowSubclass(window.get(), ReleaseOnDestroy, 0, reinterpret_cast<DWORD_PTR>(&window));
+  SetSubclass(window.get(), ReleaseOnDestroy, 0, reinterpret_cast<DWORD_PTR>(&window));
 }
 
 std::string WindowTextUtf8(HWND window) {

@@ -22,6 +22,16 @@ struct WindowClassArgs {
   HBRUSH background = nullptr;
 };
 
+// The common controls and visual styles, from comctl32 (the side-by-side version 6 the manifest
+// names) and uxtheme, which are loaded on first use instead of imported. Without them a control
+// cannot be subclassed and keeps its theme; DefaultSubclassProc then passes a message to
+// DefWindowProc.
+bool InitCommonControls(DWORD classes);
+bool SetSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id, DWORD_PTR data);
+void RemoveSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id);
+LRESULT DefaultSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void SetTheme(HWND window, const wchar_t* appName, const wchar_t* idList);
+
 // Registers a window class unless it already is, so a window made again reuses it.
 bool RegisterWindowClass(const WindowClassArgs& args);
 
@@ -64,12 +74,12 @@ LRESULT CALLBACK OwnedWindowProc(HWND window, UINT message, WPARAM wParam, LPARA
 }
 
 // A control's messages go to `Handler` (a member of `owner`'s class, or a plain window procedure
-// with no owner) before its own procedure, which DefSubclassProc reaches; the hook comes off
+// with no owner) before its own procedure, which DefaultSubclassProc reaches; the hook comes off
 // when the control is destroyed.
 template <auto Handler>
 LRESULT CALLBACK SubclassedProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                 UINT_PTR id, DWORD_PTR owner) {
-  if (message == WM_NCDESTROY) RemoveWindowSubclass(window, SubclassedProc<Handler>, id);
+  if (message == WM_NCDESTROY) RemoveSubclass(window, SubclassedProc<Handler>, id);
   if constexpr (std::is_member_function_pointer_v<decltype(Handler)>) {
     using Owner = typename MemberOwner<decltype(Handler)>::type;
     return (reinterpret_cast<Owner*>(owner)->*Handler)(window, message, wParam, lParam);
@@ -81,12 +91,12 @@ LRESULT CALLBACK SubclassedProc(HWND window, UINT message, WPARAM wParam, LPARAM
 template <auto Handler>
 bool SubclassControl(HWND control, const void* owner = nullptr) {
   const auto id = reinterpret_cast<UINT_PTR>(owner);
-  return SetWindowSubclass(control, SubclassedProc<Handler>, id, id) != FALSE;
+  return SetSubclass(control, SubclassedProc<Handler>, id, id);
 }
 
 template <auto Handler>
 void UnsubclassControl(HWND control, const void* owner = nullptr) {
-  RemoveWindowSubclass(control, SubclassedProc<Handler>, reinterpret_cast<UINT_PTR>(owner));
+  RemoveSubclass(control, SubclassedProc<Handler>, reinterpret_cast<UINT_PTR>(owner));
 }
 
 }  // namespace sysinfo::ui
