@@ -20,6 +20,8 @@ ctest --preset host-sanitize
 bash scripts/fuzz.sh
 
 bash scripts/build.sh windows
+# What the programs ask of the Windows loader: KnownDLLs imported only, ASLR, NX, stack protector.
+bash scripts/check-programs.sh build/windows/bin/sysinfo.exe build/windows/bin/sysinfo-report.exe
 source scripts/wine-env.sh
 source scripts/xvfb-env.sh
 trap 'xvfb_env_stop; wine_env_stop' EXIT
