@@ -10,9 +10,9 @@
 # usage: check-programs.sh PROGRAM.exe...   Exits 1, naming each fault.
 set -euo pipefail
 
-# The KnownDLLs the programs import (Windows lists them under HKLM\SYSTEM\CurrentControlSet\
-# Control\Session Manager\KnownDLLs, the same on every version since Windows 7). Add one only
-# after checking that it is in that list there. comdlg32 is a KnownDLL too but is loaded when a
+# The KnownDLLs the programs import: each is listed under HKLM\SYSTEM\CurrentControlSet\Control\
+# Session Manager\KnownDLLs on every Windows since 7. Add one only after checking that it is
+# listed there on each of them. comdlg32 is a KnownDLL too but is loaded when a
 # dialog is first shown (ui/common_dialog_win.cpp): it imports the common controls, which are not.
 known_dlls=" advapi32 gdi32 kernel32 msvcrt ole32 oleaut32 shell32 user32 "
 

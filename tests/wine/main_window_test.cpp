@@ -58,13 +58,17 @@ bool SetImmutable(const std::string& folder, bool immutable) {
 class WindowProgram {
  public:
   // `locked`: nothing can be written beside the program, as in a folder the user may not change.
-  explicit WindowProgram(const std::string& settings = "", bool locked = false) : locked_(locked) {
+  // `planting`: its look-alike DLLs are put beside the program.
+  explicit WindowProgram(const std::string& settings = "", bool locked = false,
+                         const Planting* planting = nullptr)
+      : locked_(locked) {
     // Wine draws the caption itself when no window manager runs, as under Xvfb.
     RegSetKeyValueW(HKEY_CURRENT_USER, L"Software\\Wine\\X11 Driver", L"Decorated", REG_SZ, L"N",
                     2 * sizeof(wchar_t));
     CopyFileW(Utf8ToWide(ProgramFolder() + "\\sysinfo.exe").c_str(),
               Utf8ToWide(folder.File("sysinfo.exe")).c_str(), FALSE);
     if (!settings.empty()) WriteWholeFile(folder.File("settings.ini"), settings);
+    if (planting) planting->PlantIn(folder.path());
     if (locked_) EXPECT_TRUE(SetImmutable(folder.path(), true)) << "the folder stays writable";
     Start();
   }
@@ -227,6 +231,22 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   EXPECT_EQ(text.find("File Saved To:"), std::string::npos) << text;
   PostMessageW(box, WM_COMMAND, IDOK, 0);
   EXPECT_FALSE(FileExists(report));
+}
+
+// Look-alikes of the system DLLs that are not KnownDLLs, planted beside the window program: it
+// shows and opens its save dialog, and none is loaded (but what Wine loads there for itself) or
+// called.
+TEST(MainWindow, RunsNoDllPlantedBesideIt) {
+  const Planting planting;
+  WindowProgram program("", false, &planting);
+  ASSERT_TRUE(program.main);
+  program.PostClick(program.Control(kCommand1));
+  HWND dialog = Find(L"#32770", L"Log File Save Location");
+  ASSERT_TRUE(dialog);
+  PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
+  EXPECT_TRUE(WaitGone(dialog));
+  program.Stop();
+  EXPECT_EQ(planting.MarkersBeyondWinesOwn(program.folder.path()), std::set<std::string>{});
 }
 
 TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {

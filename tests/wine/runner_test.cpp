@@ -242,6 +242,59 @@ TEST(Runner, AReportThatCannotBeCreatedFailsBeforeAnyCategoryRuns) {
   EXPECT_TRUE(ReadWholeFile(readOnly, bytes) && bytes == "an earlier report\r\n") << bytes;
 }
 
+// Look-alikes of the system DLLs that are not KnownDLLs, planted beside the runner: none is loaded
+// (but what Wine loads there for itself) or called, and the whole report is written, with a
+// program file's version and signature read through the system's own DLLs.
+TEST(Runner, RunsNoDllPlantedBesideIt) {
+  const Planting planting;
+  TempFolder folder;
+  planting.PlantIn(folder.path());
+  PlacedFiles placed;
+  const std::string runner = placed.Copy(kRunner, folder.File(kRunner));
+  const std::string signedFile = placed.Copy(
+      "signed_test.dll", GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-planting-test.exe");
+  const std::string out = folder.File("report.json");
+  const auto run = RunProgram(runner,
+                              {"--out", out, "--format", "json", "--level", "advanced", "--all"});
+  EXPECT_EQ(run.exitCode, 0u) << run.output;
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(out, bytes));
+  const Json categories = Json::parse(bytes)["categories"];
+  ASSERT_EQ(categories.size(), kCategoryCount);
+  const Json& files = categories[kCategoryCount - 1]["items"];
+  const auto item = std::find_if(files.begin(), files.end(),
+                                 [&](const Json& file) { return file["Path"] == signedFile; });
+  ASSERT_NE(item, files.end());
+  EXPECT_EQ((*item)["Company"], "Test Company");
+  EXPECT_EQ((*item)["Signer"], "Sysinfo Test Signer");
+  EXPECT_EQ(planting.MarkersBeyondWinesOwn(folder.path()), std::set<std::string>{});
+}
+
+// An --out name that shares its file with another name is refused before any category runs, with
+// exit 2, and that file is left as it was (Wine counts hard links; it shows no symbolic link). An
+// earlier report with one name is still written over, all of it.
+TEST(Runner, RefusesAnOutputNameWithOtherHardLinks) {
+  TempFolder folder;
+  const std::string kept = folder.File("kept.txt"), linked = folder.File("linked.txt");
+  ASSERT_TRUE(WriteWholeFile(kept, "kept\r\n"));
+  ASSERT_TRUE(CreateHardLinkW(Utf8ToWide(linked).c_str(), Utf8ToWide(kept).c_str(), nullptr));
+  std::string bytes;
+  for (const char* format : {"text", "json"}) {
+    const auto run = RunProgram(kRunner,
+                                {"--out", linked, "--format", format, "--category", "CPU"});
+    EXPECT_EQ(run.exitCode, 2u) << run.output;
+    EXPECT_NE(run.output.find("has other names too (hard links)"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find("CPU: "), std::string::npos) << "a category ran";
+    EXPECT_TRUE(ReadWholeFile(kept, bytes) && bytes == "kept\r\n") << bytes;
+  }
+  const std::string earlier = folder.File("earlier.txt");
+  ASSERT_TRUE(WriteWholeFile(earlier, std::string(1 << 20, '\x01')));
+  ASSERT_EQ(RunProgram(kRunner, {"--out", earlier, "--category", "CPU"}).exitCode, 0u);
+  ASSERT_TRUE(ReadWholeFile(earlier, bytes));
+  EXPECT_TRUE(bytes.ends_with("1. CPU End\r\n" + kSeparator + "\r\n"));
+  EXPECT_EQ(bytes.find('\x01'), std::string::npos);
+}
+
 // What a comparison document lists, a category a line: "+item", "-item", "~item field ...".
 std::string Listed(const Json& comparison) {
   std::string listed;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 
 #include "base/handles_win.h"
 #include "base/unicode_win.h"
@@ -66,7 +67,8 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() { RemoveTree(Utf8ToWide(path_)); }
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args) {
-  std::string commandLine = Quote(ProgramFolder() + "\\" + program);
+  const bool fullPath = program.find('\\') != std::string::npos;
+  std::string commandLine = Quote(fullPath ? program : ProgramFolder() + "\\" + program);
   for (const std::string& arg : args) commandLine += " " + Quote(arg);
 
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
@@ -106,6 +108,66 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   GetExitCodeProcess(process.hProcess, &code);
   run.exitCode = code;
   return run;
+}
+
+namespace {
+
+// The names of the files that match `pattern`, in lower case.
+std::set<std::string> FileNames(const std::string& pattern) {
+  std::set<std::string> names;
+  WIN32_FIND_DATAW found{};
+  const UniqueFind search = AdoptFind(FindFirstFileW(Utf8ToWide(pattern).c_str(), &found));
+  for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found)) {
+    std::string name = WideToUtf8(found.cFileName);
+    std::transform(name.begin(), name.end(), name.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    names.insert(name);
+  }
+  return names;
+}
+
+std::set<std::string> Markers(const std::string& folder) {
+  std::set<std::string> markers = FileNames(folder + "\\*.loaded");
+  markers.merge(FileNames(folder + "\\*.called"));
+  return markers;
+}
+
+const std::string kLookalikes = "lookalikes";  // beside the test program
+
+}  // namespace
+
+Planting::Planting() {
+  const std::wstring key = L"Software\\Wine\\DllOverrides";
+  for (const std::string& dll : FileNames(ProgramFolder() + "\\" + kLookalikes + "\\*.dll")) {
+    const std::wstring name = Utf8ToWide(dll.substr(0, dll.find('.')));
+    overrides_.emplace_back(HKEY_CURRENT_USER, key, name);
+    WriteText(HKEY_CURRENT_USER, key, name, L"native,builtin");
+  }
+  EXPECT_FALSE(overrides_.empty()) << "no look-alikes built";
+
+  TempFolder control;
+  PlantIn(control.path());
+  PlacedFiles placed;
+  const std::string program = placed.Copy("known_dlls_only.exe", control.File("control.exe"));
+  EXPECT_EQ(RunProgram(program, {}).exitCode, 0u);
+  winesOwn_ = Markers(control.path());
+}
+
+void Planting::PlantIn(const std::string& folder) const {
+  for (const std::string& dll : FileNames(ProgramFolder() + "\\" + kLookalikes + "\\*.dll")) {
+    EXPECT_TRUE(CopyFileW(Utf8ToWide(ProgramFolder() + "\\" + kLookalikes + "\\" + dll).c_str(),
+                          Utf8ToWide(folder + "\\" + dll).c_str(), FALSE))
+        << dll;
+  }
+}
+
+std::set<std::string> Planting::MarkersBeyondWinesOwn(const std::string& folder) const {
+  std::set<std::string> beyond;
+  for (const std::string& marker : Markers(folder)) {
+    // Wine may load a look-alike for itself; no program of KnownDLLs calls one.
+    if (marker.ends_with(".called") || !winesOwn_.contains(marker)) beyond.insert(marker);
+  }
+  return beyond;
 }
 
 bool ReadWholeFile(const std::string& path, std::string& bytes) {

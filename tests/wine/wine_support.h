@@ -3,11 +3,14 @@
 
 #include <windows.h>
 
+#include <list>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "base/format.h"
+#include "tests/wine/test_keys.h"
 
 namespace sysinfo::testing {
 
@@ -71,8 +74,29 @@ auto WaitFor(Found found) {
   return result;
 }
 
-// Runs a program of the build folder with the given arguments and waits for it.
+// Runs a program of the build folder (or at a full path) with the given arguments and waits.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args);
+
+// Look-alikes of the system DLLs that are not KnownDLLs (resources/lookalike.c), as someone would
+// plant them beside a program. While a Planting lives, Wine's DLL overrides make the programs the
+// test starts prefer such a DLL beside them to Wine's own (native, then builtin), as Windows does
+// for a DLL that is not a KnownDLL. (WINEDLLOVERRIDES would do the same, but Wine reads it from
+// the Unix environment, which a program started from here does not get from this one.)
+class Planting {
+ public:
+  Planting();
+
+  void PlantIn(const std::string& folder) const;
+  // The look-alikes' markers in `folder` ("version.dll.loaded"; "crypt32.dll.called" when the
+  // program called it) but the loads that a program importing nothing but KnownDLLs shows too:
+  // Wine 8 looks for its own DLLs' imports beside the program first (its user32 imports
+  // version.dll), which Windows does not for a KnownDLL's.
+  std::set<std::string> MarkersBeyondWinesOwn(const std::string& folder) const;
+
+ private:
+  std::list<SavedValue> overrides_;
+  std::set<std::string> winesOwn_;
+};
 
 // The whole file as bytes; false when it does not exist.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
