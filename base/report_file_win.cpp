@@ -40,7 +40,9 @@ bool SameFile(HANDLE one, HANDLE other) {
 // Opens the report's name, or makes it, without following a link there: an earlier report is
 // written over only when the name is its one and only name. Anyone who may add a file to a shared
 // folder could otherwise have the report overwrite a file it points to. Nothing is changed before
-// that is known; nothing, with the reason, when the name is refused or cannot be opened.
+// that is known; nothing, with the reason, when the name is refused or cannot be opened. (Writing
+// under a new name and renaming it at the end would leave the finished lines of a scan that is
+// ended midway under a name nobody asked for.)
 UniqueHandle OpenReportFile(const std::wstring& path, std::string& reason) {
   UniqueHandle file = OpenForWriting(path, FILE_FLAG_OPEN_REPARSE_POINT);
   if (!file) {
