@@ -93,18 +93,23 @@ TEST(Runner, WritesEveryCategoryAtEachLevel) {
   }
 }
 
-// The same scan as values: a program file with a signature (the build's signed test module under
-// an .exe name) gets its SHA-256 and signature; a hosts file that cannot be read fails its
-// category with the platform's reason while the rest goes on.
-TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndTellsEachCategory) {
+// The same scan as values, run from a folder where look-alikes of the system DLLs that are not
+// KnownDLLs are planted: none of them is loaded (but what Wine loads there for itself) or called,
+// and a program file with a signature (the build's signed test module under an .exe name) gets
+// its SHA-256, version and signature through the system's own DLLs; a hosts file that cannot be
+// read fails its category with the platform's reason while the rest goes on.
+TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndNoPlantedDllRuns) {
+  const Planting planting;
   TempFolder folder;
+  planting.PlantIn(folder.path());
   SavedValue saved(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath");
   WriteText(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath", Utf8ToWide(folder.File("no-hosts-here")));
   PlacedFiles placed;
+  const std::string runner = placed.Copy(kRunner, folder.File(kRunner));
   const std::string planted = placed.Copy(
       "signed_test.dll", GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-json-test.exe");
   const std::string out = folder.File("report.json");
-  const auto run = RunProgram(kRunner,
+  const auto run = RunProgram(runner,
                               {"--out", out, "--format", "json", "--level", "advanced", "--all"});
   ASSERT_EQ(run.exitCode, 0u) << run.output;
   std::string bytes;
@@ -124,6 +129,7 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndTellsEachCategory) {
                                  [&](const Json& file) { return file["Path"] == planted; });
   ASSERT_NE(item, files.end());
   EXPECT_EQ((*item)["SHA256"], GetFileHash(planted, CALG_SHA_256));
+  EXPECT_EQ((*item)["Company"], "Test Company");
   EXPECT_EQ((*item)["Signature"], "signed");
   EXPECT_EQ((*item)["Signer"], "Sysinfo Test Signer");
   // One progress line per category, in check-list order, with its status and time.
@@ -135,6 +141,7 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndTellsEachCategory) {
     EXPECT_NE(progress.find(" ms)"), std::string::npos) << progress;
     from = at + 1;
   }
+  EXPECT_EQ(planting.MarkersBeyondWinesOwn(folder.path()), std::set<std::string>{});
 }
 
 // A redacted report of this machine, seeded with identifying values where they show (the
@@ -240,34 +247,6 @@ TEST(Runner, AReportThatCannotBeCreatedFailsBeforeAnyCategoryRuns) {
   EXPECT_FALSE(FileExists(folder.File("no-such-folder\\report.txt")));
   std::string bytes;
   EXPECT_TRUE(ReadWholeFile(readOnly, bytes) && bytes == "an earlier report\r\n") << bytes;
-}
-
-// Look-alikes of the system DLLs that are not KnownDLLs, planted beside the runner: none is loaded
-// (but what Wine loads there for itself) or called, and the whole report is written, with a
-// program file's version and signature read through the system's own DLLs.
-TEST(Runner, RunsNoDllPlantedBesideIt) {
-  const Planting planting;
-  TempFolder folder;
-  planting.PlantIn(folder.path());
-  PlacedFiles placed;
-  const std::string runner = placed.Copy(kRunner, folder.File(kRunner));
-  const std::string signedFile = placed.Copy(
-      "signed_test.dll", GetSpecialFolder(kFolderRoamingAppData) + "\\sysinfo-planting-test.exe");
-  const std::string out = folder.File("report.json");
-  const auto run = RunProgram(runner,
-                              {"--out", out, "--format", "json", "--level", "advanced", "--all"});
-  EXPECT_EQ(run.exitCode, 0u) << run.output;
-  std::string bytes;
-  ASSERT_TRUE(ReadWholeFile(out, bytes));
-  const Json categories = Json::parse(bytes)["categories"];
-  ASSERT_EQ(categories.size(), kCategoryCount);
-  const Json& files = categories[kCategoryCount - 1]["items"];
-  const auto item = std::find_if(files.begin(), files.end(),
-                                 [&](const Json& file) { return file["Path"] == signedFile; });
-  ASSERT_NE(item, files.end());
-  EXPECT_EQ((*item)["Company"], "Test Company");
-  EXPECT_EQ((*item)["Signer"], "Sysinfo Test Signer");
-  EXPECT_EQ(planting.MarkersBeyondWinesOwn(folder.path()), std::set<std::string>{});
 }
 
 // An --out name that shares its file with another name is refused before any category runs, with
