@@ -46,8 +46,9 @@ HMODULE LoadSystemModule(const wchar_t* fileName) {
   }
   // System32's own file by its full path; also where the search flags are not known (Windows 7
   // without KB2533623). Its own imports are looked for in System32 first.
-  const std::wstring path = SystemFolder(GetSystemDirectoryW) + fileName;
-  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  const std::wstring folder = SystemFolder(GetSystemDirectoryW);
+  if (folder.empty()) return nullptr;
+  return LoadLibraryExW((folder + fileName).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 }  // namespace

@@ -12,8 +12,8 @@ set -euo pipefail
 
 # The KnownDLLs the programs import: each is listed under HKLM\SYSTEM\CurrentControlSet\Control\
 # Session Manager\KnownDLLs on every Windows since 7. Add one only after checking that it is
-# listed there on each of them. comdlg32 is a KnownDLL too but is loaded when a
-# dialog is first shown (ui/common_dialog_win.cpp): it imports the common controls, which are not.
+# listed there on each of them. comdlg32 is a KnownDLL too, but it imports the common controls,
+# which are not: it is loaded when a dialog is first shown (ui/common_dialog_win.cpp).
 known_dlls=" advapi32 gdi32 kernel32 msvcrt ole32 oleaut32 shell32 user32 "
 
 status=0
