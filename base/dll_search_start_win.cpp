@@ -2,7 +2,9 @@
 // program runs. A TLS callback of the executable runs once the imported DLLs are initialised and
 // before the C runtime's start-up code, its own TLS callback (at .CRT$XLC) and every static
 // initialiser, any of which could load a DLL by name (the stack protector's set-up loads a
-// cryptographic provider).
+// cryptographic provider). The programs' own imports are KnownDLLs (scripts/check-programs.sh),
+// so the load configuration's DependentLoadFlags would add nothing; GNU ld (2.40) cannot set it
+// anyway: it never fills in the load configuration directory, even for a _load_config_used.
 #include <windows.h>
 
 #include "base/system_library_win.h"
