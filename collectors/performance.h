@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 namespace sysinfo {
 
@@ -24,7 +25,14 @@ struct PerformanceInfo {
   std::uint64_t threadCount = 0;
 };
 
+// A read of the figures. When the platform cannot give them, the figures are the last ones read
+// in this run (zero before the first), which the text report shows, and `error` says why.
+struct PerformanceReading {
+  PerformanceInfo figures;
+  std::string error;  // empty when the figures were read now
+};
+
 // Reads the figures at the moment of the call.
-using ReadPerformance = std::function<PerformanceInfo()>;
+using ReadPerformance = std::function<PerformanceReading()>;
 
 }  // namespace sysinfo

@@ -167,10 +167,6 @@ std::string RegistryRoutines::KeyPath() const {
   return WithoutTrailingBackslashes(KeyRoot + "\\" + Subkey);
 }
 
-bool RegistryRoutines::KeyExists() const {
-  return keys_.KeyExists(hKey, KeyPath(), RegistryView::Own);
-}
-
 RegistryValue RegistryRoutines::GetRegistryValue(std::string_view valueName,
                                                  RegistryValue defaultValue) const {
   const auto raw = keys_.QueryValue(hKey, KeyPath(), valueName, RegistryView::Own);
@@ -184,36 +180,12 @@ std::vector<std::string> RegistryRoutines::EnumRegistryKeys(RegistryRoot root,
   return keys_.SubkeyNames(root, WithoutTrailingBackslashes(keyName), RegistryView::Own);
 }
 
-std::vector<RegistryValue> RegistryRoutines::EnumRegistryValues(RegistryRoot root,
-                                                                std::string_view keyName) const {
-  std::vector<RegistryValue> values;
-  for (const RawRegistryValue& raw :
-       keys_.Values(root, WithoutTrailingBackslashes(keyName), RegistryView::Own)) {
-    if (auto value = ConvertRegistryValue(raw, keys_)) values.push_back(std::move(*value));
-  }
-  return values;
-}
-
-std::string RegistryRoutines::TrimNull(std::string& item) {
-  item = CutAtNull(item);
-  return item;
-}
-
 std::vector<std::string> EnumSubKeyNames(RegistryKeys& keys, std::string_view rootName,
-                                         std::string& keyPath, std::vector<bool>* hasChildren) {
+                                         std::string& keyPath) {
   keyPath = BuildKeyPath(keyPath, "", "");
-  if (hasChildren) hasChildren->clear();
   const RegistryRoot root = GetHKeyFromName(rootName);
   if (root == RegistryRoot::None) return {};
-  const std::string path = WithoutTrailingBackslashes(keyPath);
-  std::vector<std::string> names = keys.SubkeyNames(root, path, RegistryView::Only64Bit);
-  if (hasChildren) {
-    for (const std::string& name : names) {
-      const std::string child = path.empty() ? name : path + "\\" + name;
-      hasChildren->push_back(!keys.SubkeyNames(root, child, RegistryView::Only64Bit).empty());
-    }
-  }
-  return names;
+  return keys.SubkeyNames(root, WithoutTrailingBackslashes(keyPath), RegistryView::Only64Bit);
 }
 
 RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first, std::string_view second,

@@ -70,10 +70,6 @@ std::optional<RawRegistryValue> QueryRegistryValue(HKEY key, std::wstring_view v
   return value;
 }
 
-bool WindowsRegistry::KeyExists(RegistryRoot root, std::string_view path, RegistryView view) {
-  return static_cast<bool>(OpenKey(root, path, view));
-}
-
 std::optional<RawRegistryValue> WindowsRegistry::QueryValue(RegistryRoot root,
                                                             std::string_view path,
                                                             std::string_view name,
@@ -100,27 +96,6 @@ std::vector<std::string> WindowsRegistry::SubkeyNames(RegistryRoot root, std::st
     names.push_back(WideToUtf8(std::wstring_view(name.data(), length)));
   }
   return names;
-}
-
-std::vector<RawRegistryValue> WindowsRegistry::Values(RegistryRoot root, std::string_view path,
-                                                      RegistryView view) {
-  std::vector<RawRegistryValue> values;
-  const UniqueKey key = OpenKey(root, path, view);
-  if (!key) return values;
-  std::wstring name(kMaxValueNameLength, L'\0');
-  std::vector<std::uint8_t> data(kFirstValueDataSize);
-  for (DWORD index = 0;; ++index) {
-    DWORD type = 0;
-    DWORD size = 0;
-    const LSTATUS status = ReadGrowing(data, size, [&](BYTE* bytes, DWORD* length) {
-      DWORD nameLength = kMaxValueNameLength;
-      return RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type, bytes,
-                           length);
-    });
-    if (status != ERROR_SUCCESS) break;
-    values.push_back({type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)});
-  }
-  return values;
 }
 
 std::string WindowsRegistry::ExpandEnvironment(std::string_view text) {

@@ -13,12 +13,9 @@ namespace sysinfo {
 // The real registry through the wide API, read-only.
 class WindowsRegistry final : public RegistryKeys {
  public:
-  bool KeyExists(RegistryRoot root, std::string_view path, RegistryView view) override;
   std::optional<RawRegistryValue> QueryValue(RegistryRoot root, std::string_view path,
                                              std::string_view name, RegistryView view) override;
   std::vector<std::string> SubkeyNames(RegistryRoot root, std::string_view path,
-                                       RegistryView view) override;
-  std::vector<RawRegistryValue> Values(RegistryRoot root, std::string_view path,
                                        RegistryView view) override;
   std::string ExpandEnvironment(std::string_view text) override;
 };

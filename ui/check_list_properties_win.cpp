@@ -86,8 +86,6 @@ void CheckList::SetAlignment(int alignment) {
   Changed("Alignment");
 }
 
-bool CheckList::Enabled() const { return IsWindowEnabled(items_[0].button) != FALSE; }
-
 void CheckList::SetEnabled(bool enabled) {
   EnableWindow(items_[0].button, enabled);
   CopyTemplate();

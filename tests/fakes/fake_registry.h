@@ -55,10 +55,6 @@ class FakeRegistry final : public RegistryKeys {
     keys_[Id(root, parent)].subkeys.emplace_back(child);
   }
 
-  bool KeyExists(RegistryRoot root, std::string_view path, RegistryView) override {
-    return path.empty() || keys_.count(Id(root, path)) > 0;
-  }
-
   std::optional<RawRegistryValue> QueryValue(RegistryRoot root, std::string_view path,
                                              std::string_view name, RegistryView) override {
     const auto key = keys_.find(Id(root, path));
@@ -74,15 +70,6 @@ class FakeRegistry final : public RegistryKeys {
     const auto key = keys_.find(Id(root, path));
     if (key == keys_.end()) return {};
     return key->second.subkeys;
-  }
-
-  std::vector<RawRegistryValue> Values(RegistryRoot root, std::string_view path,
-                                       RegistryView) override {
-    std::vector<RawRegistryValue> values;
-    const auto key = keys_.find(Id(root, path));
-    if (key == keys_.end()) return values;
-    for (const auto& entry : key->second.values) values.push_back(entry.second);
-    return values;
   }
 
   // %SystemRoot% only, as a longer text than the variable's name.

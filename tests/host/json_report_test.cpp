@@ -88,15 +88,19 @@ struct Machine {
     registry.Set(RegistryRoot::LocalMachine, uninstall, "NoModify", testing::Dword(1));
   }
 
-  // Every category of the list, over this machine's sources; the hosts file copies nothing.
+  // Every category of the list, over this machine's sources; the hosts file copies nothing, and
+  // the memory figures cannot be read now (the last ones read are shown).
   Collector Bound() {
     const PerformanceInfo info{.physicalTotal = 2'097'152,
                                .physicalAvailable = 786'432,
                                .pageSize = 4096,
                                .processCount = 2};
-    auto sources = std::make_shared<Sources>(Sources{wmi, registry, files, [info] { return info; },
-                                                     "C:\\hosts",
-                                                     [](ReportWriter&, const std::string&) {}});
+    auto sources =
+        std::make_shared<Sources>(Sources{wmi, registry, files,
+                                          [info] {
+                                            return PerformanceReading{info, "Access is denied."};
+                                          },
+                                          "C:\\hosts", [](ReportWriter&, const std::string&) {}});
     return [sources](ReportWriter& report, std::size_t i, int level) {
       kCategoryRows[i].collect(report, *sources, level);
     };
@@ -170,13 +174,13 @@ TEST(JsonReport, TextReportIsUnchangedAndTheDocumentIsValidAtEveryLevel) {
 TEST(JsonReport, EachCategoryStatusWithTheReason) {
   const Scanned scanned = Scan(kBasic, true);
   // The sections the fake has no answer for fail with its reason; Drivers is a class with
-  // nothing in it; the hosts file copies nothing.
+  // nothing in it; the hosts file copies nothing; the memory figures fail to read.
   // clang-format off
   const std::string failed = ": failed (the fake query failed)";
   const std::vector<std::string> expected = {
       "Operating System: ok", "Computer System" + failed, "CPU: timed_out (the fake query failed)",
       "Drives" + failed, "Drivers: empty", "Hardware" + failed, "Host File Info: empty",
-      "Memory (Ram): ok", "Network Protocols" + failed, "Processes: ok", "Proxy Info: ok",
+      "Memory (Ram): failed (Access is denied.)", "Network Protocols" + failed, "Processes: ok", "Proxy Info: ok",
       "Services" + failed, "Software: ok", "Startup Items" + failed, "Suspicious Files!: ok"};
   // clang-format on
   std::vector<std::string> documented;

@@ -112,7 +112,7 @@ struct Machine {
 
   Collector Bound() {
     auto sources = std::make_shared<Sources>(Sources{
-        wmi, registry, files, [] { return PerformanceInfo{}; }, "C:\\hosts",
+        wmi, registry, files, [] { return PerformanceReading{}; }, "C:\\hosts",
         [](ReportWriter& report, const std::string&) {
           const std::string line = "10.1.2.3 qzproxy.corp # ask qz.ostrova@zephyrcorp.example";
           report.WriteLinePart(line.substr(0, 20));  // a value split between two parts
