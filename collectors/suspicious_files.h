@@ -26,6 +26,12 @@ struct FileFacts {
   VersionStrings version;  // all empty when the file has no version resource
 };
 
+// What a folder listing found, or why the folder could not be read to its end.
+struct FolderListing {
+  std::vector<FileFacts> entries;
+  std::string error;  // empty when it was read to its end or does not exist
+};
+
 // The file system as the Suspicious Files section sees it.
 class SuspiciousFileSource {
  public:
@@ -34,8 +40,9 @@ class SuspiciousFileSource {
   virtual std::string SpecialFolder(int csidl) = 0;
   // The entries that match a folder + wildcard pattern, with what the listing says of each (its
   // name, attributes, times and size; no path or version), including "." and ".." where the
-  // pattern matches them; no subfolder is entered.
-  virtual std::vector<FileFacts> FindEntries(const std::string& pathPattern) = 0;
+  // pattern matches them; no subfolder is entered. A folder that is not there lists nothing; one
+  // that cannot be read (access denied, a broken disk) says why.
+  virtual FolderListing FindEntries(const std::string& pathPattern) = 0;
   // The version resource; all empty when there is none or the path is no regular file.
   virtual VersionStrings Version(const std::string& path) = 0;
   // Both checksum texts, or their error texts, from one read of the file.

@@ -27,19 +27,23 @@ using Json = nlohmann::ordered_json;
 constexpr std::uint64_t kLargest = std::numeric_limits<std::uint64_t>::max();
 
 // One program file in the roaming application-data folder, with every extra the JSON report
-// can carry; counts how often the costly extras are asked for.
+// can carry, and a drivers folder that cannot be read; counts how often the costly extras are
+// asked for.
 class OneSuspiciousFile final : public SuspiciousFileSource {
  public:
   int strongHashes = 0;
   int signatures = 0;
 
-  std::string SpecialFolder(int csidl) override { return csidl == 26 ? "C:\\Roaming" : ""; }
-  std::vector<FileFacts> FindEntries(const std::string& pattern) override {
+  std::string SpecialFolder(int csidl) override {
+    return csidl == 26 ? "C:\\Roaming" : csidl == 36 ? "C:\\Windows" : "";
+  }
+  FolderListing FindEntries(const std::string& pattern) override {
+    if (pattern.ends_with("\\Drivers\\*.sys")) return {{}, "Access is denied."};
     if (pattern != "C:\\Roaming\\*.exe") return {};
     FileFacts facts;
     facts.name = "tool.exe";
     facts.size = kLargest;
-    return {facts};
+    return {{facts}, {}};
   }
   VersionStrings Version(const std::string&) override { return {}; }
   FileChecksums Checksums(const std::string&) override { return {"414FA339", "9E107D9D", ""}; }
@@ -174,14 +178,15 @@ TEST(JsonReport, TextReportIsUnchangedAndTheDocumentIsValidAtEveryLevel) {
 TEST(JsonReport, EachCategoryStatusWithTheReason) {
   const Scanned scanned = Scan(kBasic, true);
   // The sections the fake has no answer for fail with its reason; Drivers is a class with
-  // nothing in it; the hosts file copies nothing; the memory figures fail to read.
+  // nothing in it; the hosts file copies nothing; the memory figures and the drivers folder cannot
+  // be read.
   // clang-format off
   const std::string failed = ": failed (the fake query failed)";
   const std::vector<std::string> expected = {
       "Operating System: ok", "Computer System" + failed, "CPU: timed_out (the fake query failed)",
       "Drives" + failed, "Drivers: empty", "Hardware" + failed, "Host File Info: empty",
       "Memory (Ram): failed (Access is denied.)", "Network Protocols" + failed, "Processes: ok", "Proxy Info: ok",
-      "Services" + failed, "Software: ok", "Startup Items" + failed, "Suspicious Files!: ok"};
+      "Services" + failed, "Software: ok", "Startup Items" + failed, "Suspicious Files!: failed (Access is denied.)"};
   // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {

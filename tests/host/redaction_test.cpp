@@ -42,11 +42,11 @@ class RoamingFile final : public SuspiciousFileSource {
   std::string SpecialFolder(int csidl) override {
     return csidl == 26 ? "C:\\Users\\zorbalina\\AppData\\Roaming" : "";
   }
-  std::vector<FileFacts> FindEntries(const std::string& pattern) override {
+  FolderListing FindEntries(const std::string& pattern) override {
     if (!pattern.ends_with("Roaming\\*.exe")) return {};
     FileFacts facts;
     facts.name = "sync.exe";
-    return {facts};
+    return {{facts}, {}};
   }
   VersionStrings Version(const std::string&) override { return {}; }
   FileChecksums Checksums(const std::string&) override { return {"414FA339", "9E107D9D", ""}; }
