@@ -183,10 +183,10 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
   report.WriteReportLine("(Memory Stats)");
   const PerformanceReading reading = readPerformance();
   ProcessPendingMessages();
-  if (!reading.error.empty()) items.SourceEnded(QueryStatus::Failed, reading.error);
+  if (reading.Failed()) items.SourceEnded(QueryStatus::Failed, reading.error);
   items.BeginItem();
   for (const StatisticsLine& line : kStatisticsLines) {
-    if (line.levels.Has(level)) WriteStatistic(report, line, reading.figures);
+    if (line.levels.Has(level)) WriteStatistic(report, line, reading.value);
   }
   items.EndItem();
   report.WriteReportLine(SeparatorLine);

@@ -3,7 +3,8 @@
 
 #include <cstdint>
 #include <functional>
-#include <string>
+
+#include "base/result.h"
 
 namespace sysinfo {
 
@@ -25,12 +26,9 @@ struct PerformanceInfo {
   std::uint64_t threadCount = 0;
 };
 
-// A read of the figures. When the platform cannot give them, the figures are the last ones read
-// in this run (zero before the first), which the text report shows, and `error` says why.
-struct PerformanceReading {
-  PerformanceInfo figures;
-  std::string error;  // empty when the figures were read now
-};
+// A read of the figures. When the platform cannot give them, the value holds the last ones read
+// in this run (zero before the first), which the text report shows, and the error says why.
+using PerformanceReading = Result<PerformanceInfo>;
 
 // Reads the figures at the moment of the call.
 using ReadPerformance = std::function<PerformanceReading()>;

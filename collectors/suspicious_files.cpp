@@ -123,8 +123,8 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& se
   // Each entry is examined through the name the listing gave and with the facts it gave, never
   // looked up again: another lookup by name could find another file, or none.
   FolderListing listing = files.FindEntries(folder + std::string(search.pattern));
-  if (!listing.error.empty()) items.SourceEnded(QueryStatus::Failed, listing.error);
-  for (FileFacts& file : listing.entries) {
+  if (listing.Failed()) items.SourceEnded(QueryStatus::Failed, listing.error);
+  for (FileFacts& file : listing.value) {
     if (file.name == "." || file.name == "..") continue;
     ProcessPendingMessages();
     const std::string path = folder + file.name;

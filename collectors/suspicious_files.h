@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "support/authenticode.h"
 #include "support/checksum.h"
 #include "support/file_version.h"
@@ -26,11 +27,8 @@ struct FileFacts {
   VersionStrings version;  // all empty when the file has no version resource
 };
 
-// What a folder listing found, or why the folder could not be read to its end.
-struct FolderListing {
-  std::vector<FileFacts> entries;
-  std::string error;  // empty when it was read to its end or does not exist
-};
+// A folder listing: the entries, and why it stopped short where it could not be read to its end.
+using FolderListing = Result<std::vector<FileFacts>>;
 
 // The file system as the Suspicious Files section sees it.
 class SuspiciousFileSource {

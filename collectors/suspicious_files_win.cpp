@@ -20,8 +20,6 @@ std::string DateTimeText(const FILETIME& time) {
   return local ? FormatLongDateTime(*local) : std::string();
 }
 
-std::string DiskFileSource::SpecialFolder(int csidl) { return GetSpecialFolder(csidl); }
-
 // Nothing there is an answer, not a failure.
 bool NothingThere(DWORD error) {
   return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
@@ -29,6 +27,8 @@ bool NothingThere(DWORD error) {
 }
 
 }  // namespace
+
+std::string DiskFileSource::SpecialFolder(int csidl) { return GetSpecialFolder(csidl); }
 
 FolderListing DiskFileSource::FindEntries(const std::string& pathPattern) {
   FolderListing listing;
@@ -42,7 +42,7 @@ FolderListing DiskFileSource::FindEntries(const std::string& pathPattern) {
     return listing;
   }
   do {
-    FileFacts& entry = listing.entries.emplace_back();
+    FileFacts& entry = listing.value.emplace_back();
     entry.name = WideToUtf8(found.cFileName);
     entry.attributes = found.dwFileAttributes;
     entry.created = DateTimeText(found.ftCreationTime);

@@ -90,6 +90,11 @@ struct Machine {
                  testing::Dword(1));
     registry.Set(RegistryRoot::LocalMachine, uninstall, "DisplayName", testing::Text("Editor"));
     registry.Set(RegistryRoot::LocalMachine, uninstall, "NoModify", testing::Dword(1));
+    // Keys this user may not read: the programs and proxies found elsewhere are still shown.
+    registry.Deny(RegistryRoot::LocalMachine,
+                  "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+    registry.Deny(RegistryRoot::LocalMachine,
+                  "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
   }
 
   // Every category of the list, over this machine's sources; the hosts file copies nothing, and
@@ -178,15 +183,16 @@ TEST(JsonReport, TextReportIsUnchangedAndTheDocumentIsValidAtEveryLevel) {
 TEST(JsonReport, EachCategoryStatusWithTheReason) {
   const Scanned scanned = Scan(kBasic, true);
   // The sections the fake has no answer for fail with its reason; Drivers is a class with
-  // nothing in it; the hosts file copies nothing; the memory figures and the drivers folder cannot
-  // be read.
+  // nothing in it; the hosts file copies nothing; the memory figures, the drivers folder and two
+  // registry keys cannot be read.
   // clang-format off
   const std::string failed = ": failed (the fake query failed)";
+  const std::string denied = ": failed (Access is denied.)";
   const std::vector<std::string> expected = {
       "Operating System: ok", "Computer System" + failed, "CPU: timed_out (the fake query failed)",
       "Drives" + failed, "Drivers: empty", "Hardware" + failed, "Host File Info: empty",
-      "Memory (Ram): failed (Access is denied.)", "Network Protocols" + failed, "Processes: ok", "Proxy Info: ok",
-      "Services" + failed, "Software: ok", "Startup Items" + failed, "Suspicious Files!: failed (Access is denied.)"};
+      "Memory (Ram)" + denied, "Network Protocols" + failed, "Processes: ok", "Proxy Info" + denied,
+      "Services" + failed, "Software" + denied, "Startup Items" + failed, "Suspicious Files!" + denied};
   // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {
