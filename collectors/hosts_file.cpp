@@ -40,15 +40,16 @@ void LineSplitter::Finish(const PartFunction& part) {
   afterCr_ = false;
 }
 
-void ForEachLinePart(ByteReader& file, std::size_t chunkSize,
-                     const LineSplitter::PartFunction& part) {
+std::string ForEachLinePart(ByteReader& file, std::size_t chunkSize,
+                            const LineSplitter::PartFunction& part) {
   std::vector<std::uint8_t> buffer(chunkSize);
   LineSplitter splitter;
-  // A read error ends the file like its end does: the lines read so far stay.
-  for (auto read = file.Read(buffer); read && *read != 0; read = file.Read(buffer)) {
-    splitter.Feed(std::string_view(reinterpret_cast<const char*>(buffer.data()), *read), part);
+  Result<std::size_t> read = file.Read(buffer);
+  for (; !read.Failed() && read.value != 0; read = file.Read(buffer)) {
+    splitter.Feed(std::string_view(reinterpret_cast<const char*>(buffer.data()), read.value), part);
   }
   splitter.Finish(part);
+  return read.error;
 }
 
 void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text) {
@@ -59,30 +60,32 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
     const bool recording = items.Recording();
     std::string carried;  // the start of a character whose end is in the next part
     std::string wholeLine;  // kept only for a recorder that wants each line's text
-    ForEachLinePart(*file, kChunkSize, [&](std::string_view part, bool ends) {
-      std::string joined;
-      if (!carried.empty()) {
-        joined = std::move(carried) + std::string(part);
-        carried.clear();
-        part = joined;
-      }
-      if (!ends && text.unfinished) {
-        const std::size_t keep = text.unfinished(part);
-        carried.assign(part.substr(part.size() - keep));
-        part.remove_suffix(keep);
-      }
-      const std::string decoded = text.decode ? text.decode(part) : std::string(part);
-      if (recording) wholeLine += decoded;
-      if (!ends) {
-        report.WriteLinePart(decoded);
-        return;
-      }
-      report.WriteReportLine(decoded);
-      items.Line(wholeLine);  // without a recorder only the line's presence counts
-      wholeLine.clear();
-      ProcessPendingMessages();
-    });
+    const std::string error = ForEachLinePart(
+        *file, kChunkSize, [&](std::string_view part, bool ends) {
+          std::string joined;
+          if (!carried.empty()) {
+            joined = std::move(carried) + std::string(part);
+            carried.clear();
+            part = joined;
+          }
+          if (!ends && text.unfinished) {
+            const std::size_t keep = text.unfinished(part);
+            carried.assign(part.substr(part.size() - keep));
+            part.remove_suffix(keep);
+          }
+          const std::string decoded = text.decode ? text.decode(part) : std::string(part);
+          if (recording) wholeLine += decoded;
+          if (!ends) {
+            report.WriteLinePart(decoded);
+            return;
+          }
+          report.WriteReportLine(decoded);
+          items.Line(wholeLine);  // without a recorder only the line's presence counts
+          wholeLine.clear();
+          ProcessPendingMessages();
+        });
     ProcessPendingMessages();
+    if (!error.empty()) items.SourceEnded(QueryStatus::Failed, error);
   }
   report.WriteReportLine(SeparatorLine);
 }

@@ -29,9 +29,10 @@ class LineSplitter {
   bool inLine_ = false;  // a part of an unfinished line has been passed on
 };
 
-// Calls `part` for every line of the stream, reading it in chunks of chunkSize bytes.
-void ForEachLinePart(ByteReader& file, std::size_t chunkSize,
-                     const LineSplitter::PartFunction& part);
+// Calls `part` for every line of the stream, reading it in chunks of chunkSize bytes. A read that
+// fails ends the stream like its end does, the lines read so far kept; its reason is returned.
+std::string ForEachLinePart(ByteReader& file, std::size_t chunkSize,
+                            const LineSplitter::PartFunction& part);
 
 // How the file's text (the system code page) becomes the report's UTF-8, a part of a line at a
 // time. Without functions the bytes are taken as they are.
@@ -42,7 +43,8 @@ struct HostsTextDecoder {
 };
 
 // The Host File Info block: every line of the file exactly as it stands, then the separator
-// line. Without a file (it could not be opened) only the separator line.
+// line. Without a file (it could not be opened) only the separator line. A read that fails
+// keeps the lines read before it and fails the category with its reason.
 void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text);
 
 // Where the hosts file is: the TCP/IP "DataBasePath" folder (expanded), or the Windows

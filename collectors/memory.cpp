@@ -181,11 +181,12 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
 
   items.BeginSubsection("Memory Stats");
   report.WriteReportLine("(Memory Stats)");
-  const PerformanceInfo info = readPerformance();
+  const PerformanceReading reading = readPerformance();
   ProcessPendingMessages();
+  if (reading.Failed()) items.SourceEnded(QueryStatus::Failed, reading.error);
   items.BeginItem();
   for (const StatisticsLine& line : kStatisticsLines) {
-    if (line.levels.Has(level)) WriteStatistic(report, line, info);
+    if (line.levels.Has(level)) WriteStatistic(report, line, reading.value);
   }
   items.EndItem();
   report.WriteReportLine(SeparatorLine);

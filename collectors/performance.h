@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <functional>
 
+#include "base/result.h"
+
 namespace sysinfo {
 
 // The system memory figures the Memory section prints: amounts in pages of `pageSize` bytes,
@@ -24,7 +26,11 @@ struct PerformanceInfo {
   std::uint64_t threadCount = 0;
 };
 
+// A read of the figures. When the platform cannot give them, the value holds the last ones read
+// in this run (zero before the first), which the text report shows, and the error says why.
+using PerformanceReading = Result<PerformanceInfo>;
+
 // Reads the figures at the moment of the call.
-using ReadPerformance = std::function<PerformanceInfo()>;
+using ReadPerformance = std::function<PerformanceReading()>;
 
 }  // namespace sysinfo

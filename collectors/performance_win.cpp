@@ -4,14 +4,16 @@
 #include <windows.h>
 #include <psapi.h>
 
+#include "base/unicode_win.h"
+
 namespace sysinfo {
 
-PerformanceInfo ReadPerformanceInfo() {
+PerformanceReading ReadPerformanceInfo() {
   // One record for the whole run: a call that fails leaves it as the last good call left it.
   static PerformanceInfo last;
   PERFORMANCE_INFORMATION record{};
   record.cb = sizeof record;
-  if (!GetPerformanceInfo(&record, sizeof record)) return last;
+  if (!GetPerformanceInfo(&record, sizeof record)) return {last, SystemErrorText(GetLastError())};
   last = PerformanceInfo{
       .commitTotal = record.CommitTotal,
       .commitLimit = record.CommitLimit,
@@ -27,7 +29,7 @@ PerformanceInfo ReadPerformanceInfo() {
       .processCount = record.ProcessCount,
       .threadCount = record.ThreadCount,
   };
-  return last;
+  return {last, {}};
 }
 
 }  // namespace sysinfo

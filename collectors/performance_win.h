@@ -6,7 +6,7 @@
 namespace sysinfo {
 
 // The system's performance record. A failed read gives the figures of the last successful one
-// in this run (zero before the first).
-PerformanceInfo ReadPerformanceInfo();
+// in this run (zero before the first) and the platform's reason.
+PerformanceReading ReadPerformanceInfo();
 
 }  // namespace sysinfo

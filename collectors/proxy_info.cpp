@@ -28,13 +28,14 @@ constexpr std::array<ProxyValue, 4> kProxyValues{{
 
 // One block: the bracketed key, the four values (empty when missing) and the separator.
 void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root,
-                     std::string_view rootName, const std::string& keyBelowRoot) {
+                     std::string_view rootName, const std::string& keyBelowRoot,
+                     FirstFailure& failure) {
   RegistryRoutines registry(keys);
   registry.hKey = root;
   registry.KeyRoot = keyBelowRoot + "\\";
   std::array<RegistryValue, kProxyValues.size()> values;
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
-    values[i] = registry.GetRegistryValue(kProxyValues[i].name, std::string());
+    values[i] = failure.Take(registry.ReadValue(kProxyValues[i].name, std::string()));
   }
   ProcessPendingMessages();
   std::string path(rootName);
@@ -81,13 +82,16 @@ const CategoryFields kProxyInfoFields{kKey, kChanging, kIdentifying};
 
 void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
   const std::string settings(kInternetSettings);
-  PrintProxyBlock(report, keys, RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", settings);
-  PrintProxyBlock(report, keys, RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", settings);
+  FirstFailure failure;
+  PrintProxyBlock(report, keys, RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", settings, failure);
+  PrintProxyBlock(report, keys, RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", settings,
+                  failure);
   // One loaded user hive: the last long (SID-named) one that is not a _Classes hive. With none,
   // the empty name leaves two backslashes in the header and the values empty.
   const std::string hive =
-      ChooseUserHive(RegistryRoutines(keys).EnumRegistryKeys(RegistryRoot::Users, ""));
-  PrintProxyBlock(report, keys, RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings);
+      ChooseUserHive(failure.Take(RegistryRoutines(keys).ListKeys(RegistryRoot::Users, "")));
+  PrintProxyBlock(report, keys, RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings, failure);
+  if (!failure.Error().empty()) report.Items().SourceEnded(QueryStatus::Failed, failure.Error());
   ProcessPendingMessages();
 }
 

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "base/pending_messages.h"
+#include "base/report.h"
 #include "collectors/category_fields.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
@@ -48,23 +49,24 @@ constexpr std::array<UninstallView, 2> kViews{{
      "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"},
 }};
 
-RegistryValue UninstallValue(RegistryKeys& keys, std::string_view keyPath, std::string_view entry,
-                             std::string_view valueName) {
-  return ReadRegistryValue(keys, "", entry, valueName, "", RegistryRoot::LocalMachine, keyPath);
-}
-
 // Adds one row per entry with a display name; entries without one (components, updates) are
 // not programs the user installed.
-void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const UninstallView& view) {
+void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const UninstallView& view,
+                         FirstFailure& failure) {
   std::string keyPath(view.keyPath);
-  for (const std::string& entry : EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", keyPath)) {
-    if (!RegistryValueText(UninstallValue(keys, keyPath, entry, "DisplayName")).empty()) {
+  const auto value = [&](const std::string& entry, std::string_view valueName) {
+    return failure.Take(
+        ReadRegistryValue(keys, "", entry, valueName, "", RegistryRoot::LocalMachine, keyPath));
+  };
+  for (const std::string& entry :
+       failure.Take(EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", keyPath))) {
+    if (!RegistryValueText(value(entry, "DisplayName")).empty()) {
       table.AddNew();
       // Values keep their kind (NoModify is a number) for the JSON report; the text is the same.
       for (std::size_t i = 0; i < table.ColumnCount(); ++i) {
         const std::string_view name = table.ColumnName(i);
         if (name == kRegistryPath) continue;
-        table.SetColumn(i, RecordedRegistryValue(UninstallValue(keys, keyPath, entry, name)));
+        table.SetColumn(i, RecordedRegistryValue(value(entry, name)));
       }
       table.Set(kRegistryPath, std::string(view.registryPathPrefix) + entry);
       table.Update();
@@ -86,7 +88,9 @@ const CategoryFields kSoftwareFields{kKey, kChanging, kIdentifying};
 
 void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   SortedTable table(kSection);
-  for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view);
+  FirstFailure failure;
+  for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view, failure);
+  if (!failure.Error().empty()) report.Items().SourceEnded(QueryStatus::Failed, failure.Error());
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();
 }

@@ -114,14 +114,17 @@ void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
   table.Update();
 }
 
-// `forJson`: the JSON report listens, so the file's SHA-256 and signature are taken too.
+// When the JSON report listens, the file's SHA-256 and signature are taken too.
 void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search,
-               bool forJson) {
+               ItemRecorder& items) {
+  const bool forJson = items.Recording();
   const std::string folder = SearchFolder(files, search);
   if (folder.empty()) return;
   // Each entry is examined through the name the listing gave and with the facts it gave, never
   // looked up again: another lookup by name could find another file, or none.
-  for (FileFacts& file : files.FindEntries(folder + std::string(search.pattern))) {
+  FolderListing listing = files.FindEntries(folder + std::string(search.pattern));
+  if (listing.Failed()) items.SourceEnded(QueryStatus::Failed, listing.error);
+  for (FileFacts& file : listing.value) {
     if (file.name == "." || file.name == "..") continue;
     ProcessPendingMessages();
     const std::string path = folder + file.name;
@@ -150,8 +153,7 @@ const CategoryFields kSuspiciousFilesFields{kKey, kChanging, kIdentifying};
 
 void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level) {
   SortedTable table(kSection);
-  const bool forJson = report.Items().Recording();
-  for (const Search& search : kSearches) RunSearch(table, files, search, forJson);
+  for (const Search& search : kSearches) RunSearch(table, files, search, report.Items());
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();
 }

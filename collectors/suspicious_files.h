@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/result.h"
 #include "support/authenticode.h"
 #include "support/checksum.h"
 #include "support/file_version.h"
@@ -26,6 +27,9 @@ struct FileFacts {
   VersionStrings version;  // all empty when the file has no version resource
 };
 
+// A folder listing: the entries, and why it stopped short where it could not be read to its end.
+using FolderListing = Result<std::vector<FileFacts>>;
+
 // The file system as the Suspicious Files section sees it.
 class SuspiciousFileSource {
  public:
@@ -34,8 +38,9 @@ class SuspiciousFileSource {
   virtual std::string SpecialFolder(int csidl) = 0;
   // The entries that match a folder + wildcard pattern, with what the listing says of each (its
   // name, attributes, times and size; no path or version), including "." and ".." where the
-  // pattern matches them; no subfolder is entered.
-  virtual std::vector<FileFacts> FindEntries(const std::string& pathPattern) = 0;
+  // pattern matches them; no subfolder is entered. A folder that is not there lists nothing; one
+  // that cannot be read (access denied, a broken disk) says why.
+  virtual FolderListing FindEntries(const std::string& pathPattern) = 0;
   // The version resource; all empty when there is none or the path is no regular file.
   virtual VersionStrings Version(const std::string& path) = 0;
   // Both checksum texts, or their error texts, from one read of the file.

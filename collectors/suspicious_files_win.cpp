@@ -20,18 +20,29 @@ std::string DateTimeText(const FILETIME& time) {
   return local ? FormatLongDateTime(*local) : std::string();
 }
 
+// Nothing there is an answer, not a failure.
+bool NothingThere(DWORD error) {
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
+         error == ERROR_NO_MORE_FILES;
+}
+
 }  // namespace
 
 std::string DiskFileSource::SpecialFolder(int csidl) { return GetSpecialFolder(csidl); }
 
-std::vector<FileFacts> DiskFileSource::FindEntries(const std::string& pathPattern) {
-  std::vector<FileFacts> entries;
+FolderListing DiskFileSource::FindEntries(const std::string& pathPattern) {
+  FolderListing listing;
   WIN32_FIND_DATAW found{};
   const UniqueFind search =
       AdoptFind(FindFirstFileW(ExtendedWidePath(pathPattern).c_str(), &found));
-  if (!search) return entries;
+  if (!search) {
+    if (const DWORD error = GetLastError(); !NothingThere(error)) {
+      listing.error = SystemErrorText(error);
+    }
+    return listing;
+  }
   do {
-    FileFacts& entry = entries.emplace_back();
+    FileFacts& entry = listing.value.emplace_back();
     entry.name = WideToUtf8(found.cFileName);
     entry.attributes = found.dwFileAttributes;
     entry.created = DateTimeText(found.ftCreationTime);
@@ -39,7 +50,10 @@ std::vector<FileFacts> DiskFileSource::FindEntries(const std::string& pathPatter
     entry.modified = DateTimeText(found.ftLastWriteTime);
     entry.size = (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
   } while (FindNextFileW(search.get(), &found));
-  return entries;
+  if (const DWORD error = GetLastError(); !NothingThere(error)) {
+    listing.error = SystemErrorText(error);
+  }
+  return listing;
 }
 
 VersionStrings DiskFileSource::Version(const std::string& path) {

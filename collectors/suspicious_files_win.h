@@ -11,7 +11,7 @@ namespace sysinfo {
 class DiskFileSource : public SuspiciousFileSource {
  public:
   std::string SpecialFolder(int csidl) override;
-  std::vector<FileFacts> FindEntries(const std::string& pathPattern) override;
+  FolderListing FindEntries(const std::string& pathPattern) override;
   VersionStrings Version(const std::string& path) override;
   FileChecksums Checksums(const std::string& path) override;
   FileChecksums ChecksumsWithSha256(const std::string& path) override;

@@ -20,11 +20,11 @@ bool ForEachChunk(ByteReader& reader, std::span<std::uint8_t> buffer, Consume co
         left ? static_cast<std::size_t>(std::min<std::uint64_t>(*left, buffer.size()))
              : buffer.size();
     if (wanted == 0) return true;
-    const std::optional<std::size_t> got = reader.Read(buffer.first(wanted));
-    if (!got) return false;
-    if (*got == 0) return true;
-    if (left) *left -= std::min<std::uint64_t>(*got, *left);
-    const bool more = consume(buffer.first(*got));
+    const Result<std::size_t> got = reader.Read(buffer.first(wanted));
+    if (got.Failed()) return false;
+    if (got.value == 0) return true;
+    if (left) *left -= std::min<std::uint64_t>(got.value, *left);
+    const bool more = consume(buffer.first(got.value));
     ProcessPendingMessages();
     if (!more) return true;
   }

@@ -39,11 +39,13 @@ FileByteReader::FileByteReader(UniqueHandle file) : file_(std::move(file)) {
   if (GetFileSizeEx(file_.get(), &size)) size_ = static_cast<std::uint64_t>(size.QuadPart);
 }
 
-std::optional<std::size_t> FileByteReader::Read(std::span<std::uint8_t> into) {
+Result<std::size_t> FileByteReader::Read(std::span<std::uint8_t> into) {
   const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
   DWORD got = 0;
-  if (!ReadFile(file_.get(), into.data(), wanted, &got, nullptr)) return std::nullopt;
-  return got;
+  if (!ReadFile(file_.get(), into.data(), wanted, &got, nullptr)) {
+    return {0, SystemErrorText(GetLastError())};
+  }
+  return {got, {}};
 }
 
 }  // namespace sysinfo

@@ -24,7 +24,7 @@ class FileByteReader final : public ByteReader {
   // Nothing when the file cannot be opened as OpenRegularFile says; GetLastError says why.
   static std::unique_ptr<FileByteReader> Open(const std::string& path);
   explicit FileByteReader(UniqueHandle file);
-  std::optional<std::size_t> Read(std::span<std::uint8_t> into) override;
+  Result<std::size_t> Read(std::span<std::uint8_t> into) override;
   std::optional<std::uint64_t> SizeWhenOpened() const override { return size_; }
 
  private:

@@ -167,69 +167,51 @@ std::string RegistryRoutines::KeyPath() const {
   return WithoutTrailingBackslashes(KeyRoot + "\\" + Subkey);
 }
 
-bool RegistryRoutines::KeyExists() const {
-  return keys_.KeyExists(hKey, KeyPath(), RegistryView::Own);
-}
-
 RegistryValue RegistryRoutines::GetRegistryValue(std::string_view valueName,
                                                  RegistryValue defaultValue) const {
-  const auto raw = keys_.QueryValue(hKey, KeyPath(), valueName, RegistryView::Own);
-  if (!raw) return defaultValue;
-  auto value = ConvertRegistryValue(*raw, keys_);
-  return value ? std::move(*value) : std::move(defaultValue);
+  return ReadValue(valueName, std::move(defaultValue)).value;
+}
+
+Result<RegistryValue> RegistryRoutines::ReadValue(std::string_view valueName,
+                                                  RegistryValue defaultValue) const {
+  auto raw = keys_.QueryValue(hKey, KeyPath(), valueName, RegistryView::Own);
+  auto value = raw.value ? ConvertRegistryValue(*raw.value, keys_) : std::nullopt;
+  return {value ? std::move(*value) : std::move(defaultValue), std::move(raw.error)};
 }
 
 std::vector<std::string> RegistryRoutines::EnumRegistryKeys(RegistryRoot root,
                                                             std::string_view keyName) const {
+  return ListKeys(root, keyName).value;
+}
+
+Result<std::vector<std::string>> RegistryRoutines::ListKeys(RegistryRoot root,
+                                                            std::string_view keyName) const {
   return keys_.SubkeyNames(root, WithoutTrailingBackslashes(keyName), RegistryView::Own);
 }
 
-std::vector<RegistryValue> RegistryRoutines::EnumRegistryValues(RegistryRoot root,
-                                                                std::string_view keyName) const {
-  std::vector<RegistryValue> values;
-  for (const RawRegistryValue& raw :
-       keys_.Values(root, WithoutTrailingBackslashes(keyName), RegistryView::Own)) {
-    if (auto value = ConvertRegistryValue(raw, keys_)) values.push_back(std::move(*value));
-  }
-  return values;
-}
-
-std::string RegistryRoutines::TrimNull(std::string& item) {
-  item = CutAtNull(item);
-  return item;
-}
-
-std::vector<std::string> EnumSubKeyNames(RegistryKeys& keys, std::string_view rootName,
-                                         std::string& keyPath, std::vector<bool>* hasChildren) {
+Result<std::vector<std::string>> EnumSubKeyNames(RegistryKeys& keys, std::string_view rootName,
+                                                 std::string& keyPath) {
   keyPath = BuildKeyPath(keyPath, "", "");
-  if (hasChildren) hasChildren->clear();
   const RegistryRoot root = GetHKeyFromName(rootName);
   if (root == RegistryRoot::None) return {};
-  const std::string path = WithoutTrailingBackslashes(keyPath);
-  std::vector<std::string> names = keys.SubkeyNames(root, path, RegistryView::Only64Bit);
-  if (hasChildren) {
-    for (const std::string& name : names) {
-      const std::string child = path.empty() ? name : path + "\\" + name;
-      hasChildren->push_back(!keys.SubkeyNames(root, child, RegistryView::Only64Bit).empty());
-    }
-  }
-  return names;
+  return keys.SubkeyNames(root, WithoutTrailingBackslashes(keyPath), RegistryView::Only64Bit);
 }
 
-RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first, std::string_view second,
-                                std::string_view valueName, std::string_view defaultText,
-                                RegistryRoot root, std::string_view keyPath) {
+Result<RegistryValue> ReadRegistryValue(RegistryKeys& keys, std::string_view first,
+                                        std::string_view second, std::string_view valueName,
+                                        std::string_view defaultText, RegistryRoot root,
+                                        std::string_view keyPath) {
   // The subkey name is the registry's own and may hold "/": only the path before it is cleaned.
   std::string path = WithoutTrailingBackslashes(BuildKeyPath(keyPath, first, ""));
   if (!second.empty()) {
     if (!path.empty()) path += '\\';
     path += second;
   }
-  const auto raw = keys.QueryValue(root, path, valueName, RegistryView::Only64Bit);
-  if (!raw) return std::string(defaultText);
-  RegistryValue value = ConvertQueriedValue(*raw);
-  if (Trim(RegistryValueText(value)).empty()) return std::string(defaultText);
-  return value;
+  auto raw = keys.QueryValue(root, path, valueName, RegistryView::Only64Bit);
+  if (!raw.value) return {std::string(defaultText), std::move(raw.error)};
+  RegistryValue value = ConvertQueriedValue(*raw.value);
+  if (Trim(RegistryValueText(value)).empty()) return {std::string(defaultText), {}};
+  return {std::move(value), {}};
 }
 
 }  // namespace sysinfo

@@ -8,6 +8,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/result.h"
+
 namespace sysinfo {
 
 // The predefined root keys, with the values of their Win32 handles.
@@ -51,17 +53,15 @@ std::string RegistryValueText(const RegistryValue& value);
 class RegistryKeys {
  public:
   virtual ~RegistryKeys() = default;
-  virtual bool KeyExists(RegistryRoot root, std::string_view path, RegistryView view) = 0;
-  // Nothing when the key does not open or has no such value.
-  virtual std::optional<RawRegistryValue> QueryValue(RegistryRoot root, std::string_view path,
-                                                     std::string_view name, RegistryView view) = 0;
+  // Nothing when the key or the value is not there; the reason when either cannot be read.
+  virtual Result<std::optional<RawRegistryValue>> QueryValue(RegistryRoot root,
+                                                             std::string_view path,
+                                                             std::string_view name,
+                                                             RegistryView view) = 0;
   // Subkey names in enumeration order; the root itself when the path is empty. Empty when the
-  // key does not open; the list ends at the first error.
-  virtual std::vector<std::string> SubkeyNames(RegistryRoot root, std::string_view path,
-                                               RegistryView view) = 0;
-  // The key's values in enumeration order; the list ends at the first error.
-  virtual std::vector<RawRegistryValue> Values(RegistryRoot root, std::string_view path,
-                                               RegistryView view) = 0;
+  // key is not there; the list ends at the first error, which it gives.
+  virtual Result<std::vector<std::string>> SubkeyNames(RegistryRoot root, std::string_view path,
+                                                       RegistryView view) = 0;
   // Environment variables (%NAME%) replaced by their values.
   virtual std::string ExpandEnvironment(std::string_view text) = 0;
 };
@@ -69,7 +69,7 @@ class RegistryKeys {
 // UTF-16LE bytes as UTF-8; an odd last byte is ignored, a lone surrogate becomes U+FFFD.
 std::string Utf16BytesToUtf8(const std::uint8_t* data, std::size_t size);
 
-// How a value is read for a single lookup (GetRegistryValue, EnumRegistryValues): text without
+// How a value is read for a single lookup (GetRegistryValue): text without
 // its terminating NUL, expandable text expanded, multi-text with single NULs between the strings
 // (nothing when its first string is empty), binary as bytes, REG_DWORD as an integer. Nothing
 // for any other type, an empty text or a short integer, so the caller's default stands.
@@ -100,18 +100,16 @@ class RegistryRoutines {
   std::string KeyRoot;
   std::string Subkey;
 
-  // True when KeyRoot\Subkey opens.
-  bool KeyExists() const;
   // The value of KeyRoot\Subkey converted by its type; the default when the key or value is
-  // missing or the type is not one the program reads.
+  // missing, cannot be read, or the type is not one the program reads.
   RegistryValue GetRegistryValue(std::string_view valueName, RegistryValue defaultValue = {}) const;
+  // The same, with the reason when the key or value could not be read.
+  Result<RegistryValue> ReadValue(std::string_view valueName,
+                                  RegistryValue defaultValue = {}) const;
   // The subkey names of root\keyName (of the root itself when keyName is empty).
   std::vector<std::string> EnumRegistryKeys(RegistryRoot root, std::string_view keyName) const;
-  // The data of every value of root\keyName, converted by type; values of other types are left
-  // out.
-  std::vector<RegistryValue> EnumRegistryValues(RegistryRoot root, std::string_view keyName) const;
-  // Cuts the item before its first NUL, in place, and returns it.
-  static std::string TrimNull(std::string& item);
+  // The same, with the reason when the list could not be read to its end.
+  Result<std::vector<std::string>> ListKeys(RegistryRoot root, std::string_view keyName) const;
 
  private:
   std::string KeyPath() const;
@@ -120,17 +118,17 @@ class RegistryRoutines {
 };
 
 // The subkey names of the key (64-bit view), in enumeration order. The key path is cleaned with
-// BuildKeyPath in place; an unknown root name gives no names. With hasChildren, it receives one
-// flag per name telling whether that subkey has subkeys of its own.
-std::vector<std::string> EnumSubKeyNames(RegistryKeys& keys, std::string_view rootName,
-                                         std::string& keyPath,
-                                         std::vector<bool>* hasChildren = nullptr);
+// BuildKeyPath in place; an unknown root name gives no names.
+Result<std::vector<std::string>> EnumSubKeyNames(RegistryKeys& keys, std::string_view rootName,
+                                                 std::string& keyPath);
 
 // A value of keyPath\first\second (64-bit view) converted as ConvertQueriedValue does; the
-// default text when it is missing or its text is empty or only blanks. keyPath\first is cleaned
-// with BuildKeyPath; second, a subkey name as the registry lists it, is appended as it is.
-RegistryValue ReadRegistryValue(RegistryKeys& keys, std::string_view first, std::string_view second,
-                                std::string_view valueName, std::string_view defaultText,
-                                RegistryRoot root, std::string_view keyPath);
+// default text when it is missing, cannot be read (the reason given), or its text is empty or
+// only blanks. keyPath\first is cleaned with BuildKeyPath; second, a subkey name as the registry
+// lists it, is appended as it is.
+Result<RegistryValue> ReadRegistryValue(RegistryKeys& keys, std::string_view first,
+                                        std::string_view second, std::string_view valueName,
+                                        std::string_view defaultText, RegistryRoot root,
+                                        std::string_view keyPath);
 
 }  // namespace sysinfo

@@ -42,20 +42,29 @@ LSTATUS ReadGrowing(std::vector<std::uint8_t>& buffer, DWORD& size, Read read) {
   return status;
 }
 
-// Nothing held when the key cannot be opened.
-UniqueKey OpenKey(RegistryRoot root, std::string_view path, RegistryView view) {
-  if (root == RegistryRoot::None) return UniqueKey();
-  HKEY key = nullptr;
-  if (RegOpenKeyExW(RootHandle(root), Utf8ToWide(path).c_str(), 0, KEY_READ | ViewFlag(view),
-                    &key) != ERROR_SUCCESS) {
-    return UniqueKey();
+// A key or value that is not there is an answer, and so is a path no key can have (an empty
+// name between two backslashes); anything else (access denied, a broken hive) is a failure with
+// the platform's reason.
+std::string FailureText(LSTATUS status) {
+  if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_BAD_PATHNAME) {
+    return {};
   }
-  return UniqueKey(key);
+  return SystemErrorText(static_cast<DWORD>(status));
+}
+
+// Nothing held when the key cannot be opened, with the reason unless it is not there.
+Result<UniqueKey> OpenKey(RegistryRoot root, std::string_view path, RegistryView view) {
+  if (root == RegistryRoot::None) return {};
+  HKEY key = nullptr;
+  const LSTATUS status = RegOpenKeyExW(RootHandle(root), Utf8ToWide(path).c_str(), 0,
+                                       KEY_READ | ViewFlag(view), &key);
+  if (status != ERROR_SUCCESS) return {UniqueKey(), FailureText(status)};
+  return {UniqueKey(key), {}};
 }
 
 }  // namespace
 
-std::optional<RawRegistryValue> QueryRegistryValue(HKEY key, std::wstring_view valueName) {
+Result<std::optional<RawRegistryValue>> QueryRegistryValue(HKEY key, std::wstring_view valueName) {
   const std::wstring name(valueName);
   RawRegistryValue value;
   value.data.resize(kFirstTrySize);
@@ -64,63 +73,44 @@ std::optional<RawRegistryValue> QueryRegistryValue(HKEY key, std::wstring_view v
   const LSTATUS status = ReadGrowing(value.data, size, [&](BYTE* data, DWORD* length) {
     return RegQueryValueExW(key, name.c_str(), nullptr, &type, data, length);
   });
-  if (status != ERROR_SUCCESS) return std::nullopt;
+  if (status != ERROR_SUCCESS) return {std::nullopt, FailureText(status)};
   value.type = type;
   value.data.resize(size);
-  return value;
+  return {std::move(value), {}};
 }
 
-bool WindowsRegistry::KeyExists(RegistryRoot root, std::string_view path, RegistryView view) {
-  return static_cast<bool>(OpenKey(root, path, view));
+Result<std::optional<RawRegistryValue>> WindowsRegistry::QueryValue(RegistryRoot root,
+                                                                    std::string_view path,
+                                                                    std::string_view name,
+                                                                    RegistryView view) {
+  const Result<UniqueKey> key = OpenKey(root, path, view);
+  if (!key.value) return {std::nullopt, key.error};
+  return QueryRegistryValue(key.value.get(), Utf8ToWide(name));
 }
 
-std::optional<RawRegistryValue> WindowsRegistry::QueryValue(RegistryRoot root,
-                                                            std::string_view path,
-                                                            std::string_view name,
-                                                            RegistryView view) {
-  const UniqueKey key = OpenKey(root, path, view);
-  if (!key) return std::nullopt;
-  return QueryRegistryValue(key.get(), Utf8ToWide(name));
-}
-
-std::vector<std::string> WindowsRegistry::SubkeyNames(RegistryRoot root, std::string_view path,
-                                                      RegistryView view) {
-  std::vector<std::string> names;
-  const UniqueKey key = OpenKey(root, path, view);
-  if (!key) return names;
+Result<std::vector<std::string>> WindowsRegistry::SubkeyNames(RegistryRoot root,
+                                                              std::string_view path,
+                                                              RegistryView view) {
+  Result<std::vector<std::string>> names;
+  const Result<UniqueKey> key = OpenKey(root, path, view);
+  if (!key.value) {
+    names.error = key.error;
+    return names;
+  }
   std::wstring name(kMaxKeyNameLength, L'\0');
   for (DWORD index = 0;; ++index) {
     DWORD length = kMaxKeyNameLength;
     // Any failure ends the list, not only "no more items": a key that changes or cannot be read
-    // mid-way must not turn the loop into an endless one.
-    if (RegEnumKeyExW(key.get(), index, name.data(), &length, nullptr, nullptr, nullptr, nullptr) !=
-        ERROR_SUCCESS) {
+    // mid-way must not turn the loop into an endless one. Only "no more items" is its end.
+    const LSTATUS status = RegEnumKeyExW(key.value.get(), index, name.data(), &length, nullptr,
+                                         nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS) {
+      if (status != ERROR_NO_MORE_ITEMS) names.error = SystemErrorText(static_cast<DWORD>(status));
       break;
     }
-    names.push_back(WideToUtf8(std::wstring_view(name.data(), length)));
+    names.value.push_back(WideToUtf8(std::wstring_view(name.data(), length)));
   }
   return names;
-}
-
-std::vector<RawRegistryValue> WindowsRegistry::Values(RegistryRoot root, std::string_view path,
-                                                      RegistryView view) {
-  std::vector<RawRegistryValue> values;
-  const UniqueKey key = OpenKey(root, path, view);
-  if (!key) return values;
-  std::wstring name(kMaxValueNameLength, L'\0');
-  std::vector<std::uint8_t> data(kFirstValueDataSize);
-  for (DWORD index = 0;; ++index) {
-    DWORD type = 0;
-    DWORD size = 0;
-    const LSTATUS status = ReadGrowing(data, size, [&](BYTE* bytes, DWORD* length) {
-      DWORD nameLength = kMaxValueNameLength;
-      return RegEnumValueW(key.get(), index, name.data(), &nameLength, nullptr, &type, bytes,
-                           length);
-    });
-    if (status != ERROR_SUCCESS) break;
-    values.push_back({type, std::vector<std::uint8_t>(data.begin(), data.begin() + size)});
-  }
-  return values;
 }
 
 std::string WindowsRegistry::ExpandEnvironment(std::string_view text) {

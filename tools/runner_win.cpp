@@ -52,10 +52,15 @@ class ConsoleHost final : public ScanHost {
   void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
     std::fprintf(err_, "%s\n", ProgressLine(kCategories[index].text, outcome).c_str());
     std::fflush(err_);
+    if (outcome.status == CategoryStatus::Failed || outcome.status == CategoryStatus::TimedOut) {
+      ++unread_;
+    }
   }
   void ScanFinished(const ScanOutcome&) override {}
 
   std::unique_ptr<ReportSink> TakeJsonFile() { return std::move(jsonFile_); }
+  // Categories whose sources failed or stopped answering.
+  int UnreadCategories() const { return unread_; }
 
  private:
   std::string path_;
@@ -63,6 +68,7 @@ class ConsoleHost final : public ScanHost {
   bool json_;
   std::FILE* err_;
   std::unique_ptr<ReportSink> jsonFile_;
+  int unread_ = 0;
 };
 
 // Writes the whole document; the reason when the file cannot take it.
@@ -196,6 +202,13 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
     return IsRefusedReportName(outcome.error) ? 2 : 1;
   }
   std::fprintf(out, "Report saved to %s\n", shownPath.c_str());
+  // A report with a category that could not be read is written, but is not what a script asked
+  // for: it is told apart from a complete one.
+  if (const int unread = host.UnreadCategories(); unread > 0) {
+    std::fprintf(err, "sysinfo-report: %d categor%s could not be read completely (see above)\n",
+                 unread, unread == 1 ? "y" : "ies");
+    return 3;
+  }
   return 0;
 }
 

@@ -86,8 +86,6 @@ void CheckList::SetAlignment(int alignment) {
   Changed("Alignment");
 }
 
-bool CheckList::Enabled() const { return IsWindowEnabled(items_[0].button) != FALSE; }
-
 void CheckList::SetEnabled(bool enabled) {
   EnableWindow(items_[0].button, enabled);
   CopyTemplate();
@@ -146,7 +144,7 @@ void CheckList::WriteProperties(PropertyBag& bag, const FontSpec& ambientFont) c
   p.selected = Selected(0) ? 1 : 0;
   p.appearanceCheck = items_[0].look.appearance;
   p.foreColor = items_[0].look.foreColor;
-  p.enabled = Enabled();
+  p.enabled = IsWindowEnabled(items_[0].button) != FALSE;
   p.font = items_[0].look.font;
   p.list = List(0);
   WriteCheckListProperties(bag, p, ambientFont);

@@ -19,14 +19,6 @@ constexpr UINT kScrollTimerMs = 10;
 constexpr unsigned kEnterMs = 60;
 constexpr unsigned kHoverMs = 1000;
 
-int MouseButtons(WPARAM keys) {
-  return (keys & MK_LBUTTON ? 1 : 0) | (keys & MK_RBUTTON ? 2 : 0) | (keys & MK_MBUTTON ? 4 : 0);
-}
-int ShiftState(WPARAM keys) {
-  return (keys & MK_SHIFT ? 1 : 0) | (keys & MK_CONTROL ? 2 : 0) |
-         (GetKeyState(VK_MENU) < 0 ? 4 : 0);
-}
-
 }  // namespace
 
 std::unique_ptr<CheckList> CheckList::Create(const CreateArgs& args) {
@@ -97,7 +89,6 @@ HWND CheckList::CreateItemWindow(int index) {
                                 PxX(kTemplateWidth), PxY(items_[0].height), hwnd(),
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + index)),
                                 GetModuleHandleW(nullptr), nullptr);
-  SubclassControl<&CheckList::OnItemMessage>(button, this);
   SendTip(TTM_ADDTOOLW, button, L"");
   return button;
 }
@@ -196,7 +187,7 @@ void CheckList::UpdateScrollBar() {
     SetScrollInfo(scrollBar_, SB_CTL, &info, TRUE);
     ShowWindow(scrollBar_, SW_SHOWNA);
   } else {
-    SetTopItem(0);
+    SetScrollValue(0);
     ShowWindow(scrollBar_, SW_HIDE);
   }
   ProcessPendingMessages();
@@ -274,8 +265,6 @@ void CheckList::OnItemClick(int index) {
     }
     clickGuard_ = false;
   }
-  if (clickGuard_) return;
-  if (ItemClicked) ItemClicked(index);
 }
 
 void CheckList::OnItemFocus(int index, bool focused) {
@@ -288,17 +277,13 @@ void CheckList::OnItemFocus(int index, bool focused) {
   InvalidateRect(item.button, nullptr, TRUE);
 }
 
-void CheckList::OnSurfaceMouseMove(WPARAM keys, int x, int y) {
+void CheckList::OnSurfaceMouseMove(int x, int y) {
   const POINT point{x, y};
   for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
     RECT place = ItemRect(i);
     ++place.right;  // the right and bottom edges count as inside
     ++place.bottom;
     if (!PtInRect(&place, point)) continue;
-    if (MouseMove) {
-      MouseMove(i, MouseButtons(keys), ShiftState(keys), static_cast<float>(x * twipsX_),
-                static_cast<float>(y * twipsY_));
-    }
     if (ItemTop) ItemTop(i, std::lround(items_[i].top));
     return;
   }
@@ -314,25 +299,6 @@ void CheckList::Clear() {
   SetWindowTextW(items_[0].button, L"");
   ShowWindow(items_[0].button, SW_HIDE);
   itemCount_ = 0;
-  UpdateScrollBar();
-}
-
-void CheckList::RemoveItem(int index) {
-  const int elements = static_cast<int>(items_.size());
-  // An index without an item removes nothing (and must not lower the count, or the next AddItem
-  // would overwrite the first item).
-  if (index < 0 || index >= elements || itemCount_ == 0) return;
-  if (itemCount_ < 2) return Clear();
-  // Captions and ticks move up; enabled flags and tool tips stay with their places.
-  for (int i = index; i <= elements - 2; ++i) {
-    SetList(i, List(i + 1));
-    SendMessageW(items_[i].button, BM_SETCHECK,
-                 SendMessageW(items_[i + 1].button, BM_GETCHECK, 0, 0), 0);
-  }
-  tracker_->DettachObject(items_.back().button);
-  DestroyWindow(items_.back().button);
-  items_.pop_back();
-  --itemCount_;
   UpdateScrollBar();
 }
 
@@ -359,34 +325,11 @@ void CheckList::SetList(int index, const std::string& text) {
   Changed("List");
 }
 
-void CheckList::SetTopItem(int index) {
-  if (index >= 0 && index < static_cast<int>(items_.size())) SetScrollValue(index);
-}
-
-void CheckList::SetItemEditable(int index, bool editable) {
-  if (const Item* item = ItemAt(index)) EnableWindow(item->button, editable);
-}
-
-int CheckList::FocusedIndex() {
-  if (ItemAt(focusedIndex_) && ItemTop)
-    ItemTop(focusedIndex_, std::lround(items_[focusedIndex_].top));
-  return focusedIndex_;
-}
-
 void CheckList::SetFocusedIndex(int index) {
   if (!ItemAt(index)) return;
   SetFocus(items_[index].button);
   if (ItemTop) ItemTop(index, std::lround(items_[index].top));
   focusedIndex_ = index;
-}
-
-LRESULT CheckList::OnItemMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (const int index = IndexOf(button); message == WM_MOUSEMOVE && MouseMove && index >= 0) {
-    MouseMove(index, MouseButtons(wParam), ShiftState(wParam),
-              static_cast<float>(GET_X_LPARAM(lParam) * twipsX_),
-              static_cast<float>(GET_Y_LPARAM(lParam) * twipsY_));
-  }
-  return DefaultSubclassProc(button, message, wParam, lParam);
 }
 
 LRESULT CheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -421,9 +364,7 @@ LRESULT CheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (wParam != kScrollTimer) break;
       ScrollToValue();
       return 0;
-    case WM_MOUSEMOVE:
-      OnSurfaceMouseMove(wParam, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam));
-      return 0;
+    case WM_MOUSEMOVE: OnSurfaceMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_MOUSEWHEEL: return 0;  // the tracker turns it into scrolling; it goes no further up
     case WM_SIZE: PlaceScrollBar(); return 0;
     case WM_SHOWWINDOW:

@@ -39,8 +39,6 @@ class CheckList {
   HWND hwnd() const { return window_.get(); }
 
   // Events.
-  std::function<void(int index)> ItemClicked;
-  std::function<void(int index, int button, int shift, float x, float y)> MouseMove;
   std::function<void(int index, long top)> ItemTop;
   // Told the name of every persisted property that changes.
   std::function<void(std::string_view name)> PropertyChanged;
@@ -48,17 +46,13 @@ class CheckList {
   void AddItem(const std::string& text, bool checked = false);
   void Clear();
   int ListCount() const { return itemCount_ >= 1 ? static_cast<int>(items_.size()) : 0; }
-  void RemoveItem(int index);
   bool Selected(int index) const;
   void SetSelected(int index, bool selected);
   std::string List(int index) const;
   void SetList(int index, const std::string& text);
-  void SetTopItem(int index);
   bool ItemEditable(int index) const {
     return ItemAt(index) && IsWindowEnabled(items_[index].button);
   }
-  void SetItemEditable(int index, bool editable);
-  int FocusedIndex();
   void SetFocusedIndex(int index);
 
   // Designer properties.
@@ -66,9 +60,7 @@ class CheckList {
   void SetItemHeight(double twips);
   int Alignment() const { return templateLook_.alignment; }
   void SetAlignment(int alignment);
-  bool Enabled() const;
   void SetEnabled(bool enabled);
-  FontSpec Font() const { return templateLook_.font; }
   void SetFont(const FontSpec& font);
   OleColor ForeColor() const { return templateLook_.foreColor; }
   void SetForeColor(OleColor color);
@@ -90,7 +82,6 @@ class CheckList {
   bool ScrollBarVisible() const { return IsWindowVisible(scrollBar_) != FALSE; }
   int ScrollMaximum() const;
   HWND ItemWindow(int index) const { return ItemAt(index) ? items_[index].button : nullptr; }
-  double ItemTopTwips(int index) const { return ItemAt(index) ? items_[index].top : 0; }
   bool ItemVisible(int index) const {
     return ItemAt(index) && IsWindowVisible(items_[index].button);
   }
@@ -118,7 +109,6 @@ class CheckList {
 
   CheckList(HWND parent, const PropertyBag& saved, const FontSpec& ambientFont);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
-  LRESULT OnItemMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
 
   HWND CreateItemWindow(int index);
   void SendTip(UINT message, HWND button, const std::wstring& text);
@@ -135,7 +125,7 @@ class CheckList {
   void OnItemClick(int index);
   void OnItemFocus(int index, bool focused);
   void OnWheel(int lines);
-  void OnSurfaceMouseMove(WPARAM keys, int x, int y);
+  void OnSurfaceMouseMove(int x, int y);
   void SetValue(int index, bool checked);
   void MoveItem(int index, double top, bool shown);
   void Changed(std::string_view name) const;

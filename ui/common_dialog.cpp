@@ -38,10 +38,7 @@ std::string FileDialogErrorText(std::uint32_t code) {
   return "The dialog failed (error " + std::to_string(code) + ").";
 }
 
-void cCommonDialog::ShowSave() { Show(Kind::Save); }
-void cCommonDialog::ShowOpen() { Show(Kind::Open); }
-
-void cCommonDialog::Show(Kind kind) {
+void cCommonDialog::ShowSave() {
   apiReturn_ = false;
   extendedError_ = 0;
   // A template bit without a template would make the dialog fail.
@@ -65,8 +62,7 @@ void cCommonDialog::Show(Kind kind) {
     request.instance = hInstance;
   }
 
-  const FileDialogAnswer answer = kind == Kind::Save ? dialogs_.Save(request)
-                                                     : dialogs_.Open(request);
+  const FileDialogAnswer answer = dialogs_.Save(request);
   apiReturn_ = answer.chosen;
   extendedError_ = answer.extendedError;
   if (answer.chosen) {

@@ -51,12 +51,11 @@ struct FileDialogAnswer {
   std::uint32_t extendedError = 0;  // the platform's reason when the dialog failed
 };
 
-// The platform's open and save dialogs.
+// The platform's save dialog.
 class FileDialogs {
  public:
   virtual ~FileDialogs() = default;
   virtual FileDialogAnswer Save(const FileDialogRequest& request) = 0;
-  virtual FileDialogAnswer Open(const FileDialogRequest& request) = 0;
 };
 
 // The file-dialog part of the common dialog wrapper: settings as properties, one dialog per
@@ -81,16 +80,12 @@ class cCommonDialog {
   std::uintptr_t hInstance = 0;
 
   void ShowSave();
-  void ShowOpen();
 
   // The last dialog's outcome: whether a file was chosen, and the platform's extended error.
   bool APIReturn() const { return apiReturn_; }
   std::uint32_t ExtendedError() const { return extendedError_; }
 
  private:
-  enum class Kind { Open, Save };
-  void Show(Kind kind);
-
   FileDialogs& dialogs_;
   bool apiReturn_ = false;
   std::uint32_t extendedError_ = 0;

@@ -55,34 +55,26 @@ class FakeRegistry final : public RegistryKeys {
     keys_[Id(root, parent)].subkeys.emplace_back(child);
   }
 
-  bool KeyExists(RegistryRoot root, std::string_view path, RegistryView) override {
-    return path.empty() || keys_.count(Id(root, path)) > 0;
-  }
+  // Reads of the key fail as the platform fails them for a key the user may not read.
+  void Deny(RegistryRoot root, std::string_view path) { keys_[Id(root, path)].denied = true; }
 
-  std::optional<RawRegistryValue> QueryValue(RegistryRoot root, std::string_view path,
-                                             std::string_view name, RegistryView) override {
-    const auto key = keys_.find(Id(root, path));
-    if (key == keys_.end()) return std::nullopt;
-    for (const auto& [valueName, value] : key->second.values) {
-      if (EqualsIgnoreCase(valueName, name)) return value;
-    }
-    return std::nullopt;
-  }
-
-  std::vector<std::string> SubkeyNames(RegistryRoot root, std::string_view path,
-                                       RegistryView) override {
+  Result<std::optional<RawRegistryValue>> QueryValue(RegistryRoot root, std::string_view path,
+                                                     std::string_view name, RegistryView) override {
     const auto key = keys_.find(Id(root, path));
     if (key == keys_.end()) return {};
-    return key->second.subkeys;
+    if (key->second.denied) return {std::nullopt, kDenied};
+    for (const auto& [valueName, value] : key->second.values) {
+      if (EqualsIgnoreCase(valueName, name)) return {value, {}};
+    }
+    return {};
   }
 
-  std::vector<RawRegistryValue> Values(RegistryRoot root, std::string_view path,
-                                       RegistryView) override {
-    std::vector<RawRegistryValue> values;
+  Result<std::vector<std::string>> SubkeyNames(RegistryRoot root, std::string_view path,
+                                               RegistryView) override {
     const auto key = keys_.find(Id(root, path));
-    if (key == keys_.end()) return values;
-    for (const auto& entry : key->second.values) values.push_back(entry.second);
-    return values;
+    if (key == keys_.end()) return {};
+    if (key->second.denied) return {{}, kDenied};
+    return {key->second.subkeys, {}};
   }
 
   // %SystemRoot% only, as a longer text than the variable's name.
@@ -96,9 +88,11 @@ class FakeRegistry final : public RegistryKeys {
   }
 
  private:
+  static constexpr const char* kDenied = "Access is denied.";
   struct Key {
     std::vector<std::string> subkeys;
     std::vector<std::pair<std::string, RawRegistryValue>> values;
+    bool denied = false;
   };
 
   static std::pair<RegistryRoot, std::string> Id(RegistryRoot root, std::string_view path) {

@@ -23,12 +23,12 @@ class MemoryReader final : public ByteReader {
                std::optional<std::uint64_t> sizeWhenOpened = std::nullopt)
       : data_(data), maxRead_(maxRead), failAtRead_(failAtRead), sizeWhenOpened_(sizeWhenOpened) {}
   std::optional<std::uint64_t> SizeWhenOpened() const override { return sizeWhenOpened_; }
-  std::optional<std::size_t> Read(std::span<std::uint8_t> into) override {
-    if (reads_++ == failAtRead_) return std::nullopt;
+  Result<std::size_t> Read(std::span<std::uint8_t> into) override {
+    if (reads_++ == failAtRead_) return {0, "The device is not ready."};
     const std::size_t count = std::min({into.size(), maxRead_, data_.size() - position_});
     std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(position_), count, into.begin());
     position_ += count;
-    return count;
+    return {count, {}};
   }
 
  private:

@@ -37,9 +37,6 @@ class ScriptedDialogs final : public FileDialogs {
     seen = request;
     return answer;
   }
-  FileDialogAnswer Open(const FileDialogRequest&) override {
-    return {};
-  }  // the program never opens
 };
 
 // Set up as the scan sets it up.

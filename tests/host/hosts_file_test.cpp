@@ -62,6 +62,23 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
   }
 }
 
+// A read that fails part-way keeps the lines read before it and fails the category with its
+// reason, instead of passing for a shorter file.
+TEST(HostsFile, AFailedReadKeepsTheLinesReadAndSaysWhy) {
+  struct Failure final : ItemRecorder {
+    std::string error;
+    void SourceEnded(QueryStatus status, std::string_view why) override {
+      if (status != QueryStatus::Ok) error = why;
+    }
+  } failure;
+  MemoryReader reader(AsBytes("one\r\ntwo\r\nthree\r\n"), 6, 1);
+  CapturedReport report;
+  report.writer().SetItemRecorder(&failure);
+  PrintHostsFile(report.writer(), &reader, {});
+  EXPECT_EQ(report.Lines(), (std::vector<std::string>{"one", "t", std::string(SeparatorLine)}));
+  EXPECT_EQ(failure.error, "The device is not ready.");
+}
+
 TEST(HostsFile, PathFromTheRegistryOrTheWindowsFolder) {
   const std::string params = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
   const std::vector<std::tuple<const char*, std::optional<RawRegistryValue>, std::string>> cases = {

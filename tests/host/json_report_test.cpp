@@ -27,19 +27,23 @@ using Json = nlohmann::ordered_json;
 constexpr std::uint64_t kLargest = std::numeric_limits<std::uint64_t>::max();
 
 // One program file in the roaming application-data folder, with every extra the JSON report
-// can carry; counts how often the costly extras are asked for.
+// can carry, and a drivers folder that cannot be read; counts how often the costly extras are
+// asked for.
 class OneSuspiciousFile final : public SuspiciousFileSource {
  public:
   int strongHashes = 0;
   int signatures = 0;
 
-  std::string SpecialFolder(int csidl) override { return csidl == 26 ? "C:\\Roaming" : ""; }
-  std::vector<FileFacts> FindEntries(const std::string& pattern) override {
+  std::string SpecialFolder(int csidl) override {
+    return csidl == 26 ? "C:\\Roaming" : csidl == 36 ? "C:\\Windows" : "";
+  }
+  FolderListing FindEntries(const std::string& pattern) override {
+    if (pattern.ends_with("\\Drivers\\*.sys")) return {{}, "Access is denied."};
     if (pattern != "C:\\Roaming\\*.exe") return {};
     FileFacts facts;
     facts.name = "tool.exe";
     facts.size = kLargest;
-    return {facts};
+    return {{facts}, {}};
   }
   VersionStrings Version(const std::string&) override { return {}; }
   FileChecksums Checksums(const std::string&) override { return {"414FA339", "9E107D9D", ""}; }
@@ -86,17 +90,26 @@ struct Machine {
                  testing::Dword(1));
     registry.Set(RegistryRoot::LocalMachine, uninstall, "DisplayName", testing::Text("Editor"));
     registry.Set(RegistryRoot::LocalMachine, uninstall, "NoModify", testing::Dword(1));
+    // Keys this user may not read: the programs and proxies found elsewhere are still shown.
+    registry.Deny(RegistryRoot::LocalMachine,
+                  "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+    registry.Deny(RegistryRoot::LocalMachine,
+                  "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
   }
 
-  // Every category of the list, over this machine's sources; the hosts file copies nothing.
+  // Every category of the list, over this machine's sources; the hosts file copies nothing, and
+  // the memory figures cannot be read now (the last ones read are shown).
   Collector Bound() {
     const PerformanceInfo info{.physicalTotal = 2'097'152,
                                .physicalAvailable = 786'432,
                                .pageSize = 4096,
                                .processCount = 2};
-    auto sources = std::make_shared<Sources>(Sources{wmi, registry, files, [info] { return info; },
-                                                     "C:\\hosts",
-                                                     [](ReportWriter&, const std::string&) {}});
+    auto sources =
+        std::make_shared<Sources>(Sources{wmi, registry, files,
+                                          [info] {
+                                            return PerformanceReading{info, "Access is denied."};
+                                          },
+                                          "C:\\hosts", [](ReportWriter&, const std::string&) {}});
     return [sources](ReportWriter& report, std::size_t i, int level) {
       kCategoryRows[i].collect(report, *sources, level);
     };
@@ -170,14 +183,16 @@ TEST(JsonReport, TextReportIsUnchangedAndTheDocumentIsValidAtEveryLevel) {
 TEST(JsonReport, EachCategoryStatusWithTheReason) {
   const Scanned scanned = Scan(kBasic, true);
   // The sections the fake has no answer for fail with its reason; Drivers is a class with
-  // nothing in it; the hosts file copies nothing.
+  // nothing in it; the hosts file copies nothing; the memory figures, the drivers folder and two
+  // registry keys cannot be read.
   // clang-format off
   const std::string failed = ": failed (the fake query failed)";
+  const std::string denied = ": failed (Access is denied.)";
   const std::vector<std::string> expected = {
       "Operating System: ok", "Computer System" + failed, "CPU: timed_out (the fake query failed)",
       "Drives" + failed, "Drivers: empty", "Hardware" + failed, "Host File Info: empty",
-      "Memory (Ram): ok", "Network Protocols" + failed, "Processes: ok", "Proxy Info: ok",
-      "Services" + failed, "Software: ok", "Startup Items" + failed, "Suspicious Files!: ok"};
+      "Memory (Ram)" + denied, "Network Protocols" + failed, "Processes: ok", "Proxy Info" + denied,
+      "Services" + failed, "Software" + denied, "Startup Items" + failed, "Suspicious Files!" + denied};
   // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {

@@ -40,7 +40,7 @@ Lines CollectMemoryLines(FakeWmi& wmi, const PerformanceInfo& info, int level) {
       report.writer(), wmi,
       [&] {
         ++reads;
-        return info;
+        return PerformanceReading{info, {}};
       },
       level);
   EXPECT_EQ(reads, 1);

@@ -42,11 +42,11 @@ class RoamingFile final : public SuspiciousFileSource {
   std::string SpecialFolder(int csidl) override {
     return csidl == 26 ? "C:\\Users\\zorbalina\\AppData\\Roaming" : "";
   }
-  std::vector<FileFacts> FindEntries(const std::string& pattern) override {
+  FolderListing FindEntries(const std::string& pattern) override {
     if (!pattern.ends_with("Roaming\\*.exe")) return {};
     FileFacts facts;
     facts.name = "sync.exe";
-    return {facts};
+    return {{facts}, {}};
   }
   VersionStrings Version(const std::string&) override { return {}; }
   FileChecksums Checksums(const std::string&) override { return {"414FA339", "9E107D9D", ""}; }
@@ -112,7 +112,7 @@ struct Machine {
 
   Collector Bound() {
     auto sources = std::make_shared<Sources>(Sources{
-        wmi, registry, files, [] { return PerformanceInfo{}; }, "C:\\hosts",
+        wmi, registry, files, [] { return PerformanceReading{}; }, "C:\\hosts",
         [](ReportWriter& report, const std::string&) {
           const std::string line = "10.1.2.3 qzproxy.corp # ask qz.ostrova@zephyrcorp.example";
           report.WriteLinePart(line.substr(0, 20));  // a value split between two parts

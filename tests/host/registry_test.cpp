@@ -83,7 +83,8 @@ TEST(RegistryConversion, ReadRegistryValueFallsBackToTheDefault) {
   // clang-format on
   for (const auto& [keyPath, value, expected] : cases) {
     EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", "App", value, "default",
-                                                  RegistryRoot::LocalMachine, keyPath)),
+                                                  RegistryRoot::LocalMachine, keyPath)
+                                    .value),
               expected)
         << keyPath << " " << value;
   }
@@ -113,10 +114,10 @@ TEST(RegistryRoutinesTest, ReadsAndListsKeys) {
             (std::vector<std::string>{".DEFAULT", "S-1-5-19"}));
 
   std::string path = "SOFTWARE\\\\Vendor/";
-  EXPECT_EQ(EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", path),
+  EXPECT_EQ(EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", path).value,
             (std::vector<std::string>{"Leaf", "Branch"}));
   EXPECT_EQ(path, "SOFTWARE\\Vendor\\");
-  EXPECT_TRUE(EnumSubKeyNames(keys, "HKLM", path).empty()) << "no abbreviated root names";
+  EXPECT_TRUE(EnumSubKeyNames(keys, "HKLM", path).value.empty()) << "no abbreviated root names";
 }
 
 }  // namespace

@@ -44,9 +44,9 @@ class FakeFiles final : public SuspiciousFileSource {
     const auto found = folders.find(csidl);
     return found == folders.end() ? std::string() : found->second;
   }
-  std::vector<FileFacts> FindEntries(const std::string& pathPattern) override {
+  FolderListing FindEntries(const std::string& pathPattern) override {
     searched.push_back(pathPattern);
-    return listings[pathPattern];
+    return {listings[pathPattern], {}};
   }
   VersionStrings Version(const std::string& path) override {
     const auto found = files.find(path);

@@ -66,7 +66,8 @@ TEST(RegistryOnWine, ReadsEveryValueTypeOfARealKey) {
 
   auto read = [&path, &keys](const char* name) {
     return RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(path), name, "default",
-                                               RegistryRoot::CurrentUser, ""));
+                                               RegistryRoot::CurrentUser, "")
+                                 .value);
   };
   EXPECT_EQ(read("Expand"), "%SystemRoot%\\System32\\drivers\\etc");
   EXPECT_EQ(read("Long"), std::string(3000, 'x'));
@@ -84,14 +85,14 @@ TEST(RegistryOnWine, ReadsBothViews) {
   auto view = [&](RegistryView which) {
     const auto raw = keys.QueryValue(RegistryRoot::LocalMachine, "SOFTWARE\\" + WideToUtf8(name),
                                      "View", which);
-    return raw ? RegistryValueText(ConvertQueriedValue(*raw)) : "missing";
+    return raw.value ? RegistryValueText(ConvertQueriedValue(*raw.value)) : "missing";
   };
   EXPECT_EQ(view(RegistryView::Only64Bit), "64-bit");
   EXPECT_EQ(view(RegistryView::Only32Bit), "32-bit");
-  EXPECT_EQ(
-      RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(name), "View", "",
-                                          RegistryRoot::LocalMachine, "SOFTWARE\\Wow6432Node")),
-      "32-bit");
+  EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(name), "View", "",
+                                                RegistryRoot::LocalMachine, "SOFTWARE\\Wow6432Node")
+                                  .value),
+            "32-bit");
 }
 
 const std::wstring kUninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
