@@ -77,7 +77,9 @@ bool WholeHeldExactly(const Decimal& decimal, double value) {
   return std::string_view(buffer, static_cast<std::size_t>(written.ptr - buffer)) == exact;
 }
 
-JsonNumber NumberOfLiteral(std::string_view literal) {
+}  // namespace
+
+JsonNumber NumberValue(std::string_view literal) {
   const char* first = literal.data();
   const char* last = first + literal.size();
   if (literal.find_first_of(".eE") == std::string_view::npos) {
@@ -91,8 +93,6 @@ JsonNumber NumberOfLiteral(std::string_view literal) {
   std::from_chars(first, last, value);
   return value;
 }
-
-}  // namespace
 
 std::string NumberKey(const JsonNumber& number) {
   if (const auto* whole = std::get_if<std::int64_t>(&number)) return std::to_string(*whole);
@@ -138,8 +138,6 @@ std::optional<JsonNode> JsonNode::Find(std::string_view name) const {
   }
   return std::nullopt;
 }
-
-JsonNumber JsonNode::Number() const { return NumberOfLiteral(Text()); }
 
 JsonNode::Iterator& JsonNode::Iterator::operator++() {
   index_ = document_->At(index_).end;
@@ -245,6 +243,10 @@ class JsonParser {
     entry.nameLength = member.nameLength;
     if (pos_ >= text_.size()) {
       Fail(pos_, "not JSON: the text ends where a value should be");
+      return false;
+    }
+    if (document_.data_->entries.size() >= limits_.maxValues) {
+      Fail(pos_, "more than " + std::to_string(limits_.maxValues) + " values");
       return false;
     }
     switch (text_[pos_]) {
@@ -522,9 +524,9 @@ std::string QuotedForRefusal(std::string_view text) {
 
 std::string RefusalLine(std::string_view file, std::string_view reason) {
   std::string line(1, '"');
-  line += Printable(file, 80);
+  line += Printable(file, 56);
   line += "\": ";
-  return line += Printable(reason, 100);
+  return line += Printable(reason, 108);
 }
 
 std::string RefusalLine(std::string_view file, std::string_view text, const JsonFault& fault) {

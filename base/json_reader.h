@@ -20,12 +20,16 @@ enum class JsonKind : std::uint8_t { Null, False, True, Number, String, Array, O
 struct JsonLimits {
   std::uint64_t maxBytes = 64u << 20;  // the whole text (at most 4 GiB - 1)
   std::size_t maxDepth = 16;  // arrays and objects open inside each other
+  std::size_t maxValues = 4'000'000;  // each takes 28 bytes of the document
 };
 
 // A number as the reader holds it. A whole number written without fraction or exponent is exact
 // (std::uint64_t only past the range of std::int64_t); any other is the nearest double, and one
 // that is a whole number must be that double exactly (1e20 is read, 1e23 refused).
 using JsonNumber = std::variant<std::int64_t, std::uint64_t, double>;
+
+// The value of a number literal the reader accepted.
+JsonNumber NumberValue(std::string_view literal);
 
 // Text that is the same for two numbers exactly when they have the same value: 1, 1.0 and 1e0
 // give one text, 9007199254740993 and 9007199254740992 two.
@@ -49,7 +53,7 @@ class JsonNode {
   // An object's member by name, searched in order (a caller indexes a large object itself).
   std::optional<JsonNode> Find(std::string_view name) const;
   // A number's value; only for a number.
-  JsonNumber Number() const;
+  JsonNumber Number() const { return NumberValue(Text()); }
 
   // The elements or members in the order of the text.
   class Iterator {
@@ -130,9 +134,9 @@ std::optional<JsonDocument> ReadJsonText(std::string_view text, std::string_view
                                          const JsonLimits& limits, const JsonCheck& check,
                                          std::string& refusal);
 
-// One printable line of at most about 200 characters: the file as named (shortened in its middle
-// when long), the line and column of the fault in `text`, and the reason. Without a text, the
-// file and the reason alone.
+// One printable line of at most 170 characters: the file as named (cut in its middle past 56),
+// the line and column of the fault in `text`, and the reason. Without a text, the file and the
+// reason alone.
 std::string RefusalLine(std::string_view file, std::string_view text, const JsonFault& fault);
 std::string RefusalLine(std::string_view file, std::string_view reason);
 
