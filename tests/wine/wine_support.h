@@ -71,7 +71,8 @@ auto WaitFor(Found found) {
   return result;
 }
 
-// Runs a program of the build folder with the given arguments and waits for it.
+// Runs a program of the build folder with the given arguments and waits for it; one still
+// running after kPatienceMs is ended with the exit code WAIT_TIMEOUT.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args);
 
 // The whole file as bytes; false when it does not exist.
