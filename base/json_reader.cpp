@@ -500,13 +500,17 @@ std::string Shortened(std::string_view text, std::size_t keep) {
          std::string(text.substr(starts[starts.size() - tail]));
 }
 
-// `text` as printable UTF-8: a byte that starts no character as U+FFFD, control characters as
-// markers, cut to `keep` characters.
+// `text` as printable UTF-8: a byte that starts no character as U+FFFD, control characters (tab
+// too, which the report keeps) as markers, cut to `keep` characters.
 std::string Printable(std::string_view text, std::size_t keep) {
   std::string valid;
   for (std::size_t i = 0; i < text.size();) {
     const std::size_t size = Utf8CharacterLength(text.substr(i, 4));
-    valid += size == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(i, size);
+    if (size == 0) {
+      valid += "\xEF\xBF\xBD";
+    } else {
+      valid += text[i] == '\t' ? std::string_view("<U+0009>") : text.substr(i, size);  // a line
+    }
     i += std::max<std::size_t>(size, 1);
   }
   std::string visible;

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto forth = sysinfo::CompareReports(*before, *after, {"old.json", "new.json", true});
   const auto back = sysinfo::CompareReports(*after, *before, {"new.json", "old.json", true});
   Require(forth.Differs() == back.Differs() && Counts(forth, false) == Counts(back, true));
-  Require(Printable(sysinfo::ComparisonText(forth), "\n"));
+  Require(Printable(sysinfo::ComparisonText(forth), "\n\t"));  // tabs are shown as they are
   std::string refusal;
   Require(sysinfo::ReadJsonText(sysinfo::ComparisonJson(forth), "out", {}, nullptr, refusal)
               .has_value());

@@ -66,9 +66,8 @@ std::vector<Item> ListItems(JsonNode category) {
   }
   if (const auto parts = category.Find("subsections")) {
     for (JsonNode part : *parts) {
-      for (JsonNode item : *part.Find("items")) {
-        list.push_back({part.Find("name")->Text(), item, {}, {}, {}});
-      }
+      const JsonNode items = *part.Find("items");
+      for (JsonNode item : items) list.push_back({part.Find("name")->Text(), item, {}, {}, {}});
     }
   }
   if (const auto keys = category.Find("keys")) {
