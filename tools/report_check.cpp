@@ -128,8 +128,9 @@ constexpr std::array<std::string_view, 4> kStatuses{"ok", "empty", "failed", "ti
 Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
   std::vector<std::string_view> names;
   for (const CategoryRow& row : kCategoryRows) names.push_back(row.text);
+  if (!category.Is(JsonKind::Object)) return At(category, "a category that is not an object");
   const auto name = category.Find("name");
-  if (!name) return Members(category, "a category", {{"name", Text}});
+  if (!name) return At(category, "a category without its \"name\"");
   if (Fault fault = OneOf(*name, names, "category", &seen)) return fault;
   const CategoryFields& declared = *kCategoryRows[*FindCategory(name->Text())].fields;
   std::vector<Member> members{

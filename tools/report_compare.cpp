@@ -96,7 +96,8 @@ void AppendKey(std::string& key, const std::optional<JsonNode>& value) {
       key += ':';
       key += value->Text();
       return;
-    default: key += static_cast<char>('0' + static_cast<int>(value->Kind()));
+    default:  // null, true, false: the kind says it all
+      key += static_cast<char>('0' + static_cast<int>(value->Kind()));
   }
 }
 
@@ -131,7 +132,31 @@ class Identities {
   std::unordered_map<std::string, std::size_t> positions_;
 };
 
-bool IsScalarJson(std::string_view text) {
+std::string Visible(std::string_view text) {
+  std::string out;
+  AppendVisible(out, text);
+  return out;
+}
+
+FieldValue ValueOf(JsonNode value) { return {value.Kind(), std::string(value.Text())}; }
+
+std::optional<FieldValue> Held(const JsonNode* value) {
+  return value ? std::optional(ValueOf(*value)) : std::nullopt;
+}
+
+std::string ValueText(const std::optional<FieldValue>& value) {
+  if (!value) return "(absent)";
+  switch (value->kind) {
+    case JsonKind::Null: return "(null)";
+    case JsonKind::True: return "true";
+    case JsonKind::False: return "false";
+    case JsonKind::String: return Visible(value->text);
+    default: return value->text;  // a number as written
+  }
+}
+
+// Whether text reads as a JSON value other than a string (5, true, null).
+bool ReadsAsJson(std::string_view text) {
   const auto parsed = ParseJson(text, {});
   const auto* document = std::get_if<JsonDocument>(&parsed);
   return document && !document->Root().Is(JsonKind::String);
@@ -141,17 +166,10 @@ bool IsScalarJson(std::string_view text) {
 // could be read as something else (empty, holding ", ", starting like a marker, or the text of
 // a number, true, false or null).
 std::string NamePart(const std::optional<JsonNode>& value) {
-  if (!value) return "(absent)";
-  switch (value->Kind()) {
-    case JsonKind::Null: return "(null)";
-    case JsonKind::True: return "true";
-    case JsonKind::False: return "false";
-    case JsonKind::String: break;
-    default: return std::string(value->Text());
-  }
+  if (!value || !value->Is(JsonKind::String)) return ValueText(Held(value ? &*value : nullptr));
   const std::string_view text = value->Text();
   if (!text.empty() && text.find(", ") == std::string_view::npos &&
-      text.find_first_of("\"(#") != 0 && !IsScalarJson(text)) {
+      text.find_first_of("\"(#") != 0 && !ReadsAsJson(text)) {
     return std::string(text);
   }
   return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
@@ -173,12 +191,6 @@ ItemName NameOf(const Item& item, const Identity& identity, Names keyFields) {
   }
   for (std::size_t i = 0; i < shown; ++i) name.name += (i > 0 ? ", " : "") + parts[i];
   return name;
-}
-
-FieldValue ValueOf(JsonNode value) { return {value.Kind(), std::string(value.Text())}; }
-
-std::optional<FieldValue> Held(const JsonNode* value) {
-  return value ? std::optional(ValueOf(*value)) : std::nullopt;
 }
 
 std::vector<std::pair<std::string, FieldValue>> Listed(const std::vector<Field>& fields) {
@@ -298,23 +310,6 @@ ReportSummary Summarize(const JsonDocument& document, const std::string& file) {
 }
 
 // ---- rendering ----
-
-std::string Visible(std::string_view text) {
-  std::string out;
-  AppendVisible(out, text);
-  return out;
-}
-
-std::string ValueText(const std::optional<FieldValue>& value) {
-  if (!value) return "(absent)";
-  switch (value->kind) {
-    case JsonKind::Null: return "(null)";
-    case JsonKind::True: return "true";
-    case JsonKind::False: return "false";
-    case JsonKind::String: return Visible(value->text);
-    default: return value->text;  // a number as written
-  }
-}
 
 std::string NameText(const ItemName& name) {
   return Visible(name.subsection.empty() ? name.name : name.subsection + ": " + name.name);
