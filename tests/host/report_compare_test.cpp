@@ -28,8 +28,11 @@ std::string Report(const char* patch) {
 JsonDocument Read(const char* patch) {
   std::string refusal;
   auto document = ReadReport(Report(patch), "r.json", refusal);
-  EXPECT_TRUE(document) << refusal;
-  return document ? std::move(*document) : std::get<JsonDocument>(ParseJson("{}", {}));
+  if (!document) {
+    ADD_FAILURE() << refusal;
+    document = ReadReport(Report("{}"), "r.json", refusal);  // an empty report compares safely
+  }
+  return std::move(*document);
 }
 
 // clang-format off
@@ -89,6 +92,11 @@ const Case kCases[] = {
      R"({"categories": [{"name": "Software", "status": "failed", "error": "Access denied.", "items": []}]})",
      false, "Note: Software is not compared: its scan ended ok in the old report and failed in the new one "
      "(Access denied.).\n\n0 added, 0 removed, 0 changed in 0 categories.\n"},
+    {"fields in another order found by name",
+     R"({"categories": [{"name": "Software", "items": [{"DisplayName": "A", "X": 1, "Y": 2, "W": 0}]}]})",
+     R"({"categories": [{"name": "Software", "items": [{"DisplayName": "A", "Z": 3, "Y": 2.0, "X": 5}]}]})",
+     false, "\nSoftware: 0 added, 0 removed, 1 changed\n  ~ A\n      X: 1 -> 5\n      W: 0 -> (absent)\n"
+     "      Z: (absent) -> 3\n\n0 added, 0 removed, 1 changed in 1 category.\n"},
     {"another machine alone is no difference", kSoftware,
      R"({"computer": "PC2", "categories": [{"name": "Software", "items": [{"DisplayName": "A", "Publisher": "P",
       "DisplayVersion": "1", "URLInfoAbout": null, "Comments": "x"}, {"DisplayName": "B", "Publisher": "P"}]}]})",
