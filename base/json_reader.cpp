@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <limits>
 #include <unordered_set>
 
 #include "base/report.h"
@@ -20,62 +19,6 @@ constexpr std::size_t kMaxNumberLength = 64;
 constexpr std::size_t kPairwiseNames = 16;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// The value of a number literal in decimal: its digits without leading or trailing zeros and the
-// power of ten they are scaled by. Zero has no digits. The exponent saturates far past any double.
-struct Decimal {
-  bool negative = false;
-  std::string digits;
-  long long exponent = 0;
-};
-
-Decimal DecimalOf(std::string_view literal) {
-  Decimal decimal;
-  std::size_t i = 0;
-  if (literal[i] == '-') {
-    decimal.negative = true;
-    ++i;
-  }
-  long long fraction = 0;
-  bool inFraction = false;
-  for (; i < literal.size() && literal[i] != 'e' && literal[i] != 'E'; ++i) {
-    if (literal[i] == '.') {
-      inFraction = true;
-    } else {
-      if (inFraction) ++fraction;
-      if (!decimal.digits.empty() || literal[i] != '0') decimal.digits += literal[i];
-    }
-  }
-  long long written = 0;
-  if (i < literal.size()) {
-    bool negative = false;
-    for (++i; i < literal.size(); ++i) {
-      if (literal[i] == '-') negative = true;
-      if (IsDigit(literal[i])) written = std::min(written * 10 + (literal[i] - '0'), 1'000'000LL);
-    }
-    if (negative) written = -written;
-  }
-  // Leading zeros of the fraction were dropped from the digits but still count in `fraction`.
-  decimal.exponent = written - fraction;
-  while (!decimal.digits.empty() && decimal.digits.back() == '0') {
-    decimal.digits.pop_back();
-    ++decimal.exponent;
-  }
-  if (decimal.digits.empty()) decimal.exponent = 0;
-  return decimal;
-}
-
-// Whether a literal with a fraction or exponent that is a whole number is exactly `value`.
-bool WholeHeldExactly(const Decimal& decimal, double value) {
-  if (decimal.digits.empty()) return value == 0;
-  char buffer[400];
-  const auto written = std::to_chars(buffer, buffer + sizeof buffer, value,
-                                     std::chars_format::fixed, 0);
-  if (written.ec != std::errc()) return false;
-  const std::string exact = (decimal.negative ? "-" : "") + decimal.digits +
-                            std::string(static_cast<std::size_t>(decimal.exponent), '0');
-  return std::string_view(buffer, static_cast<std::size_t>(written.ptr - buffer)) == exact;
-}
 
 }  // namespace
 
@@ -457,11 +400,6 @@ class JsonParser {
       double value = 0;
       if (std::from_chars(begin, end, value).ec != std::errc()) {
         Fail(first, "a number out of range");
-        return false;
-      }
-      const Decimal decimal = DecimalOf(literal);
-      if (decimal.exponent >= 0 && !WholeHeldExactly(decimal, value)) {
-        Fail(first, "a whole number that cannot be held exactly");
         return false;
       }
     }

@@ -24,8 +24,8 @@ struct JsonLimits {
 };
 
 // A number as the reader holds it. A whole number written without fraction or exponent is exact
-// (std::uint64_t only past the range of std::int64_t); any other is the nearest double, and one
-// that is a whole number must be that double exactly (1e20 is read, 1e23 refused).
+// (std::uint64_t only past the range of std::int64_t; past 64 bits it is refused); one written
+// with a fraction or exponent is the nearest double, as JSON readers take it.
 using JsonNumber = std::variant<std::int64_t, std::uint64_t, double>;
 
 // The value of a number literal the reader accepted.
@@ -121,8 +121,8 @@ struct JsonFault {
 };
 
 // The document `text` holds, or why it holds none: not JSON (a syntax fault, text that is not
-// UTF-8, a lone surrogate escape), past the limits, a number out of range or that cannot be held
-// exactly, an object with two members of one name.
+// UTF-8, a lone surrogate escape), past the limits, a whole number past 64 bits or a number out
+// of a double's range, an object with two members of one name.
 std::variant<JsonDocument, JsonFault> ParseJson(std::string_view text, const JsonLimits& limits);
 
 // What a reader wants of a document beyond being JSON: nothing when it is one the reader can

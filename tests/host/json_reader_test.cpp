@@ -16,12 +16,11 @@ TEST(JsonReader, RefusesWithThePlaceAndTheReason) {
   const std::string deep = std::string(10'000, '[') + std::string(10'000, ']');
   const std::pair<std::string, const char*> cases[] = {
       {R"({"a": [1, 2.5e3, -0, true, null, "\u00e9\ud83d\ude00"], "b": 18446744073709551615})", ""},
-      {"[1e20, -9223372036854775808, 0.1]", ""},
+      {"[1e23, -9223372036854775808, 0.1, 4.113609523200833e+16]", ""},
       {"[1,\n  1e400]", "line 2, column 3: a number out of range"},
       {"[-1e400]", "column 2: a number out of range"},
       {"[" + std::string(10'000'000, '7') + "]", "column 2: a number longer than 64 characters"},
       {"18446744073709551616", "column 1: a whole number past 64 bits"},
-      {"1e23", "a whole number that cannot be held exactly"},
       {deep, "column 17: nested more than 16 levels deep"},
       {"{\"k\": \"" + std::string(10'000'000, 'a'),
        "column 7: not JSON: a string without its closing quote"},
