@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <unordered_set>
 
+#include "base/name_table.h"
 #include "base/report.h"
 #include "base/wtf8.h"
 
@@ -15,7 +15,8 @@ namespace {
 // No number this program writes comes near; a longer one is refused before it is converted.
 constexpr std::size_t kMaxNumberLength = 64;
 // Objects up to this many members are checked for a repeated name pair by pair, larger ones
-// through a hash set: both stay linear in practice and the small ones allocate nothing.
+// through a table of their names: both stay linear in practice and the small ones allocate
+// nothing.
 constexpr std::size_t kPairwiseNames = 16;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -256,10 +257,9 @@ class JsonParser {
       }
       return true;
     }
-    std::unordered_set<std::string_view> names;
-    names.reserve(members.Size());
+    NameTable names(members.Size());
     for (JsonNode member : members) {
-      if (!names.insert(member.Name()).second) return repeated(member);
+      if (names.Add(member.Name(), 0)) return repeated(member);
     }
     return true;
   }

@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/json_value.h"
+#include "base/name_table.h"
 #include "base/report.h"
 #include "base/scan.h"
 #include "collectors/categories.h"
@@ -217,15 +218,15 @@ std::vector<FieldChange> FieldChanges(const std::vector<Field>& before,
     note(before[same].name, &before[same].value, &after[same].value);
   }
   if (same == before.size() && same == after.size()) return changes;
-  std::unordered_map<std::string_view, std::size_t> newRest;  // a name's place in `after`
-  newRest.reserve(after.size() - same);
-  for (std::size_t i = same; i < after.size(); ++i) newRest.emplace(after[i].name, i);
+  NameTable newRest(after.size() - same);  // the new item's other fields by name
+  for (std::size_t i = same; i < after.size(); ++i) {
+    newRest.Add(after[i].name, static_cast<std::uint32_t>(i));
+  }
   std::vector<bool> inOld(after.size());
   for (std::size_t i = same; i < before.size(); ++i) {
-    const auto found = newRest.find(before[i].name);
-    if (found != newRest.end()) inOld[found->second] = true;
-    note(before[i].name, &before[i].value,
-         found == newRest.end() ? nullptr : &after[found->second].value);
+    const auto found = newRest.Find(before[i].name);
+    if (found) inOld[*found] = true;
+    note(before[i].name, &before[i].value, found ? &after[*found].value : nullptr);
   }
   for (std::size_t i = same; i < after.size(); ++i) {
     if (!inOld[i]) note(after[i].name, nullptr, &after[i].value);
