@@ -3,7 +3,7 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
+#include <charconv>
 #include <functional>
 #include <limits>
 #include <vector>
@@ -31,16 +31,15 @@ Fault Text(JsonNode value) {
   return value.Is(JsonKind::String) ? Fault() : At(value, Described(value) + " is not text");
 }
 
-// The value of a number that is a whole number within 64 bits signed, as written or not (3.0).
+// The value of a number that is a whole number within 64 bits signed, however it is written
+// (3, 3.0, 3e0): NumberKey gives such a number as its digits.
 std::optional<std::int64_t> WholeValue(JsonNode value) {
   if (!value.Is(JsonKind::Number)) return std::nullopt;
-  const JsonNumber number = value.Number();
-  if (const auto* whole = std::get_if<std::int64_t>(&number)) return *whole;
-  const double* real = std::get_if<double>(&number);
-  constexpr double kTwo63 = 9223372036854775808.0;
-  if (!real || *real != std::floor(*real) || *real < -kTwo63 || *real >= kTwo63)
-    return std::nullopt;
-  return static_cast<std::int64_t>(*real);
+  const std::string digits = NumberKey(value.Number());
+  std::int64_t whole = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), whole);
+  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return whole;
 }
 
 Fault Whole(JsonNode value, std::int64_t low, std::int64_t high) {
