@@ -15,19 +15,25 @@ using Json = nlohmann::ordered_json;
 // Every category's entry has its shape from the start, so one whose collector wrote nothing
 // still says what it would have held.
 void AddShape(Json& category, std::string_view name) {
-  if (name == "Memory (Ram)") {
-    category["subsections"] = Json::array();
-  } else if (name == "Proxy Info") {
-    category["keys"] = Json::array();
-  } else if (name == "Host File Info") {
-    category["path"] = nullptr;
-    category["lines"] = Json::array();
-  } else {
-    category["items"] = Json::array();
+  switch (ShapeOf(name)) {
+    case ReportShape::Subsections: category["subsections"] = Json::array(); break;
+    case ReportShape::KeyBlocks: category["keys"] = Json::array(); break;
+    case ReportShape::FileLines:
+      category["path"] = nullptr;
+      category["lines"] = Json::array();
+      break;
+    case ReportShape::Items: category["items"] = Json::array();
   }
 }
 
 }  // namespace
+
+ReportShape ShapeOf(std::string_view category) {
+  if (category == "Memory (Ram)") return ReportShape::Subsections;
+  if (category == "Proxy Info") return ReportShape::KeyBlocks;
+  if (category == "Host File Info") return ReportShape::FileLines;
+  return ReportShape::Items;
+}
 
 JsonReport::JsonReport(const JsonReportHeader& header) {
   document_["schemaVersion"] = kReportSchemaVersion;

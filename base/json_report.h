@@ -13,6 +13,11 @@ namespace sysinfo {
 // refused by the comparison, whose items may mean something this program does not know.
 inline constexpr int kReportSchemaVersion = 1;
 
+// How a category holds what it found: items; named sub-sections of items (Memory); registry key
+// blocks, each a path and its values (Proxy Info); a file's path and its lines (Host File Info).
+enum class ReportShape { Items, Subsections, KeyBlocks, FileLines };
+ReportShape ShapeOf(std::string_view category);
+
 // What the JSON report says about the scan as a whole.
 struct JsonReportHeader {
   std::string version;  // "1.0.2"

@@ -1,4 +1,5 @@
-// Comparing two JSON reports of 100,000 processes each against only reading and parsing them.
+// Comparing two JSON reports of 100,000 processes each against only reading and parsing them;
+// one item of 100,000 and 200,000 fields compared, to show the time grows with the size.
 #include <algorithm>
 #include <cstdlib>
 #include <chrono>
@@ -9,6 +10,7 @@
 
 #include "base/json_value.h"
 #include "base/scan.h"
+#include "tools/report_check.h"
 #include "tools/report_compare.h"
 
 namespace sysinfo {
@@ -70,10 +72,21 @@ std::string ReadFile(const std::string& path) {
   return bytes.str();
 }
 
+// The runner's whole work on two files: read, check, compare, the text; its line count.
+std::size_t CompareFiles(const std::string& oldPath, const std::string& newPath) {
+  std::string why;
+  const auto before = ReadReport(ReadFile(oldPath), oldPath, why);
+  const auto after = ReadReport(ReadFile(newPath), newPath, why);
+  if (!before || !after) std::abort();
+  const Comparison comparison = CompareReports(*before, *after, {oldPath, newPath, true});
+  const std::string text = ComparisonText(comparison);
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
 template <typename Work>
-double BestMs(Work work) {
+double BestMs(Work work, int repeats = kRepeats) {
   double best = 1e300;
-  for (int run = 0; run < kRepeats; ++run) {
+  for (int run = 0; run < repeats; ++run) {
     const auto start = std::chrono::steady_clock::now();
     work();
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
@@ -92,18 +105,42 @@ void Measure(std::size_t count, const std::string& folder) {
     const Json after = Json::parse(ReadFile(newPath));
     if (before.size() != after.size()) std::abort();  // keeps the work from being left out
   });
-  const double compare = BestMs([&] {
+  const double read = BestMs([&] {
     std::string why;
-    const auto before = ParseReport(ReadFile(oldPath), why);
-    const auto after = ParseReport(ReadFile(newPath), why);
-    if (!before || !after) std::abort();
-    const Comparison comparison = CompareReports(*before, *after, {oldPath, newPath, true});
-    const std::string text = ComparisonText(comparison);
-    lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+    if (!ReadReport(ReadFile(oldPath), oldPath, why) ||
+        !ReadReport(ReadFile(newPath), newPath, why))
+      std::abort();
   });
+  const double compare = BestMs([&] { lines = CompareFiles(oldPath, newPath); });
   std::printf(
-      "%7zu processes: read+parse %8.1f ms, whole compare %8.1f ms, ratio %.2f (%zu lines)\n",
-      count, parse, compare, compare / parse, lines);
+      "%7zu processes: read+parse %8.1f ms, read+check %8.1f ms, whole compare %8.1f ms, ratio "
+      "%.2f to parse, %.2f to read+check (%zu lines)\n",
+      count, parse, read, compare, compare / parse, compare / read, lines);
+}
+
+// One Software item of `count` fields; the new report holds them in the other order with every
+// tenth value changed, so no field is where the old item has it.
+void MeasureWideItem(std::size_t count, const std::string& folder) {
+  const std::string oldPath = folder + "/wide-old.json", newPath = folder + "/wide-new.json";
+  for (const bool newer : {false, true}) {
+    std::string fields = "{\"DisplayName\": \"wide\"";
+    for (std::size_t i = 0; i < count; ++i) {
+      const std::size_t at = newer ? count - 1 - i : i;
+      fields += ", \"F" + std::to_string(at) +
+                "\": " + std::to_string(newer && at % 10 == 0 ? at + 1 : at);
+    }
+    Json report = Processes(0, newer);
+    report["categories"][0]["name"] = "Software";
+    report["categories"][0]["section"] = 13;
+    report["categories"][0]["items"] = Json::array({"@item"});  // nlohmann's ordered insert is
+    std::string text = JsonText(report);  // quadratic: the item goes in
+    text.replace(text.find("\"@item\""), 7, fields + "}");  // as text
+    std::ofstream(newer ? newPath : oldPath, std::ios::binary) << text;
+  }
+  std::size_t lines = 0;
+  const double compare = BestMs([&] { lines = CompareFiles(oldPath, newPath); }, 9);
+  std::printf("%7zu fields in one item: whole compare %8.1f ms, %.0f ns a field (%zu lines)\n",
+              count, compare, compare * 1e6 / static_cast<double>(count), lines);
 }
 
 }  // namespace
@@ -115,5 +152,6 @@ int main(int argc, char** argv) {
     return 2;
   }
   for (std::size_t count : {25'000u, 50'000u, 100'000u}) sysinfo::Measure(count, argv[1]);
+  for (std::size_t count : {100'000u, 200'000u}) sysinfo::MeasureWideItem(count, argv[1]);
   return 0;
 }

@@ -18,6 +18,8 @@ struct CategoryFields {
   std::span<const std::string_view> changing;
   // Fields whose values identify the machine or its people, replaced in a redacted report.
   std::span<const IdentifyingField> identifying;
+  // The sub-sections its items are grouped in, by name (Memory's); none for the others.
+  std::span<const std::string_view> groups = {};
 };
 
 }  // namespace sysinfo

@@ -154,15 +154,17 @@ constexpr std::array<std::string_view, 2> kKey{"BankLabel", "Name"};
 constexpr std::array<std::string_view, 13> kChanging{"PhysicalUsed", "PhysicalAvailable", "ProcessCount", "ThreadCount", "HandleCount", "SystemCache", "CommitTotal", "CommitPeak", "KernelTotal", "KernelPaged", "KernelNonpaged", "CurrentUsage", "PeakUsage"};
 constexpr std::span<const IdentifyingField> kIdentifying{};
 // clang-format on
+constexpr std::array<std::string_view, 3> kSubsections{"Installed Physical Memory Modules",
+                                                       "Page File Info", "Memory Stats"};
 
 }  // namespace
 
-const CategoryFields kMemoryFields{kKey, kChanging, kIdentifying};
+const CategoryFields kMemoryFields{kKey, kChanging, kIdentifying, kSubsections};
 
 void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance& readPerformance,
                    int level) {
   ItemRecorder& items = report.Items();
-  items.BeginSubsection("Installed Physical Memory Modules");
+  items.BeginSubsection(kSubsections[0]);
   report.WriteReportLine("(Installed Physical Memory Modules)");
   const int modules = WriteEach(items, wmi, "Select * from Win32_PhysicalMemory",
                                 [&](const WmiObject* module) {
@@ -171,7 +173,7 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
   CloseSubsection(report, modules);
   items.EndSubsection();
 
-  items.BeginSubsection("Page File Info");
+  items.BeginSubsection(kSubsections[1]);
   report.WriteReportLine("(Page File Info)");
   const int pageFiles = WriteEach(
       items, wmi, "Select * from Win32_PageFileUsage",
@@ -179,7 +181,7 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
   CloseSubsection(report, pageFiles);
   items.EndSubsection();
 
-  items.BeginSubsection("Memory Stats");
+  items.BeginSubsection(kSubsections[2]);
   report.WriteReportLine("(Memory Stats)");
   const PerformanceReading reading = readPerformance();
   ProcessPendingMessages();

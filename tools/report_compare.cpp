@@ -2,12 +2,14 @@
 #include "tools/report_compare.h"
 
 #include <algorithm>
-#include <deque>
 #include <span>
 #include <unordered_map>
+#include <variant>
 
-#include "base/json_report.h"
+#include <nlohmann/json.hpp>
+
 #include "base/json_value.h"
+#include "base/name_table.h"
 #include "base/report.h"
 #include "base/scan.h"
 #include "collectors/categories.h"
@@ -16,107 +18,89 @@ namespace sysinfo {
 namespace {
 
 using Json = nlohmann::ordered_json;
-// An item's fields in the report's order, reached by position as well as by name.
-using Fields = Json::object_t::Container;
 using Names = std::span<const std::string_view>;
 
-bool IsObject(const Json& value) { return value.is_object(); }
-bool IsString(const Json& value) { return value.is_string(); }
+// One field of an item.
+struct Field {
+  std::string_view name;
+  JsonNode value;
+};
 
-// True when `member` is absent or a list whose every entry passes `fits`.
-bool ListOf(const Json& parent, const char* member, bool (*fits)(const Json&)) {
-  const auto found = parent.find(member);
-  return found == parent.end() ||
-         (found->is_array() && std::all_of(found->begin(), found->end(), fits));
-}
-
-bool IsSubsection(const Json& value) {
-  return value.is_object() && value.contains("name") && value["name"].is_string() &&
-         value.contains("items") && ListOf(value, "items", IsObject);
-}
-
-bool IsKeyBlock(const Json& value) {
-  return value.is_object() && value.contains("path") && value["path"].is_string() &&
-         value.contains("values") && value["values"].is_object();
-}
-
-bool IsCategory(const Json& value) {
-  return value.is_object() && value.contains("name") && value["name"].is_string() &&
-         ListOf(value, "items", IsObject) && ListOf(value, "subsections", IsSubsection) &&
-         ListOf(value, "keys", IsKeyBlock) && ListOf(value, "lines", IsString);
-}
-
-// What is missing from the layout the comparison reads; nothing when it is all there.
-std::optional<std::string> LayoutFault(const Json& document) {
-  if (!document.contains("computer") || !document["computer"].is_string()) return "computer";
-  if (!document.contains("scanTime") || !document["scanTime"].is_string()) return "scanTime";
-  const auto level = document.find("level");
-  if (level == document.end() || !level->is_object() || !level->contains("number") ||
-      !(*level)["number"].is_number_integer()) {
-    return "level";
-  }
-  const auto categories = document.find("categories");
-  if (categories == document.end() || !categories->is_array()) return "categories";
-  for (const Json& category : *categories) {
-    if (!IsCategory(category)) return "a category's name or items";
-  }
-  return std::nullopt;
-}
-
-// One item of a category: a field object of the document, or one made from a proxy key block
-// or a hosts file line.
+// One item of a category: a field object of the document, a hosts file line (one field, "Line"),
+// or the hosts file itself (one field, its "path").
 struct Item {
   std::string_view subsection;  // Memory's part; empty elsewhere
-  const Json* fields;
+  JsonNode value;  // the object of fields, or the one field's value
+  std::string_view lone;  // the one field's name; empty for an object
+  // Where the key fields are: a Proxy Info key block holds its path beside its values, which are
+  // the item's fields, so no value can pass for the block's key.
+  std::optional<JsonNode> block;
+  std::string_view ownName;  // an item that stands alone in its category: its name
 };
 
-struct ItemList {
-  std::vector<Item> items;
-  std::deque<Json> made;  // the items built from key blocks and lines (stable addresses)
-};
+// The name the hosts file itself goes by among its lines, which the name rules keep apart.
+constexpr std::string_view kHostsFile = "(file)";
 
-ItemList ListItems(const Json& category) {
-  ItemList list;
-  if (const auto items = category.find("items"); items != category.end()) {
-    list.items.reserve(items->size());
-    for (const Json& item : *items) list.items.push_back({{}, &item});
+void CollectFields(const Item& item, std::vector<Field>& fields) {
+  fields.clear();
+  if (!item.lone.empty()) {
+    fields.push_back({item.lone, item.value});
+    return;
   }
-  if (const auto parts = category.find("subsections"); parts != category.end()) {
-    for (const Json& part : *parts) {
-      for (const Json& item : part["items"]) {
-        list.items.push_back({part["name"].get_ref<const std::string&>(), &item});
-      }
+  for (JsonNode field : item.value) fields.push_back({field.Name(), field});
+}
+
+std::optional<JsonNode> FindField(const Item& item, std::string_view name) {
+  if (item.lone.empty()) return item.value.Find(name);
+  return item.lone == name ? std::optional(item.value) : std::nullopt;
+}
+
+std::optional<JsonNode> FindKey(const Item& item, std::string_view name) {
+  return item.block ? item.block->Find(name) : FindField(item, name);
+}
+
+std::vector<Item> ListItems(JsonNode category) {
+  std::vector<Item> list;
+  if (const auto items = category.Find("items")) {
+    list.reserve(items->Size());
+    for (JsonNode item : *items) list.push_back({{}, item, {}, {}, {}});
+  }
+  if (const auto parts = category.Find("subsections")) {
+    for (JsonNode part : *parts) {
+      const JsonNode items = *part.Find("items");
+      for (JsonNode item : items) list.push_back({part.Find("name")->Text(), item, {}, {}, {}});
     }
   }
-  if (const auto keys = category.find("keys"); keys != category.end()) {
-    for (const Json& key : *keys) {
-      Json& item = list.made.emplace_back(Json{{"path", key["path"]}});
-      for (const auto& [name, value] : key["values"].items()) item[name] = value;
-      list.items.push_back({{}, &item});
-    }
+  if (const auto keys = category.Find("keys")) {
+    for (JsonNode key : *keys) list.push_back({{}, *key.Find("values"), {}, key, {}});
   }
-  if (const auto lines = category.find("lines"); lines != category.end()) {
-    for (const Json& line : *lines) {
-      list.items.push_back({{}, &list.made.emplace_back(Json{{"Line", line}})});
-    }
+  if (const auto path = category.Find("path")) list.push_back({{}, *path, "path", {}, kHostsFile});
+  if (const auto lines = category.Find("lines")) {
+    for (JsonNode line : *lines) list.push_back({{}, line, "Line", {}, {}});
   }
   return list;
 }
 
-const Json* FindField(const Fields& fields, std::string_view name) {
-  for (const auto& [field, value] : fields) {
-    if (field == name) return &value;
+// A value as part of a matching key: its kind and content, numbers by value, so that no two
+// different key values give one key however they are put together.
+void AppendKey(std::string& key, const std::optional<JsonNode>& value) {
+  key += '\x1f';
+  if (!value) return;
+  switch (value->Kind()) {
+    case JsonKind::Number:
+      key += '#';
+      key += NumberKey(value->Number());
+      return;
+    case JsonKind::String:
+      key += '"';
+      key += std::to_string(value->Text().size());
+      key += ':';
+      key += value->Text();
+      return;
+    default:  // null, true, false: the kind says it all
+      key += static_cast<char>('0' + static_cast<int>(value->Kind()));
   }
-  return nullptr;
 }
-
-// The field at `at` when the other item has the same layout (the usual case), else by search.
-const Json* FieldLike(const Fields& fields, std::size_t at, std::string_view name) {
-  if (at < fields.size() && fields[at].first == name) return &fields[at].second;
-  return FindField(fields, name);
-}
-
-const Fields& FieldsOf(const Item& item) { return item.fields->get_ref<const Json::object_t&>(); }
 
 // What an item is matched by: its sub-section and the values of the key fields it holds, or,
 // holding none, its sub-section and its position among such items (`position` > 0).
@@ -130,18 +114,17 @@ class Identities {
   explicit Identities(Names keyFields) : keyFields_(keyFields) {}
 
   Identity Of(const Item& item) {
-    Identity identity{std::string(item.subsection), 0};
+    Identity identity{std::string(item.subsection) + '\x1e', 0};
+    if (!item.ownName.empty()) return {identity.key + "=" + std::string(item.ownName), 0};
     bool held = false;
     for (std::string_view field : keyFields_) {
-      identity.key += '\x1f';  // the dumps hold no control character, so keys cannot run together
-      if (const Json* value = FindField(FieldsOf(item), field)) {
-        identity.key += value->dump();
-        held = true;
-      }
+      const auto value = FindKey(item, field);
+      AppendKey(identity.key, value);
+      held = held || value;
     }
     if (held) return identity;
     identity.position = ++positions_[std::string(item.subsection)];
-    identity.key = std::string(item.subsection) + "\x1e#" + std::to_string(identity.position);
+    identity.key += "#" + std::to_string(identity.position);
     return identity;
   }
 
@@ -150,39 +133,103 @@ class Identities {
   std::unordered_map<std::string, std::size_t> positions_;
 };
 
+std::string Visible(std::string_view text) {
+  std::string out;
+  AppendVisible(out, text);
+  return out;
+}
+
+FieldValue ValueOf(JsonNode value) { return {value.Kind(), std::string(value.Text())}; }
+
+std::optional<FieldValue> Held(const JsonNode* value) {
+  return value ? std::optional(ValueOf(*value)) : std::nullopt;
+}
+
+std::string ValueText(const std::optional<FieldValue>& value) {
+  if (!value) return "(absent)";
+  switch (value->kind) {
+    case JsonKind::Null: return "(null)";
+    case JsonKind::True: return "true";
+    case JsonKind::False: return "false";
+    case JsonKind::String: return Visible(value->text);
+    default: return value->text;  // a number as written
+  }
+}
+
+// Whether text reads as a JSON value other than a string (5, true, null).
+bool ReadsAsJson(std::string_view text) {
+  const auto parsed = ParseJson(text, {});
+  const auto* document = std::get_if<JsonDocument>(&parsed);
+  return document && !document->Root().Is(JsonKind::String);
+}
+
+// A key value as part of an item's name: as the report holds it, a string in quotes where it
+// could be read as something else (empty, holding ", ", starting like a marker, or the text of
+// a number, true, false or null).
+std::string NamePart(const std::optional<JsonNode>& value) {
+  if (!value || !value->Is(JsonKind::String)) return ValueText(Held(value ? &*value : nullptr));
+  const std::string_view text = value->Text();
+  if (!text.empty() && text.find(", ") == std::string_view::npos &&
+      text.find_first_of("\"(#") != 0 && !ReadsAsJson(text)) {
+    return std::string(text);
+  }
+  return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
+}
+
 ItemName NameOf(const Item& item, const Identity& identity, Names keyFields) {
-  ItemName name{std::string(item.subsection), {}};
+  ItemName name{std::string(item.subsection), std::string(item.ownName)};
+  if (!item.ownName.empty()) return name;
   if (identity.position > 0) {
     name.name = "#" + std::to_string(identity.position);
     return name;
   }
+  std::size_t shown = 0;  // the parts up to the last key field held; the absent after it go
+  std::vector<std::string> parts;
   for (std::string_view field : keyFields) {
-    const Json* value = FindField(FieldsOf(item), field);
-    if (!value || value->is_null()) continue;
-    if (!name.name.empty()) name.name += ", ";
-    name.name += value->is_string() ? value->get_ref<const std::string&>() : value->dump();
+    const auto value = FindKey(item, field);
+    parts.push_back(NamePart(value));
+    if (value) shown = parts.size();
   }
-  if (name.name.empty()) name.name = "(no name)";  // key fields null or empty
+  for (std::size_t i = 0; i < shown; ++i) name.name += (i > 0 ? ", " : "") + parts[i];
   return name;
 }
 
-std::optional<Json> Held(const Json* value) {
-  return value ? std::optional<Json>(*value) : std::nullopt;
+std::vector<std::pair<std::string, FieldValue>> Listed(const std::vector<Field>& fields) {
+  std::vector<std::pair<std::string, FieldValue>> listed;
+  listed.reserve(fields.size());
+  for (const Field& field : fields) listed.emplace_back(field.name, ValueOf(field.value));
+  return listed;
 }
 
-std::vector<FieldChange> FieldChanges(const Fields& before, const Fields& after, Names changing,
+// The fields that differ, in the old item's order and then the new item's own. Both items
+// usually hold the same fields in the same order; where they part, the rest are found by name.
+std::vector<FieldChange> FieldChanges(const std::vector<Field>& before,
+                                      const std::vector<Field>& after, Names changing,
                                       bool allFields) {
   std::vector<FieldChange> changes;
-  auto note = [&](const std::string& field, const Json* oldValue, const Json* newValue) {
-    if (oldValue && newValue && *oldValue == *newValue) return;
+  auto note = [&](std::string_view field, const JsonNode* oldValue, const JsonNode* newValue) {
+    if (oldValue && newValue && SameJson(*oldValue, *newValue)) return;
     if (!allFields && std::find(changing.begin(), changing.end(), field) != changing.end()) return;
-    changes.push_back({field, Held(oldValue), Held(newValue)});
+    changes.push_back({std::string(field), Held(oldValue), Held(newValue)});
   };
-  for (std::size_t i = 0; i < before.size(); ++i) {
-    note(before[i].first, &before[i].second, FieldLike(after, i, before[i].first));
+  std::size_t same = 0;
+  for (; same < before.size() && same < after.size() && before[same].name == after[same].name;
+       ++same) {
+    note(before[same].name, &before[same].value, &after[same].value);
   }
-  for (std::size_t i = 0; i < after.size(); ++i) {
-    if (!FieldLike(before, i, after[i].first)) note(after[i].first, nullptr, &after[i].second);
+  if (same == before.size() && same == after.size()) return changes;
+  NameTable newRest(after.size() - same);  // the new item's other fields by name
+  for (std::size_t i = same; i < after.size(); ++i) {
+    newRest.Add(after[i].name, static_cast<std::uint32_t>(i));
+  }
+  std::vector<bool> inOld(after.size());
+  for (std::size_t i = same; i < before.size(); ++i) {
+    const auto found = newRest.Find(before[i].name);
+    if (found) inOld[*found] = true;
+    note(before[i].name, &before[i].value, found ? &after[*found].value : nullptr);
+  }
+  for (std::size_t i = same; i < after.size(); ++i) {
+    if (!inOld[i]) note(after[i].name, nullptr, &after[i].value);
   }
   return changes;
 }
@@ -193,58 +240,59 @@ struct Waiting {
   std::size_t next = 0;
 };
 
-CategoryDifferences CompareCategory(const Json& oldCategory, const Json& newCategory,
-                                    bool allFields) {
-  const std::string& name = newCategory["name"].get_ref<const std::string&>();
+CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, bool allFields) {
+  const std::string_view name = newCategory.Find("name")->Text();
   const auto row = FindCategory(name);
   const Names keyFields = row ? kCategoryRows[*row].fields->key : Names{};
   const Names changing = row ? kCategoryRows[*row].fields->changing : Names{};
-  const ItemList before = ListItems(oldCategory);
-  const ItemList after = ListItems(newCategory);
+  const std::vector<Item> before = ListItems(oldCategory);
+  const std::vector<Item> after = ListItems(newCategory);
 
   std::vector<Identity> oldIds;
-  oldIds.reserve(before.items.size());
+  oldIds.reserve(before.size());
   std::unordered_map<std::string, Waiting> waiting;
-  waiting.reserve(before.items.size());
+  waiting.reserve(before.size());
   Identities oldIdentities(keyFields);
-  for (std::size_t i = 0; i < before.items.size(); ++i) {
-    oldIds.push_back(oldIdentities.Of(before.items[i]));
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    oldIds.push_back(oldIdentities.Of(before[i]));
     waiting[oldIds.back().key].items.push_back(i);
   }
 
-  CategoryDifferences differences{name, {}, {}, {}};
-  std::vector<bool> paired(before.items.size(), false);
+  CategoryDifferences differences{std::string(name), {}, {}, {}};
+  std::vector<bool> paired(before.size(), false);
+  std::vector<Field> oldFields, newFields;  // kept between items so they allocate once
   Identities newIdentities(keyFields);
-  for (const Item& item : after.items) {
+  for (const Item& item : after) {
     const Identity identity = newIdentities.Of(item);
     const auto found = waiting.find(identity.key);
+    CollectFields(item, newFields);
     if (found == waiting.end() || found->second.next == found->second.items.size()) {
-      differences.added.push_back({NameOf(item, identity, keyFields), *item.fields});
+      differences.added.push_back({NameOf(item, identity, keyFields), Listed(newFields)});
       continue;
     }
     const std::size_t partner = found->second.items[found->second.next++];
     paired[partner] = true;
-    auto changes = FieldChanges(FieldsOf(before.items[partner]), FieldsOf(item), changing,
-                                allFields);
+    CollectFields(before[partner], oldFields);
+    auto changes = FieldChanges(oldFields, newFields, changing, allFields);
     if (!changes.empty()) {
       differences.changed.push_back({NameOf(item, identity, keyFields), std::move(changes)});
     }
   }
-  for (std::size_t i = 0; i < before.items.size(); ++i) {
+  for (std::size_t i = 0; i < before.size(); ++i) {
     if (paired[i]) continue;
-    const Item& item = before.items[i];
-    differences.removed.push_back({NameOf(item, oldIds[i], keyFields), *item.fields});
+    CollectFields(before[i], oldFields);
+    differences.removed.push_back({NameOf(before[i], oldIds[i], keyFields), Listed(oldFields)});
   }
   return differences;
 }
 
-std::string Member(const Json& category, const char* name) {
-  const auto found = category.find(name);
-  return found != category.end() && found->is_string() ? found->get<std::string>() : "";
+std::string Member(JsonNode category, std::string_view name) {
+  const auto found = category.Find(name);
+  return found ? std::string(found->Text()) : "";
 }
 
 // The category when its scan did not finish in one of the reports; nothing when both did.
-std::optional<UnfinishedCategory> Unfinished(const Json& before, const Json& after) {
+std::optional<UnfinishedCategory> Unfinished(JsonNode before, JsonNode after) {
   const auto finished = [](const std::string& status) {
     return status != "failed" && status != "timed_out";
   };
@@ -255,28 +303,14 @@ std::optional<UnfinishedCategory> Unfinished(const Json& before, const Json& aft
   return category;
 }
 
-ReportSummary Summarize(const Json& document, const std::string& file) {
-  const Json& level = document["level"];
-  const auto levelName = level.find("name");
-  return {file, document["computer"].get<std::string>(), document["scanTime"].get<std::string>(),
-          levelName != level.end() && levelName->is_string() ? levelName->get<std::string>() : "",
-          level["number"].get<int>()};
+ReportSummary Summarize(const JsonDocument& document, const std::string& file) {
+  const JsonNode root = document.Root();
+  const JsonNode level = *root.Find("level");
+  return {file, Member(root, "computer"), Member(root, "scanTime"), Member(level, "name"),
+          std::stoi(NumberKey(level.Find("number")->Number()))};
 }
 
 // ---- rendering ----
-
-std::string Visible(std::string_view text) {
-  std::string out;
-  AppendVisible(out, text);
-  return out;
-}
-
-std::string ValueText(const std::optional<Json>& value) {
-  if (!value) return "(absent)";
-  if (value->is_null()) return "(null)";
-  if (value->is_string()) return Visible(value->get_ref<const std::string&>());
-  return value->dump();
-}
 
 std::string NameText(const ItemName& name) {
   return Visible(name.subsection.empty() ? name.name : name.subsection + ": " + name.name);
@@ -338,11 +372,27 @@ Json NameJson(const ItemName& name) {
   return json;
 }
 
+// A value for the JSON output: numbers as the reader holds them (whole numbers exactly).
+Json ValueJson(const FieldValue& value) {
+  switch (value.kind) {
+    case JsonKind::Null: return nullptr;
+    case JsonKind::True: return true;
+    case JsonKind::False: return false;
+    case JsonKind::String: return value.text;
+    default: return std::visit([](auto number) { return Json(number); }, NumberValue(value.text));
+  }
+}
+
 Json ListedJson(const std::vector<ListedItem>& items) {
   Json list = Json::array();
   for (const ListedItem& item : items) {
     Json entry = NameJson(item.name);
-    entry["fields"] = item.fields;
+    // The names are an object's, so unique: appended without the search a keyed insert makes.
+    Json fields = Json::object();
+    auto& members = static_cast<Json::object_t::Container&>(fields.get_ref<Json::object_t&>());
+    members.reserve(item.fields.size());
+    for (const auto& [name, value] : item.fields) members.emplace_back(name, ValueJson(value));
+    entry["fields"] = std::move(fields);
     list.push_back(std::move(entry));
   }
   return list;
@@ -355,8 +405,8 @@ Json ChangedJson(const std::vector<ChangedItem>& items) {
     entry["changes"] = Json::array();
     for (const FieldChange& change : item.changes) {
       Json field = {{"field", change.field}};
-      if (change.oldValue) field["old"] = *change.oldValue;  // left out where the item lacks it
-      if (change.newValue) field["new"] = *change.newValue;
+      if (change.oldValue) field["old"] = ValueJson(*change.oldValue);  // none: the item lacks it
+      if (change.newValue) field["new"] = ValueJson(*change.newValue);
       entry["changes"].push_back(std::move(field));
     }
     list.push_back(std::move(entry));
@@ -366,70 +416,37 @@ Json ChangedJson(const std::vector<ChangedItem>& items) {
 
 }  // namespace
 
-std::optional<Json> ParseReport(std::string_view text, std::string& why) {
-  Json document;
-  try {
-    document = Json::parse(text);
-  } catch (const Json::parse_error& error) {
-    why = std::string("not JSON: ") + error.what();
-    return std::nullopt;
-  }
-  const Json name = document.is_object() && document.contains("tool") &&
-                            document["tool"].is_object()
-                        ? document["tool"].value("name", Json())
-                        : Json();
-  if (!name.is_string() || name.get_ref<const std::string&>() != kProgramName) {
-    why = "not a report written by this program";
-    return std::nullopt;
-  }
-  const auto version = document.find("schemaVersion");
-  if (version == document.end() || !version->is_number_integer() || *version < 1) {
-    why = "the report has no schemaVersion";
-    return std::nullopt;
-  }
-  if (*version > kReportSchemaVersion) {
-    why = "written by a newer version of this program (schemaVersion " + version->dump() +
-          "; this one reads up to " + std::to_string(kReportSchemaVersion) + ")";
-    return std::nullopt;
-  }
-  if (auto fault = LayoutFault(document)) {
-    why = "a damaged report: its " + *fault + " cannot be read";
-    return std::nullopt;
-  }
-  return document;
-}
-
-Comparison CompareReports(const Json& oldReport, const Json& newReport,
+Comparison CompareReports(const JsonDocument& oldReport, const JsonDocument& newReport,
                           const CompareOptions& options) {
   Comparison comparison;
   comparison.oldReport = Summarize(oldReport, options.oldFile);
   comparison.newReport = Summarize(newReport, options.newFile);
-  std::unordered_map<std::string, const Json*> oldCategories;
-  for (const Json& category : oldReport["categories"]) {
-    oldCategories.emplace(category["name"].get<std::string>(), &category);
-  }
-  std::unordered_map<std::string, bool> inNew;
-  for (const Json& category : newReport["categories"]) {
-    const std::string& name = category["name"].get_ref<const std::string&>();
+  const JsonNode oldList = *oldReport.Root().Find("categories");
+  const JsonNode newList = *newReport.Root().Find("categories");
+  std::unordered_map<std::string_view, JsonNode> oldCategories;
+  for (JsonNode category : oldList) oldCategories.emplace(category.Find("name")->Text(), category);
+  std::unordered_map<std::string_view, bool> inNew;
+  for (JsonNode category : newList) {
+    const std::string_view name = category.Find("name")->Text();
     inNew[name] = true;
     const auto old = oldCategories.find(name);
     if (old == oldCategories.end()) {
-      comparison.onlyInNew.push_back(name);
+      comparison.onlyInNew.emplace_back(name);
       continue;
     }
-    if (auto unfinished = Unfinished(*old->second, category)) {
+    if (auto unfinished = Unfinished(old->second, category)) {
       comparison.unfinished.push_back(std::move(*unfinished));
       continue;
     }
-    CategoryDifferences differences = CompareCategory(*old->second, category, options.allFields);
+    CategoryDifferences differences = CompareCategory(old->second, category, options.allFields);
     if (!differences.added.empty() || !differences.removed.empty() ||
         !differences.changed.empty()) {
       comparison.categories.push_back(std::move(differences));
     }
   }
-  for (const Json& category : oldReport["categories"]) {
-    const std::string& name = category["name"].get_ref<const std::string&>();
-    if (!inNew.contains(name)) comparison.onlyInOld.push_back(name);
+  for (JsonNode category : oldList) {
+    const std::string_view name = category.Find("name")->Text();
+    if (!inNew.contains(name)) comparison.onlyInOld.emplace_back(name);
   }
   return comparison;
 }

@@ -7,13 +7,9 @@
 #include <string_view>
 #include <vector>
 
-#include <nlohmann/json.hpp>
+#include "base/json_reader.h"
 
 namespace sysinfo {
-
-// The document of a JSON report, or the reason why `text` is not one this program can compare:
-// not JSON, not an object, another program's, no or a newer schemaVersion, a broken layout.
-std::optional<nlohmann::ordered_json> ParseReport(std::string_view text, std::string& why);
 
 struct CompareOptions {
   std::string oldFile, newFile;  // as the user named them, for the heading
@@ -26,14 +22,21 @@ struct ReportSummary {
   int level = 0;
 };
 
+// A field's value as the report holds it: its kind and text (a string's characters, a number as
+// written).
+struct FieldValue {
+  JsonKind kind = JsonKind::Null;
+  std::string text;
+};
+
 // A field whose value differs; nothing where the item does not hold the field.
 struct FieldChange {
   std::string field;
-  std::optional<nlohmann::ordered_json> oldValue, newValue;
+  std::optional<FieldValue> oldValue, newValue;
 };
 
 // An item named by its key values ("#2" for the second item without any), with its
-// sub-section for Memory.
+// sub-section for Memory. Two items matched apart never have the same name.
 struct ItemName {
   std::string subsection;
   std::string name;
@@ -41,7 +44,7 @@ struct ItemName {
 
 struct ListedItem {
   ItemName name;
-  nlohmann::ordered_json fields;
+  std::vector<std::pair<std::string, FieldValue>> fields;
 };
 
 struct ChangedItem {
@@ -76,10 +79,11 @@ struct Comparison {
   bool OtherLevel() const { return oldReport.level != newReport.level; }
 };
 
-// Compares two documents that ParseReport accepted. Items are matched within each category by
-// the key fields the category declares; duplicates pair up in order.
-Comparison CompareReports(const nlohmann::ordered_json& oldReport,
-                          const nlohmann::ordered_json& newReport, const CompareOptions& options);
+// Compares two documents that CheckReport (tools/report_check.h) accepted. Items are matched
+// within each category by the key fields the category declares, a Proxy Info key block by its
+// path; duplicates pair up in order. Time and memory grow in step with the reports' size.
+Comparison CompareReports(const JsonDocument& oldReport, const JsonDocument& newReport,
+                          const CompareOptions& options);
 
 // The comparison for a person, top to bottom, lines ending in "\n".
 std::string ComparisonText(const Comparison& comparison);

@@ -4,10 +4,12 @@
 #include <windows.h>
 
 #include <array>
+#include <new>
 
 #include "collectors/collectors_win.h"
 #include "collectors/hosts_path_win.h"
 #include "collectors/machine_identity.h"
+#include "base/json_file_win.h"
 #include "base/json_report.h"
 #include "base/locale_win.h"
 #include "base/redaction.h"
@@ -18,6 +20,7 @@
 #include "base/wtf8.h"
 #include "collectors/wmi_win.h"
 #include "generated/version.h"
+#include "tools/report_check.h"
 #include "tools/report_compare.h"
 #include "tools/runner_args.h"
 
@@ -78,48 +81,29 @@ std::optional<std::string> WriteDocument(ReportSink& file, const std::string& te
   return error ? error : closeError;
 }
 
-// The whole file at a UTF-8 (WTF-8) path; nothing, with the system's reason, when it cannot be
-// read. Others may keep the file open, even write it: a report still being written is read as
-// far as it goes, and the parse says what is wrong with it.
-std::optional<std::string> ReadWholeFile(const std::string& path, std::string& reason) {
-  UniqueHandle file =
-      AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) {
-    reason = SystemErrorText(GetLastError());
-    return std::nullopt;
-  }
-  std::string bytes;
-  std::array<char, 1 << 16> buffer;
-  DWORD got = 0;
-  while (ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr)) {
-    if (got == 0) return bytes;
-    bytes.append(buffer.data(), got);
-  }
-  reason = SystemErrorText(GetLastError());
-  return std::nullopt;
-}
-
 // --compare: both reports read and checked, the differences written to --out or `out`.
 // 0 when the reports do not differ, 1 when they do, 2 when a file is refused or unwritable.
 int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8, std::FILE* out,
                       std::FILE* err) {
-  std::array<nlohmann::ordered_json, 2> documents;
   const std::array<const std::string*, 2> paths{&options.oldReport, &options.newReport};
-  for (std::size_t i = 0; i < paths.size(); ++i) {
-    std::string reason;
-    const auto bytes = ReadWholeFile(*paths[i], reason);
-    auto document = bytes ? ParseReport(*bytes, reason) : std::nullopt;
-    if (!document) {
-      std::fprintf(err, "sysinfo-report: cannot compare \"%s\": %s\n",
-                   Wtf8ToUtf8(*paths[i]).c_str(), reason.c_str());
+  for (const std::string* path : paths) {
+    if (!options.outPath.empty() && SameFile(options.outPath, *path)) {
+      std::fprintf(err, "sysinfo-report: --out %s\n",
+                   RefusalLine(options.outPath, "is a report compared, not written over").c_str());
       return 2;
     }
-    documents[i] = std::move(*document);
+  }
+  std::array<std::optional<JsonDocument>, 2> documents;
+  for (std::size_t i = 0; i < paths.size(); ++i) {
+    std::string refusal;
+    documents[i] = ReadJsonFile(*paths[i], kReportLimits, CheckReport, refusal);
+    if (!documents[i]) {
+      std::fprintf(err, "sysinfo-report: cannot compare %s\n", refusal.c_str());
+      return 2;
+    }
   }
   const Comparison comparison = CompareReports(
-      documents[0], documents[1],
+      *documents[0], *documents[1],
       {Wtf8ToUtf8(options.oldReport), Wtf8ToUtf8(options.newReport), options.allFields});
   const std::string text = options.format == ReportFormat::Json ? ComparisonJson(comparison)
                                                                 : ComparisonText(comparison);
@@ -159,7 +143,14 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
                  RunnerUsage().c_str());
     return 2;
   }
-  if (options.compare) return RunCompareCommand(options, openJson, out, err);
+  if (options.compare) {
+    try {
+      return RunCompareCommand(options, openJson, out, err);
+    } catch (const std::bad_alloc&) {  // two reports within the bounds, on a machine short of it
+      std::fprintf(err, "sysinfo-report: not enough memory to compare the reports\n");
+      return 2;
+    }
+  }
 
   ComApartment com;
   SetCurrentNumberFormat(UserNumberFormat());

@@ -369,6 +369,130 @@ TEST(Runner, CompareListsTheChangesMadeBetweenTwoScans) {
   }
 }
 
+// A report of machine PC at level Advanced holding `categories` (JSON text).
+std::string ReportText(const std::string& categories,
+                       const std::string& level = R"({"number": 3, "name": "Advanced"})") {
+  return R"({"schemaVersion": 1, "tool": {"name": "Veltrix - System Information", "version": )"
+         R"("1.0.2"}, "computer": "PC", "scanTime": "2026-01-02T03:04:05+00:00", "level": )" +
+         level + R"(, "categories": [)" + categories + "]}";
+}
+
+// A finished category holding `holds` ("items": [...] for most).
+std::string CategoryText(const std::string& name, const std::string& holds) {
+  return R"({"name": ")" + name + R"(", "section": 1, "status": "ok", "elapsedMs": 0, )" + holds +
+         "}";
+}
+std::string ItemsText(const std::string& name, const std::string& items) {
+  return CategoryText(name, R"("items": [)" + items + "]");
+}
+
+// Reports nobody here wrote: each is refused with one short line and exit status 2, or compared
+// as what it says, never crashing, hanging or read as another report.
+TEST(Runner, CompareReadsHostileReportsSafely) {
+  struct Case {
+    const char* what;
+    std::string oldText, newText;
+    unsigned long exitCode;
+    std::string said;
+    const char* oldPath = nullptr;  // a name to give instead of the old text's file
+  };
+  const std::string cpu = ItemsText("CPU", R"({"DeviceID": "CPU0", "x": 1})");
+  const std::string fine = ReportText(cpu);
+  const auto field = [](const std::string& value) {
+    return ReportText(ItemsText("CPU", R"({"x": )" + value + "}"));
+  };
+  const auto proxy = [](const char* path, const char* values) {
+    return ReportText(CategoryText("Proxy Info", std::string(R"("keys": [{"path": ")") + path +
+                                                     R"(", "values": {)" + values + "}}]"));
+  };
+  const auto hosts = [](const char* path) {
+    return ReportText(CategoryText(
+        "Host File Info", std::string(R"("path": ")") + path + R"(", "lines": ["1.2.3.4 a"])"));
+  };
+  const std::string processes = ReportText(ItemsText("Processes", ""));
+  const Case cases[] = {
+      {"1e400", field("1e400"), fine, 2, "line 1, column 288: a number out of range"},
+      {"-1e400", field("-1e400"), fine, 2, "a number out of range"},
+      {"ten million digits", field(std::string(10'000'000, '9')), fine, 2, "longer than 64"},
+      {"10,000 deep", field(std::string(10'000, '[') + std::string(10'000, ']')), fine, 2,
+       "nested more than 7 levels deep"},
+      {"an unfinished 10 MB string", field('"' + std::string(10'000'000, 'a')), fine, 2,
+       "a string without its closing quote"},
+      {"raw bytes", field("\"\xFF\x1B[2J\""), fine, 2, "bytes that are not UTF-8"},
+      {"COM1", "", fine, 2, "\"COM1\": not a regular disk file", "COM1"},
+      {"AUX", "", fine, 2, "\"AUX\": not a regular disk file", "AUX"},
+      {"an array as a field's value", fine, field("[1, 2]"), 2, "\"x\" holds more than a single"},
+      {"a proxy value named path", proxy("HKCU\\\\A", R"("path": "HKCU\\B", "P": 1)"),
+       proxy("HKCU\\\\B", R"("P": 1)"), 1, "  + HKCU\\B\r\n  - HKCU\\A\r\n"},
+      {"past 64 bits", field("18446744073709551616"), field("18446744073709551617"), 2,
+       "a whole number past 64 bits"},
+      {"1 and 1.0 in a key and a plain field",
+       ReportText(ItemsText("Processes", R"({"Name": 1, "Priority": 1})")),
+       ReportText(ItemsText("Processes", R"({"Name": 1.0, "Priority": 1e0})")), 0,
+       "No differences."},
+      {"numbers as written", field("18446744073709551615"), field("1e20"), 1,
+       "x: 18446744073709551615 -> 1e20\r\n"},
+      {"two members of one name", "{\"schemaVersion\": 2, " + fine.substr(1), fine, 2,
+       "line 1, column 22: a second member named \"schemaVersion\""},
+      {"status 5",
+       ReportText(R"({"name": "CPU", "section": 1, "status": 5, "elapsedMs": 0, "items": []})"),
+       fine, 2, "\"status\" is not text"},
+      {"level 9", ReportText(cpu, R"({"number": 9, "name": "Advanced"})"), fine, 2,
+       "\"number\" is not a whole number from 1 to 3"},
+      {"level 4294967299", ReportText(cpu, R"({"number": 4294967299, "name": "Advanced"})"), fine,
+       2, "\"number\" is not a whole number from 1 to 3"},
+      {"an unknown category", ReportText(ItemsText("Memory", "")), fine, 2,
+       "an unknown category \"Memory\""},
+      {"a category twice", ReportText(cpu + ", " + cpu), fine, 2,
+       "the category \"CPU\" a second time"},
+      {"a category's name not text", ReportText(R"({"name": 5, "items": []})"), fine, 2,
+       "\"name\" is not text"},
+      {"the hosts file moved", hosts("C:\\\\a"), hosts("C:\\\\b"), 1,
+       "  ~ (file)\r\n      path: C:\\a -> C:\\b\r\n"},
+      {"key fields null, empty or holding \", \"", processes,
+       ReportText(ItemsText("Processes", R"({"Name": null}, {"Name": ""}, {"Name": "x, y"},)"
+                                         R"({"Name": "x", "ExecutablePath": "y"})")),
+       1, "  + (null)\r\n  + \"\"\r\n  + \"x, y\"\r\n  + x, y\r\n"},
+  };
+  TempFolder folder;
+  const std::string oldFile = folder.File("old.json"), newFile = folder.File("new.json");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    ASSERT_TRUE(WriteWholeFile(oldFile, c.oldText) && WriteWholeFile(newFile, c.newText));
+    const auto run = RunProgram(kRunner, {"--compare", c.oldPath ? c.oldPath : oldFile, newFile});
+    EXPECT_EQ(run.exitCode, c.exitCode) << run.output.substr(0, 300);
+    EXPECT_NE(run.output.find(c.said), std::string::npos) << run.output.substr(0, 300);
+    if (c.exitCode != 2) continue;
+    // One line (the console ends it with CR LF) of at most 200 printable characters.
+    const std::string line = run.output.substr(0, run.output.find_last_not_of("\r\n") + 1);
+    EXPECT_LE(line.size(), 200u);
+    EXPECT_EQ(line + "\r\n", run.output);
+    EXPECT_FALSE(std::any_of(line.begin(), line.end(), [](char byte) {
+      return byte >= 0 && byte < ' ';
+    })) << line;
+  }
+}
+
+// --out naming one of the reports, in any spelling or through a hard link, is refused before
+// anything is read or written.
+TEST(Runner, CompareNeverWritesOverAReport) {
+  TempFolder folder;
+  const std::string report = folder.File("old.json"), link = folder.File("link.json");
+  const std::string text = ReportText(ItemsText("CPU", R"({"DeviceID": "CPU0"})"));
+  ASSERT_TRUE(WriteWholeFile(report, text));
+  ASSERT_TRUE(CreateHardLinkW(Utf8ToWide(link).c_str(), Utf8ToWide(report).c_str(), nullptr));
+  std::string upper = report;
+  std::transform(upper.begin(), upper.end(), upper.begin(), [](char c) { return std::toupper(c); });
+  for (const std::string& out : {report, upper, folder.path() + "\\.\\old.json", link}) {
+    const auto run = RunProgram(kRunner, {"--compare", report, report, "--out", out});
+    EXPECT_EQ(run.exitCode, 2u) << out << ": " << run.output;
+    EXPECT_NE(run.output.find("is a report compared, not written over"), std::string::npos)
+        << run.output;
+    std::string bytes;
+    EXPECT_TRUE(ReadWholeFile(report, bytes) && bytes == text) << out;
+  }
+}
+
 TEST(Runner, BadOptionsPrintTheUsage) {
   const auto unknown = RunProgram(kRunner, {"--out", "x.txt", "--category", "Memory"});
   EXPECT_EQ(unknown.exitCode, 2u);

@@ -97,11 +97,22 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
   UniqueHandle threadHandle(process.hThread);
   writer.reset();  // the child holds the only write end now, so reading ends when it exits
 
+  // Read while the program runs, for at most kPatienceMs: one that hangs is ended and fails.
+  const ULONGLONG deadline = GetTickCount64() + kPatienceMs;
   std::array<char, 4096> chunk{};
-  DWORD got = 0;
-  while (ReadFile(reader.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &got, nullptr) &&
-         got) {
-    run.output.append(chunk.data(), got);
+  DWORD available = 0;
+  while (PeekNamedPipe(reader.get(), nullptr, 0, nullptr, &available, nullptr)) {
+    DWORD got = 0;
+    if (available > 0 && ReadFile(reader.get(), chunk.data(),
+                                  std::min<DWORD>(available, chunk.size()), &got, nullptr)) {
+      run.output.append(chunk.data(), got);
+    } else if (GetTickCount64() > deadline) {
+      TerminateProcess(process.hProcess, WAIT_TIMEOUT);
+      run.output += "\n(ended after " + std::to_string(kPatienceMs) + " ms)";
+      break;
+    } else if (available == 0) {
+      Sleep(1);
+    }
   }
   WaitForSingleObject(process.hProcess, INFINITE);
   DWORD code = 0;

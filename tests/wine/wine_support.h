@@ -74,7 +74,8 @@ auto WaitFor(Found found) {
   return result;
 }
 
-// Runs a program of the build folder (or at a full path) with the given arguments and waits.
+// Runs a program of the build folder (or at a full path) with the given arguments and waits for
+// it; one still running after kPatienceMs is ended with the exit code WAIT_TIMEOUT.
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& args);
 
 // Look-alikes of the system DLLs that are not KnownDLLs (resources/lookalike.c), as someone would

@@ -1,0 +1,211 @@
+// A JSON report checked member by member before it is compared: its layout, names and values.
+#include "tools/report_check.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <functional>
+#include <limits>
+#include <vector>
+
+#include "base/item_recorder.h"
+#include "base/json_report.h"
+#include "base/levels.h"
+#include "base/scan.h"
+#include "collectors/categories.h"
+
+namespace sysinfo {
+namespace {
+
+using Fault = std::optional<JsonFault>;
+using Check = std::function<Fault(JsonNode)>;
+
+Fault At(JsonNode node, std::string reason) { return JsonFault{node.Offset(), std::move(reason)}; }
+
+// How a refusal names a value: its member name, or as a list's element.
+std::string Described(JsonNode value) {
+  return value.Name().empty() ? "an element of a list" : QuotedForRefusal(value.Name());
+}
+
+Fault Text(JsonNode value) {
+  return value.Is(JsonKind::String) ? Fault() : At(value, Described(value) + " is not text");
+}
+
+// The value of a number that is a whole number within 64 bits signed, however it is written
+// (3, 3.0, 3e0): NumberKey gives such a number as its digits.
+std::optional<std::int64_t> WholeValue(JsonNode value) {
+  if (!value.Is(JsonKind::Number)) return std::nullopt;
+  const std::string digits = NumberKey(value.Number());
+  std::int64_t whole = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), whole);
+  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+  return whole;
+}
+
+Fault Whole(JsonNode value, std::int64_t low, std::int64_t high) {
+  const auto whole = WholeValue(value);
+  if (whole && *whole >= low && *whole <= high) return std::nullopt;
+  return At(value,
+            Described(value) + " is not a whole number from " + std::to_string(low) +
+                (high == std::numeric_limits<std::int64_t>::max() ? " up"
+                                                                  : " to " + std::to_string(high)));
+}
+
+// The members an object may hold; each is checked, one that is not here is refused.
+struct Member {
+  std::string_view name;
+  Check check;
+  bool required = true;
+};
+
+Fault Members(JsonNode object, const std::string& what, const std::vector<Member>& members) {
+  if (!object.Is(JsonKind::Object)) return At(object, what + " that is not an object");
+  for (JsonNode value : object) {
+    const auto known = std::find_if(members.begin(), members.end(), [&](const Member& member) {
+      return member.name == value.Name();
+    });
+    if (known == members.end())
+      return At(value, "an unknown member " + Described(value) + " in " + what);
+    if (Fault fault = known->check(value)) return fault;
+  }
+  for (const Member& member : members) {
+    if (member.required && !object.Find(member.name)) {
+      return At(object, what + " without its " + QuotedForRefusal(member.name));
+    }
+  }
+  return std::nullopt;
+}
+
+Fault ListOf(JsonNode list, const Check& each) {
+  if (!list.Is(JsonKind::Array)) return At(list, Described(list) + " is not a list");
+  for (JsonNode element : list) {
+    if (Fault fault = each(element)) return fault;
+  }
+  return std::nullopt;
+}
+
+// An item: its fields, each a single value (what the comparison shows and the schema allows).
+Fault Fields(JsonNode item) {
+  if (!item.Is(JsonKind::Object)) return At(item, Described(item) + " is not an object of fields");
+  for (JsonNode field : item) {
+    if (field.Is(JsonKind::Array) || field.Is(JsonKind::Object)) {
+      return At(field, "the field " + Described(field) + " holds more than a single value");
+    }
+  }
+  return std::nullopt;
+}
+
+Fault Items(JsonNode items) { return ListOf(items, Fields); }
+
+// A name that must be one of `names`, each at most once where `seen` counts them.
+Fault OneOf(JsonNode name, std::span<const std::string_view> names, const char* what,
+            std::vector<bool>* seen = nullptr) {
+  if (Fault fault = Text(name)) return fault;
+  const auto found = std::find(names.begin(), names.end(), name.Text());
+  const std::string quoted = QuotedForRefusal(name.Text());
+  if (found == names.end()) return At(name, std::string("an unknown ") + what + " " + quoted);
+  if (!seen) return std::nullopt;
+  auto taken = (*seen)[static_cast<std::size_t>(found - names.begin())];
+  if (taken) return At(name, std::string("the ") + what + " " + quoted + " a second time");
+  taken = true;
+  return std::nullopt;
+}
+
+Fault Level(JsonNode level) {
+  const Fault fault = Members(
+      level, "the level",
+      {{"number", [](JsonNode number) { return Whole(number, kBasic, kAdvanced); }},
+       {"name", Text}});
+  if (fault) return fault;
+  const JsonNode name = *level.Find("name");
+  if (name.Text() == kLevelCaptions[*WholeValue(*level.Find("number")) - 1]) return std::nullopt;
+  return At(name, "the level's name is not that of its number");
+}
+
+constexpr std::array<std::string_view, 4> kStatuses{"ok", "empty", "failed", "timed_out"};
+
+Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
+  std::vector<std::string_view> names;
+  for (const CategoryRow& row : kCategoryRows) names.push_back(row.text);
+  if (!category.Is(JsonKind::Object)) return At(category, "a category that is not an object");
+  const auto name = category.Find("name");
+  if (!name) return At(category, "a category without its \"name\"");
+  if (Fault fault = OneOf(*name, names, "category", &seen)) return fault;
+  const CategoryFields& declared = *kCategoryRows[*FindCategory(name->Text())].fields;
+  std::vector<Member> members{
+      {"name", Text},
+      {"section", [](JsonNode section) { return Whole(section, 1, kCategoryCount); }},
+      {"status", [](JsonNode status) { return OneOf(status, kStatuses, "status"); }},
+      {"elapsedMs",
+       [](JsonNode ms) { return Whole(ms, 0, std::numeric_limits<std::int64_t>::max()); }},
+      {"error", Text, false}};
+  switch (ShapeOf(name->Text())) {
+    case ReportShape::Items: members.push_back({"items", Items}); break;
+    case ReportShape::Subsections:
+      members.push_back({"subsections", [&declared](JsonNode list) {
+                           std::vector<bool> groups(declared.groups.size());
+                           return ListOf(list, [&](JsonNode part) {
+                             return Members(part, "a sub-section",
+                                            {{"name",
+                                              [&](JsonNode group) {
+                                                return OneOf(group, declared.groups, "sub-section",
+                                                             &groups);
+                                              }},
+                                             {"items", Items}});
+                           });
+                         }});
+      break;
+    case ReportShape::KeyBlocks:
+      members.push_back(
+          {"keys", [](JsonNode list) {
+             return ListOf(list, [](JsonNode block) {
+               return Members(block, "a key block", {{"path", Text}, {"values", Fields}});
+             });
+           }});
+      break;
+    case ReportShape::FileLines:
+      members.push_back(
+          {"path", [](JsonNode path) { return path.Is(JsonKind::Null) ? Fault() : Text(path); }});
+      members.push_back({"lines", [](JsonNode lines) { return ListOf(lines, Text); }});
+  }
+  return Members(category, "the category " + QuotedForRefusal(name->Text()), members);
+}
+
+}  // namespace
+
+std::optional<JsonFault> CheckReport(const JsonDocument& document) {
+  const JsonNode root = document.Root();
+  const auto tool = root.Find("tool");
+  const auto program = tool ? tool->Find("name") : std::nullopt;
+  if (!program || !program->Is(JsonKind::String) || program->Text() != kProgramName) {
+    return At(root, "not a report written by this program");
+  }
+  const auto version = root.Find("schemaVersion");
+  if (!version) return At(root, "the report has no schemaVersion");
+  if (const auto whole = WholeValue(*version); whole && *whole > kReportSchemaVersion) {
+    return At(*version, "written by a newer version of this program (schemaVersion " +
+                            std::to_string(*whole) + "; this one reads up to " +
+                            std::to_string(kReportSchemaVersion) + ")");
+  }
+  std::vector<bool> seen(kCategoryCount);
+  return Members(
+      root, "the report",
+      {{"schemaVersion", [](JsonNode number) { return Whole(number, 1, kReportSchemaVersion); }},
+       {"tool",
+        [](JsonNode about) {
+          return Members(about, "the tool", {{"name", Text}, {"version", Text}});
+        }},
+       {"computer", Text},
+       {"scanTime", Text},
+       {"level", Level},
+       {"categories", [&](JsonNode list) {
+          return ListOf(list, [&](JsonNode category) { return CheckCategory(category, seen); });
+        }}});
+}
+
+std::optional<JsonDocument> ReadReport(std::string_view text, std::string_view file,
+                                       std::string& refusal) {
+  return ReadJsonText(text, file, kReportLimits, CheckReport, refusal);
+}
+
+}  // namespace sysinfo
