@@ -70,7 +70,7 @@ constexpr std::array<std::string_view, 1> kKey{"path"};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 3> kIdentifying{{
     {"ProxyServer", Identity::ProxyList},
-    {"ProxyOverride", Identity::ProxyList},
+    {"ProxyOverride", Identity::ProxyOverrides},
     {"AutoConfigURL", Identity::Proxy},
 }};
 // clang-format on
