@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <oleauto.h>
 #include <wincrypt.h>
+#include <lm.h>
 
 #include <utility>
 
@@ -60,6 +61,7 @@ using UniqueCryptProvider = UniqueResource<HCRYPTPROV, kReleaseProvider>;
 using UniqueCryptHash = UniqueResource<HCRYPTHASH, CryptDestroyHash>;
 using UniqueGlobal = UniqueResource<HGLOBAL, GlobalFree>;
 using UniqueEventSource = UniqueResource<HANDLE, DeregisterEventSource>;
+using UniqueNetBuffer = UniqueResource<LPVOID, NetApiBufferFree>;  // what a Net* call allocated
 // Memory the platform hands over for CoTaskMemFree, such as a shell item list.
 template <class T>
 using UniqueTaskMemory = UniqueResource<T*, CoTaskMemFree>;

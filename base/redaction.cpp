@@ -258,7 +258,8 @@ std::size_t PhoneEnd(std::string_view text, std::size_t at) {
   bool bracketFirst = false;
   char separator = 0;
   while (pos < text.size()) {
-    const bool bracket = text[pos] == '(';
+    // A bracketed area code comes first, or after the country's code.
+    const bool bracket = text[pos] == '(' && (groups == 0 || (plus && groups == 1));
     const std::size_t digitsAt = pos + (bracket ? 1 : 0);
     std::size_t digitsEnd = digitsAt;
     while (digitsEnd < text.size() && IsAsciiDigit(text[digitsEnd])) ++digitsEnd;

@@ -1,10 +1,17 @@
-// The names Windows gives this machine and its user, for the redactor.
+// The names Windows gives this machine and its user, and the redaction map on disk.
 #include <windows.h>
+#define SECURITY_WIN32
+#include <security.h>
 
 #include <array>
 
+#include "base/handles_win.h"
+#include "base/redaction_map.h"
+#include "base/scan.h"
+#include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "collectors/machine_identity.h"
+#include "collectors/wmi_win.h"
 #include "support/registry_win.h"
 
 namespace sysinfo {
@@ -17,24 +24,132 @@ std::string ComputerNameOf(COMPUTER_NAME_FORMAT format) {
   return WideToUtf8(std::wstring(name.data(), size));
 }
 
-std::string UserName() {
-  std::array<wchar_t, 257> name{};
-  DWORD size = static_cast<DWORD>(name.size());
-  if (!GetUserNameW(name.data(), &size) || size == 0) return {};
-  return WideToUtf8(std::wstring(name.data(), size - 1));  // the size counted the NUL
+// "DOMAIN\login" of the account running the scan.
+std::string AccountName() {
+  std::array<wchar_t, 512> name{};
+  ULONG size = static_cast<ULONG>(name.size());
+  if (!GetUserNameExW(NameSamCompatible, name.data(), &size)) return {};
+  return WideToUtf8(std::wstring(name.data(), size));
+}
+
+// The NetBIOS name of the domain the machine belongs to, or of its workgroup.
+std::string NetBiosDomain() {
+  UniqueNetBuffer info;
+  if (NetWkstaGetInfo(nullptr, 100, reinterpret_cast<LPBYTE*>(info.put())) != NERR_Success)
+    return {};
+  return WideToUtf8(static_cast<const WKSTA_INFO_100*>(info.get())->wki100_langroup);
+}
+
+std::string ShortPath(const std::string& path) {
+  std::array<wchar_t, MAX_PATH> shortPath{};
+  const DWORD length = GetShortPathNameW(Utf8ToWide(path).c_str(), shortPath.data(),
+                                         static_cast<DWORD>(shortPath.size()));
+  if (length == 0 || length >= shortPath.size()) return {};
+  return WideToUtf8(std::wstring(shortPath.data(), length));
+}
+
+std::string MapPath(const RedactionChoices& choices) {
+  if (!choices.mapPath.empty()) return choices.mapPath;
+  const std::string userData = GetSpecialFolder(kFolderLocalAppData);
+  if (userData.empty()) return {};
+  return userData + "\\" + std::string(kProgramName) + "\\redaction-map.json";
+}
+
+// The map's bytes: empty for a map not made yet; nothing, with the reason, for what is not a
+// regular disk file of a map's size or cannot be read.
+std::optional<std::string> ReadMapFile(const std::string& path, std::string& reason) {
+  UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+                                              FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  const DWORD error = GetLastError();
+  if (!file && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) return "";
+  if (!file) {
+    reason = SystemErrorText(error);
+    return std::nullopt;
+  }
+  BY_HANDLE_FILE_INFORMATION facts{};
+  LARGE_INTEGER size{};
+  if (GetFileType(file.get()) != FILE_TYPE_DISK ||
+      !GetFileInformationByHandle(file.get(), &facts) ||
+      (facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !GetFileSizeEx(file.get(), &size)) {
+    reason = "not a regular file";
+    return std::nullopt;
+  }
+  if (static_cast<unsigned long long>(size.QuadPart) > kMaxRedactionMapBytes) {
+    reason = "larger than a map can be";
+    return std::nullopt;
+  }
+  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
+  DWORD got = 0;
+  if (!bytes.empty() &&
+      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))) {
+    reason = SystemErrorText(GetLastError());
+    return std::nullopt;
+  }
+  bytes.resize(got);
+  return bytes;
+}
+
+// The map as a whole: a new file beside it, then moved over it, so a map is never half written.
+std::optional<std::string> WriteMapFile(const std::string& path, const std::string& text) {
+  if (const auto folder = path.find_last_of('\\'); folder != std::string::npos)
+    CreateDirectoryW(Utf8ToWide(path.substr(0, folder)).c_str(), nullptr);  // may exist
+  const std::wstring target = Utf8ToWide(path), written = target + L".new";
+  {
+    UniqueHandle file = AdoptHandle(CreateFileW(written.c_str(), GENERIC_WRITE, 0, nullptr,
+                                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD put = 0;
+    if (!file ||
+        !WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) ||
+        put != text.size()) {
+      return SystemErrorText(GetLastError());
+    }
+  }
+  if (!MoveFileExW(written.c_str(), target.c_str(),
+                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    const std::string reason = SystemErrorText(GetLastError());
+    DeleteFileW(written.c_str());
+    return reason;
+  }
+  return std::nullopt;
 }
 
 }  // namespace
 
 std::string ThisComputerName() { return ComputerNameOf(ComputerNameNetBIOS); }
 
-void LearnThisMachine(Redactor& redactor) {
+std::optional<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
+                                               std::string& reason) {
+  const std::string path = MapPath(choices);
+  std::optional<MarkerMap> map = MarkerMap();
+  if (!path.empty()) {
+    const auto bytes = ReadMapFile(path, reason);
+    map = bytes ? ParseRedactionMap(*bytes, reason) : std::nullopt;
+  }
+  if (!map) {
+    reason = "the redaction map \"" + path + "\" cannot be used: " + reason;
+    return std::nullopt;
+  }
+  Redactor redactor(std::move(*map));
+  for (const std::string& word : choices.words) redactor.Learn(Identity::Word, word);
   MachineNames names;
   names.computer = {ThisComputerName(), ComputerNameOf(ComputerNameDnsHostname)};
-  names.domain = ComputerNameOf(ComputerNameDnsDomain);
-  names.user = UserName();
+  names.domains = {ComputerNameOf(ComputerNameDnsDomain), NetBiosDomain()};
+  names.account = AccountName();
+  names.shortPath = ShortPath;
   WindowsRegistry registry;
-  LearnMachineIdentity(redactor, names, registry);
+  auto wmi = MakeWmiService();
+  LearnMachineIdentity(redactor, names, *wmi, registry);
+  return redactor;
+}
+
+std::optional<std::string> KeepRedactionMap(const Redactor& redactor,
+                                            const RedactionChoices& choices) {
+  const std::string path = MapPath(choices);
+  if (path.empty()) return std::nullopt;  // nowhere to keep it: the next report numbers anew
+  if (auto error = WriteMapFile(path, RedactionMapText(redactor.Map())))
+    return "the redaction map \"" + path + "\" cannot be written: " + *error;
+  return std::nullopt;
 }
 
 }  // namespace sysinfo

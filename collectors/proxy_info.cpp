@@ -79,15 +79,20 @@ constexpr std::array<IdentifyingField, 3> kIdentifying{{
 
 const CategoryFields kProxyInfoFields{kKey, kChanging, kIdentifying};
 
-void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
+std::vector<ProxyKey> ProxyInfoKeys(RegistryKeys& keys) {
   const std::string settings(kInternetSettings);
-  PrintProxyBlock(report, keys, RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", settings);
-  PrintProxyBlock(report, keys, RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", settings);
   // One loaded user hive: the last long (SID-named) one that is not a _Classes hive. With none,
   // the empty name leaves two backslashes in the header and the values empty.
   const std::string hive =
       ChooseUserHive(RegistryRoutines(keys).EnumRegistryKeys(RegistryRoot::Users, ""));
-  PrintProxyBlock(report, keys, RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings);
+  return {{RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", settings},
+          {RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", settings},
+          {RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings}};
+}
+
+void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
+  for (const ProxyKey& key : ProxyInfoKeys(keys))
+    PrintProxyBlock(report, keys, key.root, key.rootName, key.path);
   ProcessPendingMessages();
 }
 
