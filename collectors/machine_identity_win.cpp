@@ -55,12 +55,13 @@ std::string MapPath(const RedactionChoices& choices) {
   return userData + "\\" + std::string(kProgramName) + "\\redaction-map.json";
 }
 
-// The map's bytes: empty for a map not made yet; nothing, with the reason, for what is not a
+// The map's bytes: none for a map not made yet; nothing, with the reason, for what is not a
 // regular disk file of a map's size or cannot be read.
 std::optional<std::string> ReadMapFile(const std::string& path, std::string& reason) {
+  // Backup semantics open a folder too, so that it is refused as what it is.
   UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
                                               FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                              FILE_ATTRIBUTE_NORMAL, nullptr));
+                                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
   const DWORD error = GetLastError();
   if (!file && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) return "";
   if (!file) {
@@ -124,7 +125,7 @@ std::optional<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
   std::optional<MarkerMap> map = MarkerMap();
   if (!path.empty()) {
     const auto bytes = ReadMapFile(path, reason);
-    map = bytes ? ParseRedactionMap(*bytes, reason) : std::nullopt;
+    if (!bytes || !bytes->empty()) map = bytes ? ParseRedactionMap(*bytes, reason) : std::nullopt;
   }
   if (!map) {
     reason = "the redaction map \"" + path + "\" cannot be used: " + reason;
