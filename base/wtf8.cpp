@@ -13,6 +13,7 @@ bool IsSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
 struct Decoded {
   char32_t code;
   std::size_t length;  // bytes taken, at least one
+  bool complete = true;  // false: bytes that start no character, the code is U+FFFD
 };
 
 // The code point at the start of a text that is not empty. Surrogates are accepted (that is the
@@ -38,10 +39,10 @@ Decoded DecodeFirst(std::string_view text) {
     if (lead == 0xF0) low = 0x90;
     if (lead == 0xF4) high = 0x8F;
   } else {
-    return {kReplacement, 1};
+    return {kReplacement, 1, false};
   }
   for (std::size_t i = 1; i < length; ++i) {
-    if (i >= text.size() || byte(i) < low || byte(i) > high) return {kReplacement, i};
+    if (i >= text.size() || byte(i) < low || byte(i) > high) return {kReplacement, i, false};
     code = (code << 6) | (byte(i) & 0x3F);
     low = 0x80;
     high = 0xBF;
@@ -96,6 +97,12 @@ std::u16string Wtf8ToUtf16(std::string_view text) {
     }
   }
   return units;
+}
+
+std::size_t Utf8CharacterLength(std::string_view text) {
+  if (text.empty()) return 0;
+  const Decoded decoded = DecodeFirst(text);
+  return decoded.complete && !IsSurrogate(decoded.code) ? decoded.length : 0;
 }
 
 std::string Wtf8ToUtf8(std::string_view text) {

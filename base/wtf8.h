@@ -22,6 +22,10 @@ std::u16string Wtf8ToUtf16(std::string_view text);
 // byte is kept as it is.
 std::string Wtf8ToUtf8(std::string_view text);
 
+// The bytes (1 to 4) of the UTF-8 character that starts `text`; 0 when it starts with none: a
+// byte that begins no character, a cut or overlong sequence, a surrogate, a value past U+10FFFF.
+std::size_t Utf8CharacterLength(std::string_view text);
+
 // Appends the code point's UTF-8 form (a surrogate's is its WTF-8 form).
 void AppendUtf8(std::string& out, char32_t code);
 

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "base/json_file_win.h"
 #include "base/unicode_win.h"
 #include "support/extended_path.h"
 
@@ -15,17 +16,7 @@ std::wstring ExtendedWidePath(const std::string& path) {
 }
 
 UniqueHandle OpenRegularFile(const std::string& path) {
-  // Full sharing: a file another program holds open for writing or deleting is still read.
-  // Without backup semantics a folder does not open at all.
-  UniqueHandle file =
-      AdoptHandle(CreateFileW(ExtendedWidePath(path).c_str(), GENERIC_READ,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (file && GetFileType(file.get()) != FILE_TYPE_DISK) {
-    file.reset();
-    SetLastError(ERROR_NOT_SUPPORTED);
-  }
-  return file;
+  return OpenRegularFile(ExtendedWidePath(path));
 }
 
 std::unique_ptr<FileByteReader> FileByteReader::Open(const std::string& path) {

@@ -13,9 +13,8 @@ namespace sysinfo {
 // opened is the one named, whatever its name or length (see ExtendedLengthPath).
 std::wstring ExtendedWidePath(const std::string& path);
 
-// The file opened for reading while other programs keep it open, write to it or delete it;
-// nothing, with GetLastError saying why, when it cannot be opened or is not a regular file on a
-// disk (a folder, a pipe, a device), which is never to be read.
+// The file opened by its extended-length name as base/json_file_win.h's OpenRegularFile opens
+// it: shared, and regular disk files only (nothing, with GetLastError saying why, otherwise).
 UniqueHandle OpenRegularFile(const std::string& path);
 
 // A file read from start to the size it had when opened.
