@@ -6,6 +6,7 @@
 #include <array>
 
 #include "base/handles_win.h"
+#include "base/json_file_win.h"
 #include "base/redaction_map.h"
 #include "base/scan.h"
 #include "base/special_folders_win.h"
@@ -55,42 +56,6 @@ std::string MapPath(const RedactionChoices& choices) {
   return userData + "\\" + std::string(kProgramName) + "\\redaction-map.json";
 }
 
-// The map's bytes: none for a map not made yet; nothing, with the reason, for what is not a
-// regular disk file of a map's size or cannot be read.
-std::optional<std::string> ReadMapFile(const std::string& path, std::string& reason) {
-  // Backup semantics open a folder too, so that it is refused as what it is.
-  UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
-                                              FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                              FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  const DWORD error = GetLastError();
-  if (!file && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) return "";
-  if (!file) {
-    reason = SystemErrorText(error);
-    return std::nullopt;
-  }
-  BY_HANDLE_FILE_INFORMATION facts{};
-  LARGE_INTEGER size{};
-  if (GetFileType(file.get()) != FILE_TYPE_DISK ||
-      !GetFileInformationByHandle(file.get(), &facts) ||
-      (facts.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !GetFileSizeEx(file.get(), &size)) {
-    reason = "not a regular file";
-    return std::nullopt;
-  }
-  if (static_cast<unsigned long long>(size.QuadPart) > kMaxRedactionMapBytes) {
-    reason = "larger than a map can be";
-    return std::nullopt;
-  }
-  std::string bytes(static_cast<std::size_t>(size.QuadPart), '\0');
-  DWORD got = 0;
-  if (!bytes.empty() &&
-      (!ReadFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr))) {
-    reason = SystemErrorText(GetLastError());
-    return std::nullopt;
-  }
-  bytes.resize(got);
-  return bytes;
-}
-
 // The map as a whole: a new file beside it, then moved over it, so a map is never half written.
 std::optional<std::string> WriteMapFile(const std::string& path, const std::string& text) {
   if (const auto folder = path.find_last_of('\\'); folder != std::string::npos)
@@ -122,16 +87,20 @@ std::string ThisComputerName() { return ComputerNameOf(ComputerNameNetBIOS); }
 std::optional<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
                                                std::string& reason) {
   const std::string path = MapPath(choices);
-  std::optional<MarkerMap> map = MarkerMap();
-  if (!path.empty()) {
-    const auto bytes = ReadMapFile(path, reason);
-    if (!bytes || !bytes->empty()) map = bytes ? ParseRedactionMap(*bytes, reason) : std::nullopt;
+  MarkerMap map;
+  // A map not made yet is a first report's; any other is read as a file from anywhere.
+  const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
+  const DWORD error = GetLastError();
+  if (!path.empty() && (attributes != INVALID_FILE_ATTRIBUTES ||
+                        (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))) {
+    const auto document = ReadJsonFile(path, kRedactionMapLimits, CheckRedactionMap, reason);
+    if (!document) {
+      reason = "cannot use the redaction map " + reason;
+      return std::nullopt;
+    }
+    map = RedactionMapOf(*document);
   }
-  if (!map) {
-    reason = "the redaction map \"" + path + "\" cannot be used: " + reason;
-    return std::nullopt;
-  }
-  Redactor redactor(std::move(*map));
+  Redactor redactor(std::move(map));
   for (const std::string& word : choices.words) redactor.Learn(Identity::Word, word);
   MachineNames names;
   names.computer = {ThisComputerName(), ComputerNameOf(ComputerNameDnsHostname)};

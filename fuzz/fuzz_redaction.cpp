@@ -41,9 +41,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view name = input.substr(0, end);
   const std::string_view text = end == std::string_view::npos ? "" : input.substr(end + 1);
   std::string reason;
-  auto map = sysinfo::ParseRedactionMap(text, reason);
+  auto map = sysinfo::ParseRedactionMap(text, "map", reason);
   if (map) {
-    auto again = sysinfo::ParseRedactionMap(sysinfo::RedactionMapText(*map), reason);
+    auto again = sysinfo::ParseRedactionMap(sysinfo::RedactionMapText(*map), "map", reason);
     if (again != map) __builtin_trap();
   }
   sysinfo::Redactor redactor(map ? *map : sysinfo::MarkerMap());
