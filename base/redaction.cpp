@@ -80,6 +80,18 @@ bool IsWordByte(unsigned char c) { return IsAsciiAlnum(c) || c >= 0x80; }
 bool IsWordByteAt(std::string_view text, std::size_t at) {
   return at < text.size() && IsWordByte(static_cast<unsigned char>(text[at]));
 }
+// Whether what was found begins and ends where the text's token does: not "x-S-1-5-21-1",
+// "S-1-5-21-1-2x", "020 7946-x1".
+bool Joins(std::string_view text, std::size_t at) {
+  return at < text.size() && std::string_view("-._").find(text[at]) != std::string_view::npos;
+}
+bool EndsToken(std::string_view text, std::size_t end) {
+  return !IsWordByteAt(text, end) && !(Joins(text, end) && IsWordByteAt(text, end + 1));
+}
+bool BeginsToken(std::string_view text, std::size_t at) {
+  return at == 0 || (!IsWordByteAt(text, at - 1) &&
+                     !(at >= 2 && Joins(text, at - 1) && IsWordByteAt(text, at - 2)));
+}
 
 // The lower-case form of a character of two UTF-8 bytes (Latin-1, Latin Extended-A, Greek,
 // Cyrillic capitals); any other character as it is. The result has two bytes too.
@@ -280,7 +292,7 @@ std::size_t PhoneEnd(std::string_view text, std::size_t at) {
     separator = next;
     ++pos;
   }
-  if (IsWordByteAt(text, end)) return at;
+  if (!EndsToken(text, end)) return at;
   const bool international = plus && digits >= 8 && digits <= 15;
   const bool national = (bracketFirst || text[at] == '0') && groups >= 2 && digits >= 9 &&
                         digits <= 13;
@@ -308,7 +320,7 @@ std::size_t AddressEnd(std::string_view text, std::size_t at) {
     const std::size_t end = pos - 1;
     // Not part of a longer run of groups (an IPv6 address).
     if (end < text.size() && text[end] == separator) return at;
-    return IsWordByteAt(text, end) ? at : end;
+    return EndsToken(text, end) ? end : at;
   };
   if (at + 2 < text.size() && (text[at + 2] == ':' || text[at + 2] == '-')) {
     return groupsEnd(6, 2, text[at + 2]);
@@ -601,13 +613,20 @@ void Redactor::FindKnown(std::string_view text, std::string_view folded,
       const bool wordEnd = IsWordByte(static_cast<unsigned char>(value.back()));
       if (wordStart && at > 0 && IsWordByteAt(text, at - 1)) continue;
       if (wordEnd && IsWordByteAt(text, end)) continue;
-      if (!Free(spans, at, end)) continue;
+      // A known value holding what a pattern found in it ("-S-1-5-21-1-x" hidden as a word)
+      // takes its place whole; one that only overlaps a finding ("bob" in "bob:pw@") does not.
+      const auto inside = [&](const Span& span) { return span.begin >= at && span.end <= end; };
+      if (!std::all_of(spans.begin(), spans.end(), [&](const Span& span) {
+            return inside(span) || !Overlaps(at, end, span.begin, span.end);
+          }))
+        continue;
       const Known& known = known_.at(value);
       const std::string_view written = text.substr(at, value.size());
       const bool capitals = std::none_of(written.begin(), written.end(),
                                          [](char c) { return c >= 'a' && c <= 'z'; });
       if (known.plainWord && !capitals && written != folded.substr(at, value.size()))
         continue;  // "Office" is a word; "OFFICE" and "office" are the computer
+      std::erase_if(spans, inside);
       spans.push_back({at, end, known.marker});
       at = end - 1;
       break;
@@ -636,11 +655,12 @@ void Redactor::FindPatterns(std::string_view text, std::string_view folded,
   for (std::string_view prefix : {"s-1-5-21-", "s-1-12-1-"}) {
     for (auto at = folded.find(prefix); at != std::string_view::npos;
          at = folded.find(prefix, at + 1)) {
-      if (at > 0 && IsAsciiAlnum(static_cast<unsigned char>(text[at - 1]))) continue;
+      if (!BeginsToken(text, at)) continue;
       std::size_t end = at + prefix.size();
       while (end < text.size() && (IsAsciiDigit(text[end]) || text[end] == '-')) ++end;
       while (end > at + prefix.size() && text[end - 1] == '-') --end;
-      if (end == at + prefix.size()) continue;  // "S-1-5-21-" with no number after it
+      // "S-1-5-21-" with no number after it, or more after the number than a SID holds.
+      if (end == at + prefix.size() || !EndsToken(text, end)) continue;
       AddSpan(spans, at, end, [&] { return Learn(Identity::Sid, text.substr(at, end - at)); });
     }
   }

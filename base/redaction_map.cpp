@@ -41,8 +41,8 @@ std::optional<JsonFault> CheckRedactionMap(const JsonDocument& document) {
 
 MarkerMap RedactionMapOf(const JsonDocument& document) {
   MarkerMap map;
-  for (const JsonNode marker : *document.Root().Find("markers"))
-    map.emplace(Folded(marker.Name()), marker.Text());
+  const JsonNode markers = *document.Root().Find("markers");
+  for (const JsonNode marker : markers) map.emplace(Folded(marker.Name()), marker.Text());
   return map;
 }
 
