@@ -241,12 +241,13 @@ std::optional<Decoded> PercentDecoded(std::string_view text) {
   return decoded;
 }
 
-// Whether nothing found so far covers any of the bytes from begin to end.
+// Whether nothing found so far covers any of the bytes from begin to end: the finding that
+// begins next must begin after the end, and the one before must end before the beginning.
 template <typename Spans>
 bool Free(const Spans& spans, std::size_t begin, std::size_t end) {
-  return begin < end && std::none_of(spans.begin(), spans.end(), [&](const auto& span) {
-           return Overlaps(begin, end, span.begin, span.end);
-         });
+  const auto next = spans.lower_bound(begin);
+  if (next != spans.end() && next->first < end) return false;
+  return begin < end && (next == spans.begin() || std::prev(next)->second.end <= begin);
 }
 
 // Adds a replacement where nothing was found yet; a value is learnt only where it is replaced.
@@ -254,7 +255,7 @@ template <typename Spans, typename LearnValue>
 void AddSpan(Spans& spans, std::size_t begin, std::size_t end, LearnValue learn) {
   if (!Free(spans, begin, end)) return;
   std::string marker = learn();
-  if (!marker.empty()) spans.push_back({begin, end, std::move(marker)});
+  if (!marker.empty()) spans.emplace(begin, typename Spans::mapped_type{end, std::move(marker)});
 }
 
 // A telephone number: digits in groups parted by one blank, hyphen or dot, a group possibly in
@@ -277,6 +278,8 @@ std::size_t PhoneEnd(std::string_view text, std::size_t at) {
     while (digitsEnd < text.size() && IsAsciiDigit(text[digitsEnd])) ++digitsEnd;
     if (digitsEnd == digitsAt || (bracket && (digitsEnd >= text.size() || text[digitsEnd] != ')')))
       break;
+    if (digits + (digitsEnd - digitsAt) > 15)
+      return at;  // longer than any number: no need to go on
     if (groups == 0) bracketFirst = bracket;
     if (groups < firstGroups.size()) firstGroups[groups] = digitsEnd - digitsAt;
     ++groups;
@@ -574,28 +577,18 @@ std::string Redactor::Text(std::string_view text) {
   const std::optional<Decoded> decoded = PercentDecoded(text);
   const std::string_view plain = decoded ? std::string_view(decoded->text) : text;
   const std::string folded = Folded(plain);
-  std::vector<Span> spans;
+  Spans spans;
   FindPatterns(plain, folded, spans);
   FindKnown(plain, folded, spans);
   if (spans.empty()) return std::string(text);
-  if (decoded) {
-    for (Span& span : spans) {
-      span.begin = decoded->origin[span.begin];
-      span.end = decoded->origin[span.end];
-    }
-  }
-  return Replaced(text, std::move(spans));
-}
-
-std::string Redactor::Replaced(std::string_view text, std::vector<Span> spans) const {
-  std::sort(spans.begin(), spans.end(),
-            [](const Span& a, const Span& b) { return a.begin < b.begin; });
+  // Back to the text as written: a position in the decoded text is where its byte began.
+  const auto written = [&](std::size_t at) { return decoded ? decoded->origin[at] : at; };
   std::string redacted;
   std::size_t at = 0;
-  for (const Span& span : spans) {
-    redacted.append(text.substr(at, span.begin - at));
+  for (const auto& [begin, span] : spans) {
+    redacted.append(text.substr(at, written(begin) - at));
     redacted += span.marker;
-    at = span.end;
+    at = written(span.end);
   }
   redacted.append(text.substr(at));
   return redacted;
@@ -603,8 +596,7 @@ std::string Redactor::Replaced(std::string_view text, std::vector<Span> spans) c
 
 // One pass over the text: at each byte, the longest known value that starts there as a whole
 // word, so the cost grows with the text, not with the number of values times the text.
-void Redactor::FindKnown(std::string_view text, std::string_view folded,
-                         std::vector<Span>& spans) const {
+void Redactor::FindKnown(std::string_view text, std::string_view folded, Spans& spans) const {
   for (std::size_t at = 0; at < folded.size(); ++at) {
     for (const std::string& value : everywhere_[static_cast<unsigned char>(folded[at])]) {
       if (folded.compare(at, value.size(), value) != 0) continue;
@@ -615,38 +607,35 @@ void Redactor::FindKnown(std::string_view text, std::string_view folded,
       if (wordEnd && IsWordByteAt(text, end)) continue;
       // A known value holding what a pattern found in it ("-S-1-5-21-1-x" hidden as a word)
       // takes its place whole; one that only overlaps a finding ("bob" in "bob:pw@") does not.
-      const auto inside = [&](const Span& span) { return span.begin >= at && span.end <= end; };
-      if (!std::all_of(spans.begin(), spans.end(), [&](const Span& span) {
-            return inside(span) || !Overlaps(at, end, span.begin, span.end);
-          }))
-        continue;
+      const auto first = spans.lower_bound(at), last = spans.lower_bound(end);
+      const bool overlapsBefore = first != spans.begin() && std::prev(first)->second.end > at;
+      if (overlapsBefore || (last != first && std::prev(last)->second.end > end)) continue;
       const Known& known = known_.at(value);
       const std::string_view written = text.substr(at, value.size());
       const bool capitals = std::none_of(written.begin(), written.end(),
                                          [](char c) { return c >= 'a' && c <= 'z'; });
       if (known.plainWord && !capitals && written != folded.substr(at, value.size()))
         continue;  // "Office" is a word; "OFFICE" and "office" are the computer
-      std::erase_if(spans, inside);
-      spans.push_back({at, end, known.marker});
+      spans.erase(first, last);
+      spans.emplace(at, Span{end, known.marker});
       at = end - 1;
       break;
     }
   }
 }
 
-void Redactor::FindPatterns(std::string_view text, std::string_view folded,
-                            std::vector<Span>& spans) {
+void Redactor::FindPatterns(std::string_view text, std::string_view folded, Spans& spans) {
   // A profile folder's name: "C:\Users\<name>\...".
   for (std::string_view folder : {"\\users\\", "/users/", "\\documents and settings\\"}) {
     for (auto at = folded.find(folder); at != std::string_view::npos;
          at = folded.find(folder, at + 1)) {
       const std::size_t begin = at + folder.size();
       std::size_t end = text.find_first_of("\\/\"'<>|;,:*?", begin);
-      if (end == std::string_view::npos || (text[end] != '\\' && text[end] != '/')) {
-        // Not closed by a separator: a blank ends the name ("C:\Users\me -flag").
-        end = std::min(end, text.find(' ', begin));
-      }
       if (end == std::string_view::npos) end = text.size();
+      if (end == text.size() || (text[end] != '\\' && text[end] != '/')) {
+        // Not closed by a separator: a blank ends the name ("C:\Users\me -flag").
+        end = begin + std::min(text.substr(begin, end - begin).find(' '), end - begin);
+      }
       AddSpan(spans, begin, end,
               [&] { return Learn(Identity::User, text.substr(begin, end - begin)); });
     }
@@ -719,8 +708,7 @@ void Redactor::FindPatterns(std::string_view text, std::string_view folded,
 
 // Arguments that carry a secret or an account: "--password=x", "/token:x", "-ApiKey x",
 // "pwd=x", "AccountKey=x;", "?sig=x", "-p x" (not "-p 22"), "/p:x", "/user:DOMAIN\name".
-void Redactor::FindArguments(std::string_view text, std::string_view folded,
-                             std::vector<Span>& spans) {
+void Redactor::FindArguments(std::string_view text, std::string_view folded, Spans& spans) {
   std::size_t nestedStart = std::string_view::npos;  // "/p:Name=Value" holds an argument itself
   for (std::size_t at = 0; at < text.size(); ++at) {
     if (at != nestedStart && !StartsToken(text, at)) continue;

@@ -90,18 +90,18 @@ class Redactor {
     bool plainWord;  // elsewhere only in capitals or in small letters ("OFFICE", "office")
   };
   struct Span {
-    std::size_t begin;
     std::size_t end;
     std::string marker;
   };
+  // What was found in a text so far, by where each finding begins; findings never overlap.
+  using Spans = std::map<std::size_t, Span>;
 
   Known* Find(std::string_view folded);
   std::string NewMarker(Identity kind);
   void ReplaceEverywhere(const std::string& folded, Known& known);
-  std::string Replaced(std::string_view text, std::vector<Span> spans) const;
-  void FindKnown(std::string_view text, std::string_view folded, std::vector<Span>& spans) const;
-  void FindPatterns(std::string_view text, std::string_view folded, std::vector<Span>& spans);
-  void FindArguments(std::string_view text, std::string_view folded, std::vector<Span>& spans);
+  void FindKnown(std::string_view text, std::string_view folded, Spans& spans) const;
+  void FindPatterns(std::string_view text, std::string_view folded, Spans& spans);
+  void FindArguments(std::string_view text, std::string_view folded, Spans& spans);
   std::string Account(std::string_view text);
   std::string DeviceId(std::string_view text);
   void LearnDeviceSerial(std::string_view id, char separator);
