@@ -750,11 +750,20 @@ void Redactor::FindArguments(std::string_view text, std::string_view folded, Spa
       }
       if (PlainOptionValue(found)) continue;
     }
-    AddSpan(spans, value, valueEnd, [&] {
-      if (argument != Argument::Account) return Learn(Identity::Secret, found);
-      std::string account = Account(found);
-      return account == found ? std::string() : account;
-    });
+    if (argument == Argument::Account) {
+      // "DOMAIN\login": each part in its own place, as in an account field.
+      const std::size_t slash = std::min(found.rfind('\\'), found.size());
+      if (slash < found.size()) {
+        AddSpan(spans, value, value + slash,
+                [&] { return Learn(Identity::Domain, found.substr(0, slash)); });
+      }
+      const std::string_view login = found.substr(slash < found.size() ? slash + 1 : 0);
+      if (login.find('@') == std::string_view::npos)  // "name@domain" is an e-mail address
+        AddSpan(spans, valueEnd - login.size(), valueEnd,
+                [&] { return Learn(Identity::User, login); });
+    } else {
+      AddSpan(spans, value, valueEnd, [&] { return Learn(Identity::Secret, found); });
+    }
     at = nameEnd;
   }
 }
