@@ -71,6 +71,7 @@ bool Contains(const std::array<std::string_view, N>& list, std::string_view valu
 bool IsAsciiLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool IsAsciiDigit(unsigned char c) { return c >= '0' && c <= '9'; }
 bool IsAsciiUpper(unsigned char c) { return c >= 'A' && c <= 'Z'; }
+bool IsAsciiLower(unsigned char c) { return c >= 'a' && c <= 'z'; }
 bool IsAsciiAlnum(unsigned char c) { return IsAsciiLetter(c) || IsAsciiDigit(c); }
 bool IsHexDigit(unsigned char c) {
   return IsAsciiDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
@@ -163,10 +164,6 @@ bool IsPlainWord(std::string_view value) {
   });
 }
 
-bool Overlaps(std::size_t begin, std::size_t end, std::size_t otherBegin, std::size_t otherEnd) {
-  return begin < otherEnd && otherBegin < end;
-}
-
 bool IsEmailLocalByte(unsigned char c) {
   return IsAsciiAlnum(c) || c == '.' || c == '_' || c == '%' || c == '+' || c == '-';
 }
@@ -193,7 +190,7 @@ Argument ArgumentOf(std::string_view name, std::string_view folded, bool dashed)
     if (at == 0 || std::string_view("_-.").find(name[at - 1]) != std::string_view::npos) {
       return Argument::Secret;
     }
-    const bool newWord = IsAsciiUpper(name[at]) && name[at - 1] >= 'a' && name[at - 1] <= 'z';
+    const bool newWord = IsAsciiUpper(name[at]) && IsAsciiLower(name[at - 1]);  // "AccountKey"
     if (newWord) return Argument::Secret;
   }
   return Argument::None;
@@ -613,7 +610,7 @@ void Redactor::FindKnown(std::string_view text, std::string_view folded, Spans& 
       const Known& known = known_.at(value);
       const std::string_view written = text.substr(at, value.size());
       const bool capitals = std::none_of(written.begin(), written.end(),
-                                         [](char c) { return c >= 'a' && c <= 'z'; });
+                                         [](char c) { return IsAsciiLower(c); });
       if (known.plainWord && !capitals && written != folded.substr(at, value.size()))
         continue;  // "Office" is a word; "OFFICE" and "office" are the computer
       spans.erase(first, last);
