@@ -63,6 +63,22 @@ constexpr std::array<std::string_view, 3> kBluetoothEnumerators{"bthenum", "bthl
                                                                 "bthledevice"};
 // clang-format on
 
+// A set of bytes answered in one lookup, for the tests made at every byte of a text.
+class ByteSet {
+ public:
+  constexpr explicit ByteSet(std::string_view bytes) {
+    for (char c : bytes) has_[static_cast<unsigned char>(c)] = true;
+  }
+  constexpr bool operator()(char c) const { return has_[static_cast<unsigned char>(c)]; }
+
+ private:
+  std::array<bool, 256> has_{};
+};
+constexpr ByteSet kJoiners("-._");  // join two words into one token: "S-1-5", "a.b"
+constexpr ByteSet kTokenStarts(" \t\"'?&;(,");  // an argument may start after one of these
+// Before one of these a number or an address goes on from a token of its own.
+constexpr ByteSet kNotBeforeNumbers(".-_+:/\\&#{");
+
 template <std::size_t N>
 bool Contains(const std::array<std::string_view, N>& list, std::string_view value) {
   return std::find(list.begin(), list.end(), value) != list.end();
@@ -83,9 +99,7 @@ bool IsWordByteAt(std::string_view text, std::size_t at) {
 }
 // Whether what was found begins and ends where the text's token does: not "x-S-1-5-21-1",
 // "S-1-5-21-1-2x", "020 7946-x1".
-bool Joins(std::string_view text, std::size_t at) {
-  return at < text.size() && std::string_view("-._").find(text[at]) != std::string_view::npos;
-}
+bool Joins(std::string_view text, std::size_t at) { return at < text.size() && kJoiners(text[at]); }
 bool EndsToken(std::string_view text, std::size_t end) {
   return !IsWordByteAt(text, end) && !(Joins(text, end) && IsWordByteAt(text, end + 1));
 }
@@ -172,7 +186,7 @@ bool IsArgumentNameByte(unsigned char c) {
   return IsAsciiAlnum(c) || c == '_' || c == '-' || c == '.';
 }
 bool StartsToken(std::string_view text, std::size_t at) {
-  return at == 0 || std::string_view(" \t\"'?&;(,").find(text[at - 1]) != std::string_view::npos;
+  return at == 0 || kTokenStarts(text[at - 1]);
 }
 
 // The one rule for an argument's name: a secret's, an account's, or neither. `name` is as
@@ -187,7 +201,7 @@ Argument ArgumentOf(std::string_view name, std::string_view folded, bool dashed)
   for (std::string_view word : kShortSecretWords) {
     if (!folded.ends_with(word)) continue;
     const std::size_t at = folded.size() - word.size();
-    if (at == 0 || std::string_view("_-.").find(name[at - 1]) != std::string_view::npos) {
+    if (at == 0 || kJoiners(name[at - 1])) {
       return Argument::Secret;
     }
     const bool newWord = IsAsciiUpper(name[at]) && IsAsciiLower(name[at - 1]);  // "AccountKey"
@@ -596,6 +610,8 @@ std::string Redactor::Text(std::string_view text) {
 void Redactor::FindKnown(std::string_view text, std::string_view folded, Spans& spans) const {
   for (std::size_t at = 0; at < folded.size(); ++at) {
     for (const std::string& value : everywhere_[static_cast<unsigned char>(folded[at])]) {
+      // The second byte first: most values that begin alike part there.
+      if (value.size() > 1 && (at + 1 >= folded.size() || folded[at + 1] != value[1])) continue;
       if (folded.compare(at, value.size(), value) != 0) continue;
       const std::size_t end = at + value.size();
       const bool wordStart = IsWordByte(static_cast<unsigned char>(value.front()));
@@ -684,8 +700,9 @@ void Redactor::FindPatterns(std::string_view text, std::string_view folded, Span
   // Phone numbers and device addresses, each starting where no word or number goes on.
   for (std::size_t at = 0; at < text.size(); ++at) {
     const auto c = static_cast<unsigned char>(text[at]);
-    if (at > 0 && (IsWordByte(static_cast<unsigned char>(text[at - 1])) ||
-                   std::string_view(".-_+:/\\&#{").find(text[at - 1]) != std::string_view::npos))
+    if (!IsHexDigit(c) && c != '+' && c != '(') continue;
+    if (at > 0 &&
+        (IsWordByte(static_cast<unsigned char>(text[at - 1])) || kNotBeforeNumbers(text[at - 1])))
       continue;
     if (IsHexDigit(c)) {
       if (const std::size_t end = AddressEnd(text, at); end != at) {
