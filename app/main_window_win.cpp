@@ -305,7 +305,7 @@ bool FrmMain::Redacting() const {
   return SendMessageW(checkRedact_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-ScanRequest FrmMain::BuildRequest(Redactor& redactor) const {
+ScanRequest FrmMain::BuildRequest() const {
   ScanRequest request;
   request.caption = ui::WindowTextUtf8(window_.get());
   for (int i = 0; i < checkList_->ListCount(); ++i)
@@ -316,11 +316,12 @@ ScanRequest FrmMain::BuildRequest(Redactor& redactor) const {
   }
   request.hostsPath = ui::WindowTextUtf8(textHostsPath_);
   request.proposedPath = reportPath_;
-  if (Redacting()) {
-    LearnThisMachine(redactor);
-    request.redactor = &redactor;
-  }
   return request;
+}
+
+void FrmMain::ShowRedactionTrouble(const std::string& reason) const {
+  MessageBoxW(window_.get(), Utf8ToWide(reason).c_str(), L"Hide identities",
+              MB_OK | MB_ICONEXCLAMATION);
 }
 
 void FrmMain::OnWorkTimer() {
@@ -328,8 +329,22 @@ void FrmMain::OnWorkTimer() {
   if (scanning_) return;
   if (!collector_) collector_ = makeCollector_(ui::WindowTextUtf8(textHostsPath_));
   scanning_ = true;
-  Redactor redactor;  // one per report: its markers number from 1
-  RunScan(BuildRequest(redactor), kCategories, collector_, *this);
+  ScanRequest request = BuildRequest();
+  const RedactionChoices choices{
+      ParseRedactWords(settings_->ReadIni(kSettingsSection, kRedactWordsKey)), {}};
+  std::optional<Redactor> redactor;  // one per report, numbering as the map says
+  if (Redacting()) {
+    std::string reason;
+    redactor = RedactorForThisMachine(choices, reason);
+    if (!redactor) ShowRedactionTrouble(reason);
+    request.redactor = redactor ? &*redactor : nullptr;
+  }
+  if (!Redacting() || redactor) {
+    const ScanOutcome outcome = RunScan(request, kCategories, collector_, *this);
+    if (redactor && outcome.result == ScanResult::Saved) {
+      if (auto error = KeepRedactionMap(*redactor, choices)) ShowRedactionTrouble(*error);
+    }
+  }
   openReport_ = nullptr;
   scanning_ = false;
 }

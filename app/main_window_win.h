@@ -83,8 +83,10 @@ class FrmMain final : public ScanHost {
   void OpenLink(const wchar_t* address);
   void CloseProgram();
   void EndMidScan();
-  // The scan Start asks for; `redactor` serves it when the redact box is ticked.
-  ScanRequest BuildRequest(Redactor& redactor) const;
+  // The scan Start asks for, without its redactor.
+  ScanRequest BuildRequest() const;
+  // Tells the user why a redacted report cannot be made, or its markers not kept.
+  void ShowRedactionTrouble(const std::string& reason) const;
   bool Redacting() const;
   int Px(LONG twips) const;
 

@@ -1,6 +1,7 @@
 // settings.ini values read and written as text: ticks, numbers and the detail-level button.
 #include "app/settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -29,6 +30,17 @@ std::optional<double> ParseNumber(std::string_view text) {
   }
   if (!digits) return std::nullopt;
   return std::strtod(trimmed.c_str(), nullptr);
+}
+
+std::vector<std::string> ParseRedactWords(std::string_view text) {
+  std::vector<std::string> words;
+  while (!text.empty()) {
+    const auto end = std::min(text.find(';'), text.size());
+    if (const std::string_view word = Trim(text.substr(0, end)); !word.empty())
+      words.emplace_back(word);
+    text.remove_prefix(std::min(end + 1, text.size()));
+  }
+  return words;
 }
 
 std::optional<bool> ParseBoolean(std::string_view text) {

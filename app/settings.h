@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace sysinfo {
 
@@ -15,6 +16,8 @@ inline constexpr std::string_view kSettingsFileName = "settings.ini";
 inline constexpr std::string_view kSettingsSection = "main";
 inline constexpr std::string_view kDetailLevelKey = "DetailLevel";
 inline constexpr std::string_view kRedactKey = "Redact";
+// Words only the user knows, hidden in a redacted report: "Bobby;Zephyr;Project Falcon".
+inline constexpr std::string_view kRedactWordsKey = "RedactWords";
 
 // The detail-level button selected before the settings are read.
 inline constexpr int kDesignLevelIndex = 1;
@@ -26,6 +29,10 @@ std::string BooleanText(bool value);
 // A tick as stored: "True"/"False" in any letter case, or a number (non-zero is ticked).
 // Nothing for empty or other text.
 std::optional<bool> ParseBoolean(std::string_view text);
+
+// The words of a "RedactWords" line: parted by ";", blanks around each dropped, empty ones left
+// out.
+std::vector<std::string> ParseRedactWords(std::string_view text);
 
 // Decimal text, blanks around it allowed; nothing when it is not a number.
 std::optional<double> ParseNumber(std::string_view text);

@@ -19,10 +19,14 @@ enum class Identity {
   Credentials,  // "user:password" inside a URL
   Secret,  // the value of a command-line argument that names a password, token, key or secret
   Email,  // an e-mail address
+  Phone,  // a telephone number
+  Mac,  // a network or Bluetooth device address
+  Word,  // a word the user asked to hide (--redact-word, RedactWords=)
   // Field shapes that hold one of the kinds above in part:
   Account,  // "DOMAIN\name": a domain and a user
-  DeviceId,  // "USBSTOR\DISK&VEN_X\SERIAL&0": a serial when the device gives one
-  ProxyList,  // "http=host:port;https=...", "*.corp;<local>": one proxy per entry
+  DeviceId,  // "USBSTOR\DISK&VEN_X\SERIAL&0": a serial or a device address when it holds one
+  ProxyList,  // "http=host:port;https=host:port": one proxy per entry
+  ProxyOverrides,  // "*.corp.example;intranet;<local>": the entries that name a place
 };
 
 // A field of a category whose value identifies the machine or its people.

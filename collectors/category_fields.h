@@ -18,6 +18,9 @@ struct CategoryFields {
   std::span<const std::string_view> changing;
   // Fields whose values identify the machine or its people, replaced in a redacted report.
   std::span<const IdentifyingField> identifying;
+  // The WMI query the identifying fields come from, so that a redacted report learns them all
+  // before its first line; empty for a category that reads no WMI class.
+  std::string_view query = {};
   // The sub-sections its items are grouped in, by name (Memory's); none for the others.
   std::span<const std::string_view> groups = {};
 };

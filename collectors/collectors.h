@@ -3,14 +3,15 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "collectors/performance.h"
 #include "collectors/wmi.h"
+#include "support/registry.h"
 
 namespace sysinfo {
 
 struct CategoryFields;
-class RegistryKeys;
 class ReportWriter;
 class SuspiciousFileSource;
 
@@ -42,6 +43,16 @@ void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level);
 // Where the Internet proxy settings live, below HKCU, HKLM and each user hive.
 inline constexpr std::string_view kInternetSettings =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+// A key Proxy Info reads: its root, the root's name as the report writes it, the path below.
+struct ProxyKey {
+  RegistryRoot root;
+  std::string_view rootName;
+  std::string path;
+};
+// The keys Proxy Info reads, in its order: the Internet Settings of the current user, of the
+// machine and of one loaded user hive; the reason when the hives could not be listed.
+Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryKeys& keys);
 
 // The Internet proxy settings of the current user, the machine and one loaded user hive.
 void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys);

@@ -77,12 +77,14 @@ constexpr std::array<IdentifyingField, 5> kIdentifying{{
 }};
 // clang-format on
 
+constexpr std::string_view kQuery = "SELECT * FROM Win32_ComputerSystem";
+
 }  // namespace
 
-const CategoryFields kComputerSystemFields{kKey, kChanging, kIdentifying};
+const CategoryFields kComputerSystemFields{kKey, kChanging, kIdentifying, kQuery};
 
 void CollectComputerSystem(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSection(report, wmi, "SELECT * FROM Win32_ComputerSystem", kLines, level);
+  PrintSection(report, wmi, kQuery, kLines, level);
 }
 
 }  // namespace sysinfo

@@ -63,12 +63,14 @@ constexpr std::array<IdentifyingField, 2> kIdentifying{{
 }};
 // clang-format on
 
+constexpr std::string_view kQuery = "SELECT * FROM Win32_Processor";
+
 }  // namespace
 
-const CategoryFields kCpuFields{kKey, kChanging, kIdentifying};
+const CategoryFields kCpuFields{kKey, kChanging, kIdentifying, kQuery};
 
 void CollectCpu(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSection(report, wmi, "SELECT * FROM Win32_Processor", kLines, level);
+  PrintSection(report, wmi, kQuery, kLines, level);
 }
 
 }  // namespace sysinfo

@@ -43,7 +43,7 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kDriversFields{kKey, kChanging, kIdentifying};
+const CategoryFields kDriversFields{kKey, kChanging, kIdentifying, kSection.wql};
 
 void CollectDrivers(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

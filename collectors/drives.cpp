@@ -62,12 +62,14 @@ constexpr std::array<IdentifyingField, 3> kIdentifying{{
 }};
 // clang-format on
 
+constexpr std::string_view kQuery = "SELECT * FROM Win32_DiskDrive";
+
 }  // namespace
 
-const CategoryFields kDrivesFields{kKey, kChanging, kIdentifying};
+const CategoryFields kDrivesFields{kKey, kChanging, kIdentifying, kQuery};
 
 void CollectDrives(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSection(report, wmi, "SELECT * FROM Win32_DiskDrive", kLines, level);
+  PrintSection(report, wmi, kQuery, kLines, level);
 }
 
 }  // namespace sysinfo

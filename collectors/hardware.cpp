@@ -42,7 +42,7 @@ constexpr std::array<IdentifyingField, 2> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kHardwareFields{kKey, kChanging, kIdentifying};
+const CategoryFields kHardwareFields{kKey, kChanging, kIdentifying, kSection.wql};
 
 void CollectHardware(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

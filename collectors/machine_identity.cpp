@@ -3,8 +3,7 @@
 
 #include <string_view>
 
-#include "base/redaction.h"
-#include "collectors/category_fields.h"
+#include "collectors/categories.h"
 #include "collectors/collectors.h"
 #include "support/registry.h"
 
@@ -23,12 +22,28 @@ std::string ValueOf(RegistryKeys& keys, std::string_view keyPath, std::string_vi
   return RegistryValueText(registry.GetRegistryValue(name, std::string()));
 }
 
+// Every identifying field of every object a category's query returns, as its section reads it.
+void LearnDeclaredFields(Redactor& redactor, WmiService& wmi) {
+  for (const CategoryRow& row : kCategoryRows) {
+    const CategoryFields& fields = *row.fields;
+    if (fields.query.empty() || fields.identifying.empty()) continue;
+    auto result = wmi.ExecQuery(fields.query);
+    while (const WmiObject* object = result ? result->Next() : nullptr) {
+      for (const IdentifyingField& field : fields.identifying) {
+        if (const auto text = ValueText(object->Get(field.field)))
+          redactor.Value(field.kind, *text);
+      }
+    }
+  }
+}
+
 }  // namespace
 
-void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, RegistryKeys& keys) {
+void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiService& wmi,
+                          RegistryKeys& keys) {
   for (const std::string& computer : names.computer) redactor.Learn(Identity::Computer, computer);
-  redactor.Learn(Identity::Domain, names.domain);
-  redactor.Learn(Identity::User, names.user);
+  for (const std::string& domain : names.domains) redactor.Learn(Identity::Domain, domain);
+  redactor.Value(Identity::Account, names.account);
   RegistryRoutines registry(keys);
   for (const std::string& sid :
        registry.EnumRegistryKeys(RegistryRoot::LocalMachine, kProfileList)) {
@@ -37,17 +52,20 @@ void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, Registr
     redactor.Learn(Identity::Sid, sid);
     const std::string profile = ValueOf(keys, std::string(kProfileList) + "\\" + sid + "\\",
                                         "ProfileImagePath");
-    redactor.Learn(Identity::User, profile.substr(profile.find_last_of("\\/") + 1));
-  }
-  // The hosts file, scanned before the proxy settings, may name the same proxies: the values
-  // Proxy Info declares identifying, read as it reads them.
-  const std::string settings = std::string(kInternetSettings) + "\\";
-  for (RegistryRoot root : {RegistryRoot::CurrentUser, RegistryRoot::LocalMachine}) {
-    for (const IdentifyingField& value : kProxyInfoFields.identifying)
-      redactor.Value(value.kind, ValueOf(keys, settings, value.field, root));
+    const std::string account = profile.substr(profile.find_last_of("\\/") + 1);
+    redactor.Learn(Identity::User, account);
+    if (!names.shortPath) continue;
+    const std::string shortPath = names.shortPath(profile);
+    redactor.LearnAlias(shortPath.substr(shortPath.find_last_of("\\/") + 1), account);
   }
   redactor.Learn(Identity::Owner, ValueOf(keys, kCurrentVersion, "RegisteredOwner"));
   redactor.Learn(Identity::Organization, ValueOf(keys, kCurrentVersion, "RegisteredOrganization"));
+  // The hosts file, scanned before the proxy settings, may name the same proxies.
+  for (const ProxyKey& key : ProxyInfoKeys(keys).value) {
+    for (const IdentifyingField& value : kProxyInfoFields.identifying)
+      redactor.Value(value.kind, ValueOf(keys, key.path + "\\", value.field, key.root));
+  }
+  LearnDeclaredFields(redactor, wmi);
 }
 
 }  // namespace sysinfo

@@ -1,28 +1,50 @@
-// What a redacted report knows of the machine before its scan: names, accounts, owner.
+// What a redacted report knows of the machine before its scan: names, accounts, owner, and every
+// value a category declares identifying.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "base/redaction.h"
+
 namespace sysinfo {
 
-class Redactor;
 class RegistryKeys;
+class WmiService;
 
 // The names the platform gives the machine and the user running the scan.
 struct MachineNames {
   std::vector<std::string> computer;  // the NetBIOS and DNS host names
-  std::string domain;  // the DNS domain; empty outside one
-  std::string user;  // the account running the scan
+  std::vector<std::string> domains;  // the DNS domain, the NetBIOS domain or workgroup
+  std::string account;  // the account running the scan: "DOMAIN\login" or "login"
+  // A folder's 8.3 short path ("C:\Users\ALICE~1.SMI"); empty when it has none.
+  std::string (*shortPath)(const std::string& path) = nullptr;
 };
 
-// Teaches the redactor the machine's and the user's names, every profile's account name and
-// security identifier, the proxy settings, and the registered owner and organisation, so a value
-// is replaced even in a category scanned before the one that declares it.
-void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, RegistryKeys& keys);
+// Teaches the redactor the machine's and the user's names, every profile's account name (and
+// its folder's short name) and security identifier, the registered owner and organisation, and
+// every value a category declares identifying: its fields in each object of its WMI query, and
+// Proxy Info's values in every key it reads. So a value is replaced even in a category scanned
+// before the one that shows it.
+void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiService& wmi,
+                          RegistryKeys& keys);
 
-// The same for the machine this runs on.
-void LearnThisMachine(Redactor& redactor);
+// How the user wants a redacted report made: words only they know to hide, and the map that
+// keeps each value's marker from one report to the next.
+struct RedactionChoices {
+  std::vector<std::string> words;  // each becomes "<word-N>"
+  std::string mapPath;  // empty: the user's own map under the local application data
+};
+
+// A redactor for a report of this machine: the markers of the map, the user's words, then this
+// machine learnt. Nothing, with a reason naming the map, when the map cannot be used.
+std::optional<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
+                                               std::string& reason);
+
+// Keeps the redactor's markers in the map for the next report; the reason when it cannot.
+std::optional<std::string> KeepRedactionMap(const Redactor& redactor,
+                                            const RedactionChoices& choices);
 
 // This machine's NetBIOS name, as the JSON report's header gives it; empty when unknown.
 std::string ThisComputerName();

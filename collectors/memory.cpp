@@ -159,7 +159,7 @@ constexpr std::array<std::string_view, 3> kSubsections{"Installed Physical Memor
 
 }  // namespace
 
-const CategoryFields kMemoryFields{kKey, kChanging, kIdentifying, kSubsections};
+const CategoryFields kMemoryFields{kKey, kChanging, kIdentifying, {}, kSubsections};
 
 void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance& readPerformance,
                    int level) {

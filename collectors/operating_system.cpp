@@ -76,12 +76,14 @@ constexpr std::array<IdentifyingField, 3> kIdentifying{{
 }};
 // clang-format on
 
+constexpr std::string_view kQuery = "SELECT * FROM Win32_OperatingSystem";
+
 }  // namespace
 
-const CategoryFields kOperatingSystemFields{kKey, kChanging, kIdentifying};
+const CategoryFields kOperatingSystemFields{kKey, kChanging, kIdentifying, kQuery};
 
 void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, int level) {
-  PrintSection(report, wmi, "SELECT * FROM Win32_OperatingSystem", kLines, level);
+  PrintSection(report, wmi, kQuery, kLines, level);
 }
 
 }  // namespace sysinfo

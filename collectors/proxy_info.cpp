@@ -71,7 +71,7 @@ constexpr std::array<std::string_view, 1> kKey{"path"};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 3> kIdentifying{{
     {"ProxyServer", Identity::ProxyList},
-    {"ProxyOverride", Identity::ProxyList},
+    {"ProxyOverride", Identity::ProxyOverrides},
     {"AutoConfigURL", Identity::Proxy},
 }};
 // clang-format on
@@ -80,17 +80,23 @@ constexpr std::array<IdentifyingField, 3> kIdentifying{{
 
 const CategoryFields kProxyInfoFields{kKey, kChanging, kIdentifying};
 
-void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
+Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryKeys& keys) {
   const std::string settings(kInternetSettings);
-  FirstFailure failure;
-  PrintProxyBlock(report, keys, RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", settings, failure);
-  PrintProxyBlock(report, keys, RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", settings,
-                  failure);
   // One loaded user hive: the last long (SID-named) one that is not a _Classes hive. With none,
   // the empty name leaves two backslashes in the header and the values empty.
-  const std::string hive =
-      ChooseUserHive(failure.Take(RegistryRoutines(keys).ListKeys(RegistryRoot::Users, "")));
-  PrintProxyBlock(report, keys, RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings, failure);
+  auto hives = RegistryRoutines(keys).ListKeys(RegistryRoot::Users, "");
+  const std::string hive = ChooseUserHive(hives.value);
+  return {{{RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", settings},
+           {RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", settings},
+           {RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings}},
+          std::move(hives.error)};
+}
+
+void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
+  FirstFailure failure;
+  for (const ProxyKey& key : failure.Take(ProxyInfoKeys(keys))) {
+    PrintProxyBlock(report, keys, key.root, key.rootName, key.path, failure);
+  }
   if (!failure.Error().empty()) report.Items().SourceEnded(QueryStatus::Failed, failure.Error());
   ProcessPendingMessages();
 }

@@ -40,7 +40,7 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kServicesFields{kKey, kChanging, kIdentifying};
+const CategoryFields kServicesFields{kKey, kChanging, kIdentifying, kSection.wql};
 
 void CollectServices(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

@@ -31,7 +31,7 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kStartupItemsFields{kKey, kChanging, kIdentifying};
+const CategoryFields kStartupItemsFields{kKey, kChanging, kIdentifying, kSection.wql};
 
 void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/text.h"
+
 namespace sysinfo {
 namespace {
 
@@ -47,11 +49,16 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
       options.compare = true;
       options.oldReport = args[++i];
       options.newReport = args[++i];
-    } else if (arg == "--out" || arg == "--level" || arg == "--category" || arg == "--format") {
+    } else if (arg == "--out" || arg == "--level" || arg == "--category" || arg == "--format" ||
+               arg == "--redact-word" || arg == "--redact-map") {
       if (!hasValue) return refuse(arg + " needs a value");
       const std::string& value = args[++i];
       if (arg == "--out") {
         options.outPath = value;
+      } else if (arg == "--redact-word") {
+        options.redactWords.push_back(value);
+      } else if (arg == "--redact-map") {
+        options.redactMap = value;
       } else if (arg == "--format") {
         if (value == "text") {
           options.format = ReportFormat::Text;
@@ -74,12 +81,18 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
       return refuse("unknown option \"" + arg + "\"");
     }
   }
+  const bool redactChoices = !options.redactWords.empty() || !options.redactMap.empty();
   if (options.compare) {
-    if (all || anyCategory || levelGiven || options.redact) {
+    if (all || anyCategory || levelGiven || options.redact || redactChoices) {
       return refuse("--compare takes no categories, level or --redact");
     }
     return options;
   }
+  if (redactChoices && !options.redact)
+    return refuse("--redact-word and --redact-map go with --redact");
+  // The map names what the markers stand for: it must never become the report.
+  if (!options.redactMap.empty() && EqualsIgnoreCase(options.redactMap, options.outPath))
+    return refuse("--redact-map must not be the report's --out file");
   if (options.allFields) return refuse("--all-fields goes with --compare");
   if (options.outPath.empty()) return refuse("--out FILE is required");
   if (all == anyCategory) return refuse("give either --all or at least one --category");
@@ -90,7 +103,8 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
 std::string RunnerUsage() {
   std::string usage =
       "usage: sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]\n"
-      "                      [--redact] (--all | --category NAME [--category NAME ...])\n"
+      "                      [--redact [--redact-word WORD ...] [--redact-map FILE]]\n"
+      "                      (--all | --category NAME [--category NAME ...])\n"
       "       sysinfo-report --compare OLD.json NEW.json [--out FILE] [--format text|json]\n"
       "                      [--all-fields]\n"
       "\n"
@@ -99,6 +113,9 @@ std::string RunnerUsage() {
       "--redact replaces what identifies the machine or its people (names, serial numbers,\n"
       "proxies, secrets in command lines) by markers such as <user-1>, before anything is "
       "written.\n"
+      "--redact-word hides one more word (a nickname, a project) as <word-N>. Each value keeps "
+      "its\n"
+      "marker from one report to the next in a private map (--redact-map chooses the file).\n"
       "A line per finished category goes to standard error.\n"
       "\n"
       "--compare lists what was added, removed and changed between two JSON reports of this\n"

@@ -19,6 +19,8 @@ struct RunnerOptions {
   ReportFormat format = ReportFormat::Text;
   int level = 1;
   bool redact = false;  // identifying values replaced by markers
+  std::vector<std::string> redactWords;  // --redact-word: more values to replace
+  std::string redactMap;  // --redact-map: where each value's marker is kept between reports
   std::array<bool, kCategoryCount> ticked{};
   // --compare OLD NEW: the two JSON reports to compare instead of a scan.
   bool compare = false;
@@ -27,7 +29,8 @@ struct RunnerOptions {
   std::string error;  // why the command line was refused; empty when it was accepted
 };
 
-// sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json] [--redact]
+// sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]
+//                [--redact [--redact-word WORD ...] [--redact-map FILE]]
 //                (--all | --category NAME ...)
 // sysinfo-report --compare OLD NEW [--out FILE] [--format text|json] [--all-fields]
 RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args);

@@ -163,14 +163,19 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
   request.hostsPath = FindHostsFilePath();
   request.proposedPath = options.outPath;
 
-  Redactor redactor;
+  const RedactionChoices choices{options.redactWords, options.redactMap};
+  std::optional<Redactor> redactor;
   if (options.redact) {
-    LearnThisMachine(redactor);
-    request.redactor = &redactor;
+    std::string reason;
+    redactor = RedactorForThisMachine(choices, reason);
+    if (!redactor) {
+      std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(reason).c_str());
+      return 1;
+    }
+    request.redactor = &*redactor;
   }
   const bool json = options.format == ReportFormat::Json;
-  const std::string computer = options.redact ? redactor.Text(ThisComputerName())
-                                              : ThisComputerName();
+  const std::string computer = redactor ? redactor->Text(ThisComputerName()) : ThisComputerName();
   JsonReport document({std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
                            std::to_string(kVersionRevision),
                        computer, Iso8601(LocalTimeNow()), options.level});
@@ -193,6 +198,11 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
     return IsRefusedReportName(outcome.error) ? 2 : 1;
   }
   std::fprintf(out, "Report saved to %s\n", shownPath.c_str());
+  // The report stands; only the next one may number its markers differently.
+  if (redactor) {
+    if (auto error = KeepRedactionMap(*redactor, choices))
+      std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(*error).c_str());
+  }
   // A report with a category that could not be read is written, but is not what a script asked
   // for: it is told apart from a complete one.
   if (const int unread = host.UnreadCategories(); unread > 0) {

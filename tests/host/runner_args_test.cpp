@@ -32,10 +32,21 @@ TEST(RunnerArgs, RefusesBadCommandLines) {
       {"--compare", "a.json"}, {"--compare", "a.json", "--all-fields"}, {"--compare", "a", "b", "--all"},
       {"--compare", "a", "b", "--category", "CPU"}, {"--compare", "a", "b", "--level", "basic"},
       {"--compare", "a", "b", "--compare", "c", "d"}, {"--compare", "a", "b", "--redact"},
-      {"--out", "r.txt", "--all", "--all-fields"}};
+      {"--out", "r.txt", "--all", "--all-fields"}, {"--out", "r.txt", "--all", "--redact-word", "x"},
+      {"--out", "r.txt", "--all", "--redact-map", "m"}, {"--out", "r.txt", "--all", "--redact", "--redact-word"},
+      {"--out", "R.txt", "--all", "--redact", "--redact-map", "r.TXT"}, {"--compare", "a", "b", "--redact-word", "x"}};
   // clang-format on
   for (const auto& args : bad)
     EXPECT_NE(ParseRunnerArgs(args).error, "") << ::testing::PrintToString(args);
+}
+
+TEST(RunnerArgs, RedactTakesWordsAndTheMap) {
+  const RunnerOptions options = ParseRunnerArgs({"--redact-word", "Bobby", "--out", "r.txt",
+                                                 "--redact", "--all", "--redact-map", "m.json",
+                                                 "--redact-word", "Project X"});
+  ASSERT_EQ(options.error, "");
+  EXPECT_EQ(options.redactWords, (std::vector<std::string>{"Bobby", "Project X"}));
+  EXPECT_EQ(options.redactMap, "m.json");
 }
 
 TEST(RunnerArgs, CompareTakesTwoReportsAndOptionallyTheOutputAndFormat) {

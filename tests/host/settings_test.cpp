@@ -23,6 +23,12 @@ TEST(Settings, StoredTicks) {
   EXPECT_EQ(ParseBoolean(BooleanText(false)), false);
 }
 
+TEST(Settings, RedactWordsAreTheTrimmedNonEmptyPartsBetweenSemicolons) {
+  EXPECT_EQ(ParseRedactWords(" Bobby;;Project Falcon ; x;"),
+            (std::vector<std::string>{"Bobby", "Project Falcon", "x"}));
+  EXPECT_EQ(ParseRedactWords(" ; "), std::vector<std::string>());
+}
+
 TEST(Settings, StoredDetailLevel) {
   struct Case {
     const char* text;

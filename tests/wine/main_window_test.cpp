@@ -11,6 +11,7 @@
 
 #include "app/main_window_win.h"
 #include "base/handles_win.h"
+#include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/test_keys.h"
@@ -252,7 +253,7 @@ TEST(MainWindow, RunsNoDllPlantedBesideIt) {
 TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   WindowProgram program(
       "[main]\r\nOperating System=True\r\nCPU=1\r\nDrives=maybe\r\nProcesses=false\r\n"
-      "DetailLevel=2\r\nRedact=maybe\r\n");
+      "DetailLevel=2\r\nRedact=maybe\r\nRedactWords= Wine ; Quinny\r\n");
   ASSERT_TRUE(program.main);
   EXPECT_EQ(program.SelectedLevel(), 2);
   EXPECT_EQ(program.Ticked(), (std::vector<int>{0, 2}));
@@ -298,8 +299,15 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
              "1. Operating System (Detail Level: Advanced) Start", "2. Computer System End"}));
   EXPECT_GT(SectionBody(lines, 1, "Operating System").size(), 1u);
   EXPECT_NE(program.Settings().find("Computer System=True"), std::string::npos);
-  EXPECT_FALSE(HoldsWord(bytes, ComputerName()));
+  EXPECT_FALSE(HoldsWord(bytes, ComputerName()) || HoldsWord(bytes, "Wine"));
   EXPECT_NE(bytes.find("<computer>"), std::string::npos);
+  EXPECT_NE(bytes.find("Manufacturer: The <word-1> Project"), std::string::npos);
+  // The markers are kept for the next report in the user's own folder, never beside the report.
+  std::string map;
+  EXPECT_TRUE(ReadWholeFile(
+      GetSpecialFolder(kFolderLocalAppData) + "\\Veltrix - System Information\\redaction-map.json",
+      map));
+  EXPECT_NE(map.find("\"wine\": \"<word-1>\""), std::string::npos) << map;
   EXPECT_NE(program.Settings().find("Redact=True"), std::string::npos);
 
   // Saving over the report asks first; "No" keeps it untouched and runs no scan.

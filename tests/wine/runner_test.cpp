@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <memory>
 
 #include <nlohmann/json.hpp>
@@ -145,38 +146,72 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndNoPlantedDllRuns) {
   EXPECT_EQ(planting.MarkersBeyondWinesOwn(folder.path()), std::set<std::string>{});
 }
 
-// A redacted report of this machine, seeded with identifying values where they show (the
-// registered owner, the proxy settings, a program's contact and folders, the hosts file, the
-// runner's own command line) holds none of them nor the machine's own names and serials, in text
-// or JSON, and keeps the plain report's lines and labels.
+// The machine's DNS domain; empty outside one.
+std::string DnsDomain() {
+  std::array<wchar_t, 256> name{};
+  DWORD size = static_cast<DWORD>(name.size());
+  if (!GetComputerNameExW(ComputerNameDnsDomain, name.data(), &size)) return {};
+  return WideToUtf8(std::wstring(name.data(), size));
+}
+
+// A redacted report of this machine, seeded with an identifying value of every kind where it
+// shows (the registered owner and organisation also in a program's publisher and contact and in
+// the report's own folder, proxies of the user and of a second user hive, secrets in a program's
+// command lines, a phone number, a device address, the user's folder percent-encoded, a word the
+// user names), holds none of them nor the machine's own names and serials, in text or JSON,
+// keeps what identifies nobody, and keeps the plain report's lines and labels. Run again on a
+// machine named like a word in a DNS domain (planted_machine.sh), the names are those.
 TEST(Runner, RedactedReportsHoldNoIdentifyingValue) {
+  if (const char* planted = std::getenv("SYSINFO_PLANTED_COMPUTER"))
+    ASSERT_EQ(ComputerName(), planted) << "the planted host name did not reach Wine";
   const std::wstring version = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion";
   const std::wstring internet = L"Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+  const std::wstring hive = L"S-1-5-21-9999-9999-9999-1001\\" + internet;
   SavedValue owner(HKEY_LOCAL_MACHINE, version, L"RegisteredOwner");
   SavedValue organization(HKEY_LOCAL_MACHINE, version, L"RegisteredOrganization");
   SavedValue server(HKEY_CURRENT_USER, internet, L"ProxyServer");
+  SavedValue exceptions(HKEY_CURRENT_USER, internet, L"ProxyOverride");
   SavedValue config(HKEY_CURRENT_USER, internet, L"AutoConfigURL");
   SavedValue hostsFolder(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath");
   WriteText(HKEY_LOCAL_MACHINE, version, L"RegisteredOwner", L"Quinlan Ostrova");
   WriteText(HKEY_LOCAL_MACHINE, version, L"RegisteredOrganization", L"Zephyrcorp Labs");
   WriteText(HKEY_CURRENT_USER, internet, L"ProxyServer", L"http=qzproxy.corp:8080");
+  WriteText(HKEY_CURRENT_USER, internet, L"ProxyOverride", L"localhost;127.0.0.1;intranet;<local>");
   WriteText(HKEY_CURRENT_USER, internet, L"AutoConfigURL", L"http://wpad.qzexample.net/p.pac");
+  TestKey otherUser(HKEY_USERS, hive);
+  otherUser.SetText(L"ProxyServer", L"qzhive.corp:80");
   std::array<wchar_t, 257> user{};
   DWORD size = static_cast<DWORD>(user.size());
   ASSERT_TRUE(GetUserNameW(user.data(), &size));
+  const std::string login = WideToUtf8(user.data());
   const std::wstring profile = L"C:\\users\\" + std::wstring(user.data()) + L"\\Qz";
-  TestKey program(HKEY_LOCAL_MACHINE,
-                  L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\QzSync");
+  const std::wstring uninstall = L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+  TestKey program(HKEY_LOCAL_MACHINE, uninstall + L"QzSync");
   program.SetText(L"DisplayName", L"Qz Sync");
-  program.SetText(L"Contact", L"qz.ostrova@zephyrcorp.example");
+  program.SetText(L"Publisher", L"Zephyrcorp Labs");
+  program.SetText(L"Contact", L"Quinlan Ostrova, qz.ostrova@zephyrcorp.example, +44 20 7946 0958");
   program.SetText(L"InstallLocation", profile);
-  program.SetText(L"UninstallString", L"\"" + profile + L"\\un.exe\" /token QZtok3n");
+  program.SetText(L"UninstallString", L"\"" + profile + L"\\un.exe\" /token QZtok3n -p QzP4ss 22");
+  program.SetText(L"QuietUninstallString", L"un.exe /p:Password=QzProp7 \"AccountKey=QzAcctK9;\"");
+  program.SetText(
+      L"URLInfoAbout",
+      std::wstring(L"https://qz.example/?sig=QzSig0x1&u=C%3A%5Cusers%5C") + user.data());
+  TestKey office(HKEY_LOCAL_MACHINE, uninstall + L"QzOffice");
+  office.SetText(L"DisplayName", L"Microsoft Office Professional Plus 2016");
   TempFolder folder;
   WriteText(HKEY_LOCAL_MACHINE, kTcpip, L"DataBasePath", Utf8ToWide(folder.path()));
-  ASSERT_TRUE(WriteWholeFile(folder.File("hosts"), "10.1.2.3 qzproxy.corp # qz@qzexample.net\r\n"));
+  ASSERT_TRUE(
+      WriteWholeFile(folder.File("hosts"),
+                     "10.1.2.3 qzproxy.corp qzhive.corp # qz@qzexample.net quinlan ostrova\r\n"
+                     "10.1.2.4 qzbox # Quinny's, a4:c3:f0:85:12:34\r\n127.0.0.1 localhost\r\n"
+                     "10.1.2.5 files." +
+                         DnsDomain() + "\r\n"));
 
-  // The report's own name puts a secret into the runner's command line.
-  const std::string out = folder.File("r --password=Hunter2QZ");
+  // The report's own folder and name put the organisation and a secret into the runner's command
+  // line, as a company's OneDrive folder would.
+  const std::string reports = folder.File("OneDrive - Zephyrcorp Labs");
+  ASSERT_TRUE(CreateDirectoryW(Utf8ToWide(reports).c_str(), nullptr));
+  const std::string out = reports + "\\r --password=Hunter2QZ";
   const std::vector<std::string> all = {"--level", "advanced", "--all"};
   auto run = [&](std::vector<std::string> args) {
     args.insert(args.end(), all.begin(), all.end());
@@ -187,22 +222,37 @@ TEST(Runner, RedactedReportsHoldNoIdentifyingValue) {
     return bytes;
   };
   const std::string plain = run({"--out", out + ".txt"});
-  const std::string text = run({"--out", out + ".txt", "--redact"});
-  const std::string json = run({"--out", out + ".json", "--redact", "--format", "json"});
+  const std::vector<std::string> redact = {"--redact", "--redact-word", "Quinny", "--redact-map",
+                                           folder.File("map.json")};
+  auto redacted = redact;
+  redacted.insert(redacted.begin(), {"--out", out + ".txt"});
+  const std::string text = run(redacted);
+  redacted.insert(redacted.end(), {"--format", "json"});
+  redacted[1] = out + ".json";
+  const std::string json = run(redacted);
   EXPECT_TRUE(ReportSchemaErrors(json).empty());
 
-  const std::string seeded[] = {"Quinlan Ostrova",
-                                "Zephyrcorp Labs",
-                                "qzproxy.corp",
-                                "wpad.qzexample.net",
-                                "qz.ostrova@zephyrcorp.example",
-                                "qz@qzexample.net",
-                                "QZtok3n",
-                                "Hunter2QZ",
-                                ComputerName(),
-                                "12345-oem-0000001-54321",
-                                "WINEHDISK",
-                                WideToUtf8(L"\\users\\" + std::wstring(user.data()))};
+  std::vector<std::string> seeded = {"Quinlan Ostrova",
+                                     "Zephyrcorp Labs",
+                                     "qzproxy.corp",
+                                     "wpad.qzexample.net",
+                                     "qzhive.corp",
+                                     "qz.ostrova@zephyrcorp.example",
+                                     "qz@qzexample.net",
+                                     "QZtok3n",
+                                     "Hunter2QZ",
+                                     "QzP4ss",
+                                     "QzProp7",
+                                     "QzAcctK9",
+                                     "QzSig0x1",
+                                     "+44 20 7946 0958",
+                                     "a4:c3:f0:85:12:34",
+                                     "Quinny",
+                                     "C%3A%5Cusers%5C" + login,
+                                     "12345-oem-0000001-54321",
+                                     "WINEHDISK",
+                                     "\\users\\" + login};
+  if (!DnsDomain().empty()) seeded.push_back(DnsDomain());
   std::string jsonText = json;  // a path as it reads, not with its backslashes escaped
   for (auto at = jsonText.find("\\\\"); at != std::string::npos; at = jsonText.find("\\\\", at + 1))
     jsonText.erase(at, 1);
@@ -211,13 +261,22 @@ TEST(Runner, RedactedReportsHoldNoIdentifyingValue) {
     EXPECT_FALSE(HoldsWord(text, value)) << value;
     EXPECT_FALSE(HoldsWord(jsonText, value)) << value;
   }
-  const Lines plainLines = SplitLines(plain), redacted = SplitLines(text);
-  ASSERT_EQ(redacted.size(), plainLines.size());
-  for (std::size_t i = 0; i < redacted.size(); ++i) {
+  // The computer's name as Windows writes it; a name that is a word stays a word elsewhere.
+  EXPECT_FALSE(HoldsWord(text, ComputerName(), false) ||
+               HoldsWord(jsonText, ComputerName(), false));
+  for (const char* kept : {"Display Name: Microsoft Office Professional Plus 2016",
+                           "ProxyOverride = localhost;127.0.0.1;intranet;<local>",
+                           "\r\n127.0.0.1 localhost\r\n", "10.1.2.4 qzbox # <word-1>'s, <mac-1>",
+                           "Uninstall String: \"C:\\users\\<user-1>\\Qz\\un.exe\" /token "}) {
+    EXPECT_NE(text.find(kept), std::string::npos) << kept;
+  }
+  const Lines plainLines = SplitLines(plain), redactedLines = SplitLines(text);
+  ASSERT_EQ(redactedLines.size(), plainLines.size());
+  for (std::size_t i = 0; i < redactedLines.size(); ++i) {
     const std::string& line = plainLines[i];
     const std::size_t label = std::min(line.find(": "), line.find(" = "));
     if (label != std::string::npos) {
-      EXPECT_EQ(redacted[i].substr(0, label + 2), line.substr(0, label + 2)) << line;
+      EXPECT_EQ(redactedLines[i].substr(0, label + 2), line.substr(0, label + 2)) << line;
     }
   }
   // One user, one marker: the account and the profile paths agree.
@@ -225,6 +284,51 @@ TEST(Runner, RedactedReportsHoldNoIdentifyingValue) {
   EXPECT_NE(text.find("Install Location: C:\\users\\<user-1>\\Qz"), std::string::npos);
   EXPECT_NE(text.find("Device ID: ROOT\\"), std::string::npos) << "a device id is not a user";
   EXPECT_EQ(Json::parse(json)["computer"], "<computer>");
+}
+
+// With one map, two redacted reports of the machine give each value the same marker, so their
+// comparison lists only the program installed between them; the map is not in the report. A
+// map that is no regular file or is damaged stops the report, with the map's name and why.
+TEST(Runner, TheRedactionMapKeepsMarkersAndADamagedOneIsRefused) {
+  TempFolder folder;
+  const std::string map = folder.File("map.json"), out = folder.File("r.json");
+  const std::vector<std::string> scan = {"--redact", "--redact-map", map,     "--format", "json",
+                                         "--level",  "advanced",     "--all", "--out",    out};
+  ASSERT_EQ(RunProgram(kRunner, scan).exitCode, 0u);
+  ASSERT_TRUE(
+      CopyFileW(Utf8ToWide(out).c_str(), Utf8ToWide(folder.File("old.json")).c_str(), FALSE));
+  TestKey added(HKEY_LOCAL_MACHINE,
+                L"SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Sysinfo Added");
+  added.SetText(L"DisplayName", L"Sysinfo Added");
+  added.SetText(L"Publisher", L"Sysinfo Testers");
+  ASSERT_EQ(RunProgram(kRunner, scan).exitCode, 0u);
+  const auto compared = RunProgram(kRunner, {"--compare", folder.File("old.json"), out});
+  EXPECT_EQ(compared.exitCode, 1u);
+  for (const char* line :
+       {"  + Sysinfo Added, Sysinfo Testers", "1 added, 0 removed, 0 changed in 1 category."})
+    EXPECT_NE(compared.output.find(line), std::string::npos) << compared.output;
+  std::string kept, report;
+  ASSERT_TRUE(ReadWholeFile(map, kept) && ReadWholeFile(out, report));
+  EXPECT_NE(kept.find("\"<computer>\""), std::string::npos) << kept;
+  EXPECT_EQ(report.find("redaction-map"), std::string::npos);
+
+  ASSERT_TRUE(WriteWholeFile(folder.File("damaged.json"),
+                             "{\"version\": 1,\n \"markers\": {\"a\": \"<user-01>\"}}"));
+  const struct {
+    std::string map, reason;
+  } refused[] = {
+      {folder.path(), ""},  // the system's reason
+      {"NUL", "not a regular disk file"},
+      {folder.File("damaged.json"), "line 2, column 14: not a marker this program writes"}};
+  for (const auto& [path, reason] : refused) {
+    const auto run = RunProgram(
+        kRunner, {"--redact", "--redact-map", path, "--all", "--out", folder.File("refused.txt")});
+    EXPECT_EQ(run.exitCode, 1u) << path;
+    EXPECT_NE(run.output.find("cannot use the redaction map \"" + path + "\": " + reason),
+              std::string::npos)
+        << run.output;
+    EXPECT_FALSE(FileExists(folder.File("refused.txt")));
+  }
 }
 
 // A path that cannot take the report fails at once, with the system's reason, and leaves no file;

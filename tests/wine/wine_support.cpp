@@ -279,8 +279,10 @@ Lines SectionBody(const Lines& report, std::size_t number, std::string_view name
   return Lines(start + 2, end);
 }
 
-bool HoldsWord(std::string_view text, std::string_view word) {
-  const auto lower = [](unsigned char c) { return static_cast<char>(std::tolower(c)); };
+bool HoldsWord(std::string_view text, std::string_view word, bool anyCase) {
+  const auto lower = [anyCase](unsigned char c) {
+    return static_cast<char>(anyCase ? std::tolower(c) : c);
+  };
   const auto wordByte = [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; };
   for (std::size_t at = 0; at + word.size() <= text.size() && !word.empty(); ++at) {
     if (!std::equal(word.begin(), word.end(), text.begin() + static_cast<std::ptrdiff_t>(at),

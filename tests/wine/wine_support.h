@@ -105,8 +105,8 @@ bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 
 // Whether `word` stands in `text` as a whole word (no ASCII letter or digit beside it), in any
-// letter case: how a redacted report is searched for a value it must not hold.
-bool HoldsWord(std::string_view text, std::string_view word);
+// letter case unless told: how a redacted report is searched for a value it must not hold.
+bool HoldsWord(std::string_view text, std::string_view word, bool anyCase = true);
 
 // The computer's name, as the machine gives it.
 std::string ComputerName();
