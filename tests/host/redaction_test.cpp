@@ -67,11 +67,15 @@ class RoamingFile final : public SuspiciousFileSource {
     facts.name = "sync.exe";
     return {{facts}, {}};
   }
-  VersionStrings Version(const std::string&) override { return {"", "Zephyrcorp Labs"}; }
+  VersionStrings Version(const std::string&) override {
+    VersionStrings strings;
+    strings.companyName = "Zephyrcorp Labs";
+    return strings;
+  }
   FileChecksums Checksums(const std::string&) override { return {"414FA339", "9E107D9D", ""}; }
   FileChecksums ChecksumsWithSha256(const std::string& path) override { return Checksums(path); }
   std::optional<FileSignature> Signature(const std::string&) override {
-    return FileSignature{SignatureStatus::Signed, "Zephyrcorp Labs"};
+    return FileSignature{SignatureStatus::Signed, "Zephyrcorp Labs", false, ""};
   }
 };
 
