@@ -302,11 +302,14 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   EXPECT_FALSE(HoldsWord(bytes, ComputerName()) || HoldsWord(bytes, "Wine"));
   EXPECT_NE(bytes.find("<computer>"), std::string::npos);
   EXPECT_NE(bytes.find("Manufacturer: The <word-1> Project"), std::string::npos);
-  // The markers are kept for the next report in the user's own folder, never beside the report.
+  // The markers are kept for the next report in the user's own folder, never beside the report,
+  // once the user has been told the report is saved.
   std::string map;
-  EXPECT_TRUE(ReadWholeFile(
-      GetSpecialFolder(kFolderLocalAppData) + "\\Veltrix - System Information\\redaction-map.json",
-      map));
+  EXPECT_TRUE(WaitFor([&] {
+    return ReadWholeFile(GetSpecialFolder(kFolderLocalAppData) +
+                             "\\Veltrix - System Information\\redaction-map.json",
+                         map);
+  }));
   EXPECT_NE(map.find("\"wine\": \"<word-1>\""), std::string::npos) << map;
   EXPECT_NE(program.Settings().find("Redact=True"), std::string::npos);
 
