@@ -24,6 +24,11 @@ struct CategoryOutcome {
   CategoryStatus status = CategoryStatus::Empty;
   std::string error;  // the platform's reason when failed or timed out
   double milliseconds = 0;
+
+  // Whether a source could not be read to its end: failed, or stopped answering.
+  bool Unfinished() const {
+    return status == CategoryStatus::Failed || status == CategoryStatus::TimedOut;
+  }
 };
 
 // What the collectors write, as values rather than lines: the JSON report listens here. The

@@ -64,7 +64,7 @@ void JsonReport::BeginCategory(std::string_view name, int number) {
 void JsonReport::EndCategory(const CategoryOutcome& outcome) {
   category_["status"] = std::string(CategoryStatusName(outcome.status));
   category_["elapsedMs"] = static_cast<std::int64_t>(std::llround(outcome.milliseconds));
-  if (outcome.status == CategoryStatus::Failed || outcome.status == CategoryStatus::TimedOut) {
+  if (outcome.Unfinished()) {
     category_["error"] = outcome.error;
   }
   document_["categories"].push_back(std::move(category_));

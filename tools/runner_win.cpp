@@ -55,9 +55,7 @@ class ConsoleHost final : public ScanHost {
   void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
     std::fprintf(err_, "%s\n", ProgressLine(kCategories[index].text, outcome).c_str());
     std::fflush(err_);
-    if (outcome.status == CategoryStatus::Failed || outcome.status == CategoryStatus::TimedOut) {
-      ++unread_;
-    }
+    if (outcome.Unfinished()) ++unread_;
   }
   void ScanFinished(const ScanOutcome&) override {}
 
