@@ -17,6 +17,10 @@ ctest --preset host
 # over its seeds and a fixed number of new inputs.
 bash scripts/build.sh host-sanitize
 ctest --preset host-sanitize
+# Under ThreadSanitizer: the threads that hash a file side by side and the blocks written in
+# order while others are still being filled.
+bash scripts/build.sh host-tsan
+ctest --preset host-tsan
 bash scripts/fuzz.sh
 
 bash scripts/build.sh windows
