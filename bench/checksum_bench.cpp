@@ -71,7 +71,7 @@ struct Variant {
   const char* name;
   std::function<std::string(const std::string&)> pass;
   double best = 1e9;  // seconds
-  std::string result;
+  std::string result = {};
 };
 
 double MiBPerSecond(const Variant& variant) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Runs the benchmarks: CRC-32 against zlib, the sorted list section and the comparison of two
-# reports natively, then the file checksum passes, the registry and hosts-file sections and the
+# Runs the benchmarks: CRC-32 against zlib, the checksum pass, the sorted list section and the
+# comparison of two reports natively, then the file checksum passes, the registry and hosts-file sections and the
 # sorted list section under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,8 +14,9 @@ scratch=$(mktemp -d /tmp/sysinfo-bench.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
 bash scripts/build.sh host
-cmake --build --preset host --target crc_bench sorted_section_bench compare_bench
+cmake --build --preset host --target crc_bench sorted_section_bench compare_bench checksum_pass_bench
 build/host/bin/crc_bench
+build/host/bin/checksum_pass_bench
 build/host/bin/sorted_section_bench "$scratch"
 build/host/bin/compare_bench "$scratch"
 
