@@ -62,8 +62,12 @@ std::string OneAfterTheOther(const std::string& path, bool withSha256) {
     md5->Add(chunk);
     if (sha256) sha256->Add(chunk);
   }
-  std::string text = Crc32Text(crc ^ 0xFFFFFFFFu) + " " + HexDigest(*md5->Finish());
-  if (sha256) text += " " + HexDigest(*sha256->Finish());
+  std::string text = Crc32Text(crc ^ 0xFFFFFFFFu);
+  for (CryptoDigest* digest : {md5.get(), sha256.get()}) {
+    if (!digest) continue;
+    text += ' ';
+    text += HexDigest(*digest->Finish());
+  }
   return text;
 }
 
