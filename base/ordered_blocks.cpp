@@ -1,0 +1,124 @@
+// Blocks filled side by side, written in order: the block next in line streams, later ones wait.
+#include "base/ordered_blocks.h"
+
+#include <utility>
+
+namespace sysinfo {
+
+// The writer is woken only for the block it waits for: a later block's entries wait their turn.
+void OrderedBlocks::Add(std::size_t index, Entry entry) {
+  const std::lock_guard lock(mutex_);
+  blocks_[index].entries.push_back(std::move(entry));
+  if (index == next_) changed_.notify_one();
+}
+
+void OrderedBlocks::AddText(std::size_t index, std::string text) {
+  Add(index, [text = std::move(text)](BlockTarget& target) { target.WriteText(text); });
+}
+
+void OrderedBlocks::Finish(std::size_t index) {
+  const std::lock_guard lock(mutex_);
+  blocks_[index].finished = true;
+  if (index == next_) changed_.notify_one();
+}
+
+bool OrderedBlocks::WriteReady(BlockTarget& target) {
+  std::unique_lock lock(mutex_);
+  while (next_ < blocks_.size()) {
+    Block& block = blocks_[next_];
+    // Taken out whole, and written without the lock, so the producers go on meanwhile.
+    const std::vector<Entry> ready = std::exchange(block.entries, {});
+    const bool finished = block.finished;  // then nothing more comes after what was taken
+    if (ready.empty() && !finished) return false;
+    lock.unlock();
+    for (const Entry& entry : ready) entry(target);
+    lock.lock();
+    if (finished) ++next_;
+  }
+  return true;
+}
+
+bool OrderedBlocks::NextReady() const {
+  return next_ == blocks_.size() || blocks_[next_].finished || !blocks_[next_].entries.empty();
+}
+
+bool OrderedBlocks::WaitForNext(std::chrono::milliseconds timeout) {
+  std::unique_lock lock(mutex_);
+  return changed_.wait_for(lock, timeout, [this] { return NextReady(); });
+}
+
+std::optional<std::size_t> OrderedBlocks::Waiting() const {
+  const std::lock_guard lock(mutex_);
+  if (next_ == blocks_.size()) return std::nullopt;
+  return next_;
+}
+
+std::size_t OrderedBlocks::HeldEntries() const {
+  const std::lock_guard lock(mutex_);
+  std::size_t held = 0;
+  for (const Block& block : blocks_) held += block.entries.size();
+  return held;
+}
+
+void BlockRecorder::Keep(std::function<void(ItemRecorder&)> call) {
+  blocks_.Add(index_, [call = std::move(call)](BlockTarget& target) { call(target.Items()); });
+}
+
+void BlockRecorder::BeginCategory(std::string_view name, int number) {
+  Keep([name = std::string(name), number](ItemRecorder& items) {
+    items.BeginCategory(name, number);
+  });
+}
+
+void BlockRecorder::EndCategory(const CategoryOutcome& outcome) {
+  Keep([outcome](ItemRecorder& items) { items.EndCategory(outcome); });
+}
+
+void BlockRecorder::SourceEnded(QueryStatus status, std::string_view error) {
+  Keep([status, error = std::string(error)](ItemRecorder& items) {
+    items.SourceEnded(status, error);
+  });
+}
+
+void BlockRecorder::BeginItem() {
+  Keep([](ItemRecorder& items) { items.BeginItem(); });
+}
+
+void BlockRecorder::Field(std::string_view name, const WmiValue& value) {
+  Keep([name = std::string(name), value](ItemRecorder& items) { items.Field(name, value); });
+}
+
+void BlockRecorder::EndItem() {
+  Keep([](ItemRecorder& items) { items.EndItem(); });
+}
+
+void BlockRecorder::BeginSubsection(std::string_view name) {
+  Keep([name = std::string(name)](ItemRecorder& items) { items.BeginSubsection(name); });
+}
+
+void BlockRecorder::EndSubsection() {
+  Keep([](ItemRecorder& items) { items.EndSubsection(); });
+}
+
+void BlockRecorder::BeginKey(std::string_view path) {
+  Keep([path = std::string(path)](ItemRecorder& items) { items.BeginKey(path); });
+}
+
+void BlockRecorder::EndKey() {
+  Keep([](ItemRecorder& items) { items.EndKey(); });
+}
+
+void BlockRecorder::BeginFile(std::string_view path) {
+  Keep([path = std::string(path)](ItemRecorder& items) { items.BeginFile(path); });
+}
+
+void BlockRecorder::Line(std::string_view text) {
+  Keep([text = std::string(text)](ItemRecorder& items) { items.Line(text); });
+}
+
+std::optional<std::string> BlockSink::Write(std::string_view utf8Text) {
+  blocks_.AddText(index_, std::string(utf8Text));
+  return std::nullopt;
+}
+
+}  // namespace sysinfo
