@@ -102,10 +102,9 @@ Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices) {
   const DWORD error = GetLastError();
   if (!path.empty() && (attributes != INVALID_FILE_ATTRIBUTES ||
                         (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))) {
-    std::string refusal;
-    const auto document = ReadJsonFile(path, kRedactionMapLimits, CheckRedactionMap, refusal);
-    if (!document) return {{}, "cannot use the redaction map " + refusal};
-    map = RedactionMapOf(*document);
+    const JsonRead read = ReadJsonFile(path, kRedactionMapLimits, CheckRedactionMap);
+    if (!read.value) return {{}, "cannot use the redaction map " + read.error};
+    map = RedactionMapOf(*read.value);
   }
   Redactor redactor(std::move(map));
   for (const std::string& word : choices.words) redactor.Learn(Identity::Word, word);

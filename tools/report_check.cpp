@@ -204,9 +204,8 @@ std::optional<JsonFault> CheckReport(const JsonDocument& document) {
         }}});
 }
 
-std::optional<JsonDocument> ReadReport(std::string_view text, std::string_view file,
-                                       std::string& refusal) {
-  return ReadJsonText(text, file, kReportLimits, CheckReport, refusal);
+JsonRead ReadReport(std::string_view text, std::string_view file) {
+  return ReadJsonText(text, file, kReportLimits, CheckReport);
 }
 
 }  // namespace sysinfo

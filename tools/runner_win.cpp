@@ -76,12 +76,12 @@ int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8
   }
   std::array<std::optional<JsonDocument>, 2> documents;
   for (std::size_t i = 0; i < paths.size(); ++i) {
-    std::string refusal;
-    documents[i] = ReadJsonFile(*paths[i], kReportLimits, CheckReport, refusal);
-    if (!documents[i]) {
-      std::fprintf(err, "sysinfo-report: cannot compare %s\n", refusal.c_str());
+    JsonRead read = ReadJsonFile(*paths[i], kReportLimits, CheckReport);
+    if (!read.value) {
+      std::fprintf(err, "sysinfo-report: cannot compare %s\n", read.error.c_str());
       return 2;
     }
+    documents[i] = std::move(read.value);
   }
   const Comparison comparison = CompareReports(
       *documents[0], *documents[1],

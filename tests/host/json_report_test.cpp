@@ -10,6 +10,7 @@
 #include "collectors/categories.h"
 #include "collectors/collectors.h"
 #include "collectors/suspicious_files.h"
+#include "generated/report_schema.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
@@ -254,6 +255,23 @@ TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
     const std::string document = spoil ? (spoil(spoilt), spoilt.dump()) : "{\"schemaVersion\": 1,";
     EXPECT_FALSE(testing::ReportSchemaErrors(document).empty()) << what;
   }
+}
+
+// The schema names the categories of the list, in its order, and numbers sections up to its end.
+TEST(ReportSchema, NamesEveryCategoryOfTheList) {
+  const Json schema = Json::parse(kReportSchema);
+  std::vector<std::string> listed;
+  for (const CategoryDefinition* category : kCategoryList) listed.emplace_back(category->text);
+  int found = 0;
+  const Json flat = schema.flatten();
+  for (const auto& [pointer, value] : flat.items()) {
+    if (value != "The check-list name.") continue;
+    const Json::json_pointer name = Json::json_pointer(pointer).parent_pointer();
+    EXPECT_EQ(schema[name]["enum"].get<std::vector<std::string>>(), listed);
+    EXPECT_EQ(schema[name.parent_pointer()]["section"]["maximum"], kCategoryCount);
+    ++found;
+  }
+  EXPECT_EQ(found, 1);
 }
 
 }  // namespace
