@@ -27,10 +27,22 @@ struct Sources {
   void (*copyHostsFile)(ReportWriter& report, const std::string& path);
 };
 
-// A category whose collector reads the machine through WMI alone, run over the whole bundle.
-template <void (*collect)(ReportWriter&, WmiService&, int)>
-void OverWmi(ReportWriter& report, Sources& sources, int level) {
-  collect(report, sources.wmi, level);
+// The source a collector reads, told by its parameter's type.
+inline WmiService& SourceFor(Sources& sources, void (*)(ReportWriter&, WmiService&, int)) {
+  return sources.wmi;
+}
+inline RegistryKeys& SourceFor(Sources& sources, void (*)(ReportWriter&, RegistryKeys&, int)) {
+  return sources.registry;
+}
+inline SuspiciousFileSource& SourceFor(Sources& sources,
+                                       void (*)(ReportWriter&, SuspiciousFileSource&, int)) {
+  return sources.files;
+}
+
+// A category whose collector reads one source, run over the whole bundle.
+template <auto collect>
+void Over(ReportWriter& report, Sources& sources, int level) {
+  collect(report, SourceFor(sources, collect), level);
 }
 
 // Each writes its category's block at the detail level (1 to 3).

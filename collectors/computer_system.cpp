@@ -87,7 +87,7 @@ void CollectComputerSystem(ReportWriter& report, WmiService& wmi, int level) {
 
 extern const CategoryDefinition kComputerSystemCategory{"Computer System",
                                                         StartLine::WithDetail,
-                                                        OverWmi<CollectComputerSystem>,
+                                                        Over<CollectComputerSystem>,
                                                         {kKey, kChanging, kIdentifying, kQuery}};
 
 }  // namespace sysinfo

@@ -72,6 +72,6 @@ void CollectCpu(ReportWriter& report, WmiService& wmi, int level) {
 }
 
 extern const CategoryDefinition kCpuCategory{
-    "CPU", StartLine::WithDetail, OverWmi<CollectCpu>, {kKey, kChanging, kIdentifying, kQuery}};
+    "CPU", StartLine::WithDetail, Over<CollectCpu>, {kKey, kChanging, kIdentifying, kQuery}};
 
 }  // namespace sysinfo

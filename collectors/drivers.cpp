@@ -49,7 +49,7 @@ void CollectDrivers(ReportWriter& report, WmiService& wmi, int level) {
 
 extern const CategoryDefinition kDriversCategory{"Drivers",
                                                  StartLine::WithDetail,
-                                                 OverWmi<CollectDrivers>,
+                                                 Over<CollectDrivers>,
                                                  {kKey, kChanging, kIdentifying, kSection.wql}};
 
 }  // namespace sysinfo

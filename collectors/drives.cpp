@@ -70,9 +70,7 @@ void CollectDrives(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
 
-extern const CategoryDefinition kDrivesCategory{"Drives",
-                                                StartLine::WithDetail,
-                                                OverWmi<CollectDrives>,
-                                                {kKey, kChanging, kIdentifying, kQuery}};
+extern const CategoryDefinition kDrivesCategory{
+    "Drives", StartLine::WithDetail, Over<CollectDrives>, {kKey, kChanging, kIdentifying, kQuery}};
 
 }  // namespace sysinfo

@@ -48,7 +48,7 @@ void CollectHardware(ReportWriter& report, WmiService& wmi, int level) {
 
 extern const CategoryDefinition kHardwareCategory{"Hardware",
                                                   StartLine::WithDetail,
-                                                  OverWmi<CollectHardware>,
+                                                  Over<CollectHardware>,
                                                   {kKey, kChanging, kIdentifying, kSection.wql}};
 
 }  // namespace sysinfo

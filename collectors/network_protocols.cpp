@@ -52,7 +52,7 @@ void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, int level) {
 
 extern const CategoryDefinition kNetworkProtocolsCategory{"Network Protocols",
                                                           StartLine::WithDetail,
-                                                          OverWmi<CollectNetworkProtocols>,
+                                                          Over<CollectNetworkProtocols>,
                                                           {kKey, kChanging, kIdentifying}};
 
 }  // namespace sysinfo

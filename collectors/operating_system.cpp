@@ -86,7 +86,7 @@ void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, int level) {
 
 extern const CategoryDefinition kOperatingSystemCategory{"Operating System",
                                                          StartLine::WithDetail,
-                                                         OverWmi<CollectOperatingSystem>,
+                                                         Over<CollectOperatingSystem>,
                                                          {kKey, kChanging, kIdentifying, kQuery}};
 
 }  // namespace sysinfo

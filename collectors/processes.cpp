@@ -59,6 +59,6 @@ void CollectProcesses(ReportWriter& report, WmiService& wmi, int level) {
 }
 
 extern const CategoryDefinition kProcessesCategory{
-    "Processes", StartLine::WithDetail, OverWmi<CollectProcesses>, {kKey, kChanging, kIdentifying}};
+    "Processes", StartLine::WithDetail, Over<CollectProcesses>, {kKey, kChanging, kIdentifying}};
 
 }  // namespace sysinfo

@@ -46,7 +46,7 @@ void CollectServices(ReportWriter& report, WmiService& wmi, int level) {
 
 extern const CategoryDefinition kServicesCategory{"Services",
                                                   StartLine::WithDetail,
-                                                  OverWmi<CollectServices>,
+                                                  Over<CollectServices>,
                                                   {kKey, kChanging, kIdentifying, kSection.wql}};
 
 }  // namespace sysinfo

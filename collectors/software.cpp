@@ -93,14 +93,11 @@ void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   ProcessPendingMessages();
 }
 
-extern const CategoryDefinition kSoftwareCategory{
-    "Software",
-    StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, int level) {
-      CollectSoftware(report, sources.registry, level);
-    },
-    {kKey, kChanging, kIdentifying},
-    ReportShape::Items,
-    FileView::Native};
+extern const CategoryDefinition kSoftwareCategory{"Software",
+                                                  StartLine::WithDetail,
+                                                  Over<CollectSoftware>,
+                                                  {kKey, kChanging, kIdentifying},
+                                                  ReportShape::Items,
+                                                  FileView::Native};
 
 }  // namespace sysinfo

@@ -38,7 +38,7 @@ void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level) {
 extern const CategoryDefinition kStartupItemsCategory{
     "Startup Items",
     StartLine::WithDetail,
-    OverWmi<CollectStartupItems>,
+    Over<CollectStartupItems>,
     {kKey, kChanging, kIdentifying, kSection.wql}};
 
 }  // namespace sysinfo

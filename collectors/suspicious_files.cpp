@@ -156,15 +156,12 @@ void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, i
   ProcessPendingMessages();
 }
 
-extern const CategoryDefinition kSuspiciousFilesCategory{
-    "Suspicious Files!",
-    StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, int level) {
-      CollectSuspiciousFiles(report, sources.files, level);
-    },
-    {kKey, kChanging, kIdentifying},
-    ReportShape::Items,
-    FileView::Native,
-    "Scanning For Suspicious Files!"};
+extern const CategoryDefinition kSuspiciousFilesCategory{"Suspicious Files!",
+                                                         StartLine::WithDetail,
+                                                         Over<CollectSuspiciousFiles>,
+                                                         {kKey, kChanging, kIdentifying},
+                                                         ReportShape::Items,
+                                                         FileView::Native,
+                                                         "Scanning For Suspicious Files!"};
 
 }  // namespace sysinfo
