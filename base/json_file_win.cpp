@@ -47,21 +47,19 @@ UniqueHandle OpenRegularFile(const std::wstring& name) {
   return file;
 }
 
-std::optional<JsonDocument> ReadJsonFile(const std::string& path, const JsonLimits& limits,
-                                         const JsonCheck& check, std::string& refusal) {
+JsonRead ReadJsonFile(const std::string& path, const JsonLimits& limits, const JsonCheck& check) {
   const UniqueHandle file = OpenRegularFile(Utf8ToWide(path));
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size)) {
     const DWORD error = GetLastError();
-    refusal = RefusalLine(path, error == ERROR_NOT_SUPPORTED
-                                    ? "not a regular disk file (a device, a pipe or a console)"
-                                    : SystemErrorText(error));
-    return std::nullopt;
+    return {std::nullopt,
+            RefusalLine(path, error == ERROR_NOT_SUPPORTED
+                                  ? "not a regular disk file (a device, a pipe or a console)"
+                                  : SystemErrorText(error))};
   }
   if (static_cast<std::uint64_t>(size.QuadPart) > limits.maxBytes) {
-    refusal = RefusalLine(path, "larger than " + std::to_string(limits.maxBytes) +
-                                    " bytes, more than such a file holds");
-    return std::nullopt;
+    return {std::nullopt, RefusalLine(path, "larger than " + std::to_string(limits.maxBytes) +
+                                                " bytes, more than such a file holds")};
   }
   std::string text(static_cast<std::size_t>(size.QuadPart), '\0');
   std::size_t got = 0;
@@ -69,14 +67,13 @@ std::optional<JsonDocument> ReadJsonFile(const std::string& path, const JsonLimi
     DWORD read = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(text.size() - got, 1u << 30));
     if (!ReadFile(file.get(), text.data() + got, wanted, &read, nullptr)) {
-      refusal = RefusalLine(path, SystemErrorText(GetLastError()));
-      return std::nullopt;
+      return {std::nullopt, RefusalLine(path, SystemErrorText(GetLastError()))};
     }
     if (read == 0) break;  // cut shorter since it was opened
     got += read;
   }
   text.resize(got);
-  return ReadJsonText(text, path, limits, check, refusal);
+  return ReadJsonText(text, path, limits, check);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -17,10 +17,9 @@ UniqueHandle OpenRegularFile(const std::wstring& name);
 
 // The document in the file at `path` (UTF-8, or WTF-8 as the command line gives it), read up to
 // the size it had when opened. Nothing when it cannot be read, is not a regular disk file, is
-// larger than limits.maxBytes or is refused by ReadJsonText; `refusal` is then one printable line
-// naming the file, the place and the reason.
-std::optional<JsonDocument> ReadJsonFile(const std::string& path, const JsonLimits& limits,
-                                         const JsonCheck& check, std::string& refusal);
+// larger than limits.maxBytes or is refused by ReadJsonText; the refusal is then one printable
+// line naming the file, the place and the reason.
+JsonRead ReadJsonFile(const std::string& path, const JsonLimits& limits, const JsonCheck& check);
 
 // Whether two paths name one file: the same full name in any letter case, or the same file
 // reached by other names (a hard link, a short name, a share), told by its volume and file index.

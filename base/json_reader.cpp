@@ -486,22 +486,17 @@ std::string RefusalLine(std::string_view file, std::string_view text, const Json
                                std::to_string(column) + ": " + fault.reason);
 }
 
-std::optional<JsonDocument> ReadJsonText(std::string_view text, std::string_view file,
-                                         const JsonLimits& limits, const JsonCheck& check,
-                                         std::string& refusal) {
+JsonRead ReadJsonText(std::string_view text, std::string_view file, const JsonLimits& limits,
+                      const JsonCheck& check) {
   auto parsed = ParseJson(text, limits);
   if (const auto* fault = std::get_if<JsonFault>(&parsed)) {
-    refusal = RefusalLine(file, text, *fault);
-    return std::nullopt;
+    return {std::nullopt, RefusalLine(file, text, *fault)};
   }
   auto& document = std::get<JsonDocument>(parsed);
   if (check) {
-    if (const auto fault = check(document)) {
-      refusal = RefusalLine(file, text, *fault);
-      return std::nullopt;
-    }
+    if (const auto fault = check(document)) return {std::nullopt, RefusalLine(file, text, *fault)};
   }
-  return std::move(document);
+  return {std::move(document), {}};
 }
 
 }  // namespace sysinfo

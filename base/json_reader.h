@@ -12,6 +12,8 @@
 #include <variant>
 #include <vector>
 
+#include "base/result.h"
+
 namespace sysinfo {
 
 enum class JsonKind : std::uint8_t { Null, False, True, Number, String, Array, Object };
@@ -129,10 +131,12 @@ std::variant<JsonDocument, JsonFault> ParseJson(std::string_view text, const Jso
 // use, else what is wrong and where (JsonNode::Offset).
 using JsonCheck = std::function<std::optional<JsonFault>(const JsonDocument&)>;
 
-// ParseJson and then `check`; when either refuses, nothing, and `refusal` is RefusalLine's line.
-std::optional<JsonDocument> ReadJsonText(std::string_view text, std::string_view file,
-                                         const JsonLimits& limits, const JsonCheck& check,
-                                         std::string& refusal);
+// A document read from a file or a text, or nothing and the refusal: RefusalLine's one line.
+using JsonRead = Result<std::optional<JsonDocument>>;
+
+// ParseJson and then `check`.
+JsonRead ReadJsonText(std::string_view text, std::string_view file, const JsonLimits& limits,
+                      const JsonCheck& check);
 
 // One printable line of at most 170 characters: the file as named (cut in its middle past 56),
 // the line and column of the fault in `text`, and the reason. Without a text, the file and the

@@ -46,11 +46,10 @@ MarkerMap RedactionMapOf(const JsonDocument& document) {
   return map;
 }
 
-std::optional<MarkerMap> ParseRedactionMap(std::string_view text, std::string_view file,
-                                           std::string& refusal) {
-  const auto document = ReadJsonText(text, file, kRedactionMapLimits, CheckRedactionMap, refusal);
-  if (!document) return std::nullopt;
-  return RedactionMapOf(*document);
+Result<MarkerMap> ParseRedactionMap(std::string_view text, std::string_view file) {
+  const JsonRead read = ReadJsonText(text, file, kRedactionMapLimits, CheckRedactionMap);
+  if (!read.value) return {{}, read.error};
+  return {RedactionMapOf(*read.value), {}};
 }
 
 }  // namespace sysinfo

@@ -24,9 +24,8 @@ std::optional<JsonFault> CheckRedactionMap(const JsonDocument& document);
 // The markers of a document CheckRedactionMap accepted.
 MarkerMap RedactionMapOf(const JsonDocument& document);
 
-// The map in `text`, read as a file from anywhere (see ReadJsonText); nothing, with one
-// printable line naming `file`, the place and the reason, for anything else.
-std::optional<MarkerMap> ParseRedactionMap(std::string_view text, std::string_view file,
-                                           std::string& refusal);
+// The map in `text`, read as a file from anywhere (see ReadJsonText); for anything else the
+// refusal, one printable line naming `file`, the place and the reason.
+Result<MarkerMap> ParseRedactionMap(std::string_view text, std::string_view file);
 
 }  // namespace sysinfo

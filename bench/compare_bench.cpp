@@ -74,11 +74,11 @@ std::string ReadFile(const std::string& path) {
 
 // The runner's whole work on two files: read, check, compare, the text; its line count.
 std::size_t CompareFiles(const std::string& oldPath, const std::string& newPath) {
-  std::string why;
-  const auto before = ReadReport(ReadFile(oldPath), oldPath, why);
-  const auto after = ReadReport(ReadFile(newPath), newPath, why);
-  if (!before || !after) std::abort();
-  const Comparison comparison = CompareReports(*before, *after, {oldPath, newPath, true});
+  const JsonRead before = ReadReport(ReadFile(oldPath), oldPath);
+  const JsonRead after = ReadReport(ReadFile(newPath), newPath);
+  if (!before.value || !after.value) std::abort();
+  const Comparison comparison = CompareReports(*before.value, *after.value,
+                                               {oldPath, newPath, true});
   const std::string text = ComparisonText(comparison);
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
@@ -106,9 +106,8 @@ void Measure(std::size_t count, const std::string& folder) {
     if (before.size() != after.size()) std::abort();  // keeps the work from being left out
   });
   const double read = BestMs([&] {
-    std::string why;
-    if (!ReadReport(ReadFile(oldPath), oldPath, why) ||
-        !ReadReport(ReadFile(newPath), newPath, why))
+    if (!ReadReport(ReadFile(oldPath), oldPath).value ||
+        !ReadReport(ReadFile(newPath), newPath).value)
       std::abort();
   });
   const double compare = BestMs([&] { lines = CompareFiles(oldPath, newPath); });

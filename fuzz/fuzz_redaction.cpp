@@ -57,13 +57,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::size_t end = input.find('\n');
   const std::string_view name = input.substr(0, end);
   const std::string_view text = end == std::string_view::npos ? "" : input.substr(end + 1);
-  std::string reason;
-  auto map = sysinfo::ParseRedactionMap(text, "map", reason);
-  if (map) {
-    auto again = sysinfo::ParseRedactionMap(sysinfo::RedactionMapText(*map), "map", reason);
-    if (again != map) __builtin_trap();
+  const auto map = sysinfo::ParseRedactionMap(text, "map");
+  if (!map.Failed()) {
+    const auto again = sysinfo::ParseRedactionMap(sysinfo::RedactionMapText(map.value), "map");
+    if (again.Failed() || again.value != map.value) __builtin_trap();
   }
-  sysinfo::Redactor redactor(map ? *map : sysinfo::MarkerMap());
+  sysinfo::Redactor redactor(map.value);
   const std::string marker = redactor.Learn(sysinfo::Identity::Word, name);
   for (sysinfo::Identity kind :
        {sysinfo::Identity::Account, sysinfo::Identity::DeviceId, sysinfo::Identity::ProxyList,

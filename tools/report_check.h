@@ -23,7 +23,6 @@ std::optional<JsonFault> CheckReport(const JsonDocument& document);
 
 // The report in `text` read with kReportLimits and CheckReport; nothing, with the one-line
 // refusal naming `file`, when it is not one the comparison reads.
-std::optional<JsonDocument> ReadReport(std::string_view text, std::string_view file,
-                                       std::string& refusal);
+JsonRead ReadReport(std::string_view text, std::string_view file);
 
 }  // namespace sysinfo

@@ -8,8 +8,7 @@ namespace sysinfo {
 namespace {
 
 std::string Refusal(std::string_view text, std::string_view file = "r.json") {
-  std::string refusal;
-  return ReadJsonText(text, file, {}, nullptr, refusal) ? "" : refusal;
+  return ReadJsonText(text, file, {}, nullptr).error;
 }
 
 TEST(JsonReader, RefusesWithThePlaceAndTheReason) {

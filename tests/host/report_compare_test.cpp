@@ -26,13 +26,12 @@ std::string Report(const char* patch) {
 }
 
 JsonDocument Read(const char* patch) {
-  std::string refusal;
-  auto document = ReadReport(Report(patch), "r.json", refusal);
-  if (!document) {
-    ADD_FAILURE() << refusal;
-    document = ReadReport(Report("{}"), "r.json", refusal);  // an empty report compares safely
+  JsonRead read = ReadReport(Report(patch), "r.json");
+  if (!read.value) {
+    ADD_FAILURE() << read.error;
+    read = ReadReport(Report("{}"), "r.json");  // an empty report compares safely
   }
-  return std::move(*document);
+  return std::move(*read.value);
 }
 
 // clang-format off
@@ -139,15 +138,14 @@ TEST(ReportCompare, RefusesWhatIsNotAReportItCanRead) {
       {Report(R"({"level": "Basic"})"), "the level that is not an object"},
   };
   for (const auto& [text, why] : cases) {
-    std::string refusal;
-    EXPECT_FALSE(ReadReport(text, "r.json", refusal)) << text;
-    EXPECT_NE(refusal.find(why), std::string::npos) << refusal;
+    const JsonRead read = ReadReport(text, "r.json");
+    EXPECT_FALSE(read.value) << text;
+    EXPECT_NE(read.error.find(why), std::string::npos) << read.error;
   }
-  std::string refusal;
-  EXPECT_TRUE(ReadReport(Report(kSoftware), "r.json", refusal)) << refusal;
+  EXPECT_EQ(ReadReport(Report(kSoftware), "r.json").error, "");
   // What this program writes it reads.
   const JsonReport written({"1.0.2", "PC", "2026-01-02T03:04:05+00:00", 3});
-  EXPECT_TRUE(ReadReport(written.Text(), "r.json", refusal)) << refusal;
+  EXPECT_EQ(ReadReport(written.Text(), "r.json").error, "");
 }
 
 }  // namespace
