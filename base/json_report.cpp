@@ -37,10 +37,15 @@ JsonReport::JsonReport(const JsonReportHeader& header) {
   document_["level"] = {
       {"number", header.level},
       {"name", known ? std::string(kLevelCaptions[header.level - 1]) : std::string()}};
+  document_["elapsedMs"] = 0;  // filled in at the end; kept here so the fields read in order
   document_["categories"] = Json::array();
 }
 
 std::string JsonReport::Text() const { return JsonText(document_); }
+
+void JsonReport::ScanElapsed(double milliseconds) {
+  document_["elapsedMs"] = static_cast<std::int64_t>(std::llround(milliseconds));
+}
 
 void JsonReport::BeginCategory(std::string_view name, int number, ReportShape shape) {
   category_ = Json::object();

@@ -31,6 +31,9 @@ class JsonReport final : public ItemRecorder {
 
   const nlohmann::ordered_json& Document() const { return document_; }
   std::string Text() const;  // UTF-8, indented; see JsonText
+  // The scan's own time, from its first category started to its last block written: beside the
+  // categories' times, it shows what gathering them side by side saved.
+  void ScanElapsed(double milliseconds);
 
   bool Recording() const override { return true; }
   void BeginCategory(std::string_view name, int number, ReportShape shape) override;

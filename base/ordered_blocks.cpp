@@ -64,9 +64,9 @@ void BlockRecorder::Keep(std::function<void(ItemRecorder&)> call) {
   blocks_.Add(index_, [call = std::move(call)](BlockTarget& target) { call(target.Items()); });
 }
 
-void BlockRecorder::BeginCategory(std::string_view name, int number) {
-  Keep([name = std::string(name), number](ItemRecorder& items) {
-    items.BeginCategory(name, number);
+void BlockRecorder::BeginCategory(std::string_view name, int number, ReportShape shape) {
+  Keep([name = std::string(name), number, shape](ItemRecorder& items) {
+    items.BeginCategory(name, number, shape);
   });
 }
 

@@ -75,7 +75,7 @@ class BlockRecorder final : public ItemRecorder {
       : blocks_(blocks), index_(index), recording_(recording) {}
 
   bool Recording() const override { return recording_; }
-  void BeginCategory(std::string_view name, int number) override;
+  void BeginCategory(std::string_view name, int number, ReportShape shape) override;
   void EndCategory(const CategoryOutcome& outcome) override;
   void SourceEnded(QueryStatus status, std::string_view error) override;
   void BeginItem() override;

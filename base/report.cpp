@@ -242,6 +242,12 @@ void ReportWriter::SendPiece() {
   piece_.clear();
 }
 
+void ReportWriter::WriteFinishedLines(std::string_view text) {
+  if (error_ || !sink_) return;
+  error_ = sink_->Write(text);
+  if (!error_) lines_ += static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
 bool ReportWriter::CloseReport() {
   if (!sink_) return !error_;
   if (redactor_ && !heldLine_.empty() && !error_) Append(redactor_->Text(heldLine_));

@@ -88,6 +88,10 @@ class ReportWriter {
                      std::span<const IdentifyingField> identifying);
   CategoryOutcome EndCategory(double milliseconds);
 
+  // Lines another writer has already made (a category's block gathered on another thread): handed
+  // to the sink as they are, control characters marked, redacted and each ended by CR LF.
+  void WriteFinishedLines(std::string_view text);
+
   // Closes the sink; safe to call more than once. False when anything failed.
   bool CloseReport();
 

@@ -26,7 +26,15 @@ struct CategoryFrame {
   std::span<const IdentifyingField> identifying;  // what a redacted report replaces
 };
 
-// The categories a scan runs over, in check-list order, and the sources behind them.
+// What a thread that gathers categories side by side holds while it does (the Windows build: a COM
+// apartment of its own, in which each WMI query makes its own connection).
+class GatheringThread {
+ public:
+  virtual ~GatheringThread() = default;
+};
+
+// The categories a scan runs over, in check-list order, and the sources behind them. Collect may
+// run on several threads at once, each collecting a different category.
 class ScanCategories {
  public:
   virtual ~ScanCategories() = default;
@@ -34,6 +42,9 @@ class ScanCategories {
   virtual CategoryFrame Frame(std::size_t index, int level) const = 0;
   // Writes the block of the category at `index` at the detail level.
   virtual void Collect(ReportWriter& report, std::size_t index, int level) = 0;
+  // Called first on each thread that gathers side by side; what it returns lives until the thread
+  // has gathered its last category.
+  virtual std::unique_ptr<GatheringThread> StartGatheringThread() { return nullptr; }
 };
 
 // The program's name: the caption without its version.
@@ -64,6 +75,10 @@ struct ScanRequest {
   Redactor* redactor = nullptr;
   // When set, the scan writes this JSON report to the file instead of text lines.
   JsonReport* json = nullptr;
+  // How many categories are gathered at once; 1 gathers them one after the other. The report is
+  // the same either way. A redacted report is gathered one after the other, as the redactor
+  // numbers its markers in the order it meets the values.
+  unsigned jobs = 1;
 };
 
 enum class ScanResult { Cancelled, Saved, Failed };
@@ -94,8 +109,14 @@ class ScanHost {
   virtual void ScanFinished(const ScanOutcome& outcome) = 0;  // restore, then tell the user
 };
 
+// How many categories a scan gathers at once unless told: one per processor, at least two, as
+// most of a category's time is spent waiting on the platform.
+unsigned DefaultScanJobs();
+
 // Produces one report: asks for the path, writes the header, frames every ticked category in
-// their order around its block, and closes the report. A report that cannot be created or
+// their order around its block, and closes the report. With more than one job the categories are
+// gathered side by side, each into a block of its own, and the blocks are written strictly in
+// order, the next one streaming to the file as it is gathered. A report that cannot be created or
 // written ends the scan as Failed with the reason; nothing claims it was saved.
 ScanOutcome RunScan(const ScanRequest& request, ScanCategories& categories, ScanHost& host);
 

@@ -14,6 +14,7 @@
 #include "collectors/hosts_path_win.h"
 #include "collectors/performance_win.h"
 #include "collectors/suspicious_files_win.h"
+#include "collectors/wmi_win.h"
 #include "support/registry_win.h"
 
 namespace sysinfo {
@@ -28,6 +29,15 @@ class PlatformCategories final : public DeclaredCategories {
     if (kCategoryList[index]->files == FileView::Native) redirectionOff.emplace();
     DeclaredCategories::Collect(report, index, level);
   }
+  std::unique_ptr<GatheringThread> StartGatheringThread() override {
+    return std::make_unique<GatheringApartment>();
+  }
+
+ private:
+  // Each gathering thread in an apartment of its own; every WMI query connects anew within it.
+  struct GatheringApartment final : GatheringThread {
+    ComApartment com{ComThread::Gathering};
+  };
 };
 
 }  // namespace
@@ -71,7 +81,8 @@ SessionOutcome ScanSession::Run(const ScanChoices& choices, ScanHost& host) {
                       choices.level,
                       choices.path,
                       redactor ? &*redactor : nullptr,
-                      json ? &*json : nullptr};
+                      json ? &*json : nullptr,
+                      choices.jobs};
   outcome.scan = RunScan(request, platform_->categories, host);
   // The report stands; only the next one may number its markers differently.
   if (redactor && outcome.scan.result == ScanResult::Saved) {

@@ -20,6 +20,7 @@ struct ScanChoices {
   RedactionChoices redaction;
   ReportFormat format = ReportFormat::Text;
   std::string path;  // the report's file, or the save dialog's first proposal
+  unsigned jobs = DefaultScanJobs();  // categories gathered at once; 1: one after the other
 };
 
 struct SessionOutcome {

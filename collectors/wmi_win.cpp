@@ -177,7 +177,11 @@ class WinWmiService final : public WmiService {
 
 }  // namespace
 
-ComApartment::ComApartment() {
+ComApartment::ComApartment(ComThread thread) {
+  if (thread == ComThread::Gathering) {
+    initialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    return;
+  }
   initialised_ = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
   CoInitializeSecurity(nullptr, -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
                        RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE, nullptr);

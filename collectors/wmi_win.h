@@ -15,11 +15,15 @@ namespace sysinfo {
 // on it, as it would on a failed enumeration.
 inline constexpr long kWmiObjectWaitMs = 30'000;
 
-// Initialises COM for the calling (window) thread and the process's default impersonation,
-// and undoes it at scope end.
+// Which thread COM is initialised for: the program's main (window) thread, a single-threaded
+// apartment that also sets the process's default impersonation; or a thread gathering categories
+// side by side, which joins the multithreaded apartment and makes its own WMI connections there.
+enum class ComThread { Main, Gathering };
+
+// Initialises COM for the calling thread and undoes it at scope end.
 class ComApartment {
  public:
-  ComApartment();
+  explicit ComApartment(ComThread thread = ComThread::Main);
   ~ComApartment();
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;

@@ -199,6 +199,8 @@ std::optional<JsonFault> CheckReport(const JsonDocument& document) {
        {"computer", Text},
        {"scanTime", Text},
        {"level", Level},
+       {"elapsedMs",
+        [](JsonNode ms) { return Whole(ms, 0, std::numeric_limits<std::int64_t>::max()); }, false},
        {"categories", [&](JsonNode list) {
           return ListOf(list, [&](JsonNode category) { return CheckCategory(category, seen); });
         }}});

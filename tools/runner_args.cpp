@@ -9,6 +9,19 @@
 namespace sysinfo {
 namespace {
 
+// The most categories gathered at once: there are no more categories than this.
+constexpr unsigned kMostJobs = 64;
+
+// A whole number from 1 to kMostJobs, written in plain decimal digits; 0 for anything else.
+unsigned JobsByText(const std::string& text) {
+  if (text.empty() || text.size() > 2 ||
+      !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; })) {
+    return 0;
+  }
+  const unsigned jobs = static_cast<unsigned>(std::stoul(text));
+  return jobs <= kMostJobs ? jobs : 0;
+}
+
 int LevelByName(const std::string& name) {
   if (name == "basic") return 1;
   if (name == "moderate") return 2;
@@ -50,7 +63,7 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
       options.oldReport = args[++i];
       options.newReport = args[++i];
     } else if (arg == "--out" || arg == "--level" || arg == "--category" || arg == "--format" ||
-               arg == "--redact-word" || arg == "--redact-map") {
+               arg == "--redact-word" || arg == "--redact-map" || arg == "--jobs") {
       if (!hasValue) return refuse(arg + " needs a value");
       const std::string& value = args[++i];
       if (arg == "--out") {
@@ -59,6 +72,9 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
         options.redactWords.push_back(value);
       } else if (arg == "--redact-map") {
         options.redactMap = value;
+      } else if (arg == "--jobs") {
+        options.jobs = JobsByText(value);
+        if (options.jobs == 0) return refuse("--jobs takes a number from 1 to 64");
       } else if (arg == "--format") {
         if (value == "text") {
           options.format = ReportFormat::Text;
@@ -103,6 +119,7 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
 std::string RunnerUsage() {
   std::string usage =
       "usage: sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]\n"
+      "                      [--jobs N]\n"
       "                      [--redact [--redact-word WORD ...] [--redact-map FILE]]\n"
       "                      (--all | --category NAME [--category NAME ...])\n"
       "       sysinfo-report --compare OLD.json NEW.json [--out FILE] [--format text|json]\n"
@@ -117,6 +134,9 @@ std::string RunnerUsage() {
       "its\n"
       "marker from one report to the next in a private map (--redact-map chooses the file).\n"
       "A line per finished category goes to standard error.\n"
+      "--jobs N gathers N categories at once (1: one after the other; the default: one per\n"
+      "processor, at least two). The report is the same either way; a redacted one is always\n"
+      "gathered one after the other.\n"
       "\n"
       "--compare lists what was added, removed and changed between two JSON reports of this\n"
       "program, to FILE or standard out; fields that change by themselves (process ids, times)\n"

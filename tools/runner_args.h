@@ -19,6 +19,7 @@ struct RunnerOptions {
   std::vector<std::string> redactWords;  // --redact-word: more values to replace
   std::string redactMap;  // --redact-map: where each value's marker is kept between reports
   std::array<bool, kCategoryCount> ticked{};
+  unsigned jobs = 0;  // --jobs: categories gathered at once; 0 when not given (the default)
   // --compare OLD NEW: the two JSON reports to compare instead of a scan.
   bool compare = false;
   std::string oldReport, newReport;
@@ -26,7 +27,7 @@ struct RunnerOptions {
   std::string error;  // why the command line was refused; empty when it was accepted
 };
 
-// sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json]
+// sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json] [--jobs N]
 //                [--redact [--redact-word WORD ...] [--redact-map FILE]]
 //                (--all | --category NAME ...)
 // sysinfo-report --compare OLD NEW [--out FILE] [--format text|json] [--all-fields]

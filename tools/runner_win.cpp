@@ -141,7 +141,8 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
                       options.redact,
                       {options.redactWords, options.redactMap},
                       options.format,
-                      options.outPath};
+                      options.outPath,
+                      options.jobs ? options.jobs : DefaultScanJobs()};
   ConsoleHost host(options.outPath, openText, openJson, err);
   const SessionOutcome outcome = session.Run(choices, host);
   if (!outcome.redactionRefused.empty()) {

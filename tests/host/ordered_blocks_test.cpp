@@ -16,8 +16,9 @@ class LoggingRecorder final : public ItemRecorder {
  public:
   explicit LoggingRecorder(std::string& log) : log_(log) {}
   bool Recording() const override { return true; }
-  void BeginCategory(std::string_view name, int number) override {
-    Log("category " + std::string(name) + " " + std::to_string(number));
+  void BeginCategory(std::string_view name, int number, ReportShape shape) override {
+    Log("category " + std::string(name) + " " + std::to_string(number) + " " +
+        std::to_string(static_cast<int>(shape)));
   }
   void EndCategory(const CategoryOutcome& o) override {
     Log("end " + std::string(CategoryStatusName(o.status)) + " " + o.error);
@@ -94,23 +95,21 @@ TEST(OrderedBlocks, TheNextBlockStreamsAndLaterOnesWaitTheirTurn) {
 // target exactly as they would have reached it directly.
 TEST(OrderedBlocks, ABlockReplaysItsWriterAndItsItemsUnchanged) {
   const auto produce = [](ReportWriter& writer) {
-    ItemRecorder& items = writer.Items();
-    items.BeginCategory("A Category", 2);
-    writer.WriteReportLine("Caption: a\x1B-b");
-    items.BeginItem();
-    items.Field("Caption", WmiValue{std::string("a\x1B-b")});
-    items.Field("Size", WmiValue{std::uint64_t{1} << 40});
-    items.EndItem();
-    items.BeginSubsection("Page File Info");
-    items.EndSubsection();
-    items.BeginKey("HKCU\\Software");
-    items.EndKey();
-    items.BeginFile("C:\\hosts");
-    items.Line("127.0.0.1 localhost");
+    writer.BeginCategory("A Category", 2, ReportShape::Items, {});
+    writer.BeginItem();
+    writer.WriteField("Caption: ", "a\x1B-b", "Caption", WmiValue{std::string("a\x1B-b")});
+    writer.RecordField("Size", WmiValue{std::uint64_t{1} << 40});
+    writer.EndItem();
+    writer.BeginGroup("Page File Info");
+    writer.EndGroup();
+    writer.BeginKey("HKCU\\Software");
+    writer.EndKey();
+    writer.BeginFile("C:\\hosts");
+    writer.RecordFileLine("127.0.0.1 localhost");
     writer.WriteLinePart(std::string(70'000, 'x'));
     writer.WriteReportLine("");
-    items.SourceEnded(QueryStatus::TimedOut, "no answer");
-    items.EndCategory({CategoryStatus::TimedOut, "no answer", 3});
+    writer.SourceEnded(QueryStatus::TimedOut, "no answer");
+    writer.EndCategory(3);
   };
   std::string directText, directItems;
   LoggingRecorder direct(directItems);

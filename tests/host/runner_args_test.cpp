@@ -15,6 +15,8 @@ TEST(RunnerArgs, AcceptsCategoriesInAnyOrderAndTheLevel) {
   ASSERT_EQ(options.error, "");
   EXPECT_EQ(options.outPath, "r.txt");
   EXPECT_EQ(options.level, 3);
+  EXPECT_EQ(options.jobs, 0u);
+  EXPECT_EQ(ParseRunnerArgs({"--out", "r.txt", "--all", "--jobs", "64"}).jobs, 64u);
   std::array<bool, kCategoryCount> expected{};
   expected[7] = expected[14] = true;
   EXPECT_EQ(options.ticked, expected);
@@ -34,7 +36,10 @@ TEST(RunnerArgs, RefusesBadCommandLines) {
       {"--compare", "a", "b", "--compare", "c", "d"}, {"--compare", "a", "b", "--redact"},
       {"--out", "r.txt", "--all", "--all-fields"}, {"--out", "r.txt", "--all", "--redact-word", "x"},
       {"--out", "r.txt", "--all", "--redact-map", "m"}, {"--out", "r.txt", "--all", "--redact", "--redact-word"},
-      {"--out", "R.txt", "--all", "--redact", "--redact-map", "r.TXT"}, {"--compare", "a", "b", "--redact-word", "x"}};
+      {"--out", "R.txt", "--all", "--redact", "--redact-map", "r.TXT"}, {"--compare", "a", "b", "--redact-word", "x"},
+      {"--out", "r.txt", "--all", "--jobs", "0"}, {"--out", "r.txt", "--all", "--jobs", "65"},
+      {"--out", "r.txt", "--all", "--jobs", "-1"}, {"--out", "r.txt", "--all", "--jobs", "2x"},
+      {"--out", "r.txt", "--all", "--jobs", "4294967298"}, {"--out", "r.txt", "--all", "--jobs"}};
   // clang-format on
   for (const auto& args : bad)
     EXPECT_NE(ParseRunnerArgs(args).error, "") << ::testing::PrintToString(args);

@@ -2,10 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <functional>
+#include <regex>
+#include <thread>
 
 #include "base/format.h"
+#include "base/json_report.h"
 #include "collectors/categories.h"
 #include "tests/fakes/memory_report.h"
 
@@ -135,6 +139,48 @@ TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
                                    "1. Operating System (Detail Level: Basic) Start", kSeparator, "first section line"});
   // clang-format on
   EXPECT_EQ(SplitLines(bytes), expected);
+}
+
+// Gathered side by side, the categories make the report they make one after the other, text and
+// JSON: the same lines and values in check-list order and each outcome told in that order, while
+// the first category stalls until the last is gathered: a stall holds back only the writing.
+TEST(ScanSideBySide, SameReportAsOneAfterTheOtherWhileAnEarlierCategoryStalls) {
+  std::atomic<bool> lastGathered = false, sawLastMeanwhile = false;
+  Categories categories([&](ReportWriter& report, std::size_t index, int level) {
+    for (int wait = 0; index == 0 && wait < 300 && !lastGathered; ++wait)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (index == 0) sawLastMeanwhile = lastGathered.load();
+    const std::string name(kCategoryList[index]->text);
+    report.BeginItem();
+    report.WriteField("Name: ", name, "Name", WmiValue{name});
+    report.RecordField("Level", WmiValue{std::int64_t{level}});
+    report.EndItem();
+    if (index == kCategoryCount - 1) lastGathered = true;
+  });
+  for (const bool json : {false, true}) {
+    std::string made[2];
+    for (const unsigned jobs : {1u, 4u}) {
+      std::string& bytes = made[jobs > 1];
+      MemoryHost host(bytes);
+      JsonReport document({"1.0.2", "PC", "2024-03-05T14:07:09+01:00", 3});
+      ScanRequest request = Request({}, 3);
+      request.ticked.assign(kCategoryCount, true);
+      request.jobs = jobs;
+      if (json) request.json = &document;
+      lastGathered = false;
+      ASSERT_EQ(RunScan(request, categories, host).result, ScanResult::Saved);
+      Lines done;
+      for (const auto& outcome : host.outcomes) done.push_back(outcome.first);
+      ASSERT_EQ(done.size(), kCategoryCount);
+      for (std::size_t i = 0; i < kCategoryCount; ++i) EXPECT_EQ(done[i], kCategoryList[i]->text);
+      EXPECT_EQ(host.statuses.front(), "Status: Scanning Operating System ...");
+      EXPECT_EQ(sawLastMeanwhile, jobs > 1);
+    }
+    const std::regex times("\"elapsedMs\": [0-9]+");
+    EXPECT_EQ(std::regex_replace(made[1], times, ""), std::regex_replace(made[0], times, ""));
+    EXPECT_NE(made[0].find(json ? "\"Suspicious Files!\"" : "Name: Suspicious Files!"),
+              std::string::npos);
+  }
 }
 
 // No value can end its line or carry a control byte into the report: each such character shows
