@@ -123,7 +123,8 @@ bool GatherSideBySide(ReportWriter& report, ScanCategories& categories, const Sc
     if (workers.empty()) return false;  // the threads that did start gather everything
   }
   ReportTarget target(report, request.json);
-  std::optional<std::size_t> shown;
+  std::optional<std::size_t> shown = 0;
+  host.ShowStatus(StatusLine(categories.Frame(ticked[0], request.level)));
   while (!blocks.WriteReady(target)) {
     if (report.Failed()) {
       stop = true;

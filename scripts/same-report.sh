@@ -5,7 +5,11 @@
 # without the lines that differ between any two scans: times, dates, elapsed milliseconds,
 # memory figures and the per-process counters.
 # usage: same-report.sh BEFORE.exe AFTER.exe [KEEP-FOLDER]
+# BEFORE_ARGS and AFTER_ARGS add options to each one's command line: the same build with
+# AFTER_ARGS="--jobs 1" shows that gathering side by side writes the report one after the other does.
 set -euo pipefail
+read -ra before_args <<<"${BEFORE_ARGS:-}"
+read -ra after_args <<<"${AFTER_ARGS:-}"
 before=$(realpath "$1")
 after=$(realpath "$2")
 keep=${3:-$(mktemp -d /tmp/same-report.XXXXXX)}
@@ -19,9 +23,9 @@ mkdir -p "$keep/before" "$keep/after"
 for level in basic moderate advanced; do
   for format in text json; do
     for who in before after; do
-      [[ $who == before ]] && exe=$before || exe=$after
+      if [[ $who == before ]]; then exe=$before args=("${before_args[@]}"); else exe=$after args=("${after_args[@]}"); fi
       cp "$exe" "$run/sysinfo-report.exe"
-      wine "$run/sysinfo-report.exe" --all --level $level --format $format \
+      wine "$run/sysinfo-report.exe" "${args[@]}" --all --level $level --format $format \
         --out "Z:${run//\//\\}\\report" >/dev/null 2>&1
       mv "$run/report" "$keep/$who/$level.$format"
     done
@@ -37,6 +41,8 @@ counters+='|WriteOperationCount|WriteTransferCount|OtherOperationCount|OtherTran
 volatile="^(Time|Date): |\"scanTime\"|\"elapsedMs\"|^Memory (Used|Available)|^(Process|Thread|Handle) Count"
 volatile+="|^Commit |\"Physical(Used|Available)\"|\"(Process|Thread|Handle)Count\"|\"Commit"
 volatile+="|^($counters): |^ *\"($counters)\": "
+# Given other options, the runner's own command line (among the processes) differs by them alone.
+[[ "${BEFORE_ARGS:-}" == "${AFTER_ARGS:-}" ]] || volatile+='|sysinfo-report\.exe\\?"? '
 
 status=0
 for report in "$keep"/before/*; do

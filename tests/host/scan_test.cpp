@@ -147,7 +147,7 @@ TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
 TEST(ScanSideBySide, SameReportAsOneAfterTheOtherWhileAnEarlierCategoryStalls) {
   std::atomic<bool> lastGathered = false, sawLastMeanwhile = false;
   Categories categories([&](ReportWriter& report, std::size_t index, int level) {
-    for (int wait = 0; index == 0 && wait < 300 && !lastGathered; ++wait)
+    for (int wait = 0; index == 0 && wait < 1000 && !lastGathered; ++wait)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (index == 0) sawLastMeanwhile = lastGathered.load();
     const std::string name(kCategoryList[index]->text);
