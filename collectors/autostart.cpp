@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <unordered_map>
+#include <unordered_set>
 
 #include "base/format.h"
 #include "base/pending_messages.h"
@@ -147,6 +148,7 @@ class Gatherer {
   Result<std::vector<AutostartEntry>> Run() {
     const std::vector<Hive> hives = Hives();
     for (const Hive& hive : hives) {
+      hive_ = &hive;
       const Approvals approvals = ReadApprovals(hive.root, hive.approvedRun);
       for (std::string_view key : kRunKeys)
         ReadRunKey(hive, key, key == "Run" ? &approvals : nullptr);
@@ -158,6 +160,7 @@ class Gatherer {
       ReadSubkeyValues(hive, "\\Microsoft\\", "Active Setup\\Installed Components", "StubPath");
       ReadAppInit(hive);
     }
+    hive_ = nullptr;
     ReadServices();
     ReadStartupFolders();
     ReadTasks();
@@ -176,8 +179,24 @@ class Gatherer {
     return Take(keys_.QueryValue(root, path, name, kView), where);
   }
 
-  AutostartEntry& Add(std::string location, std::string name, std::string command,
+  // Adds the entry, unless it is a 32-bit view's twin of the machine's own: a key the two views
+  // share (Image File Execution Options on Wine) is reachable under both paths.
+  AutostartEntry* Add(std::string location, std::string name, std::string command,
                       std::string_view state = kEnabled) {
+    if (hive_ && hive_->machine) {
+      const std::string twin =
+          Lower(location.substr(hive_->name.size()) + '\n' + name + '\n' + command);
+      if (!hive_->wow) {
+        machineEntries_.insert(twin);
+      } else if (machineEntries_.count(twin) > 0) {
+        return nullptr;
+      }
+    }
+    return &AddEntry(std::move(location), std::move(name), std::move(command), state);
+  }
+
+  AutostartEntry& AddEntry(std::string location, std::string name, std::string command,
+                           std::string_view state = kEnabled) {
     AutostartEntry& entry = entries_.emplace_back();
     entry.location = std::move(location);
     entry.name = std::move(name);
@@ -225,8 +244,8 @@ class Gatherer {
     for (auto& [name, raw] : Take(keys_.Values(hive.root, path, kView), location)) {
       const auto command = CommandText(raw);
       if (!command) continue;
-      AutostartEntry& entry = Add(location, name.empty() ? "(Default)" : name, *command);
-      if (approvals) ApplyApproval(entry, *approvals);
+      AutostartEntry* entry = Add(location, name.empty() ? "(Default)" : name, *command);
+      if (entry && approvals) ApplyApproval(*entry, *approvals);
     }
   }
 
@@ -239,10 +258,10 @@ class Gatherer {
       for (auto& [name, raw] : Take(keys_.Values(hive.root, sectionPath, kView), location)) {
         const auto command = CommandText(raw);
         if (!command || name.empty()) continue;  // the default value is the section's title
-        AutostartEntry& entry = Add(location, section + "\\" + name, *command);
-        if (command->find('|') != std::string::npos) {
+        AutostartEntry* entry = Add(location, section + "\\" + name, *command);
+        if (entry && command->find('|') != std::string::npos) {
           const auto parts = ListParts(*command, "|");
-          if (!parts.empty()) entry.image = parts.front();
+          if (!parts.empty()) entry->image = parts.front();
         }
       }
     }
@@ -302,7 +321,7 @@ class Gatherer {
       const bool driver = state->ends_with("(driver)");
       const auto command = CommandText(Query(kMachine, path, "ImagePath", location));
       if (!command && !driver) continue;  // a service with no program of its own
-      AutostartEntry& entry = Add(location, name, command.value_or(""), *state);
+      AutostartEntry& entry = AddEntry(location, name, command.value_or(""), *state);
       // A driver without an image path is loaded from the drivers folder by its name; a shared
       // service runs its DLL inside svchost.
       if (!command) {
@@ -321,7 +340,8 @@ class Gatherer {
     if (folder.empty()) return;
     for (StartupFile& file : Take(system_.StartupFiles(folder), folder)) {
       if (EqualsIgnoreCase(file.name, "desktop.ini")) continue;
-      AutostartEntry& entry = Add(folder, std::move(file.name), std::move(file.command), state);
+      AutostartEntry& entry = AddEntry(folder, std::move(file.name), std::move(file.command),
+                                       state);
       ApplyApproval(entry, approvals);
     }
   }
@@ -365,8 +385,8 @@ class Gatherer {
                                    (task.folder.empty() ? "\\" : task.folder);
       const std::string triggers = TriggersText(task.triggers);
       for (std::string& command : task.commands) {
-        AutostartEntry& entry = Add(location, task.name, std::move(command),
-                                    task.enabled ? kEnabled : kDisabled);
+        AutostartEntry& entry = AddEntry(location, task.name, std::move(command),
+                                         task.enabled ? kEnabled : kDisabled);
         entry.triggers = triggers;
       }
     }
@@ -375,6 +395,8 @@ class Gatherer {
   RegistryKeys& keys_;
   AutostartSystem& system_;
   std::vector<std::string> loadedUsers_;
+  const Hive* hive_ = nullptr;  // the hive being read, while the registry's places are
+  std::unordered_set<std::string> machineEntries_;  // the machine's own view's entries
   std::vector<AutostartEntry> entries_;
   std::string error_;
 };

@@ -201,7 +201,9 @@ class Resolver {
     }
     const std::string_view dll = args.substr(0, args.find_first_of(", \t"));
     if (dll.empty()) return std::nullopt;
-    return "\"" + std::string(dll) + "\"";
+    std::string quoted(1, '"');
+    quoted.append(dll).push_back('"');
+    return quoted;
   }
 
   // "cmd /d /c "C:\x.cmd"", "cmd /c start "" /min C:\x.exe": the command after /c or /k.

@@ -116,6 +116,11 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
   keys.Set(kLm, kNt + "Winlogon", "Shell", Text("explorer.exe"));
   keys.Set(kLm, kNt + "Image File Execution Options\\sethc.exe", "Debugger", Text("cmd.exe"));
   keys.AddKey(kLm, kNt + "Image File Execution Options\\calc.exe");  // no debugger
+  // A key both views share (Wine links this one) is listed once.
+  keys.Set(kLm,
+           "SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution "
+           "Options\\sethc.exe",
+           "Debugger", Text("cmd.exe"));
   keys.Set(kLm, kNt + "SilentProcessExit\\notepad.exe", "MonitorProcess", Text("mon.exe"));
   keys.Set(kLm, kNt + "Windows", "AppInit_DLLs", Text("a.dll, b.dll"));
   keys.Set(kLm, kNt + "Windows", "LoadAppInit_DLLs", Dword(0));
