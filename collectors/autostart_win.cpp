@@ -33,11 +33,6 @@ using UniqueLocalText = UniqueResource<wchar_t*, kLocalFree>;
 constexpr int kMaxFolderDepth = 32;
 constexpr DWORD kShortcutTextLength = 32768;
 
-std::string DateTimeText(const FILETIME& time) {
-  const auto local = FileTimeToLocalDate(time);
-  return local ? FormatLongDateTime(*local) : std::string();
-}
-
 std::string Text(const UniqueBstr& text) { return text ? WideToUtf8(text.get()) : std::string(); }
 
 // A path with blanks in quotes, so that it reads as one name before the arguments.
@@ -65,21 +60,6 @@ std::optional<std::string> ShortcutCommand(const std::string& path) {
   std::wstring arguments(kShortcutTextLength, L'\0');
   if (FAILED(link->GetArguments(arguments.data(), kShortcutTextLength))) arguments.clear();
   return CommandOf(WideToUtf8(target.c_str()), WideToUtf8(arguments.c_str()));
-}
-
-bool NothingThere(DWORD error) {
-  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ||
-         error == ERROR_NO_MORE_FILES;
-}
-
-std::optional<WIN32_FILE_ATTRIBUTE_DATA> RegularFileData(const std::string& path) {
-  WIN32_FILE_ATTRIBUTE_DATA data{};
-  if (!IsFullPath(path) ||
-      !GetFileAttributesExW(ExtendedWidePath(path).c_str(), GetFileExInfoStandard, &data) ||
-      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    return std::nullopt;
-  }
-  return data;
 }
 
 VARIANT IndexVariant(LONG index) {
@@ -223,26 +203,17 @@ std::string WindowsAutostartSystem::CommonStartupFolder() {
 std::string WindowsAutostartSystem::UserStartupFolder() { return GetSpecialFolder(CSIDL_STARTUP); }
 
 Result<std::vector<StartupFile>> WindowsAutostartSystem::StartupFiles(const std::string& folder) {
-  Result<std::vector<StartupFile>> files;
   const ComApartment apartment;
-  WIN32_FIND_DATAW found{};
-  const UniqueFind search =
-      AdoptFind(FindFirstFileW(ExtendedWidePath(folder + "\\*").c_str(), &found));
-  if (!search) {
-    if (const DWORD error = GetLastError(); !NothingThere(error))
-      files.error = SystemErrorText(error);
-    return files;
-  }
-  do {
-    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-    const std::string name = WideToUtf8(found.cFileName);
-    const std::string path = folder + "\\" + name;
-    const bool shortcut = name.size() > 4 && EqualsIgnoreCase(name.substr(name.size() - 4), ".lnk");
+  FolderListing listing = files_.FindEntries(folder + "\\*");
+  Result<std::vector<StartupFile>> files{{}, std::move(listing.error)};
+  for (const FileFacts& entry : listing.value) {
+    if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    const std::string path = folder + "\\" + entry.name;
+    const bool shortcut = entry.name.size() > 4 &&
+                          EqualsIgnoreCase(entry.name.substr(entry.name.size() - 4), ".lnk");
     const auto target = shortcut ? ShortcutCommand(path) : std::nullopt;
-    files.value.push_back({name, target.value_or(CommandOf(path, ""))});
-  } while (FindNextFileW(search.get(), &found));
-  if (const DWORD error = GetLastError(); !NothingThere(error))
-    files.error = SystemErrorText(error);
+    files.value.push_back({entry.name, target.value_or(CommandOf(path, ""))});
+  }
   return files;
 }
 
@@ -251,13 +222,17 @@ Result<std::vector<ScheduledTask>> WindowsAutostartSystem::ScheduledTasks() {
 }
 
 bool WindowsAutostartSystem::IsFile(const std::string& path) {
-  return RegularFileData(path).has_value();
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  return IsFullPath(path) &&
+         GetFileAttributesExW(ExtendedWidePath(path).c_str(), GetFileExInfoStandard, &data) &&
+         !(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 FileTimes WindowsAutostartSystem::Times(const std::string& path) {
-  const auto data = RegularFileData(path);
-  if (!data) return {};
-  return {DateTimeText(data->ftCreationTime), DateTimeText(data->ftLastWriteTime)};
+  // The listing of the exact name: the times Suspicious Files reads, written as it writes them.
+  const FolderListing listing = files_.FindEntries(path);
+  if (listing.value.size() != 1) return {};
+  return {listing.value.front().created, listing.value.front().modified};
 }
 
 VersionStrings WindowsAutostartSystem::Version(const std::string& path) {
@@ -276,7 +251,8 @@ FileSignature WindowsAutostartSystem::Signature(const std::string& path) {
 
 std::string WindowsAutostartSystem::TimeText(std::uint64_t fileTime) {
   const FILETIME time{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-  return DateTimeText(time);
+  const auto local = FileTimeToLocalDate(time);
+  return local ? FormatLongDateTime(*local) : std::string();
 }
 
 }  // namespace sysinfo

@@ -203,6 +203,11 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   EXPECT_NE(std::find(lines.begin(), lines.end(),
                       "Command: \"" + tool + "\" /a<U+000D><U+000A>Image: C:\\forged.exe"),
             lines.end());
+  EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                         [](const std::string& line) {
+                           return line.starts_with("Image Created: ") && line.size() > 20;
+                         }),
+            lines.end());
   EXPECT_NE(std::find(lines.begin(), lines.end(), "Image Exists: True"), lines.end());
 }
 
