@@ -1,7 +1,6 @@
 // The window program: no arguments, one window.
 #include <windows.h>
 
-#include "collectors/collectors_win.h"
 #include "base/format.h"
 #include "base/locale_win.h"
 #include "app/main_window_win.h"
@@ -18,11 +17,7 @@ int Run(HINSTANCE instance) {
   InitCommonControlsOnce();
   ComApartment com;
   SetCurrentNumberFormat(UserNumberFormat());
-  std::unique_ptr<WmiService> wmi;
-  auto form = FrmMain::Create(instance, [&wmi](const std::string& hostsPath) {
-    wmi = MakeWmiService();
-    return RealCollector(*wmi, hostsPath);
-  });
+  auto form = FrmMain::Create(instance);
   if (!form) return 1;
   SetDialogWindow(form->hwnd());
   SetPendingMessageProcessor(ProcessMessagesNowAndThen);

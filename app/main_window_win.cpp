@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "collectors/hosts_path_win.h"
-#include "collectors/machine_identity.h"
+#include "collectors/categories.h"
+#include "collectors/wmi_win.h"
 #include "app/links.h"
 #include "base/locale_win.h"
 #include "base/report_file_win.h"
@@ -89,14 +89,14 @@ void ShowAll(const std::vector<HWND>& windows, bool shown) {
 
 }  // namespace
 
-std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance, CollectorFactory makeCollector) {
+std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance) {
   // The small icon is shared: a window made again must not load (and leak) another copy.
   ui::RegisterWindowClass(
       {kMainWindowClass, ui::OwnedWindowProc<&FrmMain::window_, &FrmMain::HandleMessage>,
        LoadIconW(instance, L"APPICON"),
        static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, LR_SHARED)),
        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
-  std::unique_ptr<FrmMain> form(new FrmMain(instance, std::move(makeCollector)));
+  std::unique_ptr<FrmMain> form(new FrmMain(instance));
   form->pixelsPerInch_ = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
 
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -111,8 +111,7 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance, CollectorFactory ma
   return form;
 }
 
-FrmMain::FrmMain(HINSTANCE instance, CollectorFactory makeCollector)
-    : instance_(instance), makeCollector_(std::move(makeCollector)), settings_(OpenSettings()) {}
+FrmMain::FrmMain(HINSTANCE instance) : instance_(instance), settings_(OpenSettings()) {}
 
 int FrmMain::Px(LONG twips) const {
   return static_cast<int>(std::lround(twips * pixelsPerInch_ / 1440.0));
@@ -178,8 +177,6 @@ void FrmMain::CreateControls() {
   label1_ = AddControl(L"STATIC", L"Status:", SS_LEFT | SS_ENDELLIPSIS, kLabel1, kLabel1Place);
   frame3_.push_back(label1_);
   ShowAll(frame3_, false);
-  textHostsPath_ = AddControl(L"EDIT", L"", ES_AUTOHSCROLL, kTextHostsPath, RECT{0, 0, 60, 60});
-  ShowWindow(textHostsPath_, SW_HIDE);
   // Made last, so it comes last in the tab order.
   checkRedact_ = AddControl(L"BUTTON", L"Hide identities", BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
                             kCheckRedact, kCheckRedactPlace);
@@ -192,7 +189,8 @@ void FrmMain::Load() {
   ProcessPendingMessages();
   ui::SetWindowTextUtf8(window_.get(), VersionCaption());
   ProcessPendingMessages();
-  for (const Category& category : kCategories) checkList_->AddItem(std::string(category.text));
+  for (const CategoryDefinition* category : kCategoryList)
+    checkList_->AddItem(std::string(category->text));
   for (int i = 0; i < checkList_->ListCount(); ++i) {
     if (auto tick = ParseBoolean(settings_->ReadIni(kSettingsSection, checkList_->List(i)))) {
       checkList_->SetSelected(i, *tick);
@@ -205,7 +203,6 @@ void FrmMain::Load() {
   const bool redact =
       ParseBoolean(settings_->ReadIni(kSettingsSection, kRedactKey)).value_or(false);
   SendMessageW(checkRedact_, BM_SETCHECK, redact ? BST_CHECKED : BST_UNCHECKED, 0);
-  ui::SetWindowTextUtf8(textHostsPath_, FindHostsFilePath());
   ProcessPendingMessages();
 }
 
@@ -305,18 +302,19 @@ bool FrmMain::Redacting() const {
   return SendMessageW(checkRedact_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
-ScanRequest FrmMain::BuildRequest() const {
-  ScanRequest request;
-  request.caption = ui::WindowTextUtf8(window_.get());
+ScanChoices FrmMain::Choices() const {
+  ScanChoices choices;
+  choices.caption = ui::WindowTextUtf8(window_.get());
   for (int i = 0; i < checkList_->ListCount(); ++i)
-    request.ticked.push_back(checkList_->Selected(i));
-  request.level = 0;
+    choices.ticked.push_back(checkList_->Selected(i));
+  choices.level = 0;
   for (int i = 0; i < 3; ++i) {
-    if (SendMessageW(optionLevel_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) request.level = i + 1;
+    if (SendMessageW(optionLevel_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) choices.level = i + 1;
   }
-  request.hostsPath = ui::WindowTextUtf8(textHostsPath_);
-  request.proposedPath = reportPath_;
-  return request;
+  choices.redact = Redacting();
+  choices.redaction.words = ParseRedactWords(settings_->ReadIni(kSettingsSection, kRedactWordsKey));
+  choices.path = reportPath_;
+  return choices;
 }
 
 void FrmMain::ShowRedactionTrouble(const std::string& reason) const {
@@ -327,24 +325,11 @@ void FrmMain::ShowRedactionTrouble(const std::string& reason) const {
 void FrmMain::OnWorkTimer() {
   KillTimer(window_.get(), kWorkTimer);  // one scan per press of Start
   if (scanning_) return;
-  if (!collector_) collector_ = makeCollector_(ui::WindowTextUtf8(textHostsPath_));
+  if (!session_) session_ = std::make_unique<ScanSession>(MakeWmiService());
   scanning_ = true;
-  ScanRequest request = BuildRequest();
-  const RedactionChoices choices{
-      ParseRedactWords(settings_->ReadIni(kSettingsSection, kRedactWordsKey)), {}};
-  std::optional<Redactor> redactor;  // one per report, numbering as the map says
-  if (Redacting()) {
-    std::string reason;
-    redactor = RedactorForThisMachine(choices, reason);
-    if (!redactor) ShowRedactionTrouble(reason);
-    request.redactor = redactor ? &*redactor : nullptr;
-  }
-  if (!Redacting() || redactor) {
-    const ScanOutcome outcome = RunScan(request, kCategories, collector_, *this);
-    if (redactor && outcome.result == ScanResult::Saved) {
-      if (auto error = KeepRedactionMap(*redactor, choices)) ShowRedactionTrouble(*error);
-    }
-  }
+  const SessionOutcome outcome = session_->Run(Choices(), *this);
+  if (!outcome.redactionRefused.empty()) ShowRedactionTrouble(outcome.redactionRefused);
+  if (!outcome.mapNotKept.empty()) ShowRedactionTrouble(outcome.mapNotKept);
   openReport_ = nullptr;
   scanning_ = false;
 }
@@ -371,8 +356,8 @@ std::string FrmMain::AskReportPath(const std::string& proposed) {
   return dialog.Filename;
 }
 
-std::unique_ptr<ReportSink> FrmMain::CreateReport(const std::string& path, std::string& reason) {
-  return CreateFileReport(path, reason);
+OpenedReport FrmMain::CreateReport(const std::string& path, ReportFormat) {
+  return CreateFileReport(path);
 }
 
 void FrmMain::ScanStarting() {

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/handles_win.h"
-#include "collectors/categories.h"
+#include "collectors/scan_session_win.h"
 #include "app/settings_win.h"
 #include "ui/check_list_win.h"
 
@@ -29,7 +29,6 @@ enum ControlId : int {
   kCommand1,  // Start
   kFrame3,
   kLabel1,
-  kTextHostsPath,
   kImage1,
   kImage2,
   kLabel7,
@@ -38,17 +37,13 @@ enum ControlId : int {
 
 inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
 
-// Binds the collector to the real sources, given the hosts file the window found.
-using CollectorFactory = std::function<Collector(const std::string& hostsPath)>;
-
 // The program's one window: the categories to tick, the detail level, whether to hide what
 // identifies the machine, Start, and the status of a running scan. Every choice persists in
 // settings.ini (see OpenSettings).
 class FrmMain final : public ScanHost {
  public:
-  // Builds the window (not yet shown). `makeCollector` is asked once, at the first scan, with the
-  // hosts file the window found.
-  static std::unique_ptr<FrmMain> Create(HINSTANCE instance, CollectorFactory makeCollector);
+  // Builds the window (not yet shown). The scan session is made at the first scan.
+  static std::unique_ptr<FrmMain> Create(HINSTANCE instance);
   ~FrmMain() override = default;
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;
@@ -57,17 +52,17 @@ class FrmMain final : public ScanHost {
 
   // ScanHost.
   std::string AskReportPath(const std::string& proposed) override;
-  std::unique_ptr<ReportSink> CreateReport(const std::string& path, std::string& reason) override;
+  OpenedReport CreateReport(const std::string& path, ReportFormat format) override;
   void ReportOpened(ReportWriter& report) override { openReport_ = &report; }
   void ScanStarting() override;
   void ShowStatus(const std::string& text) override;
   std::string ShortDate() override;
   std::string ShortTime() override;
-  void CategoryDone(std::size_t, const CategoryOutcome&) override {}
+  void CategoryDone(std::string_view, const CategoryOutcome&) override {}
   void ScanFinished(const ScanOutcome& outcome) override;
 
  private:
-  FrmMain(HINSTANCE instance, CollectorFactory makeCollector);
+  explicit FrmMain(HINSTANCE instance);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void CreateControls();
@@ -83,16 +78,15 @@ class FrmMain final : public ScanHost {
   void OpenLink(const wchar_t* address);
   void CloseProgram();
   void EndMidScan();
-  // The scan Start asks for, without its redactor.
-  ScanRequest BuildRequest() const;
+  // The scan Start asks for.
+  ScanChoices Choices() const;
   // Tells the user why a redacted report cannot be made, or its markers not kept.
   void ShowRedactionTrouble(const std::string& reason) const;
   bool Redacting() const;
   int Px(LONG twips) const;
 
   HINSTANCE instance_;
-  CollectorFactory makeCollector_;
-  Collector collector_;
+  std::unique_ptr<ScanSession> session_;
   UniqueFont font_;
   UniqueFont linkFont_;
   UniqueBitmap logo_;
@@ -106,7 +100,6 @@ class FrmMain final : public ScanHost {
   HWND command1_ = nullptr;
   HWND checkRedact_ = nullptr;
   HWND label1_ = nullptr;
-  HWND textHostsPath_ = nullptr;
   std::string reportPath_;
   std::unique_ptr<SettingsStore> settings_;
   int shownLevel_ = kDesignLevelIndex;  // the selected level button, as stored

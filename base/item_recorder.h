@@ -31,6 +31,10 @@ struct CategoryOutcome {
   }
 };
 
+// How a category holds what it found: items; named sub-sections of items (Memory); registry key
+// blocks, each a path and its values (Proxy Info); a file's path and its lines (Host File Info).
+enum class ReportShape { Items, Subsections, KeyBlocks, FileLines };
+
 // What the collectors write, as values rather than lines: the JSON report listens here. The
 // engines call it for exactly the lines they print, so the two reports agree. Every member does
 // nothing by default: a report without a listener (the text report alone) is left untouched.
@@ -43,7 +47,7 @@ class ItemRecorder {
   virtual bool Recording() const { return false; }
 
   // The scan driver frames each category; `number` is its section number in the report.
-  virtual void BeginCategory(std::string_view /*name*/, int /*number*/) {}
+  virtual void BeginCategory(std::string_view /*name*/, int /*number*/, ReportShape /*shape*/) {}
   virtual void EndCategory(const CategoryOutcome& /*outcome*/) {}
 
   // A source of the current category (a query, a file) has been read to its end or failed.

@@ -14,8 +14,8 @@ using Json = nlohmann::ordered_json;
 
 // Every category's entry has its shape from the start, so one whose collector wrote nothing
 // still says what it would have held.
-void AddShape(Json& category, std::string_view name) {
-  switch (ShapeOf(name)) {
+void AddShape(Json& category, ReportShape shape) {
+  switch (shape) {
     case ReportShape::Subsections: category["subsections"] = Json::array(); break;
     case ReportShape::KeyBlocks: category["keys"] = Json::array(); break;
     case ReportShape::FileLines:
@@ -27,13 +27,6 @@ void AddShape(Json& category, std::string_view name) {
 }
 
 }  // namespace
-
-ReportShape ShapeOf(std::string_view category) {
-  if (category == "Memory (Ram)") return ReportShape::Subsections;
-  if (category == "Proxy Info") return ReportShape::KeyBlocks;
-  if (category == "Host File Info") return ReportShape::FileLines;
-  return ReportShape::Items;
-}
 
 JsonReport::JsonReport(const JsonReportHeader& header) {
   document_["schemaVersion"] = kReportSchemaVersion;
@@ -49,13 +42,13 @@ JsonReport::JsonReport(const JsonReportHeader& header) {
 
 std::string JsonReport::Text() const { return JsonText(document_); }
 
-void JsonReport::BeginCategory(std::string_view name, int number) {
+void JsonReport::BeginCategory(std::string_view name, int number, ReportShape shape) {
   category_ = Json::object();
   category_["name"] = std::string(name);
   category_["section"] = number;
   category_["status"] = nullptr;  // filled in at the end; kept here so the fields read in order
   category_["elapsedMs"] = 0;
-  AddShape(category_, name);
+  AddShape(category_, shape);
   subsection_ = nullptr;
   item_ = nullptr;
   fields_ = nullptr;

@@ -13,11 +13,6 @@ namespace sysinfo {
 // refused by the comparison, whose items may mean something this program does not know.
 inline constexpr int kReportSchemaVersion = 1;
 
-// How a category holds what it found: items; named sub-sections of items (Memory); registry key
-// blocks, each a path and its values (Proxy Info); a file's path and its lines (Host File Info).
-enum class ReportShape { Items, Subsections, KeyBlocks, FileLines };
-ReportShape ShapeOf(std::string_view category);
-
 // What the JSON report says about the scan as a whole.
 struct JsonReportHeader {
   std::string version;  // "1.0.2"
@@ -27,8 +22,8 @@ struct JsonReportHeader {
 };
 
 // Builds the machine-readable report from what the collectors record: one entry per category
-// in scan order with its section number, status, time and items. Memory holds named
-// sub-sections, Proxy Info registry key blocks, Host File Info the file's lines. Field order
+// in scan order with its section number, status, time and items, held in the shape the category
+// declares. Field order
 // is the order of the text report's lines.
 class JsonReport final : public ItemRecorder {
  public:
@@ -38,7 +33,7 @@ class JsonReport final : public ItemRecorder {
   std::string Text() const;  // UTF-8, indented; see JsonText
 
   bool Recording() const override { return true; }
-  void BeginCategory(std::string_view name, int number) override;
+  void BeginCategory(std::string_view name, int number, ReportShape shape) override;
   void EndCategory(const CategoryOutcome& outcome) override;
   void BeginItem() override;
   void Field(std::string_view name, const WmiValue& value) override;

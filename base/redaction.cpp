@@ -782,29 +782,13 @@ void Redactor::FindArguments(std::string_view text, std::string_view folded, Spa
   }
 }
 
-void RedactingRecorder::EndCategory(const CategoryOutcome& outcome) {
-  CategoryOutcome redacted = outcome;
-  redacted.error = redactor_.Text(outcome.error);
-  next_.EndCategory(redacted);
-}
-
-void RedactingRecorder::Field(std::string_view name, const WmiValue& value) {
-  if (const auto* text = std::get_if<std::string>(&value)) {
-    next_.Field(name, redactor_.Field(name, *text));
-    return;
-  }
-  // A number that identifies (a disk's signature) becomes its marker, as on its line.
+WmiValue RedactedValue(Redactor& redactor, std::string_view name, const WmiValue& value) {
+  if (const auto* text = std::get_if<std::string>(&value)) return redactor.Field(name, *text);
   const auto text = IsNull(value) ? std::nullopt : ValueText(value);
-  if (!text) {
-    next_.Field(name, value);
-    return;
-  }
-  std::string redacted = redactor_.Field(name, *text);
-  if (redacted == *text) {
-    next_.Field(name, value);
-  } else {
-    next_.Field(name, WmiValue(std::move(redacted)));
-  }
+  if (!text) return value;
+  std::string redacted = redactor.Field(name, *text);
+  if (redacted == *text) return value;
+  return redacted;
 }
 
 }  // namespace sysinfo

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "base/identity.h"
-#include "base/item_recorder.h"
+#include "base/value.h"
 
 namespace sysinfo {
 
@@ -116,33 +116,8 @@ class Redactor {
   MarkerMap map_;
 };
 
-// Passes every recorded value through the redactor on its way to the next listener (the JSON
-// report), so the recorded values match the redacted lines.
-class RedactingRecorder final : public ItemRecorder {
- public:
-  RedactingRecorder(Redactor& redactor, ItemRecorder& next) : redactor_(redactor), next_(next) {}
-
-  bool Recording() const override { return next_.Recording(); }
-  void BeginCategory(std::string_view name, int number) override {
-    next_.BeginCategory(name, number);
-  }
-  void EndCategory(const CategoryOutcome& outcome) override;
-  void SourceEnded(QueryStatus status, std::string_view error) override {
-    next_.SourceEnded(status, error);
-  }
-  void BeginItem() override { next_.BeginItem(); }
-  void Field(std::string_view name, const WmiValue& value) override;
-  void EndItem() override { next_.EndItem(); }
-  void BeginSubsection(std::string_view name) override { next_.BeginSubsection(name); }
-  void EndSubsection() override { next_.EndSubsection(); }
-  void BeginKey(std::string_view path) override { next_.BeginKey(redactor_.Text(path)); }
-  void EndKey() override { next_.EndKey(); }
-  void BeginFile(std::string_view path) override { next_.BeginFile(redactor_.Text(path)); }
-  void Line(std::string_view text) override { next_.Line(redactor_.Text(text)); }
-
- private:
-  Redactor& redactor_;
-  ItemRecorder& next_;
-};
+// A recorded value as a redacted report holds it: text replaced as the field's kind says, a number
+// that identifies (a disk's signature) replaced by its marker, anything else as it is.
+WmiValue RedactedValue(Redactor& redactor, std::string_view name, const WmiValue& value);
 
 }  // namespace sysinfo

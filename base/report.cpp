@@ -14,11 +14,6 @@ namespace {
 // file of one endless line) goes to the sink in pieces.
 constexpr std::size_t kPieceSize = 64 * 1024;
 
-ItemRecorder& NobodyListening() {
-  static ItemRecorder nobody;
-  return nobody;
-}
-
 // The bytes that begin a character which may need a marker: the C0 controls but tab, DEL, and
 // the first byte of U+0085 (C2 85) and of U+2028 and U+2029 (E2 80 A8, E2 80 A9).
 constexpr bool MayNeedMarker(unsigned char byte) {
@@ -80,16 +75,11 @@ void AppendVisible(std::string& out, std::string_view text) {
   }
 }
 
-ReportWriter::ReportWriter(std::unique_ptr<ReportSink> sink)
-    : sink_(std::move(sink)), items_(&NobodyListening()) {
-  piece_.reserve(kPieceSize + 1024);
+ReportWriter::ReportWriter(std::unique_ptr<ReportSink> sink) : sink_(std::move(sink)) {
+  if (sink_) piece_.reserve(kPieceSize + 1024);
 }
 
 ReportWriter::~ReportWriter() { CloseReport(); }
-
-void ReportWriter::SetItemRecorder(ItemRecorder* items) {
-  items_ = items ? items : &NobodyListening();
-}
 
 void ReportWriter::WriteReportLine(std::string_view text) {
   ProcessPendingMessages();
@@ -106,19 +96,116 @@ void ReportWriter::WriteReportLine(std::string_view text) {
   ProcessPendingMessages();
 }
 
-void ReportWriter::WriteValueLine(std::string_view label, std::string_view value,
-                                  std::string_view field) {
+void ReportWriter::WriteLine(std::string_view label, std::string_view text) {
   ProcessPendingMessages();
   if (!error_ && sink_) {
     Append(label);
-    if (redactor_) {
-      Append(redactor_->Field(field, value));
-    } else {
-      Append(value);
-    }
+    Append(text);
     EndLine();
   }
   ProcessPendingMessages();
+}
+
+std::string ReportWriter::Redacted(std::string_view text) const {
+  return redactor_ ? redactor_->Text(text) : std::string(text);
+}
+
+void ReportWriter::WriteField(std::string_view label, std::string_view text, std::string_view name,
+                              const WmiValue& value) {
+  if (!redactor_) {
+    if (sink_) WriteLine(label, text);
+    if (items_) items_->Field(name, value);
+    return;
+  }
+  std::string redacted = redactor_->Field(name, text);
+  WriteLine(label, redacted);
+  if (!items_) return;
+  // A text value is the line's text: it holds the same replacement. A number or a formatted
+  // value is redacted as what it is.
+  const auto* held = std::get_if<std::string>(&value);
+  if (held && *held == text) {
+    items_->Field(name, WmiValue(std::move(redacted)));
+  } else {
+    RecordField(name, value);
+  }
+}
+
+void ReportWriter::RecordField(std::string_view name, const WmiValue& value) {
+  if (!items_) return;
+  if (redactor_) {
+    items_->Field(name, RedactedValue(*redactor_, name, value));
+  } else {
+    items_->Field(name, value);
+  }
+}
+
+void ReportWriter::BeginItem() {
+  anything_ = true;
+  if (items_) items_->BeginItem();
+}
+
+void ReportWriter::EndItem() {
+  if (items_) items_->EndItem();
+}
+
+void ReportWriter::BeginGroup(std::string_view name) {
+  if (items_) items_->BeginSubsection(name);
+}
+
+void ReportWriter::EndGroup() {
+  if (items_) items_->EndSubsection();
+}
+
+void ReportWriter::BeginKey(std::string_view path) {
+  anything_ = true;
+  if (items_) items_->BeginKey(Redacted(path));
+}
+
+void ReportWriter::EndKey() {
+  if (items_) items_->EndKey();
+}
+
+void ReportWriter::BeginFile(std::string_view path) {
+  if (items_) items_->BeginFile(Redacted(path));
+}
+
+void ReportWriter::RecordFileLine(std::string_view text) {
+  anything_ = true;
+  if (items_) items_->Line(Redacted(text));
+}
+
+void ReportWriter::SourceEnded(QueryStatus status, std::string_view error) {
+  if (status != QueryStatus::Ok && failure_ == QueryStatus::Ok) {  // the first failure tells
+    failure_ = status;
+    failureReason_ = error;
+  }
+}
+
+void ReportWriter::BeginCategory(std::string_view name, int number, ReportShape shape,
+                                 std::span<const IdentifyingField> identifying) {
+  failure_ = QueryStatus::Ok;
+  failureReason_.clear();
+  anything_ = false;
+  if (redactor_) redactor_->BeginCategory(identifying);
+  if (items_) items_->BeginCategory(name, number, shape);
+}
+
+CategoryOutcome ReportWriter::EndCategory(double milliseconds) {
+  CategoryOutcome outcome;
+  outcome.milliseconds = milliseconds;
+  if (failure_ == QueryStatus::Ok) {
+    outcome.status = anything_ ? CategoryStatus::Ok : CategoryStatus::Empty;
+  } else {
+    outcome.status = failure_ == QueryStatus::TimedOut ? CategoryStatus::TimedOut
+                                                       : CategoryStatus::Failed;
+    outcome.error = failureReason_;
+  }
+  if (items_) {
+    CategoryOutcome recorded = outcome;
+    recorded.error = Redacted(outcome.error);
+    items_->EndCategory(recorded);
+  }
+  return outcome;
 }
 
 void ReportWriter::WriteLinePart(std::string_view text) {

@@ -4,10 +4,13 @@
 #include <cstddef>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
+#include "base/identity.h"
 #include "base/item_recorder.h"
+#include "base/result.h"
 
 namespace sysinfo {
 
@@ -22,14 +25,19 @@ class ReportSink {
   virtual std::optional<std::string> Close() = 0;
 };
 
+// A report file just created, or the reason it could not be.
+using OpenedReport = Result<std::unique_ptr<ReportSink>>;
+
 // Appends `text` to `out` with every character that could break or forge a report line (the C0
 // controls but tab, DEL, U+0085, U+2028, U+2029) shown as the visible marker "<U+XXXX>".
 void AppendVisible(std::string& out, std::string_view text);
 
-// Writes the report line by line (CR LF after each). Each finished line reaches the sink before
-// WriteReportLine returns, so a process killed while it waits on the platform has lost no line.
-// The first failure is kept and every later write is dropped, so a caller can tell the user that
-// the report is incomplete instead of claiming it was saved.
+// Writes the report: each line (CR LF after it) and, for a JSON report listening, each value as a
+// field of an item. A value is given once, redacted once, and goes to both. Each finished line
+// reaches the sink before WriteReportLine returns, so a process killed while it waits on the
+// platform has lost no line. The first failure is kept and every later write is dropped, so a
+// caller can tell the user that the report is incomplete instead of claiming it was saved.
+// Without a sink (a scan that writes only the JSON report) no line is made.
 class ReportWriter {
  public:
   explicit ReportWriter(std::unique_ptr<ReportSink> sink);
@@ -41,24 +49,53 @@ class ReportWriter {
   // sections. Control characters in the text are shown as markers: no value adds a line of its own.
   void WriteReportLine(std::string_view text);
 
-  // A line of a label and a field's value: with a redactor the label stays as it is and the
-  // value is replaced as the field's kind says; without one it is WriteReportLine(label + value).
-  void WriteValueLine(std::string_view label, std::string_view value, std::string_view field);
-
   // Starts or continues a line that the next WriteReportLine ends, so a line of any length is
   // written in bounded pieces. Each part ends between two characters.
   void WriteLinePart(std::string_view text);
 
+  // One value: the line of its label and text, and the field `name` of the current item holding
+  // it. With a redactor the text is replaced as the field's kind says, and the field holds the
+  // same replacement.
+  void WriteField(std::string_view label, std::string_view text, std::string_view name,
+                  const WmiValue& value);
+  // A field the JSON report holds without a line of its own (a composed line's parts).
+  void RecordField(std::string_view name, const WmiValue& value);
+
+  // Whether lines are written at all, and whether a JSON report listens. Extras that cost time
+  // and reach only the JSON report (signature checks) are skipped when nobody does.
+  bool WritesLines() const { return sink_ != nullptr; }
+  bool Recording() const { return items_ != nullptr; }
+  bool Redacting() const { return redactor_ != nullptr; }
+
+  // The JSON report's frames around the fields: an item; a named group of items (Memory's
+  // parts); a registry key's block (Proxy Info); a file and its lines (Host File Info).
+  void BeginItem();
+  void EndItem();
+  void BeginGroup(std::string_view name);
+  void EndGroup();
+  void BeginKey(std::string_view path);
+  void EndKey();
+  void BeginFile(std::string_view path);
+  void RecordFileLine(std::string_view text);
+
+  // A source of the current category (a query, a file) has been read to its end or failed; the
+  // first failure is what the category's outcome says.
+  void SourceEnded(QueryStatus status, std::string_view error);
+
+  // The scan driver frames each category: its name, section number, shape in the JSON report and
+  // identifying fields; EndCategory says how its sources answered and passes that on.
+  void BeginCategory(std::string_view name, int number, ReportShape shape,
+                     std::span<const IdentifyingField> identifying);
+  CategoryOutcome EndCategory(double milliseconds);
+
   // Closes the sink; safe to call more than once. False when anything failed.
   bool CloseReport();
 
-  // Where the collectors record what they print as values; a listener that does nothing unless
-  // one was set. The recorder must outlive its use by this writer.
-  ItemRecorder& Items() { return *items_; }
-  void SetItemRecorder(ItemRecorder* items);
+  // Where recorded values go (the JSON report); nobody when null. Must outlive its use here.
+  void SetItemRecorder(ItemRecorder* items) { items_ = items; }
 
-  // Replaces identifying values before any byte reaches the sink. A line written in parts is then
-  // held until it ends, so a value split between two parts is still found.
+  // Replaces identifying values before any byte reaches the sink or the recorder. A line written
+  // in parts is then held until it ends, so a value split between two parts is still found.
   void SetRedactor(Redactor* redactor) { redactor_ = redactor; }
 
   bool Failed() const { return error_.has_value(); }
@@ -66,17 +103,23 @@ class ReportWriter {
   std::size_t LinesWritten() const { return lines_; }
 
  private:
+  void WriteLine(std::string_view label, std::string_view text);
   void Append(std::string_view text);
   void EndLine();
   void SendPiece();
+  std::string Redacted(std::string_view text) const;
 
   std::unique_ptr<ReportSink> sink_;
   std::string piece_;  // the visible text not yet given to the sink, never much above a piece
   std::optional<std::string> error_;
   std::size_t lines_ = 0;
-  ItemRecorder* items_;
+  ItemRecorder* items_ = nullptr;
   Redactor* redactor_ = nullptr;
   std::string heldLine_;  // with a redactor: the parts of a line not yet ended
+  // The current category: its first failed source, and whether it recorded anything.
+  QueryStatus failure_ = QueryStatus::Ok;
+  std::string failureReason_;
+  bool anything_ = false;
 };
 
 }  // namespace sysinfo

@@ -43,44 +43,38 @@ bool SameFile(HANDLE one, HANDLE other) {
 // that is known; nothing, with the reason, when the name is refused or cannot be opened. (Writing
 // under a new name and renaming it at the end would leave the finished lines of a scan that is
 // ended midway under a name nobody asked for.)
-UniqueHandle OpenReportFile(const std::wstring& path, std::string& reason) {
+Result<UniqueHandle> OpenReportFile(const std::wstring& path) {
   UniqueHandle file = OpenForWriting(path, FILE_FLAG_OPEN_REPARSE_POINT);
   if (!file) {
     // A junction is a folder and cannot be opened as a file: tell what it is.
-    reason = NamesLink(path) ? std::string(kLinkRefused) : SystemErrorText(GetLastError());
-    return {};
+    return {{}, NamesLink(path) ? std::string(kLinkRefused) : SystemErrorText(GetLastError())};
   }
   FILE_ATTRIBUTE_TAG_INFO tag{};
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
       !GetFileInformationByHandle(file.get(), &info)) {
-    reason = SystemErrorText(GetLastError());
-    return {};
+    return {{}, SystemErrorText(GetLastError())};
   }
   const bool reparsePoint = tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
   if (reparsePoint && IsReparseTagNameSurrogate(tag.ReparseTag)) {
-    reason = kLinkRefused;
-    return {};
+    return {{}, std::string(kLinkRefused)};
   }
   if (info.nNumberOfLinks > 1) {
-    reason = kHardLinkRefused;
-    return {};
+    return {{}, std::string(kHardLinkRefused)};
   }
   if (reparsePoint) {
     // Any other reparse point belongs to the file itself (a cloud or deduplicated file): it is
     // opened again the usual way, so its file system filter sees the writes, as that same file.
     UniqueHandle plain = OpenForWriting(path, 0);
     if (!plain || !SameFile(plain.get(), file.get())) {
-      reason = SystemErrorText(plain ? ERROR_FILE_INVALID : GetLastError());
-      return {};
+      return {{}, SystemErrorText(plain ? ERROR_FILE_INVALID : GetLastError())};
     }
     file = std::move(plain);
   }
   if (!SetEndOfFile(file.get())) {  // the earlier report, emptied only now
-    reason = SystemErrorText(GetLastError());
-    return {};
+    return {{}, SystemErrorText(GetLastError())};
   }
-  return file;
+  return {std::move(file), {}};
 }
 
 class FileReportSink final : public ReportSink {
@@ -120,29 +114,24 @@ class FileReportSink final : public ReportSink {
   bool ansi_;
 };
 
-std::unique_ptr<ReportSink> CreateSink(const std::string& path, std::string& reason, bool ansi) {
+OpenedReport CreateSink(const std::string& path, bool ansi) {
   const std::wstring widePath = Utf8ToWide(path);
   // Windows refuses to replace a read-only file; so do we, also where the file system would let
   // a privileged user overwrite it (Wine run as root does).
   const DWORD attributes = GetFileAttributesW(widePath.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    reason = SystemErrorText(ERROR_ACCESS_DENIED);
-    return nullptr;
+    return {nullptr, SystemErrorText(ERROR_ACCESS_DENIED)};
   }
-  UniqueHandle file = OpenReportFile(widePath, reason);
-  if (!file) return nullptr;
-  return std::make_unique<FileReportSink>(std::move(file), ansi);
+  Result<UniqueHandle> file = OpenReportFile(widePath);
+  if (!file.value) return {nullptr, std::move(file.error)};
+  return {std::make_unique<FileReportSink>(std::move(file.value), ansi), {}};
 }
 
 }  // namespace
 
-std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason) {
-  return CreateSink(path, reason, true);
-}
+OpenedReport CreateFileReport(const std::string& path) { return CreateSink(path, true); }
 
-std::unique_ptr<ReportSink> CreateUtf8FileReport(const std::string& path, std::string& reason) {
-  return CreateSink(path, reason, false);
-}
+OpenedReport CreateUtf8FileReport(const std::string& path) { return CreateSink(path, false); }
 
 bool IsRefusedReportName(std::string_view reason) {
   return reason == kLinkRefused || reason == kHardLinkRefused;

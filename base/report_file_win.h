@@ -10,13 +10,13 @@
 namespace sysinfo {
 
 // Creates the report file at a UTF-8 path, or empties the earlier one; the lines reach it in the
-// ANSI code page. Nothing, with the system's reason in `reason`, when the file cannot be created;
-// nothing, with a reason IsRefusedReportName knows, when the name is a symbolic link or junction
+// ANSI code page. No file, with the system's reason, when it cannot be created; no file, with a
+// reason IsRefusedReportName knows, when the name is a symbolic link or junction
 // or the file there has other names (hard links): a report is never written through them.
-std::unique_ptr<ReportSink> CreateFileReport(const std::string& path, std::string& reason);
+OpenedReport CreateFileReport(const std::string& path);
 
 // The same for a file whose text stays UTF-8 as it is given (the JSON report).
-std::unique_ptr<ReportSink> CreateUtf8FileReport(const std::string& path, std::string& reason);
+OpenedReport CreateUtf8FileReport(const std::string& path);
 
 // Whether a reason given above is the refusal of a link or of a file with other names.
 bool IsRefusedReportName(std::string_view reason);

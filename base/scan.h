@@ -1,8 +1,7 @@
-// The fifteen categories, the scan request, the host a scan reports to, and the scan itself.
+// The scan: the categories it runs over, its request, the host it reports to, and the scan itself.
 #pragma once
 
 #include <array>
-#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -14,20 +13,27 @@
 
 namespace sysinfo {
 
+class JsonReport;
 class Redactor;
 
-// How a category's start line is written.
-enum class StartLine {
-  WithDetail,  // "3. CPU (Detail Level: Moderate) Start"
-  WithHostsPath,  // "1. Host File Info Start (C:\...\hosts)"
-  Plain,  // "1. Proxy Info Start"
+// What the scan driver needs to know of a category to frame its block.
+struct CategoryFrame {
+  std::string_view text;  // "CPU": the check-list text
+  std::string startLine;  // what follows "3. CPU" on its start line: " (Detail Level: Basic) Start"
+  bool needsLevel;  // without a chosen level its block is left empty
+  std::string status;  // the status line while it is scanned, without "Status: " and " ..."
+  ReportShape shape;  // how the JSON report holds what it found
+  std::span<const IdentifyingField> identifying;  // what a redacted report replaces
 };
 
-// What the scan driver knows of a category: its check-list text and how its block starts.
-struct Category {
-  std::string_view text;  // the check-list text, also the settings key
-  StartLine startLine;
-  std::span<const IdentifyingField> identifying = {};  // what a redacted report replaces
+// The categories a scan runs over, in check-list order, and the sources behind them.
+class ScanCategories {
+ public:
+  virtual ~ScanCategories() = default;
+  virtual std::size_t Count() const = 0;
+  virtual CategoryFrame Frame(std::size_t index, int level) const = 0;
+  // Writes the block of the category at `index` at the detail level.
+  virtual void Collect(ReportWriter& report, std::size_t index, int level) = 0;
 };
 
 // The program's name: the caption without its version.
@@ -36,22 +42,28 @@ inline constexpr std::string_view kProgramName = "Veltrix - System Information";
 // The captions of the detail-level buttons, for levels 1 to 3.
 inline constexpr std::array<std::string_view, 3> kLevelCaptions{"Basic", "Moderate", "Advanced"};
 
+// "Detail Level: Moderate"; empty for a level outside 1 to 3.
+std::string DetailText(int level);
+
 // "Veltrix - System Information v1.0.2": the window's caption and the report's first line.
 std::string ProgramCaption(int major, int minor, int revision);
 
-// Writes the block of the category at `index` of the list the scan runs over. Categories
-// without a level ignore it.
-using Collector = std::function<void(ReportWriter&, std::size_t index, int level)>;
+// The program's own version, "1.0.2", and its caption, as this build was numbered.
+std::string ProgramVersion();
+std::string ProgramCaption();
+
+enum class ReportFormat { Text, Json };
 
 struct ScanRequest {
   std::string caption;  // the window's caption, the report's first line
   std::vector<bool> ticked;  // by position in the category list; missing: not ticked
   int level = 1;  // 1 to 3; 0 when no level button is selected
-  std::string hostsPath;  // shown in the hosts-file start line
   std::string proposedPath;  // the save dialog's initial file name
   // When set, identifying values are replaced in every line and recorded value before anything
   // is written; the caller has taught it what it knows beforehand (the computer's name).
   Redactor* redactor = nullptr;
+  // When set, the scan writes this JSON report to the file instead of text lines.
+  JsonReport* json = nullptr;
 };
 
 enum class ScanResult { Cancelled, Saved, Failed };
@@ -68,9 +80,8 @@ class ScanHost {
   virtual ~ScanHost() = default;
   // The path to save to; empty text when the user cancelled.
   virtual std::string AskReportPath(const std::string& proposed) = 0;
-  // Creates (or truncates) the report file; nothing, with the reason, when that fails.
-  virtual std::unique_ptr<ReportSink> CreateReport(const std::string& path,
-                                                   std::string& reason) = 0;
+  // Creates (or truncates) the report file for the format; the reason when that fails.
+  virtual OpenedReport CreateReport(const std::string& path, ReportFormat format) = 0;
   // The open report, until ScanFinished: a window closed mid-scan closes it, so every line
   // already written reaches the disk.
   virtual void ReportOpened(ReportWriter&) {}
@@ -79,15 +90,13 @@ class ScanHost {
   virtual std::string ShortDate() = 0;
   virtual std::string ShortTime() = 0;
   // A category's block is written: how its sources answered and how long it took.
-  virtual void CategoryDone(std::size_t index, const CategoryOutcome& outcome) = 0;
+  virtual void CategoryDone(std::string_view text, const CategoryOutcome& outcome) = 0;
   virtual void ScanFinished(const ScanOutcome& outcome) = 0;  // restore, then tell the user
 };
 
-// Produces one report: asks for the path, writes the header, frames every ticked category of
-// `categories` in their order around the collector's block, and closes the report. A report that
-// cannot be created or written ends the scan as Failed with the reason; nothing claims it was
-// saved. `items`, when given, hears every category's values, status and time (the JSON report).
-ScanOutcome RunScan(const ScanRequest& request, std::span<const Category> categories,
-                    const Collector& collect, ScanHost& host, ItemRecorder* items = nullptr);
+// Produces one report: asks for the path, writes the header, frames every ticked category in
+// their order around its block, and closes the report. A report that cannot be created or
+// written ends the scan as Failed with the reason; nothing claims it was saved.
+ScanOutcome RunScan(const ScanRequest& request, ScanCategories& categories, ScanHost& host);
 
 }  // namespace sysinfo

@@ -138,8 +138,7 @@ void BenchHosts(std::size_t megabytes, bool oneLine) {
   const double bare = Milliseconds(started);
 
   const std::size_t peakBefore = PeakWorkingSet();
-  std::string reason;
-  ReportWriter report(CreateFileReport(WideToUtf8(copyPath), reason));
+  ReportWriter report(CreateFileReport(WideToUtf8(copyPath)).value);
   started = Clock::now();
   CollectHostsFile(report, WideToUtf8(path));
   report.CloseReport();

@@ -157,13 +157,9 @@ void RepeatBareWindows() {
 void RepeatWindows() {
   InitCommonControlsOnce();
   ComApartment com;
-  std::unique_ptr<WmiService> wmi;
   Counts second;
   for (int run = 1; run <= g_runs; ++run) {
-    auto form = FrmMain::Create(GetModuleHandleW(nullptr), [&wmi](const std::string& hostsPath) {
-      wmi = MakeWmiService();
-      return RealCollector(*wmi, hostsPath);
-    });
+    auto form = FrmMain::Create(GetModuleHandleW(nullptr));
     if (!form) {
       std::printf("window %d could not be created\n", run);
       return;

@@ -177,8 +177,7 @@ void DataAccessOnly() {
 double LinesPerSecond(const std::string& path, PendingMessageProcessor processor, int lines) {
   SetPendingMessageProcessor(processor);
   const double seconds = BestSeconds([&path, lines] {
-    std::string reason;
-    ReportWriter report(CreateFileReport(path, reason));
+    ReportWriter report(CreateFileReport(path).value);
     for (int i = 0; i < lines; ++i) report.WriteReportLine("Name: svchost.exe");
   });
   SetPendingMessageProcessor(nullptr);

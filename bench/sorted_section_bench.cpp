@@ -121,8 +121,7 @@ class SyntheticWmi final : public WmiService {
 
 #ifdef _WIN32
 std::unique_ptr<ReportSink> OpenFile(const std::string& path) {
-  std::string reason;
-  return CreateFileReport(path, reason);
+  return CreateFileReport(path).value;
 }
 #else
 class StdioSink final : public ReportSink {

@@ -1,7 +1,7 @@
 // The Computer System section: Win32_ComputerSystem's lines with their coded values named.
 #include <array>
 
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -81,10 +81,13 @@ constexpr std::string_view kQuery = "SELECT * FROM Win32_ComputerSystem";
 
 }  // namespace
 
-const CategoryFields kComputerSystemFields{kKey, kChanging, kIdentifying, kQuery};
-
 void CollectComputerSystem(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
+
+extern const CategoryDefinition kComputerSystemCategory{"Computer System",
+                                                        StartLine::WithDetail,
+                                                        OverWmi<CollectComputerSystem>,
+                                                        {kKey, kChanging, kIdentifying, kQuery}};
 
 }  // namespace sysinfo

@@ -1,7 +1,7 @@
 // The CPU section: Win32_Processor's lines, the voltage in volts.
 #include <array>
 
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -67,10 +67,11 @@ constexpr std::string_view kQuery = "SELECT * FROM Win32_Processor";
 
 }  // namespace
 
-const CategoryFields kCpuFields{kKey, kChanging, kIdentifying, kQuery};
-
 void CollectCpu(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
+
+extern const CategoryDefinition kCpuCategory{
+    "CPU", StartLine::WithDetail, OverWmi<CollectCpu>, {kKey, kChanging, kIdentifying, kQuery}};
 
 }  // namespace sysinfo

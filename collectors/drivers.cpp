@@ -1,7 +1,7 @@
 // The Drivers section: every Win32_SystemDriver, sorted by caption.
 #include <array>
 
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -43,10 +43,13 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kDriversFields{kKey, kChanging, kIdentifying, kSection.wql};
-
 void CollectDrivers(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
+
+extern const CategoryDefinition kDriversCategory{"Drivers",
+                                                 StartLine::WithDetail,
+                                                 OverWmi<CollectDrivers>,
+                                                 {kKey, kChanging, kIdentifying, kSection.wql}};
 
 }  // namespace sysinfo

@@ -2,7 +2,7 @@
 #include <array>
 
 #include "base/format.h"
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -66,10 +66,13 @@ constexpr std::string_view kQuery = "SELECT * FROM Win32_DiskDrive";
 
 }  // namespace
 
-const CategoryFields kDrivesFields{kKey, kChanging, kIdentifying, kQuery};
-
 void CollectDrives(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
+
+extern const CategoryDefinition kDrivesCategory{"Drives",
+                                                StartLine::WithDetail,
+                                                OverWmi<CollectDrives>,
+                                                {kKey, kChanging, kIdentifying, kQuery}};
 
 }  // namespace sysinfo

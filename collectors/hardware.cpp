@@ -1,7 +1,7 @@
 // The Hardware section: every Win32_PnPEntity, sorted by caption.
 #include <array>
 
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -42,10 +42,13 @@ constexpr std::array<IdentifyingField, 2> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kHardwareFields{kKey, kChanging, kIdentifying, kSection.wql};
-
 void CollectHardware(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
+
+extern const CategoryDefinition kHardwareCategory{"Hardware",
+                                                  StartLine::WithDetail,
+                                                  OverWmi<CollectHardware>,
+                                                  {kKey, kChanging, kIdentifying, kSection.wql}};
 
 }  // namespace sysinfo

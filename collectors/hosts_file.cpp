@@ -7,7 +7,7 @@
 #include "base/format.h"
 #include "base/report.h"
 #include "base/pending_messages.h"
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "support/registry.h"
 
@@ -56,8 +56,7 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
   constexpr std::size_t kChunkSize = 64 * 1024;
   ProcessPendingMessages();
   if (file) {
-    ItemRecorder& items = report.Items();
-    const bool recording = items.Recording();
+    const bool recording = report.Recording();
     std::string carried;  // the start of a character whose end is in the next part
     std::string wholeLine;  // kept only for a recorder that wants each line's text
     const std::string error = ForEachLinePart(
@@ -80,12 +79,12 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
             return;
           }
           report.WriteReportLine(decoded);
-          items.Line(wholeLine);  // without a recorder only the line's presence counts
+          report.RecordFileLine(wholeLine);  // without a recorder only its presence counts
           wholeLine.clear();
           ProcessPendingMessages();
         });
     ProcessPendingMessages();
-    if (!error.empty()) items.SourceEnded(QueryStatus::Failed, error);
+    if (!error.empty()) report.SourceEnded(QueryStatus::Failed, error);
   }
   report.WriteReportLine(SeparatorLine);
 }
@@ -108,10 +107,14 @@ constexpr std::array<std::string_view, 1> kKey{"Line"};
 
 }  // namespace
 
-const CategoryFields kHostsFileFields{kKey, {}, {}};
-
-void CollectHostsFile(ReportWriter& report, Sources& sources, int) {
-  sources.copyHostsFile(report, sources.hostsPath);
-}
+extern const CategoryDefinition kHostsFileCategory{"Host File Info",
+                                                   StartLine::WithFilePath,
+                                                   [](ReportWriter& report, Sources& sources, int) {
+                                                     sources.copyHostsFile(report,
+                                                                           sources.hostsPath);
+                                                   },
+                                                   {kKey, {}, {}},
+                                                   ReportShape::FileLines,
+                                                   FileView::Native};
 
 }  // namespace sysinfo

@@ -19,11 +19,11 @@ void CollectHostsFile(ReportWriter& report, const std::string& path) {
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   const HostsTextDecoder ansi{AnsiToUtf8, UnfinishedAnsiCharacter};
-  report.Items().BeginFile(path);
+  report.BeginFile(path);
   if (!file) {
     const DWORD error = GetLastError();
     PrintHostsFile(report, nullptr, ansi);
-    report.Items().SourceEnded(QueryStatus::Failed, SystemErrorText(error));
+    report.SourceEnded(QueryStatus::Failed, SystemErrorText(error));
   } else {
     FileByteReader reader(std::move(file));
     PrintHostsFile(report, &reader, ansi);

@@ -24,8 +24,8 @@ std::string ValueOf(RegistryKeys& keys, std::string_view keyPath, std::string_vi
 
 // Every identifying field of every object a category's query returns, as its section reads it.
 void LearnDeclaredFields(Redactor& redactor, WmiService& wmi) {
-  for (const CategoryRow& row : kCategoryRows) {
-    const CategoryFields& fields = *row.fields;
+  for (const CategoryDefinition* category : kCategoryList) {
+    const CategoryFields& fields = category->fields;
     if (fields.query.empty() || fields.identifying.empty()) continue;
     auto result = wmi.ExecQuery(fields.query);
     while (const WmiObject* object = result ? result->Next() : nullptr) {
@@ -62,7 +62,7 @@ void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiServ
   redactor.Learn(Identity::Organization, ValueOf(keys, kCurrentVersion, "RegisteredOrganization"));
   // The hosts file, scanned before the proxy settings, may name the same proxies.
   for (const ProxyKey& key : ProxyInfoKeys(keys).value) {
-    for (const IdentifyingField& value : kProxyInfoFields.identifying)
+    for (const IdentifyingField& value : kProxyInfoCategory.fields.identifying)
       redactor.Value(value.kind, ValueOf(keys, key.path + "\\", value.field, key.root));
   }
   LearnDeclaredFields(redactor, wmi);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/redaction.h"
+#include "base/result.h"
 
 namespace sysinfo {
 
@@ -38,9 +39,8 @@ struct RedactionChoices {
 };
 
 // A redactor for a report of this machine: the markers of the map, the user's words, then this
-// machine learnt. Nothing, with a reason naming the map, when the map cannot be used.
-std::optional<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
-                                               std::string& reason);
+// machine learnt. The reason, naming the map, when the map cannot be used.
+Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices);
 
 // Keeps the redactor's markers in the map for the next report; the reason when it cannot.
 std::optional<std::string> KeepRedactionMap(const Redactor& redactor,

@@ -94,8 +94,7 @@ std::optional<std::string> WriteMapFile(const std::string& path, const std::stri
 
 std::string ThisComputerName() { return ComputerNameOf(ComputerNameNetBIOS); }
 
-std::optional<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
-                                               std::string& reason) {
+Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices) {
   const std::string path = MapPath(choices);
   MarkerMap map;
   // A map not made yet is a first report's; any other is read as a file from anywhere.
@@ -103,11 +102,9 @@ std::optional<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
   const DWORD error = GetLastError();
   if (!path.empty() && (attributes != INVALID_FILE_ATTRIBUTES ||
                         (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))) {
-    const auto document = ReadJsonFile(path, kRedactionMapLimits, CheckRedactionMap, reason);
-    if (!document) {
-      reason = "cannot use the redaction map " + reason;
-      return std::nullopt;
-    }
+    std::string refusal;
+    const auto document = ReadJsonFile(path, kRedactionMapLimits, CheckRedactionMap, refusal);
+    if (!document) return {{}, "cannot use the redaction map " + refusal};
     map = RedactionMapOf(*document);
   }
   Redactor redactor(std::move(map));
@@ -120,7 +117,7 @@ std::optional<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
   WindowsRegistry registry;
   auto wmi = MakeWmiService();
   LearnMachineIdentity(redactor, names, *wmi, registry);
-  return redactor;
+  return {std::move(redactor), {}};
 }
 
 std::optional<std::string> KeepRedactionMap(const Redactor& redactor,

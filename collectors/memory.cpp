@@ -4,7 +4,7 @@
 #include "base/format.h"
 #include "base/report.h"
 #include "base/pending_messages.h"
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
 
@@ -21,11 +21,10 @@ void WriteModule(ReportWriter& report, const WmiObject& module) {
   const auto capacity = ValueText(capacityValue);
   if (!bank || !capacity) return;
   report.WriteReportLine(*bank + " - Size " + FormatBytes(*capacity));
-  ItemRecorder& items = report.Items();
-  items.BeginItem();
-  items.Field("BankLabel", bankValue);
-  items.Field("Capacity", capacityValue);
-  items.EndItem();
+  report.BeginItem();
+  report.RecordField("BankLabel", bankValue);
+  report.RecordField("Capacity", capacityValue);
+  report.EndItem();
 }
 
 // Page-file sizes are whole megabytes as WMI gives them; a Null size still gets its unit.
@@ -44,28 +43,25 @@ constexpr std::array<SectionLine, 4> kPageFileLines{{
 
 // Without an object (a failed query) only the temp-page-file line is written, as False.
 void WritePageFile(ReportWriter& report, const WmiObject* pageFile) {
-  ItemRecorder& items = report.Items();
-  items.BeginItem();
+  report.BeginItem();
   if (pageFile) {
     for (const SectionLine& line : kPageFileLines) {
       const WmiValue value = pageFile->Get(line.property);
-      if (auto text = line.format(value)) {
-        report.WriteValueLine(line.label, *text, line.property);
-        items.Field(line.property, value);
-      }
+      if (auto text = line.format(value))
+        report.WriteField(line.label, *text, line.property, value);
     }
   }
   const WmiValue temp = pageFile ? pageFile->Get("TempPageFile") : WmiValue{Unreadable{}};
   const bool isTemp = std::holds_alternative<bool>(temp) && std::get<bool>(temp);
   report.WriteReportLine(isTemp ? "Temp Page File: True" : "Temp Page File: False");
-  items.Field("TempPageFile", isTemp);
-  items.EndItem();
+  report.RecordField("TempPageFile", isTemp);
+  report.EndItem();
 }
 
 // Runs the query and writes each object; a query that fails before delivering anything still
 // writes once, without an object. Returns how many passes were written.
 template <class WriteOne>
-int WriteEach(ItemRecorder& items, WmiService& wmi, std::string_view wql, WriteOne writeOne) {
+int WriteEach(ReportWriter& report, WmiService& wmi, std::string_view wql, WriteOne writeOne) {
   auto result = wmi.ExecQuery(wql);
   int passes = 0;
   while (const WmiObject* object = result->Next()) {
@@ -77,7 +73,7 @@ int WriteEach(ItemRecorder& items, WmiService& wmi, std::string_view wql, WriteO
     writeOne(nullptr);
     ++passes;
   }
-  items.SourceEnded(result->Status(), result->Error());
+  report.SourceEnded(result->Status(), result->Error());
   return passes;
 }
 
@@ -140,11 +136,9 @@ void WriteStatistic(ReportWriter& report, const StatisticsLine& line, const Perf
   const std::uint64_t amount = line.amount(info);
   if (line.unit == Unit::Bytes) {
     const auto bytes = static_cast<std::int64_t>(amount);
-    report.WriteValueLine(line.label, FormatBytes(bytes), line.name);
-    report.Items().Field(line.name, bytes);
+    report.WriteField(line.label, FormatBytes(bytes), line.name, bytes);
   } else {
-    report.WriteValueLine(line.label, std::to_string(amount), line.name);
-    report.Items().Field(line.name, amount);
+    report.WriteField(line.label, std::to_string(amount), line.name, amount);
   }
 }
 
@@ -159,44 +153,46 @@ constexpr std::array<std::string_view, 3> kSubsections{"Installed Physical Memor
 
 }  // namespace
 
-const CategoryFields kMemoryFields{kKey, kChanging, kIdentifying, {}, kSubsections};
-
 void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance& readPerformance,
                    int level) {
-  ItemRecorder& items = report.Items();
-  items.BeginSubsection(kSubsections[0]);
+  report.BeginGroup(kSubsections[0]);
   report.WriteReportLine("(Installed Physical Memory Modules)");
-  const int modules = WriteEach(items, wmi, "Select * from Win32_PhysicalMemory",
+  const int modules = WriteEach(report, wmi, "Select * from Win32_PhysicalMemory",
                                 [&](const WmiObject* module) {
                                   if (module) WriteModule(report, *module);
                                 });
   CloseSubsection(report, modules);
-  items.EndSubsection();
+  report.EndGroup();
 
-  items.BeginSubsection(kSubsections[1]);
+  report.BeginGroup(kSubsections[1]);
   report.WriteReportLine("(Page File Info)");
   const int pageFiles = WriteEach(
-      items, wmi, "Select * from Win32_PageFileUsage",
+      report, wmi, "Select * from Win32_PageFileUsage",
       [&](const WmiObject* pageFile) { WritePageFile(report, pageFile); });
   CloseSubsection(report, pageFiles);
-  items.EndSubsection();
+  report.EndGroup();
 
-  items.BeginSubsection(kSubsections[2]);
+  report.BeginGroup(kSubsections[2]);
   report.WriteReportLine("(Memory Stats)");
   const PerformanceReading reading = readPerformance();
   ProcessPendingMessages();
-  if (reading.Failed()) items.SourceEnded(QueryStatus::Failed, reading.error);
-  items.BeginItem();
+  if (reading.Failed()) report.SourceEnded(QueryStatus::Failed, reading.error);
+  report.BeginItem();
   for (const StatisticsLine& line : kStatisticsLines) {
     if (line.levels.Has(level)) WriteStatistic(report, line, reading.value);
   }
-  items.EndItem();
+  report.EndItem();
   report.WriteReportLine(SeparatorLine);
-  items.EndSubsection();
+  report.EndGroup();
 }
 
-void CollectMemory(ReportWriter& report, Sources& sources, int level) {
-  CollectMemory(report, sources.wmi, sources.readPerformance, level);
-}
+extern const CategoryDefinition kMemoryCategory{
+    "Memory (Ram)",
+    StartLine::WithDetail,
+    [](ReportWriter& report, Sources& sources, int level) {
+      CollectMemory(report, sources.wmi, sources.readPerformance, level);
+    },
+    {kKey, kChanging, kIdentifying, {}, kSubsections},
+    ReportShape::Subsections};
 
 }  // namespace sysinfo

@@ -1,7 +1,7 @@
 // The Network Protocols section: every Win32_NetworkProtocol, sorted by name.
 #include <array>
 
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -46,10 +46,13 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-const CategoryFields kNetworkProtocolsFields{kKey, kChanging, kIdentifying};
-
 void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
+
+extern const CategoryDefinition kNetworkProtocolsCategory{"Network Protocols",
+                                                          StartLine::WithDetail,
+                                                          OverWmi<CollectNetworkProtocols>,
+                                                          {kKey, kChanging, kIdentifying}};
 
 }  // namespace sysinfo

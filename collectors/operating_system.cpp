@@ -2,7 +2,7 @@
 #include <array>
 
 #include "base/text.h"
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/os_language.h"
 #include "collectors/section.h"
@@ -80,10 +80,13 @@ constexpr std::string_view kQuery = "SELECT * FROM Win32_OperatingSystem";
 
 }  // namespace
 
-const CategoryFields kOperatingSystemFields{kKey, kChanging, kIdentifying, kQuery};
-
 void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, int level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
+
+extern const CategoryDefinition kOperatingSystemCategory{"Operating System",
+                                                         StartLine::WithDetail,
+                                                         OverWmi<CollectOperatingSystem>,
+                                                         {kKey, kChanging, kIdentifying, kQuery}};
 
 }  // namespace sysinfo

@@ -1,7 +1,7 @@
 // The Processes section: every Win32_Process, sorted by name.
 #include <array>
 
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -54,10 +54,11 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-const CategoryFields kProcessesFields{kKey, kChanging, kIdentifying};
-
 void CollectProcesses(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
+
+extern const CategoryDefinition kProcessesCategory{
+    "Processes", StartLine::WithDetail, OverWmi<CollectProcesses>, {kKey, kChanging, kIdentifying}};
 
 }  // namespace sysinfo

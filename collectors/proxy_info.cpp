@@ -6,7 +6,7 @@
 #include "base/format.h"
 #include "base/report.h"
 #include "base/pending_messages.h"
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
 #include "support/registry.h"
@@ -41,14 +41,12 @@ void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root
   std::string path(rootName);
   path.append("\\").append(keyBelowRoot);
   report.WriteReportLine("[" + path + "]");
-  ItemRecorder& items = report.Items();
-  items.BeginKey(path);
+  report.BeginKey(path);
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
-    report.WriteValueLine(kProxyValues[i].label, RegistryValueText(values[i]),
-                          kProxyValues[i].name);
-    items.Field(kProxyValues[i].name, RecordedRegistryValue(values[i]));
+    report.WriteField(kProxyValues[i].label, RegistryValueText(values[i]), kProxyValues[i].name,
+                      RecordedRegistryValue(values[i]));
   }
-  items.EndKey();
+  report.EndKey();
   report.WriteReportLine(SeparatorLine);
 }
 
@@ -78,8 +76,6 @@ constexpr std::array<IdentifyingField, 3> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kProxyInfoFields{kKey, kChanging, kIdentifying};
-
 Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryKeys& keys) {
   const std::string settings(kInternetSettings);
   // One loaded user hive: the last long (SID-named) one that is not a _Classes hive. With none,
@@ -97,12 +93,16 @@ void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
   for (const ProxyKey& key : failure.Take(ProxyInfoKeys(keys))) {
     PrintProxyBlock(report, keys, key.root, key.rootName, key.path, failure);
   }
-  if (!failure.Error().empty()) report.Items().SourceEnded(QueryStatus::Failed, failure.Error());
+  if (!failure.Error().empty()) report.SourceEnded(QueryStatus::Failed, failure.Error());
   ProcessPendingMessages();
 }
 
-void CollectProxyInfo(ReportWriter& report, Sources& sources, int) {
-  CollectProxyInfo(report, sources.registry);
-}
+extern const CategoryDefinition kProxyInfoCategory{
+    "Proxy Info",
+    StartLine::Plain,
+    [](ReportWriter& report, Sources& sources, int) { CollectProxyInfo(report, sources.registry); },
+    {kKey, kChanging, kIdentifying},
+    ReportShape::KeyBlocks,
+    FileView::Native};
 
 }  // namespace sysinfo

@@ -14,7 +14,7 @@ void PrintComposedLine(ReportWriter& report, const WmiObject& object, const Sect
   if (!text) return;
   report.WriteReportLine(*text);
   for (std::string_view property : line.composedFrom)
-    report.Items().Field(property, object.Get(property));
+    report.RecordField(property, object.Get(property));
 }
 
 // A label and a property's text. The JSON report gets the value as it came from WMI: a formatted
@@ -23,8 +23,7 @@ void PrintPropertyLine(ReportWriter& report, const WmiObject& object, const Sect
   const WmiValue value = object.Get(line.property);
   const auto text = line.format(value);
   if (!text) return;
-  report.WriteValueLine(line.label, *text, line.property);
-  report.Items().Field(line.property, value);
+  report.WriteField(line.label, *text, line.property, value);
 }
 
 }  // namespace
@@ -32,8 +31,7 @@ void PrintPropertyLine(ReportWriter& report, const WmiObject& object, const Sect
 void PrintObjectLines(ReportWriter& report, const WmiObject* object,
                       std::span<const SectionLine> lines, int level) {
   if (object) {
-    ItemRecorder& items = report.Items();
-    items.BeginItem();
+    report.BeginItem();
     for (const SectionLine& line : lines) {
       if (!line.levels.Has(level)) continue;
       if (line.compose) {
@@ -42,7 +40,7 @@ void PrintObjectLines(ReportWriter& report, const WmiObject* object,
         PrintPropertyLine(report, *object, line);
       }
     }
-    items.EndItem();
+    report.EndItem();
   }
   report.WriteReportLine(SeparatorLine);
 }
@@ -62,7 +60,7 @@ QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view
   // A query that could not even start still runs the per-object body once, without an object.
   if (!delivered && result->Status() != QueryStatus::Ok)
     PrintObjectLines(report, nullptr, lines, level);
-  report.Items().SourceEnded(result->Status(), result->Error());
+  report.SourceEnded(result->Status(), result->Error());
   return result->Status();
 }
 

@@ -1,7 +1,7 @@
 // The Services section: every Win32_Service, sorted by display name.
 #include <array>
 
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -40,10 +40,13 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kServicesFields{kKey, kChanging, kIdentifying, kSection.wql};
-
 void CollectServices(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
+
+extern const CategoryDefinition kServicesCategory{"Services",
+                                                  StartLine::WithDetail,
+                                                  OverWmi<CollectServices>,
+                                                  {kKey, kChanging, kIdentifying, kSection.wql}};
 
 }  // namespace sysinfo

@@ -4,7 +4,7 @@
 
 #include "base/pending_messages.h"
 #include "base/report.h"
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
 #include "collectors/sorted_table.h"
@@ -84,19 +84,23 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-const CategoryFields kSoftwareFields{kKey, kChanging, kIdentifying};
-
 void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   SortedTable table(kSection);
   FirstFailure failure;
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view, failure);
-  if (!failure.Error().empty()) report.Items().SourceEnded(QueryStatus::Failed, failure.Error());
+  if (!failure.Error().empty()) report.SourceEnded(QueryStatus::Failed, failure.Error());
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();
 }
 
-void CollectSoftware(ReportWriter& report, Sources& sources, int level) {
-  CollectSoftware(report, sources.registry, level);
-}
+extern const CategoryDefinition kSoftwareCategory{
+    "Software",
+    StartLine::WithDetail,
+    [](ReportWriter& report, Sources& sources, int level) {
+      CollectSoftware(report, sources.registry, level);
+    },
+    {kKey, kChanging, kIdentifying},
+    ReportShape::Items,
+    FileView::Native};
 
 }  // namespace sysinfo

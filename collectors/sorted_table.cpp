@@ -151,22 +151,24 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
   std::vector<std::size_t> recordedOnly;
   for (std::string_view column : section.recordedOnly)
     recordedOnly.push_back(table.ColumnIndex(column));
-  ItemRecorder& items = report.Items();
   std::string text;  // reused, so a long section does not allocate per line
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
-    items.BeginItem();
+    report.BeginItem();
     for (const ResolvedLine& line : lines) {
+      const WmiValue& cell = table.Cell(row, line.column);
       text.clear();
-      AppendCellText(text, table.Cell(row, line.column));
-      text += line.unit;
-      report.WriteValueLine(line.label, text, line.name);
-      items.Field(line.name, table.Cell(row, line.column));
+      // A JSON report alone needs the text only where a redactor reads it.
+      if (report.WritesLines() || report.Redacting()) {
+        AppendCellText(text, cell);
+        text += line.unit;
+      }
+      report.WriteField(line.label, text, line.name, cell);
     }
     for (std::size_t column : recordedOnly) {
       if (column != SortedTable::kNoColumn)
-        items.Field(table.ColumnName(column), table.Cell(row, column));
+        report.RecordField(table.ColumnName(column), table.Cell(row, column));
     }
-    items.EndItem();
+    report.EndItem();
     report.WriteReportLine(SeparatorLine);
     ProcessPendingMessages();
   }
@@ -199,7 +201,7 @@ QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi,
   std::string error;
   const QueryStatus status = FillFromWmi(table, wmi, section.wql, &error);
   PrintSortedTable(report, table, section, level);
-  report.Items().SourceEnded(status, error);
+  report.SourceEnded(status, error);
   return status;
 }
 

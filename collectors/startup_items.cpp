@@ -1,7 +1,7 @@
 // The Startup Items section: every Win32_StartupCommand, sorted by name.
 #include <array>
 
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
@@ -31,10 +31,14 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-const CategoryFields kStartupItemsFields{kKey, kChanging, kIdentifying, kSection.wql};
-
 void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
+
+extern const CategoryDefinition kStartupItemsCategory{
+    "Startup Items",
+    StartLine::WithDetail,
+    OverWmi<CollectStartupItems>,
+    {kKey, kChanging, kIdentifying, kSection.wql}};
 
 }  // namespace sysinfo

@@ -6,7 +6,7 @@
 #include "base/report.h"
 #include "base/special_folders.h"
 #include "base/text.h"
-#include "collectors/category_fields.h"
+#include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "base/pending_messages.h"
 #include "collectors/sorted_table.h"
@@ -116,14 +116,14 @@ void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
 
 // When the JSON report listens, the file's SHA-256 and signature are taken too.
 void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search,
-               ItemRecorder& items) {
-  const bool forJson = items.Recording();
+               ReportWriter& report) {
+  const bool forJson = report.Recording();
   const std::string folder = SearchFolder(files, search);
   if (folder.empty()) return;
   // Each entry is examined through the name the listing gave and with the facts it gave, never
   // looked up again: another lookup by name could find another file, or none.
   FolderListing listing = files.FindEntries(folder + std::string(search.pattern));
-  if (listing.Failed()) items.SourceEnded(QueryStatus::Failed, listing.error);
+  if (listing.Failed()) report.SourceEnded(QueryStatus::Failed, listing.error);
   for (FileFacts& file : listing.value) {
     if (file.name == "." || file.name == "..") continue;
     ProcessPendingMessages();
@@ -149,17 +149,22 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-const CategoryFields kSuspiciousFilesFields{kKey, kChanging, kIdentifying};
-
 void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level) {
   SortedTable table(kSection);
-  for (const Search& search : kSearches) RunSearch(table, files, search, report.Items());
+  for (const Search& search : kSearches) RunSearch(table, files, search, report);
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();
 }
 
-void CollectSuspiciousFiles(ReportWriter& report, Sources& sources, int level) {
-  CollectSuspiciousFiles(report, sources.files, level);
-}
+extern const CategoryDefinition kSuspiciousFilesCategory{
+    "Suspicious Files!",
+    StartLine::WithDetail,
+    [](ReportWriter& report, Sources& sources, int level) {
+      CollectSuspiciousFiles(report, sources.files, level);
+    },
+    {kKey, kChanging, kIdentifying},
+    ReportShape::Items,
+    FileView::Native,
+    "Scanning For Suspicious Files!"};
 
 }  // namespace sysinfo

@@ -126,12 +126,13 @@ constexpr std::array<std::string_view, 4> kStatuses{"ok", "empty", "failed", "ti
 
 Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
   std::vector<std::string_view> names;
-  for (const CategoryRow& row : kCategoryRows) names.push_back(row.text);
+  for (const CategoryDefinition* definition : kCategoryList) names.push_back(definition->text);
   if (!category.Is(JsonKind::Object)) return At(category, "a category that is not an object");
   const auto name = category.Find("name");
   if (!name) return At(category, "a category without its \"name\"");
   if (Fault fault = OneOf(*name, names, "category", &seen)) return fault;
-  const CategoryFields& declared = *kCategoryRows[*FindCategory(name->Text())].fields;
+  const CategoryDefinition& definition = *kCategoryList[*FindCategory(name->Text())];
+  const CategoryFields& declared = definition.fields;
   std::vector<Member> members{
       {"name", Text},
       {"section", [](JsonNode section) { return Whole(section, 1, kCategoryCount); }},
@@ -139,7 +140,7 @@ Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
       {"elapsedMs",
        [](JsonNode ms) { return Whole(ms, 0, std::numeric_limits<std::int64_t>::max()); }},
       {"error", Text, false}};
-  switch (ShapeOf(name->Text())) {
+  switch (definition.shape) {
     case ReportShape::Items: members.push_back({"items", Items}); break;
     case ReportShape::Subsections:
       members.push_back({"subsections", [&declared](JsonNode list) {

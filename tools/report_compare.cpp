@@ -243,8 +243,8 @@ struct Waiting {
 CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, bool allFields) {
   const std::string_view name = newCategory.Find("name")->Text();
   const auto row = FindCategory(name);
-  const Names keyFields = row ? kCategoryRows[*row].fields->key : Names{};
-  const Names changing = row ? kCategoryRows[*row].fields->changing : Names{};
+  const Names keyFields = row ? kCategoryList[*row]->fields.key : Names{};
+  const Names changing = row ? kCategoryList[*row]->fields.changing : Names{};
   const std::vector<Item> before = ListItems(oldCategory);
   const std::vector<Item> after = ListItems(newCategory);
 

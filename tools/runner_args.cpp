@@ -123,7 +123,8 @@ std::string RunnerUsage() {
       "only with --all-fields. Exit status 0: no differences, 1: differences, 2: trouble.\n"
       "\n"
       "Categories are written in this order whatever order they are given in:\n";
-  for (const Category& category : kCategories) usage += "  " + std::string(category.text) + "\n";
+  for (const CategoryDefinition* category : kCategoryList)
+    usage += "  " + std::string(category->text) + "\n";
   return usage;
 }
 

@@ -10,13 +10,10 @@
 
 namespace sysinfo {
 
-// What the runner writes to FILE: the text report, or the machine-readable one.
-enum class ReportFormat { Text, Json };
-
 struct RunnerOptions {
   bool help = false;
   std::string outPath;
-  ReportFormat format = ReportFormat::Text;
+  ReportFormat format = ReportFormat::Text;  // what FILE holds: the text report, or the JSON one
   int level = 1;
   bool redact = false;  // identifying values replaced by markers
   std::vector<std::string> redactWords;  // --redact-word: more values to replace

@@ -6,20 +6,15 @@
 #include <array>
 #include <new>
 
-#include "collectors/collectors_win.h"
-#include "collectors/hosts_path_win.h"
-#include "collectors/machine_identity.h"
+#include "collectors/scan_session_win.h"
 #include "base/json_file_win.h"
-#include "base/json_report.h"
 #include "base/locale_win.h"
-#include "base/redaction.h"
 #include "base/report_file_win.h"
 #include "base/handles_win.h"
 #include "base/scan.h"
 #include "base/unicode_win.h"
 #include "base/wtf8.h"
 #include "collectors/wmi_win.h"
-#include "generated/version.h"
 #include "tools/report_check.h"
 #include "tools/report_compare.h"
 #include "tools/runner_args.h"
@@ -27,48 +22,36 @@
 namespace sysinfo {
 namespace {
 
-// Keeps nothing: with --format json the text report is not wanted, only the values the scan
-// records beside it.
-class DiscardingSink final : public ReportSink {
- public:
-  std::optional<std::string> Write(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> Close() override { return std::nullopt; }
-};
-
 class ConsoleHost final : public ScanHost {
  public:
-  ConsoleHost(std::string path, const ReportOpener& open, bool json, std::FILE* err)
-      : path_(std::move(path)), open_(open), json_(json), err_(err) {}
+  ConsoleHost(std::string path, const ReportOpener& openText, const ReportOpener& openJson,
+              std::FILE* err)
+      : path_(std::move(path)), openText_(openText), openJson_(openJson), err_(err) {}
 
   std::string AskReportPath(const std::string&) override { return path_; }
   // The output file is created before the scan, so a path that cannot be written fails at once.
-  std::unique_ptr<ReportSink> CreateReport(const std::string& path, std::string& reason) override {
-    if (!json_) return open_(path, reason);
-    jsonFile_ = open_(path, reason);
-    if (!jsonFile_) return nullptr;
-    return std::make_unique<DiscardingSink>();
+  OpenedReport CreateReport(const std::string& path, ReportFormat format) override {
+    return format == ReportFormat::Json ? openJson_(path) : openText_(path);
   }
   void ScanStarting() override {}
   void ShowStatus(const std::string& text) override { std::fprintf(err_, "%s\n", text.c_str()); }
   std::string ShortDate() override { return ShortDateNow(); }
   std::string ShortTime() override { return TimeNow(); }
-  void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
-    std::fprintf(err_, "%s\n", ProgressLine(kCategories[index].text, outcome).c_str());
+  void CategoryDone(std::string_view text, const CategoryOutcome& outcome) override {
+    std::fprintf(err_, "%s\n", ProgressLine(text, outcome).c_str());
     std::fflush(err_);
     if (outcome.Unfinished()) ++unread_;
   }
   void ScanFinished(const ScanOutcome&) override {}
 
-  std::unique_ptr<ReportSink> TakeJsonFile() { return std::move(jsonFile_); }
   // Categories whose sources failed or stopped answering.
   int UnreadCategories() const { return unread_; }
 
  private:
   std::string path_;
-  const ReportOpener& open_;
-  bool json_;
+  const ReportOpener& openText_;
+  const ReportOpener& openJson_;
   std::FILE* err_;
-  std::unique_ptr<ReportSink> jsonFile_;
   int unread_ = 0;
 };
 
@@ -110,9 +93,8 @@ int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8
     std::fwrite(text.data(), 1, text.size(), out);
     return status;
   }
-  std::string reason;
-  auto file = openUtf8(options.outPath, reason);
-  std::optional<std::string> error = file ? WriteDocument(*file, text) : reason;
+  OpenedReport file = openUtf8(options.outPath);
+  std::optional<std::string> error = file.value ? WriteDocument(*file.value, text) : file.error;
   if (error) {
     std::fprintf(err, "sysinfo-report: cannot write \"%s\": %s\n",
                  Wtf8ToUtf8(options.outPath).c_str(), error->c_str());
@@ -152,55 +134,30 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
 
   ComApartment com;
   SetCurrentNumberFormat(UserNumberFormat());
-  auto wmi = MakeWmiService();
-
-  ScanRequest request;
-  request.caption = ProgramCaption(kVersionMajor, kVersionMinor, kVersionRevision);
-  request.ticked.assign(options.ticked.begin(), options.ticked.end());
-  request.level = options.level;
-  request.hostsPath = FindHostsFilePath();
-  request.proposedPath = options.outPath;
-
-  const RedactionChoices choices{options.redactWords, options.redactMap};
-  std::optional<Redactor> redactor;
-  if (options.redact) {
-    std::string reason;
-    redactor = RedactorForThisMachine(choices, reason);
-    if (!redactor) {
-      std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(reason).c_str());
-      return 1;
-    }
-    request.redactor = &*redactor;
-  }
-  const bool json = options.format == ReportFormat::Json;
-  const std::string computer = redactor ? redactor->Text(ThisComputerName()) : ThisComputerName();
-  JsonReport document({std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-                           std::to_string(kVersionRevision),
-                       computer, Iso8601(LocalTimeNow()), options.level});
-  ConsoleHost host(options.outPath, json ? openJson : openText, json, err);
-  ScanOutcome outcome = RunScan(request, kCategories, RealCollector(*wmi, request.hostsPath), host,
-                                json ? &document : nullptr);
-  if (json && outcome.result == ScanResult::Saved) {
-    if (auto file = host.TakeJsonFile()) {
-      if (auto error = WriteDocument(*file, document.Text())) {
-        outcome.result = ScanResult::Failed;
-        outcome.error = *error;
-      }
-    }
+  ScanSession session(MakeWmiService());
+  ScanChoices choices{ProgramCaption(),
+                      std::vector<bool>(options.ticked.begin(), options.ticked.end()),
+                      options.level,
+                      options.redact,
+                      {options.redactWords, options.redactMap},
+                      options.format,
+                      options.outPath};
+  ConsoleHost host(options.outPath, openText, openJson, err);
+  const SessionOutcome outcome = session.Run(choices, host);
+  if (!outcome.redactionRefused.empty()) {
+    std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(outcome.redactionRefused).c_str());
+    return 1;
   }
   // The console gets UTF-8: a lone surrogate in the path shows as U+FFFD.
-  const std::string shownPath = Wtf8ToUtf8(outcome.path);
-  if (outcome.result != ScanResult::Saved) {
+  const std::string shownPath = Wtf8ToUtf8(outcome.scan.path);
+  if (outcome.scan.result != ScanResult::Saved) {
     std::fprintf(err, "sysinfo-report: cannot write the report \"%s\": %s\n", shownPath.c_str(),
-                 outcome.error.c_str());
-    return IsRefusedReportName(outcome.error) ? 2 : 1;
+                 outcome.scan.error.c_str());
+    return IsRefusedReportName(outcome.scan.error) ? 2 : 1;
   }
   std::fprintf(out, "Report saved to %s\n", shownPath.c_str());
-  // The report stands; only the next one may number its markers differently.
-  if (redactor) {
-    if (auto error = KeepRedactionMap(*redactor, choices))
-      std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(*error).c_str());
-  }
+  if (!outcome.mapNotKept.empty())
+    std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(outcome.mapNotKept).c_str());
   // A report with a category that could not be read is written, but is not what a script asked
   // for: it is told apart from a complete one.
   if (const int unread = host.UnreadCategories(); unread > 0) {

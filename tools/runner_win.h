@@ -12,8 +12,7 @@
 namespace sysinfo {
 
 // Creates the report file at a path, or gives the reason it cannot.
-using ReportOpener =
-    std::function<std::unique_ptr<ReportSink>(const std::string& path, std::string& reason)>;
+using ReportOpener = std::function<OpenedReport(const std::string& path)>;
 
 // The console runner's whole job for one command line: parse it, scan, write the report through
 // `open`, and tell the user on `out` and `err`. Returns the exit status: 0 when the report was

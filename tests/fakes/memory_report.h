@@ -70,18 +70,17 @@ class MemoryHost final : public ScanHost {
     proposedPath = proposed;
     return answer;
   }
-  std::unique_ptr<ReportSink> CreateReport(const std::string&, std::string& reason) override {
-    if (!failCreate) return std::make_unique<MemorySink>(bytes_, failAtWrite);
-    reason = "The system cannot find the path specified.";
-    return nullptr;
+  OpenedReport CreateReport(const std::string&, ReportFormat) override {
+    if (!failCreate) return {std::make_unique<MemorySink>(bytes_, failAtWrite), {}};
+    return {nullptr, "The system cannot find the path specified."};
   }
   void ReportOpened(ReportWriter& report) override { open = &report; }
   void ScanStarting() override { ++starts; }
   void ShowStatus(const std::string& text) override { statuses.push_back(text); }
   std::string ShortDate() override { return "05/03/2024"; }
   std::string ShortTime() override { return "14:07:09"; }
-  void CategoryDone(std::size_t index, const CategoryOutcome& outcome) override {
-    outcomes.emplace_back(index, outcome);
+  void CategoryDone(std::string_view text, const CategoryOutcome& outcome) override {
+    outcomes.emplace_back(text, outcome);
   }
   void ScanFinished(const ScanOutcome& outcome) override { finished.push_back(outcome); }
 
@@ -92,7 +91,7 @@ class MemoryHost final : public ScanHost {
   ReportWriter* open = nullptr;
   int starts = 0;
   std::vector<std::string> statuses;
-  std::vector<std::pair<std::size_t, CategoryOutcome>> outcomes;
+  std::vector<std::pair<std::string, CategoryOutcome>> outcomes;
   std::vector<ScanOutcome> finished;
 
  private:

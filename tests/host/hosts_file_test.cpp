@@ -65,18 +65,14 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
 // A read that fails part-way keeps the lines read before it and fails the category with its
 // reason, instead of passing for a shorter file.
 TEST(HostsFile, AFailedReadKeepsTheLinesReadAndSaysWhy) {
-  struct Failure final : ItemRecorder {
-    std::string error;
-    void SourceEnded(QueryStatus status, std::string_view why) override {
-      if (status != QueryStatus::Ok) error = why;
-    }
-  } failure;
   MemoryReader reader(AsBytes("one\r\ntwo\r\nthree\r\n"), 6, 1);
   CapturedReport report;
-  report.writer().SetItemRecorder(&failure);
+  report.writer().BeginCategory("Host File Info", 1, ReportShape::FileLines, {});
   PrintHostsFile(report.writer(), &reader, {});
+  const CategoryOutcome outcome = report.writer().EndCategory(0);
   EXPECT_EQ(report.Lines(), (std::vector<std::string>{"one", "t", std::string(SeparatorLine)}));
-  EXPECT_EQ(failure.error, "The device is not ready.");
+  EXPECT_EQ(outcome.status, CategoryStatus::Failed);
+  EXPECT_EQ(outcome.error, "The device is not ready.");
 }
 
 TEST(HostsFile, PathFromTheRegistryOrTheWindowsFolder) {

@@ -162,23 +162,22 @@ struct Machine {
     program("Aa", "Sorter", "Acme", "C:\\Users\\aardvark\\Sorter");
   }
 
-  Collector Bound() {
-    auto sources = std::make_shared<Sources>(
-        Sources{wmi, registry, files, [] { return PerformanceReading{}; }, "C:\\hosts",
-                [](ReportWriter& report, const std::string&) {
-                  const std::string lines[] = {"10.1.2.3 qzproxy.corp qzhive.corp # ask "
-                                               "qz.ostrova@zephyrcorp.example, 020 7946 0958",
-                                               "127.0.0.1 localhost # quinlan ostrova"};
-                  for (const std::string& line : lines) {
-                    report.WriteLinePart(line.substr(0, 20));  // a value split between two parts
-                    report.WriteReportLine(line.substr(20));
-                    report.Items().Line(line);
-                  }
-                }});
-    return [sources](ReportWriter& report, std::size_t i, int level) {
-      kCategoryRows[i].collect(report, *sources, level);
-    };
-  }
+  Sources sources{wmi,
+                  registry,
+                  files,
+                  [] { return PerformanceReading{}; },
+                  "C:\\hosts",
+                  [](ReportWriter& report, const std::string&) {
+                    const std::string lines[] = {"10.1.2.3 qzproxy.corp qzhive.corp # ask "
+                                                 "qz.ostrova@zephyrcorp.example, 020 7946 0958",
+                                                 "127.0.0.1 localhost # quinlan ostrova"};
+                    for (const std::string& line : lines) {
+                      report.WriteLinePart(line.substr(0, 20));  // a value split between two parts
+                      report.WriteReportLine(line.substr(20));
+                      report.RecordFileLine(line);
+                    }
+                  }};
+  DeclaredCategories categories{sources};
 };
 
 std::string ShortProfilePath(const std::string& path) {
@@ -191,8 +190,10 @@ struct Scanned {
   MarkerMap map;
 };
 
-// A scan of the machine, redacted with the markers of `map` when one is given.
-Scanned Scan(bool redact, const MarkerMap* map = nullptr, bool newcomer = false) {
+// A scan of the machine in the format, redacted with the markers of `map` when one is given:
+// the report's bytes and the redactor's markers.
+std::pair<std::string, MarkerMap> ScanAs(bool json, bool redact, const MarkerMap* map,
+                                         bool newcomer) {
   Machine machine(newcomer);
   Redactor redactor(map ? *map : MarkerMap());
   redactor.Learn(Identity::Word, "Quinny");
@@ -205,14 +206,22 @@ Scanned Scan(bool redact, const MarkerMap* map = nullptr, bool newcomer = false)
   request.caption = ProgramCaption(1, 0, 2);
   request.ticked.assign(kCategoryCount, true);
   request.level = kAdvanced;
-  request.hostsPath = "C:\\hosts";
   if (redact) request.redactor = &redactor;
-  std::string text;
-  testing::MemoryHost host(text);
-  JsonReport json(
+  std::string bytes;
+  testing::MemoryHost host(bytes);
+  JsonReport document(
       {"1.0.2", redact ? redactor.Text("OFFICE") : "OFFICE", "2024-03-05T14:07:09+01:00", 3});
-  RunScan(request, kCategories, machine.Bound(), host, &json);
-  return {testing::SplitLines(text), json.Text(), redactor.Map()};
+  if (json) request.json = &document;
+  RunScan(request, machine.categories, host);
+  return {bytes, redactor.Map()};
+}
+
+// The text and the JSON report of the machine, each made as the program makes it.
+Scanned Scan(bool redact, const MarkerMap* map = nullptr, bool newcomer = false) {
+  auto [text, markers] = ScanAs(false, redact, map, newcomer);
+  auto [json, jsonMarkers] = ScanAs(true, redact, map, newcomer);
+  EXPECT_EQ(jsonMarkers, markers);  // each value has the same marker in both
+  return {testing::SplitLines(text), json, markers};
 }
 
 std::string Lower(std::string text) {
@@ -308,7 +317,7 @@ TEST(Redaction, TheMapKeepsEachValuesMarkerFromOneReportToTheNext) {
 // What each kind of text gives, one redactor through the table, so markers carry over.
 TEST(Redaction, MarkersByKindAndContext) {
   Redactor redactor;
-  redactor.BeginCategory(kCategoryRows[1].fields->identifying);  // Computer System
+  redactor.BeginCategory(kComputerSystemCategory.fields.identifying);
   // clang-format off
   const struct { std::string_view field, text, redacted; } cases[] = {
       {"Name", "PC-ELODIE", "<computer>"},
@@ -356,7 +365,7 @@ TEST(Redaction, MarkersByKindAndContext) {
   redactor.Learn(Identity::Owner, "Quinlan Ostrova");
   redactor.Learn(Identity::Organization, "Microsoft");
   EXPECT_EQ(redactor.Text("by quinlan OSTROVA for Microsoft"), "by <owner> for Microsoft");
-  redactor.BeginCategory(kCategoryRows[3].fields->identifying);  // Drives
+  redactor.BeginCategory(kDrivesCategory.fields.identifying);
   EXPECT_EQ(redactor.Field("SerialNumber", "To be filled by O.E.M."), "To be filled by O.E.M.");
   EXPECT_EQ(redactor.Field("Signature", "1234"), "1234");  // a short number is everywhere
   EXPECT_EQ(redactor.Field("PNPDeviceID", "SWD\\MSRRAS\\MS_NDISWANIP"),
@@ -365,7 +374,7 @@ TEST(Redaction, MarkersByKindAndContext) {
   EXPECT_EQ(redactor.Field("PNPDeviceID", "SCSI\\DISK\\{4D36E967-E325}"), "SCSI\\DISK\\<id-1>");
   EXPECT_EQ(redactor.Field("PNPDeviceID", "SWD\\WPDBUSENUM\\_??_USBSTOR#D&VEN_A#SN55AA01&0#{c}"),
             "SWD\\WPDBUSENUM\\_??_USBSTOR#D&VEN_A#<serial-1>&0#{c}");
-  redactor.BeginCategory(kCategoryRows[10].fields->identifying);  // Proxy Info
+  redactor.BeginCategory(kProxyInfoCategory.fields.identifying);
   EXPECT_EQ(redactor.Field("ProxyOverride", "*.corp.example;localhost;127.0.0.1;intranet;<local>"),
             "*.<proxy-1>;localhost;127.0.0.1;intranet;<local>");
   EXPECT_EQ(redactor.Text("127.0.0.1 localhost intranet"), "127.0.0.1 localhost intranet");

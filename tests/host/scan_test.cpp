@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <functional>
 
 #include "base/format.h"
 #include "collectors/categories.h"
@@ -23,16 +24,33 @@ ScanRequest Request(std::initializer_list<const char*> ticked, int level) {
   ScanRequest request;
   request.caption = ProgramCaption(1, 0, 2);
   request.level = level;
-  request.hostsPath = kHosts;
   request.proposedPath = "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt";
   request.ticked.resize(kCategoryCount);
   for (const char* text : ticked) request.ticked[*FindCategory(text)] = true;
   return request;
 }
 
+using CollectBody = std::function<void(ReportWriter&, std::size_t, int)>;
+
+// The category list framed as the program frames it, each collector replaced by `collect`.
+class Categories final : public ScanCategories {
+ public:
+  explicit Categories(CollectBody collect) : collect_(std::move(collect)) {}
+  std::size_t Count() const override { return kCategoryCount; }
+  CategoryFrame Frame(std::size_t index, int level) const override {
+    return FrameOf(*kCategoryList[index], level, kHosts);
+  }
+  void Collect(ReportWriter& report, std::size_t index, int level) override {
+    collect_(report, index, level);
+  }
+
+ private:
+  CollectBody collect_;
+};
+
 // Every collector writes a line naming its category and the level it got.
 void Echo(ReportWriter& report, std::size_t index, int level) {
-  report.WriteReportLine(std::string(kCategories[index].text) + " body at " +
+  report.WriteReportLine(std::string(kCategoryList[index]->text) + " body at " +
                          std::to_string(level));
 }
 
@@ -45,9 +63,10 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
     std::string bytes;
     MemoryHost host(bytes);
     // Given in the wrong order on purpose: the report follows the check-list order.
+    Categories categories(Echo);
     const ScanOutcome outcome = RunScan(
         Request({"Suspicious Files!", "Proxy Info", "Host File Info", "CPU", "Drives"}, level),
-        kCategories, Echo, host);
+        categories, host);
     const std::string detail = " (Detail Level: " + std::string(kLevelCaptions[level - 1]) + ")";
     // The list of categories, then each one framed; Host File Info and Proxy Info name no level.
     // clang-format off
@@ -71,9 +90,9 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
               (Lines{"Status: Scanning CPU ...", "Status: Scanning Drives ...",
                      "Status: Scanning Host File Info ...", "Status: Scanning Proxy Info ...",
                      "Status: Scanning For Suspicious Files! ...", "Status: Done"}));
-    std::vector<std::size_t> done;
+    Lines done;
     for (const auto& outcome : host.outcomes) done.push_back(outcome.first);
-    EXPECT_EQ(done, (std::vector<std::size_t>{2, 3, 6, 10, 14}));
+    EXPECT_EQ(done, (Lines{"CPU", "Drives", "Host File Info", "Proxy Info", "Suspicious Files!"}));
     EXPECT_EQ(outcome.result, ScanResult::Saved);
     EXPECT_EQ(host.finished.size(), 1u);
     EXPECT_EQ(host.proposedPath, "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt");
@@ -85,31 +104,31 @@ TEST(ScanFrame, AReportThatCannotBeWrittenOrCreatedEndsTheScanAsAFailure) {
   MemoryHost host(bytes);
   host.failAtWrite = 100;  // the disk is full in the first section
   int collected = 0;
-  const Collector collector = [&collected](ReportWriter& report, std::size_t, int) {
+  Categories categories([&collected](ReportWriter& report, std::size_t, int) {
     ++collected;
     for (int i = 0; i < 2000; ++i) report.WriteReportLine(std::string(100, 'x'));
-  };
+  });
   ScanRequest request = Request({}, 3);
   request.ticked.assign(kCategoryCount, true);
-  const ScanOutcome outcome = RunScan(request, kCategories, collector, host);
+  const ScanOutcome outcome = RunScan(request, categories, host);
   EXPECT_EQ(outcome.result, ScanResult::Failed);
   EXPECT_EQ(outcome.error, "There is not enough space on the disk.");
   EXPECT_EQ(collected, 1);  // the scan stops instead of collecting into a broken file
   host.failCreate = true;
-  EXPECT_EQ(RunScan(request, kCategories, collector, host).result, ScanResult::Failed);
+  EXPECT_EQ(RunScan(request, categories, host).result, ScanResult::Failed);
 }
 
 // A window closed mid-scan closes the open report it was given: the lines so far are kept.
 TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
   std::string bytes;
   MemoryHost host(bytes);
-  const Collector collector = [&host](ReportWriter& report, std::size_t, int) {
+  Categories categories([&host](ReportWriter& report, std::size_t, int) {
     report.WriteReportLine("first section line");
     ASSERT_EQ(host.open, &report);
     host.open->CloseReport();  // what the window does when it is closed now
     report.WriteReportLine("never written");
-  };
-  RunScan(Request({"Operating System", "Computer System"}, 1), kCategories, collector, host);
+  });
+  RunScan(Request({"Operating System", "Computer System"}, 1), categories, host);
   Lines expected = kHeader;
   // clang-format off
   expected.insert(expected.end(), {"1. Operating System", "2. Computer System", "", kSeparator,

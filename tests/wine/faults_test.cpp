@@ -62,14 +62,14 @@ TEST(ReportFaults, AWriteThatFailsAtALineKeepsEveryLineBeforeIt) {
   for (const std::size_t failingLine : {1u, 12u, 40u}) {
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    EXPECT_EQ(RunReportCommand(
-                  {"--out", path, "--all", "--level", "advanced"},
-                  [failingLine](const std::string& at, std::string& reason) {
-                    return std::make_unique<FailingAtLine>(CreateFileReport(at, reason),
-                                                           failingLine);
-                  },
-                  out, err),
-              1);
+    EXPECT_EQ(
+        RunReportCommand(
+            {"--out", path, "--all", "--level", "advanced"},
+            [failingLine](const std::string& at) -> OpenedReport {
+              return {std::make_unique<FailingAtLine>(CreateFileReport(at).value, failingLine), {}};
+            },
+            out, err),
+        1);
     const std::string told = ReadStream(err);
     EXPECT_NE(told.find("There is not enough space on the disk."), std::string::npos) << told;
     EXPECT_NE(told.find(path), std::string::npos);

@@ -178,11 +178,11 @@ TEST(FileReport, WritesAnsiCrLfOverAnEarlierReport) {
   TempFolder folder;
   const std::string path = folder.File("Bericht-\xE6\x97\xA5\xE6\x9C\xAC-caf\xC3\xA9.txt");
   ASSERT_TRUE(WriteWholeFile(path, "a much longer first report\r\n"));
-  std::string reason;
   std::string bytes;
   {
-    ReportWriter report(CreateFileReport(path, reason));
-    ASSERT_EQ(reason, "");
+    OpenedReport file = CreateFileReport(path);
+    ASSERT_EQ(file.error, "");
+    ReportWriter report(std::move(file.value));
     report.WriteReportLine("caf\xC3\xA9 \xE2\x82\xAC");  // "café €" in UTF-8
     EXPECT_TRUE(ReadWholeFile(path, bytes) && bytes == "caf\xE9 \x80\r\n") << bytes;
     report.WriteReportLine("");

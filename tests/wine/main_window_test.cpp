@@ -13,6 +13,7 @@
 #include "base/handles_win.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
+#include "collectors/categories.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/test_keys.h"
 #include "tests/wine/wine_support.h"
@@ -196,7 +197,7 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   EXPECT_EQ(Text(program.main), "Veltrix - System Information v1.0.2");
   for (int i = 0; i < 15; ++i) {
     ASSERT_TRUE(program.Category(i)) << i;
-    EXPECT_EQ(Text(program.Category(i)), std::string(kCategories[i].text));
+    EXPECT_EQ(Text(program.Category(i)), std::string(kCategoryList[i]->text));
   }
   EXPECT_EQ(program.Ticked(), std::vector<int>{});
   EXPECT_EQ(program.SelectedLevel(), 0);  // Basic
@@ -214,9 +215,9 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   PostMessageW(GetDlgItem(dialog, IDCANCEL), BM_CLICK, 0, 0);
   ASSERT_TRUE(WaitGone(dialog));
   const std::string settings = program.Settings();
-  for (const Category& category : kCategories) {
-    EXPECT_NE(settings.find(std::string(category.text) + "=False"), std::string::npos)
-        << category.text;
+  for (const CategoryDefinition* category : kCategoryList) {
+    EXPECT_NE(settings.find(std::string(category->text) + "=False"), std::string::npos)
+        << category->text;
   }
   EXPECT_TRUE(IsWindowVisible(program.Control(kCommand1)));
   EXPECT_FALSE(IsWindowVisible(program.Control(kFrame3)));

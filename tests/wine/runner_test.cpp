@@ -63,7 +63,7 @@ TEST(Runner, WritesEveryCategoryAtEachLevel) {
         lines.end());
 
     for (std::size_t i = 0; i < kCategoryCount; ++i) {
-      const std::string name(kCategories[i].text);
+      const std::string name(kCategoryList[i]->text);
       const Lines body = SectionBody(lines, i + 1, name);
       if (std::count(std::begin(withoutRows), std::end(withoutRows), name)) {
         EXPECT_EQ(body, Lines{}) << name;  // Wine lacks the class
@@ -136,9 +136,9 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndNoPlantedDllRuns) {
   EXPECT_EQ((*item)["Signer"], "Sysinfo Test Signer");
   // One progress line per category, in check-list order, with its status and time.
   std::size_t from = 0;
-  for (const Category& category : kCategories) {
-    const auto at = run.output.find("\n" + std::string(category.text) + ": ", from);
-    ASSERT_NE(at, std::string::npos) << category.text << " in\n" << run.output;
+  for (const CategoryDefinition* category : kCategoryList) {
+    const auto at = run.output.find("\n" + std::string(category->text) + ": ", from);
+    ASSERT_NE(at, std::string::npos) << category->text << " in\n" << run.output;
     const std::string progress = run.output.substr(at + 1, run.output.find('\n', at + 1) - at - 1);
     EXPECT_NE(progress.find(" ms)"), std::string::npos) << progress;
     from = at + 1;

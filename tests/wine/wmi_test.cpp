@@ -183,8 +183,7 @@ void WriteUntilTheStall(ReportWriter& report, bool waits) {
 // Run as a child process by the next test, which ends it while the provider stalls.
 TEST(WmiFaults, DISABLED_WritesAReportUntilAProviderStalls) {
   ComApartment com;
-  std::string reason;
-  ReportWriter report(CreateFileReport(WideToUtf8(_wgetenv(L"SYSINFO_STALLED_REPORT")), reason));
+  ReportWriter report(CreateFileReport(WideToUtf8(_wgetenv(L"SYSINFO_STALLED_REPORT"))).value);
   WriteUntilTheStall(report, true);
 }
 

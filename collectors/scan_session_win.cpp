@@ -1,0 +1,83 @@
+// The scan session: the platform's sources bundled once, and one report made over them.
+#include "collectors/scan_session_win.h"
+
+#include <optional>
+
+#include "base/fs_redirection_win.h"
+#include "base/json_report.h"
+#include "base/json_value.h"
+#include "base/locale_win.h"
+#include "base/redaction.h"
+#include "collectors/categories.h"
+#include "collectors/collectors.h"
+#include "collectors/hosts_file_win.h"
+#include "collectors/hosts_path_win.h"
+#include "collectors/performance_win.h"
+#include "collectors/suspicious_files_win.h"
+#include "support/registry_win.h"
+
+namespace sysinfo {
+namespace {
+
+// The category list over the platform's sources, each run with the file system it needs.
+class PlatformCategories final : public DeclaredCategories {
+ public:
+  using DeclaredCategories::DeclaredCategories;
+  void Collect(ReportWriter& report, std::size_t index, int level) override {
+    std::optional<FsRedirectionOff> redirectionOff;
+    if (kCategoryList[index]->files == FileView::Native) redirectionOff.emplace();
+    DeclaredCategories::Collect(report, index, level);
+  }
+};
+
+}  // namespace
+
+struct ScanSession::Platform {
+  explicit Platform(std::unique_ptr<WmiService> service)
+      : wmi(std::move(service)),
+        sources{*wmi, registry, files, ReadPerformanceInfo, FindHostsFilePath(), CollectHostsFile},
+        categories(sources) {}
+
+  std::unique_ptr<WmiService> wmi;
+  WindowsRegistry registry;
+  DiskFileSource files;
+  Sources sources;
+  PlatformCategories categories;
+};
+
+ScanSession::ScanSession(std::unique_ptr<WmiService> wmi)
+    : platform_(std::make_unique<Platform>(std::move(wmi))) {}
+ScanSession::~ScanSession() = default;
+
+SessionOutcome ScanSession::Run(const ScanChoices& choices, ScanHost& host) {
+  SessionOutcome outcome;
+  std::optional<Redactor> redactor;  // one per report, numbering as the map says
+  if (choices.redact) {
+    Result<Redactor> made = RedactorForThisMachine(choices.redaction);
+    if (made.Failed()) {
+      outcome.redactionRefused = std::move(made.error);
+      return outcome;
+    }
+    redactor.emplace(std::move(made.value));
+  }
+  std::optional<JsonReport> json;
+  if (choices.format == ReportFormat::Json) {
+    const std::string computer = ThisComputerName();
+    json.emplace(JsonReportHeader{ProgramVersion(), redactor ? redactor->Text(computer) : computer,
+                                  Iso8601(LocalTimeNow()), choices.level});
+  }
+  ScanRequest request{choices.caption,
+                      choices.ticked,
+                      choices.level,
+                      choices.path,
+                      redactor ? &*redactor : nullptr,
+                      json ? &*json : nullptr};
+  outcome.scan = RunScan(request, platform_->categories, host);
+  // The report stands; only the next one may number its markers differently.
+  if (redactor && outcome.scan.result == ScanResult::Saved) {
+    if (auto error = KeepRedactionMap(*redactor, choices.redaction)) outcome.mapNotKept = *error;
+  }
+  return outcome;
+}
+
+}  // namespace sysinfo
