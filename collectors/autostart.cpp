@@ -12,6 +12,9 @@
 #include "base/report.h"
 #include "base/text.h"
 #include "collectors/autostart_command.h"
+#include "collectors/category.h"
+#include "collectors/collectors.h"
+#include "collectors/file_examinations.h"
 #include "collectors/sorted_table.h"
 
 namespace sysinfo {
@@ -32,6 +35,7 @@ constexpr std::string_view kStartupBelowProfile =
 constexpr std::string_view kTaskScheduler = "Task Scheduler";
 constexpr std::string_view kEnabled = "Enabled";
 constexpr std::string_view kDisabled = "Disabled";
+constexpr std::string_view kSha256ErrorText = "Error Getting SHA-256 Hash";
 
 // The keys below CurrentVersion whose every value is a command run at log-on.
 constexpr std::array<std::string_view, 3> kRunKeys{"Run", "RunOnce", "Policies\\Explorer\\Run"};
@@ -62,14 +66,6 @@ Hive UserHive(RegistryRoot root, std::string_view sid) {
   const std::string rootName = sid.empty() ? "HKEY_CURRENT_USER\\" : "HKEY_USERS\\";
   return {root, software, rootName + software,
           software + std::string(kCurrentVersion) + std::string(kApproved) + "Run"};
-}
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -185,7 +181,7 @@ class Gatherer {
                       std::string_view state = kEnabled) {
     if (hive_ && hive_->machine) {
       const std::string twin =
-          Lower(location.substr(hive_->name.size()) + '\n' + name + '\n' + command);
+          LowerCase(location.substr(hive_->name.size()) + '\n' + name + '\n' + command);
       if (!hive_->wow) {
         machineEntries_.insert(twin);
       } else if (machineEntries_.count(twin) > 0) {
@@ -215,8 +211,8 @@ class Gatherer {
     const bool systemLoaded = std::any_of(loadedUsers_.begin(), loadedUsers_.end(),
                                           [](const std::string& sid) { return sid == "S-1-5-18"; });
     for (const std::string& sid : loadedUsers_) {
-      const std::string lower = Lower(sid);
-      if (lower.ends_with("_classes") || lower == Lower(self)) continue;
+      const std::string lower = LowerCase(sid);
+      if (lower.ends_with("_classes") || lower == LowerCase(self)) continue;
       if (lower == ".default" && systemLoaded) continue;
       hives.push_back(UserHive(RegistryRoot::Users, sid));
     }
@@ -226,13 +222,14 @@ class Gatherer {
   Approvals ReadApprovals(RegistryRoot root, const std::string& path) {
     Approvals approvals;
     for (const auto& [name, raw] : Take(keys_.Values(root, path, kView), path)) {
-      if (const auto approval = DecodeStartupApproved(raw.data)) approvals[Lower(name)] = *approval;
+      if (const auto approval = DecodeStartupApproved(raw.data))
+        approvals[LowerCase(name)] = *approval;
     }
     return approvals;
   }
 
   static void ApplyApproval(AutostartEntry& entry, const Approvals& approvals) {
-    const auto found = approvals.find(Lower(entry.name));
+    const auto found = approvals.find(LowerCase(entry.name));
     if (found == approvals.end()) return;
     entry.state = found->second.enabled ? kEnabled : kDisabled;
     entry.stateChanged = found->second.changed;
@@ -326,7 +323,7 @@ class Gatherer {
       // service runs its DLL inside svchost.
       if (!command) {
         entry.image = "System32\\drivers\\" + name + ".sys";
-      } else if (Lower(*command).find("svchost") != std::string::npos) {
+      } else if (LowerCase(*command).find("svchost") != std::string::npos) {
         const auto dll =
             CommandText(Query(kMachine, path + "\\Parameters", "ServiceDll", location));
         if (dll && !dll->empty()) entry.image = *dll;
@@ -354,13 +351,13 @@ class Gatherer {
                       ReadApprovals(RegistryRoot::LocalMachine, "SOFTWARE\\" + approved));
     ReadStartupFolder(system_.UserStartupFolder(),
                       ReadApprovals(RegistryRoot::CurrentUser, "Software\\" + approved));
-    const std::string self = Lower(system_.CurrentUserSid());
+    const std::string self = LowerCase(system_.CurrentUserSid());
     for (const std::string& sid :
          Take(keys_.SubkeyNames(RegistryRoot::LocalMachine, std::string(kProfileList), kView),
               kProfileList)) {
       // Only accounts' profiles: the service accounts' are never logged on to.
       if (!StartsWith(sid, "S-1-5-21-") && !StartsWith(sid, "S-1-12-1-")) continue;
-      if (Lower(sid) == self) continue;
+      if (LowerCase(sid) == self) continue;
       const auto profile = CommandText(Query(RegistryRoot::LocalMachine,
                                              std::string(kProfileList) + "\\" + sid,
                                              "ProfileImagePath", kProfileList));
@@ -401,40 +398,32 @@ class Gatherer {
   std::string error_;
 };
 
-// What is known of one image file, examined as far as the level prints.
-struct ImageFacts {
+// Whether an image is there and its times, asked once per image (letter case aside, as Windows
+// names files); what reading the file tells is kept in the scan's examinations.
+struct ImagePlace {
   bool exists = false;
-  std::optional<FileSignature> signature;
-  std::optional<std::string> sha256;
-  VersionStrings version;
   FileTimes times;
 };
 
-// Each image examined once, however many entries name it (letter case aside, as Windows does).
 class ImageExaminer {
  public:
-  ImageExaminer(AutostartSystem& system, int level) : system_(system), level_(level) {}
+  ImageExaminer(AutostartSources& sources, int level) : sources_(sources), level_(level) {}
 
-  const ImageFacts& Facts(const std::string& image) {
-    auto [at, added] = facts_.try_emplace(Lower(image));
-    if (!added) return at->second;
-    ImageFacts& facts = at->second;
-    facts.exists = !image.empty() && system_.IsFile(image);
-    if (!facts.exists) return facts;
-    if (level_ >= kModerate) facts.signature = system_.Signature(image);
-    if (level_ >= kAdvanced) {
-      facts.sha256 = system_.Sha256(image);
-      facts.version = system_.Version(image);
-      facts.times = system_.Times(image);
-    }
-    ProcessPendingMessages();
-    return facts;
+  const ImagePlace& Place(const std::string& image) {
+    auto [at, added] = places_.try_emplace(LowerCase(image));
+    ImagePlace& place = at->second;
+    if (!added) return place;
+    place.exists = !image.empty() && sources_.system.IsFile(image);
+    if (place.exists && level_ >= kAdvanced) place.times = sources_.system.Times(image);
+    return place;
   }
+  FileExaminations& Examined() { return sources_.examined; }
+  AutostartSystem& System() { return sources_.system; }
 
  private:
-  AutostartSystem& system_;
+  AutostartSources& sources_;
   int level_;
-  std::unordered_map<std::string, ImageFacts> facts_;
+  std::unordered_map<std::string, ImagePlace> places_;
 };
 
 WmiValue TextOrNull(const std::string& text) {
@@ -443,44 +432,52 @@ WmiValue TextOrNull(const std::string& text) {
 }
 
 // One line of the block, recorded under its field's name for the JSON report.
-void WriteField(ReportWriter& report, std::string_view label, std::string_view field,
+void WriteValue(ReportWriter& report, std::string_view label, std::string_view field,
                 const WmiValue& value) {
   std::string text;
   AppendCellText(text, value);
-  report.WriteValueLine(label, text, field);
-  report.Items().Field(field, value);
+  report.WriteField(label, text, field, value);
+}
+
+void WriteImage(ReportWriter& report, const AutostartEntry& entry, ImageExaminer& images,
+                int level) {
+  const ImagePlace& place = images.Place(entry.image);
+  WriteValue(report, "Image: ", "Image", entry.image);
+  WriteValue(report, "Image Exists: ", "ImageExists", place.exists);
+  std::optional<FileSignature> signature;
+  if (place.exists) signature = images.Examined().Signature(entry.image);
+  WriteValue(report, "Signature: ", "Signature",
+             signature ? WmiValue(std::string(SignatureStatusName(signature->status))) : Null{});
+  WriteValue(report, "Signer: ", "Signer", signature ? TextOrNull(signature->signer) : Null{});
+  if (level < kAdvanced) return;
+  WmiValue sha256 = Null{};
+  VersionStrings version;
+  if (place.exists) {
+    const std::string& digest = images.Examined().Checksums(entry.image, true).sha256;
+    sha256 = digest.empty() ? std::string(kSha256ErrorText) : digest;
+    version = images.Examined().Version(entry.image);
+  }
+  WriteValue(report, "SHA-256: ", "SHA256", sha256);
+  WriteValue(report, "Company: ", "Company", TextOrNull(version.companyName));
+  WriteValue(report, "Version: ", "Version", TextOrNull(version.fileVersion));
+  WriteValue(report, "Image Created: ", "ImageCreated", TextOrNull(place.times.created));
+  WriteValue(report, "Image Modified: ", "ImageModified", TextOrNull(place.times.modified));
+  if (entry.stateChanged != 0) {
+    WriteValue(report, "State Changed: ", "StateChanged",
+               images.System().TimeText(entry.stateChanged));
+  }
 }
 
 void WriteEntry(ReportWriter& report, const AutostartEntry& entry, ImageExaminer& images,
-                AutostartSystem& system, int level) {
-  report.Items().BeginItem();
-  WriteField(report, "Location: ", "Location", entry.location);
-  WriteField(report, "Name: ", "Name", entry.name);
-  WriteField(report, "Command: ", "Command", entry.command);
-  WriteField(report, "State: ", "State", entry.state);
-  if (!entry.triggers.empty()) WriteField(report, "Triggers: ", "Triggers", entry.triggers);
-  if (level >= kModerate) {
-    const ImageFacts& facts = images.Facts(entry.image);
-    WriteField(report, "Image: ", "Image", entry.image);
-    WriteField(report, "Image Exists: ", "ImageExists", facts.exists);
-    const FileSignature* signature = facts.signature ? &*facts.signature : nullptr;
-    WriteField(report, "Signature: ", "Signature",
-               signature ? WmiValue(std::string(SignatureStatusName(signature->status))) : Null{});
-    WriteField(report, "Signer: ", "Signer", signature ? TextOrNull(signature->signer) : Null{});
-    if (level >= kAdvanced) {
-      WmiValue sha256 = Null{};
-      if (facts.exists) sha256 = facts.sha256 ? *facts.sha256 : "Error Getting SHA-256 Hash";
-      WriteField(report, "SHA-256: ", "SHA256", sha256);
-      WriteField(report, "Company: ", "Company", TextOrNull(facts.version.companyName));
-      WriteField(report, "Version: ", "Version", TextOrNull(facts.version.fileVersion));
-      WriteField(report, "Image Created: ", "ImageCreated", TextOrNull(facts.times.created));
-      WriteField(report, "Image Modified: ", "ImageModified", TextOrNull(facts.times.modified));
-      if (entry.stateChanged != 0) {
-        WriteField(report, "State Changed: ", "StateChanged", system.TimeText(entry.stateChanged));
-      }
-    }
-  }
-  report.Items().EndItem();
+                int level) {
+  report.BeginItem();
+  WriteValue(report, "Location: ", "Location", entry.location);
+  WriteValue(report, "Name: ", "Name", entry.name);
+  WriteValue(report, "Command: ", "Command", entry.command);
+  WriteValue(report, "State: ", "State", entry.state);
+  if (!entry.triggers.empty()) WriteValue(report, "Triggers: ", "Triggers", entry.triggers);
+  if (level >= kModerate) WriteImage(report, entry, images, level);
+  report.EndItem();
   report.WriteReportLine(SeparatorLine);
   ProcessPendingMessages();
 }
@@ -492,8 +489,6 @@ constexpr std::span<const std::string_view> kChanging{};
 constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
-
-const CategoryFields kAutostartEntriesFields{kKey, kChanging, kIdentifying};
 
 std::optional<StartupApproval> DecodeStartupApproved(std::span<const std::uint8_t> value) {
   if (value.size() < 4) return std::nullopt;
@@ -527,7 +522,7 @@ void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSyste
 void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, int level) {
   if (!IsDetailLevel(level)) return;
   Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
-  if (gathered.Failed()) report.Items().SourceEnded(QueryStatus::Failed, gathered.error);
+  if (gathered.Failed()) report.SourceEnded(QueryStatus::Failed, gathered.error);
   std::vector<AutostartEntry>& entries = gathered.value;
   if (level >= kModerate) ResolveAutostartImages(entries, sources.system, sources.registry);
   std::stable_sort(
@@ -535,10 +530,20 @@ void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, in
         const int byLocation = CompareIgnoreCase(a.location, b.location);
         return byLocation != 0 ? byLocation < 0 : CompareIgnoreCase(a.name, b.name) < 0;
       });
-  ImageExaminer images(sources.system, level);
-  for (const AutostartEntry& entry : entries)
-    WriteEntry(report, entry, images, sources.system, level);
+  ImageExaminer images(sources, level);
+  for (const AutostartEntry& entry : entries) WriteEntry(report, entry, images, level);
   ProcessPendingMessages();
 }
+
+extern const CategoryDefinition kAutostartEntriesCategory{
+    "Autostart Entries",
+    StartLine::WithDetail,
+    [](ReportWriter& report, Sources& sources, int level) {
+      AutostartSources autostart{sources.registry, sources.autostart, sources.examined};
+      CollectAutostartEntries(report, autostart, level);
+    },
+    {kKey, kChanging, kIdentifying},
+    ReportShape::Items,
+    FileView::Native};
 
 }  // namespace sysinfo

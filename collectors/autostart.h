@@ -9,13 +9,11 @@
 #include <vector>
 
 #include "base/result.h"
-#include "collectors/category_fields.h"
-#include "support/authenticode.h"
-#include "support/file_version.h"
 #include "support/registry.h"
 
 namespace sysinfo {
 
+class FileExaminations;
 class ReportWriter;
 
 // Whether the user turned an entry on or off in Task Manager, from its StartupApproved value.
@@ -67,7 +65,8 @@ struct FileTimes {
   std::string modified;
 };
 
-// What the registry cannot give: the Startup folders, the scheduled tasks and the image files.
+// What the registry cannot give: the Startup folders, the scheduled tasks, whether an image file
+// is there and its times.
 class AutostartSystem {
  public:
   virtual ~AutostartSystem() = default;
@@ -82,9 +81,6 @@ class AutostartSystem {
   // Whether a regular file is there at the full path, taken exactly as given.
   virtual bool IsFile(const std::string& path) = 0;
   virtual FileTimes Times(const std::string& path) = 0;
-  virtual VersionStrings Version(const std::string& path) = 0;
-  virtual std::optional<std::string> Sha256(const std::string& path) = 0;  // nothing on failure
-  virtual FileSignature Signature(const std::string& path) = 0;
   // A FILETIME as local date and time text.
   virtual std::string TimeText(std::uint64_t fileTime) = 0;
 };
@@ -92,6 +88,7 @@ class AutostartSystem {
 struct AutostartSources {
   RegistryKeys& registry;
   AutostartSystem& system;
+  FileExaminations& examined;  // the images' signatures, digests and versions, shared in the scan
 };
 
 // Every entry the registry, the Startup folders and the Task Scheduler hold, images not yet
@@ -104,9 +101,8 @@ void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSyste
 
 // The Autostart Entries block, sorted by location then name: at Basic location, name, command,
 // state; Moderate adds the image, whether it exists, its signature and signer; Advanced its
-// SHA-256, company, version and times. Each image is examined once, however many entries name it.
+// SHA-256, company, version and times. Each image is examined once in the scan, however many
+// entries (or other categories) name it.
 void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, int level);
-
-extern const CategoryFields kAutostartEntriesFields;
 
 }  // namespace sysinfo

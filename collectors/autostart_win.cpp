@@ -13,7 +13,6 @@
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "collectors/wmi_win.h"
-#include "support/checksum_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
 
@@ -233,20 +232,6 @@ FileTimes WindowsAutostartSystem::Times(const std::string& path) {
   const FolderListing listing = files_.FindEntries(path);
   if (listing.value.size() != 1) return {};
   return {listing.value.front().created, listing.value.front().modified};
-}
-
-VersionStrings WindowsAutostartSystem::Version(const std::string& path) {
-  return files_.Version(path);
-}
-
-std::optional<std::string> WindowsAutostartSystem::Sha256(const std::string& path) {
-  std::string hash = GetFileHash(path, CALG_SHA_256);
-  if (hash == kMd5ErrorText) return std::nullopt;  // the digest pass's one failure text
-  return hash;
-}
-
-FileSignature WindowsAutostartSystem::Signature(const std::string& path) {
-  return files_.Signature(path).value_or(FileSignature{});
 }
 
 std::string WindowsAutostartSystem::TimeText(std::uint64_t fileTime) {

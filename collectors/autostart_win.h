@@ -18,13 +18,10 @@ class WindowsAutostartSystem final : public AutostartSystem {
   Result<std::vector<ScheduledTask>> ScheduledTasks() override;
   bool IsFile(const std::string& path) override;
   FileTimes Times(const std::string& path) override;
-  VersionStrings Version(const std::string& path) override;
-  std::optional<std::string> Sha256(const std::string& path) override;
-  FileSignature Signature(const std::string& path) override;
   std::string TimeText(std::uint64_t fileTime) override;
 
  private:
-  DiskFileSource files_;  // the version and signature reads Suspicious Files makes
+  DiskFileSource files_;  // the folder listings Suspicious Files reads
 };
 
 }  // namespace sysinfo

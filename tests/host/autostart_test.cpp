@@ -8,6 +8,8 @@
 #include "base/levels.h"
 #include "base/text.h"
 #include "collectors/autostart.h"
+#include "collectors/file_examinations.h"
+#include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/memory_report.h"
 
@@ -20,43 +22,49 @@ using Lines = std::vector<std::string>;
 constexpr auto kLm = RegistryRoot::LocalMachine;
 constexpr auto kCu = RegistryRoot::CurrentUser;
 constexpr auto kUsers = RegistryRoot::Users;
-const std::string kSelf = "S-1-5-21-1-2-3-1001";
+const std::string kSelf = FakeAutostartSystem().sid;
 const std::string kOther = "S-1-5-21-1-2-3-1002";
 const std::string kCv = "\\Microsoft\\Windows\\CurrentVersion\\";
 const std::string kNt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
 
-class FakeSystem final : public AutostartSystem {
+// The image files' contents: each read logged, so a test can tell a file read twice.
+class ImageFiles final : public SuspiciousFileSource {
  public:
-  std::set<std::string> files;
-  std::map<std::string, std::vector<StartupFile>> folders;
-  Result<std::vector<ScheduledTask>> tasks;
-  Lines examined;  // each image hashed or checked, in order
+  std::vector<FileFacts> roaming;  // what Suspicious Files! lists in the roaming folder
+  Lines examined;
 
-  std::string WindowsFolder() override { return "C:\\Windows"; }
-  std::string CurrentUserSid() override { return kSelf; }
-  std::string CommonStartupFolder() override { return "C:\\ProgramData\\Startup"; }
-  std::string UserStartupFolder() override { return "C:\\Users\\me\\Startup"; }
-  Result<std::vector<StartupFile>> StartupFiles(const std::string& folder) override {
-    return {folders[folder], {}};
+  std::string SpecialFolder(int csidl) override { return csidl == 26 ? "C:\\Tools" : ""; }
+  FolderListing FindEntries(const std::string& pattern) override {
+    return {pattern == "C:\\Tools\\*.exe" ? roaming : std::vector<FileFacts>{}, {}};
   }
-  Result<std::vector<ScheduledTask>> ScheduledTasks() override { return tasks; }
-  bool IsFile(const std::string& path) override { return files.count(path) > 0; }
-  FileTimes Times(const std::string& path) override { return {"made " + path, "changed"}; }
-  VersionStrings Version(const std::string&) override {
+  VersionStrings Version(const std::string& path) override {
+    examined.push_back("version " + path);
     VersionStrings version;
     version.companyName = "Maker";
     version.fileVersion = "1.2";
     return version;
   }
-  std::optional<std::string> Sha256(const std::string& path) override {
+  FileChecksums Checksums(const std::string& path) override {
     examined.push_back("hash " + path);
-    return "AB12";
+    return {"CRC", "MD5"};
   }
-  FileSignature Signature(const std::string& path) override {
+  FileChecksums ChecksumsWithSha256(const std::string& path) override {
+    examined.push_back("hash with SHA-256 " + path);
+    return {"CRC", "MD5", "AB12"};
+  }
+  std::optional<FileSignature> Signature(const std::string& path) override {
     examined.push_back("sign " + path);
-    return {SignatureStatus::Signed, "Signer Ltd", false, ""};
+    return FileSignature{SignatureStatus::Signed, "Signer Ltd", false, ""};
   }
-  std::string TimeText(std::uint64_t fileTime) override { return "T" + std::to_string(fileTime); }
+};
+
+// The fakes a collector reads, and the scan's examinations over them.
+struct Machine {
+  FakeRegistry keys;
+  FakeAutostartSystem system;
+  ImageFiles images;
+  FileExaminations examined{images};
+  AutostartSources sources{keys, system, examined};
 };
 
 RawRegistryValue Approved(std::uint8_t first, std::uint8_t timeByte) {
@@ -96,8 +104,8 @@ TEST(AutostartEntries, StartupApprovedSaysOnOrOffAndWhen) {
 }
 
 TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
-  FakeRegistry keys;
-  FakeSystem system;
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
   keys.Set(kLm, "SOFTWARE" + kCv + "Run", "Zeta", Text("zeta.exe"));
   keys.Set(kLm, "SOFTWARE" + kCv + "Run", "alpha", Text("C:\\a.exe"));
   keys.Set(kLm, "SOFTWARE" + kCv + "Run", "Number", Dword(1));  // no command: not run
@@ -153,7 +161,6 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
                          {{9, "", true}, {2, "2024-01-01T03:00:00", false}}}};
 
   CapturedReport report;
-  AutostartSources sources{keys, system};
   CollectAutostartEntries(report.writer(), sources, kBasic);
   const std::string lm = "HKEY_LOCAL_MACHINE\\SOFTWARE";
   const std::string away =
@@ -187,22 +194,27 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
 
   auto entries = GatherAutostartEntries(sources).value;
   ResolveAutostartImages(entries, system, keys);
-  std::map<std::string, std::string> images;
-  for (const AutostartEntry& entry : entries) images[entry.name] = entry.image;
-  EXPECT_EQ(images["0001\\Step"], "x.dll");
-  EXPECT_EQ(images["shared"], "shared.dll");  // the service DLL svchost runs
-  EXPECT_EQ(images["boot"], "C:\\Windows\\System32\\drivers\\boot.sys");
+  std::map<std::string, std::string> resolved;
+  for (const AutostartEntry& entry : entries) resolved[entry.name] = entry.image;
+  EXPECT_EQ(resolved["0001\\Step"], "x.dll");
+  EXPECT_EQ(resolved["shared"], "shared.dll");  // the service DLL svchost runs
+  EXPECT_EQ(resolved["boot"], "C:\\Windows\\System32\\drivers\\boot.sys");
 }
 
-TEST(AutostartEntries, EachImageIsExaminedOnceAndTheLevelsAddItsFacts) {
-  FakeRegistry keys;
-  FakeSystem system;
+// A scan that shows SHA-256 somewhere: Suspicious Files! reads the program file first, and the
+// autostart entries naming it in any letter case read it no more.
+TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) {
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
   system.files = {"C:\\Tools\\a.exe"};
+  images.roaming = {FileFacts{.name = "a.exe"}};
+  examined.Start(true);
+  CapturedReport suspicious;
+  CollectSuspiciousFiles(suspicious.writer(), images, examined, kAdvanced);
   keys.Set(kCu, "Software" + kCv + "Run", "One", Text("C:\\Tools\\a.exe"));
   keys.Set(kCu, "Software" + kCv + "Run", "Two", Text("\"C:\\TOOLS\\A.EXE\" -x"));
   keys.Set(kCu, "Software" + kCv + "Run", "Gone", Text("C:\\Tools\\gone.exe\r\nName: forged"));
   keys.Set(kCu, "Software" + kCv + "Explorer\\StartupApproved\\Run", "One", Approved(2, 5));
-  AutostartSources sources{keys, system};
   CapturedReport report;
   CollectAutostartEntries(report.writer(), sources, kAdvanced);
   const std::string location = "Location: HKEY_CURRENT_USER\\Software" + kCv + "Run";
@@ -221,12 +233,15 @@ TEST(AutostartEntries, EachImageIsExaminedOnceAndTheLevelsAddItsFacts) {
       "Version: 1.2", "Image Created: made C:\\Tools\\a.exe", "Image Modified: changed", separator,
   }));
   // clang-format on
-  EXPECT_EQ(system.examined, (Lines{"sign C:\\Tools\\a.exe", "hash C:\\Tools\\a.exe"}));
+  EXPECT_EQ(images.examined,
+            (Lines{"version C:\\Tools\\a.exe", "hash with SHA-256 C:\\Tools\\a.exe",
+                   "sign C:\\Tools\\a.exe"}));
 
   CapturedReport moderate;
-  system.examined.clear();
+  images.examined.clear();
+  examined.Start(false);
   CollectAutostartEntries(moderate.writer(), sources, kModerate);
-  EXPECT_EQ(system.examined, Lines{"sign C:\\Tools\\a.exe"});  // no hashing below Advanced
+  EXPECT_EQ(images.examined, Lines{"sign C:\\Tools\\a.exe"});  // no hashing below Advanced
   EXPECT_EQ(moderate.Lines().size(), 3 * 9u);
   CapturedReport none;
   CollectAutostartEntries(none.writer(), sources, 0);
@@ -234,24 +249,19 @@ TEST(AutostartEntries, EachImageIsExaminedOnceAndTheLevelsAddItsFacts) {
 }
 
 TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed) {
-  struct Failure final : ItemRecorder {
-    std::string error;
-    void SourceEnded(QueryStatus status, std::string_view why) override {
-      if (status != QueryStatus::Ok) error = why;
-    }
-  } failure;
-  FakeRegistry keys;
-  FakeSystem system;
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
   keys.Set(kLm, "SOFTWARE" + kCv + "Run", "Kept", Text("kept.exe"));
   keys.Deny(kCu, "Software" + kCv + "Run");
   system.tasks.error = "The task service is not running.";
-  AutostartSources sources{keys, system};
   CapturedReport report;
-  report.writer().SetItemRecorder(&failure);
+  report.writer().BeginCategory("Autostart Entries", 16, ReportShape::Items, {});
   CollectAutostartEntries(report.writer(), sources, kBasic);
+  const CategoryOutcome outcome = report.writer().EndCategory(0);
   EXPECT_EQ(Blocks(report.Lines()),
             Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});
-  EXPECT_EQ(failure.error, "HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.");
+  EXPECT_EQ(outcome.status, CategoryStatus::Failed);
+  EXPECT_EQ(outcome.error, "HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.");
 }
 
 }  // namespace
