@@ -207,7 +207,7 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
   Machine machine;
   auto& [keys, system, images, examined, sources] = machine;
   system.files = {"C:\\Tools\\a.exe"};
-  images.roaming = {FileFacts{.name = "a.exe"}};
+  images.roaming.emplace_back().name = "a.exe";
   examined.Start(true);
   CapturedReport suspicious;
   CollectSuspiciousFiles(suspicious.writer(), images, examined, kAdvanced);

@@ -13,6 +13,7 @@
 #include "base/text.h"
 #include "base/unicode_win.h"
 #include "collectors/autostart_win.h"
+#include "collectors/file_examinations.h"
 #include "collectors/wmi_win.h"
 #include "support/registry_win.h"
 #include "tests/fakes/memory_report.h"
@@ -135,7 +136,9 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
 
   WindowsRegistry keys;
   WindowsAutostartSystem system;
-  AutostartSources sources{keys, system};
+  DiskFileSource files;
+  FileExaminations examined(files);
+  AutostartSources sources{keys, system, examined};
   Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
   RunProgram("C:\\windows\\system32\\schtasks.exe", {"/delete", "/f", "/tn", task});
   // Wine 8's Task Scheduler cannot count a folder's tasks (nor read a task's actions): the
