@@ -26,8 +26,9 @@ using namespace testing;
 using Json = nlohmann::ordered_json;
 
 constexpr const char* kRunner = "sysinfo-report.exe";
-// What a run of every category exits with here: Wine's Task Scheduler cannot list its tasks, so
-// Autostart Entries is left unfinished and says so.
+// What a run of every category exits with here: Wine's Task Scheduler cannot list its tasks ("Not
+// implemented", or its service not yet running in a new prefix), so Autostart Entries is left
+// unfinished and says so.
 constexpr unsigned long kAllExitOnWine = 3;
 const std::string kTasksUnread = "Autostart Entries: failed (";
 const std::wstring kTcpip = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
@@ -55,7 +56,7 @@ TEST(Runner, WritesEveryCategoryAtEachLevel) {
     // The one category left unfinished, with the reason.
     const std::size_t unread = run.output.find(kTasksUnread);
     ASSERT_NE(unread, std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("): Task Scheduler: Not implemented.", unread), std::string::npos);
+    EXPECT_NE(run.output.find("): Task Scheduler: ", unread), std::string::npos);
     EXPECT_EQ(run.output.find(": failed ("), unread + kTasksUnread.find(':')) << run.output;
     EXPECT_EQ(run.output.find(": failed (", unread + kTasksUnread.size()), std::string::npos);
     EXPECT_NE(run.output.find("Report saved to " + out), std::string::npos) << run.output;
@@ -140,7 +141,7 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndNoPlantedDllRuns) {
   const Json& autostart = document["categories"][kCategoryCount - 1];
   EXPECT_EQ(autostart["name"], "Autostart Entries");
   EXPECT_EQ(autostart["status"], "failed");
-  EXPECT_EQ(autostart["error"], "Task Scheduler: Not implemented.");
+  EXPECT_TRUE(autostart["error"].get<std::string>().starts_with("Task Scheduler: "));
   EXPECT_FALSE(autostart["items"].empty());  // every other place is still listed
   const auto item = std::find_if(files.begin(), files.end(),
                                  [&](const Json& file) { return file["Path"] == planted; });
