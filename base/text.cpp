@@ -55,6 +55,12 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && CompareIgnoreCase(a, b) == 0;
 }
 
+std::string LowerCase(std::string_view text) {
+  std::string lower(text);
+  for (char& c : lower) c = LowerAscii(c);
+  return lower;
+}
+
 int CompareIgnoreCase(std::string_view a, std::string_view b) {
   const auto n = std::min(a.size(), b.size());
   for (std::size_t i = 0; i < n; ++i) {

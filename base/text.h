@@ -32,4 +32,7 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 // Negative, zero or positive as a sorts before, with or after b, ignoring ASCII letter case.
 int CompareIgnoreCase(std::string_view a, std::string_view b);
 
+// ASCII letters folded to lower case, as CompareIgnoreCase compares them.
+std::string LowerCase(std::string_view text);
+
 }  // namespace sysinfo

@@ -15,15 +15,16 @@ namespace sysinfo {
 extern const CategoryDefinition kOperatingSystemCategory, kComputerSystemCategory, kCpuCategory,
     kDrivesCategory, kDriversCategory, kHardwareCategory, kHostsFileCategory, kMemoryCategory,
     kNetworkProtocolsCategory, kProcessesCategory, kProxyInfoCategory, kServicesCategory,
-    kSoftwareCategory, kStartupItemsCategory, kSuspiciousFilesCategory;
+    kSoftwareCategory, kStartupItemsCategory, kSuspiciousFilesCategory, kAutostartEntriesCategory;
 
 // The check-list order; a category's index is its position in this list.
 inline constexpr std::array kCategoryList{
-    &kOperatingSystemCategory, &kComputerSystemCategory, &kCpuCategory,
-    &kDrivesCategory,          &kDriversCategory,        &kHardwareCategory,
-    &kHostsFileCategory,       &kMemoryCategory,         &kNetworkProtocolsCategory,
-    &kProcessesCategory,       &kProxyInfoCategory,      &kServicesCategory,
-    &kSoftwareCategory,        &kStartupItemsCategory,   &kSuspiciousFilesCategory,
+    &kOperatingSystemCategory,  &kComputerSystemCategory, &kCpuCategory,
+    &kDrivesCategory,           &kDriversCategory,        &kHardwareCategory,
+    &kHostsFileCategory,        &kMemoryCategory,         &kNetworkProtocolsCategory,
+    &kProcessesCategory,        &kProxyInfoCategory,      &kServicesCategory,
+    &kSoftwareCategory,         &kStartupItemsCategory,   &kSuspiciousFilesCategory,
+    &kAutostartEntriesCategory,
 };
 inline constexpr std::size_t kCategoryCount = kCategoryList.size();
 

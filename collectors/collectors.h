@@ -12,11 +12,13 @@
 
 namespace sysinfo {
 
+class AutostartSystem;
+class FileExaminations;
 class ReportWriter;
 class SuspiciousFileSource;
 
 // Everything a collector reads the machine through, made once for both programs
-// (collectors_win) or from fakes in the tests.
+// (scan_session_win) or from fakes in the tests.
 struct Sources {
   WmiService& wmi;
   RegistryKeys& registry;
@@ -25,6 +27,10 @@ struct Sources {
   std::string hostsPath;  // the file Host File Info copies, also shown in its start line
   // Copies the file at the path into the report, line by line.
   void (*copyHostsFile)(ReportWriter& report, const std::string& path);
+  AutostartSystem& autostart;  // the Startup folders and the scheduled tasks
+  // What is read of a file (over `files`), kept for the scan: a file named by several categories
+  // or entries is read once.
+  FileExaminations& examined;
 };
 
 // The source a collector reads, told by its parameter's type.

@@ -6,10 +6,13 @@
 #include "base/fs_redirection_win.h"
 #include "base/json_report.h"
 #include "base/json_value.h"
+#include "base/levels.h"
 #include "base/locale_win.h"
 #include "base/redaction.h"
+#include "collectors/autostart_win.h"
 #include "collectors/categories.h"
 #include "collectors/collectors.h"
+#include "collectors/file_examinations.h"
 #include "collectors/hosts_file_win.h"
 #include "collectors/hosts_path_win.h"
 #include "collectors/performance_win.h"
@@ -40,17 +43,30 @@ class PlatformCategories final : public DeclaredCategories {
   };
 };
 
+// Whether any category of this scan shows a file's SHA-256: Suspicious Files! in the JSON report,
+// Autostart Entries at Advanced. Every checksum read then takes it, so no file is read twice.
+bool ShowsSha256(const ScanChoices& choices) {
+  if (choices.format == ReportFormat::Json) return true;
+  const std::optional<std::size_t> autostart = FindCategory(kAutostartEntriesCategory.text);
+  return choices.level >= kAdvanced && autostart && *autostart < choices.ticked.size() &&
+         choices.ticked[*autostart];
+}
+
 }  // namespace
 
 struct ScanSession::Platform {
   explicit Platform(std::unique_ptr<WmiService> service)
       : wmi(std::move(service)),
-        sources{*wmi, registry, files, ReadPerformanceInfo, FindHostsFilePath(), CollectHostsFile},
+        sources{
+            *wmi,      registry, files, ReadPerformanceInfo, FindHostsFilePath(), CollectHostsFile,
+            autostart, examined},
         categories(sources) {}
 
   std::unique_ptr<WmiService> wmi;
   WindowsRegistry registry;
   DiskFileSource files;
+  WindowsAutostartSystem autostart;
+  FileExaminations examined{files};
   Sources sources;
   PlatformCategories categories;
 };
@@ -83,7 +99,9 @@ SessionOutcome ScanSession::Run(const ScanChoices& choices, ScanHost& host) {
                       redactor ? &*redactor : nullptr,
                       json ? &*json : nullptr,
                       choices.jobs};
+  platform_->examined.Start(ShowsSha256(choices));  // each scan reads its files afresh
   outcome.scan = RunScan(request, platform_->categories, host);
+  platform_->examined.Start(false);  // and keeps nothing of them after
   // The report stands; only the next one may number its markers differently.
   if (redactor && outcome.scan.result == ScanResult::Saved) {
     if (auto error = KeepRedactionMap(*redactor, choices.redaction)) outcome.mapNotKept = *error;

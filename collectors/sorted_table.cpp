@@ -14,15 +14,6 @@
 namespace sysinfo {
 namespace {
 
-// ASCII letters folded to lower case, as CompareIgnoreCase compares them.
-std::string LowerCase(std::string_view text) {
-  std::string lower(text);
-  for (char& c : lower) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return lower;
-}
-
 template <typename Number>
 void AppendDecimal(std::string& text, Number number) {
   std::array<char, 24> digits{};

@@ -8,6 +8,7 @@
 #include "base/text.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
+#include "collectors/file_examinations.h"
 #include "base/pending_messages.h"
 #include "collectors/sorted_table.h"
 
@@ -114,9 +115,10 @@ void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
   table.Update();
 }
 
-// When the JSON report listens, the file's SHA-256 and signature are taken too.
-void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& search,
-               ReportWriter& report) {
+// When the JSON report listens, the file's SHA-256 and signature are taken too. What is read of
+// a file is kept for the scan, for the other categories that examine it.
+void RunSearch(SortedTable& table, SuspiciousFileSource& files, FileExaminations& examined,
+               const Search& search, ReportWriter& report) {
   const bool forJson = report.Recording();
   const std::string folder = SearchFolder(files, search);
   if (folder.empty()) return;
@@ -129,13 +131,10 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, const Search& se
     ProcessPendingMessages();
     const std::string path = folder + file.name;
     file.path = path;
-    file.version = files.Version(path);
+    file.version = examined.Version(path);
     if (search.onlyWithoutVersion && !Trim(file.version.fileVersion).empty()) continue;
-    if (forJson) {
-      AddRow(table, search.reason, file, files.ChecksumsWithSha256(path), files.Signature(path));
-    } else {
-      AddRow(table, search.reason, file, files.Checksums(path), std::nullopt);
-    }
+    AddRow(table, search.reason, file, examined.Checksums(path, forJson),
+           forJson ? examined.Signature(path) : std::nullopt);
     ProcessPendingMessages();
   }
 }
@@ -149,19 +148,23 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level) {
+void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files,
+                            FileExaminations& examined, int level) {
   SortedTable table(kSection);
-  for (const Search& search : kSearches) RunSearch(table, files, search, report);
+  for (const Search& search : kSearches) RunSearch(table, files, examined, search, report);
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();
 }
 
-extern const CategoryDefinition kSuspiciousFilesCategory{"Suspicious Files!",
-                                                         StartLine::WithDetail,
-                                                         Over<CollectSuspiciousFiles>,
-                                                         {kKey, kChanging, kIdentifying},
-                                                         ReportShape::Items,
-                                                         FileView::Native,
-                                                         "Scanning For Suspicious Files!"};
+extern const CategoryDefinition kSuspiciousFilesCategory{
+    "Suspicious Files!",
+    StartLine::WithDetail,
+    [](ReportWriter& report, Sources& sources, int level) {
+      CollectSuspiciousFiles(report, sources.files, sources.examined, level);
+    },
+    {kKey, kChanging, kIdentifying},
+    ReportShape::Items,
+    FileView::Native,
+    "Scanning For Suspicious Files!"};
 
 }  // namespace sysinfo

@@ -13,6 +13,7 @@
 
 namespace sysinfo {
 
+class FileExaminations;
 class ReportWriter;
 
 // What the section records about one file it lists.
@@ -54,7 +55,9 @@ class SuspiciousFileSource {
 };
 
 // Lists program files lying directly in the application-data folders and drivers without a
-// file version, one block per file sorted by file name.
-void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files, int level);
+// file version, one block per file sorted by file name. What it reads of each file is read through
+// the scan's examinations, which keep it for the categories after it.
+void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files,
+                            FileExaminations& examined, int level);
 
 }  // namespace sysinfo

@@ -14,14 +14,15 @@ scratch=$(mktemp -d /tmp/sysinfo-bench.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
 bash scripts/build.sh host
-cmake --build --preset host --target crc_bench sorted_section_bench compare_bench checksum_pass_bench
+cmake --build --preset host --target crc_bench sorted_section_bench compare_bench checksum_pass_bench autostart_bench
 build/host/bin/crc_bench
 build/host/bin/checksum_pass_bench
 build/host/bin/sorted_section_bench "$scratch"
 build/host/bin/compare_bench "$scratch"
+build/host/bin/autostart_bench
 
 bash scripts/build.sh windows
-cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench repeat_bench scan_cost_bench
+cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench repeat_bench scan_cost_bench autostart_bench
 source scripts/wine-env.sh
 source scripts/xvfb-env.sh
 trap 'xvfb_env_stop; wine_env_stop; rm -rf "$scratch"' EXIT
@@ -29,6 +30,7 @@ xvfb_env_start
 wine_env_start
 wine build/windows/bin/checksum_bench.exe
 wine build/windows/bin/registry_sections_bench.exe
+wine build/windows/bin/autostart_bench.exe
 wine build/windows/bin/sorted_section_bench.exe "Z:${scratch//\//\\}"
 wine build/windows/bin/repeat_bench.exe "Z:${scratch//\//\\}\\repeat.txt"
 wine build/windows/bin/scan_cost_bench.exe "Z:${scratch//\//\\}\\cost.txt"

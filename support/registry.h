@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 #include <vector>
 
@@ -40,6 +41,8 @@ struct RawRegistryValue {
   std::vector<std::uint8_t> data;
 };
 
+using NamedRegistryValue = std::pair<std::string, RawRegistryValue>;
+
 // A value read for the report: none, text (UTF-8), a 32-bit integer, or bytes.
 using RegistryValue =
     std::variant<std::monostate, std::string, std::int32_t, std::vector<std::uint8_t>>;
@@ -62,6 +65,10 @@ class RegistryKeys {
   // key is not there; the list ends at the first error, which it gives.
   virtual Result<std::vector<std::string>> SubkeyNames(RegistryRoot root, std::string_view path,
                                                        RegistryView view) = 0;
+  // The key's values in enumeration order, each by its name ("" for the default value). Empty
+  // when the key is not there; the list ends at the first error, which it gives.
+  virtual Result<std::vector<NamedRegistryValue>> Values(RegistryRoot root, std::string_view path,
+                                                         RegistryView view) = 0;
   // Environment variables (%NAME%) replaced by their values.
   virtual std::string ExpandEnvironment(std::string_view text) = 0;
 };

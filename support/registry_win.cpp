@@ -113,6 +113,38 @@ Result<std::vector<std::string>> WindowsRegistry::SubkeyNames(RegistryRoot root,
   return names;
 }
 
+Result<std::vector<NamedRegistryValue>> WindowsRegistry::Values(RegistryRoot root,
+                                                                std::string_view path,
+                                                                RegistryView view) {
+  Result<std::vector<NamedRegistryValue>> values;
+  const Result<UniqueKey> key = OpenKey(root, path, view);
+  if (!key.value) {
+    values.error = key.error;
+    return values;
+  }
+  std::wstring name(kMaxValueNameLength, L'\0');
+  std::vector<std::uint8_t> data(kFirstValueDataSize);
+  for (DWORD index = 0;; ++index) {
+    DWORD nameLength = 0;
+    DWORD type = 0;
+    DWORD size = 0;
+    // The name's length is given anew on each try: a failed try may have changed it.
+    const LSTATUS status = ReadGrowing(data, size, [&](BYTE* bytes, DWORD* length) {
+      nameLength = kMaxValueNameLength;
+      return RegEnumValueW(key.value.get(), index, name.data(), &nameLength, nullptr, &type, bytes,
+                           length);
+    });
+    // As with subkeys, any failure ends the list; only "no more items" is its end.
+    if (status != ERROR_SUCCESS) {
+      if (status != ERROR_NO_MORE_ITEMS) values.error = SystemErrorText(static_cast<DWORD>(status));
+      break;
+    }
+    values.value.emplace_back(WideToUtf8(std::wstring_view(name.data(), nameLength)),
+                              RawRegistryValue{type, {data.begin(), data.begin() + size}});
+  }
+  return values;
+}
+
 std::string WindowsRegistry::ExpandEnvironment(std::string_view text) {
   const std::wstring source = Utf8ToWide(text);
   // The expanded text can be longer than the stored one: ask for the size first.

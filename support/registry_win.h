@@ -18,6 +18,8 @@ class WindowsRegistry final : public RegistryKeys {
                                                      RegistryView view) override;
   Result<std::vector<std::string>> SubkeyNames(RegistryRoot root, std::string_view path,
                                                RegistryView view) override;
+  Result<std::vector<NamedRegistryValue>> Values(RegistryRoot root, std::string_view path,
+                                                 RegistryView view) override;
   std::string ExpandEnvironment(std::string_view text) override;
 };
 

@@ -77,6 +77,14 @@ class FakeRegistry final : public RegistryKeys {
     return {key->second.subkeys, {}};
   }
 
+  Result<std::vector<NamedRegistryValue>> Values(RegistryRoot root, std::string_view path,
+                                                 RegistryView) override {
+    const auto key = keys_.find(Id(root, path));
+    if (key == keys_.end()) return {};
+    if (key->second.denied) return {{}, kDenied};
+    return {key->second.values, {}};
+  }
+
   // %SystemRoot% only, as a longer text than the variable's name.
   std::string ExpandEnvironment(std::string_view text) override {
     std::string expanded(text);
@@ -91,7 +99,7 @@ class FakeRegistry final : public RegistryKeys {
   static constexpr const char* kDenied = "Access is denied.";
   struct Key {
     std::vector<std::string> subkeys;
-    std::vector<std::pair<std::string, RawRegistryValue>> values;
+    std::vector<NamedRegistryValue> values;
     bool denied = false;
   };
 

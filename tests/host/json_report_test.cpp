@@ -9,8 +9,10 @@
 #include "base/levels.h"
 #include "collectors/categories.h"
 #include "collectors/collectors.h"
+#include "collectors/file_examinations.h"
 #include "collectors/suspicious_files.h"
 #include "generated/report_schema.h"
+#include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
@@ -64,6 +66,8 @@ struct Machine {
   FakeWmi wmi;
   FakeRegistry registry;
   OneSuspiciousFile files;
+  testing::FakeAutostartSystem autostart;
+  FileExaminations examined{files};
 
   Machine() {
     // clang-format off
@@ -111,7 +115,9 @@ struct Machine {
                     return PerformanceReading{info, "Access is denied."};
                   },
                   "C:\\hosts",
-                  [](ReportWriter&, const std::string&) {}};
+                  [](ReportWriter&, const std::string&) {},
+                  autostart,
+                  examined};
   DeclaredCategories categories{sources};
 };
 
@@ -190,7 +196,8 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
       "Operating System: ok", "Computer System" + failed, "CPU: timed_out (the fake query failed)",
       "Drives" + failed, "Drivers: empty", "Hardware" + failed, "Host File Info: empty",
       "Memory (Ram)" + denied, "Network Protocols" + failed, "Processes: ok", "Proxy Info" + denied,
-      "Services" + failed, "Software" + denied, "Startup Items" + failed, "Suspicious Files!" + denied};
+      "Services" + failed, "Software" + denied, "Startup Items" + failed, "Suspicious Files!" + denied,
+      "Autostart Entries: empty"};
   // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {

@@ -11,7 +11,8 @@
 #include "collectors/categories.h"
 #include "collectors/collectors.h"
 #include "collectors/machine_identity.h"
-#include "collectors/suspicious_files.h"
+#include "collectors/file_examinations.h"
+#include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
@@ -83,6 +84,8 @@ struct Machine {
   testing::FakeWmi wmi;
   testing::FakeRegistry registry;
   RoamingFile files;
+  testing::FakeAutostartSystem autostart;
+  FileExaminations examined{files};
 
   // `newcomer`: a profile and a program under it added since an earlier scan.
   explicit Machine(bool newcomer = false) {
@@ -176,7 +179,9 @@ struct Machine {
                       report.WriteReportLine(line.substr(20));
                       report.RecordFileLine(line);
                     }
-                  }};
+                  },
+                  autostart,
+                  examined};
   DeclaredCategories categories{sources};
 };
 

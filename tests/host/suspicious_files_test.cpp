@@ -4,7 +4,7 @@
 #include <map>
 
 #include "base/format.h"
-#include "collectors/suspicious_files.h"
+#include "collectors/file_examinations.h"
 #include "support/extended_path.h"
 #include "tests/fakes/level_lines.h"
 #include "tests/fakes/memory_report.h"
@@ -87,7 +87,8 @@ FileFacts FullyDescribed(const std::string& name) {
 
 Lines Collect(FakeFiles& files, int level) {
   CapturedReport report;
-  CollectSuspiciousFiles(report.writer(), files, level);
+  FileExaminations examined(files);
+  CollectSuspiciousFiles(report.writer(), files, examined, level);
   return report.Lines();
 }
 

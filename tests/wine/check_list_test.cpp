@@ -72,7 +72,7 @@ TEST(CheckList, LeavesNoWindowBehindWhenDestroyed) {
   EXPECT_EQ(threadWindows(), before);
 }
 
-// The window program's fifteen categories fit the list's sixteen rows: no scroll bar, every item
+// The window program's sixteen categories fill the list's sixteen rows: no scroll bar, every item
 // shown (the scrolling arithmetic is tested on the host).
 TEST(CheckList, SixteenRowsFitWithoutAScrollBar) {
   CheckListHost host;

@@ -11,6 +11,7 @@
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "collectors/collectors.h"
+#include "collectors/file_examinations.h"
 #include "collectors/hosts_file_win.h"
 #include "collectors/suspicious_files_win.h"
 #include "support/registry_win.h"
@@ -129,7 +130,8 @@ TEST(ForgedValues, AValueWithALineBreakStaysOnItsOwnLine) {
   CollectProxyInfo(report.writer(), keys);
   CollectSoftware(report.writer(), keys, 1);
   DiskFileSource files;
-  CollectSuspiciousFiles(report.writer(), files, 3);
+  FileExaminations examined(files);
+  CollectSuspiciousFiles(report.writer(), files, examined, 3);
   const Lines lines = report.Lines();
   for (const std::string& line :
        {"ProxyServer = " + shown, "Display Name: " + shown, "Company: " + shown}) {

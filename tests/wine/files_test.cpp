@@ -14,6 +14,7 @@
 #include "support/authenticode_win.h"
 #include "support/checksum_win.h"
 #include "support/crc.h"
+#include "collectors/file_examinations.h"
 #include "collectors/suspicious_files_win.h"
 #include "support/file_version_win.h"
 #include "tests/fakes/memory_report.h"
@@ -280,8 +281,9 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   // Hashing 5 GiB would take half a minute: the file vanishes before it is read, and gets its
   // error texts; its size line comes from the listing all the same, and the section goes on.
   VanishingFiles files(big);
+  FileExaminations examined(files);
   CapturedReport report;
-  CollectSuspiciousFiles(report.writer(), files, 3);
+  CollectSuspiciousFiles(report.writer(), files, examined, 3);
   const Lines lines = report.Lines();
 
   // Not listed: a program in a subfolder, a driver with a version.

@@ -108,7 +108,7 @@ class WindowProgram {
   bool Checked(HWND button) const { return Send(button, BM_GETCHECK) == BST_CHECKED; }
   std::vector<int> Ticked() const {
     std::vector<int> ticked;
-    for (int i = 0; i < 15; ++i) {
+    for (int i = 0; i < static_cast<int>(kCategoryCount); ++i) {
       if (Checked(Category(i))) ticked.push_back(i);
     }
     return ticked;
@@ -195,10 +195,12 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   WindowProgram program;
   ASSERT_TRUE(program.main);
   EXPECT_EQ(Text(program.main), "Veltrix - System Information v1.0.2");
-  for (int i = 0; i < 15; ++i) {
-    ASSERT_TRUE(program.Category(i)) << i;
-    EXPECT_EQ(Text(program.Category(i)), std::string(kCategoryList[i]->text));
+  for (std::size_t i = 0; i < kCategoryCount; ++i) {
+    ASSERT_TRUE(program.Category(static_cast<int>(i))) << i;
+    EXPECT_EQ(Text(program.Category(static_cast<int>(i))), std::string(kCategoryList[i]->text));
   }
+  EXPECT_EQ(Text(program.Category(15)), "Autostart Entries");
+  EXPECT_TRUE(IsWindowVisible(program.Category(15)));  // the sixteenth fills the last row
   EXPECT_EQ(program.Ticked(), std::vector<int>{});
   EXPECT_EQ(program.SelectedLevel(), 0);  // Basic
   EXPECT_FALSE(program.Checked(program.Control(kCheckRedact)));  // never stored: off
@@ -359,10 +361,10 @@ TEST(MainWindow, ClosingOrEndingTheSessionDuringAScanKeepsTheLinesWritten) {
     ASSERT_TRUE(ReadWholeFile(report, bytes));
     const Lines lines = SplitLines(bytes);
     // Everything written before the close is there: the whole header at least.
-    ASSERT_GE(lines.size(), 21u) << bytes;
-    EXPECT_EQ(lines[19], "15. Suspicious Files!");
+    ASSERT_GE(lines.size(), 22u) << bytes;
+    EXPECT_EQ(lines[20], "16. Autostart Entries");
     EXPECT_TRUE(bytes.ends_with("\r\n"));
-    EXPECT_EQ(std::find(lines.begin(), lines.end(), "15. Suspicious Files! End"), lines.end());
+    EXPECT_EQ(std::find(lines.begin(), lines.end(), "16. Autostart Entries End"), lines.end());
   }
 }
 
@@ -375,7 +377,7 @@ TEST(MainWindow, ChoicesOutliveARestartWhenTheProgramsFolderCannotBeWritten) {
   program.Click(program.Control(kOptionLevel2));
   program.Stop();
   program.Start();
-  EXPECT_EQ(program.Ticked().size(), 15u);
+  EXPECT_EQ(program.Ticked().size(), kCategoryCount);
   EXPECT_EQ(program.SelectedLevel(), 2);
 }
 

@@ -1,0 +1,108 @@
+// The Autostart Entries category: everything that starts with Windows, where it is registered,
+// the file it runs and what is known of that file.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "base/result.h"
+#include "support/registry.h"
+
+namespace sysinfo {
+
+class FileExaminations;
+class ReportWriter;
+
+// Whether the user turned an entry on or off in Task Manager, from its StartupApproved value.
+struct StartupApproval {
+  bool enabled = true;
+  std::uint64_t changed = 0;  // when, as a FILETIME; 0 when the value does not say
+};
+
+// The value's first byte says it (even: enabled, 02 or 06; odd: disabled, 03, 07, 01), the eight
+// bytes after the first four when. Nothing for a value too short to say.
+std::optional<StartupApproval> DecodeStartupApproved(std::span<const std::uint8_t> value);
+
+// One thing that starts by itself.
+struct AutostartEntry {
+  std::string location;  // the key, folder or task folder it is registered in
+  std::string name;  // the value, file, task, service or program it is registered as
+  std::string command;  // as stored
+  std::string state;  // "Enabled", "Disabled", how a service starts, ...
+  std::string triggers;  // a scheduled task's triggers in one line; empty for the others
+  std::uint64_t stateChanged = 0;  // when the user turned it off or on (FILETIME); 0 unknown
+  std::string image;  // the file the command runs, once resolved
+};
+
+// A file in a Startup folder: a shortcut's target and arguments, any other file itself.
+struct StartupFile {
+  std::string name;
+  std::string command;
+};
+
+// A trigger of a scheduled task: its kind (the TASK_TRIGGER_TYPE2 number) and when it starts.
+struct TaskTrigger {
+  int type = 0;
+  std::string start;  // the start boundary as the task stores it; may be empty
+  bool enabled = true;
+};
+
+// A scheduled task with its program actions.
+struct ScheduledTask {
+  std::string folder;  // "\" or "\Microsoft\Windows\Defrag"
+  std::string name;
+  bool enabled = true;
+  std::vector<std::string> commands;  // each program action's path and arguments
+  std::vector<TaskTrigger> triggers;
+};
+
+// A regular file's times as the report writes them.
+struct FileTimes {
+  std::string created;
+  std::string modified;
+};
+
+// What the registry cannot give: the Startup folders, the scheduled tasks, whether an image file
+// is there and its times.
+class AutostartSystem {
+ public:
+  virtual ~AutostartSystem() = default;
+  virtual std::string WindowsFolder() = 0;  // "C:\Windows"
+  virtual std::string CurrentUserSid() = 0;  // whose hive HKEY_CURRENT_USER is
+  virtual std::string CommonStartupFolder() = 0;  // empty when it cannot be resolved
+  virtual std::string UserStartupFolder() = 0;
+  // The files of a folder, shortcuts resolved. A folder that is not there lists nothing.
+  virtual Result<std::vector<StartupFile>> StartupFiles(const std::string& folder) = 0;
+  // Every task of every folder, with the reason when a folder could not be read.
+  virtual Result<std::vector<ScheduledTask>> ScheduledTasks() = 0;
+  // Whether a regular file is there at the full path, taken exactly as given.
+  virtual bool IsFile(const std::string& path) = 0;
+  virtual FileTimes Times(const std::string& path) = 0;
+  // A FILETIME as local date and time text.
+  virtual std::string TimeText(std::uint64_t fileTime) = 0;
+};
+
+struct AutostartSources {
+  RegistryKeys& registry;
+  AutostartSystem& system;
+  FileExaminations& examined;  // the images' signatures, digests and versions, shared in the scan
+};
+
+// Every entry the registry, the Startup folders and the Task Scheduler hold, images not yet
+// resolved, in the order read; the reason of the first source that could not be read.
+Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sources);
+
+// Fills in each entry's image (see ResolveCommandImage).
+void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,
+                            RegistryKeys& registry);
+
+// The Autostart Entries block, sorted by location then name: at Basic location, name, command,
+// state; Moderate adds the image, whether it exists, its signature and signer; Advanced its
+// SHA-256, company, version and times. Each image is examined once in the scan, however many
+// entries (or other categories) name it.
+void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, int level);
+
+}  // namespace sysinfo

@@ -1,0 +1,268 @@
+// Autostart Entries over a fake registry and system: every place once, states, images, levels.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "base/format.h"
+#include "base/levels.h"
+#include "base/text.h"
+#include "collectors/autostart.h"
+#include "collectors/file_examinations.h"
+#include "tests/fakes/fake_autostart.h"
+#include "tests/fakes/fake_registry.h"
+#include "tests/fakes/memory_report.h"
+
+namespace sysinfo {
+namespace {
+
+using namespace testing;
+using Lines = std::vector<std::string>;
+
+constexpr auto kLm = RegistryRoot::LocalMachine;
+constexpr auto kCu = RegistryRoot::CurrentUser;
+constexpr auto kUsers = RegistryRoot::Users;
+const std::string kSelf = FakeAutostartSystem().sid;
+const std::string kOther = "S-1-5-21-1-2-3-1002";
+const std::string kCv = "\\Microsoft\\Windows\\CurrentVersion\\";
+const std::string kNt = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+
+// The image files' contents: each read logged, so a test can tell a file read twice.
+class ImageFiles final : public SuspiciousFileSource {
+ public:
+  std::vector<FileFacts> roaming;  // what Suspicious Files! lists in the roaming folder
+  Lines examined;
+
+  std::string SpecialFolder(int csidl) override { return csidl == 26 ? "C:\\Tools" : ""; }
+  FolderListing FindEntries(const std::string& pattern) override {
+    return {pattern == "C:\\Tools\\*.exe" ? roaming : std::vector<FileFacts>{}, {}};
+  }
+  VersionStrings Version(const std::string& path) override {
+    examined.push_back("version " + path);
+    VersionStrings version;
+    version.companyName = "Maker";
+    version.fileVersion = "1.2";
+    return version;
+  }
+  FileChecksums Checksums(const std::string& path) override {
+    examined.push_back("hash " + path);
+    return {"CRC", "MD5"};
+  }
+  FileChecksums ChecksumsWithSha256(const std::string& path) override {
+    examined.push_back("hash with SHA-256 " + path);
+    return {"CRC", "MD5", "AB12"};
+  }
+  std::optional<FileSignature> Signature(const std::string& path) override {
+    examined.push_back("sign " + path);
+    return FileSignature{SignatureStatus::Signed, "Signer Ltd", false, ""};
+  }
+};
+
+// The fakes a collector reads, and the scan's examinations over them.
+struct Machine {
+  FakeRegistry keys;
+  FakeAutostartSystem system;
+  ImageFiles images;
+  FileExaminations examined{images};
+  AutostartSources sources{keys, system, examined};
+};
+
+RawRegistryValue Approved(std::uint8_t first, std::uint8_t timeByte) {
+  return {kRegBinary, {first, 0, 0, 0, timeByte, 0, 0, 0, 0, 0, 0, 0}};
+}
+
+// Each block as "location | name | command | state" (and triggers), the Basic lines joined.
+Lines Blocks(const Lines& lines) {
+  Lines blocks;
+  std::string block;
+  for (const std::string& line : lines) {
+    if (line == SeparatorLine) {
+      blocks.push_back(block);
+      block.clear();
+    } else if (!line.empty()) {
+      block += (block.empty() ? "" : " | ") + line.substr(line.find(": ") + 2);
+    }
+  }
+  return blocks;
+}
+
+TEST(AutostartEntries, StartupApprovedSaysOnOrOffAndWhen) {
+  const std::vector<std::tuple<std::vector<std::uint8_t>, bool, std::uint64_t>> rows = {
+      {{2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true, 0},
+      {{6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0}, true, 0},
+      {{3, 0, 0, 0, 0x80, 0x3E, 0xD5, 0xDE, 0xB1, 0x9D, 0x01, 0x00}, false, 0x019DB1DED53E80},
+      {{7, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0x01}, false, 0x0100000000000001},
+      {{1, 0, 0, 0}, false, 0},  // no time stored
+  };
+  for (const auto& [bytes, enabled, changed] : rows) {
+    const auto approval = DecodeStartupApproved(bytes);
+    ASSERT_TRUE(approval);
+    EXPECT_EQ(approval->enabled, enabled) << int{bytes[0]};
+    EXPECT_EQ(approval->changed, changed) << int{bytes[0]};
+  }
+  EXPECT_FALSE(DecodeStartupApproved(std::vector<std::uint8_t>{3, 0, 0}));
+}
+
+TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
+  keys.Set(kLm, "SOFTWARE" + kCv + "Run", "Zeta", Text("zeta.exe"));
+  keys.Set(kLm, "SOFTWARE" + kCv + "Run", "alpha", Text("C:\\a.exe"));
+  keys.Set(kLm, "SOFTWARE" + kCv + "Run", "Number", Dword(1));  // no command: not run
+  keys.Set(kLm, "SOFTWARE" + kCv + "Explorer\\StartupApproved\\Run", "ALPHA", Approved(3, 9));
+  keys.Set(kLm, "SOFTWARE\\WOW6432Node" + kCv + "Run", "Old", Text("old.exe"));
+  keys.Set(kLm, "SOFTWARE" + kCv + "Explorer\\StartupApproved\\Run32", "Old", Approved(7, 0));
+  keys.Set(kLm, "SOFTWARE\\WOW6432Node" + kCv + "RunOnceEx\\0001", "", Text("title"));
+  keys.Set(kLm, "SOFTWARE\\WOW6432Node" + kCv + "RunOnceEx\\0001", "Step", Text("x.dll|Install"));
+  keys.Set(kCu, "Software" + kCv + "Policies\\Explorer\\Run", "Pol", Text("pol.exe"));
+  // HKCU is the current user's hive, .DEFAULT the same as S-1-5-18's: each read once.
+  for (const std::string& sid : {kSelf, kOther, std::string("S-1-5-18"), std::string(".DEFAULT")})
+    keys.Set(kUsers, sid + "\\Software" + kCv + "RunOnce", "Once", Text(sid + ".exe"));
+  keys.AddKey(kUsers, kOther + "_Classes");
+  keys.Set(kLm, kNt + "Winlogon", "Userinit",
+           Text("C:\\Windows\\system32\\userinit.exe,evil.exe,"));
+  keys.Set(kLm, kNt + "Winlogon", "Shell", Text("explorer.exe"));
+  keys.Set(kLm, kNt + "Image File Execution Options\\sethc.exe", "Debugger", Text("cmd.exe"));
+  keys.AddKey(kLm, kNt + "Image File Execution Options\\calc.exe");  // no debugger
+  // A key both views share (Wine links this one) is listed once.
+  keys.Set(kLm,
+           "SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution "
+           "Options\\sethc.exe",
+           "Debugger", Text("cmd.exe"));
+  keys.Set(kLm, kNt + "SilentProcessExit\\notepad.exe", "MonitorProcess", Text("mon.exe"));
+  keys.Set(kLm, kNt + "Windows", "AppInit_DLLs", Text("a.dll, b.dll"));
+  keys.Set(kLm, kNt + "Windows", "LoadAppInit_DLLs", Dword(0));
+  keys.Set(kLm, "SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\{1}", "StubPath",
+           Text("stub.exe"));
+  const std::string services = "SYSTEM\\CurrentControlSet\\Services\\";
+  keys.Set(kLm, services + "boot", "Start", Dword(0));
+  keys.Set(kLm, services + "boot", "Type", Dword(1));
+  keys.Set(kLm, services + "manual", "Start", Dword(3));
+  keys.Set(kLm, services + "manual", "ImagePath", Text("manual.exe"));
+  keys.Set(kLm, services + "shared", "Start", Dword(2));
+  keys.Set(kLm, services + "shared", "Type", Dword(0x20));
+  keys.Set(kLm, services + "shared", "ImagePath", Text("svchost.exe -k netsvcs"));
+  keys.Set(kLm, services + "shared\\Parameters", "ServiceDll", Text("shared.dll"));
+  keys.Set(kLm, "SOFTWARE" + kCv + "Explorer\\StartupApproved\\StartupFolder", "c.lnk",
+           Approved(3, 1));
+  system.folders["C:\\ProgramData\\Startup"] = {{"c.lnk", "c.exe /x"}, {"desktop.ini", ""}};
+  system.folders["C:\\Users\\me\\Startup"] = {{"u.bat", "C:\\Users\\me\\Startup\\u.bat"}};
+  const std::string profiles = "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\";
+  keys.Set(kLm, profiles + kSelf, "ProfileImagePath", Text("C:\\Users\\me"));
+  keys.Set(kLm, profiles + "S-1-5-21-9", "ProfileImagePath", Text("C:\\Users\\away"));
+  system.folders["C:\\Users\\away" +
+                 std::string(
+                     "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup")] = {
+      {"w.exe", "w.exe"}};
+  system.tasks.value = {{"\\Vendor",
+                         "Update",
+                         false,
+                         {"up.exe /a", "up2.exe"},
+                         {{9, "", true}, {2, "2024-01-01T03:00:00", false}}}};
+
+  CapturedReport report;
+  CollectAutostartEntries(report.writer(), sources, kBasic);
+  const std::string lm = "HKEY_LOCAL_MACHINE\\SOFTWARE";
+  const std::string away =
+      "C:\\Users\\away\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
+  // clang-format off
+  EXPECT_EQ(Blocks(report.Lines()), (Lines{
+      "C:\\ProgramData\\Startup | c.lnk | c.exe /x | Disabled",
+      away + " | w.exe | w.exe | Not known (the user's hive is not loaded)",
+      "C:\\Users\\me\\Startup | u.bat | C:\\Users\\me\\Startup\\u.bat | Enabled",
+      "HKEY_CURRENT_USER\\Software" + kCv + "Policies\\Explorer\\Run | Pol | pol.exe | Enabled",
+      lm + "\\Microsoft\\Active Setup\\Installed Components | {1} | stub.exe | Enabled",
+      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options | sethc.exe | cmd.exe | Enabled",
+      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit | notepad.exe | mon.exe | Enabled",
+      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | a.dll | Disabled (LoadAppInit_DLLs is not 1)",
+      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | b.dll | Disabled (LoadAppInit_DLLs is not 1)",
+      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Shell | explorer.exe | Enabled",
+      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | C:\\Windows\\system32\\userinit.exe | Enabled",
+      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | evil.exe | Enabled",
+      lm + kCv + "Run | alpha | C:\\a.exe | Disabled",
+      lm + kCv + "Run | Zeta | zeta.exe | Enabled",
+      lm + "\\WOW6432Node" + kCv + "Run | Old | old.exe | Disabled",
+      lm + "\\WOW6432Node" + kCv + "RunOnceEx | 0001\\Step | x.dll|Install | Enabled",
+      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | boot |  | Boot start (driver)",
+      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | shared | svchost.exe -k netsvcs | Automatic (service)",
+      "HKEY_USERS\\S-1-5-18\\Software" + kCv + "RunOnce | Once | S-1-5-18.exe | Enabled",
+      "HKEY_USERS\\" + kOther + "\\Software" + kCv + "RunOnce | Once | " + kOther + ".exe | Enabled",
+      "Task Scheduler\\Vendor | Update | up.exe /a | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled)",
+      "Task Scheduler\\Vendor | Update | up2.exe | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled)",
+  }));
+  // clang-format on
+
+  auto entries = GatherAutostartEntries(sources).value;
+  ResolveAutostartImages(entries, system, keys);
+  std::map<std::string, std::string> resolved;
+  for (const AutostartEntry& entry : entries) resolved[entry.name] = entry.image;
+  EXPECT_EQ(resolved["0001\\Step"], "x.dll");
+  EXPECT_EQ(resolved["shared"], "shared.dll");  // the service DLL svchost runs
+  EXPECT_EQ(resolved["boot"], "C:\\Windows\\System32\\drivers\\boot.sys");
+}
+
+// A scan that shows SHA-256 somewhere: Suspicious Files! reads the program file first, and the
+// autostart entries naming it in any letter case read it no more.
+TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) {
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
+  system.files = {"C:\\Tools\\a.exe"};
+  images.roaming.emplace_back().name = "a.exe";
+  examined.Start(true);
+  CapturedReport suspicious;
+  CollectSuspiciousFiles(suspicious.writer(), images, examined, kAdvanced);
+  keys.Set(kCu, "Software" + kCv + "Run", "One", Text("C:\\Tools\\a.exe"));
+  keys.Set(kCu, "Software" + kCv + "Run", "Two", Text("\"C:\\TOOLS\\A.EXE\" -x"));
+  keys.Set(kCu, "Software" + kCv + "Run", "Gone", Text("C:\\Tools\\gone.exe\r\nName: forged"));
+  keys.Set(kCu, "Software" + kCv + "Explorer\\StartupApproved\\Run", "One", Approved(2, 5));
+  CapturedReport report;
+  CollectAutostartEntries(report.writer(), sources, kAdvanced);
+  const std::string location = "Location: HKEY_CURRENT_USER\\Software" + kCv + "Run";
+  const std::string separator(SeparatorLine);
+  // clang-format off
+  EXPECT_EQ(report.Lines(), (Lines{
+      location, "Name: Gone", "Command: C:\\Tools\\gone.exe<U+000D><U+000A>Name: forged", "State: Enabled",
+      "Image: C:\\Tools\\gone.exe<U+000D><U+000A>Name:", "Image Exists: False", "Signature: ", "Signer: ",
+      "SHA-256: ", "Company: ", "Version: ", "Image Created: ", "Image Modified: ", separator,
+      location, "Name: One", "Command: C:\\Tools\\a.exe", "State: Enabled", "Image: C:\\Tools\\a.exe",
+      "Image Exists: True", "Signature: signed", "Signer: Signer Ltd", "SHA-256: AB12", "Company: Maker",
+      "Version: 1.2", "Image Created: made C:\\Tools\\a.exe", "Image Modified: changed", "State Changed: T5",
+      separator,
+      location, "Name: Two", "Command: \"C:\\TOOLS\\A.EXE\" -x", "State: Enabled", "Image: C:\\TOOLS\\A.EXE",
+      "Image Exists: True", "Signature: signed", "Signer: Signer Ltd", "SHA-256: AB12", "Company: Maker",
+      "Version: 1.2", "Image Created: made C:\\Tools\\a.exe", "Image Modified: changed", separator,
+  }));
+  // clang-format on
+  EXPECT_EQ(images.examined,
+            (Lines{"version C:\\Tools\\a.exe", "hash with SHA-256 C:\\Tools\\a.exe",
+                   "sign C:\\Tools\\a.exe"}));
+
+  CapturedReport moderate;
+  images.examined.clear();
+  examined.Start(false);
+  CollectAutostartEntries(moderate.writer(), sources, kModerate);
+  EXPECT_EQ(images.examined, Lines{"sign C:\\Tools\\a.exe"});  // no hashing below Advanced
+  EXPECT_EQ(moderate.Lines().size(), 3 * 9u);
+  CapturedReport none;
+  CollectAutostartEntries(none.writer(), sources, 0);
+  EXPECT_TRUE(none.Lines().empty());
+}
+
+TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed) {
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
+  keys.Set(kLm, "SOFTWARE" + kCv + "Run", "Kept", Text("kept.exe"));
+  keys.Deny(kCu, "Software" + kCv + "Run");
+  system.tasks.error = "The task service is not running.";
+  CapturedReport report;
+  report.writer().BeginCategory("Autostart Entries", 16, ReportShape::Items, {});
+  CollectAutostartEntries(report.writer(), sources, kBasic);
+  const CategoryOutcome outcome = report.writer().EndCategory(0);
+  EXPECT_EQ(Blocks(report.Lines()),
+            Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});
+  EXPECT_EQ(outcome.status, CategoryStatus::Failed);
+  EXPECT_EQ(outcome.error, "HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.");
+}
+
+}  // namespace
+}  // namespace sysinfo

@@ -1,0 +1,218 @@
+// Autostart Entries on Wine's real registry, folders and Task Scheduler, with planted entries.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shlobj.h>
+#include <wrl/client.h>
+
+#include <algorithm>
+#include <map>
+
+#include "base/levels.h"
+#include "base/special_folders_win.h"
+#include "base/text.h"
+#include "base/unicode_win.h"
+#include "collectors/autostart_win.h"
+#include "collectors/file_examinations.h"
+#include "collectors/wmi_win.h"
+#include "support/registry_win.h"
+#include "tests/fakes/memory_report.h"
+#include "tests/wine/test_keys.h"
+#include "tests/wine/wine_support.h"
+
+namespace sysinfo {
+namespace {
+
+using namespace testing;
+using Microsoft::WRL::ComPtr;
+
+const std::wstring kRun = L"Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const std::wstring kNt = L"SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\";
+
+std::wstring W(const std::string& text) { return Utf8ToWide(text); }
+
+// A value written for the test and put back as it was at scope end.
+struct PlantedValue {
+  PlantedValue(HKEY root, const std::wstring& path, const std::wstring& name,
+               const std::string& text)
+      : saved(root, path, name) {
+    WriteText(root, path, name, W(text));
+  }
+  SavedValue saved;
+};
+
+bool MakeShortcut(const std::string& link, const std::string& target, const std::string& args) {
+  const ComApartment apartment;
+  ComPtr<IShellLinkW> shortcut;
+  ComPtr<IPersistFile> file;
+  return SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
+                                    IID_PPV_ARGS(&shortcut))) &&
+         SUCCEEDED(shortcut->SetPath(W(target).c_str())) &&
+         SUCCEEDED(shortcut->SetArguments(W(args).c_str())) && SUCCEEDED(shortcut.As(&file)) &&
+         SUCCEEDED(file->Save(W(link).c_str(), TRUE));
+}
+
+struct Expected {
+  std::string location;
+  std::string name;
+  std::string image;
+  std::string state;
+};
+
+TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
+  TempFolder temp;
+  PlacedFiles placed;
+  const std::string id = std::to_string(GetCurrentProcessId());
+  const std::string tool = placed.Write(temp.File("tool.exe"), "MZ tool");
+  placed.MakeFolder(temp.File("Sysinfo Apps"));
+  placed.MakeFolder(temp.File("Sysinfo Apps\\app dir"));
+  const std::string spaced = placed.Write(temp.File("Sysinfo Apps\\app dir\\run.exe"), "MZ spaced");
+  const std::string trailing = temp.File("trail.exe ");
+  const std::string device = temp.File("con.exe");
+  placed.Write("\\\\?\\" + trailing, "MZ trailing");
+  placed.Write("\\\\?\\" + device, "MZ device");
+  const std::string missing = temp.File("missing.exe");
+  const std::string drivers = GetSpecialFolder(kFolderWindows) + "\\system32\\drivers\\";
+  const std::string driver = placed.Write(drivers + "sysinfo-" + id + ".sys", "MZ driver");
+
+  // Run keys of the machine in both views, the current user, and another loaded hive.
+  const std::string name = "SysinfoAutostart" + id;
+  PlantedValue lm(HKEY_LOCAL_MACHINE, kRun, W(name),
+                  "\"" + tool + "\" /a\r\nImage: C:\\forged.exe");
+  const std::wstring wowRun = L"Software\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Run";
+  PlantedValue wow(HKEY_LOCAL_MACHINE, wowRun, W(name), spaced + " /silent");
+  PlantedValue cu(HKEY_CURRENT_USER, kRun, W(name), "\"" + trailing + "\" -x");
+  PlantedValue user(HKEY_USERS, L".DEFAULT\\" + kRun, W(name), "\"" + device + "\"");
+  PlantedValue gone(HKEY_CURRENT_USER, kRun, W(name + "Gone"), missing + " -x");
+  const BYTE disabled[12] = {3, 0, 0, 0, 0x00, 0x80, 0x3E, 0xD5, 0xDE, 0xB1, 0x9D, 0x01};
+  const std::wstring approved =
+      L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\StartupApproved\\Run";
+  SavedValue approval(HKEY_CURRENT_USER, approved, W(name));
+  RegSetKeyValueW(HKEY_CURRENT_USER, approved.c_str(), W(name).c_str(), REG_BINARY, disabled,
+                  sizeof disabled);
+  // Winlogon, an image hijack, a silent-exit monitor, AppInit DLLs, Active Setup.
+  PlantedValue userinit(HKEY_LOCAL_MACHINE, kNt + L"Winlogon", L"Userinit",
+                        "C:\\windows\\system32\\userinit.exe," + tool);
+  const std::string image = "sysinfo-" + id + ".exe";
+  TestKey ifeo(HKEY_LOCAL_MACHINE, kNt + L"Image File Execution Options\\" + W(image));
+  ifeo.SetText(L"Debugger", W(spaced));
+  TestKey monitor(HKEY_LOCAL_MACHINE, kNt + L"SilentProcessExit\\" + W(image));
+  monitor.SetText(L"MonitorProcess", W("\"" + tool + "\""));
+  PlantedValue appInit(HKEY_LOCAL_MACHINE, kNt + L"Windows", L"AppInit_DLLs", tool);
+  SavedValue loadAppInit(HKEY_LOCAL_MACHINE, kNt + L"Windows", L"LoadAppInit_DLLs");
+  const DWORD off = 0;  // listed, never loaded into the programs the test starts
+  RegSetKeyValueW(HKEY_LOCAL_MACHINE, (kNt + L"Windows").c_str(), L"LoadAppInit_DLLs", REG_DWORD,
+                  &off, sizeof off);
+  const std::wstring component = L"{5A1E0000-0000-0000-0000-" +
+                                 W(std::string(12 - id.size(), '0') + id) + L"}";
+  TestKey setup(HKEY_LOCAL_MACHINE,
+                L"SOFTWARE\\Microsoft\\Active Setup\\Installed Components\\" + component);
+  setup.SetText(L"StubPath", W("rundll32.exe \"" + tool + "\",Setup"));
+  // An automatic service and a system-start driver.
+  const std::wstring services = L"SYSTEM\\CurrentControlSet\\Services\\";
+  TestKey service(HKEY_LOCAL_MACHINE, services + W("SysinfoSvc" + id));
+  service.SetDword(L"Start", 2);
+  service.SetDword(L"Type", 0x10);
+  service.SetText(L"ImagePath", W(spaced + " -service"), REG_EXPAND_SZ);
+  TestKey driverKey(HKEY_LOCAL_MACHINE, services + W("SysinfoDrv" + id));
+  driverKey.SetDword(L"Start", 1);
+  driverKey.SetDword(L"Type", 1);
+  driverKey.SetText(L"ImagePath", W("\\SystemRoot\\system32\\drivers\\sysinfo-" + id + ".sys"),
+                    REG_EXPAND_SZ);
+  // A shortcut in the user's Startup folder.
+  const std::string startup = GetSpecialFolder(CSIDL_STARTUP);
+  CreateDirectoryW(W(startup).c_str(), nullptr);
+  const std::string link = placed.Write(startup + "\\" + name + ".lnk", "");
+  ASSERT_TRUE(MakeShortcut(link, spaced, "--tray"));
+  // A scheduled task made as an administrator would make it.
+  const std::string xml = temp.File("task.xml");
+  WriteWholeFile(xml, "<?xml version=\"1.0\"?><Task version=\"1.2\" xmlns=\"http://schemas."
+                      "microsoft.com/windows/2004/02/mit/task\"><Triggers><LogonTrigger><Enabled>"
+                      "true</Enabled></LogonTrigger></Triggers><Actions><Exec><Command>" +
+                          tool + "</Command></Exec></Actions></Task>");
+  const std::string task = "SysinfoTask" + id;
+  const ProgramRun created = RunProgram("C:\\windows\\system32\\schtasks.exe",
+                                        {"/create", "/tn", task, "/xml", xml});
+
+  WindowsRegistry keys;
+  WindowsAutostartSystem system;
+  DiskFileSource files;
+  FileExaminations examined(files);
+  AutostartSources sources{keys, system, examined};
+  Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
+  RunProgram("C:\\windows\\system32\\schtasks.exe", {"/delete", "/f", "/tn", task});
+  // Wine 8's Task Scheduler cannot count a folder's tasks (nor read a task's actions): the
+  // category must then say so rather than pass for a machine without tasks.
+  const bool tasksListed = !system.ScheduledTasks().Failed();
+  EXPECT_EQ(gathered.error, tasksListed ? "" : "Task Scheduler: Not implemented.");
+  ResolveAutostartImages(gathered.value, system, keys);
+
+  const std::string hklm = "HKEY_LOCAL_MACHINE\\SOFTWARE";
+  const std::string run = "\\Microsoft\\Windows\\CurrentVersion\\Run";
+  const std::string nt = "\\Microsoft\\Windows NT\\CurrentVersion\\";
+  const std::string system32 = GetSpecialFolder(kFolderWindows) + "\\system32\\";
+  std::vector<Expected> expected = {
+      {hklm + run, name, tool, "Enabled"},
+      {hklm + "\\WOW6432Node" + run, name, spaced, "Enabled"},
+      {"HKEY_CURRENT_USER\\Software" + run, name, trailing, "Disabled"},
+      {"HKEY_CURRENT_USER\\Software" + run, name + "Gone", missing, "Enabled"},
+      {"HKEY_USERS\\.DEFAULT\\Software" + run, name, device, "Enabled"},
+      {hklm + nt + "Image File Execution Options", image, spaced, "Enabled"},
+      {hklm + nt + "SilentProcessExit", image, tool, "Enabled"},
+      {hklm + nt + "Windows", "AppInit_DLLs", tool, "Disabled (LoadAppInit_DLLs is not 1)"},
+      {hklm + "\\Microsoft\\Active Setup\\Installed Components", WideToUtf8(component), tool,
+       "Enabled"},
+      {"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services", "SysinfoSvc" + id, spaced,
+       "Automatic (service)"},
+      {"HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services", "SysinfoDrv" + id,
+       system32 + "drivers\\sysinfo-" + id + ".sys", "System start (driver)"},
+      {startup, name + ".lnk", spaced, "Enabled"},
+  };
+  EXPECT_EQ(created.exitCode, 0u) << "schtasks /create /xml: " << created.output;
+  if (tasksListed) expected.push_back({"Task Scheduler\\", task, tool, "Enabled"});
+  for (const Expected& entry : expected) {
+    const auto count = std::count_if(
+        gathered.value.begin(), gathered.value.end(), [&](const AutostartEntry& e) {
+          return EqualsIgnoreCase(e.location, entry.location) && e.name == entry.name;
+        });
+    EXPECT_EQ(count, 1) << entry.location << " | " << entry.name;
+    for (const AutostartEntry& found : gathered.value) {
+      if (!EqualsIgnoreCase(found.location, entry.location) || found.name != entry.name) continue;
+      EXPECT_TRUE(EqualsIgnoreCase(found.image, entry.image)) << entry.name << ": " << found.image;
+      EXPECT_EQ(found.state, entry.state) << entry.name;
+      EXPECT_EQ(system.IsFile(found.image), entry.image != missing) << found.image;
+    }
+  }
+  // The current user's hive is read once, as HKEY_CURRENT_USER, not again under HKEY_USERS.
+  EXPECT_EQ(std::count_if(gathered.value.begin(), gathered.value.end(),
+                          [&](const AutostartEntry& e) { return e.name == name; }),
+            4);
+  // Wine's two views share the image hijacks' key: the planted hijack and monitor, once each.
+  EXPECT_EQ(std::count_if(gathered.value.begin(), gathered.value.end(),
+                          [&](const AutostartEntry& e) { return e.name == image; }),
+            2);
+  // Userinit's list gives the system's own program and the planted one, each an entry.
+  const auto userinits = std::count_if(
+      gathered.value.begin(), gathered.value.end(), [&](const AutostartEntry& e) {
+        return e.name == "Userinit" && EqualsIgnoreCase(e.image, tool);
+      });
+  EXPECT_EQ(userinits, 1);
+
+  // The written block: no value forges a line, and the planted image is hashed.
+  CapturedReport report;
+  CollectAutostartEntries(report.writer(), sources, kAdvanced);
+  const Lines lines = report.Lines();
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "Image: C:\\forged.exe"), 0);
+  EXPECT_NE(std::find(lines.begin(), lines.end(),
+                      "Command: \"" + tool + "\" /a<U+000D><U+000A>Image: C:\\forged.exe"),
+            lines.end());
+  EXPECT_NE(std::find_if(lines.begin(), lines.end(),
+                         [](const std::string& line) {
+                           return line.starts_with("Image Created: ") && line.size() > 20;
+                         }),
+            lines.end());
+  EXPECT_NE(std::find(lines.begin(), lines.end(), "Image Exists: True"), lines.end());
+}
+
+}  // namespace
+}  // namespace sysinfo
