@@ -453,7 +453,7 @@ void WriteImage(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
   WmiValue sha256 = Null{};
   VersionStrings version;
   if (place.exists) {
-    const std::string& digest = images.Examined().Checksums(entry.image, true).sha256;
+    const std::string digest = images.Examined().Checksums(entry.image, true).sha256;
     sha256 = digest.empty() ? std::string(kSha256ErrorText) : digest;
     version = images.Examined().Version(entry.image);
   }

@@ -1,6 +1,7 @@
 // What a scan learns of a file by reading it, kept for the whole scan.
 #pragma once
 
+#include <mutex>
 #include <optional>
 #include <string>
 #include <unordered_map>
@@ -21,24 +22,31 @@ class FileExaminations {
   // the SHA-256, for a scan where some category shows it: the file is then not read again.
   void Start(bool sha256Always);
 
-  const VersionStrings& Version(const std::string& path);
+  // The categories gathered side by side ask from several threads at once: each answer is a copy,
+  // and a file is read without holding the others up (two threads asking for one file at the same
+  // moment may both read it; the first answer is kept).
+  VersionStrings Version(const std::string& path);
   // The CRC-32 and MD5 texts, and the SHA-256 where `sha256` asks for it or the scan takes it
   // always. A file read before without the SHA-256 is read again when it is asked for.
-  const FileChecksums& Checksums(const std::string& path, bool sha256);
+  FileChecksums Checksums(const std::string& path, bool sha256);
   // Nothing where the platform cannot be asked.
-  const std::optional<FileSignature>& Signature(const std::string& path);
+  std::optional<FileSignature> Signature(const std::string& path);
 
  private:
   struct Examined {
     std::optional<VersionStrings> version;
     std::optional<FileChecksums> checksums;
     bool withSha256 = false;
-    bool signatureAsked = false;
-    std::optional<FileSignature> signature;
+    std::optional<std::optional<FileSignature>> signature;
   };
-  Examined& Of(const std::string& path);
+  Examined& Of(const std::string& path);  // with the lock held
+  template <typename Fact>
+  std::optional<Fact> Find(const std::string& path, std::optional<Fact> Examined::*fact);
+  template <typename Fact>
+  Fact Keep(const std::string& path, std::optional<Fact> Examined::*fact, Fact read);
 
   SuspiciousFileSource& files_;
+  std::mutex mutex_;  // over what follows
   bool sha256Always_ = false;
   std::unordered_map<std::string, Examined> examined_;
 };
