@@ -10,6 +10,7 @@
 #include "base/report_file_win.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
+#include "collectors/categories.h"
 #include "collectors/collectors.h"
 #include "collectors/file_examinations.h"
 #include "collectors/hosts_file_win.h"
@@ -137,6 +138,87 @@ TEST(ForgedValues, AValueWithALineBreakStaysOnItsOwnLine) {
        {"ProxyServer = " + shown, "Display Name: " + shown, "Company: " + shown}) {
     EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << line;
   }
+}
+
+// Three categories gathered side by side into the report at SYSINFO_SIDE_BY_SIDE_REPORT: the
+// second stalls after its first line; the third is gathered whole meanwhile and says so in a file
+// beside the report.
+class StallingSecond final : public ScanCategories, public ScanHost {
+ public:
+  explicit StallingSecond(std::string path) : path_(std::move(path)) {}
+  std::size_t Count() const override { return 3; }
+  CategoryFrame Frame(std::size_t index, int level) const override {
+    return FrameOf(*kCategoryList[index], level, "");
+  }
+  void Collect(ReportWriter& report, std::size_t index, int) override {
+    report.WriteReportLine("block " + std::to_string(index + 1) + " line");
+    if (index == 1) Sleep(INFINITE);
+    if (index == 2) WriteWholeFile(path_ + ".gathered", "");
+  }
+  std::string AskReportPath(const std::string&) override { return path_; }
+  OpenedReport CreateReport(const std::string& path, ReportFormat) override {
+    return CreateFileReport(path);
+  }
+  void ScanStarting() override {}
+  void ShowStatus(const std::string&) override {}
+  std::string ShortDate() override { return "05/03/2024"; }
+  std::string ShortTime() override { return "14:07:09"; }
+  void CategoryDone(std::string_view, const CategoryOutcome&) override {}
+  void ScanFinished(const ScanOutcome&) override {}
+
+ private:
+  std::string path_;
+};
+
+// Run as a child process by the next test, which ends it while the second category stalls.
+TEST(ScanFaults, DISABLED_GathersSideBySideUntilTheSecondCategoryStalls) {
+  StallingSecond scan(WideToUtf8(_wgetenv(L"SYSINFO_SIDE_BY_SIDE_REPORT")));
+  ScanRequest request{ProgramCaption(), {true, true, true}, 1};
+  request.jobs = 3;
+  RunScan(request, scan, scan);
+}
+
+// Ended from outside while a later category is gathered but not yet written, the report holds
+// the header and every earlier block whole, the stalled block up to its last finished line, and
+// nothing of what waits its turn.
+TEST(ScanFaults, AProcessEndedWhileALaterBlockWaitsKeepsEveryEarlierBlockWhole) {
+  TempFolder folder;
+  const std::string path = folder.File("side-by-side.txt");
+  SetEnvironmentVariableW(L"SYSINFO_SIDE_BY_SIDE_REPORT", Utf8ToWide(path).c_str());
+  std::array<wchar_t, MAX_PATH> self{};
+  GetModuleFileNameW(nullptr, self.data(), MAX_PATH);
+  std::wstring command =
+      L"\"" + std::wstring(self.data()) +
+      L"\" --gtest_also_run_disabled_tests "
+      L"--gtest_filter=ScanFaults.DISABLED_GathersSideBySideUntilTheSecondCategoryStalls";
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION child{};
+  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                             &startup, &child));
+  const UniqueHandle process = AdoptHandle(child.hProcess);
+  const UniqueHandle thread = AdoptHandle(child.hThread);
+  std::string bytes, gathered;
+  for (int wait = 0; wait < 400; ++wait) {
+    Sleep(50);  // until the third is gathered and the second begun on disk, or long enough
+    if (ReadWholeFile(path + ".gathered", gathered) && ReadWholeFile(path, bytes) &&
+        bytes.find("block 2 line") != std::string::npos)
+      break;
+  }
+  ASSERT_EQ(WaitForSingleObject(process.get(), 0), WAIT_TIMEOUT) << "the child no longer waits";
+  TerminateProcess(process.get(), 1);
+  WaitForSingleObject(process.get(), INFINITE);
+  ASSERT_TRUE(ReadWholeFile(path + ".gathered", gathered)) << "nothing gathered beside the stall";
+  ASSERT_TRUE(ReadWholeFile(path, bytes));
+  const std::string separator(SeparatorLine);
+  // clang-format off
+  const Lines expected = {ProgramCaption(), "", "Date: 05/03/2024", "Time: 14:07:09", "",
+      "1. Operating System", "2. Computer System", "3. CPU", "",
+      separator, "1. Operating System (Detail Level: Basic) Start", separator, "block 1 line",
+      "1. Operating System End", separator,
+      separator, "2. Computer System (Detail Level: Basic) Start", separator, "block 2 line"};
+  // clang-format on
+  EXPECT_TRUE(bytes.ends_with("\r\n"));
+  EXPECT_EQ(SplitLines(bytes), expected);
 }
 
 }  // namespace
