@@ -185,18 +185,9 @@ TEST(ScanFaults, AProcessEndedWhileALaterBlockWaitsKeepsEveryEarlierBlockWhole) 
   TempFolder folder;
   const std::string path = folder.File("side-by-side.txt");
   SetEnvironmentVariableW(L"SYSINFO_SIDE_BY_SIDE_REPORT", Utf8ToWide(path).c_str());
-  std::array<wchar_t, MAX_PATH> self{};
-  GetModuleFileNameW(nullptr, self.data(), MAX_PATH);
-  std::wstring command =
-      L"\"" + std::wstring(self.data()) +
-      L"\" --gtest_also_run_disabled_tests "
-      L"--gtest_filter=ScanFaults.DISABLED_GathersSideBySideUntilTheSecondCategoryStalls";
-  STARTUPINFOW startup{sizeof startup};
-  PROCESS_INFORMATION child{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &child));
-  const UniqueHandle process = AdoptHandle(child.hProcess);
-  const UniqueHandle thread = AdoptHandle(child.hThread);
+  const UniqueHandle process =
+      StartChildTest(L"ScanFaults.DISABLED_GathersSideBySideUntilTheSecondCategoryStalls");
+  ASSERT_TRUE(process);
   std::string bytes, gathered;
   for (int wait = 0; wait < 400; ++wait) {
     Sleep(50);  // until the third is gathered and the second begun on disk, or long enough

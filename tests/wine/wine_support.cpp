@@ -181,6 +181,21 @@ std::set<std::string> Planting::MarkersBeyondWinesOwn(const std::string& folder)
   return beyond;
 }
 
+UniqueHandle StartChildTest(const std::wstring& test) {
+  std::array<wchar_t, MAX_PATH> self{};
+  GetModuleFileNameW(nullptr, self.data(), MAX_PATH);
+  std::wstring command = L"\"" + std::wstring(self.data()) +
+                         L"\" --gtest_also_run_disabled_tests --gtest_filter=" + test;
+  STARTUPINFOW startup{sizeof startup};
+  PROCESS_INFORMATION child{};
+  if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                      &startup, &child)) {
+    return {};
+  }
+  CloseHandle(child.hThread);
+  return AdoptHandle(child.hProcess);
+}
+
 bool ReadWholeFile(const std::string& path, std::string& bytes) {
   UniqueHandle file = AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
                                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,

@@ -101,6 +101,10 @@ class Planting {
 
 // The whole file as bytes; false when it does not exist.
 bool ReadWholeFile(const std::string& path, std::string& bytes);
+
+// This test program started again to run only the disabled test `test` (its full name): a child
+// the calling test ends from outside. An empty handle when it could not be started.
+UniqueHandle StartChildTest(const std::wstring& test);
 bool WriteWholeFile(const std::string& path, const std::string& bytes);
 bool FileExists(const std::string& path);
 

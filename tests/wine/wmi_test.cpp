@@ -201,17 +201,9 @@ TEST(WmiFaults, AProcessEndedWhileAProviderStallsKeepsEveryFinishedLine) {
   TempFolder folder;
   const std::string path = folder.File("stalled.txt");
   SetEnvironmentVariableW(L"SYSINFO_STALLED_REPORT", Utf8ToWide(path).c_str());
-  std::array<wchar_t, MAX_PATH> self{};
-  GetModuleFileNameW(nullptr, self.data(), MAX_PATH);
-  std::wstring command = L"\"" + std::wstring(self.data()) +
-                         L"\" --gtest_also_run_disabled_tests "
-                         L"--gtest_filter=WmiFaults.DISABLED_WritesAReportUntilAProviderStalls";
-  STARTUPINFOW startup{sizeof startup};
-  PROCESS_INFORMATION child{};
-  ASSERT_TRUE(CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                             &startup, &child));
-  const UniqueHandle process = AdoptHandle(child.hProcess);
-  const UniqueHandle thread = AdoptHandle(child.hThread);
+  const UniqueHandle process =
+      StartChildTest(L"WmiFaults.DISABLED_WritesAReportUntilAProviderStalls");
+  ASSERT_TRUE(process);
   std::string bytes;
   for (int wait = 0; wait < 400 && SplitLines(bytes).size() < wanted.Lines().size(); ++wait) {
     Sleep(50);  // until the lines before the stall are in the file, or long enough to give up
