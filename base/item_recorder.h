@@ -42,16 +42,9 @@ class ItemRecorder {
  public:
   virtual ~ItemRecorder() = default;
 
-  // Whether anyone listens. Extras that cost time and reach only the JSON report (signature
-  // checks) are skipped when nobody does.
-  virtual bool Recording() const { return false; }
-
   // The scan driver frames each category; `number` is its section number in the report.
   virtual void BeginCategory(std::string_view /*name*/, int /*number*/, ReportShape /*shape*/) {}
   virtual void EndCategory(const CategoryOutcome& /*outcome*/) {}
-
-  // A source of the current category (a query, a file) has been read to its end or failed.
-  virtual void SourceEnded(QueryStatus /*status*/, std::string_view /*error*/) {}
 
   // One object, row or record: its printed values under their property or column names.
   virtual void BeginItem() {}

@@ -35,7 +35,6 @@ class JsonReport final : public ItemRecorder {
   // categories' times, it shows what gathering them side by side saved.
   void ScanElapsed(double milliseconds);
 
-  bool Recording() const override { return true; }
   void BeginCategory(std::string_view name, int number, ReportShape shape) override;
   void EndCategory(const CategoryOutcome& outcome) override;
   void BeginItem() override;

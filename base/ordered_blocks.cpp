@@ -74,12 +74,6 @@ void BlockRecorder::EndCategory(const CategoryOutcome& outcome) {
   Keep([outcome](ItemRecorder& items) { items.EndCategory(outcome); });
 }
 
-void BlockRecorder::SourceEnded(QueryStatus status, std::string_view error) {
-  Keep([status, error = std::string(error)](ItemRecorder& items) {
-    items.SourceEnded(status, error);
-  });
-}
-
 void BlockRecorder::BeginItem() {
   Keep([](ItemRecorder& items) { items.BeginItem(); });
 }

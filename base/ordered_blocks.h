@@ -70,14 +70,10 @@ class OrderedBlocks {
 // The item calls of one block, kept as entries for the writer to replay on the target's listener.
 class BlockRecorder final : public ItemRecorder {
  public:
-  // `recording`: whether the target's listener records (what Recording answers).
-  BlockRecorder(OrderedBlocks& blocks, std::size_t index, bool recording)
-      : blocks_(blocks), index_(index), recording_(recording) {}
+  BlockRecorder(OrderedBlocks& blocks, std::size_t index) : blocks_(blocks), index_(index) {}
 
-  bool Recording() const override { return recording_; }
   void BeginCategory(std::string_view name, int number, ReportShape shape) override;
   void EndCategory(const CategoryOutcome& outcome) override;
-  void SourceEnded(QueryStatus status, std::string_view error) override;
   void BeginItem() override;
   void Field(std::string_view name, const WmiValue& value) override;
   void EndItem() override;
@@ -93,7 +89,6 @@ class BlockRecorder final : public ItemRecorder {
 
   OrderedBlocks& blocks_;
   std::size_t index_;
-  bool recording_;
 };
 
 // The report text of one block, as the sink of the report writer its producer writes with: each

@@ -105,7 +105,7 @@ bool GatherSideBySide(ReportWriter& report, ScanCategories& categories, const Sc
     const std::unique_ptr<GatheringThread> thread = categories.StartGatheringThread();
     for (std::size_t b = nextToGather++; b < ticked.size() && !stop; b = nextToGather++) {
       ReportWriter block(report.WritesLines() ? std::make_unique<BlockSink>(blocks, b) : nullptr);
-      BlockRecorder items(blocks, b, report.Recording());
+      BlockRecorder items(blocks, b);
       if (report.Recording()) block.SetItemRecorder(&items);
       const CategoryOutcome outcome = WriteCategory(block, categories, ticked[b],
                                                     static_cast<int>(b) + 1, request);

@@ -40,10 +40,6 @@ inline WmiService& SourceFor(Sources& sources, void (*)(ReportWriter&, WmiServic
 inline RegistryKeys& SourceFor(Sources& sources, void (*)(ReportWriter&, RegistryKeys&, int)) {
   return sources.registry;
 }
-inline SuspiciousFileSource& SourceFor(Sources& sources,
-                                       void (*)(ReportWriter&, SuspiciousFileSource&, int)) {
-  return sources.files;
-}
 
 // A category whose collector reads one source, run over the whole bundle.
 template <auto collect>

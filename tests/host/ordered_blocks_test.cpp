@@ -15,16 +15,12 @@ namespace {
 class LoggingRecorder final : public ItemRecorder {
  public:
   explicit LoggingRecorder(std::string& log) : log_(log) {}
-  bool Recording() const override { return true; }
   void BeginCategory(std::string_view name, int number, ReportShape shape) override {
     Log("category " + std::string(name) + " " + std::to_string(number) + " " +
         std::to_string(static_cast<int>(shape)));
   }
   void EndCategory(const CategoryOutcome& o) override {
     Log("end " + std::string(CategoryStatusName(o.status)) + " " + o.error);
-  }
-  void SourceEnded(QueryStatus s, std::string_view e) override {
-    Log("source " + std::to_string(static_cast<int>(s)) + " " + std::string(e));
   }
   void BeginItem() override { Log("item"); }
   void Field(std::string_view name, const WmiValue& value) override {
@@ -120,8 +116,7 @@ TEST(OrderedBlocks, ABlockReplaysItsWriterAndItsItemsUnchanged) {
   }
 
   OrderedBlocks blocks(2);
-  BlockRecorder recorder(blocks, 1, true);
-  EXPECT_TRUE(recorder.Recording());
+  BlockRecorder recorder(blocks, 1);
   {
     ReportWriter writer(std::make_unique<BlockSink>(blocks, 1));
     writer.SetItemRecorder(&recorder);
@@ -152,7 +147,7 @@ TEST(OrderedBlocks, ConcurrentProducersAreWrittenInIndexOrder) {
   for (std::size_t b = 0; b < kBlocks; ++b) {
     producers.emplace_back([&blocks, b] {
       std::mt19937 random(static_cast<unsigned>(b));
-      BlockRecorder items(blocks, b, true);
+      BlockRecorder items(blocks, b);
       for (int line = 0; line < kLines; ++line) {
         blocks.AddText(b, std::to_string(b) + "." + std::to_string(line) + "\r\n");
         items.BeginItem();
