@@ -122,12 +122,6 @@ char32_t LowerTwoByte(char32_t code) {
   return code;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  const auto first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool AllOneCharacter(std::string_view text) {
   return std::all_of(text.begin(), text.end(), [&](char c) { return c == text.front(); });
 }

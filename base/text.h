@@ -24,6 +24,9 @@ std::u16string Utf16Text(std::span<const std::uint8_t> bytes);
 // Removes leading and trailing blanks (spaces only, as the report's Trim does).
 std::string_view Trim(std::string_view text);
 
+// Removes leading and trailing spaces and tabs.
+std::string_view TrimBlanks(std::string_view text);
+
 // How many bytes at the end of UTF-8 text begin a sequence that the bytes after them complete.
 std::size_t UnfinishedUtf8Character(std::string_view text);
 
@@ -31,6 +34,9 @@ bool EqualsIgnoreCase(std::string_view a, std::string_view b);
 
 // Negative, zero or positive as a sorts before, with or after b, ignoring ASCII letter case.
 int CompareIgnoreCase(std::string_view a, std::string_view b);
+
+bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
+bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix);
 
 // ASCII letters folded to lower case, as CompareIgnoreCase compares them.
 std::string LowerCase(std::string_view text);

@@ -25,6 +25,12 @@ inline bool IsUnreadable(const WmiValue& value) {
 }
 inline bool IsNull(const WmiValue& value) { return std::holds_alternative<Null>(value); }
 
+// Text, or Null when there is none.
+inline WmiValue TextOrNull(const std::string& text) {
+  if (text.empty()) return Null{};
+  return text;
+}
+
 // The report text of a value: text unchanged, whole numbers in plain decimal, Booleans as
 // "True"/"False", Null as empty text. Nothing for an unreadable value (its line is left out).
 std::optional<std::string> ValueText(const WmiValue& value);

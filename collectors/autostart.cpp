@@ -68,10 +68,6 @@ Hive UserHive(RegistryRoot root, std::string_view sid) {
           software + std::string(kCurrentVersion) + std::string(kApproved) + "Run"};
 }
 
-bool StartsWith(std::string_view text, std::string_view prefix) {
-  return text.substr(0, prefix.size()) == prefix;
-}
-
 // The text of a value that holds a command; nothing for values of other types.
 std::optional<std::string> CommandText(const std::optional<RawRegistryValue>& raw) {
   if (!raw || (raw->type != kRegSz && raw->type != kRegExpandSz)) return std::nullopt;
@@ -356,7 +352,7 @@ class Gatherer {
          Take(keys_.SubkeyNames(RegistryRoot::LocalMachine, std::string(kProfileList), kView),
               kProfileList)) {
       // Only accounts' profiles: the service accounts' are never logged on to.
-      if (!StartsWith(sid, "S-1-5-21-") && !StartsWith(sid, "S-1-12-1-")) continue;
+      if (!sid.starts_with("S-1-5-21-") && !sid.starts_with("S-1-12-1-")) continue;
       if (LowerCase(sid) == self) continue;
       const auto profile = CommandText(Query(RegistryRoot::LocalMachine,
                                              std::string(kProfileList) + "\\" + sid,
@@ -425,11 +421,6 @@ class ImageExaminer {
   int level_;
   std::unordered_map<std::string, ImagePlace> places_;
 };
-
-WmiValue TextOrNull(const std::string& text) {
-  if (text.empty()) return Null{};
-  return text;
-}
 
 // One line of the block, recorded under its field's name for the JSON report.
 void WriteValue(ReportWriter& report, std::string_view label, std::string_view field,

@@ -208,8 +208,7 @@ Result<std::vector<StartupFile>> WindowsAutostartSystem::StartupFiles(const std:
   for (const FileFacts& entry : listing.value) {
     if (entry.attributes & FILE_ATTRIBUTE_DIRECTORY) continue;
     const std::string path = folder + "\\" + entry.name;
-    const bool shortcut = entry.name.size() > 4 &&
-                          EqualsIgnoreCase(entry.name.substr(entry.name.size() - 4), ".lnk");
+    const bool shortcut = entry.name.size() > 4 && EndsWithIgnoreCase(entry.name, ".lnk");
     const auto target = shortcut ? ShortcutCommand(path) : std::nullopt;
     files.value.push_back({entry.name, target.value_or(CommandOf(path, ""))});
   }

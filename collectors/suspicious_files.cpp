@@ -76,12 +76,6 @@ std::string SearchFolder(SuspiciousFileSource& files, const Search& search) {
   return folder;
 }
 
-// Text, or null when there is none.
-WmiValue TextOrNull(const std::string& text) {
-  if (text.empty()) return Null{};
-  return text;
-}
-
 void AddSignature(SortedTable& table, const std::optional<FileSignature>& signature) {
   if (!signature) return;  // the columns stay Null
   table.SetValue("Signature", std::string(SignatureStatusName(signature->status)));
