@@ -6,17 +6,19 @@
 
 #include <cmath>
 
+#include "base/levels.h"
+#include "base/program.h"
 #include "collectors/categories.h"
 #include "collectors/wmi_win.h"
 #include "app/links.h"
 #include "base/locale_win.h"
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 #include "base/special_folders_win.h"
 #include "base/text.h"
 #include "app/theme_support_win.h"
 #include "base/unicode_win.h"
 #include "base/pending_messages.h"
-#include "base/redaction.h"
+#include "report/redaction.h"
 #include "generated/version.h"
 #include "support/file_version_win.h"
 #include "ui/common_dialog_win.h"

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "base/handles_win.h"
-#include "collectors/scan_session_win.h"
+#include "scan/scan_session_win.h"
 #include "app/settings_win.h"
 #include "ui/check_list_win.h"
 

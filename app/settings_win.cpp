@@ -5,7 +5,8 @@
 
 #include <vector>
 
-#include "base/scan.h"
+#include "base/program.h"
+#include "scan/scan.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 

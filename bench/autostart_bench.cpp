@@ -10,7 +10,7 @@
 #include <unordered_set>
 
 #include "base/levels.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "collectors/autostart.h"
 #include "collectors/file_examinations.h"
 #include "tests/fakes/fake_registry.h"

@@ -9,7 +9,8 @@
 #include <string>
 
 #include "base/json_value.h"
-#include "base/scan.h"
+#include "base/program.h"
+#include "scan/scan.h"
 #include "tools/report_check.h"
 #include "tools/report_compare.h"
 

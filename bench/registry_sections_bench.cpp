@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "base/handles_win.h"
-#include "base/report.h"
-#include "base/report_file_win.h"
+#include "report/report.h"
+#include "report/report_file_win.h"
 #include "base/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/hosts_file_win.h"

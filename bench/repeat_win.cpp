@@ -10,7 +10,7 @@
 
 #include "collectors/collectors_win.h"
 #include "app/main_window_win.h"
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 #include "app/theme_support_win.h"
 #include "base/unicode_win.h"
 #include "collectors/wmi_win.h"

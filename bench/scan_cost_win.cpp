@@ -16,7 +16,7 @@
 #include "collectors/hosts_path_win.h"
 #include "app/message_pump_win.h"
 #include "base/handles_win.h"
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "base/pending_messages.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <thread>
 
-#include "base/scan.h"
+#include "scan/scan.h"
 #include "tests/fakes/memory_report.h"
 
 namespace {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "base/redaction.h"
-#include "base/report.h"
+#include "report/redaction.h"
+#include "report/report.h"
 #include "base/text.h"
 #include "collectors/collectors.h"
 #include "collectors/sorted_table.h"
 
 #ifdef _WIN32
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 #endif
 
 namespace sysinfo {

@@ -9,7 +9,7 @@
 
 #include "base/format.h"
 #include "base/pending_messages.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "base/text.h"
 #include "collectors/autostart_command.h"
 #include "collectors/category.h"

@@ -1,7 +1,5 @@
-// The scan's view of the category list: each category's frame, and its collector run.
+// Finding a category in the list.
 #include "collectors/categories.h"
-
-#include "collectors/collectors.h"
 
 namespace sysinfo {
 
@@ -10,30 +8,6 @@ std::optional<std::size_t> FindCategory(std::string_view text) {
     if (kCategoryList[i]->text == text) return i;
   }
   return std::nullopt;
-}
-
-CategoryFrame FrameOf(const CategoryDefinition& category, int level, std::string_view filePath) {
-  CategoryFrame frame{category.text,
-                      " Start",
-                      category.startLine == StartLine::WithDetail,
-                      std::string(category.scanning),
-                      category.shape,
-                      category.fields.identifying};
-  switch (category.startLine) {
-    case StartLine::WithDetail: frame.startLine = " (" + DetailText(level) + ") Start"; break;
-    case StartLine::WithFilePath: frame.startLine = " Start (" + std::string(filePath) + ")"; break;
-    case StartLine::Plain: break;
-  }
-  if (frame.status.empty()) frame.status = "Scanning " + std::string(category.text);
-  return frame;
-}
-
-CategoryFrame DeclaredCategories::Frame(std::size_t index, int level) const {
-  return FrameOf(*kCategoryList[index], level, sources_.hostsPath);
-}
-
-void DeclaredCategories::Collect(ReportWriter& report, std::size_t index, int level) {
-  kCategoryList[index]->collect(report, sources_, level);
 }
 
 }  // namespace sysinfo

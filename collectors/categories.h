@@ -1,4 +1,4 @@
-// The report's categories in check-list order, and the scan's view of them over the sources.
+// The report's categories in check-list order.
 #pragma once
 
 #include <array>
@@ -6,7 +6,6 @@
 #include <optional>
 #include <string_view>
 
-#include "base/scan.h"
 #include "collectors/category.h"
 
 namespace sysinfo {
@@ -30,22 +29,5 @@ inline constexpr std::size_t kCategoryCount = kCategoryList.size();
 
 // The index of the category with this exact check-list text.
 std::optional<std::size_t> FindCategory(std::string_view text);
-
-// How the scan frames the category at the level; `filePath` is the file a category that copies
-// one names on its start line.
-CategoryFrame FrameOf(const CategoryDefinition& category, int level, std::string_view filePath);
-
-// The list as a scan runs over it, each category collected from these sources. The Windows
-// build's own turns the file-system redirection off for a category that asks for it.
-class DeclaredCategories : public ScanCategories {
- public:
-  explicit DeclaredCategories(Sources& sources) : sources_(sources) {}
-  std::size_t Count() const override { return kCategoryCount; }
-  CategoryFrame Frame(std::size_t index, int level) const override;
-  void Collect(ReportWriter& report, std::size_t index, int level) override;
-
- private:
-  Sources& sources_;
-};
 
 }  // namespace sysinfo

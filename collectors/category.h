@@ -4,8 +4,8 @@
 #include <span>
 #include <string_view>
 
-#include "base/identity.h"
-#include "base/item_recorder.h"
+#include "report/identity.h"
+#include "report/item_recorder.h"
 
 namespace sysinfo {
 

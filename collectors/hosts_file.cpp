@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "base/format.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "base/pending_messages.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"

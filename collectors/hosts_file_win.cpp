@@ -5,7 +5,7 @@
 
 #include "base/fs_redirection_win.h"
 #include "base/handles_win.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "base/unicode_win.h"
 #include "collectors/hosts_file.h"
 #include "support/file_reader_win.h"

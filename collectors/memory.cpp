@@ -2,7 +2,7 @@
 #include <array>
 
 #include "base/format.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "base/pending_messages.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"

@@ -2,7 +2,7 @@
 #include "collectors/section.h"
 
 #include "base/format.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "base/pending_messages.h"
 
 namespace sysinfo {

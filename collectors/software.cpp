@@ -3,7 +3,7 @@
 #include <string>
 
 #include "base/pending_messages.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"

@@ -7,7 +7,7 @@
 #include <numeric>
 
 #include "base/format.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "base/text.h"
 #include "base/pending_messages.h"
 

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "base/report.h"
+#include "report/report.h"
 #include "base/special_folders.h"
 #include "base/text.h"
 #include "collectors/category.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/redaction.h"
-#include "base/redaction_map.h"
+#include "report/redaction.h"
+#include "report/redaction_map.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-mapfile -d '' files < <(find app base collectors support ui tools tests fuzz bench \
+mapfile -d '' files < <(find app base collectors report scan support ui tools tests fuzz bench \
   \( -name '*.cpp' -o -name '*.h' \) -print0 | sort -z)
 
 clang-format --style=file --dump-config >/dev/null  # a .clang-format it cannot read stops here

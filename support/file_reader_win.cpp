@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "base/json_file_win.h"
+#include "base/regular_file_win.h"
 #include "base/unicode_win.h"
 #include "support/extended_path.h"
 

@@ -13,7 +13,7 @@ namespace sysinfo {
 // opened is the one named, whatever its name or length (see ExtendedLengthPath).
 std::wstring ExtendedWidePath(const std::string& path);
 
-// The file opened by its extended-length name as base/json_file_win.h's OpenRegularFile opens
+// The file opened by its extended-length name as base/regular_file_win.h's OpenRegularFile opens
 // it: shared, and regular disk files only (nothing, with GetLastError saying why, otherwise).
 UniqueHandle OpenRegularFile(const std::string& path);
 

@@ -8,10 +8,11 @@
 #include <limits>
 #include <vector>
 
-#include "base/item_recorder.h"
-#include "base/json_report.h"
+#include "base/program.h"
+#include "report/item_recorder.h"
+#include "report/json_report.h"
 #include "base/levels.h"
-#include "base/scan.h"
+#include "scan/scan.h"
 #include "collectors/categories.h"
 
 namespace sysinfo {

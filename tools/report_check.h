@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/json_reader.h"
+#include "report/json_reader.h"
 
 namespace sysinfo {
 

@@ -10,8 +10,8 @@
 
 #include "base/json_value.h"
 #include "base/name_table.h"
-#include "base/report.h"
-#include "base/scan.h"
+#include "report/report.h"
+#include "scan/scan.h"
 #include "collectors/categories.h"
 
 namespace sysinfo {

@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "base/json_reader.h"
+#include "report/json_reader.h"
 
 namespace sysinfo {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 #include "base/unicode_win.h"
 #include "tools/runner_win.h"
 

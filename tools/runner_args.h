@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "base/scan.h"
+#include "scan/scan.h"
 #include "collectors/categories.h"
 
 namespace sysinfo {

@@ -6,12 +6,14 @@
 #include <array>
 #include <new>
 
-#include "collectors/scan_session_win.h"
-#include "base/json_file_win.h"
+#include "base/program.h"
+#include "scan/scan_session_win.h"
+#include "base/regular_file_win.h"
+#include "report/json_file_win.h"
 #include "base/locale_win.h"
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 #include "base/handles_win.h"
-#include "base/scan.h"
+#include "scan/scan.h"
 #include "base/unicode_win.h"
 #include "base/wtf8.h"
 #include "collectors/wmi_win.h"

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "base/report.h"
+#include "report/report.h"
 
 namespace sysinfo {
 

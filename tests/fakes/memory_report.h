@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "base/report.h"
-#include "base/scan.h"
+#include "report/report.h"
+#include "scan/scan.h"
 
 namespace sysinfo::testing {
 

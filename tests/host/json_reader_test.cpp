@@ -1,7 +1,7 @@
 // JSON read as hostile input: what is refused, where, in one short line; numbers by value.
 #include <gtest/gtest.h>
 
-#include "base/json_reader.h"
+#include "report/json_reader.h"
 #include "base/wtf8.h"
 
 namespace sysinfo {

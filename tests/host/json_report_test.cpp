@@ -5,13 +5,15 @@
 #include <memory>
 
 #include "base/format.h"
-#include "base/json_report.h"
+#include "base/program.h"
+#include "report/json_report.h"
 #include "base/levels.h"
 #include "collectors/categories.h"
 #include "collectors/collectors.h"
 #include "collectors/file_examinations.h"
 #include "collectors/suspicious_files.h"
 #include "generated/report_schema.h"
+#include "scan/declared_categories.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_wmi.h"

@@ -1,5 +1,5 @@
 // Blocks filled side by side and written in order: what reaches the report, and when.
-#include "base/ordered_blocks.h"
+#include "scan/ordered_blocks.h"
 
 #include <gtest/gtest.h>
 

@@ -4,13 +4,15 @@
 #include <algorithm>
 #include <memory>
 
-#include "base/json_report.h"
+#include "report/json_report.h"
 #include "base/levels.h"
-#include "base/redaction.h"
-#include "base/redaction_map.h"
+#include "base/program.h"
+#include "report/redaction.h"
+#include "report/redaction_map.h"
 #include "collectors/categories.h"
 #include "collectors/collectors.h"
-#include "collectors/machine_identity.h"
+#include "scan/declared_categories.h"
+#include "scan/machine_identity.h"
 #include "collectors/file_examinations.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_registry.h"

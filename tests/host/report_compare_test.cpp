@@ -1,7 +1,7 @@
 // Two JSON reports compared: the items matched, the differences as text and as JSON.
 #include <gtest/gtest.h>
 
-#include "base/json_report.h"
+#include "report/json_report.h"
 #include "tests/support/report_schema_check.h"
 #include "tools/report_check.h"
 #include "tools/report_compare.h"

@@ -9,8 +9,11 @@
 #include <thread>
 
 #include "base/format.h"
-#include "base/json_report.h"
+#include "base/levels.h"
+#include "base/program.h"
+#include "report/json_report.h"
 #include "collectors/categories.h"
+#include "scan/declared_categories.h"
 #include "tests/fakes/memory_report.h"
 
 namespace sysinfo {

@@ -7,7 +7,8 @@
 #include <cstdio>
 
 #include "base/handles_win.h"
-#include "base/report_file_win.h"
+#include "base/program.h"
+#include "report/report_file_win.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "collectors/categories.h"
@@ -15,6 +16,7 @@
 #include "collectors/file_examinations.h"
 #include "collectors/hosts_file_win.h"
 #include "collectors/suspicious_files_win.h"
+#include "scan/declared_categories.h"
 #include "support/registry_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/test_keys.h"

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "base/handles_win.h"
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "support/authenticode_win.h"

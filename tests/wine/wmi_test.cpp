@@ -9,7 +9,7 @@
 #include <array>
 
 #include "base/handles_win.h"
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 #include "base/unicode_win.h"
 #include "collectors/collectors.h"
 #include "collectors/performance_win.h"

@@ -1,12 +1,12 @@
 // JSON read as hostile input: an iterative parse with bounds, exact numbers and unique names.
-#include "base/json_reader.h"
+#include "report/json_reader.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cmath>
 
 #include "base/name_table.h"
-#include "base/report.h"
+#include "report/report.h"
 #include "base/wtf8.h"
 
 namespace sysinfo {

@@ -1,5 +1,5 @@
 // The redaction map written as JSON and read back through the reader of hostile files.
-#include "base/redaction_map.h"
+#include "report/redaction_map.h"
 
 #include <nlohmann/json.hpp>
 

@@ -11,7 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "base/identity.h"
+#include "report/identity.h"
 #include "base/value.h"
 
 namespace sysinfo {

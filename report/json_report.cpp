@@ -1,11 +1,12 @@
 // The JSON report built from what the collectors record, category by category.
-#include "base/json_report.h"
+#include "report/json_report.h"
 
 #include <cmath>
 
 #include "base/json_value.h"
 #include "base/levels.h"
-#include "base/scan.h"
+#include "base/levels.h"
+#include "base/program.h"
 
 namespace sysinfo {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "base/report.h"
+#include "report/report.h"
 
 namespace sysinfo {
 

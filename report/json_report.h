@@ -5,7 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "base/item_recorder.h"
+#include "report/item_recorder.h"
 
 namespace sysinfo {
 

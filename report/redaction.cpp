@@ -1,5 +1,5 @@
 // Redaction: the markers, what text shows of identifying values, and their replacement.
-#include "base/redaction.h"
+#include "report/redaction.h"
 
 #include <algorithm>
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/item_recorder.h"
-#include "base/report.h"
+#include "report/item_recorder.h"
+#include "report/report.h"
 
 namespace sysinfo {
 

@@ -1,14 +1,15 @@
 // The scan session: the platform's sources bundled once, and one report made over them.
-#include "collectors/scan_session_win.h"
+#include "scan/scan_session_win.h"
 
 #include <optional>
 
 #include "base/fs_redirection_win.h"
-#include "base/json_report.h"
+#include "base/program.h"
+#include "report/json_report.h"
 #include "base/json_value.h"
 #include "base/levels.h"
 #include "base/locale_win.h"
-#include "base/redaction.h"
+#include "report/redaction.h"
 #include "collectors/autostart_win.h"
 #include "collectors/categories.h"
 #include "collectors/collectors.h"
@@ -18,6 +19,7 @@
 #include "collectors/performance_win.h"
 #include "collectors/suspicious_files_win.h"
 #include "collectors/wmi_win.h"
+#include "scan/declared_categories.h"
 #include "support/registry_win.h"
 
 namespace sysinfo {

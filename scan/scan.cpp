@@ -1,5 +1,5 @@
 // The scan: the report's header, each ticked category framed and numbered, how it ended.
-#include "base/scan.h"
+#include "scan/scan.h"
 
 #include <algorithm>
 #include <atomic>
@@ -9,11 +9,10 @@
 #include <thread>
 
 #include "base/format.h"
-#include "base/json_report.h"
+#include "report/json_report.h"
 #include "base/levels.h"
-#include "base/ordered_blocks.h"
+#include "scan/ordered_blocks.h"
 #include "base/pending_messages.h"
-#include "generated/version.h"
 
 namespace sysinfo {
 namespace {
@@ -149,36 +148,7 @@ std::string WriteDocument(ReportSink& file, const JsonReport& json) {
 
 }  // namespace
 
-std::string_view CategoryStatusName(CategoryStatus status) {
-  switch (status) {
-    case CategoryStatus::Ok: return "ok";
-    case CategoryStatus::Empty: return "empty";
-    case CategoryStatus::Failed: return "failed";
-    case CategoryStatus::TimedOut: break;
-  }
-  return "timed_out";
-}
-
 unsigned DefaultScanJobs() { return std::max(2u, std::thread::hardware_concurrency()); }
-
-std::string DetailText(int level) {
-  if (!IsDetailLevel(level)) return {};
-  return "Detail Level: " + std::string(kLevelCaptions[level - 1]);
-}
-
-std::string ProgramCaption(int major, int minor, int revision) {
-  return std::string(kProgramName) + " v" + std::to_string(major) + "." + std::to_string(minor) +
-         "." + std::to_string(revision);
-}
-
-std::string ProgramVersion() {
-  return std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
-         std::to_string(kVersionRevision);
-}
-
-std::string ProgramCaption() {
-  return ProgramCaption(kVersionMajor, kVersionMinor, kVersionRevision);
-}
 
 ScanOutcome RunScan(const ScanRequest& request, ScanCategories& categories, ScanHost& host) {
   ScanOutcome outcome;

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "base/redaction.h"
+#include "report/redaction.h"
 #include "base/result.h"
 
 namespace sysinfo {

@@ -1,10 +1,10 @@
 // The report writer: lines with control characters marked, CR LF, the first failure kept.
-#include "base/report.h"
+#include "report/report.h"
 
 #include <algorithm>
 
 #include "base/pending_messages.h"
-#include "base/redaction.h"
+#include "report/redaction.h"
 #include "base/text.h"
 
 namespace sysinfo {
@@ -261,6 +261,16 @@ bool ReportWriter::CloseReport() {
 const std::string& ReportWriter::Error() const {
   static const std::string none;
   return error_ ? *error_ : none;
+}
+
+std::string_view CategoryStatusName(CategoryStatus status) {
+  switch (status) {
+    case CategoryStatus::Ok: return "ok";
+    case CategoryStatus::Empty: return "empty";
+    case CategoryStatus::Failed: return "failed";
+    case CategoryStatus::TimedOut: break;
+  }
+  return "timed_out";
 }
 
 }  // namespace sysinfo

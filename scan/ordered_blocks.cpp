@@ -1,5 +1,5 @@
 // Blocks filled side by side, written in order: the block next in line streams, later ones wait.
-#include "base/ordered_blocks.h"
+#include "scan/ordered_blocks.h"
 
 #include <utility>
 

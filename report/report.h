@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/identity.h"
-#include "base/item_recorder.h"
+#include "report/identity.h"
+#include "report/item_recorder.h"
 #include "base/result.h"
 
 namespace sysinfo {

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "base/scan.h"
-#include "collectors/machine_identity.h"
+#include "scan/scan.h"
+#include "scan/machine_identity.h"
 #include "collectors/wmi.h"
 
 namespace sysinfo {

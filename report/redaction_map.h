@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "base/json_reader.h"
-#include "base/redaction.h"
+#include "report/json_reader.h"
+#include "report/redaction.h"
 
 namespace sysinfo {
 

@@ -8,13 +8,14 @@
 #include <memory>
 
 #include "base/handles_win.h"
-#include "base/json_file_win.h"
-#include "base/redaction_map.h"
-#include "base/scan.h"
+#include "base/program.h"
+#include "report/json_file_win.h"
+#include "report/redaction_map.h"
+#include "scan/scan.h"
 #include "base/special_folders_win.h"
 #include "base/system_library_win.h"
 #include "base/unicode_win.h"
-#include "collectors/machine_identity.h"
+#include "scan/machine_identity.h"
 #include "collectors/wmi_win.h"
 #include "support/registry_win.h"
 

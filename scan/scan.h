@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "base/identity.h"
-#include "base/report.h"
+#include "report/identity.h"
+#include "report/report.h"
 
 namespace sysinfo {
 
@@ -46,22 +46,6 @@ class ScanCategories {
   // has gathered its last category.
   virtual std::unique_ptr<GatheringThread> StartGatheringThread() { return nullptr; }
 };
-
-// The program's name: the caption without its version.
-inline constexpr std::string_view kProgramName = "Veltrix - System Information";
-
-// The captions of the detail-level buttons, for levels 1 to 3.
-inline constexpr std::array<std::string_view, 3> kLevelCaptions{"Basic", "Moderate", "Advanced"};
-
-// "Detail Level: Moderate"; empty for a level outside 1 to 3.
-std::string DetailText(int level);
-
-// "Veltrix - System Information v1.0.2": the window's caption and the report's first line.
-std::string ProgramCaption(int major, int minor, int revision);
-
-// The program's own version, "1.0.2", and its caption, as this build was numbered.
-std::string ProgramVersion();
-std::string ProgramCaption();
 
 enum class ReportFormat { Text, Json };
 

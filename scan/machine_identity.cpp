@@ -1,5 +1,5 @@
 // The machine's identifying values taught to the redactor before a scan.
-#include "collectors/machine_identity.h"
+#include "scan/machine_identity.h"
 
 #include <string_view>
 

@@ -1,6 +1,6 @@
 // The report file on disk: created or emptied, never through a link, written in the ANSI code
 // page or UTF-8.
-#include "base/report_file_win.h"
+#include "report/report_file_win.h"
 
 #include "base/handles_win.h"
 #include "base/unicode_win.h"
