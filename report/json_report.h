@@ -29,7 +29,6 @@ class JsonReport final : public ItemRecorder {
  public:
   explicit JsonReport(const JsonReportHeader& header);
 
-  const nlohmann::ordered_json& Document() const { return document_; }
   std::string Text() const;  // UTF-8, indented; see JsonText
   // The scan's own time, from its first category started to its last block written: beside the
   // categories' times, it shows what gathering them side by side saved.

@@ -140,12 +140,12 @@ FileChecksums ChecksumPass(ByteReader* reader, Digest* md5, std::span<std::uint8
   const std::optional<std::uint64_t> size = reader->SizeWhenOpened();
   const bool sideBySide = sha256 && !front.empty() && (!size || *size > front.size());
   const std::span<std::uint8_t> back = buffer.subspan(front.size());
-  std::uint32_t crc = 0xFFFFFFFFu;
+  clsCRC crc;
   DigestLane md5Lane(md5, false);
   DigestLane sha256Lane(sha256, sideBySide);
   const auto consume = [&](std::span<const std::uint8_t> chunk) {
     sha256Lane.Feed(chunk);
-    crc = Crc32Update(crc, chunk);
+    crc.AddBytes(chunk);
     md5Lane.Feed(chunk);
     return true;
   };
@@ -154,7 +154,7 @@ FileChecksums ChecksumPass(ByteReader* reader, Digest* md5, std::span<std::uint8
   const bool md5Ok = md5Lane.Wait();
   const bool sha256Ok = sha256Lane.Wait();
   if (!readOk) return failed;
-  FileChecksums sums{Crc32Text(crc ^ 0xFFFFFFFFu), std::string(kMd5ErrorText), {}};
+  FileChecksums sums{Crc32Text(crc.Value()), std::string(kMd5ErrorText), {}};
   if (md5Ok) sums.md5 = DigestText(*md5);
   if (sha256Ok) {
     const auto bytes = sha256->Finish();

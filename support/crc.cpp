@@ -5,9 +5,6 @@
 
 #include <array>
 #include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <vector>
 
 namespace sysinfo {
 namespace {
@@ -68,23 +65,6 @@ constexpr std::array<Table, kSlices> MakeSliceTables() {
 }
 constexpr std::array<Table, kSlices> kSliceTables = MakeSliceTables();
 
-// Each entry is the CRC-16/XMODEM of one byte value: the register after shifting the byte
-// through the polynomial 0x1021 bit by bit.
-constexpr std::array<std::uint16_t, 256> MakeCrc16Table() {
-  std::array<std::uint16_t, 256> table{};
-  for (std::uint32_t i = 0; i < 256; ++i) {
-    std::uint32_t c = i << 8;
-    std::uint32_t r = 0;
-    for (int bit = 0; bit < 8; ++bit) {
-      r = ((r ^ c) & 0x8000) ? (r << 1) ^ 0x1021 : r << 1;
-      c <<= 1;
-    }
-    table[i] = static_cast<std::uint16_t>(r);
-  }
-  return table;
-}
-constexpr std::array<std::uint16_t, 256> kCrc16Table = MakeCrc16Table();
-
 constexpr std::uint32_t LoadLittleEndian(const std::uint8_t* p) {
   return std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 | std::uint32_t{p[2]} << 16 |
          std::uint32_t{p[3]} << 24;
@@ -122,84 +102,15 @@ std::uint32_t Crc32UpdateByTable(std::uint32_t reg, std::span<const std::uint8_t
   return reg;
 }
 
-std::uint16_t Crc16Update(std::uint16_t reg, std::span<const std::uint8_t> bytes) {
-  for (std::uint8_t b : bytes) {
-    reg = static_cast<std::uint16_t>(kCrc16Table[b ^ (reg >> 8)] ^ (reg << 8));
-  }
-  return reg;
-}
-
 std::uint32_t clsCRC::AddBytes(std::span<const std::uint8_t> bytes) {
-  if (crc32Selected_) {
-    crc32Register_ = Crc32Update(crc32Register_, bytes);
-  } else {
-    crc16Register_ = Crc16Update(crc16Register_, bytes);
-  }
+  register_ = Crc32Update(register_, bytes);
   return Value();
-}
-
-std::uint32_t clsCRC::AddString(std::string_view text) {
-  return AddBytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-}
-
-void clsCRC::Algorithm(int selection) {
-  crc32Selected_ = selection != 0;
-  Clear();
-}
-
-std::uint32_t clsCRC::CalculateBytes(std::span<const std::uint8_t> bytes) {
-  Clear();
-  return AddBytes(bytes);
-}
-
-std::uint32_t clsCRC::CalculateString(std::string_view text) {
-  Clear();
-  return AddString(text);
-}
-
-std::optional<std::uint32_t> clsCRC::CalculateFile(const std::string& path) {
-  // Through std::filesystem so a UTF-8 name reaches the wide file API on Windows.
-  std::ifstream file(std::filesystem::path(std::u8string(path.begin(), path.end())),
-                     std::ios::binary);
-  if (!file) return std::nullopt;
-  Clear();
-  std::vector<char> chunk(1 << 20);
-  while (file) {
-    file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    AddBytes({reinterpret_cast<const std::uint8_t*>(chunk.data()),
-              static_cast<std::size_t>(file.gcount())});
-  }
-  if (file.bad()) return std::nullopt;
-  return Value();
-}
-
-std::uint32_t clsCRC::Value() const {
-  return crc32Selected_ ? crc32Register_ ^ 0xFFFFFFFFu : crc16Register_;
-}
-
-void clsCRC::Value(std::uint32_t reg) {
-  if (crc32Selected_) {
-    crc32Register_ = reg;
-  } else {
-    crc16Register_ = static_cast<std::uint16_t>(reg);
-  }
-}
-
-void clsCRC::Clear() {
-  crc16Register_ = 0;
-  crc32Register_ = 0xFFFFFFFFu;
 }
 
 std::string Crc32Text(std::uint32_t crc) {
   char text[9];
   std::snprintf(text, sizeof text, "%X", static_cast<unsigned>(crc));
   return text;
-}
-
-std::string GetFileCRC32(const std::string& path) {
-  clsCRC crc;
-  const auto value = crc.CalculateFile(path);
-  return value ? Crc32Text(*value) : std::string(kCrc32ErrorText);
 }
 
 }  // namespace sysinfo

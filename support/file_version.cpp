@@ -1,4 +1,4 @@
-// Version resource parts decoded from bytes: the fixed block, translations, version texts.
+// Version resource parts decoded from bytes: the translation and the string table.
 #include "support/file_version.h"
 
 #include <cstdio>
@@ -21,36 +21,6 @@ std::string Hex4(unsigned value) {
 }
 
 }  // namespace
-
-std::optional<FixedFileFields> DecodeFixedFileInfo(std::span<const std::uint8_t> block) {
-  if (block.size() < kFixedFileInfoBytes) return std::nullopt;
-  FixedFileFields fields;
-  std::uint32_t* const targets[] = {
-      &fields.signature,     &fields.strucVersion,     &fields.fileVersionMS,
-      &fields.fileVersionLS, &fields.productVersionMS, &fields.productVersionLS,
-      &fields.fileFlagsMask, &fields.fileFlags,        &fields.fileOS,
-      &fields.fileType,      &fields.fileSubtype,      &fields.fileDateMS,
-      &fields.fileDateLS};
-  std::size_t offset = 0;
-  for (std::uint32_t* target : targets) {
-    *target = Word32At(block, offset);
-    offset += 4;
-  }
-  return fields;
-}
-
-std::string VerStructureText(std::uint32_t strucVersion) {
-  char text[16];
-  std::snprintf(text, sizeof text, "%u.%02u", HighWord(strucVersion), LowWord(strucVersion));
-  return text;
-}
-
-std::string VersionNumberText(std::uint32_t mostSignificant, std::uint32_t leastSignificant) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", HighWord(mostSignificant),
-                LowWord(mostSignificant), HighWord(leastSignificant), LowWord(leastSignificant));
-  return text;
-}
 
 std::optional<Translation> FirstTranslation(std::span<const std::uint8_t> value) {
   if (value.size() < 4) return std::nullopt;
@@ -90,16 +60,6 @@ VersionStrings ReadVersionStrings(Translation translation, const VersionStringQu
   };
   for (const auto& [name, target] : entries) *target = query(prefix + name);
   return strings;
-}
-
-std::string FileNamePart(std::string_view path) {
-  const auto slash = path.find_last_of('\\');
-  return std::string(slash == std::string_view::npos ? path : path.substr(slash + 1));
-}
-
-std::string ExtensionPart(std::string_view path) {
-  const auto point = path.find_last_of('.');
-  return point == std::string_view::npos ? std::string() : std::string(path.substr(point + 1));
 }
 
 }  // namespace sysinfo

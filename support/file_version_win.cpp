@@ -42,16 +42,6 @@ std::string QueryString(const std::vector<std::uint8_t>& resource, const std::st
   return WideToUtf8(Utf16Text(BytesInside(resource, value, std::size_t{length} * sizeof(wchar_t))));
 }
 
-// Kernel32's own VerLanguageNameW (version.dll only passes the call on to it).
-std::string LanguageText(std::uint16_t language) {
-  std::array<wchar_t, 256> name{};
-  const DWORD length = VerLanguageNameW(language, name.data(), static_cast<DWORD>(name.size()));
-  if (length == 0) return {};
-  // Some implementations count the terminating NUL in the length they return.
-  const std::wstring_view text(name.data(), std::min<std::size_t>(length, name.size()));
-  return WideToUtf8(text.substr(0, text.find(L'\0')));
-}
-
 }  // namespace
 
 void cFixedFileInfo::FullPathName(const std::string& fileName) {
@@ -81,27 +71,15 @@ void cFixedFileInfo::Load() {
   const std::wstring path = ExtendedWidePath(fullPathName_);
   DWORD ignored = 0;
   const DWORD size = version.getSize(path.c_str(), &ignored);
-  available_ = size != 0;
-  if (!available_) return;
+  if (size == 0) return;
   std::vector<std::uint8_t> resource(size + 1);
   if (!version.get(path.c_str(), 0, size, resource.data())) return;
 
-  if (const auto fixed = DecodeFixedFileInfo(QueryValue(resource, L"\\"))) fixed_ = *fixed;
-
   const auto translation = FirstTranslation(QueryValue(resource, L"\\VarFileInfo\\Translation"));
   if (!translation) return;
-  language_ = LanguageText(translation->language);
   strings_ = ReadVersionStrings(*translation, [&resource](const std::string& subBlock) {
     return QueryString(resource, subBlock);
   });
-}
-
-bool FindFileInfo(const std::string& path, FileFindRecord& record) {
-  // Only the record is wanted: the search handle closes at the end of this statement.
-  if (!AdoptFind(FindFirstFileW(ExtendedWidePath(path).c_str(), &record.findData))) return false;
-  record.versionInfo = std::make_unique<cFixedFileInfo>();
-  record.versionInfo->FullPathName(path);
-  return true;
 }
 
 }  // namespace sysinfo

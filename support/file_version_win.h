@@ -1,10 +1,8 @@
-// cFixedFileInfo, a file's version resource, and a file's directory entry with it.
+// cFixedFileInfo: a file's version resource.
 #pragma once
 
 #include <windows.h>
 
-#include <cstdint>
-#include <memory>
 #include <string>
 
 #include "support/file_version.h"
@@ -20,63 +18,19 @@ struct VersionApi {
 };
 const VersionApi& VersionDll();
 
-// The version resource of one file: its fixed block and its string table. Setting
-// FullPathName loads it; every other member returns what that load stored.
+// The version resource of one file: its string table. Setting FullPathName loads it.
 class cFixedFileInfo {
  public:
   // Normalises the given name to a full path and loads that file's resource. A name
   // that cannot be made a full path changes nothing.
   void FullPathName(const std::string& fileName);
-  const std::string& FullPathName() const { return fullPathName_; }
-  std::string Filename() const { return FileNamePart(fullPathName_); }
-  std::string FileExtension() const { return ExtensionPart(fullPathName_); }
-
-  bool Available() const { return available_; }
-  std::uint32_t FileFlags() const { return fixed_.fileFlags; }
-  std::uint32_t FileOS() const { return fixed_.fileOS; }
-  std::uint32_t FileType() const { return fixed_.fileType; }
-  std::uint32_t FileSubType() const { return fixed_.fileSubtype; }
-  std::string VerFile() const {
-    return VersionNumberText(fixed_.fileVersionMS, fixed_.fileVersionLS);
-  }
-  std::string VerProduct() const {
-    return VersionNumberText(fixed_.productVersionMS, fixed_.productVersionLS);
-  }
-  std::string VerStructure() const { return VerStructureText(fixed_.strucVersion); }
-
-  const std::string& Comments() const { return strings_.comments; }
-  const std::string& CompanyName() const { return strings_.companyName; }
-  const std::string& FileDescription() const { return strings_.fileDescription; }
-  const std::string& FileVersion() const { return strings_.fileVersion; }
-  const std::string& InternalName() const { return strings_.internalName; }
-  const std::string& Language() const { return language_; }
-  const std::string& LegalCopyright() const { return strings_.legalCopyright; }
-  const std::string& LegalTrademarks() const { return strings_.legalTrademarks; }
-  const std::string& OriginalFilename() const { return strings_.originalFilename; }
-  const std::string& ProductName() const { return strings_.productName; }
-  const std::string& ProductVersion() const { return strings_.productVersion; }
-  const std::string& PrivateBuild() const { return strings_.privateBuild; }
-  const std::string& SpecialBuild() const { return strings_.specialBuild; }
   const VersionStrings& Strings() const { return strings_; }
 
  private:
   void Load();
 
   std::string fullPathName_;
-  bool available_ = false;
-  FixedFileFields fixed_;
-  std::string language_;
   VersionStrings strings_;
 };
-
-// A file's directory entry paired with its version resource.
-struct FileFindRecord {
-  WIN32_FIND_DATAW findData{};
-  std::unique_ptr<cFixedFileInfo> versionInfo;
-};
-
-// True when the path names an existing file or folder; the record then holds its entry and a
-// freshly loaded version object. On false the record's version object is left as it was.
-bool FindFileInfo(const std::string& path, FileFindRecord& record);
 
 }  // namespace sysinfo

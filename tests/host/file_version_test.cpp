@@ -1,4 +1,4 @@
-// Version resources decoded from bytes: the fixed block and the translation table.
+// Version resources decoded from bytes: the translation table.
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,14 +7,6 @@
 
 namespace sysinfo {
 namespace {
-
-// A fixed block cut short is not read past its end.
-TEST(FixedFileInfo, ABlockCutShortIsRefused) {
-  std::vector<std::uint8_t> block(13 * 4, 0x5A);
-  EXPECT_TRUE(DecodeFixedFileInfo(block));
-  block.pop_back();
-  EXPECT_FALSE(DecodeFixedFileInfo(block));
-}
 
 TEST(Translation, FirstEntryAndItsBlockName) {
   const std::uint8_t german[] = {0x07, 0x04, 0xE4, 0x04, 0x09, 0x04, 0xB0, 0x04};
