@@ -152,7 +152,7 @@ void FrmMain::CreateControls() {
 
   frame2_.push_back(AddControl(L"BUTTON", L"Detail Level:", BS_GROUPBOX, kFrame2, kFrame2Place));
   for (int i = 0; i < 3; ++i) {
-    const std::wstring caption = Utf8ToWide(kLevelCaptions[i]);
+    const std::wstring caption = Utf8ToWide(LevelCaption(kDetailLevels[i]));
     const DWORD group = i == 0 ? WS_GROUP | WS_TABSTOP : 0;
     optionLevel_[i] = AddControl(L"BUTTON", caption.c_str(), BS_AUTORADIOBUTTON | group,
                                  kOptionLevel0 + i, kOptionPlaces[i]);
@@ -309,9 +309,11 @@ ScanChoices FrmMain::Choices() const {
   choices.caption = ui::WindowTextUtf8(window_.get());
   for (int i = 0; i < checkList_->ListCount(); ++i)
     choices.ticked.push_back(checkList_->Selected(i));
-  choices.level = 0;
+  choices.level = DetailLevel::None;
   for (int i = 0; i < 3; ++i) {
-    if (SendMessageW(optionLevel_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) choices.level = i + 1;
+    if (SendMessageW(optionLevel_[i], BM_GETCHECK, 0, 0) == BST_CHECKED) {
+      choices.level = kDetailLevels[i];
+    }
   }
   choices.redact = Redacting();
   choices.redaction.words = ParseRedactWords(settings_->ReadIni(kSettingsSection, kRedactWordsKey));

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/levels.h"
+
 namespace sysinfo {
 
 // settings.ini beside the program (or the user's own, see LayeredSettings): one section, a

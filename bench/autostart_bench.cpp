@@ -104,7 +104,7 @@ class BenchFiles final : public SuspiciousFileSource {
 void Collect(AutostartSources& sources) {
   sources.examined.Start(true);
   ReportWriter report(std::make_unique<DiscardingSink>());
-  CollectAutostartEntries(report, sources, kAdvanced);
+  CollectAutostartEntries(report, sources, DetailLevel::Advanced);
 }
 
 // Two values (and two task actions) name each image, quoted and not.

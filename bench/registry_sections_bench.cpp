@@ -84,7 +84,7 @@ void BenchSoftware(int entriesPerView) {
   WindowsRegistry registry;
   ReportWriter report(std::make_unique<NullSink>());
   started = Clock::now();
-  CollectSoftware(report, registry, 3);
+  CollectSoftware(report, registry, DetailLevel::Advanced);
   const double section = Milliseconds(started);
   std::printf("Software: %d entries per view, %zu values; bare reads %.1f ms, section %.1f ms, "
               "ratio %.2f, %zu lines\n",

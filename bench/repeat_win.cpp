@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "collectors/collectors_win.h"
+#include "scan/scan_session_win.h"
 #include "app/main_window_win.h"
 #include "report/report_file_win.h"
 #include "app/theme_support_win.h"

@@ -23,10 +23,10 @@ constexpr int kStalls = 9;  // the category whose source stalls until its bound
 class WaitingCategories final : public ScanCategories {
  public:
   std::size_t Count() const override { return kCategories; }
-  CategoryFrame Frame(std::size_t index, int) const override {
+  CategoryFrame Frame(std::size_t index, DetailLevel) const override {
     return {names_[index], " Start", false, "Scanning", ReportShape::Items, {}};
   }
-  void Collect(ReportWriter& report, std::size_t index, int) override {
+  void Collect(ReportWriter& report, std::size_t index, DetailLevel) override {
     int ms = 10 + static_cast<int>(index % 8) * 10;
     if (index == kAnswersIn2s) ms = 2000;
     if (index == kStalls) ms = 3000;

@@ -200,7 +200,7 @@ double SecondsSince(std::chrono::steady_clock::time_point start) {
 }
 
 // Fill, sort and print timed one by one, on a table of the same shape as the section's.
-void PrintPhases(SyntheticWmi& wmi, const std::string& path, int level) {
+void PrintPhases(SyntheticWmi& wmi, const std::string& path, DetailLevel level) {
   std::vector<TableLine> lines;
   std::vector<std::string> labels;
   labels.reserve(kProcessProperties.size());
@@ -238,7 +238,7 @@ int Run(const std::string& folder) {
   }
   std::printf("%zu process rows, %zu columns; best of %d runs\n", kRows, kProcessProperties.size(),
               kRepeats);
-  for (int level : {3, 1}) {
+  for (DetailLevel level : {DetailLevel::Advanced, DetailLevel::Basic}) {
     const double section = Seconds(sectionPath, [&] {
       ReportWriter report(OpenFile(sectionPath));
       CollectProcesses(report, wmi, level);
@@ -264,7 +264,8 @@ int Run(const std::string& folder) {
       CollectProcesses(report, wmi, level);
       report.CloseReport();
     });
-    std::printf("level %d: %zu lines, %.1f MB\n", level, lines.size(), bytes.size() / 1e6);
+    std::printf("level %d: %zu lines, %.1f MB\n", LevelNumber(level), lines.size(),
+                bytes.size() / 1e6);
     std::printf("  redacted (42 known values) %.3f s: ratio %.2f to the plain section\n", redacted,
                 redacted / section);
     std::printf("  fill+sort+print %.3f s; the same bytes written whole %.3f s (ratio %.2f), "

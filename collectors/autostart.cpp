@@ -403,14 +403,14 @@ struct ImagePlace {
 
 class ImageExaminer {
  public:
-  ImageExaminer(AutostartSources& sources, int level) : sources_(sources), level_(level) {}
+  ImageExaminer(AutostartSources& sources, DetailLevel level) : sources_(sources), level_(level) {}
 
   const ImagePlace& Place(const std::string& image) {
     auto [at, added] = places_.try_emplace(LowerCase(image));
     ImagePlace& place = at->second;
     if (!added) return place;
     place.exists = !image.empty() && sources_.system.IsFile(image);
-    if (place.exists && level_ >= kAdvanced) place.times = sources_.system.Times(image);
+    if (place.exists && level_ >= DetailLevel::Advanced) place.times = sources_.system.Times(image);
     return place;
   }
   FileExaminations& Examined() { return sources_.examined; }
@@ -418,7 +418,7 @@ class ImageExaminer {
 
  private:
   AutostartSources& sources_;
-  int level_;
+  DetailLevel level_;
   std::unordered_map<std::string, ImagePlace> places_;
 };
 
@@ -431,7 +431,7 @@ void WriteValue(ReportWriter& report, std::string_view label, std::string_view f
 }
 
 void WriteImage(ReportWriter& report, const AutostartEntry& entry, ImageExaminer& images,
-                int level) {
+                DetailLevel level) {
   const ImagePlace& place = images.Place(entry.image);
   WriteValue(report, "Image: ", "Image", entry.image);
   WriteValue(report, "Image Exists: ", "ImageExists", place.exists);
@@ -440,7 +440,7 @@ void WriteImage(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
   WriteValue(report, "Signature: ", "Signature",
              signature ? WmiValue(std::string(SignatureStatusName(signature->status))) : Null{});
   WriteValue(report, "Signer: ", "Signer", signature ? TextOrNull(signature->signer) : Null{});
-  if (level < kAdvanced) return;
+  if (level < DetailLevel::Advanced) return;
   WmiValue sha256 = Null{};
   VersionStrings version;
   if (place.exists) {
@@ -460,14 +460,14 @@ void WriteImage(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
 }
 
 void WriteEntry(ReportWriter& report, const AutostartEntry& entry, ImageExaminer& images,
-                int level) {
+                DetailLevel level) {
   report.BeginItem();
   WriteValue(report, "Location: ", "Location", entry.location);
   WriteValue(report, "Name: ", "Name", entry.name);
   WriteValue(report, "Command: ", "Command", entry.command);
   WriteValue(report, "State: ", "State", entry.state);
   if (!entry.triggers.empty()) WriteValue(report, "Triggers: ", "Triggers", entry.triggers);
-  if (level >= kModerate) WriteImage(report, entry, images, level);
+  if (level >= DetailLevel::Moderate) WriteImage(report, entry, images, level);
   report.EndItem();
   report.WriteReportLine(SeparatorLine);
   ProcessPendingMessages();
@@ -510,12 +510,13 @@ void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSyste
   }
 }
 
-void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, int level) {
+void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, DetailLevel level) {
   if (!IsDetailLevel(level)) return;
   Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
   if (gathered.Failed()) report.SourceEnded(QueryStatus::Failed, gathered.error);
   std::vector<AutostartEntry>& entries = gathered.value;
-  if (level >= kModerate) ResolveAutostartImages(entries, sources.system, sources.registry);
+  if (level >= DetailLevel::Moderate)
+    ResolveAutostartImages(entries, sources.system, sources.registry);
   std::stable_sort(
       entries.begin(), entries.end(), [](const AutostartEntry& a, const AutostartEntry& b) {
         const int byLocation = CompareIgnoreCase(a.location, b.location);
@@ -529,7 +530,7 @@ void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, in
 extern const CategoryDefinition kAutostartEntriesCategory{
     "Autostart Entries",
     StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, int level) {
+    [](ReportWriter& report, Sources& sources, DetailLevel level) {
       AutostartSources autostart{sources.registry, sources.autostart, sources.examined};
       CollectAutostartEntries(report, autostart, level);
     },

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "base/levels.h"
 #include "base/result.h"
 #include "support/registry.h"
 
@@ -103,6 +104,6 @@ void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSyste
 // state; Moderate adds the image, whether it exists, its signature and signer; Advanced its
 // SHA-256, company, version and times. Each image is examined once in the scan, however many
 // entries (or other categories) name it.
-void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, int level);
+void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, DetailLevel level);
 
 }  // namespace sysinfo

@@ -4,6 +4,7 @@
 #include <span>
 #include <string_view>
 
+#include "base/levels.h"
 #include "report/identity.h"
 #include "report/item_recorder.h"
 
@@ -42,7 +43,7 @@ enum class StartLine {
 enum class FileView { Redirected, Native };
 
 // Writes one category's block at the detail level (1 to 3).
-using CollectFunction = void (*)(ReportWriter& report, Sources& sources, int level);
+using CollectFunction = void (*)(ReportWriter& report, Sources& sources, DetailLevel level);
 
 // Everything the program knows of a category, declared once beside its collector.
 struct CategoryDefinition {

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/levels.h"
 #include "collectors/performance.h"
 #include "collectors/wmi.h"
 #include "support/registry.h"
@@ -34,32 +35,33 @@ struct Sources {
 };
 
 // The source a collector reads, told by its parameter's type.
-inline WmiService& SourceFor(Sources& sources, void (*)(ReportWriter&, WmiService&, int)) {
+inline WmiService& SourceFor(Sources& sources, void (*)(ReportWriter&, WmiService&, DetailLevel)) {
   return sources.wmi;
 }
-inline RegistryKeys& SourceFor(Sources& sources, void (*)(ReportWriter&, RegistryKeys&, int)) {
+inline RegistryKeys& SourceFor(Sources& sources,
+                               void (*)(ReportWriter&, RegistryKeys&, DetailLevel)) {
   return sources.registry;
 }
 
 // A category whose collector reads one source, run over the whole bundle.
 template <auto collect>
-void Over(ReportWriter& report, Sources& sources, int level) {
+void Over(ReportWriter& report, Sources& sources, DetailLevel level) {
   collect(report, SourceFor(sources, collect), level);
 }
 
 // Each writes its category's block at the detail level (1 to 3).
-void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, int level);
-void CollectComputerSystem(ReportWriter& report, WmiService& wmi, int level);
-void CollectCpu(ReportWriter& report, WmiService& wmi, int level);
-void CollectDrives(ReportWriter& report, WmiService& wmi, int level);
-void CollectDrivers(ReportWriter& report, WmiService& wmi, int level);
-void CollectHardware(ReportWriter& report, WmiService& wmi, int level);
+void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, DetailLevel level);
+void CollectComputerSystem(ReportWriter& report, WmiService& wmi, DetailLevel level);
+void CollectCpu(ReportWriter& report, WmiService& wmi, DetailLevel level);
+void CollectDrives(ReportWriter& report, WmiService& wmi, DetailLevel level);
+void CollectDrivers(ReportWriter& report, WmiService& wmi, DetailLevel level);
+void CollectHardware(ReportWriter& report, WmiService& wmi, DetailLevel level);
 void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance& readPerformance,
-                   int level);
-void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, int level);
-void CollectProcesses(ReportWriter& report, WmiService& wmi, int level);
-void CollectServices(ReportWriter& report, WmiService& wmi, int level);
-void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level);
+                   DetailLevel level);
+void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, DetailLevel level);
+void CollectProcesses(ReportWriter& report, WmiService& wmi, DetailLevel level);
+void CollectServices(ReportWriter& report, WmiService& wmi, DetailLevel level);
+void CollectStartupItems(ReportWriter& report, WmiService& wmi, DetailLevel level);
 // Where the Internet proxy settings live, below HKCU, HKLM and each user hive.
 inline constexpr std::string_view kInternetSettings =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
@@ -77,6 +79,6 @@ Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryKeys& keys);
 // The Internet proxy settings of the current user, the machine and one loaded user hive.
 void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys);
 // The programs of the machine's Uninstall keys in both registry views, sorted by name.
-void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level);
+void CollectSoftware(ReportWriter& report, RegistryKeys& keys, DetailLevel level);
 
 }  // namespace sysinfo

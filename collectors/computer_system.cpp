@@ -81,7 +81,7 @@ constexpr std::string_view kQuery = "SELECT * FROM Win32_ComputerSystem";
 
 }  // namespace
 
-void CollectComputerSystem(ReportWriter& report, WmiService& wmi, int level) {
+void CollectComputerSystem(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
 

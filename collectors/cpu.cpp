@@ -67,7 +67,7 @@ constexpr std::string_view kQuery = "SELECT * FROM Win32_Processor";
 
 }  // namespace
 
-void CollectCpu(ReportWriter& report, WmiService& wmi, int level) {
+void CollectCpu(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
 

@@ -43,7 +43,7 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-void CollectDrivers(ReportWriter& report, WmiService& wmi, int level) {
+void CollectDrivers(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
 

@@ -66,7 +66,7 @@ constexpr std::string_view kQuery = "SELECT * FROM Win32_DiskDrive";
 
 }  // namespace
 
-void CollectDrives(ReportWriter& report, WmiService& wmi, int level) {
+void CollectDrives(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
 

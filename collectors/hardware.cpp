@@ -42,7 +42,7 @@ constexpr std::array<IdentifyingField, 2> kIdentifying{{
 
 }  // namespace
 
-void CollectHardware(ReportWriter& report, WmiService& wmi, int level) {
+void CollectHardware(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
 

@@ -107,14 +107,14 @@ constexpr std::array<std::string_view, 1> kKey{"Line"};
 
 }  // namespace
 
-extern const CategoryDefinition kHostsFileCategory{"Host File Info",
-                                                   StartLine::WithFilePath,
-                                                   [](ReportWriter& report, Sources& sources, int) {
-                                                     sources.copyHostsFile(report,
-                                                                           sources.hostsPath);
-                                                   },
-                                                   {kKey, {}, {}},
-                                                   ReportShape::FileLines,
-                                                   FileView::Native};
+extern const CategoryDefinition kHostsFileCategory{
+    "Host File Info",
+    StartLine::WithFilePath,
+    [](ReportWriter& report, Sources& sources, DetailLevel) {
+      sources.copyHostsFile(report, sources.hostsPath);
+    },
+    {kKey, {}, {}},
+    ReportShape::FileLines,
+    FileView::Native};
 
 }  // namespace sysinfo

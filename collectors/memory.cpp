@@ -154,7 +154,7 @@ constexpr std::array<std::string_view, 3> kSubsections{"Installed Physical Memor
 }  // namespace
 
 void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance& readPerformance,
-                   int level) {
+                   DetailLevel level) {
   report.BeginGroup(kSubsections[0]);
   report.WriteReportLine("(Installed Physical Memory Modules)");
   const int modules = WriteEach(report, wmi, "Select * from Win32_PhysicalMemory",
@@ -189,7 +189,7 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
 extern const CategoryDefinition kMemoryCategory{
     "Memory (Ram)",
     StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, int level) {
+    [](ReportWriter& report, Sources& sources, DetailLevel level) {
       CollectMemory(report, sources.wmi, sources.readPerformance, level);
     },
     {kKey, kChanging, kIdentifying, {}, kSubsections},

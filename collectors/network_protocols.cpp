@@ -46,7 +46,7 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, int level) {
+void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
 

@@ -80,7 +80,7 @@ constexpr std::string_view kQuery = "SELECT * FROM Win32_OperatingSystem";
 
 }  // namespace
 
-void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, int level) {
+void CollectOperatingSystem(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSection(report, wmi, kQuery, kLines, level);
 }
 

@@ -54,7 +54,7 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-void CollectProcesses(ReportWriter& report, WmiService& wmi, int level) {
+void CollectProcesses(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
 

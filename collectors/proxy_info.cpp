@@ -100,7 +100,9 @@ void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
 extern const CategoryDefinition kProxyInfoCategory{
     "Proxy Info",
     StartLine::Plain,
-    [](ReportWriter& report, Sources& sources, int) { CollectProxyInfo(report, sources.registry); },
+    [](ReportWriter& report, Sources& sources, DetailLevel) {
+      CollectProxyInfo(report, sources.registry);
+    },
     {kKey, kChanging, kIdentifying},
     ReportShape::KeyBlocks,
     FileView::Native};

@@ -29,7 +29,7 @@ void PrintPropertyLine(ReportWriter& report, const WmiObject& object, const Sect
 }  // namespace
 
 void PrintObjectLines(ReportWriter& report, const WmiObject* object,
-                      std::span<const SectionLine> lines, int level) {
+                      std::span<const SectionLine> lines, DetailLevel level) {
   if (object) {
     report.BeginItem();
     for (const SectionLine& line : lines) {
@@ -46,7 +46,7 @@ void PrintObjectLines(ReportWriter& report, const WmiObject* object,
 }
 
 QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
-                         std::span<const SectionLine> lines, int level) {
+                         std::span<const SectionLine> lines, DetailLevel level) {
   auto result = wmi.ExecQuery(wql);
   ProcessPendingMessages();
   if (!IsDetailLevel(level)) return result->Status();

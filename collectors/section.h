@@ -19,9 +19,9 @@ struct Levels {
   bool basic;
   bool moderate;
   bool advanced;
-  constexpr bool Has(int level) const {
-    return (level == kBasic && basic) || (level == kModerate && moderate) ||
-           (level == kAdvanced && advanced);
+  constexpr bool Has(DetailLevel level) const {
+    return (level == DetailLevel::Basic && basic) || (level == DetailLevel::Moderate && moderate) ||
+           (level == DetailLevel::Advanced && advanced);
   }
 };
 
@@ -63,12 +63,12 @@ std::optional<std::string> Coded(const WmiValue& value) {
 // The lines of one object at a level, then the separator line. Without an object (a failed
 // query) only the separator line is printed.
 void PrintObjectLines(ReportWriter& report, const WmiObject* object,
-                      std::span<const SectionLine> lines, int level);
+                      std::span<const SectionLine> lines, DetailLevel level);
 
 // Runs the query and prints every object it returns, in the order delivered. A query that
 // fails before delivering anything prints a single separator line; a level outside 1 to 3
 // prints nothing. Returns how the enumeration ended.
 QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
-                         std::span<const SectionLine> lines, int level);
+                         std::span<const SectionLine> lines, DetailLevel level);
 
 }  // namespace sysinfo

@@ -40,7 +40,7 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-void CollectServices(ReportWriter& report, WmiService& wmi, int level) {
+void CollectServices(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
 

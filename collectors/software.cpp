@@ -84,7 +84,7 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
+void CollectSoftware(ReportWriter& report, RegistryKeys& keys, DetailLevel level) {
   SortedTable table(kSection);
   FirstFailure failure;
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view, failure);

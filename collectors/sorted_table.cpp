@@ -30,7 +30,7 @@ struct ResolvedLine {
 
 // The lines printed at the level with their columns looked up once, not once per row.
 std::vector<ResolvedLine> LinesAtLevel(const SortedTable& table, const SortedSection& section,
-                                       int level) {
+                                       DetailLevel level) {
   std::vector<ResolvedLine> resolved;
   for (const TableLine& line : section.lines) {
     if (!line.levels.Has(level)) continue;
@@ -135,7 +135,7 @@ void AppendCellText(std::string& text, const WmiValue& cell) {
 }
 
 void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSection& section,
-                      int level) {
+                      DetailLevel level) {
   if (!IsDetailLevel(level)) return;
   table.Sort(section.sortColumn);
   const std::vector<ResolvedLine> lines = LinesAtLevel(table, section, level);
@@ -187,7 +187,7 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
 }
 
 QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi,
-                                  const SortedSection& section, int level) {
+                                  const SortedSection& section, DetailLevel level) {
   SortedTable table(section);
   std::string error;
   const QueryStatus status = FillFromWmi(table, wmi, section.wql, &error);

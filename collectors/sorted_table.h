@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/levels.h"
 #include "collectors/section.h"
 #include "collectors/wmi.h"
 
@@ -81,7 +82,7 @@ struct SortedSection {
 // recording each row as an item of the printed columns' values. A level outside 1 to 3 prints
 // nothing.
 void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSection& section,
-                      int level);
+                      DetailLevel level);
 
 // Adds one row per object of the query, each column filled from the property of the same name
 // (unreadable: Null). A query that fails before delivering anything adds one empty row, so the
@@ -91,6 +92,6 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
 
 // The whole cycle for a WMI list section: fill from its query, sort, print.
 QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi,
-                                  const SortedSection& section, int level);
+                                  const SortedSection& section, DetailLevel level);
 
 }  // namespace sysinfo

@@ -31,7 +31,7 @@ constexpr std::array<IdentifyingField, 1> kIdentifying{{
 
 }  // namespace
 
-void CollectStartupItems(ReportWriter& report, WmiService& wmi, int level) {
+void CollectStartupItems(ReportWriter& report, WmiService& wmi, DetailLevel level) {
   PrintSortedWmiSection(report, wmi, kSection, level);
 }
 

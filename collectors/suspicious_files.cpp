@@ -143,7 +143,7 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 }  // namespace
 
 void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files,
-                            FileExaminations& examined, int level) {
+                            FileExaminations& examined, DetailLevel level) {
   SortedTable table(kSection);
   for (const Search& search : kSearches) RunSearch(table, files, examined, search, report);
   PrintSortedTable(report, table, kSection, level);
@@ -153,7 +153,7 @@ void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files,
 extern const CategoryDefinition kSuspiciousFilesCategory{
     "Suspicious Files!",
     StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, int level) {
+    [](ReportWriter& report, Sources& sources, DetailLevel level) {
       CollectSuspiciousFiles(report, sources.files, sources.examined, level);
     },
     {kKey, kChanging, kIdentifying},

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/levels.h"
 #include "base/result.h"
 #include "support/authenticode.h"
 #include "support/checksum.h"
@@ -58,6 +59,6 @@ class SuspiciousFileSource {
 // file version, one block per file sorted by file name. What it reads of each file is read through
 // the scan's examinations, which keep it for the categories after it.
 void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files,
-                            FileExaminations& examined, int level);
+                            FileExaminations& examined, DetailLevel level);
 
 }  // namespace sysinfo

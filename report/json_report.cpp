@@ -34,10 +34,8 @@ JsonReport::JsonReport(const JsonReportHeader& header) {
   document_["tool"] = {{"name", std::string(kProgramName)}, {"version", header.version}};
   document_["computer"] = header.computer;
   document_["scanTime"] = header.scanTime;
-  const bool known = IsDetailLevel(header.level);
-  document_["level"] = {
-      {"number", header.level},
-      {"name", known ? std::string(kLevelCaptions[header.level - 1]) : std::string()}};
+  document_["level"] = {{"number", LevelNumber(header.level)},
+                        {"name", std::string(LevelCaption(header.level))}};
   document_["elapsedMs"] = 0;  // filled in at the end; kept here so the fields read in order
   document_["categories"] = Json::array();
 }

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "base/levels.h"
 #include "report/item_recorder.h"
 
 namespace sysinfo {
@@ -18,7 +19,7 @@ struct JsonReportHeader {
   std::string version;  // "1.0.2"
   std::string computer;  // the machine's name
   std::string scanTime;  // ISO 8601 with the offset from UTC
-  int level = 1;  // 1 Basic, 2 Moderate, 3 Advanced
+  DetailLevel level = DetailLevel::Basic;
 };
 
 // Builds the machine-readable report from what the collectors record: one entry per category

@@ -6,7 +6,8 @@
 
 namespace sysinfo {
 
-CategoryFrame FrameOf(const CategoryDefinition& category, int level, std::string_view filePath) {
+CategoryFrame FrameOf(const CategoryDefinition& category, DetailLevel level,
+                      std::string_view filePath) {
   CategoryFrame frame{category.text,
                       " Start",
                       category.startLine == StartLine::WithDetail,
@@ -22,11 +23,11 @@ CategoryFrame FrameOf(const CategoryDefinition& category, int level, std::string
   return frame;
 }
 
-CategoryFrame DeclaredCategories::Frame(std::size_t index, int level) const {
+CategoryFrame DeclaredCategories::Frame(std::size_t index, DetailLevel level) const {
   return FrameOf(*kCategoryList[index], level, sources_.hostsPath);
 }
 
-void DeclaredCategories::Collect(ReportWriter& report, std::size_t index, int level) {
+void DeclaredCategories::Collect(ReportWriter& report, std::size_t index, DetailLevel level) {
   kCategoryList[index]->collect(report, sources_, level);
 }
 

@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string_view>
 
+#include "base/levels.h"
 #include "collectors/categories.h"
 #include "scan/scan.h"
 
@@ -12,7 +13,8 @@ namespace sysinfo {
 
 // How the scan frames the category at the level; `filePath` is the file a category that copies
 // one names on its start line.
-CategoryFrame FrameOf(const CategoryDefinition& category, int level, std::string_view filePath);
+CategoryFrame FrameOf(const CategoryDefinition& category, DetailLevel level,
+                      std::string_view filePath);
 
 // The list as a scan runs over it, each category collected from these sources. The Windows
 // build's own turns the file-system redirection off for a category that asks for it.
@@ -20,8 +22,8 @@ class DeclaredCategories : public ScanCategories {
  public:
   explicit DeclaredCategories(Sources& sources) : sources_(sources) {}
   std::size_t Count() const override { return kCategoryCount; }
-  CategoryFrame Frame(std::size_t index, int level) const override;
-  void Collect(ReportWriter& report, std::size_t index, int level) override;
+  CategoryFrame Frame(std::size_t index, DetailLevel level) const override;
+  void Collect(ReportWriter& report, std::size_t index, DetailLevel level) override;
 
  private:
   Sources& sources_;

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/levels.h"
 #include "report/identity.h"
 #include "report/report.h"
 
@@ -39,9 +40,9 @@ class ScanCategories {
  public:
   virtual ~ScanCategories() = default;
   virtual std::size_t Count() const = 0;
-  virtual CategoryFrame Frame(std::size_t index, int level) const = 0;
+  virtual CategoryFrame Frame(std::size_t index, DetailLevel level) const = 0;
   // Writes the block of the category at `index` at the detail level.
-  virtual void Collect(ReportWriter& report, std::size_t index, int level) = 0;
+  virtual void Collect(ReportWriter& report, std::size_t index, DetailLevel level) = 0;
   // Called first on each thread that gathers side by side; what it returns lives until the thread
   // has gathered its last category.
   virtual std::unique_ptr<GatheringThread> StartGatheringThread() { return nullptr; }
@@ -52,7 +53,7 @@ enum class ReportFormat { Text, Json };
 struct ScanRequest {
   std::string caption;  // the window's caption, the report's first line
   std::vector<bool> ticked;  // by position in the category list; missing: not ticked
-  int level = 1;  // 1 to 3; 0 when no level button is selected
+  DetailLevel level = DetailLevel::Basic;
   std::string proposedPath;  // the save dialog's initial file name
   // When set, identifying values are replaced in every line and recorded value before anything
   // is written; the caller has taught it what it knows beforehand (the computer's name).

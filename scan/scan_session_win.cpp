@@ -29,7 +29,7 @@ namespace {
 class PlatformCategories final : public DeclaredCategories {
  public:
   using DeclaredCategories::DeclaredCategories;
-  void Collect(ReportWriter& report, std::size_t index, int level) override {
+  void Collect(ReportWriter& report, std::size_t index, DetailLevel level) override {
     std::optional<FsRedirectionOff> redirectionOff;
     if (kCategoryList[index]->files == FileView::Native) redirectionOff.emplace();
     DeclaredCategories::Collect(report, index, level);
@@ -50,8 +50,8 @@ class PlatformCategories final : public DeclaredCategories {
 bool ShowsSha256(const ScanChoices& choices) {
   if (choices.format == ReportFormat::Json) return true;
   const std::optional<std::size_t> autostart = FindCategory(kAutostartEntriesCategory.text);
-  return choices.level >= kAdvanced && autostart && *autostart < choices.ticked.size() &&
-         choices.ticked[*autostart];
+  return choices.level >= DetailLevel::Advanced && autostart &&
+         *autostart < choices.ticked.size() && choices.ticked[*autostart];
 }
 
 }  // namespace

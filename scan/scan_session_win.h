@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/levels.h"
 #include "scan/scan.h"
 #include "scan/machine_identity.h"
 #include "collectors/wmi.h"
@@ -15,7 +16,7 @@ namespace sysinfo {
 struct ScanChoices {
   std::string caption;  // the report's first line
   std::vector<bool> ticked;  // by position in the category list
-  int level = 1;  // 1 to 3; 0 when no level is chosen
+  DetailLevel level = DetailLevel::Basic;  // None when no level is chosen
   bool redact = false;
   RedactionChoices redaction;
   ReportFormat format = ReportFormat::Text;

@@ -115,11 +115,12 @@ Fault OneOf(JsonNode name, std::span<const std::string_view> names, const char* 
 Fault Level(JsonNode level) {
   const Fault fault = Members(
       level, "the level",
-      {{"number", [](JsonNode number) { return Whole(number, kBasic, kAdvanced); }},
-       {"name", Text}});
+      {{"number", [](JsonNode number) { return Whole(number, 1, 3); }}, {"name", Text}});
   if (fault) return fault;
   const JsonNode name = *level.Find("name");
-  if (name.Text() == kLevelCaptions[*WholeValue(*level.Find("number")) - 1]) return std::nullopt;
+  if (name.Text() == LevelCaption(*LevelFromNumber(*WholeValue(*level.Find("number"))))) {
+    return std::nullopt;
+  }
   return At(name, "the level's name is not that of its number");
 }
 

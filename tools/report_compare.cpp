@@ -307,7 +307,8 @@ ReportSummary Summarize(const JsonDocument& document, const std::string& file) {
   const JsonNode root = document.Root();
   const JsonNode level = *root.Find("level");
   return {file, Member(root, "computer"), Member(root, "scanTime"), Member(level, "name"),
-          std::stoi(NumberKey(level.Find("number")->Number()))};
+          LevelFromNumber(std::stoll(NumberKey(level.Find("number")->Number())))
+              .value_or(DetailLevel::None)};
 }
 
 // ---- rendering ----
@@ -363,7 +364,7 @@ Json ReportJson(const ReportSummary& report) {
   return {{"file", report.file},
           {"computer", report.computer},
           {"scanTime", report.scanTime},
-          {"level", {{"number", report.level}, {"name", report.levelName}}}};
+          {"level", {{"number", LevelNumber(report.level)}, {"name", report.levelName}}}};
 }
 
 Json NameJson(const ItemName& name) {

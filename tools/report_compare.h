@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/levels.h"
 #include "report/json_reader.h"
 
 namespace sysinfo {
@@ -19,7 +20,7 @@ struct CompareOptions {
 // What the heading says about one report.
 struct ReportSummary {
   std::string file, computer, scanTime, levelName;
-  int level = 0;
+  DetailLevel level = DetailLevel::None;
 };
 
 // A field's value as the report holds it: its kind and text (a string's characters, a number as

@@ -22,13 +22,6 @@ unsigned JobsByText(const std::string& text) {
   return jobs <= kMostJobs ? jobs : 0;
 }
 
-int LevelByName(const std::string& name) {
-  if (name == "basic") return 1;
-  if (name == "moderate") return 2;
-  if (name == "advanced") return 3;
-  return 0;
-}
-
 }  // namespace
 
 RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
@@ -84,9 +77,10 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
           return refuse("unknown format \"" + value + "\"");
         }
       } else if (arg == "--level") {
-        options.level = LevelByName(value);
+        const std::optional<DetailLevel> level = LevelNamed(value);
+        if (!level) return refuse("unknown level \"" + value + "\"");
+        options.level = *level;
         levelGiven = true;
-        if (options.level == 0) return refuse("unknown level \"" + value + "\"");
       } else {
         const auto index = FindCategory(value);
         if (!index) return refuse("unknown category \"" + value + "\"");

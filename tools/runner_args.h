@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "base/levels.h"
 #include "scan/scan.h"
 #include "collectors/categories.h"
 
@@ -14,7 +15,7 @@ struct RunnerOptions {
   bool help = false;
   std::string outPath;
   ReportFormat format = ReportFormat::Text;  // what FILE holds: the text report, or the JSON one
-  int level = 1;
+  DetailLevel level = DetailLevel::Basic;
   bool redact = false;  // identifying values replaced by markers
   std::vector<std::string> redactWords;  // --redact-word: more values to replace
   std::string redactMap;  // --redact-map: where each value's marker is kept between reports

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/format.h"
+#include "base/levels.h"
 
 namespace sysinfo::testing {
 
@@ -17,10 +18,10 @@ struct LevelLine {
   std::string text;
 };
 
-inline std::vector<std::string> LinesAt(int level, const std::vector<LevelLine>& block) {
+inline std::vector<std::string> LinesAt(DetailLevel level, const std::vector<LevelLine>& block) {
   std::vector<std::string> lines;
   for (const auto& line : block) {
-    if (line.from <= level) lines.push_back(line.text);
+    if (line.from <= LevelNumber(level)) lines.push_back(line.text);
   }
   return lines;
 }

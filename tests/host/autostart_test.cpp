@@ -161,7 +161,7 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
                          {{9, "", true}, {2, "2024-01-01T03:00:00", false}}}};
 
   CapturedReport report;
-  CollectAutostartEntries(report.writer(), sources, kBasic);
+  CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
   const std::string lm = "HKEY_LOCAL_MACHINE\\SOFTWARE";
   const std::string away =
       "C:\\Users\\away\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
@@ -210,13 +210,13 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
   images.roaming.emplace_back().name = "a.exe";
   examined.Start(true);
   CapturedReport suspicious;
-  CollectSuspiciousFiles(suspicious.writer(), images, examined, kAdvanced);
+  CollectSuspiciousFiles(suspicious.writer(), images, examined, DetailLevel::Advanced);
   keys.Set(kCu, "Software" + kCv + "Run", "One", Text("C:\\Tools\\a.exe"));
   keys.Set(kCu, "Software" + kCv + "Run", "Two", Text("\"C:\\TOOLS\\A.EXE\" -x"));
   keys.Set(kCu, "Software" + kCv + "Run", "Gone", Text("C:\\Tools\\gone.exe\r\nName: forged"));
   keys.Set(kCu, "Software" + kCv + "Explorer\\StartupApproved\\Run", "One", Approved(2, 5));
   CapturedReport report;
-  CollectAutostartEntries(report.writer(), sources, kAdvanced);
+  CollectAutostartEntries(report.writer(), sources, DetailLevel::Advanced);
   const std::string location = "Location: HKEY_CURRENT_USER\\Software" + kCv + "Run";
   const std::string separator(SeparatorLine);
   // clang-format off
@@ -240,11 +240,11 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
   CapturedReport moderate;
   images.examined.clear();
   examined.Start(false);
-  CollectAutostartEntries(moderate.writer(), sources, kModerate);
+  CollectAutostartEntries(moderate.writer(), sources, DetailLevel::Moderate);
   EXPECT_EQ(images.examined, Lines{"sign C:\\Tools\\a.exe"});  // no hashing below Advanced
   EXPECT_EQ(moderate.Lines().size(), 3 * 9u);
   CapturedReport none;
-  CollectAutostartEntries(none.writer(), sources, 0);
+  CollectAutostartEntries(none.writer(), sources, DetailLevel::None);
   EXPECT_TRUE(none.Lines().empty());
 }
 
@@ -256,7 +256,7 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   system.tasks.error = "The task service is not running.";
   CapturedReport report;
   report.writer().BeginCategory("Autostart Entries", 16, ReportShape::Items, {});
-  CollectAutostartEntries(report.writer(), sources, kBasic);
+  CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
   const CategoryOutcome outcome = report.writer().EndCategory(0);
   EXPECT_EQ(Blocks(report.Lines()),
             Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});

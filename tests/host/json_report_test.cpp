@@ -133,7 +133,7 @@ struct Scanned {
   std::vector<std::string> outcomes;  // what the runner's user is told, category by category
 };
 
-Scanned Scan(int level, bool withJson) {
+Scanned Scan(DetailLevel level, bool withJson) {
   ScanRequest request;
   request.caption = ProgramCaption(1, 0, 2);
   request.ticked.assign(kCategoryCount, true);
@@ -168,7 +168,7 @@ const Json& CategoryNamed(const Json& document, std::string_view name) {
 }
 
 TEST(JsonReport, TheDocumentIsValidAtEveryLevel) {
-  for (int level : {kBasic, kModerate, kAdvanced}) {
+  for (DetailLevel level : {DetailLevel::Basic, DetailLevel::Moderate, DetailLevel::Advanced}) {
     SCOPED_TRACE(level);
     const Scanned alone = Scan(level, false);
     const Scanned beside = Scan(level, true);
@@ -187,7 +187,7 @@ TEST(JsonReport, TheDocumentIsValidAtEveryLevel) {
 }
 
 TEST(JsonReport, EachCategoryStatusWithTheReason) {
-  const Scanned scanned = Scan(kBasic, true);
+  const Scanned scanned = Scan(DetailLevel::Basic, true);
   // The sections the fake has no answer for fail with its reason; Drivers is a class with
   // nothing in it; the hosts file copies nothing; the memory figures, the drivers folder and two
   // registry keys cannot be read.
@@ -212,7 +212,7 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
 }
 
 TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
-  const Scanned scanned = Scan(kModerate, true);
+  const Scanned scanned = Scan(DetailLevel::Moderate, true);
   const Json& document = scanned.document;
 
   // The composed caption line gives its parts; a coded line its number; Null stays null; an
@@ -245,13 +245,14 @@ TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
     const Json::json_pointer at(pointer);
     EXPECT_EQ((document.contains(at) ? document[at] : Json()).dump(), value.dump()) << pointer;
   }
-  EXPECT_NE(Scan(kModerate, false).text.find("File Size: 18446744073709551615 Bytes\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      Scan(DetailLevel::Moderate, false).text.find("File Size: 18446744073709551615 Bytes\r\n"),
+      std::string::npos);
 }
 
 // The schema is a check that can fail: documents that break it are refused.
 TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
-  const Json valid = Scan(kBasic, true).document;
+  const Json valid = Scan(DetailLevel::Basic, true).document;
   const std::pair<const char*, void (*)(Json&)> cases[] = {
       {"unknown status", [](Json& d) { d["categories"][0]["status"] = "fine"; }},
       {"time without offset", [](Json& d) { d["scanTime"] = "2024-03-05T14:07:09"; }},

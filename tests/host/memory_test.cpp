@@ -21,7 +21,9 @@ constexpr const char* kModulesQuery = "Select * from Win32_PhysicalMemory";
 constexpr const char* kPageFilesQuery = "Select * from Win32_PageFileUsage";
 
 const auto kExpected = testing::ReadLevelBlocks("memory.txt");
-Lines Expected(const char* name, int level = 1) { return LinesAt(level, kExpected.at(name)); }
+Lines Expected(const char* name, DetailLevel level = DetailLevel::Basic) {
+  return LinesAt(level, kExpected.at(name));
+}
 
 // clang-format off
 PerformanceInfo EightGigabytes() {
@@ -33,7 +35,7 @@ PerformanceInfo EightGigabytes() {
 }
 // clang-format on
 
-Lines CollectMemoryLines(FakeWmi& wmi, const PerformanceInfo& info, int level) {
+Lines CollectMemoryLines(FakeWmi& wmi, const PerformanceInfo& info, DetailLevel level) {
   CapturedReport report;
   int reads = 0;
   CollectMemory(
@@ -48,7 +50,8 @@ Lines CollectMemoryLines(FakeWmi& wmi, const PerformanceInfo& info, int level) {
 }
 
 TEST(MemorySection, PrintsTheStatisticsOfEachLevel) {
-  for (int level = 0; level <= 4; ++level) {
+  for (DetailLevel level :
+       {DetailLevel::None, DetailLevel::Basic, DetailLevel::Moderate, DetailLevel::Advanced}) {
     FakeWmi wmi;
     wmi.Answer(
         kModulesQuery,
@@ -62,10 +65,11 @@ TEST(MemorySection, PrintsTheStatisticsOfEachLevel) {
                                             {"TempPageFile", false}}}});
     // Without a level the modules and page files are still listed; the statistics are not.
     Lines expected = Expected("modules and page file");
-    const Lines statistics = level == 0 || level == 4 ? Lines{kSeparator}
-                                                      : Expected("statistics", level);
+    const Lines statistics = level == DetailLevel::None ? Lines{kSeparator}
+                                                        : Expected("statistics", level);
     expected.insert(expected.end(), statistics.begin(), statistics.end());
-    EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), level), expected) << "level " << level;
+    EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), level), expected)
+        << "level " << LevelCaption(level);
     EXPECT_EQ(wmi.Asked(), (Lines{kModulesQuery, kPageFilesQuery}));
   }
 }
@@ -73,10 +77,12 @@ TEST(MemorySection, PrintsTheStatisticsOfEachLevel) {
 TEST(MemorySection, NothingFoundAndFailedQueries) {
   FakeWmi empty;
   empty.Answer(kModulesQuery, FakeQuery{}).Answer(kPageFilesQuery, FakeQuery{});
-  EXPECT_EQ(CollectMemoryLines(empty, PerformanceInfo{}, 1), Expected("nothing found"));
+  EXPECT_EQ(CollectMemoryLines(empty, PerformanceInfo{}, DetailLevel::Basic),
+            Expected("nothing found"));
   FakeWmi failed;
   failed.Fail(kModulesQuery).Fail(kPageFilesQuery);
-  EXPECT_EQ(CollectMemoryLines(failed, PerformanceInfo{}, 1), Expected("failed queries"));
+  EXPECT_EQ(CollectMemoryLines(failed, PerformanceInfo{}, DetailLevel::Basic),
+            Expected("failed queries"));
 }
 
 TEST(MemorySection, ModuleAndPageFileValues) {
@@ -91,7 +97,8 @@ TEST(MemorySection, ModuleAndPageFileValues) {
                                          {{"Name", std::string("E:\\pagefile.sys")},
                                           {"CurrentUsage", std::uint64_t{0}},
                                           {"TempPageFile", Null{}}}}});
-  EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), 1), Expected("module and page file values"));
+  EXPECT_EQ(CollectMemoryLines(wmi, EightGigabytes(), DetailLevel::Basic),
+            Expected("module and page file values"));
 }
 
 }  // namespace

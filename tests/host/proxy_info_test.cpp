@@ -44,7 +44,8 @@ TEST(ProxyInfo, PrintsEachBlocksValuesAndOnlyTheLastUserHive) {
            Text("short"));
 
   EXPECT_EQ(Collect(keys),
-            testing::LinesAt(1, testing::ReadLevelBlocks("proxy_info.txt").at("blocks")));
+            testing::LinesAt(DetailLevel::Basic,
+                             testing::ReadLevelBlocks("proxy_info.txt").at("blocks")));
 }
 
 }  // namespace

@@ -212,12 +212,12 @@ std::pair<std::string, MarkerMap> ScanAs(bool json, bool redact, const MarkerMap
   ScanRequest request;
   request.caption = ProgramCaption(1, 0, 2);
   request.ticked.assign(kCategoryCount, true);
-  request.level = kAdvanced;
+  request.level = DetailLevel::Advanced;
   if (redact) request.redactor = &redactor;
   std::string bytes;
   testing::MemoryHost host(bytes);
-  JsonReport document(
-      {"1.0.2", redact ? redactor.Text("OFFICE") : "OFFICE", "2024-03-05T14:07:09+01:00", 3});
+  JsonReport document({"1.0.2", redact ? redactor.Text("OFFICE") : "OFFICE",
+                       "2024-03-05T14:07:09+01:00", DetailLevel::Advanced});
   if (json) request.json = &document;
   RunScan(request, machine.categories, host);
   return {bytes, redactor.Map()};

@@ -144,7 +144,7 @@ TEST(ReportCompare, RefusesWhatIsNotAReportItCanRead) {
   }
   EXPECT_EQ(ReadReport(Report(kSoftware), "r.json").error, "");
   // What this program writes it reads.
-  const JsonReport written({"1.0.2", "PC", "2026-01-02T03:04:05+00:00", 3});
+  const JsonReport written({"1.0.2", "PC", "2026-01-02T03:04:05+00:00", DetailLevel::Advanced});
   EXPECT_EQ(ReadReport(written.Text(), "r.json").error, "");
 }
 

@@ -27,7 +27,7 @@ using Lines = std::vector<std::string>;
 const std::string kSeparator(SeparatorLine);
 const char* const kHosts = "C:\\Windows\\System32\\drivers\\etc\\hosts";
 
-ScanRequest Request(std::initializer_list<const char*> ticked, int level) {
+ScanRequest Request(std::initializer_list<const char*> ticked, DetailLevel level) {
   ScanRequest request;
   request.caption = ProgramCaption(1, 0, 2);
   request.level = level;
@@ -37,17 +37,17 @@ ScanRequest Request(std::initializer_list<const char*> ticked, int level) {
   return request;
 }
 
-using CollectBody = std::function<void(ReportWriter&, std::size_t, int)>;
+using CollectBody = std::function<void(ReportWriter&, std::size_t, DetailLevel)>;
 
 // The category list framed as the program frames it, each collector replaced by `collect`.
 class Categories final : public ScanCategories {
  public:
   explicit Categories(CollectBody collect) : collect_(std::move(collect)) {}
   std::size_t Count() const override { return kCategoryCount; }
-  CategoryFrame Frame(std::size_t index, int level) const override {
+  CategoryFrame Frame(std::size_t index, DetailLevel level) const override {
     return FrameOf(*kCategoryList[index], level, kHosts);
   }
-  void Collect(ReportWriter& report, std::size_t index, int level) override {
+  void Collect(ReportWriter& report, std::size_t index, DetailLevel level) override {
     collect_(report, index, level);
   }
 
@@ -56,17 +56,17 @@ class Categories final : public ScanCategories {
 };
 
 // Every collector writes a line naming its category and the level it got.
-void Echo(ReportWriter& report, std::size_t index, int level) {
+void Echo(ReportWriter& report, std::size_t index, DetailLevel level) {
   report.WriteReportLine(std::string(kCategoryList[index]->text) + " body at " +
-                         std::to_string(level));
+                         std::to_string(LevelNumber(level)));
 }
 
 const Lines kHeader = {"Veltrix - System Information v1.0.2", "", "Date: 05/03/2024",
                        "Time: 14:07:09", ""};
 
 TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
-  for (int level = 1; level <= 3; ++level) {
-    SCOPED_TRACE(level);
+  for (DetailLevel level : kDetailLevels) {
+    SCOPED_TRACE(LevelCaption(level));
     std::string bytes;
     MemoryHost host(bytes);
     // Given in the wrong order on purpose: the report follows the check-list order.
@@ -74,7 +74,7 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
     const ScanOutcome outcome = RunScan(
         Request({"Suspicious Files!", "Proxy Info", "Host File Info", "CPU", "Drives"}, level),
         categories, host);
-    const std::string detail = " (Detail Level: " + std::string(kLevelCaptions[level - 1]) + ")";
+    const std::string detail = " (Detail Level: " + std::string(LevelCaption(level)) + ")";
     // The list of categories, then each one framed; Host File Info and Proxy Info name no level.
     // clang-format off
     const std::pair<const char*, std::string> sections[] = {
@@ -86,9 +86,9 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
       const std::string numbered = std::to_string(expected.size() - kHeader.size() + 1) + ". " +
                                    name;
       expected.push_back(numbered);
-      frames.insert(frames.end(),
-                    {kSeparator, numbered + start, kSeparator,
-                     name + (" body at " + std::to_string(level)), numbered + " End", kSeparator});
+      frames.insert(frames.end(), {kSeparator, numbered + start, kSeparator,
+                                   name + (" body at " + std::to_string(LevelNumber(level))),
+                                   numbered + " End", kSeparator});
     }
     expected.push_back("");
     expected.insert(expected.end(), frames.begin(), frames.end());
@@ -111,11 +111,11 @@ TEST(ScanFrame, AReportThatCannotBeWrittenOrCreatedEndsTheScanAsAFailure) {
   MemoryHost host(bytes);
   host.failAtWrite = 100;  // the disk is full in the first section
   int collected = 0;
-  Categories categories([&collected](ReportWriter& report, std::size_t, int) {
+  Categories categories([&collected](ReportWriter& report, std::size_t, DetailLevel) {
     ++collected;
     for (int i = 0; i < 2000; ++i) report.WriteReportLine(std::string(100, 'x'));
   });
-  ScanRequest request = Request({}, 3);
+  ScanRequest request = Request({}, DetailLevel::Advanced);
   request.ticked.assign(kCategoryCount, true);
   const ScanOutcome outcome = RunScan(request, categories, host);
   EXPECT_EQ(outcome.result, ScanResult::Failed);
@@ -129,13 +129,13 @@ TEST(ScanFrame, AReportThatCannotBeWrittenOrCreatedEndsTheScanAsAFailure) {
 TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
   std::string bytes;
   MemoryHost host(bytes);
-  Categories categories([&host](ReportWriter& report, std::size_t, int) {
+  Categories categories([&host](ReportWriter& report, std::size_t, DetailLevel) {
     report.WriteReportLine("first section line");
     ASSERT_EQ(host.open, &report);
     host.open->CloseReport();  // what the window does when it is closed now
     report.WriteReportLine("never written");
   });
-  RunScan(Request({"Operating System", "Computer System"}, 1), categories, host);
+  RunScan(Request({"Operating System", "Computer System"}, DetailLevel::Basic), categories, host);
   Lines expected = kHeader;
   // clang-format off
   expected.insert(expected.end(), {"1. Operating System", "2. Computer System", "", kSeparator,
@@ -149,14 +149,14 @@ TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
 // the first category stalls until the last is gathered: a stall holds back only the writing.
 TEST(ScanSideBySide, SameReportAsOneAfterTheOtherWhileAnEarlierCategoryStalls) {
   std::atomic<bool> lastGathered = false, sawLastMeanwhile = false;
-  Categories categories([&](ReportWriter& report, std::size_t index, int level) {
+  Categories categories([&](ReportWriter& report, std::size_t index, DetailLevel level) {
     for (int wait = 0; index == 0 && wait < 1000 && !lastGathered; ++wait)
       std::this_thread::sleep_for(std::chrono::milliseconds(1));
     if (index == 0) sawLastMeanwhile = lastGathered.load();
     const std::string name(kCategoryList[index]->text);
     report.BeginItem();
     report.WriteField("Name: ", name, "Name", WmiValue{name});
-    report.RecordField("Level", WmiValue{std::int64_t{level}});
+    report.RecordField("Level", WmiValue{std::int64_t{LevelNumber(level)}});
     report.EndItem();
     if (index == kCategoryCount - 1) lastGathered = true;
   });
@@ -165,8 +165,8 @@ TEST(ScanSideBySide, SameReportAsOneAfterTheOtherWhileAnEarlierCategoryStalls) {
     for (const unsigned jobs : {1u, 4u}) {
       std::string& bytes = made[jobs > 1];
       MemoryHost host(bytes);
-      JsonReport document({"1.0.2", "PC", "2024-03-05T14:07:09+01:00", 3});
-      ScanRequest request = Request({}, 3);
+      JsonReport document({"1.0.2", "PC", "2024-03-05T14:07:09+01:00", DetailLevel::Advanced});
+      ScanRequest request = Request({}, DetailLevel::Advanced);
       request.ticked.assign(kCategoryCount, true);
       request.jobs = jobs;
       if (json) request.json = &document;

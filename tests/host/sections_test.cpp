@@ -29,7 +29,7 @@ const std::string kSeparator(SeparatorLine);
 // whose text is not the value itself (codes, units) are `fixed` here.
 struct WmiSection {
   const char* name;
-  void (*collect)(ReportWriter&, WmiService&, int);
+  void (*collect)(ReportWriter&, WmiService&, DetailLevel);
   const char* query;
   bool sorted;  // list sections sort on the first line's property; the others keep WMI's order
   std::map<std::string, WmiValue> fixed = {};
@@ -107,7 +107,7 @@ FakeWmiObject ObjectOf(const WmiSection& section, const Filler& fill) {
 }
 
 // The lines an object of ObjectOf(section, fill) prints at `level`, then the separator.
-Lines BlockOf(const WmiSection& section, int level, const Filler& fill) {
+Lines BlockOf(const WmiSection& section, DetailLevel level, const Filler& fill) {
   Lines block;
   for (const std::string& line : LinesAt(level, section.block)) block.push_back(Fill(line, fill));
   block.push_back(kSeparator);
@@ -120,14 +120,14 @@ Lines Joined(std::initializer_list<Lines> blocks) {
   return lines;
 }
 
-Lines Collect(const WmiSection& section, FakeWmi& wmi, int level) {
+Lines Collect(const WmiSection& section, FakeWmi& wmi, DetailLevel level) {
   testing::CapturedReport report;
   section.collect(report.writer(), wmi, level);
   return report.Lines();
 }
 
-Lines CollectObjects(const WmiSection& section, std::vector<FakeWmiObject> objects, int level,
-                     QueryStatus end = QueryStatus::Ok) {
+Lines CollectObjects(const WmiSection& section, std::vector<FakeWmiObject> objects,
+                     DetailLevel level, QueryStatus end = QueryStatus::Ok) {
   FakeWmi wmi;
   wmi.Answer(section.query, FakeQuery{std::move(objects), end});
   return Collect(section, wmi, level);
@@ -139,15 +139,14 @@ TEST(WmiSections, EachLevelPrintsItsLinesInOrder) {
     FakeWmi wmi;
     wmi.Answer(section.query,
                FakeQuery{{ObjectOf(section, Marked("b-")), ObjectOf(section, Marked("A-"))}});
-    for (int level = 1; level <= 3; ++level) {
+    for (DetailLevel level : kDetailLevels) {
       SCOPED_TRACE(level);
       const Lines a = BlockOf(section, level, Marked("A-"));
       const Lines b = BlockOf(section, level, Marked("b-"));
       EXPECT_EQ(Collect(section, wmi, level), section.sorted ? Joined({a, b}) : Joined({b, a}));
     }
-    EXPECT_EQ(Collect(section, wmi, 0), Lines{});
-    EXPECT_EQ(Collect(section, wmi, 4), Lines{});
-    EXPECT_EQ(wmi.Asked(), Lines(5, section.query));  // also asked when nothing is printed
+    EXPECT_EQ(Collect(section, wmi, DetailLevel::None), Lines{});
+    EXPECT_EQ(wmi.Asked(), Lines(4, section.query));  // also asked when nothing is printed
   }
 }
 
@@ -164,10 +163,11 @@ TEST(WmiSections, ListsSortOnTheirFirstLineIgnoringCaseAndKeepNamesakes) {
     for (const auto& [mark, value] : rows)
       objects.push_back(ObjectOf(section, Marked(mark, {{key, value}})));
     const auto block = [&](int row) {
-      return BlockOf(section, 1, Marked(rows[row].first, {{key, rows[row].second}}));
+      return BlockOf(section, DetailLevel::Basic,
+                     Marked(rows[row].first, {{key, rows[row].second}}));
     };
     // "b" and "B" compare equal: they keep the order they came in, each in its own block.
-    EXPECT_EQ(CollectObjects(section, objects, 1),
+    EXPECT_EQ(CollectObjects(section, objects, DetailLevel::Basic),
               Joined({block(2), block(0), block(3), block(4), block(1)}));
   }
 }
@@ -175,18 +175,19 @@ TEST(WmiSections, ListsSortOnTheirFirstLineIgnoringCaseAndKeepNamesakes) {
 TEST(WmiSections, FailedEmptyBareAndStalledQueries) {
   for (const WmiSection& section : Sections()) {
     SCOPED_TRACE(section.name);
-    EXPECT_EQ(CollectObjects(section, {}, 3), Lines{});
+    EXPECT_EQ(CollectObjects(section, {}, DetailLevel::Advanced), Lines{});
     // A query that fails before any object: a list prints its bare labels, the others only the
     // separator. An object of a class that defines none of the properties prints the same.
-    for (int level = 1; level <= 3; ++level) {
+    for (DetailLevel level : kDetailLevels) {
       const Lines bare = section.sorted ? BlockOf(section, level, kLabelsOnly) : Lines{kSeparator};
       EXPECT_EQ(CollectObjects(section, {}, level, QueryStatus::Failed), bare);
       EXPECT_EQ(CollectObjects(section, {}, level, QueryStatus::TimedOut), bare);
       EXPECT_EQ(CollectObjects(section, {FakeWmiObject{}}, level), bare);
     }
     // A provider that stops answering after one object keeps that object's block.
-    EXPECT_EQ(CollectObjects(section, {ObjectOf(section, Marked("s-"))}, 2, QueryStatus::TimedOut),
-              BlockOf(section, 2, Marked("s-")));
+    EXPECT_EQ(CollectObjects(section, {ObjectOf(section, Marked("s-"))}, DetailLevel::Moderate,
+                             QueryStatus::TimedOut),
+              BlockOf(section, DetailLevel::Moderate, Marked("s-")));
     // A list whose values are all Null prints its bare labels.
     FakeWmiObject nulls;
     for (const LevelLine& line : section.block) {
@@ -196,7 +197,8 @@ TEST(WmiSections, FailedEmptyBareAndStalledQueries) {
       });
     }
     if (section.sorted) {
-      EXPECT_EQ(CollectObjects(section, {nulls}, 3), BlockOf(section, 3, kLabelsOnly));
+      EXPECT_EQ(CollectObjects(section, {nulls}, DetailLevel::Advanced),
+                BlockOf(section, DetailLevel::Advanced, kLabelsOnly));
     }
   }
 }
@@ -208,7 +210,7 @@ std::string LineWith(const char* sectionName, const char* property, const WmiVal
   const WmiSection& section = Section(sectionName);
   FakeWmiObject object = ObjectOf(section, Marked("v-"));
   object.Set(property, value);
-  for (const std::string& line : CollectObjects(section, {object}, 3)) {
+  for (const std::string& line : CollectObjects(section, {object}, DetailLevel::Advanced)) {
     if (line.rfind(label, 0) == 0) return line;
   }
   return "";

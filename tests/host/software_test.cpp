@@ -23,7 +23,7 @@ using testing::Text;
 const std::string kNative = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 const std::string kWow = "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-std::vector<std::string> Collect(FakeRegistry& keys, int level) {
+std::vector<std::string> Collect(FakeRegistry& keys, DetailLevel level) {
   CapturedReport report;
   CollectSoftware(report.writer(), keys, level);
   return report.Lines();
@@ -40,7 +40,7 @@ const auto kExpected = testing::ReadLevelBlocks("software.txt");
 TEST(Software, SortsByNameSkipsNamelessEntriesAndListsBothViews) {
   FakeRegistry keys;
   keys.AddKey(RegistryRoot::LocalMachine, kNative);
-  EXPECT_TRUE(Collect(keys, 1).empty());  // no entries print nothing
+  EXPECT_TRUE(Collect(keys, DetailLevel::Basic).empty());  // no entries print nothing
   AddEntry(keys, kNative, "zeta", "zeta Tool", "3.0");
   AddEntry(keys, kNative, "Shared", "Alpha App", "1.0");
   keys.Set(RegistryRoot::LocalMachine, kNative + "\\KB5001", "Publisher", Text("Updates"));
@@ -49,7 +49,7 @@ TEST(Software, SortsByNameSkipsNamelessEntriesAndListsBothViews) {
   AddEntry(keys, kWow, "Shared", "Alpha App", "1.0-32");
   AddEntry(keys, kWow, "b", "beta", "2.0");
 
-  EXPECT_EQ(Collect(keys, 1), LinesAt(1, kExpected.at("sorted")));
+  EXPECT_EQ(Collect(keys, DetailLevel::Basic), LinesAt(DetailLevel::Basic, kExpected.at("sorted")));
 }
 
 TEST(Software, EachLevelPrintsItsLines) {
@@ -66,8 +66,8 @@ TEST(Software, EachLevelPrintsItsLines) {
   // clang-format on
   for (const auto& [name, value] : values) keys.Set(RegistryRoot::LocalMachine, key, name, value);
   const std::vector<LevelLine>& block = kExpected.at("each level");
-  for (int level = 1; level <= 3; ++level)
-    EXPECT_EQ(Collect(keys, level), LinesAt(level, block)) << level;
+  for (DetailLevel level : kDetailLevels)
+    EXPECT_EQ(Collect(keys, level), LinesAt(level, block)) << LevelCaption(level);
 }
 
 }  // namespace

@@ -85,7 +85,7 @@ FileFacts FullyDescribed(const std::string& name) {
   return facts;
 }
 
-Lines Collect(FakeFiles& files, int level) {
+Lines Collect(FakeFiles& files, DetailLevel level) {
   CapturedReport report;
   FileExaminations examined(files);
   CollectSuspiciousFiles(report.writer(), files, examined, level);
@@ -115,16 +115,15 @@ TEST(SuspiciousFiles, BlocksAtEachLevel) {
       {3, "Product Name: Example Suite"}, {1, kSeparator},
   };
   // clang-format on
-  for (int level = 1; level <= 3; ++level)
-    EXPECT_EQ(Collect(files, level), LinesAt(level, block)) << level;
-  EXPECT_TRUE(Collect(files, 0).empty());
-  EXPECT_TRUE(Collect(files, 4).empty());
+  for (DetailLevel level : kDetailLevels)
+    EXPECT_EQ(Collect(files, level), LinesAt(level, block)) << LevelCaption(level);
+  EXPECT_TRUE(Collect(files, DetailLevel::None).empty());
 }
 
 // The searches in plan order; the files each finds chosen and sorted by name.
 TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
   FakeFiles files;
-  EXPECT_TRUE(Collect(files, 3).empty());  // nothing found prints nothing
+  EXPECT_TRUE(Collect(files, DetailLevel::Advanced).empty());  // nothing found prints nothing
   files.searched.clear();
   // The listing names the folder itself and its parent; both exist, as on a real disk.
   for (const char* name : {".", "..", "zeta.exe", "Beta.exe"})
@@ -139,7 +138,7 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
 
   Lines names;
   Lines reasons;
-  for (const std::string& line : Collect(files, 1)) {
+  for (const std::string& line : Collect(files, DetailLevel::Basic)) {
     if (line.rfind("File Name: ", 0) == 0) names.push_back(line.substr(11));
     if (line.rfind("-", 0) == 0 && line != kSeparator) reasons.push_back(line);
   }
@@ -159,7 +158,7 @@ TEST(SuspiciousFiles, ChoosesFilesAndSortsBothReasonsByName) {
   FakeFiles some;
   some.folders.erase(28);
   some.folders.erase(36);
-  Collect(some, 1);
+  Collect(some, DetailLevel::Basic);
   EXPECT_EQ(some.searched, (Lines{kRoaming + "\\*.exe", kCommon + "\\*.exe", kRoaming + "\\*.dll",
                                   kCommon + "\\*.dll"}));
 }

@@ -200,7 +200,7 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
 
   // The written block: no value forges a line, and the planted image is hashed.
   CapturedReport report;
-  CollectAutostartEntries(report.writer(), sources, kAdvanced);
+  CollectAutostartEntries(report.writer(), sources, DetailLevel::Advanced);
   const Lines lines = report.Lines();
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "Image: C:\\forged.exe"), 0);
   EXPECT_NE(std::find(lines.begin(), lines.end(),

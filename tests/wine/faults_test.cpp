@@ -131,10 +131,10 @@ TEST(ForgedValues, AValueWithALineBreakStaysOnItsOwnLine) {
   WindowsRegistry keys;
   CapturedReport report;
   CollectProxyInfo(report.writer(), keys);
-  CollectSoftware(report.writer(), keys, 1);
+  CollectSoftware(report.writer(), keys, DetailLevel::Basic);
   DiskFileSource files;
   FileExaminations examined(files);
-  CollectSuspiciousFiles(report.writer(), files, examined, 3);
+  CollectSuspiciousFiles(report.writer(), files, examined, DetailLevel::Advanced);
   const Lines lines = report.Lines();
   for (const std::string& line :
        {"ProxyServer = " + shown, "Display Name: " + shown, "Company: " + shown}) {
@@ -149,10 +149,10 @@ class StallingSecond final : public ScanCategories, public ScanHost {
  public:
   explicit StallingSecond(std::string path) : path_(std::move(path)) {}
   std::size_t Count() const override { return 3; }
-  CategoryFrame Frame(std::size_t index, int level) const override {
+  CategoryFrame Frame(std::size_t index, DetailLevel level) const override {
     return FrameOf(*kCategoryList[index], level, "");
   }
-  void Collect(ReportWriter& report, std::size_t index, int) override {
+  void Collect(ReportWriter& report, std::size_t index, DetailLevel) override {
     report.WriteReportLine("block " + std::to_string(index + 1) + " line");
     if (index == 1) Sleep(INFINITE);
     if (index == 2) WriteWholeFile(path_ + ".gathered", "");
@@ -175,7 +175,7 @@ class StallingSecond final : public ScanCategories, public ScanHost {
 // Run as a child process by the next test, which ends it while the second category stalls.
 TEST(ScanFaults, DISABLED_GathersSideBySideUntilTheSecondCategoryStalls) {
   StallingSecond scan(WideToUtf8(_wgetenv(L"SYSINFO_SIDE_BY_SIDE_REPORT")));
-  ScanRequest request{ProgramCaption(), {true, true, true}, 1};
+  ScanRequest request{ProgramCaption(), {true, true, true}, DetailLevel::Basic};
   request.jobs = 3;
   RunScan(request, scan, scan);
 }

@@ -283,7 +283,7 @@ TEST(SuspiciousFilesOnDisk, ListsProgramFilesInAppDataAndDriversWithoutVersion) 
   VanishingFiles files(big);
   FileExaminations examined(files);
   CapturedReport report;
-  CollectSuspiciousFiles(report.writer(), files, examined, 3);
+  CollectSuspiciousFiles(report.writer(), files, examined, DetailLevel::Advanced);
   const Lines lines = report.Lines();
 
   // Not listed: a program in a subfolder, a driver with a version.

@@ -130,7 +130,7 @@ TEST(SoftwareOnWine, ListsAnEntryOfBothViewsByItsExactNameAndSkipsABlankName) {
 
   WindowsRegistry keys;
   CapturedReport report;
-  CollectSoftware(report.writer(), keys, 2);
+  CollectSoftware(report.writer(), keys, DetailLevel::Moderate);
   const Lines lines = report.Lines();
 
   const auto first = std::find(lines.begin(), lines.end(), "Display Name: Sysinfo Test App");

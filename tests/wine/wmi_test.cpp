@@ -31,7 +31,7 @@ class WineWmi : public ::testing::Test {
 // The memory figures through the platform's own performance record.
 TEST_F(WineWmi, MemoryFromWmiAndThePerformanceRecord) {
   CapturedReport report;
-  CollectMemory(report.writer(), *wmi, ReadPerformanceInfo, 3);
+  CollectMemory(report.writer(), *wmi, ReadPerformanceInfo, DetailLevel::Advanced);
   const Lines lines = report.Lines();
   ASSERT_GE(lines.size(), 20u);
   EXPECT_EQ(lines[0], "(Installed Physical Memory Modules)");
@@ -149,7 +149,7 @@ TEST(WmiFaults, AProviderThatStopsAnsweringEndsTheSectionAsAFailedEnumeration) {
   for (const int objectsBeforeStall : {0, 1}) {
     StallingWmi wmi(objectsBeforeStall);
     CapturedReport report;
-    CollectOperatingSystem(report.writer(), wmi, 1);
+    CollectOperatingSystem(report.writer(), wmi, DetailLevel::Basic);
     const Lines lines = report.Lines();
     if (objectsBeforeStall > 0) {  // the object's block is kept
       ASSERT_GT(lines.size(), 3u);
@@ -177,7 +177,7 @@ TEST(WmiFaults, AProviderThatStopsAnsweringEndsTheSectionAsAFailedEnumeration) {
 void WriteUntilTheStall(ReportWriter& report, bool waits) {
   StallingWmi wmi(1, waits);
   report.WriteReportLine("Before the section");
-  CollectOperatingSystem(report, wmi, 3);
+  CollectOperatingSystem(report, wmi, DetailLevel::Advanced);
 }
 
 // Run as a child process by the next test, which ends it while the provider stalls.
