@@ -88,7 +88,6 @@ class MouseOverState {
   // Ends timing of the current window without an event (the tracker is going away).
   void Stop();
 
-  int WheelLines() const { return wheelLines_; }
   WindowId Current() const { return current_ ? records_[current_].window : 0; }
 
  private:

@@ -42,8 +42,6 @@ class cMouseOver {
   bool AddMessages(HWND window, When when, std::initializer_list<std::uint32_t> messages);
   void Unsubclass(HWND window);
 
-  int WheelLines() const { return state_.WheelLines(); }
-
  private:
   class Clock final : public TrackerClock {
    public:

@@ -169,7 +169,7 @@ const Json& CategoryNamed(const Json& document, std::string_view name) {
 
 TEST(JsonReport, TheDocumentIsValidAtEveryLevel) {
   for (DetailLevel level : {DetailLevel::Basic, DetailLevel::Moderate, DetailLevel::Advanced}) {
-    SCOPED_TRACE(level);
+    SCOPED_TRACE(LevelCaption(level));
     const Scanned alone = Scan(level, false);
     const Scanned beside = Scan(level, true);
     // Only the JSON report pays for the signature check and the SHA-256.

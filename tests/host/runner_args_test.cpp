@@ -14,7 +14,7 @@ TEST(RunnerArgs, AcceptsCategoriesInAnyOrderAndTheLevel) {
                                                  "advanced"});
   ASSERT_EQ(options.error, "");
   EXPECT_EQ(options.outPath, "r.txt");
-  EXPECT_EQ(options.level, 3);
+  EXPECT_EQ(options.level, DetailLevel::Advanced);
   EXPECT_EQ(options.jobs, 0u);
   EXPECT_EQ(ParseRunnerArgs({"--out", "r.txt", "--all", "--jobs", "64"}).jobs, 64u);
   std::array<bool, kCategoryCount> expected{};
@@ -68,7 +68,7 @@ TEST(RunnerArgs, CompareTakesTwoReportsAndOptionallyTheOutputAndFormat) {
 TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
   const RunnerOptions all = ParseRunnerArgs({"--out", "r.txt", "--all"});
   ASSERT_EQ(all.error, "");
-  EXPECT_EQ(all.level, 1);
+  EXPECT_EQ(all.level, DetailLevel::Basic);
   EXPECT_EQ(std::count(all.ticked.begin(), all.ticked.end(), true), 16);
   EXPECT_EQ(all.format, ReportFormat::Text);
   const RunnerOptions text = ParseRunnerArgs({"--out", "r.txt", "--all", "--format", "text"});

@@ -140,7 +140,7 @@ TEST(WmiSections, EachLevelPrintsItsLinesInOrder) {
     wmi.Answer(section.query,
                FakeQuery{{ObjectOf(section, Marked("b-")), ObjectOf(section, Marked("A-"))}});
     for (DetailLevel level : kDetailLevels) {
-      SCOPED_TRACE(level);
+      SCOPED_TRACE(LevelCaption(level));
       const Lines a = BlockOf(section, level, Marked("A-"));
       const Lines b = BlockOf(section, level, Marked("b-"));
       EXPECT_EQ(Collect(section, wmi, level), section.sorted ? Joined({a, b}) : Joined({b, a}));
