@@ -1,11 +1,10 @@
-// A file's version resource through the version API (cFixedFileInfo), and FindFileInfo.
+// A file's version resource through the version API (cFixedFileInfo).
 #include "support/file_version_win.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
-#include "base/handles_win.h"
 #include "base/system_library_win.h"
 #include "base/text.h"
 #include "base/unicode_win.h"
@@ -94,14 +93,6 @@ void cFixedFileInfo::Load() {
   strings_ = ReadVersionStrings(*translation, [&resource](const std::string& subBlock) {
     return QueryString(resource, subBlock);
   });
-}
-
-bool FindFileInfo(const std::string& path, FileFindRecord& record) {
-  // Only the record is wanted: the search handle closes at the end of this statement.
-  if (!AdoptFind(FindFirstFileW(ExtendedWidePath(path).c_str(), &record.findData))) return false;
-  record.versionInfo = std::make_unique<cFixedFileInfo>();
-  record.versionInfo->FullPathName(path);
-  return true;
 }
 
 }  // namespace sysinfo

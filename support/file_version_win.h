@@ -1,10 +1,9 @@
-// cFixedFileInfo, a file's version resource, and a file's directory entry with it.
+// cFixedFileInfo, a file's version resource.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "support/file_version.h"
@@ -68,15 +67,5 @@ class cFixedFileInfo {
   std::string language_;
   VersionStrings strings_;
 };
-
-// A file's directory entry paired with its version resource.
-struct FileFindRecord {
-  WIN32_FIND_DATAW findData{};
-  std::unique_ptr<cFixedFileInfo> versionInfo;
-};
-
-// True when the path names an existing file or folder; the record then holds its entry and a
-// freshly loaded version object. On false the record's version object is left as it was.
-bool FindFileInfo(const std::string& path, FileFindRecord& record);
 
 }  // namespace sysinfo
