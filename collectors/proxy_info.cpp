@@ -93,7 +93,7 @@ void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
   for (const ProxyKey& key : failure.Take(ProxyInfoKeys(keys))) {
     PrintProxyBlock(report, keys, key.root, key.rootName, key.path, failure);
   }
-  if (!failure.Error().empty()) report.SourceEnded(QueryStatus::Failed, failure.Error());
+  report.SourceEnded(failure.First());
   ProcessPendingMessages();
 }
 

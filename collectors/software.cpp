@@ -88,7 +88,7 @@ void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   SortedTable table(kSection);
   FirstFailure failure;
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view, failure);
-  if (!failure.Error().empty()) report.SourceEnded(QueryStatus::Failed, failure.Error());
+  report.SourceEnded(failure.First());
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();
 }
