@@ -90,10 +90,11 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
 }
 
 std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
-  RegistryRoutines registry(keys);
-  registry.hKey = RegistryRoot::LocalMachine;
-  registry.KeyRoot = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
-  std::string folder = RegistryValueText(registry.GetRegistryValue("DataBasePath", std::string()));
+  constexpr std::string_view kParameters =
+      "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
+  const Result<RegistryValue> dataBasePath = keys.GetRegistryValue(
+      RegistryRoot::LocalMachine, kParameters, "DataBasePath", std::string());
+  std::string folder = RegistryValueText(dataBasePath.value);
   if (folder.empty()) folder = std::string(windowsFolder) + "\\System32\\drivers\\etc";
   ProcessPendingMessages();
   return folder + "\\hosts";
