@@ -332,8 +332,8 @@ void FrmMain::OnWorkTimer() {
   if (!session_) session_ = std::make_unique<ScanSession>(MakeWmiService());
   scanning_ = true;
   const SessionOutcome outcome = session_->Run(Choices(), *this);
-  if (!outcome.redactionRefused.empty()) ShowRedactionTrouble(outcome.redactionRefused);
-  if (!outcome.mapNotKept.empty()) ShowRedactionTrouble(outcome.mapNotKept);
+  if (outcome.redactionRefused) ShowRedactionTrouble(outcome.redactionRefused->message);
+  if (outcome.mapNotKept) ShowRedactionTrouble(outcome.mapNotKept->message);
   openReport_ = nullptr;
   scanning_ = false;
 }
@@ -403,7 +403,7 @@ void FrmMain::ScanFinished(const ScanOutcome& outcome) {
   }
   // Nothing claims a report that is not there: say where it was meant to go and why it failed.
   const std::string text = "The report could not be saved to:\r\n" + outcome.path + "\r\n\r\n" +
-                           outcome.error;
+                           outcome.error.value_or(Error{}).message;
   MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Report Not Saved",
               MB_OK | MB_ICONEXCLAMATION);
 }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "base/wtf8.h"
 
 namespace sysinfo {
@@ -31,5 +32,8 @@ std::size_t UnfinishedAnsiCharacter(std::string_view text);
 
 // The system's own words for an error code (FormatMessage), without the trailing line end.
 std::string SystemErrorText(DWORD code);
+
+// The platform's failure, in the system's own words.
+inline Error SystemError(DWORD code) { return Failure(SystemErrorText(code)); }
 
 }  // namespace sysinfo

@@ -59,8 +59,8 @@ const std::string kRun = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Run";
 
 class DiscardingSink final : public ReportSink {
  public:
-  std::optional<std::string> Write(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> Close() override { return std::nullopt; }
+  Status Write(std::string_view) override { return std::nullopt; }
+  Status Close() override { return std::nullopt; }
 };
 
 // Tasks and files from tables; every image is there, signed, with a version.

@@ -77,9 +77,8 @@ std::string ReadFile(const std::string& path) {
 std::size_t CompareFiles(const std::string& oldPath, const std::string& newPath) {
   const JsonRead before = ReadReport(ReadFile(oldPath), oldPath);
   const JsonRead after = ReadReport(ReadFile(newPath), newPath);
-  if (!before.value || !after.value) std::abort();
-  const Comparison comparison = CompareReports(*before.value, *after.value,
-                                               {oldPath, newPath, true});
+  if (before.Failed() || after.Failed()) std::abort();
+  const Comparison comparison = CompareReports(before.value, after.value, {oldPath, newPath, true});
   const std::string text = ComparisonText(comparison);
   return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
 }
@@ -107,8 +106,8 @@ void Measure(std::size_t count, const std::string& folder) {
     if (before.size() != after.size()) std::abort();  // keeps the work from being left out
   });
   const double read = BestMs([&] {
-    if (!ReadReport(ReadFile(oldPath), oldPath).value ||
-        !ReadReport(ReadFile(newPath), newPath).value)
+    if (ReadReport(ReadFile(oldPath), oldPath).Failed() ||
+        ReadReport(ReadFile(newPath), newPath).Failed())
       std::abort();
   });
   const double compare = BestMs([&] { lines = CompareFiles(oldPath, newPath); });

@@ -24,8 +24,8 @@ using Clock = std::chrono::steady_clock;
 
 class NullSink final : public ReportSink {
  public:
-  std::optional<std::string> Write(std::string_view) override { return std::nullopt; }
-  std::optional<std::string> Close() override { return std::nullopt; }
+  Status Write(std::string_view) override { return std::nullopt; }
+  Status Close() override { return std::nullopt; }
 };
 
 double Milliseconds(Clock::time_point since) {

@@ -128,15 +128,16 @@ class StdioSink final : public ReportSink {
  public:
   explicit StdioSink(std::FILE* file) : file_(file) {}
   ~StdioSink() override { Close(); }
-  std::optional<std::string> Write(std::string_view text) override {
-    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size()) return "write failed";
+  Status Write(std::string_view text) override {
+    if (std::fwrite(text.data(), 1, text.size(), file_) != text.size())
+      return Failure("write failed");
     return std::nullopt;
   }
-  std::optional<std::string> Close() override {
+  Status Close() override {
     if (!file_) return std::nullopt;
     const bool ok = std::fclose(file_) == 0;
     file_ = nullptr;
-    return ok ? std::nullopt : std::optional<std::string>("close failed");
+    return ok ? std::nullopt : Status(Failure("close failed"));
   }
 
  private:

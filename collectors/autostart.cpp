@@ -162,7 +162,10 @@ class Gatherer {
  private:
   template <class T>
   T Take(Result<T> read, std::string_view where) {
-    if (read.Failed() && error_.empty()) error_ = std::string(where) + ": " + read.error;
+    if (read.Failed() && !error_) {
+      error_ = std::move(read.error);
+      error_->message.insert(0, std::string(where) + ": ");
+    }
     return std::move(read.value);
   }
 
@@ -391,7 +394,7 @@ class Gatherer {
   const Hive* hive_ = nullptr;  // the hive being read, while the registry's places are
   std::unordered_set<std::string> machineEntries_;  // the machine's own view's entries
   std::vector<AutostartEntry> entries_;
-  std::string error_;
+  Status error_;
 };
 
 // Whether an image is there and its times, asked once per image (letter case aside, as Windows
@@ -513,7 +516,7 @@ void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSyste
 void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, DetailLevel level) {
   if (!IsDetailLevel(level)) return;
   Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
-  if (gathered.Failed()) report.SourceEnded(QueryStatus::Failed, gathered.error);
+  report.SourceEnded(gathered.error);
   std::vector<AutostartEntry>& entries = gathered.value;
   if (level >= DetailLevel::Moderate)
     ResolveAutostartImages(entries, sources.system, sources.registry);

@@ -91,7 +91,7 @@ class TaskReader {
 
  private:
   void Fail(HRESULT hr) {
-    if (tasks_.error.empty()) tasks_.error = SystemErrorText(static_cast<DWORD>(hr));
+    if (!tasks_.error) tasks_.error = SystemError(static_cast<DWORD>(hr));
   }
 
   void ReadFolder(ITaskFolder* folder, int depth) {

@@ -40,8 +40,8 @@ void LineSplitter::Finish(const PartFunction& part) {
   afterCr_ = false;
 }
 
-std::string ForEachLinePart(ByteReader& file, std::size_t chunkSize,
-                            const LineSplitter::PartFunction& part) {
+Status ForEachLinePart(ByteReader& file, std::size_t chunkSize,
+                       const LineSplitter::PartFunction& part) {
   std::vector<std::uint8_t> buffer(chunkSize);
   LineSplitter splitter;
   Result<std::size_t> read = file.Read(buffer);
@@ -59,7 +59,7 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
     const bool recording = report.Recording();
     std::string carried;  // the start of a character whose end is in the next part
     std::string wholeLine;  // kept only for a recorder that wants each line's text
-    const std::string error = ForEachLinePart(
+    const Status readFailure = ForEachLinePart(
         *file, kChunkSize, [&](std::string_view part, bool ends) {
           std::string joined;
           if (!carried.empty()) {
@@ -84,16 +84,17 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
           ProcessPendingMessages();
         });
     ProcessPendingMessages();
-    if (!error.empty()) report.SourceEnded(QueryStatus::Failed, error);
+    report.SourceEnded(readFailure);
   }
   report.WriteReportLine(SeparatorLine);
 }
 
 std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
-  RegistryRoutines registry(keys);
-  registry.hKey = RegistryRoot::LocalMachine;
-  registry.KeyRoot = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
-  std::string folder = RegistryValueText(registry.GetRegistryValue("DataBasePath", std::string()));
+  constexpr std::string_view kParameters =
+      "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
+  const Result<RegistryValue> dataBasePath = keys.GetRegistryValue(
+      RegistryRoot::LocalMachine, kParameters, "DataBasePath", std::string());
+  std::string folder = RegistryValueText(dataBasePath.value);
   if (folder.empty()) folder = std::string(windowsFolder) + "\\System32\\drivers\\etc";
   ProcessPendingMessages();
   return folder + "\\hosts";

@@ -31,8 +31,8 @@ class LineSplitter {
 
 // Calls `part` for every line of the stream, reading it in chunks of chunkSize bytes. A read that
 // fails ends the stream like its end does, the lines read so far kept; its reason is returned.
-std::string ForEachLinePart(ByteReader& file, std::size_t chunkSize,
-                            const LineSplitter::PartFunction& part);
+Status ForEachLinePart(ByteReader& file, std::size_t chunkSize,
+                       const LineSplitter::PartFunction& part);
 
 // How the file's text (the system code page) becomes the report's UTF-8, a part of a line at a
 // time. Without functions the bytes are taken as they are.

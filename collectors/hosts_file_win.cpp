@@ -23,7 +23,7 @@ void CollectHostsFile(ReportWriter& report, const std::string& path) {
   if (!file) {
     const DWORD error = GetLastError();
     PrintHostsFile(report, nullptr, ansi);
-    report.SourceEnded(QueryStatus::Failed, SystemErrorText(error));
+    report.SourceEnded(SystemError(error));
   } else {
     FileByteReader reader(std::move(file));
     PrintHostsFile(report, &reader, ansi);

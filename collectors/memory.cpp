@@ -73,7 +73,7 @@ int WriteEach(ReportWriter& report, WmiService& wmi, std::string_view wql, Write
     writeOne(nullptr);
     ++passes;
   }
-  report.SourceEnded(result->Status(), result->Error());
+  report.SourceEnded(QueryError(*result));
   return passes;
 }
 
@@ -176,7 +176,7 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
   report.WriteReportLine("(Memory Stats)");
   const PerformanceReading reading = readPerformance();
   ProcessPendingMessages();
-  if (reading.Failed()) report.SourceEnded(QueryStatus::Failed, reading.error);
+  report.SourceEnded(reading.error);
   report.BeginItem();
   for (const StatisticsLine& line : kStatisticsLines) {
     if (line.levels.Has(level)) WriteStatistic(report, line, reading.value);

@@ -13,7 +13,7 @@ PerformanceReading ReadPerformanceInfo() {
   static PerformanceInfo last;
   PERFORMANCE_INFORMATION record{};
   record.cb = sizeof record;
-  if (!GetPerformanceInfo(&record, sizeof record)) return {last, SystemErrorText(GetLastError())};
+  if (!GetPerformanceInfo(&record, sizeof record)) return {last, SystemError(GetLastError())};
   last = PerformanceInfo{
       .commitTotal = record.CommitTotal,
       .commitLimit = record.CommitLimit,

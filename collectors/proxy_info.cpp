@@ -30,12 +30,10 @@ constexpr std::array<ProxyValue, 4> kProxyValues{{
 void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root,
                      std::string_view rootName, const std::string& keyBelowRoot,
                      FirstFailure& failure) {
-  RegistryRoutines registry(keys);
-  registry.hKey = root;
-  registry.KeyRoot = keyBelowRoot + "\\";
   std::array<RegistryValue, kProxyValues.size()> values;
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
-    values[i] = failure.Take(registry.ReadValue(kProxyValues[i].name, std::string()));
+    values[i] = failure.Take(
+        keys.GetRegistryValue(root, keyBelowRoot, kProxyValues[i].name, std::string()));
   }
   ProcessPendingMessages();
   std::string path(rootName);
@@ -80,7 +78,7 @@ Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryKeys& keys) {
   const std::string settings(kInternetSettings);
   // One loaded user hive: the last long (SID-named) one that is not a _Classes hive. With none,
   // the empty name leaves two backslashes in the header and the values empty.
-  auto hives = RegistryRoutines(keys).ListKeys(RegistryRoot::Users, "");
+  auto hives = keys.EnumRegistryKeys(RegistryRoot::Users, "");
   const std::string hive = ChooseUserHive(hives.value);
   return {{{RegistryRoot::CurrentUser, "HKEY_CURRENT_USER", settings},
            {RegistryRoot::LocalMachine, "HKEY_LOCAL_MACHINE", settings},
@@ -93,7 +91,7 @@ void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
   for (const ProxyKey& key : failure.Take(ProxyInfoKeys(keys))) {
     PrintProxyBlock(report, keys, key.root, key.rootName, key.path, failure);
   }
-  if (!failure.Error().empty()) report.SourceEnded(QueryStatus::Failed, failure.Error());
+  report.SourceEnded(failure.First());
   ProcessPendingMessages();
 }
 

@@ -45,11 +45,11 @@ void PrintObjectLines(ReportWriter& report, const WmiObject* object,
   report.WriteReportLine(SeparatorLine);
 }
 
-QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
-                         std::span<const SectionLine> lines, DetailLevel level) {
+Status PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
+                    std::span<const SectionLine> lines, DetailLevel level) {
   auto result = wmi.ExecQuery(wql);
   ProcessPendingMessages();
-  if (!IsDetailLevel(level)) return result->Status();
+  if (!IsDetailLevel(level)) return QueryError(*result);
 
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
@@ -60,8 +60,9 @@ QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view
   // A query that could not even start still runs the per-object body once, without an object.
   if (!delivered && result->Status() != QueryStatus::Ok)
     PrintObjectLines(report, nullptr, lines, level);
-  report.SourceEnded(result->Status(), result->Error());
-  return result->Status();
+  const Status error = QueryError(*result);
+  report.SourceEnded(error);
+  return error;
 }
 
 }  // namespace sysinfo

@@ -67,8 +67,8 @@ void PrintObjectLines(ReportWriter& report, const WmiObject* object,
 
 // Runs the query and prints every object it returns, in the order delivered. A query that
 // fails before delivering anything prints a single separator line; a level outside 1 to 3
-// prints nothing. Returns how the enumeration ended.
-QueryStatus PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
-                         std::span<const SectionLine> lines, DetailLevel level);
+// prints nothing. Returns how the enumeration ended: nothing when it was read to its end.
+Status PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
+                    std::span<const SectionLine> lines, DetailLevel level);
 
 }  // namespace sysinfo

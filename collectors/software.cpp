@@ -53,13 +53,14 @@ constexpr std::array<UninstallView, 2> kViews{{
 // not programs the user installed.
 void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const UninstallView& view,
                          FirstFailure& failure) {
-  std::string keyPath(view.keyPath);
+  const std::string keyPath(view.keyPath);
   const auto value = [&](const std::string& entry, std::string_view valueName) {
-    return failure.Take(
-        ReadRegistryValue(keys, "", entry, valueName, "", RegistryRoot::LocalMachine, keyPath));
+    // The entry's name is the registry's own and may hold "/": it is appended as it is.
+    return failure.Take(keys.GetRegistryValue(RegistryRoot::LocalMachine, keyPath + "\\" + entry,
+                                              valueName, std::string(), RegistryRule::Text64Bit));
   };
-  for (const std::string& entry :
-       failure.Take(EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", keyPath))) {
+  for (const std::string& entry : failure.Take(
+           keys.EnumRegistryKeys(RegistryRoot::LocalMachine, keyPath, RegistryView::Only64Bit))) {
     if (!RegistryValueText(value(entry, "DisplayName")).empty()) {
       table.AddNew();
       // Values keep their kind (NoModify is a number) for the JSON report; the text is the same.
@@ -88,7 +89,7 @@ void CollectSoftware(ReportWriter& report, RegistryKeys& keys, DetailLevel level
   SortedTable table(kSection);
   FirstFailure failure;
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view, failure);
-  if (!failure.Error().empty()) report.SourceEnded(QueryStatus::Failed, failure.Error());
+  report.SourceEnded(failure.First());
   PrintSortedTable(report, table, kSection, level);
   ProcessPendingMessages();
 }

@@ -165,8 +165,7 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
   }
 }
 
-QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
-                        std::string* error) {
+Status FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql) {
   auto result = wmi.ExecQuery(wql);
   ProcessPendingMessages();
   bool delivered = false;
@@ -182,18 +181,16 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
     table.AddNew();
     table.Update();
   }
-  if (error && result->Status() != QueryStatus::Ok) *error = result->Error();
-  return result->Status();
+  return QueryError(*result);
 }
 
-QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi,
-                                  const SortedSection& section, DetailLevel level) {
+Status PrintSortedWmiSection(ReportWriter& report, WmiService& wmi, const SortedSection& section,
+                             DetailLevel level) {
   SortedTable table(section);
-  std::string error;
-  const QueryStatus status = FillFromWmi(table, wmi, section.wql, &error);
+  const Status error = FillFromWmi(table, wmi, section.wql);
   PrintSortedTable(report, table, section, level);
-  report.SourceEnded(status, error);
-  return status;
+  report.SourceEnded(error);
+  return error;
 }
 
 }  // namespace sysinfo

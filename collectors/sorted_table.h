@@ -86,12 +86,12 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
 
 // Adds one row per object of the query, each column filled from the property of the same name
 // (unreadable: Null). A query that fails before delivering anything adds one empty row, so the
-// section prints one block of bare labels. The platform's reason for a failure goes to `error`.
-QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
-                        std::string* error = nullptr);
+// section prints one block of bare labels. Nothing when the query was read to its end, else how
+// it failed or that it stopped answering, with the platform's reason.
+Status FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql);
 
-// The whole cycle for a WMI list section: fill from its query, sort, print.
-QueryStatus PrintSortedWmiSection(ReportWriter& report, WmiService& wmi,
-                                  const SortedSection& section, DetailLevel level);
+// The whole cycle for a WMI list section: fill from its query, sort, print; how the query ended.
+Status PrintSortedWmiSection(ReportWriter& report, WmiService& wmi, const SortedSection& section,
+                             DetailLevel level);
 
 }  // namespace sysinfo

@@ -119,7 +119,7 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, FileExaminations
   // Each entry is examined through the name the listing gave and with the facts it gave, never
   // looked up again: another lookup by name could find another file, or none.
   FolderListing listing = files.FindEntries(folder + std::string(search.pattern));
-  if (listing.Failed()) report.SourceEnded(QueryStatus::Failed, listing.error);
+  report.SourceEnded(listing.error);
   for (FileFacts& file : listing.value) {
     if (file.name == "." || file.name == "..") continue;
     ProcessPendingMessages();

@@ -37,7 +37,7 @@ FolderListing DiskFileSource::FindEntries(const std::string& pathPattern) {
       AdoptFind(FindFirstFileW(ExtendedWidePath(pathPattern).c_str(), &found));
   if (!search) {
     if (const DWORD error = GetLastError(); !NothingThere(error)) {
-      listing.error = SystemErrorText(error);
+      listing.error = SystemError(error);
     }
     return listing;
   }
@@ -51,7 +51,7 @@ FolderListing DiskFileSource::FindEntries(const std::string& pathPattern) {
     entry.size = (std::uint64_t{found.nFileSizeHigh} << 32) | found.nFileSizeLow;
   } while (FindNextFileW(search.get(), &found));
   if (const DWORD error = GetLastError(); !NothingThere(error)) {
-    listing.error = SystemErrorText(error);
+    listing.error = SystemError(error);
   }
   return listing;
 }

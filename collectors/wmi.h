@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/result.h"
 #include "base/value.h"
 
 namespace sysinfo {
@@ -26,6 +27,16 @@ class WmiResult {
   // The platform's reason when the status is not Ok.
   virtual std::string Error() const = 0;
 };
+
+// How a query ended, as its section tells it: nothing when it was read to its end.
+inline Status QueryError(const WmiResult& result) {
+  switch (result.Status()) {
+    case QueryStatus::Ok: return std::nullopt;
+    case QueryStatus::TimedOut: return Error{ErrorKind::TimedOut, result.Error()};
+    case QueryStatus::Failed: break;
+  }
+  return Failure(result.Error());
+}
 
 // The local root\CIMV2 namespace. Each query connects anew, as each section does.
 class WmiService {

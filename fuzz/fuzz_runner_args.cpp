@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   const sysinfo::RunnerOptions options = sysinfo::ParseRunnerArgs(args);
   // An accepted scan always names its file; a comparison may write to standard output.
-  const bool accepted = !options.help && options.error.empty();
+  const bool accepted = !options.help && !options.error;
   if (accepted && !options.compare && options.outPath.empty()) __builtin_trap();
   return 0;
 }

@@ -118,11 +118,22 @@ class JsonParser {
  public:
   JsonParser(std::string_view text, const JsonLimits& limits) : text_(text), limits_(limits) {}
 
-  std::variant<JsonDocument, JsonFault> Run() {
+  Result<JsonDocument> Run() {
+    Status fault = Parse();
+    if (fault) return {{}, std::move(fault)};
+    return {std::move(document_), {}};
+  }
+
+ private:
+  using Entry = JsonDocument::Entry;
+  struct Member {
+    std::size_t start;
+    std::uint32_t name, nameLength;
+  };
+
+  Status Parse() {
     const std::uint64_t bound = std::min<std::uint64_t>(limits_.maxBytes, UINT32_MAX - 1);
-    if (text_.size() > bound) {
-      return JsonFault{0, "larger than " + std::to_string(bound) + " bytes"};
-    }
+    if (text_.size() > bound) return Fail(0, "larger than " + std::to_string(bound) + " bytes");
     auto& entries = document_.data_->entries;
     SkipBlanks();
     if (!Value({pos_, 0, 0})) return fault_;
@@ -151,18 +162,11 @@ class JsonParser {
     }
     SkipBlanks();
     if (pos_ != text_.size()) return Fail(pos_, "not JSON: more text after the document");
-    return std::move(document_);
+    return std::nullopt;
   }
 
- private:
-  using Entry = JsonDocument::Entry;
-  struct Member {
-    std::size_t start;
-    std::uint32_t name, nameLength;
-  };
-
-  JsonFault Fail(std::size_t at, std::string reason) {
-    fault_ = {at, std::move(reason)};
+  Error Fail(std::size_t at, std::string reason) {
+    fault_ = {ErrorKind::FileRefused, std::move(reason), at};
     return fault_;
   }
   bool At(char c) const { return pos_ < text_.size() && text_[pos_] == c; }
@@ -414,10 +418,10 @@ class JsonParser {
   std::size_t pos_ = 0;
   JsonDocument document_;
   std::vector<std::uint32_t> open_;  // the arrays and objects being filled, innermost last
-  JsonFault fault_;
+  Error fault_;
 };
 
-std::variant<JsonDocument, JsonFault> ParseJson(std::string_view text, const JsonLimits& limits) {
+Result<JsonDocument> ParseJson(std::string_view text, const JsonLimits& limits) {
   return JsonParser(text, limits).Run();
 }
 
@@ -471,8 +475,8 @@ std::string RefusalLine(std::string_view file, std::string_view reason) {
   return line += Printable(reason, 108);
 }
 
-std::string RefusalLine(std::string_view file, std::string_view text, const JsonFault& fault) {
-  const std::size_t offset = std::min(fault.offset, text.size());
+std::string RefusalLine(std::string_view file, std::string_view text, const Error& fault) {
+  const std::size_t offset = std::min(fault.at, text.size());
   const std::string_view before = text.substr(0, offset);
   const std::size_t line = static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
   const std::size_t lineStart = before.rfind('\n') == std::string_view::npos
@@ -483,20 +487,21 @@ std::string RefusalLine(std::string_view file, std::string_view text, const Json
     i += std::max<std::size_t>(1, Utf8CharacterLength(text.substr(i, 4)));
   }
   return RefusalLine(file, "line " + std::to_string(line + 1) + ", column " +
-                               std::to_string(column) + ": " + fault.reason);
+                               std::to_string(column) + ": " + fault.message);
 }
 
 JsonRead ReadJsonText(std::string_view text, std::string_view file, const JsonLimits& limits,
                       const JsonCheck& check) {
-  auto parsed = ParseJson(text, limits);
-  if (const auto* fault = std::get_if<JsonFault>(&parsed)) {
-    return {std::nullopt, RefusalLine(file, text, *fault)};
-  }
-  auto& document = std::get<JsonDocument>(parsed);
-  if (check) {
-    if (const auto fault = check(document)) return {std::nullopt, RefusalLine(file, text, *fault)};
-  }
-  return {std::move(document), {}};
+  JsonRead read = ParseJson(text, limits);
+  if (!read.Failed() && check) read.error = check(read.value);
+  if (!read.Failed()) return read;
+  Error refusal = *std::move(read.error);
+  refusal.message = RefusalLine(file, text, refusal);
+  return {{}, std::move(refusal)};
+}
+
+Error RefusedAt(JsonNode node, std::string reason) {
+  return {ErrorKind::FileRefused, std::move(reason), node.Offset()};
 }
 
 }  // namespace sysinfo

@@ -116,23 +116,23 @@ class JsonDocument {
   std::unique_ptr<Data> data_ = std::make_unique<Data>();
 };
 
-// Why a text is refused: a short printable reason and the byte offset of its place.
-struct JsonFault {
-  std::size_t offset = 0;
-  std::string reason;
-};
-
-// The document `text` holds, or why it holds none: not JSON (a syntax fault, text that is not
-// UTF-8, a lone surrogate escape), past the limits, a whole number past 64 bits or a number out
-// of a double's range, an object with two members of one name.
-std::variant<JsonDocument, JsonFault> ParseJson(std::string_view text, const JsonLimits& limits);
+// The document `text` holds, or why it holds none (FileRefused: a short printable reason, and in
+// `at` the byte offset of its place): not JSON (a syntax fault, text that is not UTF-8, a lone
+// surrogate escape), past the limits, a whole number past 64 bits or a number out of a double's
+// range, an object with two members of one name. A refused text gives an empty document, which
+// has no root to read.
+Result<JsonDocument> ParseJson(std::string_view text, const JsonLimits& limits);
 
 // What a reader wants of a document beyond being JSON: nothing when it is one the reader can
-// use, else what is wrong and where (JsonNode::Offset).
-using JsonCheck = std::function<std::optional<JsonFault>(const JsonDocument&)>;
+// use, else what is wrong and where (RefusedAt).
+using JsonCheck = std::function<Status(const JsonDocument&)>;
 
-// A document read from a file or a text, or nothing and the refusal: RefusalLine's one line.
-using JsonRead = Result<std::optional<JsonDocument>>;
+// A check's refusal: the reason and the place of the value `node`.
+Error RefusedAt(JsonNode node, std::string reason);
+
+// A document read from a file or a text; when it is refused, an empty document and the refusal
+// with RefusalLine's one line as its message.
+using JsonRead = Result<JsonDocument>;
 
 // ParseJson and then `check`.
 JsonRead ReadJsonText(std::string_view text, std::string_view file, const JsonLimits& limits,
@@ -141,7 +141,7 @@ JsonRead ReadJsonText(std::string_view text, std::string_view file, const JsonLi
 // One printable line of at most 170 characters: the file as named (cut in its middle past 56),
 // the line and column of the fault in `text`, and the reason. Without a text, the file and the
 // reason alone.
-std::string RefusalLine(std::string_view file, std::string_view text, const JsonFault& fault);
+std::string RefusalLine(std::string_view file, std::string_view text, const Error& fault);
 std::string RefusalLine(std::string_view file, std::string_view reason);
 
 // Text from a file for a refusal: in double quotes, control characters shown as markers, cut in

@@ -1,7 +1,6 @@
 // The redaction map as a file: which marker each value got in a machine's redacted reports.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,7 +18,7 @@ std::string RedactionMapText(const MarkerMap& map);
 
 // What a map must be beyond JSON: the two members and nothing else, version 1, markers this
 // program writes, no value given twice in any letter case.
-std::optional<JsonFault> CheckRedactionMap(const JsonDocument& document);
+Status CheckRedactionMap(const JsonDocument& document);
 
 // The markers of a document CheckRedactionMap accepted.
 MarkerMap RedactionMapOf(const JsonDocument& document);

@@ -174,17 +174,13 @@ void ReportWriter::RecordFileLine(std::string_view text) {
   if (items_) items_->Line(Redacted(text));
 }
 
-void ReportWriter::SourceEnded(QueryStatus status, std::string_view error) {
-  if (status != QueryStatus::Ok && failure_ == QueryStatus::Ok) {  // the first failure tells
-    failure_ = status;
-    failureReason_ = error;
-  }
+void ReportWriter::SourceEnded(const Status& failure) {
+  if (!failure_) failure_ = failure;  // the first failure tells
 }
 
 void ReportWriter::BeginCategory(std::string_view name, int number, ReportShape shape,
                                  std::span<const IdentifyingField> identifying) {
-  failure_ = QueryStatus::Ok;
-  failureReason_.clear();
+  failure_.reset();
   anything_ = false;
   if (redactor_) redactor_->BeginCategory(identifying);
   if (items_) items_->BeginCategory(name, number, shape);
@@ -193,12 +189,12 @@ void ReportWriter::BeginCategory(std::string_view name, int number, ReportShape 
 CategoryOutcome ReportWriter::EndCategory(double milliseconds) {
   CategoryOutcome outcome;
   outcome.milliseconds = milliseconds;
-  if (failure_ == QueryStatus::Ok) {
+  if (!failure_) {
     outcome.status = anything_ ? CategoryStatus::Ok : CategoryStatus::Empty;
   } else {
-    outcome.status = failure_ == QueryStatus::TimedOut ? CategoryStatus::TimedOut
-                                                       : CategoryStatus::Failed;
-    outcome.error = failureReason_;
+    outcome.status = failure_->kind == ErrorKind::TimedOut ? CategoryStatus::TimedOut
+                                                           : CategoryStatus::Failed;
+    outcome.error = failure_->message;
   }
   if (items_) {
     CategoryOutcome recorded = outcome;
@@ -256,11 +252,6 @@ bool ReportWriter::CloseReport() {
   if (!error_) error_ = std::move(closeError);
   sink_.reset();
   return !error_;
-}
-
-const std::string& ReportWriter::Error() const {
-  static const std::string none;
-  return error_ ? *error_ : none;
 }
 
 std::string_view CategoryStatusName(CategoryStatus status) {

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <memory>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -16,13 +15,13 @@ namespace sysinfo {
 
 class Redactor;
 
-// Where report bytes go: a file on Windows, memory in tests. Each call returns the reason when
-// it fails and nothing when it succeeds.
+// Where report bytes go: a file on Windows, memory in tests. Each call returns nothing when it
+// succeeds and why when it fails.
 class ReportSink {
  public:
   virtual ~ReportSink() = default;
-  virtual std::optional<std::string> Write(std::string_view utf8Text) = 0;
-  virtual std::optional<std::string> Close() = 0;
+  virtual Status Write(std::string_view utf8Text) = 0;
+  virtual Status Close() = 0;
 };
 
 // A report file just created, or the reason it could not be.
@@ -78,9 +77,9 @@ class ReportWriter {
   void BeginFile(std::string_view path);
   void RecordFileLine(std::string_view text);
 
-  // A source of the current category (a query, a file) has been read to its end or failed; the
-  // first failure is what the category's outcome says.
-  void SourceEnded(QueryStatus status, std::string_view error);
+  // A source of the current category (a query, a file) has been read to its end (nothing) or
+  // failed or stopped answering; the first failure is what the category's outcome says.
+  void SourceEnded(const Status& failure);
 
   // The scan driver frames each category: its name, section number, shape in the JSON report and
   // identifying fields; EndCategory says how its sources answered and passes that on.
@@ -103,7 +102,7 @@ class ReportWriter {
   void SetRedactor(Redactor* redactor) { redactor_ = redactor; }
 
   bool Failed() const { return error_.has_value(); }
-  const std::string& Error() const;
+  const Status& WriteError() const { return error_; }
   std::size_t LinesWritten() const { return lines_; }
 
  private:
@@ -115,14 +114,13 @@ class ReportWriter {
 
   std::unique_ptr<ReportSink> sink_;
   std::string piece_;  // the visible text not yet given to the sink, never much above a piece
-  std::optional<std::string> error_;
+  Status error_;
   std::size_t lines_ = 0;
   ItemRecorder* items_ = nullptr;
   Redactor* redactor_ = nullptr;
   std::string heldLine_;  // with a redactor: the parts of a line not yet ended
   // The current category: its first failed source, and whether it recorded anything.
-  QueryStatus failure_ = QueryStatus::Ok;
-  std::string failureReason_;
+  Status failure_;
   bool anything_ = false;
 };
 

@@ -8,12 +8,14 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::string_view kLinkRefused =
+const Error kLinkRefused{
+    ErrorKind::Refused,
     "The name is a symbolic link or junction: a report is not written through a link. Delete it "
-    "or choose another name.";
-constexpr std::string_view kHardLinkRefused =
+    "or choose another name."};
+const Error kHardLinkRefused{
+    ErrorKind::Refused,
     "The file has other names too (hard links): writing it would change them as well. Delete it "
-    "or choose another name.";
+    "or choose another name."};
 
 // Whether a name is a symbolic link or a junction (not another kind of reparse point, such as a
 // file kept in the cloud), asked of the folder's listing, which does not follow the name.
@@ -47,32 +49,32 @@ Result<UniqueHandle> OpenReportFile(const std::wstring& path) {
   UniqueHandle file = OpenForWriting(path, FILE_FLAG_OPEN_REPARSE_POINT);
   if (!file) {
     // A junction is a folder and cannot be opened as a file: tell what it is.
-    return {{}, NamesLink(path) ? std::string(kLinkRefused) : SystemErrorText(GetLastError())};
+    return {{}, NamesLink(path) ? kLinkRefused : SystemError(GetLastError())};
   }
   FILE_ATTRIBUTE_TAG_INFO tag{};
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandleEx(file.get(), FileAttributeTagInfo, &tag, sizeof tag) ||
       !GetFileInformationByHandle(file.get(), &info)) {
-    return {{}, SystemErrorText(GetLastError())};
+    return {{}, SystemError(GetLastError())};
   }
   const bool reparsePoint = tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT;
   if (reparsePoint && IsReparseTagNameSurrogate(tag.ReparseTag)) {
-    return {{}, std::string(kLinkRefused)};
+    return {{}, kLinkRefused};
   }
   if (info.nNumberOfLinks > 1) {
-    return {{}, std::string(kHardLinkRefused)};
+    return {{}, kHardLinkRefused};
   }
   if (reparsePoint) {
     // Any other reparse point belongs to the file itself (a cloud or deduplicated file): it is
     // opened again the usual way, so its file system filter sees the writes, as that same file.
     UniqueHandle plain = OpenForWriting(path, 0);
     if (!plain || !SameFile(plain.get(), file.get())) {
-      return {{}, SystemErrorText(plain ? ERROR_FILE_INVALID : GetLastError())};
+      return {{}, SystemError(plain ? ERROR_FILE_INVALID : GetLastError())};
     }
     file = std::move(plain);
   }
   if (!SetEndOfFile(file.get())) {  // the earlier report, emptied only now
-    return {{}, SystemErrorText(GetLastError())};
+    return {{}, SystemError(GetLastError())};
   }
   return {std::move(file), {}};
 }
@@ -83,11 +85,11 @@ class FileReportSink final : public ReportSink {
 
   // Writes straight through, without a buffer of its own: what the writer hands on is in the
   // file even if the process is ended right after.
-  std::optional<std::string> Write(std::string_view utf8Text) override {
+  Status Write(std::string_view utf8Text) override {
     std::optional<std::string> ansi;
     if (ansi_) {
       ansi = Utf8ToAnsi(utf8Text);
-      if (!ansi) return SystemErrorText(ERROR_NO_UNICODE_TRANSLATION);
+      if (!ansi) return SystemError(ERROR_NO_UNICODE_TRANSLATION);
     }
     const std::string_view bytes = ansi ? std::string_view(*ansi) : utf8Text;
     std::size_t done = 0;
@@ -95,17 +97,17 @@ class FileReportSink final : public ReportSink {
       DWORD written = 0;
       const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
       if (!WriteFile(file_.get(), bytes.data() + done, chunk, &written, nullptr) || written == 0) {
-        return SystemErrorText(GetLastError());
+        return SystemError(GetLastError());
       }
       done += written;
     }
     return std::nullopt;
   }
 
-  std::optional<std::string> Close() override {
+  Status Close() override {
     if (!file_) return std::nullopt;
     const bool ok = CloseHandle(file_.release()) != 0;
-    if (!ok) return SystemErrorText(GetLastError());
+    if (!ok) return SystemError(GetLastError());
     return std::nullopt;
   }
 
@@ -120,7 +122,7 @@ OpenedReport CreateSink(const std::string& path, bool ansi) {
   // a privileged user overwrite it (Wine run as root does).
   const DWORD attributes = GetFileAttributesW(widePath.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-    return {nullptr, SystemErrorText(ERROR_ACCESS_DENIED)};
+    return {nullptr, SystemError(ERROR_ACCESS_DENIED)};
   }
   Result<UniqueHandle> file = OpenReportFile(widePath);
   if (!file.value) return {nullptr, std::move(file.error)};
@@ -132,9 +134,5 @@ OpenedReport CreateSink(const std::string& path, bool ansi) {
 OpenedReport CreateFileReport(const std::string& path) { return CreateSink(path, true); }
 
 OpenedReport CreateUtf8FileReport(const std::string& path) { return CreateSink(path, false); }
-
-bool IsRefusedReportName(std::string_view reason) {
-  return reason == kLinkRefused || reason == kHardLinkRefused;
-}
 
 }  // namespace sysinfo

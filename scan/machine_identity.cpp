@@ -16,10 +16,7 @@ constexpr std::string_view kProfileList =
 
 std::string ValueOf(RegistryKeys& keys, std::string_view keyPath, std::string_view name,
                     RegistryRoot root = RegistryRoot::LocalMachine) {
-  RegistryRoutines registry(keys);
-  registry.hKey = root;
-  registry.KeyRoot = std::string(keyPath);
-  return RegistryValueText(registry.GetRegistryValue(name, std::string()));
+  return RegistryValueText(keys.GetRegistryValue(root, keyPath, name, std::string()).value);
 }
 
 // Every identifying field of every object a category's query returns, as its section reads it.
@@ -44,9 +41,8 @@ void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiServ
   for (const std::string& computer : names.computer) redactor.Learn(Identity::Computer, computer);
   for (const std::string& domain : names.domains) redactor.Learn(Identity::Domain, domain);
   redactor.Value(Identity::Account, names.account);
-  RegistryRoutines registry(keys);
   for (const std::string& sid :
-       registry.EnumRegistryKeys(RegistryRoot::LocalMachine, kProfileList)) {
+       keys.EnumRegistryKeys(RegistryRoot::LocalMachine, kProfileList).value) {
     // Only accounts' own identifiers: the service accounts' (S-1-5-18 ...) are on every machine.
     if (!sid.starts_with("S-1-5-21-") && !sid.starts_with("S-1-12-1-")) continue;
     redactor.Learn(Identity::Sid, sid);

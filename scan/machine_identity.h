@@ -2,7 +2,6 @@
 // value a category declares identifying.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -43,8 +42,7 @@ struct RedactionChoices {
 Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices);
 
 // Keeps the redactor's markers in the map for the next report; the reason when it cannot.
-std::optional<std::string> KeepRedactionMap(const Redactor& redactor,
-                                            const RedactionChoices& choices);
+Status KeepRedactionMap(const Redactor& redactor, const RedactionChoices& choices);
 
 // This machine's NetBIOS name, as the JSON report's header gives it; empty when unknown.
 std::string ThisComputerName();

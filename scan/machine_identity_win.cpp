@@ -68,7 +68,7 @@ std::string MapPath(const RedactionChoices& choices) {
 }
 
 // The map as a whole: a new file beside it, then moved over it, so a map is never half written.
-std::optional<std::string> WriteMapFile(const std::string& path, const std::string& text) {
+Status WriteMapFile(const std::string& path, const std::string& text) {
   if (const auto folder = path.find_last_of('\\'); folder != std::string::npos)
     CreateDirectoryW(Utf8ToWide(path.substr(0, folder)).c_str(), nullptr);  // may exist
   const std::wstring target = Utf8ToWide(path), written = target + L".new";
@@ -79,12 +79,12 @@ std::optional<std::string> WriteMapFile(const std::string& path, const std::stri
     if (!file ||
         !WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &put, nullptr) ||
         put != text.size()) {
-      return SystemErrorText(GetLastError());
+      return SystemError(GetLastError());
     }
   }
   if (!MoveFileExW(written.c_str(), target.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-    const std::string reason = SystemErrorText(GetLastError());
+    const Error reason = SystemError(GetLastError());
     DeleteFileW(written.c_str());
     return reason;
   }
@@ -103,9 +103,12 @@ Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices) {
   const DWORD error = GetLastError();
   if (!path.empty() && (attributes != INVALID_FILE_ATTRIBUTES ||
                         (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND))) {
-    const JsonRead read = ReadJsonFile(path, kRedactionMapLimits, CheckRedactionMap);
-    if (!read.value) return {{}, "cannot use the redaction map " + read.error};
-    map = RedactionMapOf(*read.value);
+    JsonRead read = ReadJsonFile(path, kRedactionMapLimits, CheckRedactionMap);
+    if (read.Failed()) {
+      read.error->message.insert(0, "cannot use the redaction map ");
+      return {{}, std::move(read.error)};
+    }
+    map = RedactionMapOf(read.value);
   }
   Redactor redactor(std::move(map));
   for (const std::string& word : choices.words) redactor.Learn(Identity::Word, word);
@@ -120,13 +123,12 @@ Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices) {
   return {std::move(redactor), {}};
 }
 
-std::optional<std::string> KeepRedactionMap(const Redactor& redactor,
-                                            const RedactionChoices& choices) {
+Status KeepRedactionMap(const Redactor& redactor, const RedactionChoices& choices) {
   const std::string path = MapPath(choices);
   if (path.empty()) return std::nullopt;  // nowhere to keep it: the next report numbers anew
-  if (auto error = WriteMapFile(path, RedactionMapText(redactor.Map())))
-    return "the redaction map \"" + path + "\" cannot be written: " + *error;
-  return std::nullopt;
+  Status error = WriteMapFile(path, RedactionMapText(redactor.Map()));
+  if (error) error->message.insert(0, "the redaction map \"" + path + "\" cannot be written: ");
+  return error;
 }
 
 }  // namespace sysinfo

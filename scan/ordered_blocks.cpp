@@ -110,7 +110,7 @@ void BlockRecorder::Line(std::string_view text) {
   Keep([text = std::string(text)](ItemRecorder& items) { items.Line(text); });
 }
 
-std::optional<std::string> BlockSink::Write(std::string_view utf8Text) {
+Status BlockSink::Write(std::string_view utf8Text) {
   blocks_.AddText(index_, std::string(utf8Text));
   return std::nullopt;
 }

@@ -96,8 +96,8 @@ class BlockRecorder final : public ItemRecorder {
 class BlockSink final : public ReportSink {
  public:
   BlockSink(OrderedBlocks& blocks, std::size_t index) : blocks_(blocks), index_(index) {}
-  std::optional<std::string> Write(std::string_view utf8Text) override;
-  std::optional<std::string> Close() override { return std::nullopt; }
+  Status Write(std::string_view utf8Text) override;
+  Status Close() override { return std::nullopt; }
 
  private:
   OrderedBlocks& blocks_;

@@ -140,10 +140,10 @@ bool GatherSideBySide(ReportWriter& report, ScanCategories& categories, const Sc
 }
 
 // The JSON document into its file, closed; the reason when the file cannot take it.
-std::string WriteDocument(ReportSink& file, const JsonReport& json) {
-  auto error = file.Write(json.Text());
-  auto closeError = file.Close();
-  return error ? *error : closeError.value_or("");
+Status WriteDocument(ReportSink& file, const JsonReport& json) {
+  Status error = file.Write(json.Text());
+  Status closeError = file.Close();
+  return error ? error : closeError;
 }
 
 }  // namespace
@@ -192,10 +192,10 @@ ScanOutcome RunScan(const ScanRequest& request, ScanCategories& categories, Scan
   }
 
   bool saved = report.CloseReport();
-  outcome.error = report.Error();
+  outcome.error = report.WriteError();
   if (saved && jsonFile) {
     outcome.error = WriteDocument(*jsonFile, *request.json);
-    saved = outcome.error.empty();
+    saved = !outcome.error;
   }
   outcome.result = saved ? ScanResult::Saved : ScanResult::Failed;
   ProcessPendingMessages();

@@ -71,7 +71,7 @@ enum class ScanResult { Cancelled, Saved, Failed };
 struct ScanOutcome {
   ScanResult result = ScanResult::Cancelled;
   std::string path;
-  std::string error;  // why the report could not be created or written
+  Status error;  // why the report could not be created or written
 };
 
 // What the window, or the console runner, provides around a scan.

@@ -106,7 +106,7 @@ SessionOutcome ScanSession::Run(const ScanChoices& choices, ScanHost& host) {
   platform_->examined.Start(false);  // and keeps nothing of them after
   // The report stands; only the next one may number its markers differently.
   if (redactor && outcome.scan.result == ScanResult::Saved) {
-    if (auto error = KeepRedactionMap(*redactor, choices.redaction)) outcome.mapNotKept = *error;
+    outcome.mapNotKept = KeepRedactionMap(*redactor, choices.redaction);
   }
   return outcome;
 }

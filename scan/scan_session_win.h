@@ -27,9 +27,9 @@ struct ScanChoices {
 struct SessionOutcome {
   ScanOutcome scan;
   // Why a redacted report could not be made: nothing was scanned or written.
-  std::string redactionRefused;
+  Status redactionRefused;
   // Why the redacted report's markers could not be kept for the next one; the report stands.
-  std::string mapNotKept;
+  Status mapNotKept;
 };
 
 // The platform's sources, made once and kept for every scan the program runs: this WMI

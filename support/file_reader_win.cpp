@@ -34,7 +34,7 @@ Result<std::size_t> FileByteReader::Read(std::span<std::uint8_t> into) {
   const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(into.size(), 1u << 30));
   DWORD got = 0;
   if (!ReadFile(file_.get(), into.data(), wanted, &got, nullptr)) {
-    return {0, SystemErrorText(GetLastError())};
+    return {0, SystemError(GetLastError())};
   }
   return {got, {}};
 }

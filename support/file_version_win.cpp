@@ -1,11 +1,10 @@
-// A file's version resource through the version API (cFixedFileInfo), and FindFileInfo.
+// A file's version resource through the version API (cFixedFileInfo).
 #include "support/file_version_win.h"
 
 #include <algorithm>
 #include <array>
 #include <vector>
 
-#include "base/handles_win.h"
 #include "base/system_library_win.h"
 #include "base/text.h"
 #include "base/unicode_win.h"

@@ -1,4 +1,4 @@
-// Registry values converted from type and bytes, key paths, root names; RegistryRoutines.
+// Registry values converted from type and bytes, key paths, root names; the reads for the report.
 #include "support/registry.h"
 
 #include <array>
@@ -53,6 +53,19 @@ std::string SpacedHex(const std::vector<std::uint8_t>& bytes) {
     text += kDigits[byte & 0x0F];
   }
   return text;
+}
+
+// A value as RegistryRule::Text64Bit reads it: nothing when its text is empty or only blanks.
+std::optional<RegistryValue> TextValue(const RawRegistryValue& raw) {
+  RegistryValue value = ConvertQueriedValue(raw);
+  if (Trim(RegistryValueText(value)).empty()) return std::nullopt;
+  return value;
+}
+
+// Callers write "Key\" and mean the key itself.
+std::string WithoutTrailingBackslashes(std::string_view path) {
+  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
+  return std::string(path);
 }
 
 struct RootName {
@@ -158,60 +171,21 @@ std::string BuildKeyPath(std::string_view path, std::string_view first, std::str
   return collapsed;
 }
 
-std::string WithoutTrailingBackslashes(std::string_view path) {
-  while (!path.empty() && path.back() == '\\') path.remove_suffix(1);
-  return std::string(path);
+Result<RegistryValue> RegistryKeys::GetRegistryValue(RegistryRoot root, std::string_view path,
+                                                     std::string_view name, RegistryValue fallback,
+                                                     RegistryRule rule) {
+  const bool typed = rule == RegistryRule::Typed;
+  auto raw = QueryValue(root, WithoutTrailingBackslashes(path), name,
+                        typed ? RegistryView::Own : RegistryView::Only64Bit);
+  std::optional<RegistryValue> value;
+  if (raw.value) value = typed ? ConvertRegistryValue(*raw.value, *this) : TextValue(*raw.value);
+  return {value ? std::move(*value) : std::move(fallback), std::move(raw.error)};
 }
 
-std::string RegistryRoutines::KeyPath() const {
-  return WithoutTrailingBackslashes(KeyRoot + "\\" + Subkey);
-}
-
-RegistryValue RegistryRoutines::GetRegistryValue(std::string_view valueName,
-                                                 RegistryValue defaultValue) const {
-  return ReadValue(valueName, std::move(defaultValue)).value;
-}
-
-Result<RegistryValue> RegistryRoutines::ReadValue(std::string_view valueName,
-                                                  RegistryValue defaultValue) const {
-  auto raw = keys_.QueryValue(hKey, KeyPath(), valueName, RegistryView::Own);
-  auto value = raw.value ? ConvertRegistryValue(*raw.value, keys_) : std::nullopt;
-  return {value ? std::move(*value) : std::move(defaultValue), std::move(raw.error)};
-}
-
-std::vector<std::string> RegistryRoutines::EnumRegistryKeys(RegistryRoot root,
-                                                            std::string_view keyName) const {
-  return ListKeys(root, keyName).value;
-}
-
-Result<std::vector<std::string>> RegistryRoutines::ListKeys(RegistryRoot root,
-                                                            std::string_view keyName) const {
-  return keys_.SubkeyNames(root, WithoutTrailingBackslashes(keyName), RegistryView::Own);
-}
-
-Result<std::vector<std::string>> EnumSubKeyNames(RegistryKeys& keys, std::string_view rootName,
-                                                 std::string& keyPath) {
-  keyPath = BuildKeyPath(keyPath, "", "");
-  const RegistryRoot root = GetHKeyFromName(rootName);
-  if (root == RegistryRoot::None) return {};
-  return keys.SubkeyNames(root, WithoutTrailingBackslashes(keyPath), RegistryView::Only64Bit);
-}
-
-Result<RegistryValue> ReadRegistryValue(RegistryKeys& keys, std::string_view first,
-                                        std::string_view second, std::string_view valueName,
-                                        std::string_view defaultText, RegistryRoot root,
-                                        std::string_view keyPath) {
-  // The subkey name is the registry's own and may hold "/": only the path before it is cleaned.
-  std::string path = WithoutTrailingBackslashes(BuildKeyPath(keyPath, first, ""));
-  if (!second.empty()) {
-    if (!path.empty()) path += '\\';
-    path += second;
-  }
-  auto raw = keys.QueryValue(root, path, valueName, RegistryView::Only64Bit);
-  if (!raw.value) return {std::string(defaultText), std::move(raw.error)};
-  RegistryValue value = ConvertQueriedValue(*raw.value);
-  if (Trim(RegistryValueText(value)).empty()) return {std::string(defaultText), {}};
-  return {std::move(value), {}};
+Result<std::vector<std::string>> RegistryKeys::EnumRegistryKeys(RegistryRoot root,
+                                                                std::string_view path,
+                                                                RegistryView view) {
+  return SubkeyNames(root, WithoutTrailingBackslashes(path), view);
 }
 
 }  // namespace sysinfo

@@ -51,6 +51,14 @@ using RegistryValue =
 // one blank, no value as empty text.
 std::string RegistryValueText(const RegistryValue& value);
 
+// The two ways a single value is read for the report: in which view, and how it is converted.
+enum class RegistryRule {
+  Typed,  // the process's own view, converted by ConvertRegistryValue
+  // The 64-bit view, converted by ConvertQueriedValue; text that is empty or only blanks counts
+  // as no value.
+  Text64Bit,
+};
+
 // The registry as this program reads it. The Windows build opens real keys; tests use a fake.
 // Paths are below the root, without a leading or trailing backslash.
 class RegistryKeys {
@@ -71,19 +79,33 @@ class RegistryKeys {
                                                          RegistryView view) = 0;
   // Environment variables (%NAME%) replaced by their values.
   virtual std::string ExpandEnvironment(std::string_view text) = 0;
+
+  // The value root\path\name read as `rule` says; `fallback` when the key or the value is not
+  // there or cannot be read (with the reason), or the rule makes no value of it. Callers name a
+  // key "Key\" and mean the key itself: trailing backslashes are left off; nothing else of the
+  // path is changed, as a key's name may hold "/".
+  Result<RegistryValue> GetRegistryValue(RegistryRoot root, std::string_view path,
+                                         std::string_view name, RegistryValue fallback = {},
+                                         RegistryRule rule = RegistryRule::Typed);
+  // The subkey names of root\path (of the root itself when the path is empty) in the view, in
+  // enumeration order, trailing backslashes of the path left off. The list ends at the first
+  // error, which it gives.
+  Result<std::vector<std::string>> EnumRegistryKeys(RegistryRoot root, std::string_view path,
+                                                    RegistryView view = RegistryView::Own);
 };
 
 // UTF-16LE bytes as UTF-8; an odd last byte is ignored, a lone surrogate becomes U+FFFD.
 std::string Utf16BytesToUtf8(const std::uint8_t* data, std::size_t size);
 
-// How a value is read for a single lookup (GetRegistryValue): text without
-// its terminating NUL, expandable text expanded, multi-text with single NULs between the strings
-// (nothing when its first string is empty), binary as bytes, REG_DWORD as an integer. Nothing
-// for any other type, an empty text or a short integer, so the caller's default stands.
+// How RegistryRule::Typed reads a value: text without its terminating NUL, expandable text
+// expanded, multi-text with single NULs between the strings (nothing when its first string is
+// empty), binary as bytes, REG_DWORD as an integer. Nothing for any other type, an empty text or
+// a short integer, so the caller's default stands.
 std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw, RegistryKeys& keys);
 
-// How the Uninstall values are read: text unexpanded, binary as spaced hex text, either DWORD
-// byte order read as a little-endian integer, any other type as empty text.
+// How RegistryRule::Text64Bit reads a value (the Uninstall entries' values): text unexpanded,
+// binary as spaced hex text, either DWORD byte order read as a little-endian integer, any other
+// type as empty text.
 RegistryValue ConvertQueriedValue(const RawRegistryValue& raw);
 
 // The root of a registry name ("HKEY_LOCAL_MACHINE", any letter case); None for anything else,
@@ -93,49 +115,5 @@ RegistryRoot GetHKeyFromName(std::string_view name);
 // Joins the non-empty pieces with one backslash, collapses runs of backslashes, then turns
 // forward slashes into backslashes (so a doubled slash stays doubled).
 std::string BuildKeyPath(std::string_view path, std::string_view first, std::string_view second);
-
-// The key path without trailing backslashes: callers write "Key\" and mean the key itself.
-std::string WithoutTrailingBackslashes(std::string_view path);
-
-// A reader for one key: set hKey and KeyRoot (and Subkey when needed), then read. Reads the
-// process's own registry view.
-class RegistryRoutines {
- public:
-  explicit RegistryRoutines(RegistryKeys& keys) : keys_(keys) {}
-
-  RegistryRoot hKey = RegistryRoot::None;
-  std::string KeyRoot;
-  std::string Subkey;
-
-  // The value of KeyRoot\Subkey converted by its type; the default when the key or value is
-  // missing, cannot be read, or the type is not one the program reads.
-  RegistryValue GetRegistryValue(std::string_view valueName, RegistryValue defaultValue = {}) const;
-  // The same, with the reason when the key or value could not be read.
-  Result<RegistryValue> ReadValue(std::string_view valueName,
-                                  RegistryValue defaultValue = {}) const;
-  // The subkey names of root\keyName (of the root itself when keyName is empty).
-  std::vector<std::string> EnumRegistryKeys(RegistryRoot root, std::string_view keyName) const;
-  // The same, with the reason when the list could not be read to its end.
-  Result<std::vector<std::string>> ListKeys(RegistryRoot root, std::string_view keyName) const;
-
- private:
-  std::string KeyPath() const;
-
-  RegistryKeys& keys_;
-};
-
-// The subkey names of the key (64-bit view), in enumeration order. The key path is cleaned with
-// BuildKeyPath in place; an unknown root name gives no names.
-Result<std::vector<std::string>> EnumSubKeyNames(RegistryKeys& keys, std::string_view rootName,
-                                                 std::string& keyPath);
-
-// A value of keyPath\first\second (64-bit view) converted as ConvertQueriedValue does; the
-// default text when it is missing, cannot be read (the reason given), or its text is empty or
-// only blanks. keyPath\first is cleaned with BuildKeyPath; second, a subkey name as the registry
-// lists it, is appended as it is.
-Result<RegistryValue> ReadRegistryValue(RegistryKeys& keys, std::string_view first,
-                                        std::string_view second, std::string_view valueName,
-                                        std::string_view defaultText, RegistryRoot root,
-                                        std::string_view keyPath);
 
 }  // namespace sysinfo

@@ -45,11 +45,11 @@ LSTATUS ReadGrowing(std::vector<std::uint8_t>& buffer, DWORD& size, Read read) {
 // A key or value that is not there is an answer, and so is a path no key can have (an empty
 // name between two backslashes); anything else (access denied, a broken hive) is a failure with
 // the platform's reason.
-std::string FailureText(LSTATUS status) {
+Status FailureOf(LSTATUS status) {
   if (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND || status == ERROR_BAD_PATHNAME) {
-    return {};
+    return std::nullopt;
   }
-  return SystemErrorText(static_cast<DWORD>(status));
+  return SystemError(static_cast<DWORD>(status));
 }
 
 // Nothing held when the key cannot be opened, with the reason unless it is not there.
@@ -58,7 +58,7 @@ Result<UniqueKey> OpenKey(RegistryRoot root, std::string_view path, RegistryView
   HKEY key = nullptr;
   const LSTATUS status = RegOpenKeyExW(RootHandle(root), Utf8ToWide(path).c_str(), 0,
                                        KEY_READ | ViewFlag(view), &key);
-  if (status != ERROR_SUCCESS) return {UniqueKey(), FailureText(status)};
+  if (status != ERROR_SUCCESS) return {UniqueKey(), FailureOf(status)};
   return {UniqueKey(key), {}};
 }
 
@@ -73,7 +73,7 @@ Result<std::optional<RawRegistryValue>> QueryRegistryValue(HKEY key, std::wstrin
   const LSTATUS status = ReadGrowing(value.data, size, [&](BYTE* data, DWORD* length) {
     return RegQueryValueExW(key, name.c_str(), nullptr, &type, data, length);
   });
-  if (status != ERROR_SUCCESS) return {std::nullopt, FailureText(status)};
+  if (status != ERROR_SUCCESS) return {std::nullopt, FailureOf(status)};
   value.type = type;
   value.data.resize(size);
   return {std::move(value), {}};
@@ -105,7 +105,7 @@ Result<std::vector<std::string>> WindowsRegistry::SubkeyNames(RegistryRoot root,
     const LSTATUS status = RegEnumKeyExW(key.value.get(), index, name.data(), &length, nullptr,
                                          nullptr, nullptr, nullptr);
     if (status != ERROR_SUCCESS) {
-      if (status != ERROR_NO_MORE_ITEMS) names.error = SystemErrorText(static_cast<DWORD>(status));
+      if (status != ERROR_NO_MORE_ITEMS) names.error = SystemError(static_cast<DWORD>(status));
       break;
     }
     names.value.push_back(WideToUtf8(std::wstring_view(name.data(), length)));
@@ -136,7 +136,7 @@ Result<std::vector<NamedRegistryValue>> WindowsRegistry::Values(RegistryRoot roo
     });
     // As with subkeys, any failure ends the list; only "no more items" is its end.
     if (status != ERROR_SUCCESS) {
-      if (status != ERROR_NO_MORE_ITEMS) values.error = SystemErrorText(static_cast<DWORD>(status));
+      if (status != ERROR_NO_MORE_ITEMS) values.error = SystemError(static_cast<DWORD>(status));
       break;
     }
     values.value.emplace_back(WideToUtf8(std::wstring_view(name.data(), nameLength)),

@@ -18,10 +18,10 @@
 namespace sysinfo {
 namespace {
 
-using Fault = std::optional<JsonFault>;
+using Fault = Status;
 using Check = std::function<Fault(JsonNode)>;
 
-Fault At(JsonNode node, std::string reason) { return JsonFault{node.Offset(), std::move(reason)}; }
+Fault At(JsonNode node, std::string reason) { return RefusedAt(node, std::move(reason)); }
 
 // How a refusal names a value: its member name, or as a list's element.
 std::string Described(JsonNode value) {
@@ -176,7 +176,7 @@ Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
 
 }  // namespace
 
-std::optional<JsonFault> CheckReport(const JsonDocument& document) {
+Status CheckReport(const JsonDocument& document) {
   const JsonNode root = document.Root();
   const auto tool = root.Find("tool");
   const auto program = tool ? tool->Find("name") : std::nullopt;

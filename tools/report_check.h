@@ -1,7 +1,6 @@
 // What the comparison reads of a JSON report, checked before anything is compared.
 #pragma once
 
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,10 +18,10 @@ inline constexpr JsonLimits kReportLimits{256u << 20, 7, 8'000'000};
 // program's document, no or a newer schemaVersion, a member, category or sub-section unknown or
 // given twice, an unknown status or level, a value of the wrong kind (an item's field holds a
 // single value, never an array or object).
-std::optional<JsonFault> CheckReport(const JsonDocument& document);
+Status CheckReport(const JsonDocument& document);
 
-// The report in `text` read with kReportLimits and CheckReport; nothing, with the one-line
-// refusal naming `file`, when it is not one the comparison reads.
+// The report in `text` read with kReportLimits and CheckReport; the one-line refusal naming
+// `file` when it is not one the comparison reads.
 JsonRead ReadReport(std::string_view text, std::string_view file);
 
 }  // namespace sysinfo

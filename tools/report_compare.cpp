@@ -158,9 +158,8 @@ std::string ValueText(const std::optional<FieldValue>& value) {
 
 // Whether text reads as a JSON value other than a string (5, true, null).
 bool ReadsAsJson(std::string_view text) {
-  const auto parsed = ParseJson(text, {});
-  const auto* document = std::get_if<JsonDocument>(&parsed);
-  return document && !document->Root().Is(JsonKind::String);
+  const Result<JsonDocument> parsed = ParseJson(text, {});
+  return !parsed.Failed() && !parsed.value.Root().Is(JsonKind::String);
 }
 
 // A key value as part of an item's name: as the report holds it, a string in quotes where it

@@ -30,7 +30,7 @@ RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args) {
   bool anyCategory = false;
   bool levelGiven = false;
   auto refuse = [&options](std::string why) {
-    options.error = std::move(why);
+    options.error = Error{ErrorKind::Refused, std::move(why)};
     return options;
   };
   for (std::size_t i = 0; i < args.size(); ++i) {

@@ -25,7 +25,7 @@ struct RunnerOptions {
   bool compare = false;
   std::string oldReport, newReport;
   bool allFields = false;  // compare the fields that change by themselves too
-  std::string error;  // why the command line was refused; empty when it was accepted
+  Status error;  // why the command line was refused (Refused); nothing when it was accepted
 };
 
 // sysinfo-report --out FILE [--level basic|moderate|advanced] [--format text|json] [--jobs N]

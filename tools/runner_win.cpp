@@ -58,11 +58,15 @@ class ConsoleHost final : public ScanHost {
 };
 
 // Writes the whole document; the reason when the file cannot take it.
-std::optional<std::string> WriteDocument(ReportSink& file, const std::string& text) {
-  auto error = file.Write(text);
-  auto closeError = file.Close();
+Status WriteDocument(ReportSink& file, const std::string& text) {
+  Status error = file.Write(text);
+  Status closeError = file.Close();
   return error ? error : closeError;
 }
+
+// What a script is told of a failure: 2 for what it asked for that is refused (a bad command
+// line, a report name that is a link), 1 for anything else that kept the report from being made.
+int ExitStatusOf(const Error& error) { return error.kind == ErrorKind::Refused ? 2 : 1; }
 
 // --compare: both reports read and checked, the differences written to --out or `out`.
 // 0 when the reports do not differ, 1 when they do, 2 when a file is refused or unwritable.
@@ -76,17 +80,17 @@ int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8
       return 2;
     }
   }
-  std::array<std::optional<JsonDocument>, 2> documents;
+  std::array<JsonDocument, 2> documents;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     JsonRead read = ReadJsonFile(*paths[i], kReportLimits, CheckReport);
-    if (!read.value) {
-      std::fprintf(err, "sysinfo-report: cannot compare %s\n", read.error.c_str());
+    if (read.Failed()) {
+      std::fprintf(err, "sysinfo-report: cannot compare %s\n", read.error->message.c_str());
       return 2;
     }
     documents[i] = std::move(read.value);
   }
   const Comparison comparison = CompareReports(
-      *documents[0], *documents[1],
+      documents[0], documents[1],
       {Wtf8ToUtf8(options.oldReport), Wtf8ToUtf8(options.newReport), options.allFields});
   const std::string text = options.format == ReportFormat::Json ? ComparisonJson(comparison)
                                                                 : ComparisonText(comparison);
@@ -96,10 +100,10 @@ int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8
     return status;
   }
   OpenedReport file = openUtf8(options.outPath);
-  std::optional<std::string> error = file.value ? WriteDocument(*file.value, text) : file.error;
+  const Status error = file.value ? WriteDocument(*file.value, text) : file.error;
   if (error) {
     std::fprintf(err, "sysinfo-report: cannot write \"%s\": %s\n",
-                 Wtf8ToUtf8(options.outPath).c_str(), error->c_str());
+                 Wtf8ToUtf8(options.outPath).c_str(), error->message.c_str());
     return 2;
   }
   return status;
@@ -119,11 +123,11 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
     std::fputs(RunnerUsage().c_str(), out);
     return 0;
   }
-  if (!options.error.empty()) {
+  if (options.error) {
     // The reason may quote an argument, which may hold a lone surrogate (carried as WTF-8).
-    std::fprintf(err, "sysinfo-report: %s\n\n%s", Wtf8ToUtf8(options.error).c_str(),
+    std::fprintf(err, "sysinfo-report: %s\n\n%s", Wtf8ToUtf8(options.error->message).c_str(),
                  RunnerUsage().c_str());
-    return 2;
+    return ExitStatusOf(*options.error);
   }
   if (options.compare) {
     try {
@@ -147,20 +151,22 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
                       options.jobs ? options.jobs : DefaultScanJobs()};
   ConsoleHost host(options.outPath, openText, openJson, err);
   const SessionOutcome outcome = session.Run(choices, host);
-  if (!outcome.redactionRefused.empty()) {
-    std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(outcome.redactionRefused).c_str());
-    return 1;
+  if (outcome.redactionRefused) {
+    std::fprintf(err, "sysinfo-report: %s\n",
+                 Wtf8ToUtf8(outcome.redactionRefused->message).c_str());
+    return ExitStatusOf(*outcome.redactionRefused);
   }
   // The console gets UTF-8: a lone surrogate in the path shows as U+FFFD.
   const std::string shownPath = Wtf8ToUtf8(outcome.scan.path);
   if (outcome.scan.result != ScanResult::Saved) {
+    const Error error = outcome.scan.error.value_or(Error{});
     std::fprintf(err, "sysinfo-report: cannot write the report \"%s\": %s\n", shownPath.c_str(),
-                 outcome.scan.error.c_str());
-    return IsRefusedReportName(outcome.scan.error) ? 2 : 1;
+                 error.message.c_str());
+    return ExitStatusOf(error);
   }
   std::fprintf(out, "Report saved to %s\n", shownPath.c_str());
-  if (!outcome.mapNotKept.empty())
-    std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(outcome.mapNotKept).c_str());
+  if (outcome.mapNotKept)
+    std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(outcome.mapNotKept->message).c_str());
   // A report with a category that could not be read is written, but is not what a script asked
   // for: it is told apart from a complete one.
   if (const int unread = host.UnreadCategories(); unread > 0) {

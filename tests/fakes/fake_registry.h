@@ -62,7 +62,7 @@ class FakeRegistry final : public RegistryKeys {
                                                      std::string_view name, RegistryView) override {
     const auto key = keys_.find(Id(root, path));
     if (key == keys_.end()) return {};
-    if (key->second.denied) return {std::nullopt, kDenied};
+    if (key->second.denied) return {std::nullopt, Failure(kDenied)};
     for (const auto& [valueName, value] : key->second.values) {
       if (EqualsIgnoreCase(valueName, name)) return {value, {}};
     }
@@ -73,7 +73,7 @@ class FakeRegistry final : public RegistryKeys {
                                                RegistryView) override {
     const auto key = keys_.find(Id(root, path));
     if (key == keys_.end()) return {};
-    if (key->second.denied) return {{}, kDenied};
+    if (key->second.denied) return {{}, Failure(kDenied)};
     return {key->second.subkeys, {}};
   }
 
@@ -81,7 +81,7 @@ class FakeRegistry final : public RegistryKeys {
                                                  RegistryView) override {
     const auto key = keys_.find(Id(root, path));
     if (key == keys_.end()) return {};
-    if (key->second.denied) return {{}, kDenied};
+    if (key->second.denied) return {{}, Failure(kDenied)};
     return {key->second.values, {}};
   }
 

@@ -24,7 +24,7 @@ class MemoryReader final : public ByteReader {
       : data_(data), maxRead_(maxRead), failAtRead_(failAtRead), sizeWhenOpened_(sizeWhenOpened) {}
   std::optional<std::uint64_t> SizeWhenOpened() const override { return sizeWhenOpened_; }
   Result<std::size_t> Read(std::span<std::uint8_t> into) override {
-    if (reads_++ == failAtRead_) return {0, "The device is not ready."};
+    if (reads_++ == failAtRead_) return {0, Failure("The device is not ready.")};
     const std::size_t count = std::min({into.size(), maxRead_, data_.size() - position_});
     std::copy_n(data_.begin() + static_cast<std::ptrdiff_t>(position_), count, into.begin());
     position_ += count;

@@ -19,13 +19,13 @@ class MemorySink final : public ReportSink {
   explicit MemorySink(std::string& bytes, int failAtWrite = -1, std::size_t* largestWrite = nullptr)
       : bytes_(bytes), failAtWrite_(failAtWrite), largestWrite_(largestWrite) {}
 
-  std::optional<std::string> Write(std::string_view utf8Text) override {
-    if (writes_++ == failAtWrite_) return "There is not enough space on the disk.";
+  Status Write(std::string_view utf8Text) override {
+    if (writes_++ == failAtWrite_) return Failure("There is not enough space on the disk.");
     bytes_ += utf8Text;
     if (largestWrite_) *largestWrite_ = std::max(*largestWrite_, utf8Text.size());
     return std::nullopt;
   }
-  std::optional<std::string> Close() override { return std::nullopt; }
+  Status Close() override { return std::nullopt; }
 
  private:
   std::string& bytes_;
@@ -72,7 +72,7 @@ class MemoryHost final : public ScanHost {
   }
   OpenedReport CreateReport(const std::string&, ReportFormat) override {
     if (!failCreate) return {std::make_unique<MemorySink>(bytes_, failAtWrite), {}};
-    return {nullptr, "The system cannot find the path specified."};
+    return {nullptr, Failure("The system cannot find the path specified.")};
   }
   void ReportOpened(ReportWriter& report) override { open = &report; }
   void ScanStarting() override { ++starts; }

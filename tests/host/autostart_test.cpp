@@ -253,7 +253,7 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   auto& [keys, system, images, examined, sources] = machine;
   keys.Set(kLm, "SOFTWARE" + kCv + "Run", "Kept", Text("kept.exe"));
   keys.Deny(kCu, "Software" + kCv + "Run");
-  system.tasks.error = "The task service is not running.";
+  system.tasks.error = Failure("The task service is not running.");
   CapturedReport report;
   report.writer().BeginCategory("Autostart Entries", 16, ReportShape::Items, {});
   CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);

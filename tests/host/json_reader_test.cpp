@@ -8,7 +8,8 @@ namespace sysinfo {
 namespace {
 
 std::string Refusal(std::string_view text, std::string_view file = "r.json") {
-  return ReadJsonText(text, file, {}, nullptr).error;
+  const JsonRead read = ReadJsonText(text, file, {}, nullptr);
+  return read.Failed() ? read.error->message : "";
 }
 
 TEST(JsonReader, RefusesWithThePlaceAndTheReason) {
@@ -73,8 +74,8 @@ TEST(JsonReader, NumbersAreTheSameWhenTheirValuesAre) {
       {"[[1], 2]", "[[1, 2]]", false},
   };
   for (const auto& [a, b, same] : cases) {
-    auto left = std::get<JsonDocument>(ParseJson(a, {}));
-    auto right = std::get<JsonDocument>(ParseJson(b, {}));
+    const JsonDocument left = ParseJson(a, {}).value;
+    const JsonDocument right = ParseJson(b, {}).value;
     EXPECT_EQ(SameJson(left.Root(), right.Root()), same) << a << " " << b;
     if (left.Root().Is(JsonKind::Number) && right.Root().Is(JsonKind::Number)) {
       EXPECT_EQ(NumberKey(left.Root().Number()) == NumberKey(right.Root().Number()), same) << a;

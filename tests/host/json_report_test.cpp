@@ -43,7 +43,7 @@ class OneSuspiciousFile final : public SuspiciousFileSource {
     return csidl == 26 ? "C:\\Roaming" : csidl == 36 ? "C:\\Windows" : "";
   }
   FolderListing FindEntries(const std::string& pattern) override {
-    if (pattern.ends_with("\\Drivers\\*.sys")) return {{}, "Access is denied."};
+    if (pattern.ends_with("\\Drivers\\*.sys")) return {{}, Failure("Access is denied.")};
     if (pattern != "C:\\Roaming\\*.exe") return {};
     FileFacts facts;
     facts.name = "tool.exe";
@@ -114,7 +114,7 @@ struct Machine {
                                                .physicalAvailable = 786'432,
                                                .pageSize = 4096,
                                                .processCount = 2};
-                    return PerformanceReading{info, "Access is denied."};
+                    return PerformanceReading{info, Failure("Access is denied.")};
                   },
                   "C:\\hosts",
                   [](ReportWriter&, const std::string&) {},

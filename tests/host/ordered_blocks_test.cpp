@@ -104,7 +104,7 @@ TEST(OrderedBlocks, ABlockReplaysItsWriterAndItsItemsUnchanged) {
     writer.RecordFileLine("127.0.0.1 localhost");
     writer.WriteLinePart(std::string(70'000, 'x'));
     writer.WriteReportLine("");
-    writer.SourceEnded(QueryStatus::TimedOut, "no answer");
+    writer.SourceEnded(Error{ErrorKind::TimedOut, "no answer"});
     writer.EndCategory(3);
   };
   std::string directText, directItems;

@@ -311,8 +311,8 @@ TEST(Redaction, TheMapKeepsEachValuesMarkerFromOneReportToTheNext) {
   EXPECT_EQ(before.map.at("a4c3f0851234"), "<mac-1>");
   const JsonRead older = ReadReport(before.json, "before.json");
   const JsonRead newer = ReadReport(after.json, "after.json");
-  ASSERT_TRUE(older.value && newer.value) << older.error << newer.error;
-  const Comparison comparison = CompareReports(*older.value, *newer.value, {});
+  ASSERT_FALSE(older.Failed() || newer.Failed());
+  const Comparison comparison = CompareReports(older.value, newer.value, {});
   const std::string text = ComparisonText(comparison);
   EXPECT_NE(text.find("Software: 1 added, 0 removed, 0 changed\n  + Sorter, Acme\n"),
             std::string::npos)
@@ -406,7 +406,9 @@ TEST(RedactionMap, ReadsWhatItWritesAndRefusesAnythingElse) {
   };
   // clang-format on
   for (const auto& [text, why] : bad) {
-    const std::string refusal = ParseRedactionMap(text, "m.json").error;
+    const Result<MarkerMap> map = ParseRedactionMap(text, "m.json");
+    ASSERT_TRUE(map.Failed()) << text;
+    const std::string& refusal = map.error->message;
     EXPECT_TRUE(refusal.starts_with("\"m.json\": line ") && refusal.ends_with(why)) << refusal;
   }
   EXPECT_TRUE(ParseRedactionMap(std::string(kRedactionMapLimits.maxBytes + 1, ' '), "m").Failed());

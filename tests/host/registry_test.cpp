@@ -66,32 +66,32 @@ TEST(RegistryConversion, UninstallReadsGiveText) {
   }
 }
 
-TEST(RegistryConversion, ReadRegistryValueFallsBackToTheDefault) {
+TEST(RegistryConversion, UninstallValuesFallBackToTheDefault) {
   FakeRegistry keys;
-  const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
-  keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Blanks", Text("   "));
-  keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "Padded", Text(" x "));
-  keys.Set(RegistryRoot::LocalMachine, uninstall + "\\App", "NoModify", Dword(1));
-  // clang-format off
-  const std::vector<std::tuple<std::string, const char*, const char*>> cases = {
-      {uninstall, "Blanks", "default"}, {uninstall, "Padded", " x "}, {uninstall, "NoModify", "1"},
-      {uninstall, "Missing", "default"},
-      {"SOFTWARE/Microsoft//Windows\\CurrentVersion\\Uninstall\\", "NoModify", "default"},
-      {"SOFTWARE/Microsoft/Windows/CurrentVersion/Uninstall", "NoModify", "1"},
-      {"SOFTWARE\\\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\\\", "NoModify", "1"},
-  };
-  // clang-format on
-  for (const auto& [keyPath, value, expected] : cases) {
-    EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", "App", value, "default",
-                                                  RegistryRoot::LocalMachine, keyPath)
+  const std::string app = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\App";
+  keys.Set(RegistryRoot::LocalMachine, app, "Blanks", Text("   "));
+  keys.Set(RegistryRoot::LocalMachine, app, "Padded", Text(" x "));
+  keys.Set(RegistryRoot::LocalMachine, app, "NoModify", Dword(1));
+  const std::vector<std::tuple<const char*, const char*>> cases = {
+      {"Blanks", "default"}, {"Padded", " x "}, {"NoModify", "1"}, {"Missing", "default"}};
+  for (const auto& [value, expected] : cases) {
+    EXPECT_EQ(RegistryValueText(keys.GetRegistryValue(RegistryRoot::LocalMachine, app, value,
+                                                      "default"s, RegistryRule::Text64Bit)
                                     .value),
               expected)
-        << keyPath << " " << value;
+        << value;
   }
 }
 
+TEST(RegistryConversion, KeyPathsAndRootNames) {
+  EXPECT_EQ(BuildKeyPath("SOFTWARE\\\\Vendor/App", "", "Sub"), "SOFTWARE\\Vendor\\App\\Sub");
+  EXPECT_EQ(BuildKeyPath("A//B", "first", ""), "A\\\\B\\first") << "a doubled slash stays doubled";
+  EXPECT_EQ(GetHKeyFromName("hkey_local_machine"), RegistryRoot::LocalMachine);
+  EXPECT_EQ(GetHKeyFromName("HKLM"), RegistryRoot::None) << "no abbreviated root names";
+}
+
 // The key the hosts file's folder is read from is named with a trailing backslash; the user
-// hives are the keys under HKEY_USERS; the Uninstall entries are listed under a cleaned path.
+// hives are the keys under HKEY_USERS; a key that cannot be read gives the default and why.
 TEST(RegistryRoutinesTest, ReadsAndListsKeys) {
   FakeRegistry keys;
   const std::string params = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
@@ -102,22 +102,27 @@ TEST(RegistryRoutinesTest, ReadsAndListsKeys) {
   keys.AddKey(RegistryRoot::Users, "S-1-5-19");
   keys.AddKey(RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\Leaf");
   keys.AddKey(RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\Branch\\Twig");
+  keys.Deny(RegistryRoot::CurrentUser, "Locked");
 
-  RegistryRoutines registry(keys);
-  registry.hKey = RegistryRoot::LocalMachine;
-  registry.KeyRoot = params + "\\";
-  EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("DataBasePath", ""s)),
-            "C:\\Windows-With-A-Long-Name\\System32\\drivers\\etc");
-  EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("Missing", "fallback"s)), "fallback");
-  EXPECT_EQ(RegistryValueText(registry.GetRegistryValue("Odd", "fallback"s)), "fallback");
-  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::Users, ""),
+  const auto value = [&keys](RegistryRoot root, const std::string& path, const char* name) {
+    return keys.GetRegistryValue(root, path, name, "fallback"s);
+  };
+  EXPECT_EQ(
+      RegistryValueText(value(RegistryRoot::LocalMachine, params + "\\", "DataBasePath").value),
+      "C:\\Windows-With-A-Long-Name\\System32\\drivers\\etc");
+  EXPECT_EQ(RegistryValueText(value(RegistryRoot::LocalMachine, params, "Missing").value),
+            "fallback");
+  EXPECT_EQ(RegistryValueText(value(RegistryRoot::LocalMachine, params, "Odd").value), "fallback");
+  const Result<RegistryValue> locked = value(RegistryRoot::CurrentUser, "Locked", "Any");
+  EXPECT_EQ(RegistryValueText(locked.value), "fallback");
+  EXPECT_EQ(locked.error, Failure("Access is denied."));
+
+  EXPECT_EQ(keys.EnumRegistryKeys(RegistryRoot::Users, "").value,
             (std::vector<std::string>{".DEFAULT", "S-1-5-19"}));
-
-  std::string path = "SOFTWARE\\\\Vendor/";
-  EXPECT_EQ(EnumSubKeyNames(keys, "HKEY_LOCAL_MACHINE", path).value,
+  EXPECT_EQ(keys.EnumRegistryKeys(RegistryRoot::LocalMachine, "SOFTWARE\\Vendor\\",
+                                  RegistryView::Only64Bit)
+                .value,
             (std::vector<std::string>{"Leaf", "Branch"}));
-  EXPECT_EQ(path, "SOFTWARE\\Vendor\\");
-  EXPECT_TRUE(EnumSubKeyNames(keys, "HKLM", path).value.empty()) << "no abbreviated root names";
 }
 
 }  // namespace

@@ -27,11 +27,11 @@ std::string Report(const char* patch) {
 
 JsonDocument Read(const char* patch) {
   JsonRead read = ReadReport(Report(patch), "r.json");
-  if (!read.value) {
-    ADD_FAILURE() << read.error;
+  if (read.Failed()) {
+    ADD_FAILURE() << read.error->message;
     read = ReadReport(Report("{}"), "r.json");  // an empty report compares safely
   }
-  return std::move(*read.value);
+  return std::move(read.value);
 }
 
 // clang-format off
@@ -139,13 +139,13 @@ TEST(ReportCompare, RefusesWhatIsNotAReportItCanRead) {
   };
   for (const auto& [text, why] : cases) {
     const JsonRead read = ReadReport(text, "r.json");
-    EXPECT_FALSE(read.value) << text;
-    EXPECT_NE(read.error.find(why), std::string::npos) << read.error;
+    ASSERT_TRUE(read.Failed()) << text;
+    EXPECT_NE(read.error->message.find(why), std::string::npos) << read.error->message;
   }
-  EXPECT_EQ(ReadReport(Report(kSoftware), "r.json").error, "");
+  EXPECT_FALSE(ReadReport(Report(kSoftware), "r.json").Failed());
   // What this program writes it reads.
   const JsonReport written({"1.0.2", "PC", "2026-01-02T03:04:05+00:00", DetailLevel::Advanced});
-  EXPECT_EQ(ReadReport(written.Text(), "r.json").error, "");
+  EXPECT_FALSE(ReadReport(written.Text(), "r.json").Failed());
 }
 
 }  // namespace

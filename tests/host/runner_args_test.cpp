@@ -12,7 +12,7 @@ TEST(RunnerArgs, AcceptsCategoriesInAnyOrderAndTheLevel) {
   const RunnerOptions options = ParseRunnerArgs({"--category", "Suspicious Files!", "--out",
                                                  "r.txt", "--category", "Memory (Ram)", "--level",
                                                  "advanced"});
-  ASSERT_EQ(options.error, "");
+  ASSERT_FALSE(options.error);
   EXPECT_EQ(options.outPath, "r.txt");
   EXPECT_EQ(options.level, DetailLevel::Advanced);
   EXPECT_EQ(options.jobs, 0u);
@@ -42,41 +42,41 @@ TEST(RunnerArgs, RefusesBadCommandLines) {
       {"--out", "r.txt", "--all", "--jobs", "4294967298"}, {"--out", "r.txt", "--all", "--jobs"}};
   // clang-format on
   for (const auto& args : bad)
-    EXPECT_NE(ParseRunnerArgs(args).error, "") << ::testing::PrintToString(args);
+    EXPECT_TRUE(ParseRunnerArgs(args).error) << ::testing::PrintToString(args);
 }
 
 TEST(RunnerArgs, RedactTakesWordsAndTheMap) {
   const RunnerOptions options = ParseRunnerArgs({"--redact-word", "Bobby", "--out", "r.txt",
                                                  "--redact", "--all", "--redact-map", "m.json",
                                                  "--redact-word", "Project X"});
-  ASSERT_EQ(options.error, "");
+  ASSERT_FALSE(options.error);
   EXPECT_EQ(options.redactWords, (std::vector<std::string>{"Bobby", "Project X"}));
   EXPECT_EQ(options.redactMap, "m.json");
 }
 
 TEST(RunnerArgs, CompareTakesTwoReportsAndOptionallyTheOutputAndFormat) {
   const RunnerOptions plain = ParseRunnerArgs({"--compare", "old.json", "new.json"});
-  ASSERT_EQ(plain.error, "");
+  ASSERT_FALSE(plain.error);
   EXPECT_TRUE(plain.compare && !plain.allFields && plain.outPath.empty());
   const RunnerOptions full = ParseRunnerArgs(
       {"--all-fields", "--compare", "a.json", "b.json", "--format", "json", "--out", "d.json"});
-  ASSERT_EQ(full.error, "");
+  ASSERT_FALSE(full.error);
   EXPECT_EQ(full.oldReport + " " + full.newReport + " " + full.outPath, "a.json b.json d.json");
   EXPECT_TRUE(full.compare && full.allFields && full.format == ReportFormat::Json);
 }
 
 TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
   const RunnerOptions all = ParseRunnerArgs({"--out", "r.txt", "--all"});
-  ASSERT_EQ(all.error, "");
+  ASSERT_FALSE(all.error);
   EXPECT_EQ(all.level, DetailLevel::Basic);
   EXPECT_EQ(std::count(all.ticked.begin(), all.ticked.end(), true), 16);
   EXPECT_EQ(all.format, ReportFormat::Text);
   const RunnerOptions text = ParseRunnerArgs({"--out", "r.txt", "--all", "--format", "text"});
-  EXPECT_EQ(text.error, "");
+  EXPECT_FALSE(text.error);
   EXPECT_EQ(text.format, ReportFormat::Text);
   const RunnerOptions json =
       ParseRunnerArgs({"--format", "json", "--out", "r.json", "--category", "CPU"});
-  ASSERT_EQ(json.error, "");
+  ASSERT_FALSE(json.error);
   EXPECT_EQ(json.format, ReportFormat::Json);
   EXPECT_TRUE(ParseRunnerArgs({"--help"}).help);
   const std::string usage = RunnerUsage();

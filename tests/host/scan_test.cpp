@@ -119,7 +119,7 @@ TEST(ScanFrame, AReportThatCannotBeWrittenOrCreatedEndsTheScanAsAFailure) {
   request.ticked.assign(kCategoryCount, true);
   const ScanOutcome outcome = RunScan(request, categories, host);
   EXPECT_EQ(outcome.result, ScanResult::Failed);
-  EXPECT_EQ(outcome.error, "There is not enough space on the disk.");
+  EXPECT_EQ(outcome.error, Failure("There is not enough space on the disk."));
   EXPECT_EQ(collected, 1);  // the scan stops instead of collecting into a broken file
   host.failCreate = true;
   EXPECT_EQ(RunScan(request, categories, host).result, ScanResult::Failed);
@@ -219,7 +219,7 @@ TEST(ReportWriter, WritesCrLfLinesWithMarkersAndKeepsTheFirstFailure) {
   failing.WriteReportLine("lost");
   failing.WriteReportLine("dropped");
   EXPECT_FALSE(failing.CloseReport());
-  EXPECT_EQ(failing.Error(), "There is not enough space on the disk.");
+  EXPECT_EQ(failing.WriteError(), Failure("There is not enough space on the disk."));
   EXPECT_EQ(partial, "kept\r\n");
   EXPECT_EQ(failing.LinesWritten(), 1u);
 }

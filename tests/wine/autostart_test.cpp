@@ -144,7 +144,7 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   // Wine 8's Task Scheduler cannot count a folder's tasks (nor read a task's actions): the
   // category must then say so rather than pass for a machine without tasks.
   const bool tasksListed = !system.ScheduledTasks().Failed();
-  EXPECT_EQ(gathered.error, tasksListed ? "" : "Task Scheduler: Not implemented.");
+  EXPECT_EQ(gathered.error, tasksListed ? Status() : Failure("Task Scheduler: Not implemented."));
   ResolveAutostartImages(gathered.value, system, keys);
 
   const std::string hklm = "HKEY_LOCAL_MACHINE\\SOFTWARE";

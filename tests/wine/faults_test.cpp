@@ -34,16 +34,16 @@ class FailingAtLine final : public ReportSink {
   FailingAtLine(std::unique_ptr<ReportSink> file, std::size_t failingLine)
       : file_(std::move(file)), failingLine_(failingLine) {}
 
-  std::optional<std::string> Write(std::string_view text) override {
+  Status Write(std::string_view text) override {
     for (std::size_t start = 0; start < text.size(); start = text.find("\r\n", start) + 2) {
       if (++line_ == failingLine_) {
         if (auto error = file_->Write(text.substr(0, start))) return error;
-        return "There is not enough space on the disk.";
+        return Failure("There is not enough space on the disk.");
       }
     }
     return file_->Write(text);
   }
-  std::optional<std::string> Close() override { return file_->Close(); }
+  Status Close() override { return file_->Close(); }
 
  private:
   std::unique_ptr<ReportSink> file_;
@@ -84,6 +84,25 @@ TEST(ReportFaults, AWriteThatFailsAtALineKeepsEveryLineBeforeIt) {
     EXPECT_EQ(lines.size(), failingLine - 1);
     if (!lines.empty()) EXPECT_EQ(lines.front(), "Veltrix - System Information v1.0.2");
     EXPECT_TRUE(bytes.empty() || bytes.ends_with("\r\n"));
+  }
+}
+
+// A script is told why no report was made, by the exit status as by the words: 2 for a name that
+// is refused, 1 for what the platform could not do, whatever the reason says.
+TEST(ReportFaults, TheExitStatusOfAReportNotCreatedFollowsWhy) {
+  const struct {
+    Error why;
+    int exitStatus;
+  } cases[] = {{{ErrorKind::Refused, "The name is refused."}, 2},
+               {Failure("The file has other names too (hard links)."), 1}};
+  for (const auto& [why, exitStatus] : cases) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    const ReportOpener refuse = [&why](const std::string&) -> OpenedReport { return {{}, why}; };
+    EXPECT_EQ(RunReportCommand({"--out", "r.txt", "--category", "CPU"}, refuse, out, err),
+              exitStatus);
+    EXPECT_NE(ReadStream(err).find(why.message), std::string::npos) << why.message;
+    std::fclose(out);
   }
 }
 

@@ -182,7 +182,7 @@ TEST(FileReport, WritesAnsiCrLfOverAnEarlierReport) {
   std::string bytes;
   {
     OpenedReport file = CreateFileReport(path);
-    ASSERT_EQ(file.error, "");
+    ASSERT_FALSE(file.Failed()) << file.error->message;
     ReportWriter report(std::move(file.value));
     report.WriteReportLine("caf\xC3\xA9 \xE2\x82\xAC");  // "café €" in UTF-8
     EXPECT_TRUE(ReadWholeFile(path, bytes) && bytes == "caf\xE9 \x80\r\n") << bytes;

@@ -44,16 +44,16 @@ TEST(RegistryOnWine, ReadsEveryValueTypeOfARealKey) {
   TestKey child(HKEY_CURRENT_USER, path + L"\\\u03A9-Schl\u00FCssel");  // a child with a wide name
 
   WindowsRegistry keys;
-  RegistryRoutines registry(keys);
-  registry.hKey = RegistryRoot::CurrentUser;
-  registry.KeyRoot = WideToUtf8(path) + "\\";
-  auto text = [&registry](const char* name) {
-    return RegistryValueText(registry.GetRegistryValue(name, "default"s));
+  const std::string keyPath = WideToUtf8(path);
+  auto read = [&](const char* name, RegistryRule rule) {
+    return keys.GetRegistryValue(RegistryRoot::CurrentUser, keyPath + "\\", name, "default"s, rule)
+        .value;
   };
+  auto text = [&](const char* name) { return RegistryValueText(read(name, RegistryRule::Typed)); };
   EXPECT_EQ(text("Dword"), "1");
   EXPECT_EQ(text("Expand"), EnvironmentVariable(L"SystemRoot") + "\\System32\\drivers\\etc");
   EXPECT_EQ(text("Multi"), "a\0b"s);
-  EXPECT_EQ(registry.GetRegistryValue("Binary"),
+  EXPECT_EQ(read("Binary", RegistryRule::Typed),
             RegistryValue(std::vector<std::uint8_t>{0x0A, 0x1F, 0x00}));
   EXPECT_EQ(text("Long"), std::string(3000, 'x'));
   EXPECT_EQ(text("Missing"), "default");
@@ -61,16 +61,13 @@ TEST(RegistryOnWine, ReadsEveryValueTypeOfARealKey) {
                  "e-\xCE\xA9"),
             "\xD0\x96\xD0\xB5\xD0\xBB\xD0\xB0\xD0\xBD\xD0\xB8\xD0\xB5");
   const std::string childName = "\xCE\xA9-Schl\xC3\xBCssel";
-  EXPECT_EQ(registry.EnumRegistryKeys(RegistryRoot::CurrentUser, WideToUtf8(path)),
-            Lines{childName});
+  EXPECT_EQ(keys.EnumRegistryKeys(RegistryRoot::CurrentUser, keyPath).value, Lines{childName});
 
-  auto read = [&path, &keys](const char* name) {
-    return RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(path), name, "default",
-                                               RegistryRoot::CurrentUser, "")
-                                 .value);
+  auto listed = [&](const char* name) {
+    return RegistryValueText(read(name, RegistryRule::Text64Bit));
   };
-  EXPECT_EQ(read("Expand"), "%SystemRoot%\\System32\\drivers\\etc");
-  EXPECT_EQ(read("Long"), std::string(3000, 'x'));
+  EXPECT_EQ(listed("Expand"), "%SystemRoot%\\System32\\drivers\\etc");
+  EXPECT_EQ(listed("Long"), std::string(3000, 'x'));
 }
 
 TEST(RegistryOnWine, ReadsBothViews) {
@@ -89,8 +86,9 @@ TEST(RegistryOnWine, ReadsBothViews) {
   };
   EXPECT_EQ(view(RegistryView::Only64Bit), "64-bit");
   EXPECT_EQ(view(RegistryView::Only32Bit), "32-bit");
-  EXPECT_EQ(RegistryValueText(ReadRegistryValue(keys, "", WideToUtf8(name), "View", "",
-                                                RegistryRoot::LocalMachine, "SOFTWARE\\Wow6432Node")
+  EXPECT_EQ(RegistryValueText(keys.GetRegistryValue(RegistryRoot::LocalMachine,
+                                                    "SOFTWARE\\Wow6432Node\\" + WideToUtf8(name),
+                                                    "View", ""s, RegistryRule::Text64Bit)
                                   .value),
             "32-bit");
 }
