@@ -388,7 +388,7 @@ class Gatherer {
     }
   }
 
-  RegistryKeys& keys_;
+  RegistryRoutines& keys_;
   AutostartSystem& system_;
   std::vector<std::string> loadedUsers_;
   const Hive* hive_ = nullptr;  // the hive being read, while the registry's places are
@@ -501,7 +501,7 @@ Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sou
 }
 
 void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,
-                            RegistryKeys& registry) {
+                            RegistryRoutines& registry) {
   const CommandContext context{
       system.WindowsFolder(),
       [&registry](std::string_view text) { return registry.ExpandEnvironment(text); },

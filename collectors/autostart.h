@@ -87,7 +87,7 @@ class AutostartSystem {
 };
 
 struct AutostartSources {
-  RegistryKeys& registry;
+  RegistryRoutines& registry;
   AutostartSystem& system;
   FileExaminations& examined;  // the images' signatures, digests and versions, shared in the scan
 };
@@ -98,7 +98,7 @@ Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sou
 
 // Fills in each entry's image (see ResolveCommandImage).
 void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,
-                            RegistryKeys& registry);
+                            RegistryRoutines& registry);
 
 // The Autostart Entries block, sorted by location then name: at Basic location, name, command,
 // state; Moderate adds the image, whether it exists, its signature and signer; Advanced its

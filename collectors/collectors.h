@@ -22,7 +22,7 @@ class SuspiciousFileSource;
 // (scan_session_win) or from fakes in the tests.
 struct Sources {
   WmiService& wmi;
-  RegistryKeys& registry;
+  RegistryRoutines& registry;
   SuspiciousFileSource& files;
   ReadPerformance readPerformance;
   std::string hostsPath;  // the file Host File Info copies, also shown in its start line
@@ -38,8 +38,8 @@ struct Sources {
 inline WmiService& SourceFor(Sources& sources, void (*)(ReportWriter&, WmiService&, DetailLevel)) {
   return sources.wmi;
 }
-inline RegistryKeys& SourceFor(Sources& sources,
-                               void (*)(ReportWriter&, RegistryKeys&, DetailLevel)) {
+inline RegistryRoutines& SourceFor(Sources& sources,
+                                   void (*)(ReportWriter&, RegistryRoutines&, DetailLevel)) {
   return sources.registry;
 }
 
@@ -74,11 +74,11 @@ struct ProxyKey {
 };
 // The keys Proxy Info reads, in its order: the Internet Settings of the current user, of the
 // machine and of one loaded user hive; the reason when the hives could not be listed.
-Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryKeys& keys);
+Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryRoutines& keys);
 
 // The Internet proxy settings of the current user, the machine and one loaded user hive.
-void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys);
+void CollectProxyInfo(ReportWriter& report, RegistryRoutines& keys);
 // The programs of the machine's Uninstall keys in both registry views, sorted by name.
-void CollectSoftware(ReportWriter& report, RegistryKeys& keys, DetailLevel level);
+void CollectSoftware(ReportWriter& report, RegistryRoutines& keys, DetailLevel level);
 
 }  // namespace sysinfo

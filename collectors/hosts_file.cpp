@@ -89,7 +89,7 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
   report.WriteReportLine(SeparatorLine);
 }
 
-std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
+std::string HostsFilePath(RegistryRoutines& keys, std::string_view windowsFolder) {
   constexpr std::string_view kParameters =
       "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
   const Result<RegistryValue> dataBasePath = keys.GetRegistryValue(

@@ -12,7 +12,7 @@
 namespace sysinfo {
 
 class ReportWriter;
-class RegistryKeys;
+class RegistryRoutines;
 
 // Cuts a stream of text into lines the way the hosts file is copied: a line ends at CR LF, at
 // LF or at CR, and a last line without a line end still counts. A line is passed on in parts as
@@ -49,6 +49,6 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
 
 // Where the hosts file is: the TCP/IP "DataBasePath" folder (expanded), or the Windows
 // folder's System32\drivers\etc when that value is missing or empty, followed by "\hosts".
-std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder);
+std::string HostsFilePath(RegistryRoutines& keys, std::string_view windowsFolder);
 
 }  // namespace sysinfo

@@ -27,7 +27,7 @@ constexpr std::array<ProxyValue, 4> kProxyValues{{
 }};
 
 // One block: the bracketed key, the four values (empty when missing) and the separator.
-void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root,
+void PrintProxyBlock(ReportWriter& report, RegistryRoutines& keys, RegistryRoot root,
                      std::string_view rootName, const std::string& keyBelowRoot,
                      FirstFailure& failure) {
   std::array<RegistryValue, kProxyValues.size()> values;
@@ -74,7 +74,7 @@ constexpr std::array<IdentifyingField, 3> kIdentifying{{
 
 }  // namespace
 
-Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryKeys& keys) {
+Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryRoutines& keys) {
   const std::string settings(kInternetSettings);
   // One loaded user hive: the last long (SID-named) one that is not a _Classes hive. With none,
   // the empty name leaves two backslashes in the header and the values empty.
@@ -86,7 +86,7 @@ Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryKeys& keys) {
           std::move(hives.error)};
 }
 
-void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
+void CollectProxyInfo(ReportWriter& report, RegistryRoutines& keys) {
   FirstFailure failure;
   for (const ProxyKey& key : failure.Take(ProxyInfoKeys(keys))) {
     PrintProxyBlock(report, keys, key.root, key.rootName, key.path, failure);

@@ -51,7 +51,7 @@ constexpr std::array<UninstallView, 2> kViews{{
 
 // Adds one row per entry with a display name; entries without one (components, updates) are
 // not programs the user installed.
-void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const UninstallView& view,
+void AddUninstallEntries(SortedTable& table, RegistryRoutines& keys, const UninstallView& view,
                          FirstFailure& failure) {
   const std::string keyPath(view.keyPath);
   const auto value = [&](const std::string& entry, std::string_view valueName) {
@@ -85,7 +85,7 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 
 }  // namespace
 
-void CollectSoftware(ReportWriter& report, RegistryKeys& keys, DetailLevel level) {
+void CollectSoftware(ReportWriter& report, RegistryRoutines& keys, DetailLevel level) {
   SortedTable table(kSection);
   FirstFailure failure;
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view, failure);

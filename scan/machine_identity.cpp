@@ -14,7 +14,7 @@ constexpr std::string_view kCurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\C
 constexpr std::string_view kProfileList =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
-std::string ValueOf(RegistryKeys& keys, std::string_view keyPath, std::string_view name,
+std::string ValueOf(RegistryRoutines& keys, std::string_view keyPath, std::string_view name,
                     RegistryRoot root = RegistryRoot::LocalMachine) {
   return RegistryValueText(keys.GetRegistryValue(root, keyPath, name, std::string()).value);
 }
@@ -37,7 +37,7 @@ void LearnDeclaredFields(Redactor& redactor, WmiService& wmi) {
 }  // namespace
 
 void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiService& wmi,
-                          RegistryKeys& keys) {
+                          RegistryRoutines& keys) {
   for (const std::string& computer : names.computer) redactor.Learn(Identity::Computer, computer);
   for (const std::string& domain : names.domains) redactor.Learn(Identity::Domain, domain);
   redactor.Value(Identity::Account, names.account);

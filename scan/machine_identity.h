@@ -10,7 +10,7 @@
 
 namespace sysinfo {
 
-class RegistryKeys;
+class RegistryRoutines;
 class WmiService;
 
 // The names the platform gives the machine and the user running the scan.
@@ -28,7 +28,7 @@ struct MachineNames {
 // Proxy Info's values in every key it reads. So a value is replaced even in a category scanned
 // before the one that shows it.
 void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiService& wmi,
-                          RegistryKeys& keys);
+                          RegistryRoutines& keys);
 
 // How the user wants a redacted report made: words only they know to hide, and the map that
 // keeps each value's marker from one report to the next.

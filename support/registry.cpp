@@ -110,7 +110,8 @@ std::string Utf16BytesToUtf8(const std::uint8_t* data, std::size_t size) {
   return out;
 }
 
-std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw, RegistryKeys& keys) {
+std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw,
+                                                  RegistryRoutines& keys) {
   switch (raw.type) {
     case kRegSz:
       if (raw.data.empty()) return std::nullopt;
@@ -171,9 +172,10 @@ std::string BuildKeyPath(std::string_view path, std::string_view first, std::str
   return collapsed;
 }
 
-Result<RegistryValue> RegistryKeys::GetRegistryValue(RegistryRoot root, std::string_view path,
-                                                     std::string_view name, RegistryValue fallback,
-                                                     RegistryRule rule) {
+Result<RegistryValue> RegistryRoutines::GetRegistryValue(RegistryRoot root, std::string_view path,
+                                                         std::string_view name,
+                                                         RegistryValue fallback,
+                                                         RegistryRule rule) {
   const bool typed = rule == RegistryRule::Typed;
   auto raw = QueryValue(root, WithoutTrailingBackslashes(path), name,
                         typed ? RegistryView::Own : RegistryView::Only64Bit);
@@ -182,9 +184,9 @@ Result<RegistryValue> RegistryKeys::GetRegistryValue(RegistryRoot root, std::str
   return {value ? std::move(*value) : std::move(fallback), std::move(raw.error)};
 }
 
-Result<std::vector<std::string>> RegistryKeys::EnumRegistryKeys(RegistryRoot root,
-                                                                std::string_view path,
-                                                                RegistryView view) {
+Result<std::vector<std::string>> RegistryRoutines::EnumRegistryKeys(RegistryRoot root,
+                                                                    std::string_view path,
+                                                                    RegistryView view) {
   return SubkeyNames(root, WithoutTrailingBackslashes(path), view);
 }
 

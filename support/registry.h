@@ -61,9 +61,9 @@ enum class RegistryRule {
 
 // The registry as this program reads it. The Windows build opens real keys; tests use a fake.
 // Paths are below the root, without a leading or trailing backslash.
-class RegistryKeys {
+class RegistryRoutines {
  public:
-  virtual ~RegistryKeys() = default;
+  virtual ~RegistryRoutines() = default;
   // Nothing when the key or the value is not there; the reason when either cannot be read.
   virtual Result<std::optional<RawRegistryValue>> QueryValue(RegistryRoot root,
                                                              std::string_view path,
@@ -101,7 +101,8 @@ std::string Utf16BytesToUtf8(const std::uint8_t* data, std::size_t size);
 // expanded, multi-text with single NULs between the strings (nothing when its first string is
 // empty), binary as bytes, REG_DWORD as an integer. Nothing for any other type, an empty text or
 // a short integer, so the caller's default stands.
-std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw, RegistryKeys& keys);
+std::optional<RegistryValue> ConvertRegistryValue(const RawRegistryValue& raw,
+                                                  RegistryRoutines& keys);
 
 // How RegistryRule::Text64Bit reads a value (the Uninstall entries' values): text unexpanded,
 // binary as spaced hex text, either DWORD byte order read as a little-endian integer, any other

@@ -11,7 +11,7 @@
 namespace sysinfo {
 
 // The real registry through the wide API, read-only.
-class WindowsRegistry final : public RegistryKeys {
+class WindowsRegistry final : public RegistryRoutines {
  public:
   Result<std::optional<RawRegistryValue>> QueryValue(RegistryRoot root, std::string_view path,
                                                      std::string_view name,

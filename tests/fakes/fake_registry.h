@@ -36,7 +36,7 @@ inline RawRegistryValue Dword(std::uint32_t value) {
 // does) but are not normalised, so a caller that opens "Key\\" instead of "Key" finds nothing,
 // as it would on Windows. Subkeys enumerate in the order they were added. Views are not told
 // apart: callers reach the 32-bit programs' keys under Wow6432Node, as the Software section does.
-class FakeRegistry final : public RegistryKeys {
+class FakeRegistry final : public RegistryRoutines {
  public:
   // Adds the key (and its parents) and sets a value in it.
   void Set(RegistryRoot root, std::string_view path, std::string_view name,
