@@ -527,14 +527,19 @@ void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, in
 }
 
 extern const CategoryDefinition kAutostartEntriesCategory{
-    "Autostart Entries",
-    StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, int level) {
-      AutostartSources autostart{sources.registry, sources.autostart, sources.examined};
-      CollectAutostartEntries(report, autostart, level);
-    },
-    {kKey, kChanging, kIdentifying},
-    ReportShape::Items,
-    FileView::Native};
+    .text = "Autostart Entries",
+    .startLine = StartLine::WithDetail,
+    .collect =
+        [](ReportWriter& report, const Sources& sources, int level) {
+          RegistryKeys* registry = sources.Need<RegistryKeys>(report);
+          AutostartSystem* system = sources.Need<AutostartSystem>(report);
+          FileExaminations* examined = sources.Need<FileExaminations>(report);
+          if (!registry || !system || !examined) return;
+          AutostartSources autostart{*registry, *system, *examined};
+          CollectAutostartEntries(report, autostart, level);
+        },
+    .fields = {kKey, kChanging, kIdentifying},
+    .files = FileView::Native,
+    .sha256From = kAdvanced};
 
 }  // namespace sysinfo

@@ -93,11 +93,10 @@ void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   ProcessPendingMessages();
 }
 
-extern const CategoryDefinition kSoftwareCategory{"Software",
-                                                  StartLine::WithDetail,
-                                                  Over<CollectSoftware>,
-                                                  {kKey, kChanging, kIdentifying},
-                                                  ReportShape::Items,
-                                                  FileView::Native};
+extern const CategoryDefinition kSoftwareCategory{.text = "Software",
+                                                  .startLine = StartLine::WithDetail,
+                                                  .collect = Over<CollectSoftware>,
+                                                  .fields = {kKey, kChanging, kIdentifying},
+                                                  .files = FileView::Native};
 
 }  // namespace sysinfo

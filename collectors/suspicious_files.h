@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/result.h"
@@ -34,6 +35,7 @@ using FolderListing = Result<std::vector<FileFacts>>;
 // The file system as the Suspicious Files section sees it.
 class SuspiciousFileSource {
  public:
+  static constexpr std::string_view kSourceName = "file system";
   virtual ~SuspiciousFileSource() = default;
   // The path of a shell folder (CSIDL value); empty text when it cannot be resolved.
   virtual std::string SpecialFolder(int csidl) = 0;

@@ -255,7 +255,7 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   keys.Deny(kCu, "Software" + kCv + "Run");
   system.tasks.error = "The task service is not running.";
   CapturedReport report;
-  report.writer().BeginCategory("Autostart Entries", 16, ReportShape::Items, {});
+  report.writer().BeginCategory("Autostart Entries", 16, {}, {});
   CollectAutostartEntries(report.writer(), sources, kBasic);
   const CategoryOutcome outcome = report.writer().EndCategory(0);
   EXPECT_EQ(Blocks(report.Lines()),

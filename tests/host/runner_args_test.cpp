@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "collectors/categories.h"
 #include "tools/runner_args.h"
 
 namespace sysinfo {
@@ -69,7 +70,7 @@ TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
   const RunnerOptions all = ParseRunnerArgs({"--out", "r.txt", "--all"});
   ASSERT_EQ(all.error, "");
   EXPECT_EQ(all.level, 1);
-  EXPECT_EQ(std::count(all.ticked.begin(), all.ticked.end(), true), 16);
+  EXPECT_EQ(std::count(all.ticked.begin(), all.ticked.end(), true), kCategoryCount);
   EXPECT_EQ(all.format, ReportFormat::Text);
   const RunnerOptions text = ParseRunnerArgs({"--out", "r.txt", "--all", "--format", "text"});
   EXPECT_EQ(text.error, "");
