@@ -122,9 +122,8 @@ std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
 }
 
 void CollectHostsFile(ReportWriter& report, HostsFileSource& hosts) {
-  const std::string path = hosts.Path();
-  report.BeginGroup(path);
-  const Result<std::unique_ptr<ByteReader>> file = hosts.Open(path);
+  report.BeginGroup(hosts.Path());
+  const Result<std::unique_ptr<ByteReader>> file = hosts.Open();
   PrintHostsFile(report, file.value.get(), hosts.Text());
   if (!file.value) report.SourceEnded(QueryStatus::Failed, file.error);
   report.EndGroup();

@@ -55,8 +55,9 @@ class HostsFileSource {
   virtual ~HostsFileSource() = default;
   // Where the file is, found once: the category's start line names it too.
   virtual std::string Path() const = 0;
-  // The file opened for reading; nothing, with the platform's reason, when it cannot be.
-  virtual Result<std::unique_ptr<ByteReader>> Open(const std::string& path) = 0;
+  // The file at the path opened for reading; nothing, with the platform's reason, when it cannot
+  // be.
+  virtual Result<std::unique_ptr<ByteReader>> Open() = 0;
   // How its text becomes the report's.
   virtual HostsTextDecoder Text() const { return {}; }
 };

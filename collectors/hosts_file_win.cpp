@@ -10,11 +10,11 @@
 
 namespace sysinfo {
 
-Result<std::unique_ptr<ByteReader>> WindowsHostsFile::Open(const std::string& path) {
+Result<std::unique_ptr<ByteReader>> WindowsHostsFile::Open() {
   const FsRedirectionOff redirectionOff;
   // Other programs (an editor, a security tool) may keep the file open, even for writing.
   UniqueHandle file =
-      AdoptHandle(CreateFileW(Utf8ToWide(path).c_str(), GENERIC_READ,
+      AdoptHandle(CreateFileW(Utf8ToWide(path_).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return {nullptr, SystemErrorText(GetLastError())};

@@ -15,7 +15,7 @@ class WindowsHostsFile final : public HostsFileSource {
  public:
   explicit WindowsHostsFile(std::string path = FindHostsFilePath()) : path_(std::move(path)) {}
   std::string Path() const override { return path_; }
-  Result<std::unique_ptr<ByteReader>> Open(const std::string& path) override;
+  Result<std::unique_ptr<ByteReader>> Open() override;
   HostsTextDecoder Text() const override;
 
  private:

@@ -7,7 +7,6 @@
 #include "base/program.h"
 #include "report/json_report.h"
 #include "base/json_value.h"
-#include "base/levels.h"
 #include "base/locale_win.h"
 #include "report/redaction.h"
 #include "collectors/autostart_win.h"

@@ -15,7 +15,7 @@ class FakeHostsFile final : public HostsFileSource {
   explicit FakeHostsFile(std::string text = {}, std::size_t maxRead = 4096)
       : text_(std::move(text)), maxRead_(maxRead) {}
   std::string Path() const override { return "C:\\hosts"; }
-  Result<std::unique_ptr<ByteReader>> Open(const std::string&) override {
+  Result<std::unique_ptr<ByteReader>> Open() override {
     return {std::make_unique<MemoryReader>(AsBytes(text_), maxRead_), {}};
   }
 

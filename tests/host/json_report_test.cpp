@@ -214,6 +214,27 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
   EXPECT_EQ(scanned.outcomes, expected);  // the person watching the runner is told the same
 }
 
+// A session that forgot to provide the sources: every category fails, naming what it lacks, and
+// the scan goes on to the end.
+TEST(JsonReport, ACategoryWhoseSourceWasNotProvidedFailsNamingIt) {
+  const Sources none;
+  DeclaredCategories categories{none};
+  ScanRequest request;
+  request.ticked.assign(kCategoryCount, true);
+  std::string text;
+  MemoryHost host(text);
+  EXPECT_EQ(RunScan(request, categories, host).result, ScanResult::Saved);
+  ASSERT_EQ(host.outcomes.size(), kCategoryCount);
+  for (const auto& [name, outcome] : host.outcomes) {
+    EXPECT_EQ(outcome.status, CategoryStatus::Failed) << name;
+    EXPECT_TRUE(outcome.error.starts_with("no ") &&
+                outcome.error.ends_with(" was provided to the scan"))
+        << name << ": " << outcome.error;
+  }
+  EXPECT_EQ(host.outcomes[*FindCategory("Host File Info")].second.error,
+            "no hosts file was provided to the scan");
+}
+
 TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
   const Scanned scanned = Scan(kModerate, true);
   const Json& document = scanned.document;
