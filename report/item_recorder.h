@@ -40,9 +40,9 @@ enum class GroupHolds {
 };
 
 // How the JSON report holds what a category found: its items in groups. The groups are listed in
-// a member of the category, each an object; or the category is its one group and holds their
-// members itself. A group may carry its name in a member of its own. Each category declares its
-// shape beside its collector; the JSON report, its check and the comparison read it from there.
+// a member of the category, each an object; or the category is its one group and holds the
+// group's members itself. A group may carry its name in a member of its own. Each category declares
+// its shape beside its collector; the JSON report, its check and the comparison read it from there.
 struct ReportShape {
   std::string_view list = {};  // the category's member listing its groups; empty: one group
   std::string_view name = {};  // the group's member holding its name; empty: it has none
