@@ -140,7 +140,8 @@ void BenchHosts(std::size_t megabytes, bool oneLine) {
   const std::size_t peakBefore = PeakWorkingSet();
   ReportWriter report(CreateFileReport(WideToUtf8(copyPath)).value);
   started = Clock::now();
-  CollectHostsFile(report, WideToUtf8(path));
+  WindowsHostsFile hosts(WideToUtf8(path));
+  CollectHostsFile(report, hosts);
   report.CloseReport();
   const double section = Milliseconds(started);
   const std::size_t peakAfter = PeakWorkingSet();

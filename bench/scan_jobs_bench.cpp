@@ -24,7 +24,7 @@ class WaitingCategories final : public ScanCategories {
  public:
   std::size_t Count() const override { return kCategories; }
   CategoryFrame Frame(std::size_t index, DetailLevel) const override {
-    return {names_[index], " Start", false, "Scanning", ReportShape::Items, {}};
+    return {names_[index], " Start", false, "Scanning", {}, {}};
   }
   void Collect(ReportWriter& report, std::size_t index, DetailLevel) override {
     int ms = 10 + static_cast<int>(index % 8) * 10;

@@ -531,14 +531,19 @@ void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, De
 }
 
 extern const CategoryDefinition kAutostartEntriesCategory{
-    "Autostart Entries",
-    StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, DetailLevel level) {
-      AutostartSources autostart{sources.registry, sources.autostart, sources.examined};
-      CollectAutostartEntries(report, autostart, level);
-    },
-    {kKey, kChanging, kIdentifying},
-    ReportShape::Items,
-    FileView::Native};
+    .text = "Autostart Entries",
+    .startLine = StartLine::WithDetail,
+    .collect =
+        [](ReportWriter& report, const Sources& sources, DetailLevel level) {
+          RegistryRoutines* registry = sources.Need<RegistryRoutines>(report);
+          AutostartSystem* system = sources.Need<AutostartSystem>(report);
+          FileExaminations* examined = sources.Need<FileExaminations>(report);
+          if (!registry || !system || !examined) return;
+          AutostartSources autostart{*registry, *system, *examined};
+          CollectAutostartEntries(report, autostart, level);
+        },
+    .fields = {kKey, kChanging, kIdentifying},
+    .files = FileView::Native,
+    .sha256From = kAdvanced};
 
 }  // namespace sysinfo

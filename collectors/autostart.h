@@ -6,6 +6,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/levels.h"
@@ -70,6 +71,7 @@ struct FileTimes {
 // is there and its times.
 class AutostartSystem {
  public:
+  static constexpr std::string_view kSourceName = "Startup folders and Task Scheduler";
   virtual ~AutostartSystem() = default;
   virtual std::string WindowsFolder() = 0;  // "C:\Windows"
   virtual std::string CurrentUserSid() = 0;  // whose hive HKEY_CURRENT_USER is

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 #include "base/levels.h"
@@ -10,8 +11,10 @@
 
 namespace sysinfo {
 
+class Redactor;
+class RegistryRoutines;
 class ReportWriter;
-struct Sources;
+class Sources;
 
 // What each category declares about its items' fields, read by the report comparison and by
 // redaction.
@@ -27,8 +30,9 @@ struct CategoryFields {
   // The WMI query the identifying fields come from, so that a redacted report learns them all
   // before its first line; empty for a category that reads no WMI class.
   std::string_view query = {};
-  // The sub-sections its items are grouped in, by name (Memory's); none for the others.
-  std::span<const std::string_view> groups = {};
+  // What a redacted report learns from the registry before its first line, for a category whose
+  // identifying values are there: so a value is replaced even in a category scanned before.
+  void (*learn)(Redactor& redactor, RegistryRoutines& keys) = nullptr;
 };
 
 // How a category's start line reads after "3. CPU".
@@ -42,8 +46,8 @@ enum class StartLine {
 // 32-bit build sees the real System32 (drivers, the hosts file) as a 64-bit one does.
 enum class FileView { Redirected, Native };
 
-// Writes one category's block at the detail level (1 to 3).
-using CollectFunction = void (*)(ReportWriter& report, Sources& sources, DetailLevel level);
+// Writes one category's block at the detail level (1 to 3), from the sources it asks for.
+using CollectFunction = void (*)(ReportWriter& report, const Sources& sources, DetailLevel level);
 
 // Everything the program knows of a category, declared once beside its collector.
 struct CategoryDefinition {
@@ -51,10 +55,15 @@ struct CategoryDefinition {
   StartLine startLine;
   CollectFunction collect;
   CategoryFields fields;
-  ReportShape shape = ReportShape::Items;  // how the JSON report holds what it found
+  ReportShape shape = {};  // how the JSON report holds what it found
   FileView files = FileView::Redirected;
   // The status line while it is scanned, when it is not "Scanning " and the text.
   std::string_view scanning = {};
+  // StartLine::WithFilePath: the file it copies, as the sources know it.
+  std::string (*filePath)(const Sources& sources) = nullptr;
+  // The detail level from which its text report shows a file's SHA-256; 0: never. A scan that
+  // shows one takes it in every read of a file, so that no file is read twice.
+  int sha256From = 0;
 };
 
 }  // namespace sysinfo

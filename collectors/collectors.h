@@ -1,52 +1,29 @@
-// The sources the collectors read the machine through, and each collector over the sources it
-// needs (the tests call them directly; the scan through each category's definition).
+// The collectors over the services they read (the tests call them directly; the scan through
+// each category's definition, which finds those services among the sources).
 #pragma once
 
-#include <string>
-#include <string_view>
-#include <vector>
-
-#include "base/levels.h"
 #include "collectors/performance.h"
+#include "collectors/sources.h"
 #include "collectors/wmi.h"
 #include "support/registry.h"
 
 namespace sysinfo {
 
-class AutostartSystem;
-class FileExaminations;
 class ReportWriter;
-class SuspiciousFileSource;
 
-// Everything a collector reads the machine through, made once for both programs
-// (scan_session_win) or from fakes in the tests.
-struct Sources {
-  WmiService& wmi;
-  RegistryRoutines& registry;
-  SuspiciousFileSource& files;
-  ReadPerformance readPerformance;
-  std::string hostsPath;  // the file Host File Info copies, also shown in its start line
-  // Copies the file at the path into the report, line by line.
-  void (*copyHostsFile)(ReportWriter& report, const std::string& path);
-  AutostartSystem& autostart;  // the Startup folders and the scheduled tasks
-  // What is read of a file (over `files`), kept for the scan: a file named by several categories
-  // or entries is read once.
-  FileExaminations& examined;
+// The one service a collector reads, told by its parameter's type.
+template <class Collect>
+struct ServiceOf;
+template <class Service>
+struct ServiceOf<void (*)(ReportWriter&, Service&, int)> {
+  using type = Service;
 };
 
-// The source a collector reads, told by its parameter's type.
-inline WmiService& SourceFor(Sources& sources, void (*)(ReportWriter&, WmiService&, DetailLevel)) {
-  return sources.wmi;
-}
-inline RegistryRoutines& SourceFor(Sources& sources,
-                                   void (*)(ReportWriter&, RegistryRoutines&, DetailLevel)) {
-  return sources.registry;
-}
-
-// A category whose collector reads one source, run over the whole bundle.
+// A category whose collector reads one service, run over the sources.
 template <auto collect>
-void Over(ReportWriter& report, Sources& sources, DetailLevel level) {
-  collect(report, SourceFor(sources, collect), level);
+void Over(ReportWriter& report, const Sources& sources, DetailLevel level) {
+  using Service = typename ServiceOf<decltype(collect)>::type;
+  if (Service* service = sources.Need<Service>(report)) collect(report, *service, level);
 }
 
 // Each writes its category's block at the detail level (1 to 3).
@@ -62,20 +39,6 @@ void CollectNetworkProtocols(ReportWriter& report, WmiService& wmi, DetailLevel 
 void CollectProcesses(ReportWriter& report, WmiService& wmi, DetailLevel level);
 void CollectServices(ReportWriter& report, WmiService& wmi, DetailLevel level);
 void CollectStartupItems(ReportWriter& report, WmiService& wmi, DetailLevel level);
-// Where the Internet proxy settings live, below HKCU, HKLM and each user hive.
-inline constexpr std::string_view kInternetSettings =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
-
-// A key Proxy Info reads: its root, the root's name as the report writes it, the path below.
-struct ProxyKey {
-  RegistryRoot root;
-  std::string_view rootName;
-  std::string path;
-};
-// The keys Proxy Info reads, in its order: the Internet Settings of the current user, of the
-// machine and of one loaded user hive; the reason when the hives could not be listed.
-Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryRoutines& keys);
-
 // The Internet proxy settings of the current user, the machine and one loaded user hive.
 void CollectProxyInfo(ReportWriter& report, RegistryRoutines& keys);
 // The programs of the machine's Uninstall keys in both registry views, sorted by name.

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "collectors/suspicious_files.h"
@@ -16,6 +17,7 @@ namespace sysinfo {
 // case, as Windows names them.
 class FileExaminations {
  public:
+  static constexpr std::string_view kSourceName = "record of examined files";
   explicit FileExaminations(SuspiciousFileSource& files) : files_(files) {}
 
   // Forgets every file, for a new scan. With `sha256Always`, every read for checksums also takes

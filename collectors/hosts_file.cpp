@@ -52,6 +52,28 @@ Status ForEachLinePart(ByteReader& file, std::size_t chunkSize,
   return read.error;
 }
 
+namespace {
+
+// A line of the file is told apart by its text; nothing in the file is declared identifying,
+// though its lines are redacted as any text is.
+constexpr std::array<std::string_view, 1> kKey{"Line"};
+
+// The JSON report's "path" of the file and its "lines"; the comparison shows the path as the item
+// "(file)" and each line as the one field "Line" of an item.
+constexpr ReportShape kShape{.name = "path",
+                             .holds = "lines",
+                             .content = GroupHolds::Texts,
+                             .field = kKey[0],
+                             .nameItem = "(file)"};
+
+void RecordLine(ReportWriter& report, const std::string& text) {
+  report.BeginItem();
+  report.RecordField(kShape.field, text);
+  report.EndItem();
+}
+
+}  // namespace
+
 void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text) {
   constexpr std::size_t kChunkSize = 64 * 1024;
   ProcessPendingMessages();
@@ -79,7 +101,7 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
             return;
           }
           report.WriteReportLine(decoded);
-          report.RecordFileLine(wholeLine);  // without a recorder only its presence counts
+          RecordLine(report, wholeLine);  // without a recorder only its presence counts
           wholeLine.clear();
           ProcessPendingMessages();
         });
@@ -100,22 +122,29 @@ std::string HostsFilePath(RegistryRoutines& keys, std::string_view windowsFolder
   return folder + "\\hosts";
 }
 
-namespace {
-
-// A line of the file is told apart by its text; nothing in the file is declared identifying,
-// though its lines are redacted as any text is.
-constexpr std::array<std::string_view, 1> kKey{"Line"};
-
-}  // namespace
+void CollectHostsFile(ReportWriter& report, HostsFileSource& hosts) {
+  report.BeginGroup(hosts.Path());
+  const Result<std::unique_ptr<ByteReader>> file = hosts.Open();
+  PrintHostsFile(report, file.value.get(), hosts.Text());
+  if (!file.value) report.SourceEnded(QueryStatus::Failed, file.error);
+  report.EndGroup();
+}
 
 extern const CategoryDefinition kHostsFileCategory{
-    "Host File Info",
-    StartLine::WithFilePath,
-    [](ReportWriter& report, Sources& sources, DetailLevel) {
-      sources.copyHostsFile(report, sources.hostsPath);
-    },
-    {kKey, {}, {}},
-    ReportShape::FileLines,
-    FileView::Native};
+    .text = "Host File Info",
+    .startLine = StartLine::WithFilePath,
+    .collect =
+        [](ReportWriter& report, const Sources& sources, DetailLevel) {
+          if (HostsFileSource* hosts = sources.Need<HostsFileSource>(report))
+            CollectHostsFile(report, *hosts);
+        },
+    .fields = {kKey, {}, {}},
+    .shape = kShape,
+    .files = FileView::Native,
+    .filePath =
+        [](const Sources& sources) {
+          const HostsFileSource* hosts = sources.Find<HostsFileSource>();
+          return hosts ? hosts->Path() : std::string();
+        }};
 
 }  // namespace sysinfo

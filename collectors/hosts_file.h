@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -46,6 +47,24 @@ struct HostsTextDecoder {
 // line. Without a file (it could not be opened) only the separator line. A read that fails
 // keeps the lines read before it and fails the category with its reason.
 void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text);
+
+// The hosts file as Host File Info reads it, among the scan's sources.
+class HostsFileSource {
+ public:
+  static constexpr std::string_view kSourceName = "hosts file";
+  virtual ~HostsFileSource() = default;
+  // Where the file is, found once: the category's start line names it too.
+  virtual std::string Path() const = 0;
+  // The file at the path opened for reading; nothing, with the platform's reason, when it cannot
+  // be.
+  virtual Result<std::unique_ptr<ByteReader>> Open() = 0;
+  // How its text becomes the report's.
+  virtual HostsTextDecoder Text() const { return {}; }
+};
+
+// The Host File Info block of the file at the source's path: a file that cannot be opened gives
+// the separator line alone and fails the category with the reason.
+void CollectHostsFile(ReportWriter& report, HostsFileSource& hosts);
 
 // Where the hosts file is: the TCP/IP "DataBasePath" folder (expanded), or the Windows
 // folder's System32\drivers\etc when that value is missing or empty, followed by "\hosts".

@@ -1,13 +1,25 @@
-// The Host File Info collector over the real file.
+// The hosts file on this machine, for Host File Info.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "collectors/hosts_file.h"
+#include "collectors/hosts_path_win.h"
 
 namespace sysinfo {
 
-class ReportWriter;
+// The real file, its path found once (the TCP/IP DataBasePath or the Windows folder's), opened
+// with the file-system redirection of 32-bit programs off and read in the system code page.
+class WindowsHostsFile final : public HostsFileSource {
+ public:
+  explicit WindowsHostsFile(std::string path = FindHostsFilePath()) : path_(std::move(path)) {}
+  std::string Path() const override { return path_; }
+  Result<std::unique_ptr<ByteReader>> Open() override;
+  HostsTextDecoder Text() const override;
 
-// The Host File Info collector: copies the hosts file at `path` into the report, line by line.
-void CollectHostsFile(ReportWriter& report, const std::string& path);
+ private:
+  std::string path_;
+};
 
 }  // namespace sysinfo

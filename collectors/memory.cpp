@@ -150,6 +150,9 @@ constexpr std::span<const IdentifyingField> kIdentifying{};
 // clang-format on
 constexpr std::array<std::string_view, 3> kSubsections{"Installed Physical Memory Modules",
                                                        "Page File Info", "Memory Stats"};
+// The JSON report's "subsections", each a "name" of the three and its "items".
+constexpr ReportShape kShape{
+    .list = "subsections", .name = "name", .names = kSubsections, .groupText = "sub-section"};
 
 }  // namespace
 
@@ -189,10 +192,12 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
 extern const CategoryDefinition kMemoryCategory{
     "Memory (Ram)",
     StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, DetailLevel level) {
-      CollectMemory(report, sources.wmi, sources.readPerformance, level);
+    [](ReportWriter& report, const Sources& sources, DetailLevel level) {
+      WmiService* wmi = sources.Need<WmiService>(report);
+      const PerformanceSource* performance = sources.Need<PerformanceSource>(report);
+      if (wmi && performance) CollectMemory(report, *wmi, performance->read, level);
     },
-    {kKey, kChanging, kIdentifying, {}, kSubsections},
-    ReportShape::Subsections};
+    {kKey, kChanging, kIdentifying},
+    kShape};
 
 }  // namespace sysinfo

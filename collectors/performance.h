@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string_view>
 
 #include "base/result.h"
 
@@ -32,5 +33,11 @@ using PerformanceReading = Result<PerformanceInfo>;
 
 // Reads the figures at the moment of the call.
 using ReadPerformance = std::function<PerformanceReading()>;
+
+// Where the Memory section reads the figures, among the scan's sources.
+struct PerformanceSource {
+  static constexpr std::string_view kSourceName = "performance record";
+  ReadPerformance read;
+};
 
 }  // namespace sysinfo

@@ -9,10 +9,22 @@
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
+#include "report/redaction.h"
 #include "support/registry.h"
 
 namespace sysinfo {
 namespace {
+
+// Where the Internet proxy settings live, below HKCU, HKLM and each user hive.
+constexpr std::string_view kInternetSettings =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
+
+// A key Proxy Info reads: its root, the root's name as the report writes it, the path below.
+struct ProxyKey {
+  RegistryRoot root;
+  std::string_view rootName;
+  std::string path;
+};
 
 struct ProxyValue {
   std::string_view name;
@@ -39,12 +51,14 @@ void PrintProxyBlock(ReportWriter& report, RegistryRoutines& keys, RegistryRoot 
   std::string path(rootName);
   path.append("\\").append(keyBelowRoot);
   report.WriteReportLine("[" + path + "]");
-  report.BeginKey(path);
+  report.BeginGroup(path);
+  report.BeginItem();
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
     report.WriteField(kProxyValues[i].label, RegistryValueText(values[i]), kProxyValues[i].name,
                       RecordedRegistryValue(values[i]));
   }
-  report.EndKey();
+  report.EndItem();
+  report.EndGroup();
   report.WriteReportLine(SeparatorLine);
 }
 
@@ -61,19 +75,8 @@ std::string ChooseUserHive(const std::vector<std::string>& names) {
   return chosen;
 }
 
-// A key block by its path.
-// clang-format off
-constexpr std::array<std::string_view, 1> kKey{"path"};
-constexpr std::span<const std::string_view> kChanging{};
-constexpr std::array<IdentifyingField, 3> kIdentifying{{
-    {"ProxyServer", Identity::ProxyList},
-    {"ProxyOverride", Identity::ProxyOverrides},
-    {"AutoConfigURL", Identity::Proxy},
-}};
-// clang-format on
-
-}  // namespace
-
+// The keys Proxy Info reads, in its order: the Internet Settings of the current user, of the
+// machine and of one loaded user hive; the reason when the hives could not be listed.
 Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryRoutines& keys) {
   const std::string settings(kInternetSettings);
   // One loaded user hive: the last long (SID-named) one that is not a _Classes hive. With none,
@@ -85,6 +88,40 @@ Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryRoutines& keys) {
            {RegistryRoot::Users, "HKEY_USERS", hive + "\\" + settings}},
           std::move(hives.error)};
 }
+
+// A key block by its path.
+// clang-format off
+constexpr std::array<std::string_view, 1> kKey{"path"};
+constexpr std::span<const std::string_view> kChanging{};
+constexpr std::array<IdentifyingField, 3> kIdentifying{{
+    {"ProxyServer", Identity::ProxyList},
+    {"ProxyOverride", Identity::ProxyOverrides},
+    {"AutoConfigURL", Identity::Proxy},
+}};
+// clang-format on
+
+// The JSON report's "keys", each a registry key's "path" and its "values".
+constexpr ReportShape kShape{.list = "keys",
+                             .name = "path",
+                             .holds = "values",
+                             .content = GroupHolds::OneItem,
+                             .groupText = "key block"};
+
+// Every identifying value of every key the section reads, another loaded user's hive included:
+// the hosts file, scanned before the proxy settings, may name the same proxies.
+void LearnProxies(Redactor& redactor, RegistryRoutines& keys) {
+  for (const ProxyKey& key : ProxyInfoKeys(keys).value) {
+    RegistryRoutines registry(keys);
+    registry.hKey = key.root;
+    registry.KeyRoot = key.path + "\\";
+    for (const IdentifyingField& value : kIdentifying) {
+      redactor.Value(value.kind,
+                     RegistryValueText(registry.GetRegistryValue(value.field, std::string())));
+    }
+  }
+}
+
+}  // namespace
 
 void CollectProxyInfo(ReportWriter& report, RegistryRoutines& keys) {
   FirstFailure failure;
@@ -98,11 +135,12 @@ void CollectProxyInfo(ReportWriter& report, RegistryRoutines& keys) {
 extern const CategoryDefinition kProxyInfoCategory{
     "Proxy Info",
     StartLine::Plain,
-    [](ReportWriter& report, Sources& sources, DetailLevel) {
-      CollectProxyInfo(report, sources.registry);
+    [](ReportWriter& report, const Sources& sources, DetailLevel) {
+      if (RegistryRoutines* keys = sources.Need<RegistryRoutines>(report))
+        CollectProxyInfo(report, *keys);
     },
-    {kKey, kChanging, kIdentifying},
-    ReportShape::KeyBlocks,
+    {kKey, kChanging, kIdentifying, {}, LearnProxies},
+    kShape,
     FileView::Native};
 
 }  // namespace sysinfo

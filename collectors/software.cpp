@@ -94,11 +94,10 @@ void CollectSoftware(ReportWriter& report, RegistryRoutines& keys, DetailLevel l
   ProcessPendingMessages();
 }
 
-extern const CategoryDefinition kSoftwareCategory{"Software",
-                                                  StartLine::WithDetail,
-                                                  Over<CollectSoftware>,
-                                                  {kKey, kChanging, kIdentifying},
-                                                  ReportShape::Items,
-                                                  FileView::Native};
+extern const CategoryDefinition kSoftwareCategory{.text = "Software",
+                                                  .startLine = StartLine::WithDetail,
+                                                  .collect = Over<CollectSoftware>,
+                                                  .fields = {kKey, kChanging, kIdentifying},
+                                                  .files = FileView::Native};
 
 }  // namespace sysinfo

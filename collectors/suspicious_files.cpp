@@ -153,11 +153,13 @@ void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files,
 extern const CategoryDefinition kSuspiciousFilesCategory{
     "Suspicious Files!",
     StartLine::WithDetail,
-    [](ReportWriter& report, Sources& sources, DetailLevel level) {
-      CollectSuspiciousFiles(report, sources.files, sources.examined, level);
+    [](ReportWriter& report, const Sources& sources, DetailLevel level) {
+      SuspiciousFileSource* files = sources.Need<SuspiciousFileSource>(report);
+      FileExaminations* examined = sources.Need<FileExaminations>(report);
+      if (files && examined) CollectSuspiciousFiles(report, *files, *examined, level);
     },
     {kKey, kChanging, kIdentifying},
-    ReportShape::Items,
+    {},
     FileView::Native,
     "Scanning For Suspicious Files!"};
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "base/levels.h"
@@ -35,6 +36,7 @@ using FolderListing = Result<std::vector<FileFacts>>;
 // The file system as the Suspicious Files section sees it.
 class SuspiciousFileSource {
  public:
+  static constexpr std::string_view kSourceName = "file system";
   virtual ~SuspiciousFileSource() = default;
   // The path of a shell folder (CSIDL value); empty text when it cannot be resolved.
   virtual std::string SpecialFolder(int csidl) = 0;

@@ -41,6 +41,7 @@ inline Status QueryError(const WmiResult& result) {
 // The local root\CIMV2 namespace. Each query connects anew, as each section does.
 class WmiService {
  public:
+  static constexpr std::string_view kSourceName = "WMI service";
   virtual ~WmiService() = default;
   virtual std::unique_ptr<WmiResult> ExecQuery(std::string_view wql) = 0;
 };

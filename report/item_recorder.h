@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -31,9 +32,31 @@ struct CategoryOutcome {
   }
 };
 
-// How a category holds what it found: items; named sub-sections of items (Memory); registry key
-// blocks, each a path and its values (Proxy Info); a file's path and its lines (Host File Info).
-enum class ReportShape { Items, Subsections, KeyBlocks, FileLines };
+// What a group of a category holds in the JSON report.
+enum class GroupHolds {
+  Items,  // a list of items, each an object of its fields
+  OneItem,  // its one item's fields, as an object
+  Texts,  // a list of texts, each the one value of an item
+};
+
+// How the JSON report holds what a category found: its items in groups. The groups are listed in
+// a member of the category, each an object; or the category is its one group and holds the
+// group's members itself. A group may carry its name in a member of its own. Each category declares
+// its shape beside its collector; the JSON report, its check and the comparison read it from there.
+struct ReportShape {
+  std::string_view list = {};  // the category's member listing its groups; empty: one group
+  std::string_view name = {};  // the group's member holding its name; empty: it has none
+  std::string_view holds = "items";  // the group's member holding what is in it
+  GroupHolds content = GroupHolds::Items;
+  // The names a listed group may have, each at most once; the program's own text, never
+  // redacted. Empty: a group is named by what it is of (a path), redacted as any text.
+  std::span<const std::string_view> names = {};
+  std::string_view groupText = "group";  // what a refusal calls a listed group
+  std::string_view field = {};  // Texts: the field each text is to the comparison
+  // A category that is its one group and has a name: the item the comparison shows that name as.
+  // In brackets, so that no item named by its key values reads alike.
+  std::string_view nameItem = {};
+};
 
 // What the collectors write, as values rather than lines: the JSON report listens here. The
 // engines call it for exactly the lines they print, so the two reports agree. Every member does
@@ -43,25 +66,18 @@ class ItemRecorder {
   virtual ~ItemRecorder() = default;
 
   // The scan driver frames each category; `number` is its section number in the report.
-  virtual void BeginCategory(std::string_view /*name*/, int /*number*/, ReportShape /*shape*/) {}
+  virtual void BeginCategory(std::string_view /*name*/, int /*number*/,
+                             const ReportShape& /*shape*/) {}
   virtual void EndCategory(const CategoryOutcome& /*outcome*/) {}
+
+  // A group of the category's items, as its shape holds them.
+  virtual void BeginGroup(std::string_view /*name*/) {}
+  virtual void EndGroup() {}
 
   // One object, row or record: its printed values under their property or column names.
   virtual void BeginItem() {}
   virtual void Field(std::string_view /*name*/, const WmiValue& /*value*/) {}
   virtual void EndItem() {}
-
-  // Memory: named parts ("Page File Info"), each holding items.
-  virtual void BeginSubsection(std::string_view /*name*/) {}
-  virtual void EndSubsection() {}
-
-  // Proxy Info: a registry key's block, its values given as fields.
-  virtual void BeginKey(std::string_view /*path*/) {}
-  virtual void EndKey() {}
-
-  // Host File Info: the file, then each of its lines as it stands.
-  virtual void BeginFile(std::string_view /*path*/) {}
-  virtual void Line(std::string_view /*text*/) {}
 };
 
 }  // namespace sysinfo

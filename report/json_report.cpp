@@ -5,7 +5,6 @@
 
 #include "base/json_value.h"
 #include "base/levels.h"
-#include "base/levels.h"
 #include "base/program.h"
 
 namespace sysinfo {
@@ -13,18 +12,20 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
+// What a group holds before its first item.
+Json Empty(GroupHolds content) {
+  return content == GroupHolds::OneItem ? Json::object() : Json::array();
+}
+
 // Every category's entry has its shape from the start, so one whose collector wrote nothing
-// still says what it would have held.
-void AddShape(Json& category, ReportShape shape) {
-  switch (shape) {
-    case ReportShape::Subsections: category["subsections"] = Json::array(); break;
-    case ReportShape::KeyBlocks: category["keys"] = Json::array(); break;
-    case ReportShape::FileLines:
-      category["path"] = nullptr;
-      category["lines"] = Json::array();
-      break;
-    case ReportShape::Items: category["items"] = Json::array();
+// still says what it would have held; a category that is its one group has no name until begun.
+void AddShape(Json& category, const ReportShape& shape) {
+  if (!shape.list.empty()) {
+    category[shape.list] = Json::array();
+    return;
   }
+  if (!shape.name.empty()) category[shape.name] = nullptr;
+  category[shape.holds] = Empty(shape.content);
 }
 
 }  // namespace
@@ -46,16 +47,16 @@ void JsonReport::ScanElapsed(double milliseconds) {
   document_["elapsedMs"] = static_cast<std::int64_t>(std::llround(milliseconds));
 }
 
-void JsonReport::BeginCategory(std::string_view name, int number, ReportShape shape) {
+void JsonReport::BeginCategory(std::string_view name, int number, const ReportShape& shape) {
   category_ = Json::object();
   category_["name"] = std::string(name);
   category_["section"] = number;
   category_["status"] = nullptr;  // filled in at the end; kept here so the fields read in order
   category_["elapsedMs"] = 0;
   AddShape(category_, shape);
-  subsection_ = nullptr;
+  shape_ = shape;
+  group_ = nullptr;
   item_ = nullptr;
-  fields_ = nullptr;
 }
 
 void JsonReport::EndCategory(const CategoryOutcome& outcome) {
@@ -68,58 +69,46 @@ void JsonReport::EndCategory(const CategoryOutcome& outcome) {
   category_ = nullptr;
 }
 
-Json& JsonReport::ItemList() {
-  if (subsection_.is_object()) return subsection_["items"];
-  if (!category_.contains("items")) category_["items"] = Json::array();
-  return category_["items"];
+void JsonReport::BeginGroup(std::string_view name) {
+  if (shape_.list.empty()) {  // the category is its one group: its members are there already
+    if (!shape_.name.empty()) category_[shape_.name] = std::string(name);
+    return;
+  }
+  group_ = Json::object();
+  if (!shape_.name.empty()) group_[shape_.name] = std::string(name);
+  group_[shape_.holds] = Empty(shape_.content);
 }
 
-void JsonReport::BeginItem() {
-  item_ = Json::object();
-  fields_ = &item_;
+void JsonReport::EndGroup() {
+  if (shape_.list.empty() || !group_.is_object()) return;
+  category_[shape_.list].push_back(std::move(group_));
+  group_ = nullptr;
 }
+
+Json* JsonReport::Group() {
+  if (shape_.list.empty()) return &category_;
+  return group_.is_object() ? &group_ : nullptr;
+}
+
+void JsonReport::BeginItem() { item_ = Json::object(); }
 
 void JsonReport::Field(std::string_view name, const WmiValue& value) {
-  if (!fields_) return;
-  if (auto json = JsonValue(value)) (*fields_)[std::string(name)] = std::move(*json);
+  if (!item_.is_object()) return;
+  if (auto json = JsonValue(value)) item_[std::string(name)] = std::move(*json);
 }
 
 void JsonReport::EndItem() {
-  if (!item_.is_object()) return;
-  fields_ = nullptr;
-  ItemList().push_back(std::move(item_));
+  Json* group = Group();
+  if (!item_.is_object() || !group) return;
+  Json& held = (*group)[shape_.holds];
+  switch (shape_.content) {
+    case GroupHolds::Items: held.push_back(std::move(item_)); break;
+    case GroupHolds::OneItem: held = std::move(item_); break;
+    case GroupHolds::Texts:
+      for (Json& value : item_) held.push_back(std::move(value));
+      break;
+  }
   item_ = nullptr;
-}
-
-void JsonReport::BeginSubsection(std::string_view name) {
-  subsection_ = {{"name", std::string(name)}, {"items", Json::array()}};
-}
-
-void JsonReport::EndSubsection() {
-  if (!subsection_.is_object()) return;
-  if (!category_.contains("subsections")) category_["subsections"] = Json::array();
-  category_["subsections"].push_back(std::move(subsection_));
-  subsection_ = nullptr;
-}
-
-void JsonReport::BeginKey(std::string_view path) {
-  item_ = {{"path", std::string(path)}, {"values", Json::object()}};
-  fields_ = &item_["values"];
-}
-
-void JsonReport::EndKey() {
-  if (!item_.is_object()) return;
-  fields_ = nullptr;
-  if (!category_.contains("keys")) category_["keys"] = Json::array();
-  category_["keys"].push_back(std::move(item_));
-  item_ = nullptr;
-}
-
-void JsonReport::BeginFile(std::string_view path) { category_["path"] = std::string(path); }
-
-void JsonReport::Line(std::string_view text) {
-  if (!category_.contains("lines")) category_["lines"] = Json::array();
-  category_["lines"].push_back(std::string(text));
 }
 
 }  // namespace sysinfo

@@ -35,26 +35,22 @@ class JsonReport final : public ItemRecorder {
   // categories' times, it shows what gathering them side by side saved.
   void ScanElapsed(double milliseconds);
 
-  void BeginCategory(std::string_view name, int number, ReportShape shape) override;
+  void BeginCategory(std::string_view name, int number, const ReportShape& shape) override;
   void EndCategory(const CategoryOutcome& outcome) override;
+  void BeginGroup(std::string_view name) override;
+  void EndGroup() override;
   void BeginItem() override;
   void Field(std::string_view name, const WmiValue& value) override;
   void EndItem() override;
-  void BeginSubsection(std::string_view name) override;
-  void EndSubsection() override;
-  void BeginKey(std::string_view path) override;
-  void EndKey() override;
-  void BeginFile(std::string_view path) override;
-  void Line(std::string_view text) override;
 
  private:
-  nlohmann::ordered_json& ItemList();  // where the next item goes
+  nlohmann::ordered_json* Group();  // where the next item goes; nothing between listed groups
 
   nlohmann::ordered_json document_;
   nlohmann::ordered_json category_;
-  nlohmann::ordered_json subsection_;  // null outside a sub-section
-  nlohmann::ordered_json item_;  // the item or key block being filled; null between them
-  nlohmann::ordered_json* fields_ = nullptr;  // where Field writes: the item, or the key's values
+  ReportShape shape_;  // the current category's
+  nlohmann::ordered_json group_;  // the listed group being filled; null between them
+  nlohmann::ordered_json item_;  // the item being filled; null between them
 };
 
 }  // namespace sysinfo

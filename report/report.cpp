@@ -149,39 +149,25 @@ void ReportWriter::EndItem() {
 }
 
 void ReportWriter::BeginGroup(std::string_view name) {
-  if (items_) items_->BeginSubsection(name);
+  if (!items_) return;
+  const bool declared = std::find(groupNames_.begin(), groupNames_.end(), name) !=
+                        groupNames_.end();
+  items_->BeginGroup(declared ? std::string(name) : Redacted(name));
 }
 
 void ReportWriter::EndGroup() {
-  if (items_) items_->EndSubsection();
-}
-
-void ReportWriter::BeginKey(std::string_view path) {
-  anything_ = true;
-  if (items_) items_->BeginKey(Redacted(path));
-}
-
-void ReportWriter::EndKey() {
-  if (items_) items_->EndKey();
-}
-
-void ReportWriter::BeginFile(std::string_view path) {
-  if (items_) items_->BeginFile(Redacted(path));
-}
-
-void ReportWriter::RecordFileLine(std::string_view text) {
-  anything_ = true;
-  if (items_) items_->Line(Redacted(text));
+  if (items_) items_->EndGroup();
 }
 
 void ReportWriter::SourceEnded(const Status& failure) {
   if (!failure_) failure_ = failure;  // the first failure tells
 }
 
-void ReportWriter::BeginCategory(std::string_view name, int number, ReportShape shape,
+void ReportWriter::BeginCategory(std::string_view name, int number, const ReportShape& shape,
                                  std::span<const IdentifyingField> identifying) {
   failure_.reset();
   anything_ = false;
+  groupNames_ = shape.names;
   if (redactor_) redactor_->BeginCategory(identifying);
   if (items_) items_->BeginCategory(name, number, shape);
 }

@@ -66,16 +66,13 @@ class ReportWriter {
   bool Recording() const { return items_ != nullptr; }
   bool Redacting() const { return redactor_ != nullptr; }
 
-  // The JSON report's frames around the fields: an item; a named group of items (Memory's
-  // parts); a registry key's block (Proxy Info); a file and its lines (Host File Info).
+  // The JSON report's frames around the fields: an item, and a group of items (a part of a
+  // category, a registry key's block, a file) as the category's shape holds them. A group's name
+  // is redacted unless the shape declares it.
   void BeginItem();
   void EndItem();
   void BeginGroup(std::string_view name);
   void EndGroup();
-  void BeginKey(std::string_view path);
-  void EndKey();
-  void BeginFile(std::string_view path);
-  void RecordFileLine(std::string_view text);
 
   // A source of the current category (a query, a file) has been read to its end (nothing) or
   // failed or stopped answering; the first failure is what the category's outcome says.
@@ -83,7 +80,7 @@ class ReportWriter {
 
   // The scan driver frames each category: its name, section number, shape in the JSON report and
   // identifying fields; EndCategory says how its sources answered and passes that on.
-  void BeginCategory(std::string_view name, int number, ReportShape shape,
+  void BeginCategory(std::string_view name, int number, const ReportShape& shape,
                      std::span<const IdentifyingField> identifying);
   CategoryOutcome EndCategory(double milliseconds);
 
@@ -122,6 +119,7 @@ class ReportWriter {
   // The current category: its first failed source, and whether it recorded anything.
   Status failure_;
   bool anything_ = false;
+  std::span<const std::string_view> groupNames_;  // the names its shape declares
 };
 
 }  // namespace sysinfo

@@ -2,7 +2,6 @@
 #include "scan/declared_categories.h"
 
 #include "base/levels.h"
-#include "collectors/collectors.h"
 
 namespace sysinfo {
 
@@ -24,11 +23,20 @@ CategoryFrame FrameOf(const CategoryDefinition& category, DetailLevel level,
 }
 
 CategoryFrame DeclaredCategories::Frame(std::size_t index, DetailLevel level) const {
-  return FrameOf(*kCategoryList[index], level, sources_.hostsPath);
+  const CategoryDefinition& category = *kCategoryList[index];
+  return FrameOf(category, level, category.filePath ? category.filePath(sources_) : std::string());
 }
 
 void DeclaredCategories::Collect(ReportWriter& report, std::size_t index, DetailLevel level) {
   kCategoryList[index]->collect(report, sources_, level);
+}
+
+bool TextShowsSha256(const std::vector<bool>& ticked, DetailLevel level) {
+  for (std::size_t i = 0; i < kCategoryCount && i < ticked.size(); ++i) {
+    const int from = kCategoryList[i]->sha256From;
+    if (ticked[i] && from != 0 && level >= from) return true;
+  }
+  return false;
 }
 
 }  // namespace sysinfo

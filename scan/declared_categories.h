@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <string_view>
+#include <vector>
 
 #include "base/levels.h"
 #include "collectors/categories.h"
@@ -20,13 +21,17 @@ CategoryFrame FrameOf(const CategoryDefinition& category, DetailLevel level,
 // build's own turns the file-system redirection off for a category that asks for it.
 class DeclaredCategories : public ScanCategories {
  public:
-  explicit DeclaredCategories(Sources& sources) : sources_(sources) {}
+  explicit DeclaredCategories(const Sources& sources) : sources_(sources) {}
   std::size_t Count() const override { return kCategoryCount; }
   CategoryFrame Frame(std::size_t index, DetailLevel level) const override;
   void Collect(ReportWriter& report, std::size_t index, DetailLevel level) override;
 
  private:
-  Sources& sources_;
+  const Sources& sources_;
 };
+
+// Whether a text report of the ticked categories (by position in the list) shows a file's SHA-256
+// at the level: one of them shows it from there.
+bool TextShowsSha256(const std::vector<bool>& ticked, int level);
 
 }  // namespace sysinfo

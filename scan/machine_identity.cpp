@@ -4,7 +4,7 @@
 #include <string_view>
 
 #include "collectors/categories.h"
-#include "collectors/collectors.h"
+#include "collectors/wmi.h"
 #include "support/registry.h"
 
 namespace sysinfo {
@@ -14,9 +14,11 @@ constexpr std::string_view kCurrentVersion = "SOFTWARE\\Microsoft\\Windows NT\\C
 constexpr std::string_view kProfileList =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
-std::string ValueOf(RegistryRoutines& keys, std::string_view keyPath, std::string_view name,
-                    RegistryRoot root = RegistryRoot::LocalMachine) {
-  return RegistryValueText(keys.GetRegistryValue(root, keyPath, name, std::string()).value);
+std::string ValueOf(RegistryRoutines& keys, std::string_view keyPath, std::string_view name) {
+  RegistryRoutines registry(keys);
+  registry.hKey = RegistryRoot::LocalMachine;
+  registry.KeyRoot = std::string(keyPath);
+  return RegistryValueText(registry.GetRegistryValue(name, std::string()));
 }
 
 // Every identifying field of every object a category's query returns, as its section reads it.
@@ -56,10 +58,9 @@ void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiServ
   }
   redactor.Learn(Identity::Owner, ValueOf(keys, kCurrentVersion, "RegisteredOwner"));
   redactor.Learn(Identity::Organization, ValueOf(keys, kCurrentVersion, "RegisteredOrganization"));
-  // The hosts file, scanned before the proxy settings, may name the same proxies.
-  for (const ProxyKey& key : ProxyInfoKeys(keys).value) {
-    for (const IdentifyingField& value : kProxyInfoCategory.fields.identifying)
-      redactor.Value(value.kind, ValueOf(keys, key.path + "\\", value.field, key.root));
+  // The registry's values before the WMI objects': markers are numbered in the order learnt.
+  for (const CategoryDefinition* category : kCategoryList) {
+    if (category->fields.learn) category->fields.learn(redactor, keys);
   }
   LearnDeclaredFields(redactor, wmi);
 }

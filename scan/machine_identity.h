@@ -24,9 +24,9 @@ struct MachineNames {
 
 // Teaches the redactor the machine's and the user's names, every profile's account name (and
 // its folder's short name) and security identifier, the registered owner and organisation, and
-// every value a category declares identifying: its fields in each object of its WMI query, and
-// Proxy Info's values in every key it reads. So a value is replaced even in a category scanned
-// before the one that shows it.
+// every value a category declares identifying: what it learns from the registry, then its fields
+// in each object of its WMI query. So a value is replaced even in a category scanned before the
+// one that shows it.
 void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiService& wmi,
                           RegistryRoutines& keys);
 

@@ -64,7 +64,7 @@ void BlockRecorder::Keep(std::function<void(ItemRecorder&)> call) {
   blocks_.Add(index_, [call = std::move(call)](BlockTarget& target) { call(target.Items()); });
 }
 
-void BlockRecorder::BeginCategory(std::string_view name, int number, ReportShape shape) {
+void BlockRecorder::BeginCategory(std::string_view name, int number, const ReportShape& shape) {
   Keep([name = std::string(name), number, shape](ItemRecorder& items) {
     items.BeginCategory(name, number, shape);
   });
@@ -72,6 +72,14 @@ void BlockRecorder::BeginCategory(std::string_view name, int number, ReportShape
 
 void BlockRecorder::EndCategory(const CategoryOutcome& outcome) {
   Keep([outcome](ItemRecorder& items) { items.EndCategory(outcome); });
+}
+
+void BlockRecorder::BeginGroup(std::string_view name) {
+  Keep([name = std::string(name)](ItemRecorder& items) { items.BeginGroup(name); });
+}
+
+void BlockRecorder::EndGroup() {
+  Keep([](ItemRecorder& items) { items.EndGroup(); });
 }
 
 void BlockRecorder::BeginItem() {
@@ -86,31 +94,7 @@ void BlockRecorder::EndItem() {
   Keep([](ItemRecorder& items) { items.EndItem(); });
 }
 
-void BlockRecorder::BeginSubsection(std::string_view name) {
-  Keep([name = std::string(name)](ItemRecorder& items) { items.BeginSubsection(name); });
-}
-
-void BlockRecorder::EndSubsection() {
-  Keep([](ItemRecorder& items) { items.EndSubsection(); });
-}
-
-void BlockRecorder::BeginKey(std::string_view path) {
-  Keep([path = std::string(path)](ItemRecorder& items) { items.BeginKey(path); });
-}
-
-void BlockRecorder::EndKey() {
-  Keep([](ItemRecorder& items) { items.EndKey(); });
-}
-
-void BlockRecorder::BeginFile(std::string_view path) {
-  Keep([path = std::string(path)](ItemRecorder& items) { items.BeginFile(path); });
-}
-
-void BlockRecorder::Line(std::string_view text) {
-  Keep([text = std::string(text)](ItemRecorder& items) { items.Line(text); });
-}
-
-Status BlockSink::Write(std::string_view utf8Text) {
+std::optional<std::string> BlockSink::Write(std::string_view utf8Text) {
   blocks_.AddText(index_, std::string(utf8Text));
   return std::nullopt;
 }

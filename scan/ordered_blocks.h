@@ -72,17 +72,13 @@ class BlockRecorder final : public ItemRecorder {
  public:
   BlockRecorder(OrderedBlocks& blocks, std::size_t index) : blocks_(blocks), index_(index) {}
 
-  void BeginCategory(std::string_view name, int number, ReportShape shape) override;
+  void BeginCategory(std::string_view name, int number, const ReportShape& shape) override;
   void EndCategory(const CategoryOutcome& outcome) override;
+  void BeginGroup(std::string_view name) override;
+  void EndGroup() override;
   void BeginItem() override;
   void Field(std::string_view name, const WmiValue& value) override;
   void EndItem() override;
-  void BeginSubsection(std::string_view name) override;
-  void EndSubsection() override;
-  void BeginKey(std::string_view path) override;
-  void EndKey() override;
-  void BeginFile(std::string_view path) override;
-  void Line(std::string_view text) override;
 
  private:
   void Keep(std::function<void(ItemRecorder&)> call);

@@ -7,7 +7,6 @@
 #include "base/program.h"
 #include "report/json_report.h"
 #include "base/json_value.h"
-#include "base/levels.h"
 #include "base/locale_win.h"
 #include "report/redaction.h"
 #include "collectors/autostart_win.h"
@@ -15,7 +14,6 @@
 #include "collectors/collectors.h"
 #include "collectors/file_examinations.h"
 #include "collectors/hosts_file_win.h"
-#include "collectors/hosts_path_win.h"
 #include "collectors/performance_win.h"
 #include "collectors/suspicious_files_win.h"
 #include "collectors/wmi_win.h"
@@ -45,32 +43,35 @@ class PlatformCategories final : public DeclaredCategories {
   };
 };
 
-// Whether any category of this scan shows a file's SHA-256: Suspicious Files! in the JSON report,
-// Autostart Entries at Advanced. Every checksum read then takes it, so no file is read twice.
+// Whether this scan shows a file's SHA-256 anywhere: a JSON report wherever it holds a file's
+// checksums, a text report where a ticked category shows it at the level. Every checksum read
+// then takes it, so no file is read twice.
 bool ShowsSha256(const ScanChoices& choices) {
-  if (choices.format == ReportFormat::Json) return true;
-  const std::optional<std::size_t> autostart = FindCategory(kAutostartEntriesCategory.text);
-  return choices.level >= DetailLevel::Advanced && autostart &&
-         *autostart < choices.ticked.size() && choices.ticked[*autostart];
+  return choices.format == ReportFormat::Json || TextShowsSha256(choices.ticked, choices.level);
 }
 
 }  // namespace
 
 struct ScanSession::Platform {
-  explicit Platform(std::unique_ptr<WmiService> service)
-      : wmi(std::move(service)),
-        sources{
-            *wmi,      registry, files, ReadPerformanceInfo, FindHostsFilePath(), CollectHostsFile,
-            autostart, examined},
-        categories(sources) {}
+  explicit Platform(std::unique_ptr<WmiService> service) : wmi(std::move(service)) {
+    sources.Provide<WmiService>(*wmi);
+    sources.Provide<RegistryRoutines>(registry);
+    sources.Provide<SuspiciousFileSource>(files);
+    sources.Provide<FileExaminations>(examined);
+    sources.Provide<PerformanceSource>(performance);
+    sources.Provide<HostsFileSource>(hosts);
+    sources.Provide<AutostartSystem>(autostart);
+  }
 
   std::unique_ptr<WmiService> wmi;
   WindowsRegistry registry;
   DiskFileSource files;
-  WindowsAutostartSystem autostart;
   FileExaminations examined{files};
+  PerformanceSource performance{ReadPerformanceInfo};
+  WindowsHostsFile hosts;
+  WindowsAutostartSystem autostart;
   Sources sources;
-  PlatformCategories categories;
+  PlatformCategories categories{sources};
 };
 
 ScanSession::ScanSession(std::unique_ptr<WmiService> wmi)

@@ -33,7 +33,7 @@ struct SessionOutcome {
 };
 
 // The platform's sources, made once and kept for every scan the program runs: this WMI
-// service, the registry, the disk, the performance record and the hosts file. For each scan it
+// service, the registry, the disk and what the categories declare they read. For each scan it
 // does what both programs need: a redactor that has learnt the machine, the JSON report's header,
 // the categories run over the sources, the redaction map kept.
 class ScanSession {

@@ -99,15 +99,16 @@ Fault Fields(JsonNode item) {
 Fault Items(JsonNode items) { return ListOf(items, Fields); }
 
 // A name that must be one of `names`, each at most once where `seen` counts them.
-Fault OneOf(JsonNode name, std::span<const std::string_view> names, const char* what,
+Fault OneOf(JsonNode name, std::span<const std::string_view> names, std::string_view what,
             std::vector<bool>* seen = nullptr) {
   if (Fault fault = Text(name)) return fault;
   const auto found = std::find(names.begin(), names.end(), name.Text());
   const std::string quoted = QuotedForRefusal(name.Text());
-  if (found == names.end()) return At(name, std::string("an unknown ") + what + " " + quoted);
+  const std::string kind(what);
+  if (found == names.end()) return At(name, "an unknown " + kind + " " + quoted);
   if (!seen) return std::nullopt;
   auto taken = (*seen)[static_cast<std::size_t>(found - names.begin())];
-  if (taken) return At(name, std::string("the ") + what + " " + quoted + " a second time");
+  if (taken) return At(name, "the " + kind + " " + quoted + " a second time");
   taken = true;
   return std::nullopt;
 }
@@ -126,6 +127,43 @@ Fault Level(JsonNode level) {
 
 constexpr std::array<std::string_view, 4> kStatuses{"ok", "empty", "failed", "timed_out"};
 
+// What a group holds, as its shape says.
+Check Holding(GroupHolds content) {
+  switch (content) {
+    case GroupHolds::Items: return Items;
+    case GroupHolds::OneItem: return Fields;
+    case GroupHolds::Texts: break;
+  }
+  return [](JsonNode texts) { return ListOf(texts, Text); };
+}
+
+Fault TextOrNull(JsonNode value) { return value.Is(JsonKind::Null) ? Fault() : Text(value); }
+
+// A category's listed groups, each holding what its shape says, named as it allows: one of the
+// names it declares, each once, or any text.
+Fault Groups(JsonNode list, const ReportShape& shape) {
+  std::vector<bool> seen(shape.names.size());
+  const auto name = [&](JsonNode group) {
+    return shape.names.empty() ? Text(group) : OneOf(group, shape.names, shape.groupText, &seen);
+  };
+  std::vector<Member> members;
+  if (!shape.name.empty()) members.push_back({shape.name, name});
+  members.push_back({shape.holds, Holding(shape.content)});
+  const std::string what = "a " + std::string(shape.groupText);
+  return ListOf(list, [&](JsonNode group) { return Members(group, what, members); });
+}
+
+// The members a category's shape gives it: its groups listed, or the members of its one group,
+// whose name is null until the group began.
+void AddShapeMembers(std::vector<Member>& members, const ReportShape& shape) {
+  if (!shape.list.empty()) {
+    members.push_back({shape.list, [&shape](JsonNode list) { return Groups(list, shape); }});
+    return;
+  }
+  if (!shape.name.empty()) members.push_back({shape.name, TextOrNull});
+  members.push_back({shape.holds, Holding(shape.content)});
+}
+
 Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
   std::vector<std::string_view> names;
   for (const CategoryDefinition* definition : kCategoryList) names.push_back(definition->text);
@@ -134,7 +172,6 @@ Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
   if (!name) return At(category, "a category without its \"name\"");
   if (Fault fault = OneOf(*name, names, "category", &seen)) return fault;
   const CategoryDefinition& definition = *kCategoryList[*FindCategory(name->Text())];
-  const CategoryFields& declared = definition.fields;
   std::vector<Member> members{
       {"name", Text},
       {"section", [](JsonNode section) { return Whole(section, 1, kCategoryCount); }},
@@ -142,35 +179,7 @@ Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
       {"elapsedMs",
        [](JsonNode ms) { return Whole(ms, 0, std::numeric_limits<std::int64_t>::max()); }},
       {"error", Text, false}};
-  switch (definition.shape) {
-    case ReportShape::Items: members.push_back({"items", Items}); break;
-    case ReportShape::Subsections:
-      members.push_back({"subsections", [&declared](JsonNode list) {
-                           std::vector<bool> groups(declared.groups.size());
-                           return ListOf(list, [&](JsonNode part) {
-                             return Members(part, "a sub-section",
-                                            {{"name",
-                                              [&](JsonNode group) {
-                                                return OneOf(group, declared.groups, "sub-section",
-                                                             &groups);
-                                              }},
-                                             {"items", Items}});
-                           });
-                         }});
-      break;
-    case ReportShape::KeyBlocks:
-      members.push_back(
-          {"keys", [](JsonNode list) {
-             return ListOf(list, [](JsonNode block) {
-               return Members(block, "a key block", {{"path", Text}, {"values", Fields}});
-             });
-           }});
-      break;
-    case ReportShape::FileLines:
-      members.push_back(
-          {"path", [](JsonNode path) { return path.Is(JsonKind::Null) ? Fault() : Text(path); }});
-      members.push_back({"lines", [](JsonNode lines) { return ListOf(lines, Text); }});
-  }
+  AddShapeMembers(members, definition.shape);
   return Members(category, "the category " + QuotedForRefusal(name->Text()), members);
 }
 

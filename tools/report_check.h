@@ -10,12 +10,12 @@ namespace sysinfo {
 
 // What a report of this program fits in with room to spare: 256 MiB and 8 million values (two
 // reports of 100,000 processes take about a third of that), nested seven deep as the report is
-// (the document, its categories, a category, Memory's sub-sections, one, its items, an item).
+// (the document, its categories, a category, its groups, a group, its items, an item).
 inline constexpr JsonLimits kReportLimits{256u << 20, 7, 8'000'000};
 
 // Nothing when `document` is a JSON report of this program laid out as schema/report.schema.json
 // says, as far as the comparison reads it; else the first fault with its place: another
-// program's document, no or a newer schemaVersion, a member, category or sub-section unknown or
+// program's document, no or a newer schemaVersion, a member, category or group name unknown or
 // given twice, an unknown status or level, a value of the wrong kind (an item's field holds a
 // single value, never an array or object).
 Status CheckReport(const JsonDocument& document);

@@ -26,20 +26,17 @@ struct Field {
   JsonNode value;
 };
 
-// One item of a category: a field object of the document, a hosts file line (one field, "Line"),
-// or the hosts file itself (one field, its "path").
+// One item of a category: a field object of the document, or a value standing for an item of one
+// field (a text of a group that holds texts, the name of a category that is its one group).
 struct Item {
-  std::string_view subsection;  // Memory's part; empty elsewhere
+  std::string_view subsection;  // the name of the listed group holding it, among others; or empty
   JsonNode value;  // the object of fields, or the one field's value
   std::string_view lone;  // the one field's name; empty for an object
-  // Where the key fields are: a Proxy Info key block holds its path beside its values, which are
-  // the item's fields, so no value can pass for the block's key.
+  // Where the key fields are: the one item of a group is matched by the group's own members (its
+  // name) beside its fields, so no field can pass for the group's key.
   std::optional<JsonNode> block;
   std::string_view ownName;  // an item that stands alone in its category: its name
 };
-
-// The name the hosts file itself goes by among its lines, which the name rules keep apart.
-constexpr std::string_view kHostsFile = "(file)";
 
 void CollectFields(const Item& item, std::vector<Field>& fields) {
   fields.clear();
@@ -59,24 +56,38 @@ std::optional<JsonNode> FindKey(const Item& item, std::string_view name) {
   return item.block ? item.block->Find(name) : FindField(item, name);
 }
 
-std::vector<Item> ListItems(JsonNode category) {
+// The items of one group: `group` holds them as the shape says; `subsection` names the group
+// where it is one of a list holding items.
+void AddGroupItems(std::vector<Item>& list, JsonNode group, const ReportShape& shape,
+                   std::string_view subsection) {
+  const auto held = group.Find(shape.holds);
+  if (!held) return;
+  switch (shape.content) {
+    case GroupHolds::Items:
+      list.reserve(list.size() + held->Size());
+      for (JsonNode item : *held) list.push_back({subsection, item, {}, {}, {}});
+      break;
+    case GroupHolds::OneItem: list.push_back({{}, *held, {}, group, {}}); break;
+    case GroupHolds::Texts:
+      for (JsonNode text : *held) list.push_back({{}, text, shape.field, {}, {}});
+      break;
+  }
+}
+
+std::vector<Item> ListItems(JsonNode category, const ReportShape& shape) {
   std::vector<Item> list;
-  if (const auto items = category.Find("items")) {
-    list.reserve(items->Size());
-    for (JsonNode item : *items) list.push_back({{}, item, {}, {}, {}});
+  if (shape.list.empty()) {
+    const auto name = shape.nameItem.empty() ? std::nullopt : category.Find(shape.name);
+    if (name) list.push_back({{}, *name, shape.name, {}, shape.nameItem});
+    AddGroupItems(list, category, shape, {});
+    return list;
   }
-  if (const auto parts = category.Find("subsections")) {
-    for (JsonNode part : *parts) {
-      const JsonNode items = *part.Find("items");
-      for (JsonNode item : items) list.push_back({part.Find("name")->Text(), item, {}, {}, {}});
+  if (const auto groups = category.Find(shape.list)) {
+    for (JsonNode group : *groups) {
+      const auto name = shape.name.empty() ? std::nullopt : group.Find(shape.name);
+      const bool named = name && shape.content == GroupHolds::Items;
+      AddGroupItems(list, group, shape, named ? name->Text() : std::string_view());
     }
-  }
-  if (const auto keys = category.Find("keys")) {
-    for (JsonNode key : *keys) list.push_back({{}, *key.Find("values"), {}, key, {}});
-  }
-  if (const auto path = category.Find("path")) list.push_back({{}, *path, "path", {}, kHostsFile});
-  if (const auto lines = category.Find("lines")) {
-    for (JsonNode line : *lines) list.push_back({{}, line, "Line", {}, {}});
   }
   return list;
 }
@@ -102,8 +113,8 @@ void AppendKey(std::string& key, const std::optional<JsonNode>& value) {
   }
 }
 
-// What an item is matched by: its sub-section and the values of the key fields it holds, or,
-// holding none, its sub-section and its position among such items (`position` > 0).
+// What an item is matched by: its group and the values of the key fields it holds, or,
+// holding none, its group and its position among such items (`position` > 0).
 struct Identity {
   std::string key;
   std::size_t position = 0;
@@ -244,8 +255,9 @@ CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, 
   const auto row = FindCategory(name);
   const Names keyFields = row ? kCategoryList[*row]->fields.key : Names{};
   const Names changing = row ? kCategoryList[*row]->fields.changing : Names{};
-  const std::vector<Item> before = ListItems(oldCategory);
-  const std::vector<Item> after = ListItems(newCategory);
+  const ReportShape shape = row ? kCategoryList[*row]->shape : ReportShape{};
+  const std::vector<Item> before = ListItems(oldCategory, shape);
+  const std::vector<Item> after = ListItems(newCategory, shape);
 
   std::vector<Identity> oldIds;
   oldIds.reserve(before.size());

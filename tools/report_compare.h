@@ -36,8 +36,9 @@ struct FieldChange {
   std::optional<FieldValue> oldValue, newValue;
 };
 
-// An item named by its key values ("#2" for the second item without any), with its
-// sub-section for Memory. Two items matched apart never have the same name.
+// An item named by its key values ("#2" for the second item without any), with the group it is
+// listed in where its category lists named groups of items. Two items matched apart never have
+// the same name.
 struct ItemName {
   std::string subsection;
   std::string name;
@@ -81,8 +82,8 @@ struct Comparison {
 };
 
 // Compares two documents that CheckReport (tools/report_check.h) accepted. Items are matched
-// within each category by the key fields the category declares, a Proxy Info key block by its
-// path; duplicates pair up in order. Time and memory grow in step with the reports' size.
+// within each category by the key fields the category declares, the one item of a group by the
+// group's name; duplicates pair up in order. Time and memory grow in step with the reports' size.
 Comparison CompareReports(const JsonDocument& oldReport, const JsonDocument& newReport,
                           const CompareOptions& options);
 

@@ -255,8 +255,8 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   keys.Deny(kCu, "Software" + kCv + "Run");
   system.tasks.error = Failure("The task service is not running.");
   CapturedReport report;
-  report.writer().BeginCategory("Autostart Entries", 16, ReportShape::Items, {});
-  CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
+  report.writer().BeginCategory("Autostart Entries", 16, {}, {});
+  CollectAutostartEntries(report.writer(), sources, kBasic);
   const CategoryOutcome outcome = report.writer().EndCategory(0);
   EXPECT_EQ(Blocks(report.Lines()),
             Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});

@@ -67,7 +67,7 @@ TEST(HostsFile, CopiesEveryLineExactlyAtAnyChunking) {
 TEST(HostsFile, AFailedReadKeepsTheLinesReadAndSaysWhy) {
   MemoryReader reader(AsBytes("one\r\ntwo\r\nthree\r\n"), 6, 1);
   CapturedReport report;
-  report.writer().BeginCategory("Host File Info", 1, ReportShape::FileLines, {});
+  report.writer().BeginCategory("Host File Info", 1, {}, {});
   PrintHostsFile(report.writer(), &reader, {});
   const CategoryOutcome outcome = report.writer().EndCategory(0);
   EXPECT_EQ(report.Lines(), (std::vector<std::string>{"one", "t", std::string(SeparatorLine)}));

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <map>
 #include <memory>
 
 #include "base/format.h"
@@ -15,6 +16,7 @@
 #include "generated/report_schema.h"
 #include "scan/declared_categories.h"
 #include "tests/fakes/fake_autostart.h"
+#include "tests/fakes/fake_hosts_file.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
@@ -64,14 +66,33 @@ class OneSuspiciousFile final : public SuspiciousFileSource {
   }
 };
 
+// Every category of the list, over this machine's sources; the hosts file is empty, and the
+// memory figures cannot be read now (the last ones read are shown).
 struct Machine {
   FakeWmi wmi;
   FakeRegistry registry;
   OneSuspiciousFile files;
   testing::FakeAutostartSystem autostart;
   FileExaminations examined{files};
+  testing::FakeHostsFile hosts;
+  PerformanceSource performance{[] {
+    const PerformanceInfo info{.physicalTotal = 2'097'152,
+                               .physicalAvailable = 786'432,
+                               .pageSize = 4096,
+                               .processCount = 2};
+    return PerformanceReading{info, "Access is denied."};
+  }};
+  Sources sources;
+  DeclaredCategories categories{sources};
 
   Machine() {
+    sources.Provide<WmiService>(wmi);
+    sources.Provide<RegistryRoutines>(registry);
+    sources.Provide<SuspiciousFileSource>(files);
+    sources.Provide<FileExaminations>(examined);
+    sources.Provide<PerformanceSource>(performance);
+    sources.Provide<HostsFileSource>(hosts);
+    sources.Provide<AutostartSystem>(autostart);
     // clang-format off
     wmi.Answer("SELECT * FROM Win32_OperatingSystem",
                FakeQuery{{{{"Caption", std::string("Windows 10 Pro ")},
@@ -103,24 +124,6 @@ struct Machine {
     registry.Deny(RegistryRoot::LocalMachine,
                   "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings");
   }
-
-  // Every category of the list, over this machine's sources; the hosts file copies nothing, and
-  // the memory figures cannot be read now (the last ones read are shown).
-  Sources sources{wmi,
-                  registry,
-                  files,
-                  [] {
-                    const PerformanceInfo info{.physicalTotal = 2'097'152,
-                                               .physicalAvailable = 786'432,
-                                               .pageSize = 4096,
-                                               .processCount = 2};
-                    return PerformanceReading{info, Failure("Access is denied.")};
-                  },
-                  "C:\\hosts",
-                  [](ReportWriter&, const std::string&) {},
-                  autostart,
-                  examined};
-  DeclaredCategories categories{sources};
 };
 
 // What a scan of the machine with every category ticked gives: the text report, the JSON
@@ -211,6 +214,27 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
   EXPECT_EQ(scanned.outcomes, expected);  // the person watching the runner is told the same
 }
 
+// A session that forgot to provide the sources: every category fails, naming what it lacks, and
+// the scan goes on to the end.
+TEST(JsonReport, ACategoryWhoseSourceWasNotProvidedFailsNamingIt) {
+  const Sources none;
+  DeclaredCategories categories{none};
+  ScanRequest request;
+  request.ticked.assign(kCategoryCount, true);
+  std::string text;
+  MemoryHost host(text);
+  EXPECT_EQ(RunScan(request, categories, host).result, ScanResult::Saved);
+  ASSERT_EQ(host.outcomes.size(), kCategoryCount);
+  for (const auto& [name, outcome] : host.outcomes) {
+    EXPECT_EQ(outcome.status, CategoryStatus::Failed) << name;
+    EXPECT_TRUE(outcome.error.starts_with("no ") &&
+                outcome.error.ends_with(" was provided to the scan"))
+        << name << ": " << outcome.error;
+  }
+  EXPECT_EQ(host.outcomes[*FindCategory("Host File Info")].second.error,
+            "no hosts file was provided to the scan");
+}
+
 TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
   const Scanned scanned = Scan(DetailLevel::Moderate, true);
   const Json& document = scanned.document;
@@ -267,7 +291,18 @@ TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
   }
 }
 
-// The schema names the categories of the list, in its order, and numbers sections up to its end.
+// The members a category's shape requires, as the schema's rule for the category names them.
+std::vector<std::string> RequiredMembers(const ReportShape& shape) {
+  if (!shape.list.empty()) return {std::string(shape.list)};
+  std::vector<std::string> members;
+  if (!shape.name.empty()) members.emplace_back(shape.name);
+  members.emplace_back(shape.holds);
+  return members;
+}
+
+// The schema names the categories of the list, in its order, and numbers sections up to its end;
+// each category is named in the one rule that requires its shape's members, and where its groups
+// have declared names, the schema allows those.
 TEST(ReportSchema, NamesEveryCategoryOfTheList) {
   const Json schema = Json::parse(kReportSchema);
   std::vector<std::string> listed;
@@ -282,6 +317,29 @@ TEST(ReportSchema, NamesEveryCategoryOfTheList) {
     ++found;
   }
   EXPECT_EQ(found, 1);
+
+  const Json& category = schema["definitions"]["category"];
+  std::map<std::string, Json> required;  // each category named in a rule, and what it requires
+  for (const Json& rule : category["allOf"]) {
+    const Json name = rule["if"]["properties"].value("name", Json::object());
+    if (!rule["then"].contains("required") || name.empty()) continue;
+    for (const Json& named : name.contains("const") ? Json::array({name["const"]}) : name["enum"]) {
+      EXPECT_FALSE(required.contains(named)) << named << " is named in two rules";
+      required[named] = rule["then"]["required"];
+    }
+  }
+  EXPECT_EQ(required.size(), kCategoryCount);
+  for (const CategoryDefinition* definition : kCategoryList) {
+    const ReportShape& shape = definition->shape;
+    const std::string text(definition->text);
+    EXPECT_EQ(required[text], Json(RequiredMembers(shape))) << text;
+    if (shape.names.empty()) continue;
+    const Json::json_pointer names("/properties/" + std::string(shape.list) + "/items/properties/" +
+                                   std::string(shape.name) + "/enum");
+    EXPECT_EQ(category.value(names, Json()),
+              Json(std::vector<std::string>(shape.names.begin(), shape.names.end())))
+        << text;
+  }
 }
 
 }  // namespace

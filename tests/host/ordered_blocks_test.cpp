@@ -15,9 +15,9 @@ namespace {
 class LoggingRecorder final : public ItemRecorder {
  public:
   explicit LoggingRecorder(std::string& log) : log_(log) {}
-  void BeginCategory(std::string_view name, int number, ReportShape shape) override {
+  void BeginCategory(std::string_view name, int number, const ReportShape& shape) override {
     Log("category " + std::string(name) + " " + std::to_string(number) + " " +
-        std::to_string(static_cast<int>(shape)));
+        std::string(shape.list) + "/" + std::string(shape.holds));
   }
   void EndCategory(const CategoryOutcome& o) override {
     Log("end " + std::string(CategoryStatusName(o.status)) + " " + o.error);
@@ -27,12 +27,8 @@ class LoggingRecorder final : public ItemRecorder {
     Log(std::string(name) + "=" + ValueText(value).value_or("?"));
   }
   void EndItem() override { Log("item end"); }
-  void BeginSubsection(std::string_view name) override { Log("part " + std::string(name)); }
-  void EndSubsection() override { Log("part end"); }
-  void BeginKey(std::string_view path) override { Log("key " + std::string(path)); }
-  void EndKey() override { Log("key end"); }
-  void BeginFile(std::string_view path) override { Log("file " + std::string(path)); }
-  void Line(std::string_view text) override { Log("line " + std::string(text)); }
+  void BeginGroup(std::string_view name) override { Log("group " + std::string(name)); }
+  void EndGroup() override { Log("group end"); }
 
  private:
   void Log(const std::string& text) { log_ += "[" + text + "]"; }
@@ -91,17 +87,13 @@ TEST(OrderedBlocks, TheNextBlockStreamsAndLaterOnesWaitTheirTurn) {
 // target exactly as they would have reached it directly.
 TEST(OrderedBlocks, ABlockReplaysItsWriterAndItsItemsUnchanged) {
   const auto produce = [](ReportWriter& writer) {
-    writer.BeginCategory("A Category", 2, ReportShape::Items, {});
+    writer.BeginCategory("A Category", 2, {.list = "parts", .holds = "lines"}, {});
     writer.BeginItem();
     writer.WriteField("Caption: ", "a\x1B-b", "Caption", WmiValue{std::string("a\x1B-b")});
     writer.RecordField("Size", WmiValue{std::uint64_t{1} << 40});
     writer.EndItem();
-    writer.BeginGroup("Page File Info");
+    writer.BeginGroup("HKCU\\Software");
     writer.EndGroup();
-    writer.BeginKey("HKCU\\Software");
-    writer.EndKey();
-    writer.BeginFile("C:\\hosts");
-    writer.RecordFileLine("127.0.0.1 localhost");
     writer.WriteLinePart(std::string(70'000, 'x'));
     writer.WriteReportLine("");
     writer.SourceEnded(Error{ErrorKind::TimedOut, "no answer"});

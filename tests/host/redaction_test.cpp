@@ -15,6 +15,7 @@
 #include "scan/machine_identity.h"
 #include "collectors/file_examinations.h"
 #include "tests/fakes/fake_autostart.h"
+#include "tests/fakes/fake_hosts_file.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
@@ -88,9 +89,24 @@ struct Machine {
   RoamingFile files;
   testing::FakeAutostartSystem autostart;
   FileExaminations examined{files};
+  // Read in pieces of 20 bytes, so that values are split between two parts of a line.
+  testing::FakeHostsFile hosts{
+      "10.1.2.3 qzproxy.corp qzhive.corp # ask qz.ostrova@zephyrcorp.example, 020 7946 0958\r\n"
+      "127.0.0.1 localhost # quinlan ostrova\r\n",
+      20};
+  PerformanceSource performance{[] { return PerformanceReading{}; }};
+  Sources sources;
+  DeclaredCategories categories{sources};
 
   // `newcomer`: a profile and a program under it added since an earlier scan.
   explicit Machine(bool newcomer = false) {
+    sources.Provide<WmiService>(wmi);
+    sources.Provide<RegistryKeys>(registry);
+    sources.Provide<SuspiciousFileSource>(files);
+    sources.Provide<FileExaminations>(examined);
+    sources.Provide<PerformanceSource>(performance);
+    sources.Provide<HostsFileSource>(hosts);
+    sources.Provide<AutostartSystem>(autostart);
     const std::string sid(kSid), settings(kSettings), uninstall(kUninstall);
     const std::string usb = "DISK&VEN_ACME&PROD_STICK&REV_1.00#QZWPD4711XY&0#{53f56307-b6bf-11d0}";
     // clang-format off
@@ -166,25 +182,6 @@ struct Machine {
                  Text("C:\\Users\\aardvark"));
     program("Aa", "Sorter", "Acme", "C:\\Users\\aardvark\\Sorter");
   }
-
-  Sources sources{wmi,
-                  registry,
-                  files,
-                  [] { return PerformanceReading{}; },
-                  "C:\\hosts",
-                  [](ReportWriter& report, const std::string&) {
-                    const std::string lines[] = {"10.1.2.3 qzproxy.corp qzhive.corp # ask "
-                                                 "qz.ostrova@zephyrcorp.example, 020 7946 0958",
-                                                 "127.0.0.1 localhost # quinlan ostrova"};
-                    for (const std::string& line : lines) {
-                      report.WriteLinePart(line.substr(0, 20));  // a value split between two parts
-                      report.WriteReportLine(line.substr(20));
-                      report.RecordFileLine(line);
-                    }
-                  },
-                  autostart,
-                  examined};
-  DeclaredCategories categories{sources};
 };
 
 std::string ShortProfilePath(const std::string& path) {

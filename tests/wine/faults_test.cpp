@@ -115,7 +115,8 @@ TEST(HostsFaults, AFileHeldOpenIsCopiedALockedOrVanishedOneGivesTheSeparatorAlon
       WriteWholeFile(path, "# Copyright\r\n\r\n   127.0.0.1       localhost\r\n::1 a\nb\rlast"));
   const auto collect = [&path] {
     CapturedReport report;
-    CollectHostsFile(report.writer(), path);
+    WindowsHostsFile hosts(path);
+    CollectHostsFile(report.writer(), hosts);
     return report.Lines();
   };
   for (const DWORD share : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE}, DWORD{0}}) {
