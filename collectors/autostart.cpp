@@ -544,6 +544,6 @@ extern const CategoryDefinition kAutostartEntriesCategory{
         },
     .fields = {kKey, kChanging, kIdentifying},
     .files = FileView::Native,
-    .sha256From = kAdvanced};
+    .sha256From = DetailLevel::Advanced};
 
 }  // namespace sysinfo

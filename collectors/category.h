@@ -61,9 +61,9 @@ struct CategoryDefinition {
   std::string_view scanning = {};
   // StartLine::WithFilePath: the file it copies, as the sources know it.
   std::string (*filePath)(const Sources& sources) = nullptr;
-  // The detail level from which its text report shows a file's SHA-256; 0: never. A scan that
+  // The detail level from which its text report shows a file's SHA-256; None: never. A scan that
   // shows one takes it in every read of a file, so that no file is read twice.
-  int sha256From = 0;
+  DetailLevel sha256From = DetailLevel::None;
 };
 
 }  // namespace sysinfo

@@ -2,6 +2,7 @@
 // each category's definition, which finds those services among the sources).
 #pragma once
 
+#include "base/levels.h"
 #include "collectors/performance.h"
 #include "collectors/sources.h"
 #include "collectors/wmi.h"
@@ -15,7 +16,7 @@ class ReportWriter;
 template <class Collect>
 struct ServiceOf;
 template <class Service>
-struct ServiceOf<void (*)(ReportWriter&, Service&, int)> {
+struct ServiceOf<void (*)(ReportWriter&, Service&, DetailLevel)> {
   using type = Service;
 };
 

@@ -126,7 +126,8 @@ void CollectHostsFile(ReportWriter& report, HostsFileSource& hosts) {
   report.BeginGroup(hosts.Path());
   const Result<std::unique_ptr<ByteReader>> file = hosts.Open();
   PrintHostsFile(report, file.value.get(), hosts.Text());
-  if (!file.value) report.SourceEnded(QueryStatus::Failed, file.error);
+  if (!file.value)
+    report.SourceEnded(file.error ? file.error : Failure("the hosts file could not be opened"));
   report.EndGroup();
 }
 

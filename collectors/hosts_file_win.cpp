@@ -17,7 +17,7 @@ Result<std::unique_ptr<ByteReader>> WindowsHostsFile::Open() {
       AdoptHandle(CreateFileW(Utf8ToWide(path_).c_str(), GENERIC_READ,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-  if (!file) return {nullptr, SystemErrorText(GetLastError())};
+  if (!file) return {nullptr, SystemError(GetLastError())};
   return {std::make_unique<FileByteReader>(std::move(file)), {}};
 }
 

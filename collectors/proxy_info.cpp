@@ -111,12 +111,11 @@ constexpr ReportShape kShape{.list = "keys",
 // the hosts file, scanned before the proxy settings, may name the same proxies.
 void LearnProxies(Redactor& redactor, RegistryRoutines& keys) {
   for (const ProxyKey& key : ProxyInfoKeys(keys).value) {
-    RegistryRoutines registry(keys);
-    registry.hKey = key.root;
-    registry.KeyRoot = key.path + "\\";
     for (const IdentifyingField& value : kIdentifying) {
-      redactor.Value(value.kind,
-                     RegistryValueText(registry.GetRegistryValue(value.field, std::string())));
+      redactor.Value(
+          value.kind,
+          RegistryValueText(
+              keys.GetRegistryValue(key.root, key.path, value.field, std::string()).value));
     }
   }
 }

@@ -11,14 +11,14 @@
 
 namespace sysinfo {
 
-class RegistryKeys;
+class RegistryRoutines;
 
 // What a category's failure calls a service nobody provided: the interface's own kSourceName.
 template <class Service>
 inline constexpr std::string_view kSourceName = Service::kSourceName;
 // The registry's interface lies below the collectors and knows nothing of them.
 template <>
-inline constexpr std::string_view kSourceName<RegistryKeys> = "registry";
+inline constexpr std::string_view kSourceName<RegistryRoutines> = "registry";
 
 // The services the categories read: the generic ones (WMI, the registry, the disk, the scan's
 // record of examined files) and those a category declares in its own header. The platform's
@@ -53,8 +53,8 @@ class Sources {
   Service* Need(ReportWriter& report) const {
     Service* service = Find<Service>();
     if (!service) {
-      report.SourceEnded(QueryStatus::Failed,
-                         "no " + std::string(kSourceName<Service>) + " was provided to the scan");
+      report.SourceEnded(
+          Failure("no " + std::string(kSourceName<Service>) + " was provided to the scan"));
     }
     return service;
   }

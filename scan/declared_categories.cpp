@@ -33,8 +33,8 @@ void DeclaredCategories::Collect(ReportWriter& report, std::size_t index, Detail
 
 bool TextShowsSha256(const std::vector<bool>& ticked, DetailLevel level) {
   for (std::size_t i = 0; i < kCategoryCount && i < ticked.size(); ++i) {
-    const int from = kCategoryList[i]->sha256From;
-    if (ticked[i] && from != 0 && level >= from) return true;
+    const DetailLevel from = kCategoryList[i]->sha256From;
+    if (ticked[i] && IsDetailLevel(from) && level >= from) return true;
   }
   return false;
 }

@@ -32,6 +32,6 @@ class DeclaredCategories : public ScanCategories {
 
 // Whether a text report of the ticked categories (by position in the list) shows a file's SHA-256
 // at the level: one of them shows it from there.
-bool TextShowsSha256(const std::vector<bool>& ticked, int level);
+bool TextShowsSha256(const std::vector<bool>& ticked, DetailLevel level);
 
 }  // namespace sysinfo

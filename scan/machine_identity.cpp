@@ -15,10 +15,8 @@ constexpr std::string_view kProfileList =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 
 std::string ValueOf(RegistryRoutines& keys, std::string_view keyPath, std::string_view name) {
-  RegistryRoutines registry(keys);
-  registry.hKey = RegistryRoot::LocalMachine;
-  registry.KeyRoot = std::string(keyPath);
-  return RegistryValueText(registry.GetRegistryValue(name, std::string()));
+  return RegistryValueText(
+      keys.GetRegistryValue(RegistryRoot::LocalMachine, keyPath, name, std::string()).value);
 }
 
 // Every identifying field of every object a category's query returns, as its section reads it.

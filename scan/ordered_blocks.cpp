@@ -94,7 +94,7 @@ void BlockRecorder::EndItem() {
   Keep([](ItemRecorder& items) { items.EndItem(); });
 }
 
-std::optional<std::string> BlockSink::Write(std::string_view utf8Text) {
+Status BlockSink::Write(std::string_view utf8Text) {
   blocks_.AddText(index_, std::string(utf8Text));
   return std::nullopt;
 }

@@ -256,7 +256,7 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   system.tasks.error = Failure("The task service is not running.");
   CapturedReport report;
   report.writer().BeginCategory("Autostart Entries", 16, {}, {});
-  CollectAutostartEntries(report.writer(), sources, kBasic);
+  CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
   const CategoryOutcome outcome = report.writer().EndCategory(0);
   EXPECT_EQ(Blocks(report.Lines()),
             Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});

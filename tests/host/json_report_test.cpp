@@ -80,7 +80,7 @@ struct Machine {
                                .physicalAvailable = 786'432,
                                .pageSize = 4096,
                                .processCount = 2};
-    return PerformanceReading{info, "Access is denied."};
+    return PerformanceReading{info, Failure("Access is denied.")};
   }};
   Sources sources;
   DeclaredCategories categories{sources};

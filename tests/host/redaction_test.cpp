@@ -101,7 +101,7 @@ struct Machine {
   // `newcomer`: a profile and a program under it added since an earlier scan.
   explicit Machine(bool newcomer = false) {
     sources.Provide<WmiService>(wmi);
-    sources.Provide<RegistryKeys>(registry);
+    sources.Provide<RegistryRoutines>(registry);
     sources.Provide<SuspiciousFileSource>(files);
     sources.Provide<FileExaminations>(examined);
     sources.Provide<PerformanceSource>(performance);

@@ -68,8 +68,8 @@ TEST(RunnerArgs, CompareTakesTwoReportsAndOptionallyTheOutputAndFormat) {
 
 TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
   const RunnerOptions all = ParseRunnerArgs({"--out", "r.txt", "--all"});
-  ASSERT_EQ(all.error, "");
-  EXPECT_EQ(all.level, 1);
+  ASSERT_FALSE(all.error);
+  EXPECT_EQ(all.level, DetailLevel::Basic);
   EXPECT_EQ(std::count(all.ticked.begin(), all.ticked.end(), true), kCategoryCount);
   EXPECT_EQ(all.format, ReportFormat::Text);
   const RunnerOptions text = ParseRunnerArgs({"--out", "r.txt", "--all", "--format", "text"});
