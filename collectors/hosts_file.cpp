@@ -6,7 +6,6 @@
 
 #include "base/format.h"
 #include "report/report.h"
-#include "base/pending_messages.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "support/registry.h"
@@ -54,7 +53,6 @@ std::string ForEachLinePart(ByteReader& file, std::size_t chunkSize,
 
 void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text) {
   constexpr std::size_t kChunkSize = 64 * 1024;
-  ProcessPendingMessages();
   if (file) {
     const bool recording = report.Recording();
     std::string carried;  // the start of a character whose end is in the next part
@@ -81,9 +79,7 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
           report.WriteReportLine(decoded);
           report.RecordFileLine(wholeLine);  // without a recorder only its presence counts
           wholeLine.clear();
-          ProcessPendingMessages();
         });
-    ProcessPendingMessages();
     if (!error.empty()) report.SourceEnded(QueryStatus::Failed, error);
   }
   report.WriteReportLine(SeparatorLine);
@@ -95,7 +91,6 @@ std::string HostsFilePath(RegistryKeys& keys, std::string_view windowsFolder) {
   registry.KeyRoot = "SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters\\";
   std::string folder = RegistryValueText(registry.GetRegistryValue("DataBasePath", std::string()));
   if (folder.empty()) folder = std::string(windowsFolder) + "\\System32\\drivers\\etc";
-  ProcessPendingMessages();
   return folder + "\\hosts";
 }
 

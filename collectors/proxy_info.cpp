@@ -5,7 +5,6 @@
 
 #include "base/format.h"
 #include "report/report.h"
-#include "base/pending_messages.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
@@ -37,7 +36,6 @@ void PrintProxyBlock(ReportWriter& report, RegistryKeys& keys, RegistryRoot root
   for (std::size_t i = 0; i < kProxyValues.size(); ++i) {
     values[i] = failure.Take(registry.ReadValue(kProxyValues[i].name, std::string()));
   }
-  ProcessPendingMessages();
   std::string path(rootName);
   path.append("\\").append(keyBelowRoot);
   report.WriteReportLine("[" + path + "]");
@@ -94,7 +92,6 @@ void CollectProxyInfo(ReportWriter& report, RegistryKeys& keys) {
     PrintProxyBlock(report, keys, key.root, key.rootName, key.path, failure);
   }
   if (!failure.Error().empty()) report.SourceEnded(QueryStatus::Failed, failure.Error());
-  ProcessPendingMessages();
 }
 
 extern const CategoryDefinition kProxyInfoCategory{

@@ -2,7 +2,6 @@
 #include <array>
 #include <string>
 
-#include "base/pending_messages.h"
 #include "report/report.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
@@ -71,7 +70,6 @@ void AddUninstallEntries(SortedTable& table, RegistryKeys& keys, const Uninstall
       table.Set(kRegistryPath, std::string(view.registryPathPrefix) + entry);
       table.Update();
     }
-    ProcessPendingMessages();
   }
 }
 
@@ -90,7 +88,6 @@ void CollectSoftware(ReportWriter& report, RegistryKeys& keys, int level) {
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view, failure);
   if (!failure.Error().empty()) report.SourceEnded(QueryStatus::Failed, failure.Error());
   PrintSortedTable(report, table, kSection, level);
-  ProcessPendingMessages();
 }
 
 extern const CategoryDefinition kSoftwareCategory{"Software",

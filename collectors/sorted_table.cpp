@@ -9,7 +9,6 @@
 #include "base/format.h"
 #include "report/report.h"
 #include "base/text.h"
-#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -161,14 +160,12 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
     }
     report.EndItem();
     report.WriteReportLine(SeparatorLine);
-    ProcessPendingMessages();
   }
 }
 
 QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql,
                         std::string* error) {
   auto result = wmi.ExecQuery(wql);
-  ProcessPendingMessages();
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
     delivered = true;
@@ -176,7 +173,6 @@ QueryStatus FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wq
     for (std::size_t i = 0; i < table.ColumnCount(); ++i)
       table.SetColumn(i, object->Get(table.ColumnName(i)));
     table.Update();
-    ProcessPendingMessages();
   }
   if (!delivered && result->Status() != QueryStatus::Ok) {
     table.AddNew();

@@ -2,26 +2,14 @@
 #pragma once
 
 #include <memory>
+#include <stop_token>
 #include <string>
-#include <vector>
 
 #include "scan/scan.h"
 #include "scan/machine_identity.h"
 #include "collectors/wmi.h"
 
 namespace sysinfo {
-
-// What the user asked for, from the window's controls or the runner's command line.
-struct ScanChoices {
-  std::string caption;  // the report's first line
-  std::vector<bool> ticked;  // by position in the category list
-  int level = 1;  // 1 to 3; 0 when no level is chosen
-  bool redact = false;
-  RedactionChoices redaction;
-  ReportFormat format = ReportFormat::Text;
-  std::string path;  // the report's file, or the save dialog's first proposal
-  unsigned jobs = DefaultScanJobs();  // categories gathered at once; 1: one after the other
-};
 
 struct SessionOutcome {
   ScanOutcome scan;
@@ -42,11 +30,12 @@ class ScanSession {
   ScanSession(const ScanSession&) = delete;
   ScanSession& operator=(const ScanSession&) = delete;
 
-  SessionOutcome Run(const ScanChoices& choices, ScanHost& host);
+  // A stop ends the scan as RunScan says; a category it leaves stalled keeps the sources alive.
+  SessionOutcome Run(const ScanChoices& choices, ScanHost& host, std::stop_token stop = {});
 
  private:
   struct Platform;
-  std::unique_ptr<Platform> platform_;
+  std::shared_ptr<Platform> platform_;
 };
 
 }  // namespace sysinfo
