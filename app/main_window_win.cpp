@@ -43,6 +43,7 @@ constexpr UINT kScanEnded = WM_APP + 4;  // lParam: the SessionOutcome
 // How long the window, told that the session ends, lets a stopped scan close its report before
 // returning, after which Windows may end the process.
 constexpr auto kEndSessionWait = std::chrono::seconds(5);
+
 constexpr char kReportFileName[] = "\\System_Information_By_Veltrix.txt";
 constexpr char kFontName[] = "Verdana";
 constexpr double kFontPoints = 8;
@@ -403,7 +404,7 @@ void FrmMain::OnWorkTimer() {
   });
 }
 
-// Told as the scan used to tell it: the report saved or not, then what the redaction could not do.
+// The user is told whether the report was saved, then what the redaction could not do.
 void FrmMain::OnScanEnded(const SessionOutcome& outcome) {
   scan_.join();  // it has nothing left to do but end
   if (closing_) {

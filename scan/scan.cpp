@@ -118,9 +118,8 @@ void Gather(const std::shared_ptr<Gathering>& gathering) {
   const std::unique_ptr<GatheringThread> thread = g.categories->StartGatheringThread();
   for (std::size_t b = g.next++; b < g.ticked.size() && !g.halt.stop_requested(); b = g.next++) {
     const CategoryFrame frame = g.categories->Frame(g.ticked[b], g.level);
-    g.blocks.Add(b, [host = g.host, status = StatusLine(frame)](BlockTarget&) {
-      host->ShowStatus(status);
-    });
+    g.blocks.Add(
+        b, [host = g.host, status = StatusLine(frame)](BlockTarget&) { host->ShowStatus(status); });
     ReportWriter block(g.lines ? std::make_unique<BlockSink>(g.blocks, b) : nullptr);
     BlockRecorder items(g.blocks, b);
     if (g.recording) block.SetItemRecorder(&items);

@@ -141,9 +141,8 @@ TEST(ScanFrame, AStopDoesNotWaitForAStalledCategory) {
         stop.request_stop();  // as the window does when it is closed now
         stalled->wait();
       });
-  const ScanOutcome outcome =
-      RunScan(Choices({"Operating System", "Computer System", "CPU"}, 1), categories, host, {},
-              stop.get_token());
+  const ScanOutcome outcome = RunScan(Choices({"Operating System", "Computer System", "CPU"}, 1),
+                                      categories, host, {}, stop.get_token());
   EXPECT_EQ(outcome.result, ScanResult::Cancelled);
   Lines expected = kHeader;
   // clang-format off
@@ -165,18 +164,18 @@ TEST(ScanFrame, AStopDoesNotWaitForAStalledCategory) {
 // the first category stalls until the last is gathered: a stall holds back only the writing.
 TEST(ScanSideBySide, SameReportAsOneAfterTheOtherWhileAnEarlierCategoryStalls) {
   std::atomic<bool> lastGathered = false, sawLastMeanwhile = false;
-  const auto categories = std::make_shared<Categories>([&](ReportWriter& report, std::size_t index,
-                                                          int level) {
-    for (int wait = 0; index == 0 && wait < 1000 && !lastGathered; ++wait)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (index == 0) sawLastMeanwhile = lastGathered.load();
-    const std::string name(kCategoryList[index]->text);
-    report.BeginItem();
-    report.WriteField("Name: ", name, "Name", WmiValue{name});
-    report.RecordField("Level", WmiValue{std::int64_t{level}});
-    report.EndItem();
-    if (index == kCategoryCount - 1) lastGathered = true;
-  });
+  const auto categories =
+      std::make_shared<Categories>([&](ReportWriter& report, std::size_t index, int level) {
+        for (int wait = 0; index == 0 && wait < 1000 && !lastGathered; ++wait)
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (index == 0) sawLastMeanwhile = lastGathered.load();
+        const std::string name(kCategoryList[index]->text);
+        report.BeginItem();
+        report.WriteField("Name: ", name, "Name", WmiValue{name});
+        report.RecordField("Level", WmiValue{std::int64_t{level}});
+        report.EndItem();
+        if (index == kCategoryCount - 1) lastGathered = true;
+      });
   for (const bool json : {false, true}) {
     std::string made[2];
     Lines statuses[2];
