@@ -4,20 +4,22 @@
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <chrono>
 #include <cmath>
 
+#include "base/format.h"
 #include "base/levels.h"
 #include "base/program.h"
 #include "collectors/categories.h"
 #include "collectors/wmi_win.h"
 #include "app/links.h"
+#include "app/message_pump_win.h"
 #include "base/locale_win.h"
 #include "report/report_file_win.h"
 #include "base/special_folders_win.h"
 #include "base/text.h"
 #include "app/theme_support_win.h"
 #include "base/unicode_win.h"
-#include "base/pending_messages.h"
 #include "report/redaction.h"
 #include "generated/version.h"
 #include "support/file_version_win.h"
@@ -29,6 +31,19 @@ namespace {
 
 constexpr UINT_PTR kWorkTimer = 1;  // TimerDoTheWork
 constexpr UINT kWorkTimerMs = 100;
+
+// What the scan thread asks and tells the window. The path is asked by a sent message, which waits
+// for the answer, as the save dialog belongs to the window's thread; the rest is posted, each
+// payload owned by its message until the window adopts it.
+constexpr UINT kAskReportPath = WM_APP + 1;  // lParam: a PathQuestion on the asking thread's stack
+constexpr UINT kScanStarting = WM_APP + 2;
+constexpr UINT kScanStatus = WM_APP + 3;  // lParam: the std::string to show
+constexpr UINT kScanEnded = WM_APP + 4;  // lParam: the SessionOutcome
+
+// How long the window, told that the session ends, lets a stopped scan close its report before
+// returning, after which Windows may end the process.
+constexpr auto kEndSessionWait = std::chrono::seconds(5);
+
 constexpr char kReportFileName[] = "\\System_Information_By_Veltrix.txt";
 constexpr char kFontName[] = "Verdana";
 constexpr double kFontPoints = 8;
@@ -89,16 +104,56 @@ void ShowAll(const std::vector<HWND>& windows, bool shown) {
   for (HWND window : windows) ShowWindow(window, shown ? SW_SHOW : SW_HIDE);
 }
 
+struct PathQuestion {
+  const std::string& proposed;
+  std::string answer;
+};
+
+// A payload that fails to be posted is freed here; one that is posted belongs to the message.
+template <typename Payload>
+void PostOwned(HWND window, UINT message, std::unique_ptr<Payload> payload) {
+  if (PostMessageW(window, message, 0, reinterpret_cast<LPARAM>(payload.get()))) payload.release();
+}
+
+template <typename Payload>
+std::unique_ptr<Payload> AdoptPosted(LPARAM lParam) {
+  return std::unique_ptr<Payload>(reinterpret_cast<Payload*>(lParam));
+}
+
+// The window as the scan thread sees it: asked for the path, told the rest without waiting.
+class WindowScanHost final : public ScanHost {
+ public:
+  explicit WindowScanHost(HWND window) : window_(window) {}
+  std::string AskReportPath(const std::string& proposed) override {
+    PathQuestion question{proposed, {}};
+    SendMessageW(window_, kAskReportPath, 0, reinterpret_cast<LPARAM>(&question));
+    return question.answer;
+  }
+  OpenedReport CreateReport(const std::string& path, ReportFormat) override {
+    return CreateFileReport(path);
+  }
+  void ScanStarting() override { PostMessageW(window_, kScanStarting, 0, 0); }
+  void ShowStatus(const std::string& text) override {
+    PostOwned(window_, kScanStatus, std::make_unique<std::string>(text));
+  }
+  std::string ShortDate() override { return ShortDateNow(); }
+  std::string ShortTime() override { return TimeNow(); }
+  void CategoryDone(std::string_view, const CategoryOutcome&) override {}
+
+ private:
+  HWND window_;
+};
+
 }  // namespace
 
-std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance) {
+std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance, WmiMaker makeWmi) {
   // The small icon is shared: a window made again must not load (and leak) another copy.
   ui::RegisterWindowClass(
       {kMainWindowClass, ui::OwnedWindowProc<&FrmMain::window_, &FrmMain::HandleMessage>,
        LoadIconW(instance, L"APPICON"),
        static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, LR_SHARED)),
        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
-  std::unique_ptr<FrmMain> form(new FrmMain(instance));
+  std::unique_ptr<FrmMain> form(new FrmMain(instance, makeWmi));
   form->pixelsPerInch_ = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
 
   constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -113,7 +168,8 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance) {
   return form;
 }
 
-FrmMain::FrmMain(HINSTANCE instance) : instance_(instance), settings_(OpenSettings()) {}
+FrmMain::FrmMain(HINSTANCE instance, WmiMaker makeWmi)
+    : instance_(instance), makeWmi_(makeWmi), settings_(OpenSettings()) {}
 
 int FrmMain::Px(LONG twips) const {
   return static_cast<int>(std::lround(twips * pixelsPerInch_ / 1440.0));
@@ -188,9 +244,7 @@ void FrmMain::CreateControls() {
 
 void FrmMain::Load() {
   reportPath_ = GetSpecialFolder(kFolderDesktop) + kReportFileName;
-  ProcessPendingMessages();
   ui::SetWindowTextUtf8(window_.get(), VersionCaption());
-  ProcessPendingMessages();
   for (const CategoryDefinition* category : kCategoryList)
     checkList_->AddItem(std::string(category->text));
   for (int i = 0; i < checkList_->ListCount(); ++i) {
@@ -205,7 +259,6 @@ void FrmMain::Load() {
   const bool redact =
       ParseBoolean(settings_->ReadIni(kSettingsSection, kRedactKey)).value_or(false);
   SendMessageW(checkRedact_, BM_SETCHECK, redact ? BST_CHECKED : BST_UNCHECKED, 0);
-  ProcessPendingMessages();
 }
 
 LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -234,10 +287,21 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
+    case kAskReportPath: {
+      auto* question = reinterpret_cast<PathQuestion*>(lParam);
+      if (!closing_) question->answer = AskReportPath(question->proposed);
+      return 0;
+    }
+    case kScanStarting: ScanStarting(); return 0;
+    case kScanStatus: ShowStatus(*AdoptPosted<std::string>(lParam)); return 0;
+    case kScanEnded: OnScanEnded(*AdoptPosted<SessionOutcome>(lParam)); return 0;
     case WM_CLOSE: CloseProgram(); return 0;
     case WM_ENDSESSION:
-      // The process may be ended at any moment once this returns.
-      if (wParam && scanning_) EndMidScan();
+      // The process may be ended at any moment once this returns: the report is closed first.
+      if (wParam && scan_.joinable()) {
+        EndMidScan();
+        scanEnded_.wait_for(kEndSessionWait);
+      }
       return 0;
     default: break;
   }
@@ -276,7 +340,6 @@ void FrmMain::OnStart() {
     if (!checkList_->ItemEditable(i)) continue;
     settings_->WriteIni(kSettingsSection, checkList_->List(i),
                         BooleanText(checkList_->Selected(i)));
-    ProcessPendingMessages();
   }
   settings_->WriteIni(kSettingsSection, kRedactKey, BooleanText(Redacting()));
   SetTimer(window_.get(), kWorkTimer, kWorkTimerMs, nullptr);
@@ -296,7 +359,6 @@ void FrmMain::SelectAll(bool selected) {
     if (!checkList_->ItemEditable(i)) continue;
     checkList_->SetSelected(i, selected);
     settings_->WriteIni(kSettingsSection, checkList_->List(i), BooleanText(selected));
-    ProcessPendingMessages();
   }
 }
 
@@ -326,16 +388,35 @@ void FrmMain::ShowRedactionTrouble(const std::string& reason) const {
               MB_OK | MB_ICONEXCLAMATION);
 }
 
+// The scan runs on a thread of its own, in an apartment of its own, and posts its end with its
+// outcome; the window stays free to repaint, move and be closed meanwhile.
 void FrmMain::OnWorkTimer() {
   KillTimer(window_.get(), kWorkTimer);  // one scan per press of Start
-  if (scanning_) return;
-  if (!session_) session_ = std::make_unique<ScanSession>(MakeWmiService());
-  scanning_ = true;
-  const SessionOutcome outcome = session_->Run(Choices(), *this);
+  if (scan_.joinable()) return;
+  if (!session_) session_ = std::make_unique<ScanSession>(makeWmi_());
+  std::promise<void> ended;
+  scanEnded_ = ended.get_future();
+  scan_ = std::jthread([session = session_.get(), window = window_.get(), choices = Choices(),
+                        ended = std::move(ended)](std::stop_token stop) mutable {
+    const ComApartment com(ComThread::Gathering);
+    WindowScanHost host(window);
+    auto outcome = std::make_unique<SessionOutcome>(session->Run(choices, host, stop));
+    ended.set_value();
+    PostOwned(window, kScanEnded, std::move(outcome));
+  });
+}
+
+// The user is told whether the report was saved, then what the redaction could not do.
+void FrmMain::OnScanEnded(const SessionOutcome& outcome) {
+  scan_.join();  // it has nothing left to do but end
+  if (closing_) {
+    window_.reset();
+    PostQuitMessage(0);
+    return;
+  }
+  if (outcome.scan.result != ScanResult::Cancelled) ShowScanOutcome(outcome.scan);
   if (outcome.redactionRefused) ShowRedactionTrouble(outcome.redactionRefused->message);
   if (outcome.mapNotKept) ShowRedactionTrouble(outcome.mapNotKept->message);
-  openReport_ = nullptr;
-  scanning_ = false;
 }
 
 std::string FrmMain::AskReportPath(const std::string& proposed) {
@@ -360,10 +441,6 @@ std::string FrmMain::AskReportPath(const std::string& proposed) {
   return dialog.Filename;
 }
 
-OpenedReport FrmMain::CreateReport(const std::string& path, ReportFormat) {
-  return CreateFileReport(path);
-}
-
 void FrmMain::ScanStarting() {
   ShowAll(frame1_, false);
   ShowAll(frame2_, false);
@@ -377,9 +454,6 @@ void FrmMain::ShowStatus(const std::string& text) {
   UpdateWindow(label1_);
 }
 
-std::string FrmMain::ShortDate() { return ShortDateNow(); }
-std::string FrmMain::ShortTime() { return TimeNow(); }
-
 void FrmMain::ShowIdle() {
   ShowAll(frame1_, true);
   ShowAll(frame2_, true);
@@ -388,10 +462,8 @@ void FrmMain::ShowIdle() {
   ShowAll(frame3_, false);
 }
 
-void FrmMain::ScanFinished(const ScanOutcome& outcome) {
+void FrmMain::ShowScanOutcome(const ScanOutcome& outcome) {
   ShowIdle();
-  ProcessPendingMessages();
-  openReport_ = nullptr;
   if (outcome.result == ScanResult::Saved) {
     const std::string text = "File Saved To:\r\n" + outcome.path +
                              "\r\n\r\nWould you like to view the file now?";
@@ -414,19 +486,39 @@ void FrmMain::OpenLink(const wchar_t* address) {
 
 void FrmMain::CloseProgram() {
   KillTimer(window_.get(), kWorkTimer);
-  if (!scanning_) {
-    window_.reset();
-    PostQuitMessage(0);
+  if (scan_.joinable()) {
+    EndMidScan();
     return;
   }
-  EndMidScan();
+  window_.reset();
+  PostQuitMessage(0);
 }
 
+// The scan writes what it has gathered, closes its report and says it ended, without waiting for
+// a category stalled in the platform; the window then goes, and the program ends.
 void FrmMain::EndMidScan() {
-  // The scan cannot be unwound from inside its own message pump, so keep every line written so
-  // far on disk and end the process here.
-  if (openReport_) openReport_->CloseReport();
-  ExitProcess(0);
+  closing_ = true;
+  scan_.request_stop();
+}
+
+int RunWindowProgram(HINSTANCE instance, WmiMaker makeWmi) {
+  DispatchPendingMessages();
+  InitCommonControlsOnce();
+  ComApartment com;
+  SetCurrentNumberFormat(UserNumberFormat());
+  auto form = FrmMain::Create(instance, makeWmi);
+  if (!form) return 1;
+  ShowWindow(form->hwnd(), SW_SHOWNORMAL);
+  UpdateWindow(form->hwnd());
+
+  MSG message;
+  while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (!IsDialogMessageW(form->hwnd(), &message)) {
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
+  }
+  return 0;
 }
 
 }  // namespace sysinfo

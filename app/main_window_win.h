@@ -4,12 +4,14 @@
 #include <windows.h>
 
 #include <array>
-#include <functional>
+#include <future>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/handles_win.h"
+#include "collectors/wmi_win.h"
 #include "scan/scan_session_win.h"
 #include "app/settings_win.h"
 #include "ui/check_list_win.h"
@@ -37,32 +39,25 @@ enum ControlId : int {
 
 inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
 
+// Where the scans get their WMI service: the machine's own, or a test's.
+using WmiMaker = std::unique_ptr<WmiService> (*)();
+
 // The program's one window: the categories to tick, the detail level, whether to hide what
 // identifies the machine, Start, and the status of a running scan. Every choice persists in
-// settings.ini (see OpenSettings).
-class FrmMain final : public ScanHost {
+// settings.ini (see OpenSettings). The scan runs on a thread of its own, which asks the window
+// for the report's path and posts it the rest; closing the window stops it.
+class FrmMain final {
  public:
   // Builds the window (not yet shown). The scan session is made at the first scan.
-  static std::unique_ptr<FrmMain> Create(HINSTANCE instance);
-  ~FrmMain() override = default;
+  static std::unique_ptr<FrmMain> Create(HINSTANCE instance, WmiMaker makeWmi = MakeWmiService);
+  ~FrmMain() = default;
   FrmMain(const FrmMain&) = delete;
   FrmMain& operator=(const FrmMain&) = delete;
 
   HWND hwnd() const { return window_.get(); }
 
-  // ScanHost.
-  std::string AskReportPath(const std::string& proposed) override;
-  OpenedReport CreateReport(const std::string& path, ReportFormat format) override;
-  void ReportOpened(ReportWriter& report) override { openReport_ = &report; }
-  void ScanStarting() override;
-  void ShowStatus(const std::string& text) override;
-  std::string ShortDate() override;
-  std::string ShortTime() override;
-  void CategoryDone(std::string_view, const CategoryOutcome&) override {}
-  void ScanFinished(const ScanOutcome& outcome) override;
-
  private:
-  explicit FrmMain(HINSTANCE instance);
+  FrmMain(HINSTANCE instance, WmiMaker makeWmi);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void CreateControls();
@@ -74,6 +69,11 @@ class FrmMain final : public ScanHost {
   void OnLevelClicked(int index);
   void SelectAll(bool selected);
   void OnWorkTimer();
+  std::string AskReportPath(const std::string& proposed);
+  void ScanStarting();
+  void ShowStatus(const std::string& text);
+  void OnScanEnded(const SessionOutcome& outcome);
+  void ShowScanOutcome(const ScanOutcome& outcome);
   void ShowIdle();
   void OpenLink(const wchar_t* address);
   void CloseProgram();
@@ -86,6 +86,7 @@ class FrmMain final : public ScanHost {
   int Px(LONG twips) const;
 
   HINSTANCE instance_;
+  WmiMaker makeWmi_;
   std::unique_ptr<ScanSession> session_;
   UniqueFont font_;
   UniqueFont linkFont_;
@@ -103,9 +104,14 @@ class FrmMain final : public ScanHost {
   std::string reportPath_;
   std::unique_ptr<SettingsStore> settings_;
   int shownLevel_ = kDesignLevelIndex;  // the selected level button, as stored
-  ReportWriter* openReport_ = nullptr;
-  bool scanning_ = false;
+  std::jthread scan_;  // the running scan, until the window hears that it ended
+  std::future<void> scanEnded_;  // ready once the scan has closed its report
+  bool closing_ = false;  // closed mid-scan: the window goes once the scan has stopped
   UniqueWindow window_;  // last: destroyed first, while everything it shows is still there
 };
+
+// The window program until its window is closed: the window made and shown, its messages
+// dispatched. 0 when it ends by being closed, 1 when the window cannot be made.
+int RunWindowProgram(HINSTANCE instance, WmiMaker makeWmi = MakeWmiService);
 
 }  // namespace sysinfo

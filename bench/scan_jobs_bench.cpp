@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <thread>
 
@@ -43,15 +44,14 @@ class WaitingCategories final : public ScanCategories {
 };
 
 double ScanSeconds(std::vector<bool> ticked, unsigned jobs) {
-  WaitingCategories categories;
   std::string bytes;
   testing::MemoryHost host(bytes);
-  ScanRequest request;
-  request.caption = "bench";
-  request.ticked = std::move(ticked);
-  request.jobs = jobs;
+  ScanChoices choices;
+  choices.caption = "bench";
+  choices.ticked = std::move(ticked);
+  choices.jobs = jobs;
   const auto start = Clock::now();
-  RunScan(request, categories, host);
+  RunScan(choices, std::make_shared<WaitingCategories>(), host);
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 

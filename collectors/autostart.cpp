@@ -8,7 +8,6 @@
 #include <unordered_set>
 
 #include "base/format.h"
-#include "base/pending_messages.h"
 #include "report/report.h"
 #include "base/text.h"
 #include "collectors/autostart_command.h"
@@ -286,7 +285,6 @@ class Gatherer {
     for (const std::string& subkey : Take(keys_.SubkeyNames(hive.root, path, kView), location)) {
       const auto command = CommandText(Query(hive.root, path + "\\" + subkey, value, location));
       if (command && !Trim(*command).empty()) Add(location, subkey, *command);
-      ProcessPendingMessages();
     }
   }
 
@@ -327,7 +325,6 @@ class Gatherer {
             CommandText(Query(kMachine, path + "\\Parameters", "ServiceDll", location));
         if (dll && !dll->empty()) entry.image = *dll;
       }
-      ProcessPendingMessages();
     }
   }
 
@@ -473,7 +470,6 @@ void WriteEntry(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
   if (level >= DetailLevel::Moderate) WriteImage(report, entry, images, level);
   report.EndItem();
   report.WriteReportLine(SeparatorLine);
-  ProcessPendingMessages();
 }
 
 // Matched by where and as what an entry is registered; nothing changes by itself; the profile
@@ -527,7 +523,6 @@ void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, De
       });
   ImageExaminer images(sources, level);
   for (const AutostartEntry& entry : entries) WriteEntry(report, entry, images, level);
-  ProcessPendingMessages();
 }
 
 extern const CategoryDefinition kAutostartEntriesCategory{

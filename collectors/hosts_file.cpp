@@ -6,7 +6,6 @@
 
 #include "base/format.h"
 #include "report/report.h"
-#include "base/pending_messages.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "support/registry.h"
@@ -76,7 +75,6 @@ void RecordLine(ReportWriter& report, const std::string& text) {
 
 void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecoder& text) {
   constexpr std::size_t kChunkSize = 64 * 1024;
-  ProcessPendingMessages();
   if (file) {
     const bool recording = report.Recording();
     std::string carried;  // the start of a character whose end is in the next part
@@ -103,9 +101,7 @@ void PrintHostsFile(ReportWriter& report, ByteReader* file, const HostsTextDecod
           report.WriteReportLine(decoded);
           RecordLine(report, wholeLine);  // without a recorder only its presence counts
           wholeLine.clear();
-          ProcessPendingMessages();
         });
-    ProcessPendingMessages();
     report.SourceEnded(readFailure);
   }
   report.WriteReportLine(SeparatorLine);
@@ -118,7 +114,6 @@ std::string HostsFilePath(RegistryRoutines& keys, std::string_view windowsFolder
       RegistryRoot::LocalMachine, kParameters, "DataBasePath", std::string());
   std::string folder = RegistryValueText(dataBasePath.value);
   if (folder.empty()) folder = std::string(windowsFolder) + "\\System32\\drivers\\etc";
-  ProcessPendingMessages();
   return folder + "\\hosts";
 }
 

@@ -3,7 +3,6 @@
 
 #include "base/format.h"
 #include "report/report.h"
-#include "base/pending_messages.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/section.h"
@@ -67,7 +66,6 @@ int WriteEach(ReportWriter& report, WmiService& wmi, std::string_view wql, Write
   while (const WmiObject* object = result->Next()) {
     writeOne(object);
     ++passes;
-    ProcessPendingMessages();
   }
   if (passes == 0 && result->Status() != QueryStatus::Ok) {
     writeOne(nullptr);
@@ -78,9 +76,7 @@ int WriteEach(ReportWriter& report, WmiService& wmi, std::string_view wql, Write
 }
 
 void CloseSubsection(ReportWriter& report, int passes) {
-  ProcessPendingMessages();
   if (passes == 0) report.WriteReportLine(kUnableToDetect);
-  ProcessPendingMessages();
   report.WriteReportLine(SeparatorLine);
 }
 
@@ -178,7 +174,6 @@ void CollectMemory(ReportWriter& report, WmiService& wmi, const ReadPerformance&
   report.BeginGroup(kSubsections[2]);
   report.WriteReportLine("(Memory Stats)");
   const PerformanceReading reading = readPerformance();
-  ProcessPendingMessages();
   report.SourceEnded(reading.error);
   report.BeginItem();
   for (const StatisticsLine& line : kStatisticsLines) {

@@ -6,7 +6,6 @@
 #include <charconv>
 
 #include "base/text.h"
-#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -148,7 +147,6 @@ static_assert(std::is_sorted(kLanguages.begin(), kLanguages.end(),
 }  // namespace
 
 std::string LanguageName(std::string_view code) {
-  ProcessPendingMessages();
   const std::string_view digits = Trim(code);
   int number = 0;
   const auto end = digits.data() + digits.size();

@@ -5,7 +5,6 @@
 
 #include "base/format.h"
 #include "report/report.h"
-#include "base/pending_messages.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/registry_item.h"
@@ -47,7 +46,6 @@ void PrintProxyBlock(ReportWriter& report, RegistryRoutines& keys, RegistryRoot 
     values[i] = failure.Take(
         keys.GetRegistryValue(root, keyBelowRoot, kProxyValues[i].name, std::string()));
   }
-  ProcessPendingMessages();
   std::string path(rootName);
   path.append("\\").append(keyBelowRoot);
   report.WriteReportLine("[" + path + "]");
@@ -128,7 +126,6 @@ void CollectProxyInfo(ReportWriter& report, RegistryRoutines& keys) {
     PrintProxyBlock(report, keys, key.root, key.rootName, key.path, failure);
   }
   report.SourceEnded(failure.First());
-  ProcessPendingMessages();
 }
 
 extern const CategoryDefinition kProxyInfoCategory{

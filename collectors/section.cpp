@@ -3,7 +3,6 @@
 
 #include "base/format.h"
 #include "report/report.h"
-#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -48,14 +47,12 @@ void PrintObjectLines(ReportWriter& report, const WmiObject* object,
 Status PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
                     std::span<const SectionLine> lines, DetailLevel level) {
   auto result = wmi.ExecQuery(wql);
-  ProcessPendingMessages();
   if (!IsDetailLevel(level)) return QueryError(*result);
 
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
     delivered = true;
     PrintObjectLines(report, object, lines, level);
-    ProcessPendingMessages();
   }
   // A query that could not even start still runs the per-object body once, without an object.
   if (!delivered && result->Status() != QueryStatus::Ok)

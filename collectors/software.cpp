@@ -2,7 +2,6 @@
 #include <array>
 #include <string>
 
-#include "base/pending_messages.h"
 #include "report/report.h"
 #include "collectors/category.h"
 #include "collectors/collectors.h"
@@ -72,7 +71,6 @@ void AddUninstallEntries(SortedTable& table, RegistryRoutines& keys, const Unins
       table.Set(kRegistryPath, std::string(view.registryPathPrefix) + entry);
       table.Update();
     }
-    ProcessPendingMessages();
   }
 }
 
@@ -91,7 +89,6 @@ void CollectSoftware(ReportWriter& report, RegistryRoutines& keys, DetailLevel l
   for (const UninstallView& view : kViews) AddUninstallEntries(table, keys, view, failure);
   report.SourceEnded(failure.First());
   PrintSortedTable(report, table, kSection, level);
-  ProcessPendingMessages();
 }
 
 extern const CategoryDefinition kSoftwareCategory{.text = "Software",

@@ -9,7 +9,6 @@
 #include "base/format.h"
 #include "report/report.h"
 #include "base/text.h"
-#include "base/pending_messages.h"
 
 namespace sysinfo {
 namespace {
@@ -161,13 +160,11 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
     }
     report.EndItem();
     report.WriteReportLine(SeparatorLine);
-    ProcessPendingMessages();
   }
 }
 
 Status FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql) {
   auto result = wmi.ExecQuery(wql);
-  ProcessPendingMessages();
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
     delivered = true;
@@ -175,7 +172,6 @@ Status FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql) {
     for (std::size_t i = 0; i < table.ColumnCount(); ++i)
       table.SetColumn(i, object->Get(table.ColumnName(i)));
     table.Update();
-    ProcessPendingMessages();
   }
   if (!delivered && result->Status() != QueryStatus::Ok) {
     table.AddNew();

@@ -9,7 +9,6 @@
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/file_examinations.h"
-#include "base/pending_messages.h"
 #include "collectors/sorted_table.h"
 
 namespace sysinfo {
@@ -122,14 +121,12 @@ void RunSearch(SortedTable& table, SuspiciousFileSource& files, FileExaminations
   report.SourceEnded(listing.error);
   for (FileFacts& file : listing.value) {
     if (file.name == "." || file.name == "..") continue;
-    ProcessPendingMessages();
     const std::string path = folder + file.name;
     file.path = path;
     file.version = examined.Version(path);
     if (search.onlyWithoutVersion && !Trim(file.version.fileVersion).empty()) continue;
     AddRow(table, search.reason, file, examined.Checksums(path, forJson),
            forJson ? examined.Signature(path) : std::nullopt);
-    ProcessPendingMessages();
   }
 }
 
@@ -147,7 +144,6 @@ void CollectSuspiciousFiles(ReportWriter& report, SuspiciousFileSource& files,
   SortedTable table(kSection);
   for (const Search& search : kSearches) RunSearch(table, files, examined, search, report);
   PrintSortedTable(report, table, kSection, level);
-  ProcessPendingMessages();
 }
 
 extern const CategoryDefinition kSuspiciousFilesCategory{

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 
-#include "base/pending_messages.h"
 #include "report/redaction.h"
 #include "base/text.h"
 
@@ -82,7 +81,6 @@ ReportWriter::ReportWriter(std::unique_ptr<ReportSink> sink) : sink_(std::move(s
 ReportWriter::~ReportWriter() { CloseReport(); }
 
 void ReportWriter::WriteReportLine(std::string_view text) {
-  ProcessPendingMessages();
   if (!error_ && sink_) {
     if (redactor_) {
       heldLine_ += text;
@@ -93,17 +91,14 @@ void ReportWriter::WriteReportLine(std::string_view text) {
     }
     EndLine();
   }
-  ProcessPendingMessages();
 }
 
 void ReportWriter::WriteLine(std::string_view label, std::string_view text) {
-  ProcessPendingMessages();
   if (!error_ && sink_) {
     Append(label);
     Append(text);
     EndLine();
   }
-  ProcessPendingMessages();
 }
 
 std::string ReportWriter::Redacted(std::string_view text) const {
@@ -191,7 +186,6 @@ CategoryOutcome ReportWriter::EndCategory(double milliseconds) {
 }
 
 void ReportWriter::WriteLinePart(std::string_view text) {
-  ProcessPendingMessages();
   if (!error_ && sink_) {
     if (redactor_) {
       heldLine_ += text;
@@ -199,7 +193,6 @@ void ReportWriter::WriteLinePart(std::string_view text) {
       Append(text);
     }
   }
-  ProcessPendingMessages();
 }
 
 void ReportWriter::EndLine() {

@@ -44,8 +44,7 @@ class ReportWriter {
   ReportWriter(const ReportWriter&) = delete;
   ReportWriter& operator=(const ReportWriter&) = delete;
 
-  // Lets the window process its messages before and after the line, so it stays responsive in long
-  // sections. Control characters in the text are shown as markers: no value adds a line of its own.
+  // Control characters in the text are shown as markers: no value adds a line of its own.
   void WriteReportLine(std::string_view text);
 
   // Starts or continues a line that the next WriteReportLine ends, so a line of any length is

@@ -31,7 +31,10 @@ bool OrderedBlocks::WriteReady(BlockTarget& target) {
     const bool finished = block.finished;  // then nothing more comes after what was taken
     if (ready.empty() && !finished) return false;
     lock.unlock();
-    for (const Entry& entry : ready) entry(target);
+    for (const Entry& entry : ready) {
+      if (target.Failed()) return false;
+      entry(target);
+    }
     lock.lock();
     if (finished) ++next_;
   }
@@ -42,15 +45,9 @@ bool OrderedBlocks::NextReady() const {
   return next_ == blocks_.size() || blocks_[next_].finished || !blocks_[next_].entries.empty();
 }
 
-bool OrderedBlocks::WaitForNext(std::chrono::milliseconds timeout) {
+bool OrderedBlocks::WaitForNext(std::stop_token stop) {
   std::unique_lock lock(mutex_);
-  return changed_.wait_for(lock, timeout, [this] { return NextReady(); });
-}
-
-std::optional<std::size_t> OrderedBlocks::Waiting() const {
-  const std::lock_guard lock(mutex_);
-  if (next_ == blocks_.size()) return std::nullopt;
-  return next_;
+  return changed_.wait(lock, stop, [this] { return NextReady(); });
 }
 
 std::size_t OrderedBlocks::HeldEntries() const {

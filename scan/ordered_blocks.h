@@ -1,12 +1,12 @@
 // Blocks of a report filled side by side and written one after the other, in their order.
 #pragma once
 
-#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <functional>
 #include <mutex>
 #include <optional>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,6 +23,8 @@ class BlockTarget {
   virtual ~BlockTarget() = default;
   virtual void WriteText(std::string_view text) = 0;
   virtual ItemRecorder& Items() = 0;
+  // Once the target cannot take more (the report's file failed), nothing more is written to it.
+  virtual bool Failed() const { return false; }
 };
 
 // A fixed number of blocks, each filled by one producer on a thread of its own, written to one
@@ -44,13 +46,11 @@ class OrderedBlocks {
   void Finish(std::size_t index);
 
   // The writer's side, one thread. Writes, in order, every entry that may be written now; true
-  // once every block is finished and written.
+  // once every block is finished and written, false as soon as the target has failed.
   bool WriteReady(BlockTarget& target);
-  // Returns when the block written next has something to write or is finished, or when `timeout`
-  // has passed (so a window's writer can process its messages meanwhile); true in the first case.
-  bool WaitForNext(std::chrono::milliseconds timeout);
-  // The block the report waits for; nothing once every block is written.
-  std::optional<std::size_t> Waiting() const;
+  // Returns when the block written next has something to write or is finished (true), or when a
+  // stop is requested (false).
+  bool WaitForNext(std::stop_token stop);
   // How many entries are held, written by nobody yet.
   std::size_t HeldEntries() const;
 
@@ -62,7 +62,7 @@ class OrderedBlocks {
   bool NextReady() const;
 
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable_any changed_;
   std::vector<Block> blocks_;
   std::size_t next_ = 0;  // the block being written; blocks_.size() once all are
 };

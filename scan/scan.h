@@ -1,9 +1,11 @@
-// The scan: the categories it runs over, its request, the host it reports to, and the scan itself.
+// The scan: the categories it runs over, the choices it makes, the host it reports to, and the
+// scan itself.
 #pragma once
 
 #include <array>
 #include <memory>
 #include <span>
+#include <stop_token>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,6 +13,7 @@
 #include "base/levels.h"
 #include "report/identity.h"
 #include "report/report.h"
+#include "scan/machine_identity.h"
 
 namespace sysinfo {
 
@@ -50,22 +53,36 @@ class ScanCategories {
 
 enum class ReportFormat { Text, Json };
 
-struct ScanRequest {
+// How many categories a scan gathers at once unless told: one per processor, at least two, as
+// most of a category's time is spent waiting on the platform.
+unsigned DefaultScanJobs();
+
+// What the user asked for, from the window's controls or the runner's command line.
+struct ScanChoices {
   std::string caption;  // the window's caption, the report's first line
   std::vector<bool> ticked;  // by position in the category list; missing: not ticked
-  DetailLevel level = DetailLevel::Basic;
-  std::string proposedPath;  // the save dialog's initial file name
-  // When set, identifying values are replaced in every line and recorded value before anything
-  // is written; the caller has taught it what it knows beforehand (the computer's name).
-  Redactor* redactor = nullptr;
-  // When set, the scan writes this JSON report to the file instead of text lines.
-  JsonReport* json = nullptr;
+  DetailLevel level = DetailLevel::Basic;  // None when no level button is selected
+  bool redact = false;  // identifying values replaced by markers
+  RedactionChoices redaction;
+  ReportFormat format = ReportFormat::Text;
+  std::string path;  // the report's file, or the save dialog's first proposal
   // How many categories are gathered at once; 1 gathers them one after the other. The report is
   // the same either way. A redacted report is gathered one after the other, as the redactor
   // numbers its markers in the order it meets the values.
-  unsigned jobs = 1;
+  unsigned jobs = DefaultScanJobs();
 };
 
+// What the scan session makes for one scan beside the choices.
+struct ScanHelpers {
+  // When set, identifying values are replaced in every line and recorded value before anything
+  // is written; it has learnt what it knows beforehand (the computer's name). Shared with the
+  // thread gathering the categories, which a stop may leave behind in a stalled platform call.
+  std::shared_ptr<Redactor> redactor;
+  // When set, the scan writes this JSON report to the file instead of text lines.
+  JsonReport* json = nullptr;
+};
+
+// Cancelled: the save dialog was cancelled, or the scan stopped; nothing is there to tell.
 enum class ScanResult { Cancelled, Saved, Failed };
 
 struct ScanOutcome {
@@ -82,27 +99,25 @@ class ScanHost {
   virtual std::string AskReportPath(const std::string& proposed) = 0;
   // Creates (or truncates) the report file for the format; the reason when that fails.
   virtual OpenedReport CreateReport(const std::string& path, ReportFormat format) = 0;
-  // The open report, until ScanFinished: a window closed mid-scan closes it, so every line
-  // already written reaches the disk.
-  virtual void ReportOpened(ReportWriter&) {}
   virtual void ScanStarting() = 0;  // the window hides its controls and shows the status frame
   virtual void ShowStatus(const std::string& text) = 0;
   virtual std::string ShortDate() = 0;
   virtual std::string ShortTime() = 0;
   // A category's block is written: how its sources answered and how long it took.
   virtual void CategoryDone(std::string_view text, const CategoryOutcome& outcome) = 0;
-  virtual void ScanFinished(const ScanOutcome& outcome) = 0;  // restore, then tell the user
 };
 
-// How many categories a scan gathers at once unless told: one per processor, at least two, as
-// most of a category's time is spent waiting on the platform.
-unsigned DefaultScanJobs();
-
 // Produces one report: asks for the path, writes the header, frames every ticked category in
-// their order around its block, and closes the report. With more than one job the categories are
-// gathered side by side, each into a block of its own, and the blocks are written strictly in
-// order, the next one streaming to the file as it is gathered. A report that cannot be created or
-// written ends the scan as Failed with the reason; nothing claims it was saved.
-ScanOutcome RunScan(const ScanRequest& request, ScanCategories& categories, ScanHost& host);
+// their order around its block, and closes the report. The categories are gathered on threads of
+// their own (side by side with more than one job), each into a block of its own, and the blocks
+// are written on the calling thread strictly in order, the next one streaming to the file as it
+// is gathered; each block's status line and outcome reach the host as the block is written. A
+// report that cannot be created or written ends the scan as Failed with the reason; nothing
+// claims it was saved. A stop, heeded before each category and whenever the report waits for
+// one, writes what is gathered up to the first unfinished block, closes the report and returns
+// Cancelled at once: a category stalled in a platform call is left to end on its own, holding
+// the categories, and all it touches, until it does.
+ScanOutcome RunScan(const ScanChoices& choices, std::shared_ptr<ScanCategories> categories,
+                    ScanHost& host, const ScanHelpers& helpers = {}, std::stop_token stop = {});
 
 }  // namespace sysinfo

@@ -75,39 +75,35 @@ struct ScanSession::Platform {
 };
 
 ScanSession::ScanSession(std::unique_ptr<WmiService> wmi)
-    : platform_(std::make_unique<Platform>(std::move(wmi))) {}
+    : platform_(std::make_shared<Platform>(std::move(wmi))) {}
 ScanSession::~ScanSession() = default;
 
-SessionOutcome ScanSession::Run(const ScanChoices& choices, ScanHost& host) {
+SessionOutcome ScanSession::Run(const ScanChoices& choices, ScanHost& host, std::stop_token stop) {
   SessionOutcome outcome;
-  std::optional<Redactor> redactor;  // one per report, numbering as the map says
-  if (choices.redact) {
+  ScanHelpers helpers;
+  if (choices.redact) {  // one redactor per report, numbering as the map says
     Result<Redactor> made = RedactorForThisMachine(choices.redaction);
     if (made.Failed()) {
       outcome.redactionRefused = std::move(made.error);
       return outcome;
     }
-    redactor.emplace(std::move(made.value));
+    helpers.redactor = std::make_shared<Redactor>(std::move(made.value));
   }
   std::optional<JsonReport> json;
   if (choices.format == ReportFormat::Json) {
     const std::string computer = ThisComputerName();
-    json.emplace(JsonReportHeader{ProgramVersion(), redactor ? redactor->Text(computer) : computer,
+    json.emplace(JsonReportHeader{ProgramVersion(),
+                                  helpers.redactor ? helpers.redactor->Text(computer) : computer,
                                   Iso8601(LocalTimeNow()), choices.level});
+    helpers.json = &*json;
   }
-  ScanRequest request{choices.caption,
-                      choices.ticked,
-                      choices.level,
-                      choices.path,
-                      redactor ? &*redactor : nullptr,
-                      json ? &*json : nullptr,
-                      choices.jobs};
   platform_->examined.Start(ShowsSha256(choices));  // each scan reads its files afresh
-  outcome.scan = RunScan(request, platform_->categories, host);
+  const std::shared_ptr<ScanCategories> categories(platform_, &platform_->categories);
+  outcome.scan = RunScan(choices, categories, host, helpers, stop);
   platform_->examined.Start(false);  // and keeps nothing of them after
   // The report stands; only the next one may number its markers differently.
-  if (redactor && outcome.scan.result == ScanResult::Saved) {
-    outcome.mapNotKept = KeepRedactionMap(*redactor, choices.redaction);
+  if (helpers.redactor && outcome.scan.result == ScanResult::Saved) {
+    outcome.mapNotKept = KeepRedactionMap(*helpers.redactor, choices.redaction);
   }
   return outcome;
 }

@@ -2,8 +2,8 @@
 #pragma once
 
 #include <memory>
+#include <stop_token>
 #include <string>
-#include <vector>
 
 #include "base/levels.h"
 #include "scan/scan.h"
@@ -11,18 +11,6 @@
 #include "collectors/wmi.h"
 
 namespace sysinfo {
-
-// What the user asked for, from the window's controls or the runner's command line.
-struct ScanChoices {
-  std::string caption;  // the report's first line
-  std::vector<bool> ticked;  // by position in the category list
-  DetailLevel level = DetailLevel::Basic;  // None when no level is chosen
-  bool redact = false;
-  RedactionChoices redaction;
-  ReportFormat format = ReportFormat::Text;
-  std::string path;  // the report's file, or the save dialog's first proposal
-  unsigned jobs = DefaultScanJobs();  // categories gathered at once; 1: one after the other
-};
 
 struct SessionOutcome {
   ScanOutcome scan;
@@ -43,11 +31,12 @@ class ScanSession {
   ScanSession(const ScanSession&) = delete;
   ScanSession& operator=(const ScanSession&) = delete;
 
-  SessionOutcome Run(const ScanChoices& choices, ScanHost& host);
+  // A stop ends the scan as RunScan says; a category it leaves stalled keeps the sources alive.
+  SessionOutcome Run(const ScanChoices& choices, ScanHost& host, std::stop_token stop = {});
 
  private:
   struct Platform;
-  std::unique_ptr<Platform> platform_;
+  std::shared_ptr<Platform> platform_;
 };
 
 }  // namespace sysinfo

@@ -7,7 +7,6 @@
 #include <system_error>
 #include <thread>
 
-#include "base/pending_messages.h"
 #include "support/crc.h"
 
 namespace sysinfo {
@@ -32,7 +31,6 @@ bool ForEachChunk(ByteReader& reader, std::span<std::uint8_t> front, std::span<s
     if (got.value == 0) return true;
     if (left) *left -= std::min<std::uint64_t>(got.value, *left);
     const bool more = consume(buffer.first(got.value));
-    ProcessPendingMessages();
     if (!more) return true;
   }
 }

@@ -35,13 +35,13 @@ struct FileChecksums {
 // Bytes as upper-case hexadecimal, two digits each.
 std::string HexDigest(std::span<const std::uint8_t> bytes);
 
-// Reads the file once, feeding CRC-32 and the digests from each chunk, and lets the window process
-// its messages after every chunk. Where there is a SHA-256 digest and the file is larger than half
-// the buffer, the file is read in chunks of half its size and SHA-256 runs on a thread of its own,
-// side by side with the reading, CRC-32 and MD5 of the next chunk: the pass costs about SHA-256
-// alone. No reader (the file could not be opened) or a failed read gives both error texts; no MD5
-// digest, or one that fails, gives the MD5 error text while the CRC-32 is still computed. The
-// SHA-256 text is empty unless its digest is given and succeeds.
+// Reads the file once, feeding CRC-32 and the digests from each chunk. Where there is a SHA-256
+// digest and the file is larger than half the buffer, the file is read in chunks of half its size
+// and SHA-256 runs on a thread of its own, side by side with the reading, CRC-32 and MD5 of the
+// next chunk: the pass costs about SHA-256 alone. No reader (the file could not be opened) or a
+// failed read gives both error texts; no MD5 digest, or one that fails, gives the MD5 error text
+// while the CRC-32 is still computed. The SHA-256 text is empty unless its digest is given and
+// succeeds.
 FileChecksums ChecksumPass(ByteReader* reader, Digest* md5, std::span<std::uint8_t> buffer,
                            Digest* sha256 = nullptr);
 

@@ -44,7 +44,6 @@ class ConsoleHost final : public ScanHost {
     std::fflush(err_);
     if (outcome.Unfinished()) ++unread_;
   }
-  void ScanFinished(const ScanOutcome&) override {}
 
   // Categories whose sources failed or stopped answering.
   int UnreadCategories() const { return unread_; }

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "base/pending_messages.h"
 #include "base/unicode_win.h"
 #include "ui/window_win.h"
 
@@ -190,9 +189,7 @@ void CheckList::UpdateScrollBar() {
     SetScrollValue(0);
     ShowWindow(scrollBar_, SW_HIDE);
   }
-  ProcessPendingMessages();
   for (int i = 0; i < elements; ++i) LayoutItem(i);
-  ProcessPendingMessages();
 }
 
 int CheckList::ScrollMaximum() const {
@@ -240,7 +237,6 @@ void CheckList::ScrollToValue() {
       }
     }
     lastScrollValue_ = value;
-    ProcessPendingMessages();
   }
   KillTimer(hwnd(), kScrollTimer);
 }
@@ -254,7 +250,6 @@ void CheckList::PlaceScrollBar() {
 void CheckList::OnWheel(int lines) {
   if (!ScrollBarVisible()) return;
   SetScrollValue(WheelScrollValue(ScrollValue(), lines));
-  ProcessPendingMessages();
 }
 
 void CheckList::OnItemClick(int index) {

@@ -74,7 +74,6 @@ class MemoryHost final : public ScanHost {
     if (!failCreate) return {std::make_unique<MemorySink>(bytes_, failAtWrite), {}};
     return {nullptr, Failure("The system cannot find the path specified.")};
   }
-  void ReportOpened(ReportWriter& report) override { open = &report; }
   void ScanStarting() override { ++starts; }
   void ShowStatus(const std::string& text) override { statuses.push_back(text); }
   std::string ShortDate() override { return "05/03/2024"; }
@@ -82,17 +81,14 @@ class MemoryHost final : public ScanHost {
   void CategoryDone(std::string_view text, const CategoryOutcome& outcome) override {
     outcomes.emplace_back(text, outcome);
   }
-  void ScanFinished(const ScanOutcome& outcome) override { finished.push_back(outcome); }
 
   std::string answer = "report.txt";  // the path the user picks; empty text cancels
   bool failCreate = false;
   int failAtWrite = -1;
   std::string proposedPath;
-  ReportWriter* open = nullptr;
   int starts = 0;
   std::vector<std::string> statuses;
   std::vector<std::pair<std::string, CategoryOutcome>> outcomes;
-  std::vector<ScanOutcome> finished;
 
  private:
   std::string& bytes_;

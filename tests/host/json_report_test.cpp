@@ -137,23 +137,25 @@ struct Scanned {
 };
 
 Scanned Scan(DetailLevel level, bool withJson) {
-  ScanRequest request;
-  request.caption = ProgramCaption(1, 0, 2);
-  request.ticked.assign(kCategoryCount, true);
-  request.level = level;
-  Machine machine;
+  ScanChoices choices;
+  choices.caption = ProgramCaption(1, 0, 2);
+  choices.ticked.assign(kCategoryCount, true);
+  choices.level = level;
+  choices.jobs = 1;
+  const auto machine = std::make_shared<Machine>();
   Scanned scanned;
   MemoryHost host(scanned.text);
   JsonReport json({"1.0.2", "TESTBOX", "2024-03-05T14:07:09+01:00", level});
-  if (withJson) request.json = &json;
-  RunScan(request, machine.categories, host);
+  ScanHelpers helpers;
+  if (withJson) helpers.json = &json;
+  RunScan(choices, {machine, &machine->categories}, host, helpers);
   if (withJson) {
     EXPECT_EQ(scanned.text, json.Text());  // the file holds the document and no text line
     EXPECT_EQ(testing::ReportSchemaErrors(json.Text()), std::vector<std::string>()) << json.Text();
     scanned.document = Json::parse(json.Text());
   }
-  scanned.signatures = machine.files.signatures;
-  scanned.strongHashes = machine.files.strongHashes;
+  scanned.signatures = machine->files.signatures;
+  scanned.strongHashes = machine->files.strongHashes;
   for (const auto& [text, outcome] : host.outcomes) {
     scanned.outcomes.push_back(text + ": " + std::string(CategoryStatusName(outcome.status)) +
                                (outcome.error.empty() ? "" : " (" + outcome.error + ")"));
@@ -218,12 +220,13 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
 // the scan goes on to the end.
 TEST(JsonReport, ACategoryWhoseSourceWasNotProvidedFailsNamingIt) {
   const Sources none;
-  DeclaredCategories categories{none};
-  ScanRequest request;
-  request.ticked.assign(kCategoryCount, true);
+  const auto categories = std::make_shared<DeclaredCategories>(none);
+  ScanChoices choices;
+  choices.ticked.assign(kCategoryCount, true);
+  choices.jobs = 1;
   std::string text;
   MemoryHost host(text);
-  EXPECT_EQ(RunScan(request, categories, host).result, ScanResult::Saved);
+  EXPECT_EQ(RunScan(choices, categories, host).result, ScanResult::Saved);
   ASSERT_EQ(host.outcomes.size(), kCategoryCount);
   for (const auto& [name, outcome] : host.outcomes) {
     EXPECT_EQ(outcome.status, CategoryStatus::Failed) << name;

@@ -198,26 +198,28 @@ struct Scanned {
 // the report's bytes and the redactor's markers.
 std::pair<std::string, MarkerMap> ScanAs(bool json, bool redact, const MarkerMap* map,
                                          bool newcomer) {
-  Machine machine(newcomer);
-  Redactor redactor(map ? *map : MarkerMap());
-  redactor.Learn(Identity::Word, "Quinny");
+  const auto machine = std::make_shared<Machine>(newcomer);
+  const auto redactor = std::make_shared<Redactor>(map ? *map : MarkerMap());
+  redactor->Learn(Identity::Word, "Quinny");
   const MachineNames names{{"OFFICE", "office"},
                            {"corp.qzexample.net", "QZNETB"},
                            "QZCORP\\zorbalina",
                            ShortProfilePath};
-  LearnMachineIdentity(redactor, names, machine.wmi, machine.registry);
-  ScanRequest request;
-  request.caption = ProgramCaption(1, 0, 2);
-  request.ticked.assign(kCategoryCount, true);
-  request.level = DetailLevel::Advanced;
-  if (redact) request.redactor = &redactor;
+  LearnMachineIdentity(*redactor, names, machine->wmi, machine->registry);
+  ScanChoices choices;
+  choices.caption = ProgramCaption(1, 0, 2);
+  choices.ticked.assign(kCategoryCount, true);
+  choices.level = DetailLevel::Advanced;
+  choices.jobs = 1;
+  ScanHelpers helpers;
+  if (redact) helpers.redactor = redactor;
   std::string bytes;
   testing::MemoryHost host(bytes);
-  JsonReport document({"1.0.2", redact ? redactor.Text("OFFICE") : "OFFICE",
+  JsonReport document({"1.0.2", redact ? redactor->Text("OFFICE") : "OFFICE",
                        "2024-03-05T14:07:09+01:00", DetailLevel::Advanced});
-  if (json) request.json = &document;
-  RunScan(request, machine.categories, host);
-  return {bytes, redactor.Map()};
+  if (json) helpers.json = &document;
+  RunScan(choices, {machine, &machine->categories}, host, helpers);
+  return {bytes, redactor->Map()};
 }
 
 // The text and the JSON report of the machine, each made as the program makes it.

@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdio>
 #include <functional>
+#include <latch>
+#include <memory>
 #include <regex>
 #include <thread>
 
@@ -27,14 +29,15 @@ using Lines = std::vector<std::string>;
 const std::string kSeparator(SeparatorLine);
 const char* const kHosts = "C:\\Windows\\System32\\drivers\\etc\\hosts";
 
-ScanRequest Request(std::initializer_list<const char*> ticked, DetailLevel level) {
-  ScanRequest request;
-  request.caption = ProgramCaption(1, 0, 2);
-  request.level = level;
-  request.proposedPath = "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt";
-  request.ticked.resize(kCategoryCount);
-  for (const char* text : ticked) request.ticked[*FindCategory(text)] = true;
-  return request;
+ScanChoices Choices(std::initializer_list<const char*> ticked, DetailLevel level) {
+  ScanChoices choices;
+  choices.caption = ProgramCaption(1, 0, 2);
+  choices.level = level;
+  choices.path = "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt";
+  choices.ticked.resize(kCategoryCount);
+  for (const char* text : ticked) choices.ticked[*FindCategory(text)] = true;
+  choices.jobs = 1;
+  return choices;
 }
 
 using CollectBody = std::function<void(ReportWriter&, std::size_t, DetailLevel)>;
@@ -70,10 +73,9 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
     std::string bytes;
     MemoryHost host(bytes);
     // Given in the wrong order on purpose: the report follows the check-list order.
-    Categories categories(Echo);
     const ScanOutcome outcome = RunScan(
-        Request({"Suspicious Files!", "Proxy Info", "Host File Info", "CPU", "Drives"}, level),
-        categories, host);
+        Choices({"Suspicious Files!", "Proxy Info", "Host File Info", "CPU", "Drives"}, level),
+        std::make_shared<Categories>(Echo), host);
     const std::string detail = " (Detail Level: " + std::string(LevelCaption(level)) + ")";
     // The list of categories, then each one framed; Host File Info and Proxy Info name no level.
     // clang-format off
@@ -101,7 +103,6 @@ TEST(ScanFrame, TickedCategoriesAreNumberedAndFramedInCheckListOrder) {
     for (const auto& outcome : host.outcomes) done.push_back(outcome.first);
     EXPECT_EQ(done, (Lines{"CPU", "Drives", "Host File Info", "Proxy Info", "Suspicious Files!"}));
     EXPECT_EQ(outcome.result, ScanResult::Saved);
-    EXPECT_EQ(host.finished.size(), 1u);
     EXPECT_EQ(host.proposedPath, "C:\\Users\\ann\\Desktop\\System_Information_By_Veltrix.txt");
   }
 }
@@ -110,38 +111,54 @@ TEST(ScanFrame, AReportThatCannotBeWrittenOrCreatedEndsTheScanAsAFailure) {
   std::string bytes;
   MemoryHost host(bytes);
   host.failAtWrite = 100;  // the disk is full in the first section
-  int collected = 0;
-  Categories categories([&collected](ReportWriter& report, std::size_t, DetailLevel) {
-    ++collected;
-    for (int i = 0; i < 2000; ++i) report.WriteReportLine(std::string(100, 'x'));
-  });
-  ScanRequest request = Request({}, DetailLevel::Advanced);
-  request.ticked.assign(kCategoryCount, true);
-  const ScanOutcome outcome = RunScan(request, categories, host);
+  const auto categories =
+      std::make_shared<Categories>([](ReportWriter& report, std::size_t, DetailLevel) {
+        for (int i = 0; i < 2000; ++i) report.WriteReportLine(std::string(100, 'x'));
+      });
+  ScanChoices choices = Choices({}, DetailLevel::Advanced);
+  choices.ticked.assign(kCategoryCount, true);
+  const ScanOutcome outcome = RunScan(choices, categories, host);
   EXPECT_EQ(outcome.result, ScanResult::Failed);
   EXPECT_EQ(outcome.error, Failure("There is not enough space on the disk."));
-  EXPECT_EQ(collected, 1);  // the scan stops instead of collecting into a broken file
+  // The scan stops there instead of going on into a broken file.
+  EXPECT_EQ(host.statuses, (Lines{"Status: Scanning Operating System ...", "Status: Done"}));
+  EXPECT_TRUE(host.outcomes.empty());
   host.failCreate = true;
-  EXPECT_EQ(RunScan(request, categories, host).result, ScanResult::Failed);
+  EXPECT_EQ(RunScan(choices, categories, host).result, ScanResult::Failed);
 }
 
-// A window closed mid-scan closes the open report it was given: the lines so far are kept.
-TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
+// Stopped (the window closed) while a category stalls in the platform, the scan keeps every line
+// gathered before the stall, closes the report and returns without waiting for the category,
+// which ends on its own later; nothing is claimed and no later category is begun.
+TEST(ScanFrame, AStopDoesNotWaitForAStalledCategory) {
   std::string bytes;
   MemoryHost host(bytes);
-  Categories categories([&host](ReportWriter& report, std::size_t, DetailLevel) {
-    report.WriteReportLine("first section line");
-    ASSERT_EQ(host.open, &report);
-    host.open->CloseReport();  // what the window does when it is closed now
-    report.WriteReportLine("never written");
-  });
-  RunScan(Request({"Operating System", "Computer System"}, DetailLevel::Basic), categories, host);
+  std::stop_source stop;
+  const auto stalled = std::make_shared<std::latch>(1);
+  const auto categories = std::make_shared<Categories>(
+      [stop, stalled](ReportWriter& report, std::size_t index, DetailLevel) mutable {
+        report.WriteReportLine("line of " + std::string(kCategoryList[index]->text));
+        if (index != 1) return;
+        stop.request_stop();  // as the window does when it is closed now
+        stalled->wait();
+      });
+  const ScanOutcome outcome = RunScan(
+      Choices({"Operating System", "Computer System", "CPU"}, DetailLevel::Basic), categories, host,
+      {}, stop.get_token());
+  EXPECT_EQ(outcome.result, ScanResult::Cancelled);
   Lines expected = kHeader;
   // clang-format off
-  expected.insert(expected.end(), {"1. Operating System", "2. Computer System", "", kSeparator,
-                                   "1. Operating System (Detail Level: Basic) Start", kSeparator, "first section line"});
+  expected.insert(expected.end(), {"1. Operating System", "2. Computer System", "3. CPU", "",
+      kSeparator, "1. Operating System (Detail Level: Basic) Start", kSeparator,
+      "line of Operating System", "1. Operating System End", kSeparator,
+      kSeparator, "2. Computer System (Detail Level: Basic) Start", kSeparator,
+      "line of Computer System"});
   // clang-format on
   EXPECT_EQ(SplitLines(bytes), expected);
+  EXPECT_EQ(host.statuses, (Lines{"Status: Scanning Operating System ...",
+                                  "Status: Scanning Computer System ..."}));
+  EXPECT_EQ(host.outcomes.size(), 1u);
+  stalled->count_down();
 }
 
 // Gathered side by side, the categories make the report they make one after the other, text and
@@ -149,36 +166,41 @@ TEST(ScanFrame, TheOpenReportCanBeClosedMidScan) {
 // the first category stalls until the last is gathered: a stall holds back only the writing.
 TEST(ScanSideBySide, SameReportAsOneAfterTheOtherWhileAnEarlierCategoryStalls) {
   std::atomic<bool> lastGathered = false, sawLastMeanwhile = false;
-  Categories categories([&](ReportWriter& report, std::size_t index, DetailLevel level) {
-    for (int wait = 0; index == 0 && wait < 1000 && !lastGathered; ++wait)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    if (index == 0) sawLastMeanwhile = lastGathered.load();
-    const std::string name(kCategoryList[index]->text);
-    report.BeginItem();
-    report.WriteField("Name: ", name, "Name", WmiValue{name});
-    report.RecordField("Level", WmiValue{std::int64_t{LevelNumber(level)}});
-    report.EndItem();
-    if (index == kCategoryCount - 1) lastGathered = true;
-  });
+  const auto categories =
+      std::make_shared<Categories>([&](ReportWriter& report, std::size_t index, DetailLevel level) {
+        for (int wait = 0; index == 0 && wait < 1000 && !lastGathered; ++wait)
+          std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        if (index == 0) sawLastMeanwhile = lastGathered.load();
+        const std::string name(kCategoryList[index]->text);
+        report.BeginItem();
+        report.WriteField("Name: ", name, "Name", WmiValue{name});
+        report.RecordField("Level", WmiValue{std::int64_t{LevelNumber(level)}});
+        report.EndItem();
+        if (index == kCategoryCount - 1) lastGathered = true;
+      });
   for (const bool json : {false, true}) {
     std::string made[2];
+    Lines statuses[2];
     for (const unsigned jobs : {1u, 4u}) {
       std::string& bytes = made[jobs > 1];
       MemoryHost host(bytes);
       JsonReport document({"1.0.2", "PC", "2024-03-05T14:07:09+01:00", DetailLevel::Advanced});
-      ScanRequest request = Request({}, DetailLevel::Advanced);
-      request.ticked.assign(kCategoryCount, true);
-      request.jobs = jobs;
-      if (json) request.json = &document;
+      ScanChoices choices = Choices({}, DetailLevel::Advanced);
+      choices.ticked.assign(kCategoryCount, true);
+      choices.jobs = jobs;
+      ScanHelpers helpers;
+      if (json) helpers.json = &document;
       lastGathered = false;
-      ASSERT_EQ(RunScan(request, categories, host).result, ScanResult::Saved);
+      ASSERT_EQ(RunScan(choices, categories, host, helpers).result, ScanResult::Saved);
       Lines done;
       for (const auto& outcome : host.outcomes) done.push_back(outcome.first);
       ASSERT_EQ(done.size(), kCategoryCount);
       for (std::size_t i = 0; i < kCategoryCount; ++i) EXPECT_EQ(done[i], kCategoryList[i]->text);
       EXPECT_EQ(host.statuses.front(), "Status: Scanning Operating System ...");
+      statuses[jobs > 1] = host.statuses;
       EXPECT_EQ(sawLastMeanwhile, jobs > 1);
     }
+    EXPECT_EQ(statuses[1], statuses[0]);  // every category named in turn, none skipped
     const std::regex times("\"elapsedMs\": [0-9]+");
     EXPECT_EQ(std::regex_replace(made[1], times, ""), std::regex_replace(made[0], times, ""));
     EXPECT_NE(made[0].find(json ? "\"Suspicious Files!\"" : "Name: Suspicious Files!"),

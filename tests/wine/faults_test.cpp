@@ -186,7 +186,6 @@ class StallingSecond final : public ScanCategories, public ScanHost {
   std::string ShortDate() override { return "05/03/2024"; }
   std::string ShortTime() override { return "14:07:09"; }
   void CategoryDone(std::string_view, const CategoryOutcome&) override {}
-  void ScanFinished(const ScanOutcome&) override {}
 
  private:
   std::string path_;
@@ -194,10 +193,11 @@ class StallingSecond final : public ScanCategories, public ScanHost {
 
 // Run as a child process by the next test, which ends it while the second category stalls.
 TEST(ScanFaults, DISABLED_GathersSideBySideUntilTheSecondCategoryStalls) {
-  StallingSecond scan(WideToUtf8(_wgetenv(L"SYSINFO_SIDE_BY_SIDE_REPORT")));
-  ScanRequest request{ProgramCaption(), {true, true, true}, DetailLevel::Basic};
-  request.jobs = 3;
-  RunScan(request, scan, scan);
+  const auto scan =
+      std::make_shared<StallingSecond>(WideToUtf8(_wgetenv(L"SYSINFO_SIDE_BY_SIDE_REPORT")));
+  ScanChoices choices{ProgramCaption(), {true, true, true}, DetailLevel::Basic};
+  choices.jobs = 3;
+  RunScan(choices, scan, *scan);
 }
 
 // Ended from outside while a later category is gathered but not yet written, the report holds
