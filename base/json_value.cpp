@@ -8,7 +8,7 @@
 
 namespace sysinfo {
 
-std::optional<nlohmann::ordered_json> JsonValue(const WmiValue& value) {
+std::optional<nlohmann::ordered_json> JsonValue(const SourceValue& value) {
   if (IsUnreadable(value)) return std::nullopt;
   if (IsNull(value)) return nlohmann::ordered_json(nullptr);
   return std::visit(

@@ -13,7 +13,7 @@ namespace sysinfo {
 // A value as the JSON report holds it: text as a string, whole numbers as numbers (64-bit values
 // exactly, never through a double), Booleans, Null as null, reals as numbers. Nothing for an
 // unreadable value, which the text report leaves out too.
-std::optional<nlohmann::ordered_json> JsonValue(const WmiValue& value);
+std::optional<nlohmann::ordered_json> JsonValue(const SourceValue& value);
 
 // The document as UTF-8 text, indented by two blanks. Text from outside (registry values, file
 // names) may hold bytes that are not UTF-8; each such byte becomes U+FFFD instead of making the

@@ -24,7 +24,7 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 
 }  // namespace
 
-std::optional<std::string> ValueText(const WmiValue& value) {
+std::optional<std::string> ValueText(const SourceValue& value) {
   return std::visit(
       Overloaded{
           [](const Unreadable&) -> std::optional<std::string> { return std::nullopt; },
@@ -38,7 +38,7 @@ std::optional<std::string> ValueText(const WmiValue& value) {
       value);
 }
 
-std::optional<std::int64_t> WholeNumber(const WmiValue& value) {
+std::optional<std::int64_t> WholeNumber(const SourceValue& value) {
   if (const auto* number = std::get_if<std::int64_t>(&value)) return *number;
   if (const auto* number = std::get_if<std::uint64_t>(&value)) {
     if (*number <= static_cast<std::uint64_t>(INT64_MAX)) return static_cast<std::int64_t>(*number);

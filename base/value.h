@@ -17,32 +17,25 @@ struct Unreadable {
 struct Null {
   bool operator==(const Null&) const = default;
 };
-using WmiValue =
+using SourceValue =
     std::variant<Unreadable, Null, std::string, std::int64_t, std::uint64_t, bool, double>;
 
-inline bool IsUnreadable(const WmiValue& value) {
+inline bool IsUnreadable(const SourceValue& value) {
   return std::holds_alternative<Unreadable>(value);
 }
-inline bool IsNull(const WmiValue& value) { return std::holds_alternative<Null>(value); }
+inline bool IsNull(const SourceValue& value) { return std::holds_alternative<Null>(value); }
 
 // Text, or Null when there is none.
-inline WmiValue TextOrNull(const std::string& text) {
+inline SourceValue TextOrNull(const std::string& text) {
   if (text.empty()) return Null{};
   return text;
 }
 
 // The report text of a value: text unchanged, whole numbers in plain decimal, Booleans as
 // "True"/"False", Null as empty text. Nothing for an unreadable value (its line is left out).
-std::optional<std::string> ValueText(const WmiValue& value);
+std::optional<std::string> ValueText(const SourceValue& value);
 
 // The value as a whole number when it is one (or decimal text of one); used by coded lines.
-std::optional<std::int64_t> WholeNumber(const WmiValue& value);
-
-// How a source (a query, a key, a file) ended.
-enum class QueryStatus {
-  Ok,  // enumerated to the end
-  Failed,  // connection, query or enumeration failed
-  TimedOut,  // the provider stopped answering within the bounded wait
-};
+std::optional<std::int64_t> WholeNumber(const SourceValue& value);
 
 }  // namespace sysinfo

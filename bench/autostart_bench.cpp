@@ -102,7 +102,7 @@ class BenchFiles final : public SuspiciousFileSource {
 
 // The category as a scan runs it, its files read afresh.
 void Collect(AutostartSources& sources) {
-  sources.examined.Start(true);
+  sources.examined.BeginScan(true);
   ReportWriter report(std::make_unique<DiscardingSink>());
   CollectAutostartEntries(report, sources, DetailLevel::Advanced);
 }
@@ -152,7 +152,7 @@ void Measure(int values, int tasks) {
     if (runValues.value.size() + taskList.value.size() == 0) std::puts("nothing read");
   });
   const double category = BestMs([&] { Collect(sources); });
-  examined.Start(true);  // the last run's record freed before the count starts
+  examined.BeginScan(true);  // the last run's record freed before the count starts
   const std::size_t before = heapNow;
   heapPeak = before;
   Collect(sources);

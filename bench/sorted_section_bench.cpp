@@ -75,7 +75,7 @@ class SyntheticProcess final : public WmiObject {
 
   // The section asks for the properties in column order: looking at the next one first keeps
   // the synthetic source's own cost out of the figures.
-  WmiValue Get(std::string_view property) const override {
+  SourceValue Get(std::string_view property) const override {
     for (std::size_t tried = 0; tried < kProcessProperties.size(); ++tried) {
       const std::size_t i = (next_ + tried) % kProcessProperties.size();
       if (EqualsIgnoreCase(kProcessProperties[i], property)) {
@@ -87,7 +87,7 @@ class SyntheticProcess final : public WmiObject {
   }
 
  private:
-  std::vector<WmiValue> values_;
+  std::vector<SourceValue> values_;
   mutable std::size_t next_ = 0;
 };
 
@@ -108,8 +108,7 @@ class SyntheticWmi final : public WmiService {
     const WmiObject* Next() override {
       return next_ < processes_.size() ? &processes_[next_++] : nullptr;
     }
-    QueryStatus Status() const override { return QueryStatus::Ok; }
-    std::string Error() const override { return {}; }
+    Status Outcome() const override { return std::nullopt; }
 
    private:
     const std::vector<SyntheticProcess>& processes_;
@@ -257,9 +256,9 @@ int Run(const std::string& folder) {
     const double redacted = Seconds(sectionPath, [&] {
       Redactor redactor;
       for (int i = 0; i < 40; ++i)
-        redactor.Learn(Identity::Serial, "SN-" + std::to_string(i * 7919));
-      redactor.Learn(Identity::Computer, "DESKTOP-7H3K2L");
-      redactor.Learn(Identity::User, "jsmith");
+        redactor.Learn(IdentityKind::Serial, "SN-" + std::to_string(i * 7919));
+      redactor.Learn(IdentityKind::Computer, "DESKTOP-7H3K2L");
+      redactor.Learn(IdentityKind::User, "jsmith");
       ReportWriter report(OpenFile(sectionPath));
       report.SetRedactor(&redactor);
       CollectProcesses(report, wmi, level);

@@ -424,7 +424,7 @@ class ImageExaminer {
 
 // One line of the block, recorded under its field's name for the JSON report.
 void WriteValue(ReportWriter& report, std::string_view label, std::string_view field,
-                const WmiValue& value) {
+                const SourceValue& value) {
   std::string text;
   AppendCellText(text, value);
   report.WriteField(label, text, field, value);
@@ -438,10 +438,10 @@ void WriteImage(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
   std::optional<FileSignature> signature;
   if (place.exists) signature = images.Examined().Signature(entry.image);
   WriteValue(report, "Signature: ", "Signature",
-             signature ? WmiValue(std::string(SignatureStatusName(signature->status))) : Null{});
+             signature ? SourceValue(std::string(SignatureStatusName(signature->status))) : Null{});
   WriteValue(report, "Signer: ", "Signer", signature ? TextOrNull(signature->signer) : Null{});
   if (level < DetailLevel::Advanced) return;
-  WmiValue sha256 = Null{};
+  SourceValue sha256 = Null{};
   VersionStrings version;
   if (place.exists) {
     const std::string digest = images.Examined().Checksums(entry.image, true).sha256;

@@ -69,11 +69,11 @@ constexpr std::array<SectionLine, 23> kLines{{
 constexpr std::span<const std::string_view> kKey{};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 5> kIdentifying{{
-    {"Caption", Identity::Computer},
-    {"Name", Identity::Computer},
-    {"Workgroup", Identity::Domain},
-    {"Domain", Identity::Domain},
-    {"UserName", Identity::Account},
+    {"Caption", IdentityKind::Computer},
+    {"Name", IdentityKind::Computer},
+    {"Workgroup", IdentityKind::Domain},
+    {"Domain", IdentityKind::Domain},
+    {"UserName", IdentityKind::Account},
 }};
 // clang-format on
 

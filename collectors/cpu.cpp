@@ -9,7 +9,7 @@ namespace sysinfo {
 namespace {
 
 // WMI reports the voltage in tenths of a volt: a raw 12 prints 1.2, a raw 10 prints 1.
-std::optional<std::string> Volts(const WmiValue& tenths) {
+std::optional<std::string> Volts(const SourceValue& tenths) {
   if (IsUnreadable(tenths) || IsNull(tenths)) return ValueText(tenths);
   if (const auto* number = std::get_if<double>(&tenths)) return ValueText(*number / 10);
   const auto whole = WholeNumber(tenths);
@@ -58,8 +58,8 @@ constexpr std::array<SectionLine, 33> kLines{{
 constexpr std::array<std::string_view, 1> kKey{"DeviceID"};
 constexpr std::array<std::string_view, 2> kChanging{"CurrentClockSpeed", "CurrentVoltage"};
 constexpr std::array<IdentifyingField, 2> kIdentifying{{
-    {"PNPDeviceID", Identity::DeviceId},
-    {"UniqueId", Identity::Id},
+    {"PNPDeviceID", IdentityKind::DeviceId},
+    {"UniqueId", IdentityKind::Id},
 }};
 // clang-format on
 

@@ -37,7 +37,7 @@ constexpr SortedSection kSection{"SELECT * FROM Win32_SystemDriver", "Caption", 
 constexpr std::array<std::string_view, 1> kKey{"Name"};
 constexpr std::array<std::string_view, 2> kChanging{"ExitCode", "ServiceSpecificExitCode"};
 constexpr std::array<IdentifyingField, 1> kIdentifying{{
-    {"StartName", Identity::Account},
+    {"StartName", IdentityKind::Account},
 }};
 // clang-format on
 

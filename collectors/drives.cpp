@@ -10,7 +10,7 @@ namespace sysinfo {
 namespace {
 
 // The drive's size with its unit ("500.11 GB"); a Null size prints nothing after the label.
-std::optional<std::string> Bytes(const WmiValue& size) {
+std::optional<std::string> Bytes(const SourceValue& size) {
   const auto text = ValueText(size);
   if (!text) return std::nullopt;
   return FormatBytes(*text);
@@ -56,9 +56,9 @@ constexpr std::array<SectionLine, 30> kLines{{
 constexpr std::array<std::string_view, 2> kKey{"PNPDeviceID", "Model"};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 3> kIdentifying{{
-    {"PNPDeviceID", Identity::DeviceId},
-    {"SerialNumber", Identity::Serial},
-    {"Signature", Identity::Id},
+    {"PNPDeviceID", IdentityKind::DeviceId},
+    {"SerialNumber", IdentityKind::Serial},
+    {"Signature", IdentityKind::Id},
 }};
 // clang-format on
 

@@ -5,11 +5,13 @@
 
 namespace sysinfo {
 
-void FileExaminations::Start(bool sha256Always) {
+void FileExaminations::BeginScan(bool sha256Always) {
   const std::lock_guard lock(mutex_);
   examined_.clear();
   sha256Always_ = sha256Always;
 }
+
+void FileExaminations::EndScan() { BeginScan(false); }
 
 FileExaminations::Examined& FileExaminations::Of(const std::string& path) {
   return examined_[LowerCase(path)];
@@ -55,8 +57,19 @@ FileChecksums FileExaminations::Checksums(const std::string& path, bool sha256) 
 }
 
 std::optional<FileSignature> FileExaminations::Signature(const std::string& path) {
-  if (auto kept = Find(path, &Examined::signature)) return *kept;
-  return Keep(path, &Examined::signature, files_.Signature(path));
+  {
+    const std::lock_guard lock(mutex_);
+    const Examined& file = Of(path);
+    if (file.signatureAsked) return file.signature;
+  }
+  std::optional<FileSignature> read = files_.Signature(path);
+  const std::lock_guard lock(mutex_);
+  Examined& file = Of(path);
+  if (!file.signatureAsked) {
+    file.signature = std::move(read);
+    file.signatureAsked = true;
+  }
+  return file.signature;
 }
 
 }  // namespace sysinfo

@@ -20,9 +20,11 @@ class FileExaminations {
   static constexpr std::string_view kSourceName = "record of examined files";
   explicit FileExaminations(SuspiciousFileSource& files) : files_(files) {}
 
-  // Forgets every file, for a new scan. With `sha256Always`, every read for checksums also takes
-  // the SHA-256, for a scan where some category shows it: the file is then not read again.
-  void Start(bool sha256Always);
+  // A new scan: every file is read afresh. With `sha256Always`, every read for checksums also
+  // takes the SHA-256, for a scan where some category shows it: the file is then not read again.
+  void BeginScan(bool sha256Always);
+  // The scan is over: nothing read is kept for the next one.
+  void EndScan();
 
   // The categories gathered side by side ask from several threads at once: each answer is a copy,
   // and a file is read without holding the others up (two threads asking for one file at the same
@@ -39,7 +41,8 @@ class FileExaminations {
     std::optional<VersionStrings> version;
     std::optional<FileChecksums> checksums;
     bool withSha256 = false;
-    std::optional<std::optional<FileSignature>> signature;
+    bool signatureAsked = false;
+    std::optional<FileSignature> signature;  // nothing where the platform cannot be asked
   };
   Examined& Of(const std::string& path);  // with the lock held
   template <typename Fact>

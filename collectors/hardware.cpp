@@ -35,8 +35,8 @@ constexpr SortedSection kSection{"SELECT * FROM Win32_PnPEntity", "Caption", kLi
 constexpr std::array<std::string_view, 1> kKey{"DeviceID"};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 2> kIdentifying{{
-    {"DeviceID", Identity::DeviceId},
-    {"PNPDeviceID", Identity::DeviceId},
+    {"DeviceID", IdentityKind::DeviceId},
+    {"PNPDeviceID", IdentityKind::DeviceId},
 }};
 // clang-format on
 

@@ -14,8 +14,8 @@ constexpr std::string_view kUnableToDetect = "Unable to Detect";
 
 // "<bank label> - Size <capacity with unit>"; left out when the class lacks either property.
 void WriteModule(ReportWriter& report, const WmiObject& module) {
-  const WmiValue bankValue = module.Get("BankLabel");
-  const WmiValue capacityValue = module.Get("Capacity");
+  const SourceValue bankValue = module.Get("BankLabel");
+  const SourceValue capacityValue = module.Get("Capacity");
   const auto bank = ValueText(bankValue);
   const auto capacity = ValueText(capacityValue);
   if (!bank || !capacity) return;
@@ -27,7 +27,7 @@ void WriteModule(ReportWriter& report, const WmiObject& module) {
 }
 
 // Page-file sizes are whole megabytes as WMI gives them; a Null size still gets its unit.
-std::optional<std::string> Megabytes(const WmiValue& size) {
+std::optional<std::string> Megabytes(const SourceValue& size) {
   const auto text = ValueText(size);
   if (!text) return std::nullopt;
   return *text + " MB";
@@ -45,12 +45,12 @@ void WritePageFile(ReportWriter& report, const WmiObject* pageFile) {
   report.BeginItem();
   if (pageFile) {
     for (const SectionLine& line : kPageFileLines) {
-      const WmiValue value = pageFile->Get(line.property);
+      const SourceValue value = pageFile->Get(line.property);
       if (auto text = line.format(value))
         report.WriteField(line.label, *text, line.property, value);
     }
   }
-  const WmiValue temp = pageFile ? pageFile->Get("TempPageFile") : WmiValue{Unreadable{}};
+  const SourceValue temp = pageFile ? pageFile->Get("TempPageFile") : SourceValue{Unreadable{}};
   const bool isTemp = std::holds_alternative<bool>(temp) && std::get<bool>(temp);
   report.WriteReportLine(isTemp ? "Temp Page File: True" : "Temp Page File: False");
   report.RecordField("TempPageFile", isTemp);
@@ -67,11 +67,11 @@ int WriteEach(ReportWriter& report, WmiService& wmi, std::string_view wql, Write
     writeOne(object);
     ++passes;
   }
-  if (passes == 0 && result->Status() != QueryStatus::Ok) {
+  if (passes == 0 && result->Outcome()) {
     writeOne(nullptr);
     ++passes;
   }
-  report.SourceEnded(QueryError(*result));
+  report.SourceEnded(result->Outcome());
   return passes;
 }
 

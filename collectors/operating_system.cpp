@@ -22,7 +22,7 @@ std::optional<std::string> CaptionLine(const WmiObject& os) {
 }
 
 // A language code that is Null has no name: the line is left out.
-std::optional<std::string> LanguageText(const WmiValue& code) {
+std::optional<std::string> LanguageText(const SourceValue& code) {
   if (IsNull(code)) return std::nullopt;
   const auto text = ValueText(code);
   if (!text) return std::nullopt;
@@ -70,9 +70,9 @@ constexpr std::array<SectionLine, 20> kLines{{
 constexpr std::span<const std::string_view> kKey{};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 3> kIdentifying{{
-    {"RegisteredUser", Identity::Owner},
-    {"Organization", Identity::Organization},
-    {"SerialNumber", Identity::Serial},
+    {"RegisteredUser", IdentityKind::Owner},
+    {"Organization", IdentityKind::Organization},
+    {"SerialNumber", IdentityKind::Serial},
 }};
 // clang-format on
 

@@ -92,9 +92,9 @@ Result<std::vector<ProxyKey>> ProxyInfoKeys(RegistryRoutines& keys) {
 constexpr std::array<std::string_view, 1> kKey{"path"};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 3> kIdentifying{{
-    {"ProxyServer", Identity::ProxyList},
-    {"ProxyOverride", Identity::ProxyOverrides},
-    {"AutoConfigURL", Identity::Proxy},
+    {"ProxyServer", IdentityKind::ProxyList},
+    {"ProxyOverride", IdentityKind::ProxyOverrides},
+    {"AutoConfigURL", IdentityKind::Proxy},
 }};
 // clang-format on
 

@@ -19,7 +19,7 @@ void PrintComposedLine(ReportWriter& report, const WmiObject& object, const Sect
 // A label and a property's text. The JSON report gets the value as it came from WMI: a formatted
 // line (a code with its meaning, a size with its unit) gives it the number it was made from.
 void PrintPropertyLine(ReportWriter& report, const WmiObject& object, const SectionLine& line) {
-  const WmiValue value = object.Get(line.property);
+  const SourceValue value = object.Get(line.property);
   const auto text = line.format(value);
   if (!text) return;
   report.WriteField(line.label, *text, line.property, value);
@@ -47,7 +47,7 @@ void PrintObjectLines(ReportWriter& report, const WmiObject* object,
 Status PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
                     std::span<const SectionLine> lines, DetailLevel level) {
   auto result = wmi.ExecQuery(wql);
-  if (!IsDetailLevel(level)) return QueryError(*result);
+  if (!IsDetailLevel(level)) return result->Outcome();
 
   bool delivered = false;
   while (const WmiObject* object = result->Next()) {
@@ -55,9 +55,8 @@ Status PrintSection(ReportWriter& report, WmiService& wmi, std::string_view wql,
     PrintObjectLines(report, object, lines, level);
   }
   // A query that could not even start still runs the per-object body once, without an object.
-  if (!delivered && result->Status() != QueryStatus::Ok)
-    PrintObjectLines(report, nullptr, lines, level);
-  const Status error = QueryError(*result);
+  if (!delivered && result->Outcome()) PrintObjectLines(report, nullptr, lines, level);
+  const Status error = result->Outcome();
   report.SourceEnded(error);
   return error;
 }

@@ -26,7 +26,7 @@ struct Levels {
 };
 
 // Turns a property value into the text after the label; nothing leaves the line out.
-using ValueFormatter = std::optional<std::string> (*)(const WmiValue&);
+using ValueFormatter = std::optional<std::string> (*)(const SourceValue&);
 // Builds a whole line from several properties of one object; nothing leaves the line out.
 using LineComposer = std::optional<std::string> (*)(const WmiObject&);
 
@@ -51,7 +51,7 @@ struct CodeSuffix {
 // The number followed by its suffix when the value is listed in `table`; no line otherwise
 // (also for Null).
 template <const auto& table>
-std::optional<std::string> Coded(const WmiValue& value) {
+std::optional<std::string> Coded(const SourceValue& value) {
   const auto number = WholeNumber(value);
   if (!number) return std::nullopt;
   for (const CodeSuffix& row : table) {

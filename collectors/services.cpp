@@ -34,7 +34,7 @@ constexpr SortedSection kSection{"SELECT * FROM Win32_Service", "DisplayName", k
 constexpr std::array<std::string_view, 1> kKey{"Name"};
 constexpr std::array<std::string_view, 2> kChanging{"ProcessId", "CheckPoint"};
 constexpr std::array<IdentifyingField, 1> kIdentifying{{
-    {"StartName", Identity::Account},
+    {"StartName", IdentityKind::Account},
 }};
 // clang-format on
 

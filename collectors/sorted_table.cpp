@@ -58,17 +58,17 @@ std::size_t SortedTable::ColumnIndex(std::string_view column) const {
   return kNoColumn;
 }
 
-void SortedTable::AddNew() { pending_.assign(columns_.size(), WmiValue(Null{})); }
+void SortedTable::AddNew() { pending_.assign(columns_.size(), SourceValue(Null{})); }
 
 void SortedTable::Set(std::string_view column, std::string value) {
   SetColumn(ColumnIndex(column), std::move(value));
 }
 
-void SortedTable::SetValue(std::string_view column, WmiValue value) {
+void SortedTable::SetValue(std::string_view column, SourceValue value) {
   SetColumn(ColumnIndex(column), std::move(value));
 }
 
-void SortedTable::SetColumn(std::size_t column, WmiValue value) {
+void SortedTable::SetColumn(std::size_t column, SourceValue value) {
   if (column >= pending_.size()) return;
   // A property the object lacks prints as empty text, like Null; the JSON report says null.
   if (IsUnreadable(value)) value = Null{};
@@ -98,7 +98,7 @@ void SortedTable::Sort(std::string_view column) {
   std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(),
                    [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
-  std::vector<std::vector<WmiValue>> sorted;
+  std::vector<std::vector<SourceValue>> sorted;
   sorted.reserve(rows_.size());
   for (std::size_t row : order) sorted.push_back(std::move(rows_[row]));
   rows_ = std::move(sorted);
@@ -114,13 +114,13 @@ std::string SortedTable::Value(std::size_t row, std::size_t column) const {
   return text;
 }
 
-const WmiValue& SortedTable::Cell(std::size_t row, std::size_t column) const {
-  static const WmiValue null{Null{}};
+const SourceValue& SortedTable::Cell(std::size_t row, std::size_t column) const {
+  static const SourceValue null{Null{}};
   if (row >= rows_.size() || column >= columns_.size()) return null;
   return rows_[row][column];
 }
 
-void AppendCellText(std::string& text, const WmiValue& cell) {
+void AppendCellText(std::string& text, const SourceValue& cell) {
   // Text and whole numbers, nearly every cell, are appended without a string of their own.
   if (const auto* held = std::get_if<std::string>(&cell)) {
     text += *held;
@@ -145,7 +145,7 @@ void PrintSortedTable(ReportWriter& report, SortedTable& table, const SortedSect
   for (std::size_t row = 0; row < table.RowCount(); ++row) {
     report.BeginItem();
     for (const ResolvedLine& line : lines) {
-      const WmiValue& cell = table.Cell(row, line.column);
+      const SourceValue& cell = table.Cell(row, line.column);
       text.clear();
       // A JSON report alone needs the text only where a redactor reads it.
       if (report.WritesLines() || report.Redacting()) {
@@ -173,11 +173,11 @@ Status FillFromWmi(SortedTable& table, WmiService& wmi, std::string_view wql) {
       table.SetColumn(i, object->Get(table.ColumnName(i)));
     table.Update();
   }
-  if (!delivered && result->Status() != QueryStatus::Ok) {
+  if (!delivered && result->Outcome()) {
     table.AddNew();
     table.Update();
   }
-  return QueryError(*result);
+  return result->Outcome();
 }
 
 Status PrintSortedWmiSection(ReportWriter& report, WmiService& wmi, const SortedSection& section,

@@ -28,8 +28,8 @@ class SortedTable {
   // Starts a new row with every column Null (printed empty); Set fills it; Update commits it.
   void AddNew();
   void Set(std::string_view column, std::string value);  // column names ignore letter case
-  void SetValue(std::string_view column, WmiValue value);
-  void SetColumn(std::size_t column, WmiValue value);  // by position in the column list
+  void SetValue(std::string_view column, SourceValue value);
+  void SetColumn(std::size_t column, SourceValue value);  // by position in the column list
   void Update();
 
   // Ascending on one column's text, ignoring letter case; rows with equal keys keep their order.
@@ -40,7 +40,7 @@ class SortedTable {
   std::string Value(std::size_t row, std::string_view column) const;
   std::string Value(std::size_t row, std::size_t column) const;
   // The value as stored; Null for a column the table does not have.
-  const WmiValue& Cell(std::size_t row, std::size_t column) const;
+  const SourceValue& Cell(std::size_t row, std::size_t column) const;
 
   // The column's position, ignoring letter case; kNoColumn when the table has no such column.
   static constexpr std::size_t kNoColumn = static_cast<std::size_t>(-1);
@@ -51,13 +51,13 @@ class SortedTable {
 
  private:
   std::vector<std::string_view> columns_;
-  std::vector<std::vector<WmiValue>> rows_;
-  std::vector<WmiValue> pending_;
+  std::vector<std::vector<SourceValue>> rows_;
+  std::vector<SourceValue> pending_;
 };
 
 // Appends a cell's report text: text as it is, a number in decimal, a Boolean as "True" or
 // "False", Null (or unreadable) as nothing.
-void AppendCellText(std::string& text, const WmiValue& cell);
+void AppendCellText(std::string& text, const SourceValue& cell);
 
 // One printed line of a sorted section: label + the row's value of the column (+ a unit after
 // a number that is kept as a number, " Bytes").

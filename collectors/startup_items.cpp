@@ -25,7 +25,7 @@ constexpr SortedSection kSection{"SELECT * FROM Win32_StartupCommand", "Name", k
 constexpr std::array<std::string_view, 2> kKey{"Command", "Location"};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 1> kIdentifying{{
-    {"User", Identity::Account},
+    {"User", IdentityKind::Account},
 }};
 // clang-format on
 

@@ -14,7 +14,7 @@ class WmiObject {
  public:
   virtual ~WmiObject() = default;
   // Property names are matched without regard to case.
-  virtual WmiValue Get(std::string_view property) const = 0;
+  virtual SourceValue Get(std::string_view property) const = 0;
 };
 
 // A forward-only query result, read once.
@@ -23,20 +23,11 @@ class WmiResult {
   virtual ~WmiResult() = default;
   // The next object, valid until the following call; nothing at the end or on a failure.
   virtual const WmiObject* Next() = 0;
-  virtual QueryStatus Status() const = 0;
-  // The platform's reason when the status is not Ok.
-  virtual std::string Error() const = 0;
+  // How the enumeration ended: nothing while it goes on or once it was read to its end; else
+  // that it failed (connection, query or enumeration) or that the provider stopped answering
+  // within the bounded wait (TimedOut), with the platform's reason.
+  virtual Status Outcome() const = 0;
 };
-
-// How a query ended, as its section tells it: nothing when it was read to its end.
-inline Status QueryError(const WmiResult& result) {
-  switch (result.Status()) {
-    case QueryStatus::Ok: return std::nullopt;
-    case QueryStatus::TimedOut: return Error{ErrorKind::TimedOut, result.Error()};
-    case QueryStatus::Failed: break;
-  }
-  return Failure(result.Error());
-}
 
 // The local root\CIMV2 namespace. Each query connects anew, as each section does.
 class WmiService {

@@ -48,7 +48,7 @@ std::optional<std::int64_t> SignedBits(const VARIANT& v) {
 
 // A 64-bit value given as text; a null text pointer is no value at all.
 template <class Number>
-WmiValue NumberFromText(BSTR bstr) {
+SourceValue NumberFromText(BSTR bstr) {
   if (!bstr) return Unreadable{};
   const std::string text = WideToUtf8(bstr);
   Number number{};
@@ -60,7 +60,7 @@ WmiValue NumberFromText(BSTR bstr) {
 
 }  // namespace
 
-WmiValue ToWmiValue(const VARIANT& v, CIMTYPE type) {
+SourceValue ToWmiValue(const VARIANT& v, CIMTYPE type) {
   if (v.vt == VT_NULL || v.vt == VT_EMPTY) return Null{};
   if (type & CIM_FLAG_ARRAY || v.vt & VT_ARRAY) return Unreadable{};
   const auto bits = SignedBits(v);
@@ -112,7 +112,7 @@ class WinWmiObject final : public WmiObject {
  public:
   void Reset(ComPtr<IWbemClassObject> object) { object_ = std::move(object); }
 
-  WmiValue Get(std::string_view property) const override {
+  SourceValue Get(std::string_view property) const override {
     if (!object_) return Unreadable{};
     UniqueVariant value;
     CIMTYPE type = CIM_EMPTY;
@@ -129,8 +129,7 @@ class WinWmiResult final : public WmiResult {
  public:
   explicit WinWmiResult(ComPtr<IEnumWbemClassObject> enumerator)
       : enumerator_(std::move(enumerator)) {}
-  WinWmiResult(QueryStatus status, std::string error)
-      : status_(status), error_(std::move(error)), finished_(true) {}
+  explicit WinWmiResult(Error failure) : outcome_(std::move(failure)), finished_(true) {}
 
   const WmiObject* Next() override {
     if (finished_) return nullptr;
@@ -145,23 +144,21 @@ class WinWmiResult final : public WmiResult {
     current_.Reset(nullptr);
     enumerator_.Reset();
     if (hr == WBEM_S_TIMEDOUT) {
-      status_ = QueryStatus::TimedOut;
-      error_ = "WMI did not answer within " + std::to_string(kWmiObjectWaitMs / 1000) + " seconds";
+      outcome_ = Error{
+          ErrorKind::TimedOut,
+          "WMI did not answer within " + std::to_string(kWmiObjectWaitMs / 1000) + " seconds"};
     } else if (FAILED(hr)) {
-      status_ = QueryStatus::Failed;
-      error_ = HResultText(hr);
+      outcome_ = Failure(HResultText(hr));
     }
     return nullptr;
   }
 
-  QueryStatus Status() const override { return status_; }
-  std::string Error() const override { return error_; }
+  Status Outcome() const override { return outcome_; }
 
  private:
   ComPtr<IEnumWbemClassObject> enumerator_;
   WinWmiObject current_;
-  QueryStatus status_ = QueryStatus::Ok;
-  std::string error_;
+  Status outcome_;
   bool finished_ = false;
 };
 
@@ -170,7 +167,7 @@ class WinWmiService final : public WmiService {
   std::unique_ptr<WmiResult> ExecQuery(std::string_view wql) override {
     ComPtr<IEnumWbemClassObject> enumerator;
     const HRESULT hr = StartWmiQuery(wql, &enumerator);
-    if (FAILED(hr)) return std::make_unique<WinWmiResult>(QueryStatus::Failed, HResultText(hr));
+    if (FAILED(hr)) return std::make_unique<WinWmiResult>(Failure(HResultText(hr)));
     return MakeWmiResult(enumerator.Get());
   }
 };

@@ -35,7 +35,7 @@ class ComApartment {
 // One place turns every VARIANT into a report value. The CIM type that `Get` gives decides how
 // to read it: unsigned 8-, 16- and 32-bit values arrive in signed VARIANT types, 64-bit ones as
 // text. Arrays are unreadable; VT_NULL and VT_EMPTY are Null.
-WmiValue ToWmiValue(const VARIANT& v, CIMTYPE type);
+SourceValue ToWmiValue(const VARIANT& v, CIMTYPE type);
 
 // WMI of the local machine, namespace root\CIMV2.
 std::unique_ptr<WmiService> MakeWmiService();

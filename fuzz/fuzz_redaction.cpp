@@ -63,10 +63,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (again.Failed() || again.value != map.value) __builtin_trap();
   }
   sysinfo::Redactor redactor(map.value);
-  const std::string marker = redactor.Learn(sysinfo::Identity::Word, name);
-  for (sysinfo::Identity kind :
-       {sysinfo::Identity::Account, sysinfo::Identity::DeviceId, sysinfo::Identity::ProxyList,
-        sysinfo::Identity::ProxyOverrides, sysinfo::Identity::Serial, sysinfo::Identity::Word}) {
+  const std::string marker = redactor.Learn(sysinfo::IdentityKind::Word, name);
+  for (sysinfo::IdentityKind kind :
+       {sysinfo::IdentityKind::Account, sysinfo::IdentityKind::DeviceId,
+        sysinfo::IdentityKind::ProxyList, sysinfo::IdentityKind::ProxyOverrides,
+        sysinfo::IdentityKind::Serial, sysinfo::IdentityKind::Word}) {
     redactor.Value(kind, text);
   }
   const std::string redacted = redactor.Text(text);

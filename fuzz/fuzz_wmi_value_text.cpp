@@ -14,7 +14,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::memcpy(&bits, rest.data(), std::min(rest.size(), sizeof bits));
   double real = 0;
   std::memcpy(&real, &bits, sizeof real);
-  sysinfo::WmiValue value;
+  sysinfo::SourceValue value;
   switch (data[0] % 7) {
     case 0: value = sysinfo::Unreadable{}; break;
     case 1: value = sysinfo::Null{}; break;

@@ -6,7 +6,7 @@
 namespace sysinfo {
 
 // The kinds of value a redacted report replaces; each gives its marker its name ("<user-1>").
-enum class Identity {
+enum class IdentityKind {
   User,  // an account name
   Computer,  // the computer's own name
   Domain,  // a domain or workgroup name
@@ -32,7 +32,7 @@ enum class Identity {
 // A field of a category whose value identifies the machine or its people.
 struct IdentifyingField {
   std::string_view field;  // the property or column name, as the JSON report records it
-  Identity kind;
+  IdentityKind kind;
 };
 
 }  // namespace sysinfo

@@ -76,7 +76,7 @@ class ItemRecorder {
 
   // One object, row or record: its printed values under their property or column names.
   virtual void BeginItem() {}
-  virtual void Field(std::string_view /*name*/, const WmiValue& /*value*/) {}
+  virtual void Field(std::string_view /*name*/, const SourceValue& /*value*/) {}
   virtual void EndItem() {}
 };
 

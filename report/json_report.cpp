@@ -92,7 +92,7 @@ Json* JsonReport::Group() {
 
 void JsonReport::BeginItem() { item_ = Json::object(); }
 
-void JsonReport::Field(std::string_view name, const WmiValue& value) {
+void JsonReport::Field(std::string_view name, const SourceValue& value) {
   if (!item_.is_object()) return;
   if (auto json = JsonValue(value)) item_[std::string(name)] = std::move(*json);
 }

@@ -40,7 +40,7 @@ class JsonReport final : public ItemRecorder {
   void BeginGroup(std::string_view name) override;
   void EndGroup() override;
   void BeginItem() override;
-  void Field(std::string_view name, const WmiValue& value) override;
+  void Field(std::string_view name, const SourceValue& value) override;
   void EndItem() override;
 
  private:

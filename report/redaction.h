@@ -22,7 +22,7 @@ using MarkerMap = std::map<std::string, std::string>;
 
 // What a marker stands for: its kind and number ("<user-2>": User, 2; "<computer>": Computer, 1).
 struct MarkerNumber {
-  Identity kind;
+  IdentityKind kind;
   int number;
 };
 // Nothing for text that is not a marker this program writes.
@@ -59,7 +59,7 @@ class Redactor {
   // Learns a value of a kind and returns its marker; nothing (empty) for a value not worth one:
   // empty, a single character, a placeholder such as "To be filled by O.E.M.", a well-known
   // account such as "SYSTEM", an owner such as "Microsoft".
-  std::string Learn(Identity kind, std::string_view value);
+  std::string Learn(IdentityKind kind, std::string_view value);
 
   // Another spelling of a value already learnt (a profile folder's 8.3 short name): the same
   // marker, replaced where the value is.
@@ -74,7 +74,7 @@ class Redactor {
 
   // A value of a kind, also of the field shapes (Account, DeviceId, ProxyList, ProxyOverrides):
   // what identifies in it learnt and replaced, the rest as free text.
-  std::string Value(Identity kind, std::string_view text);
+  std::string Value(IdentityKind kind, std::string_view text);
 
   // Free text (a line, a path, a hosts line): what it shows learnt, then every known value
   // replaced.
@@ -97,7 +97,7 @@ class Redactor {
   using Spans = std::map<std::size_t, Span>;
 
   Known* Find(std::string_view folded);
-  std::string NewMarker(Identity kind);
+  std::string NewMarker(IdentityKind kind);
   void ReplaceEverywhere(const std::string& folded, Known& known);
   void FindKnown(std::string_view text, std::string_view folded, Spans& spans) const;
   void FindPatterns(std::string_view text, std::string_view folded, Spans& spans);
@@ -111,13 +111,13 @@ class Redactor {
   // The folded values replaced everywhere, by their first byte, longest first.
   std::array<std::vector<std::string>, 256> everywhere_;
   // The highest number given so far, by kind; the field shapes from Account on have no markers.
-  std::array<int, static_cast<std::size_t>(Identity::Account)> counts_{};
+  std::array<int, static_cast<std::size_t>(IdentityKind::Account)> counts_{};
   std::span<const IdentifyingField> identifying_;
   MarkerMap map_;
 };
 
 // A recorded value as a redacted report holds it: text replaced as the field's kind says, a number
 // that identifies (a disk's signature) replaced by its marker, anything else as it is.
-WmiValue RedactedValue(Redactor& redactor, std::string_view name, const WmiValue& value);
+SourceValue RedactedValue(Redactor& redactor, std::string_view name, const SourceValue& value);
 
 }  // namespace sysinfo

@@ -106,7 +106,7 @@ std::string ReportWriter::Redacted(std::string_view text) const {
 }
 
 void ReportWriter::WriteField(std::string_view label, std::string_view text, std::string_view name,
-                              const WmiValue& value) {
+                              const SourceValue& value) {
   if (!redactor_) {
     if (sink_) WriteLine(label, text);
     if (items_) items_->Field(name, value);
@@ -119,13 +119,13 @@ void ReportWriter::WriteField(std::string_view label, std::string_view text, std
   // value is redacted as what it is.
   const auto* held = std::get_if<std::string>(&value);
   if (held && *held == text) {
-    items_->Field(name, WmiValue(std::move(redacted)));
+    items_->Field(name, SourceValue(std::move(redacted)));
   } else {
     RecordField(name, value);
   }
 }
 
-void ReportWriter::RecordField(std::string_view name, const WmiValue& value) {
+void ReportWriter::RecordField(std::string_view name, const SourceValue& value) {
   if (!items_) return;
   if (redactor_) {
     items_->Field(name, RedactedValue(*redactor_, name, value));

@@ -55,9 +55,9 @@ class ReportWriter {
   // it. With a redactor the text is replaced as the field's kind says, and the field holds the
   // same replacement.
   void WriteField(std::string_view label, std::string_view text, std::string_view name,
-                  const WmiValue& value);
+                  const SourceValue& value);
   // A field the JSON report holds without a line of its own (a composed line's parts).
-  void RecordField(std::string_view name, const WmiValue& value);
+  void RecordField(std::string_view name, const SourceValue& value);
 
   // Whether lines are written at all, and whether a JSON report listens. Extras that cost time
   // and reach only the JSON report (signature checks) are skipped when nobody does.

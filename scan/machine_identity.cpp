@@ -38,24 +38,26 @@ void LearnDeclaredFields(Redactor& redactor, WmiService& wmi) {
 
 void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiService& wmi,
                           RegistryRoutines& keys) {
-  for (const std::string& computer : names.computer) redactor.Learn(Identity::Computer, computer);
-  for (const std::string& domain : names.domains) redactor.Learn(Identity::Domain, domain);
-  redactor.Value(Identity::Account, names.account);
+  for (const std::string& computer : names.computer)
+    redactor.Learn(IdentityKind::Computer, computer);
+  for (const std::string& domain : names.domains) redactor.Learn(IdentityKind::Domain, domain);
+  redactor.Value(IdentityKind::Account, names.account);
   for (const std::string& sid :
        keys.EnumRegistryKeys(RegistryRoot::LocalMachine, kProfileList).value) {
     // Only accounts' own identifiers: the service accounts' (S-1-5-18 ...) are on every machine.
     if (!sid.starts_with("S-1-5-21-") && !sid.starts_with("S-1-12-1-")) continue;
-    redactor.Learn(Identity::Sid, sid);
+    redactor.Learn(IdentityKind::Sid, sid);
     const std::string profile = ValueOf(keys, std::string(kProfileList) + "\\" + sid + "\\",
                                         "ProfileImagePath");
     const std::string account = profile.substr(profile.find_last_of("\\/") + 1);
-    redactor.Learn(Identity::User, account);
+    redactor.Learn(IdentityKind::User, account);
     if (!names.shortPath) continue;
     const std::string shortPath = names.shortPath(profile);
     redactor.LearnAlias(shortPath.substr(shortPath.find_last_of("\\/") + 1), account);
   }
-  redactor.Learn(Identity::Owner, ValueOf(keys, kCurrentVersion, "RegisteredOwner"));
-  redactor.Learn(Identity::Organization, ValueOf(keys, kCurrentVersion, "RegisteredOrganization"));
+  redactor.Learn(IdentityKind::Owner, ValueOf(keys, kCurrentVersion, "RegisteredOwner"));
+  redactor.Learn(IdentityKind::Organization,
+                 ValueOf(keys, kCurrentVersion, "RegisteredOrganization"));
   // The registry's values before the WMI objects': markers are numbered in the order learnt.
   for (const CategoryDefinition* category : kCategoryList) {
     if (category->fields.learn) category->fields.learn(redactor, keys);

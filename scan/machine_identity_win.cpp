@@ -111,7 +111,7 @@ Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices) {
     map = RedactionMapOf(read.value);
   }
   Redactor redactor(std::move(map));
-  for (const std::string& word : choices.words) redactor.Learn(Identity::Word, word);
+  for (const std::string& word : choices.words) redactor.Learn(IdentityKind::Word, word);
   MachineNames names;
   names.computer = {ThisComputerName(), ComputerNameOf(ComputerNameDnsHostname)};
   names.domains = {ComputerNameOf(ComputerNameDnsDomain), NetBiosDomain()};

@@ -83,7 +83,7 @@ void BlockRecorder::BeginItem() {
   Keep([](ItemRecorder& items) { items.BeginItem(); });
 }
 
-void BlockRecorder::Field(std::string_view name, const WmiValue& value) {
+void BlockRecorder::Field(std::string_view name, const SourceValue& value) {
   Keep([name = std::string(name), value](ItemRecorder& items) { items.Field(name, value); });
 }
 

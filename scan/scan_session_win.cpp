@@ -97,10 +97,10 @@ SessionOutcome ScanSession::Run(const ScanChoices& choices, ScanHost& host, std:
                                   Iso8601(LocalTimeNow()), choices.level});
     helpers.json = &*json;
   }
-  platform_->examined.Start(ShowsSha256(choices));  // each scan reads its files afresh
+  platform_->examined.BeginScan(ShowsSha256(choices));  // each scan reads its files afresh
   const std::shared_ptr<ScanCategories> categories(platform_, &platform_->categories);
   outcome.scan = RunScan(choices, categories, host, helpers, stop);
-  platform_->examined.Start(false);  // and keeps nothing of them after
+  platform_->examined.EndScan();  // and keeps nothing of them after
   // The report stands; only the next one may number its markers differently.
   if (helpers.redactor && outcome.scan.result == ScanResult::Saved) {
     outcome.mapNotKept = KeepRedactionMap(*helpers.redactor, choices.redaction);

@@ -115,17 +115,17 @@ void AppendKey(std::string& key, const std::optional<JsonNode>& value) {
 
 // What an item is matched by: its group and the values of the key fields it holds, or,
 // holding none, its group and its position among such items (`position` > 0).
-struct Identity {
+struct MatchKey {
   std::string key;
   std::size_t position = 0;
 };
 
-class Identities {
+class MatchKeys {
  public:
-  explicit Identities(Names keyFields) : keyFields_(keyFields) {}
+  explicit MatchKeys(Names keyFields) : keyFields_(keyFields) {}
 
-  Identity Of(const Item& item) {
-    Identity identity{std::string(item.subsection) + '\x1e', 0};
+  MatchKey Of(const Item& item) {
+    MatchKey identity{std::string(item.subsection) + '\x1e', 0};
     if (!item.ownName.empty()) return {identity.key + "=" + std::string(item.ownName), 0};
     bool held = false;
     for (std::string_view field : keyFields_) {
@@ -186,7 +186,7 @@ std::string NamePart(const std::optional<JsonNode>& value) {
   return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
-ItemName NameOf(const Item& item, const Identity& identity, Names keyFields) {
+ItemName NameOf(const Item& item, const MatchKey& identity, Names keyFields) {
   ItemName name{std::string(item.subsection), std::string(item.ownName)};
   if (!item.ownName.empty()) return name;
   if (identity.position > 0) {
@@ -259,11 +259,11 @@ CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, 
   const std::vector<Item> before = ListItems(oldCategory, shape);
   const std::vector<Item> after = ListItems(newCategory, shape);
 
-  std::vector<Identity> oldIds;
+  std::vector<MatchKey> oldIds;
   oldIds.reserve(before.size());
   std::unordered_map<std::string, Waiting> waiting;
   waiting.reserve(before.size());
-  Identities oldIdentities(keyFields);
+  MatchKeys oldIdentities(keyFields);
   for (std::size_t i = 0; i < before.size(); ++i) {
     oldIds.push_back(oldIdentities.Of(before[i]));
     waiting[oldIds.back().key].items.push_back(i);
@@ -272,9 +272,9 @@ CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, 
   CategoryDifferences differences{std::string(name), {}, {}, {}};
   std::vector<bool> paired(before.size(), false);
   std::vector<Field> oldFields, newFields;  // kept between items so they allocate once
-  Identities newIdentities(keyFields);
+  MatchKeys newIdentities(keyFields);
   for (const Item& item : after) {
-    const Identity identity = newIdentities.Of(item);
+    const MatchKey identity = newIdentities.Of(item);
     const auto found = waiting.find(identity.key);
     CollectFields(item, newFields);
     if (found == waiting.end() || found->second.next == found->second.items.size()) {

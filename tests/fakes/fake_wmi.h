@@ -15,15 +15,15 @@ namespace sysinfo::testing {
 class FakeWmiObject final : public WmiObject {
  public:
   FakeWmiObject() = default;
-  FakeWmiObject(std::initializer_list<std::pair<const std::string, WmiValue>> properties)
+  FakeWmiObject(std::initializer_list<std::pair<const std::string, SourceValue>> properties)
       : properties_(properties) {}
 
-  FakeWmiObject& Set(const std::string& name, WmiValue value) {
+  FakeWmiObject& Set(const std::string& name, SourceValue value) {
     properties_[name] = std::move(value);
     return *this;
   }
 
-  WmiValue Get(std::string_view property) const override {
+  SourceValue Get(std::string_view property) const override {
     for (const auto& [name, value] : properties_) {
       if (EqualsIgnoreCase(name, property)) return value;
     }
@@ -31,14 +31,17 @@ class FakeWmiObject final : public WmiObject {
   }
 
  private:
-  std::map<std::string, WmiValue> properties_;
+  std::map<std::string, SourceValue> properties_;
 };
 
 // The answer to one query: its objects, then how the enumeration ends.
 struct FakeQuery {
   std::vector<FakeWmiObject> objects;
-  QueryStatus status = QueryStatus::Ok;
+  Status end;  // how the enumeration ends after the objects
 };
+
+inline const Error kFakeQueryFailed = Failure("the fake query failed");
+inline const Error kFakeQueryTimedOut{ErrorKind::TimedOut, "the fake query failed"};
 
 class FakeWmi final : public WmiService {
  public:
@@ -46,13 +49,12 @@ class FakeWmi final : public WmiService {
     queries_[wql] = std::move(query);
     return *this;
   }
-  FakeWmi& Fail(const std::string& wql) { return Answer(wql, FakeQuery{{}, QueryStatus::Failed}); }
+  FakeWmi& Fail(const std::string& wql) { return Answer(wql, FakeQuery{{}, kFakeQueryFailed}); }
 
   std::unique_ptr<WmiResult> ExecQuery(std::string_view wql) override {
     asked_.emplace_back(wql);
     const auto found = queries_.find(std::string(wql));
-    if (found == queries_.end())
-      return std::make_unique<Result>(FakeQuery{{}, QueryStatus::Failed});
+    if (found == queries_.end()) return std::make_unique<Result>(FakeQuery{{}, kFakeQueryFailed});
     return std::make_unique<Result>(found->second);
   }
 
@@ -66,11 +68,8 @@ class FakeWmi final : public WmiService {
       if (next_ >= query_.objects.size()) return nullptr;
       return &query_.objects[next_++];
     }
-    QueryStatus Status() const override {
-      return next_ >= query_.objects.size() ? query_.status : QueryStatus::Ok;
-    }
-    std::string Error() const override {
-      return Status() == QueryStatus::Ok ? "" : "the fake query failed";
+    Status Outcome() const override {
+      return next_ >= query_.objects.size() ? query_.end : std::nullopt;
     }
 
    private:

@@ -208,7 +208,7 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
   auto& [keys, system, images, examined, sources] = machine;
   system.files = {"C:\\Tools\\a.exe"};
   images.roaming.emplace_back().name = "a.exe";
-  examined.Start(true);
+  examined.BeginScan(true);
   CapturedReport suspicious;
   CollectSuspiciousFiles(suspicious.writer(), images, examined, DetailLevel::Advanced);
   keys.Set(kCu, "Software" + kCv + "Run", "One", Text("C:\\Tools\\a.exe"));
@@ -239,7 +239,7 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
 
   CapturedReport moderate;
   images.examined.clear();
-  examined.Start(false);
+  examined.EndScan();
   CollectAutostartEntries(moderate.writer(), sources, DetailLevel::Moderate);
   EXPECT_EQ(images.examined, Lines{"sign C:\\Tools\\a.exe"});  // no hashing below Advanced
   EXPECT_EQ(moderate.Lines().size(), 3 * 9u);

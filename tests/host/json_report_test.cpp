@@ -100,7 +100,7 @@ struct Machine {
                            {"Version", std::string("10.0.19045")}, {"CSDVersion", Null{}},
                            {"Organization", Null{}}, {"OSLanguage", std::uint64_t{1033}},
                            {"ProductType", std::uint64_t{1}}}}});
-    wmi.Answer("SELECT * FROM Win32_Processor", FakeQuery{{}, QueryStatus::TimedOut});
+    wmi.Answer("SELECT * FROM Win32_Processor", FakeQuery{{}, testing::kFakeQueryTimedOut});
     wmi.Answer("SELECT * FROM Win32_SystemDriver", FakeQuery{});  // a class with nothing in it
     wmi.Answer("SELECT * FROM Win32_Process",
                FakeQuery{{{{"Name", std::string("zsh.exe")}, {"CommandLine", Null{}},

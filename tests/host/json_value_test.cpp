@@ -13,7 +13,7 @@ using namespace std::string_literals;
 
 // What a reader of the JSON report gets for each kind of value the collectors hand over.
 TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
-  const std::tuple<const char*, WmiValue, std::string> cases[] = {
+  const std::tuple<const char*, SourceValue, std::string> cases[] = {
       {"Null", Null{}, "null"},
       {"true", true, "true"},
       {"false", false, "false"},

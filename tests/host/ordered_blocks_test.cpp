@@ -23,7 +23,7 @@ class LoggingRecorder final : public ItemRecorder {
     Log("end " + std::string(CategoryStatusName(o.status)) + " " + o.error);
   }
   void BeginItem() override { Log("item"); }
-  void Field(std::string_view name, const WmiValue& value) override {
+  void Field(std::string_view name, const SourceValue& value) override {
     Log(std::string(name) + "=" + ValueText(value).value_or("?"));
   }
   void EndItem() override { Log("item end"); }
@@ -88,8 +88,8 @@ TEST(OrderedBlocks, ABlockReplaysItsWriterAndItsItemsUnchanged) {
   const auto produce = [](ReportWriter& writer) {
     writer.BeginCategory("A Category", 2, {.list = "parts", .holds = "lines"}, {});
     writer.BeginItem();
-    writer.WriteField("Caption: ", "a\x1B-b", "Caption", WmiValue{std::string("a\x1B-b")});
-    writer.RecordField("Size", WmiValue{std::uint64_t{1} << 40});
+    writer.WriteField("Caption: ", "a\x1B-b", "Caption", SourceValue{std::string("a\x1B-b")});
+    writer.RecordField("Size", SourceValue{std::uint64_t{1} << 40});
     writer.EndItem();
     writer.BeginGroup("HKCU\\Software");
     writer.EndGroup();
@@ -142,7 +142,7 @@ TEST(OrderedBlocks, ConcurrentProducersAreWrittenInIndexOrder) {
       for (int line = 0; line < kLines; ++line) {
         blocks.AddText(b, std::to_string(b) + "." + std::to_string(line) + "\r\n");
         items.BeginItem();
-        items.Field("n", WmiValue{std::int64_t{line}});
+        items.Field("n", SourceValue{std::int64_t{line}});
         items.EndItem();
         if (random() % 8 == 0) std::this_thread::yield();
       }

@@ -200,7 +200,7 @@ std::pair<std::string, MarkerMap> ScanAs(bool json, bool redact, const MarkerMap
                                          bool newcomer) {
   const auto machine = std::make_shared<Machine>(newcomer);
   const auto redactor = std::make_shared<Redactor>(map ? *map : MarkerMap());
-  redactor->Learn(Identity::Word, "Quinny");
+  redactor->Learn(IdentityKind::Word, "Quinny");
   const MachineNames names{{"OFFICE", "office"},
                            {"corp.qzexample.net", "QZNETB"},
                            "QZCORP\\zorbalina",
@@ -367,8 +367,8 @@ TEST(Redaction, MarkersByKindAndContext) {
   for (const auto& [field, text, redacted] : cases) {
     EXPECT_EQ(redactor.Field(field, text), redacted) << text;
   }
-  redactor.Learn(Identity::Owner, "Quinlan Ostrova");
-  redactor.Learn(Identity::Organization, "Microsoft");
+  redactor.Learn(IdentityKind::Owner, "Quinlan Ostrova");
+  redactor.Learn(IdentityKind::Organization, "Microsoft");
   EXPECT_EQ(redactor.Text("by quinlan OSTROVA for Microsoft"), "by <owner> for Microsoft");
   redactor.BeginCategory(kDrivesCategory.fields.identifying);
   EXPECT_EQ(redactor.Field("SerialNumber", "To be filled by O.E.M."), "To be filled by O.E.M.");

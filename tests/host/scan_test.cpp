@@ -173,8 +173,8 @@ TEST(ScanSideBySide, SameReportAsOneAfterTheOtherWhileAnEarlierCategoryStalls) {
         if (index == 0) sawLastMeanwhile = lastGathered.load();
         const std::string name(kCategoryList[index]->text);
         report.BeginItem();
-        report.WriteField("Name: ", name, "Name", WmiValue{name});
-        report.RecordField("Level", WmiValue{std::int64_t{LevelNumber(level)}});
+        report.WriteField("Name: ", name, "Name", SourceValue{name});
+        report.RecordField("Level", SourceValue{std::int64_t{LevelNumber(level)}});
         report.EndItem();
         if (index == kCategoryCount - 1) lastGathered = true;
       });

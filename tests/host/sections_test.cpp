@@ -32,7 +32,7 @@ struct WmiSection {
   void (*collect)(ReportWriter&, WmiService&, DetailLevel);
   const char* query;
   bool sorted;  // list sections sort on the first line's property; the others keep WMI's order
-  std::map<std::string, WmiValue> fixed = {};
+  std::map<std::string, SourceValue> fixed = {};
   std::vector<LevelLine> block = {};
 };
 
@@ -127,7 +127,7 @@ Lines Collect(const WmiSection& section, FakeWmi& wmi, DetailLevel level) {
 }
 
 Lines CollectObjects(const WmiSection& section, std::vector<FakeWmiObject> objects,
-                     DetailLevel level, QueryStatus end = QueryStatus::Ok) {
+                     DetailLevel level, Status end = std::nullopt) {
   FakeWmi wmi;
   wmi.Answer(section.query, FakeQuery{std::move(objects), end});
   return Collect(section, wmi, level);
@@ -180,13 +180,13 @@ TEST(WmiSections, FailedEmptyBareAndStalledQueries) {
     // separator. An object of a class that defines none of the properties prints the same.
     for (DetailLevel level : kDetailLevels) {
       const Lines bare = section.sorted ? BlockOf(section, level, kLabelsOnly) : Lines{kSeparator};
-      EXPECT_EQ(CollectObjects(section, {}, level, QueryStatus::Failed), bare);
-      EXPECT_EQ(CollectObjects(section, {}, level, QueryStatus::TimedOut), bare);
+      EXPECT_EQ(CollectObjects(section, {}, level, testing::kFakeQueryFailed), bare);
+      EXPECT_EQ(CollectObjects(section, {}, level, testing::kFakeQueryTimedOut), bare);
       EXPECT_EQ(CollectObjects(section, {FakeWmiObject{}}, level), bare);
     }
     // A provider that stops answering after one object keeps that object's block.
     EXPECT_EQ(CollectObjects(section, {ObjectOf(section, Marked("s-"))}, DetailLevel::Moderate,
-                             QueryStatus::TimedOut),
+                             testing::kFakeQueryTimedOut),
               BlockOf(section, DetailLevel::Moderate, Marked("s-")));
     // A list whose values are all Null prints its bare labels.
     FakeWmiObject nulls;
@@ -205,7 +205,7 @@ TEST(WmiSections, FailedEmptyBareAndStalledQueries) {
 
 // The line starting with `label` that an object prints at Advanced with one property changed;
 // "" when it prints none.
-std::string LineWith(const char* sectionName, const char* property, const WmiValue& value,
+std::string LineWith(const char* sectionName, const char* property, const SourceValue& value,
                      const std::string& label) {
   const WmiSection& section = Section(sectionName);
   FakeWmiObject object = ObjectOf(section, Marked("v-"));
@@ -221,7 +221,7 @@ TEST(WmiSections, ValuesAsTheReportPrintsThem) {
   struct Case {
     const char* section;
     const char* property;
-    WmiValue value;
+    SourceValue value;
     std::string label;
     std::string line;  // "": no line at all
   };
@@ -288,15 +288,15 @@ TEST(WmiSections, CodedComputerSystemPropertiesPrintTheirWords) {
 }
 
 TEST(WmiValueText, EveryValueKind) {
-  EXPECT_EQ(ValueText(WmiValue{Unreadable{}}), std::nullopt);
-  EXPECT_EQ(ValueText(WmiValue{Null{}}), "");
-  EXPECT_EQ(ValueText(WmiValue{std::string(" padded ")}), " padded ");
-  EXPECT_EQ(ValueText(WmiValue{std::int64_t{-300}}), "-300");
-  EXPECT_EQ(ValueText(WmiValue{std::uint64_t{18446744073709551615u}}), "18446744073709551615");
-  EXPECT_EQ(ValueText(WmiValue{true}), "True");
-  EXPECT_EQ(ValueText(WmiValue{false}), "False");
-  EXPECT_EQ(ValueText(WmiValue{3.3}), "3.3");
-  EXPECT_EQ(ValueText(WmiValue{1.0}), "1");
+  EXPECT_EQ(ValueText(SourceValue{Unreadable{}}), std::nullopt);
+  EXPECT_EQ(ValueText(SourceValue{Null{}}), "");
+  EXPECT_EQ(ValueText(SourceValue{std::string(" padded ")}), " padded ");
+  EXPECT_EQ(ValueText(SourceValue{std::int64_t{-300}}), "-300");
+  EXPECT_EQ(ValueText(SourceValue{std::uint64_t{18446744073709551615u}}), "18446744073709551615");
+  EXPECT_EQ(ValueText(SourceValue{true}), "True");
+  EXPECT_EQ(ValueText(SourceValue{false}), "False");
+  EXPECT_EQ(ValueText(SourceValue{3.3}), "3.3");
+  EXPECT_EQ(ValueText(SourceValue{1.0}), "1");
 }
 
 }  // namespace

@@ -57,7 +57,7 @@ TEST(WmiValues, EachCimTypeFromItsVariant) {
     VARTYPE carrier;
     std::int64_t bits;  // the VARIANT's integer, read at its type's width
     const wchar_t* text;  // a VT_BSTR's text; nothing for a null pointer
-    WmiValue expected;
+    SourceValue expected;
   };
   // clang-format off
   const Case cases[] = {
@@ -109,8 +109,8 @@ TEST(WmiFaults, AProviderThatStopsAnsweringEndsTheSectionAsAFailedEnumeration) {
   StallingWmi wmi(0);
   auto result = wmi.ExecQuery("");
   EXPECT_EQ(result->Next(), nullptr);
-  EXPECT_EQ(result->Status(), QueryStatus::TimedOut);
-  EXPECT_EQ(result->Error(), "WMI did not answer within 30 seconds");
+  EXPECT_EQ(result->Outcome(),
+            (Error{ErrorKind::TimedOut, "WMI did not answer within 30 seconds"}));
   EXPECT_EQ(result->Next(), nullptr);
   EXPECT_EQ(wmi.enumerator->timeouts.size(), 1u);
 }
