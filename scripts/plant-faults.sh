@@ -49,7 +49,7 @@ faults() {
   # Suspicious Files and the scan's shared record of the files it read.
   fault skip-versioned collectors/suspicious_files.cpp 's/{kFolderWindows, "\\\\System32\\\\Drivers", "\*.sys", kNoFileVersion, true}/{kFolderWindows, "\\\\System32\\\\Drivers", "*.sys", kNoFileVersion, false}/' host
   fault examined-case collectors/file_examinations.cpp 's/return examined_\[LowerCase(path)\];/return examined_[path];/' host
-  fault examined-sha256 collectors/file_examinations.cpp 's/if (file.checksums && (file.withSha256 || !sha256)) return/if (file.checksums) return/' host
+  fault examined-sha256 collectors/file_examinations.cpp 's/withSha256 = sha256 || sha256Always_;/withSha256 = sha256;/' host
   # A source that fails says so; an empty category is not ok; a redacted value stays redacted.
   fault failed-software collectors/software.cpp '/report.SourceEnded(/s|^|//|' host
   fault failed-proxy collectors/proxy_info.cpp '/report.SourceEnded(/s|^|//|' host
@@ -127,7 +127,7 @@ git -C "$scratch" clean -qfd  # untracked files a run left; build/ is ignored, s
 mkdir -p "$logs"
 echo "plant-faults: testing $(git -C "$repo" log -1 --format='%h %s' "$head" | cut -c1-80)" >&2
 [[ -z $(git -C "$repo" status --porcelain --untracked-files=no) ]] ||
-  echo "plant-faults: uncommitted changes are not part of the run" >&2
+  echo "plant-faults: uncommitted changes to the code are not part of the run" >&2
 cd "$scratch" || exit 2
 
 build() {  # KIND LOG
@@ -175,7 +175,7 @@ baseline() {  # KIND FILTER
     exit 1
   fi
   if ! failed=$(run_tests "$1" "$2" "$log.tests") || [[ -n $failed ]]; then
-    echo "plant-faults: the $1 tests fail with no fault planted (see $log.tests):" $failed >&2
+    echo "plant-faults: the $1 tests fail with no fault planted (see $log.tests): ${failed//$'\n'/ }" >&2
     exit 1
   fi
 }
@@ -238,4 +238,7 @@ for i in "${selected[@]}"; do
   [[ $result == caught* || $result == plants* ]] || failures=$((failures + 1))
   printf '%-20s %s\n' "$name" "$result"
 done
-((failures == 0)) || { echo "plant-faults: $failures of ${#selected[@]} not caught" >&2; exit 1; }
+if ((failures > 0)); then
+  echo "plant-faults: $failures of ${#selected[@]} $($check_only && echo "not planted" || echo "not caught")" >&2
+  exit 1
+fi
