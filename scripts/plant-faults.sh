@@ -55,6 +55,7 @@ faults() {
   fault failed-proxy collectors/proxy_info.cpp '/report.SourceEnded(/s|^|//|' host
   fault failed-suspicious collectors/suspicious_files.cpp '/report.SourceEnded(/s|^|//|' host
   fault failed-memory collectors/memory.cpp '/if (reading.Failed()) report.SourceEnded(/s|^|//|' host
+  fault failed-memory-wmi collectors/memory.cpp '/^  report.SourceEnded(result->Status(), result->Error());/s|^|//|' host
   fault failed-hosts collectors/hosts_file.cpp '/if (!error.empty()) report.SourceEnded(/s|^|//|' host
   fault empty-as-ok report/report.cpp 's/anything_ ? CategoryStatus::Ok : CategoryStatus::Empty/anything_ ? CategoryStatus::Ok : CategoryStatus::Ok/' host
   fault unredacted-field report/report.cpp 's/items_->Field(name, WmiValue(std::move(redacted)));/items_->Field(name, value);/' host
