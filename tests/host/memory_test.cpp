@@ -79,10 +79,14 @@ TEST(MemorySection, NothingFoundAndFailedQueries) {
   empty.Answer(kModulesQuery, FakeQuery{}).Answer(kPageFilesQuery, FakeQuery{});
   EXPECT_EQ(CollectMemoryLines(empty, PerformanceInfo{}, DetailLevel::Basic),
             Expected("nothing found"));
+  // Failed queries still print their lines, and the category says it could not be read.
   FakeWmi failed;
   failed.Fail(kModulesQuery).Fail(kPageFilesQuery);
-  EXPECT_EQ(CollectMemoryLines(failed, PerformanceInfo{}, DetailLevel::Basic),
-            Expected("failed queries"));
+  CapturedReport report;
+  CollectMemory(
+      report.writer(), failed, [] { return PerformanceReading{}; }, DetailLevel::Basic);
+  EXPECT_EQ(report.Lines(), Expected("failed queries"));
+  EXPECT_EQ(report.writer().EndCategory(0).status, CategoryStatus::Failed);
 }
 
 TEST(MemorySection, ModuleAndPageFileValues) {
