@@ -54,11 +54,11 @@ faults() {
   fault failed-software collectors/software.cpp '/report.SourceEnded(/s|^|//|' host
   fault failed-proxy collectors/proxy_info.cpp '/report.SourceEnded(/s|^|//|' host
   fault failed-suspicious collectors/suspicious_files.cpp '/report.SourceEnded(/s|^|//|' host
-  fault failed-memory collectors/memory.cpp '/if (reading.Failed()) report.SourceEnded(/s|^|//|' host
-  fault failed-memory-wmi collectors/memory.cpp '/^  report.SourceEnded(result->Status(), result->Error());/s|^|//|' host
-  fault failed-hosts collectors/hosts_file.cpp '/if (!error.empty()) report.SourceEnded(/s|^|//|' host
+  fault failed-memory collectors/memory.cpp '/^  report.SourceEnded(reading.error);/s|^|//|' host
+  fault failed-memory-wmi collectors/memory.cpp '/^  report.SourceEnded(result->Outcome());/s|^|//|' host
+  fault failed-hosts collectors/hosts_file.cpp '/^    report.SourceEnded(readFailure);/s|^|//|' host
   fault empty-as-ok report/report.cpp 's/anything_ ? CategoryStatus::Ok : CategoryStatus::Empty/anything_ ? CategoryStatus::Ok : CategoryStatus::Ok/' host
-  fault unredacted-field report/report.cpp 's/items_->Field(name, WmiValue(std::move(redacted)));/items_->Field(name, value);/' host
+  fault unredacted-field report/report.cpp 's/items_->Field(name, SourceValue(std::move(redacted)));/items_->Field(name, value);/' host
   # Autostart Entries.
   fault autostart-depth collectors/autostart_command.cpp 's/if (depth < kMaxHostDepth) {/if (depth <= kMaxHostDepth) {/' host
   fault autostart-exe collectors/autostart_command.cpp '/if (!HasExtension(full) && context_.isFile(full + ".exe"))/s|^|//|' host
