@@ -20,6 +20,7 @@
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
+#include "tests/fakes/whole_machine.h"
 #include "tests/support/report_schema_check.h"
 
 namespace sysinfo {
@@ -86,13 +87,7 @@ struct Machine {
   DeclaredCategories categories{sources};
 
   Machine() {
-    sources.Provide<WmiService>(wmi);
-    sources.Provide<RegistryRoutines>(registry);
-    sources.Provide<SuspiciousFileSource>(files);
-    sources.Provide<FileExaminations>(examined);
-    sources.Provide<PerformanceSource>(performance);
-    sources.Provide<HostsFileSource>(hosts);
-    sources.Provide<AutostartSystem>(autostart);
+    testing::ProvideEverySource(*this);
     // clang-format off
     wmi.Answer("SELECT * FROM Win32_OperatingSystem",
                FakeQuery{{{{"Caption", std::string("Windows 10 Pro ")},

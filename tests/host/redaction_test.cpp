@@ -19,6 +19,7 @@
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
+#include "tests/fakes/whole_machine.h"
 #include "tests/support/report_schema_check.h"
 #include "tools/report_check.h"
 #include "tools/report_compare.h"
@@ -100,13 +101,7 @@ struct Machine {
 
   // `newcomer`: a profile and a program under it added since an earlier scan.
   explicit Machine(bool newcomer = false) {
-    sources.Provide<WmiService>(wmi);
-    sources.Provide<RegistryRoutines>(registry);
-    sources.Provide<SuspiciousFileSource>(files);
-    sources.Provide<FileExaminations>(examined);
-    sources.Provide<PerformanceSource>(performance);
-    sources.Provide<HostsFileSource>(hosts);
-    sources.Provide<AutostartSystem>(autostart);
+    testing::ProvideEverySource(*this);
     const std::string sid(kSid), settings(kSettings), uninstall(kUninstall);
     const std::string usb = "DISK&VEN_ACME&PROD_STICK&REV_1.00#QZWPD4711XY&0#{53f56307-b6bf-11d0}";
     // clang-format off
