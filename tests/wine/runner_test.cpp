@@ -138,7 +138,7 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndNoPlantedDllRuns) {
   EXPECT_FALSE(hosts.value("error", "").empty()) << hosts.dump();
   EXPECT_EQ(document["categories"][0]["status"], "ok");
   const Json& files = document["categories"][*FindCategory("Suspicious Files!")]["items"];
-  const Json& autostart = document["categories"][kCategoryCount - 1];
+  const Json& autostart = document["categories"][*FindCategory("Autostart Entries")];
   EXPECT_EQ(autostart["name"], "Autostart Entries");
   EXPECT_EQ(autostart["status"], "failed");
   EXPECT_TRUE(autostart["error"].get<std::string>().starts_with("Task Scheduler: "));
