@@ -209,6 +209,8 @@ Status CheckReport(const JsonDocument& document) {
         }},
        {"computer", Text},
        {"scanTime", Text},
+       {"machineId", Text, false},
+       {"machineIdSource", Text, false},
        {"level", Level},
        {"elapsedMs",
         [](JsonNode ms) { return Whole(ms, 0, std::numeric_limits<std::int64_t>::max()); }, false},

@@ -2,7 +2,6 @@
 #include "tools/report_compare.h"
 
 #include <algorithm>
-#include <span>
 #include <unordered_map>
 #include <variant>
 
@@ -12,143 +11,12 @@
 #include "base/name_table.h"
 #include "report/report.h"
 #include "scan/scan.h"
-#include "collectors/categories.h"
+#include "tools/report_items.h"
 
 namespace sysinfo {
 namespace {
 
 using Json = nlohmann::ordered_json;
-using Names = std::span<const std::string_view>;
-
-// One field of an item.
-struct Field {
-  std::string_view name;
-  JsonNode value;
-};
-
-// One item of a category: a field object of the document, or a value standing for an item of one
-// field (a text of a group that holds texts, the name of a category that is its one group).
-struct Item {
-  std::string_view subsection;  // the name of the listed group holding it, among others; or empty
-  JsonNode value;  // the object of fields, or the one field's value
-  std::string_view lone;  // the one field's name; empty for an object
-  // Where the key fields are: the one item of a group is matched by the group's own members (its
-  // name) beside its fields, so no field can pass for the group's key.
-  std::optional<JsonNode> block;
-  std::string_view ownName;  // an item that stands alone in its category: its name
-};
-
-void CollectFields(const Item& item, std::vector<Field>& fields) {
-  fields.clear();
-  if (!item.lone.empty()) {
-    fields.push_back({item.lone, item.value});
-    return;
-  }
-  for (JsonNode field : item.value) fields.push_back({field.Name(), field});
-}
-
-std::optional<JsonNode> FindField(const Item& item, std::string_view name) {
-  if (item.lone.empty()) return item.value.Find(name);
-  return item.lone == name ? std::optional(item.value) : std::nullopt;
-}
-
-std::optional<JsonNode> FindKey(const Item& item, std::string_view name) {
-  return item.block ? item.block->Find(name) : FindField(item, name);
-}
-
-// The items of one group: `group` holds them as the shape says; `subsection` names the group
-// where it is one of a list holding items.
-void AddGroupItems(std::vector<Item>& list, JsonNode group, const ReportShape& shape,
-                   std::string_view subsection) {
-  const auto held = group.Find(shape.holds);
-  if (!held) return;
-  switch (shape.content) {
-    case GroupHolds::Items:
-      list.reserve(list.size() + held->Size());
-      for (JsonNode item : *held) list.push_back({subsection, item, {}, {}, {}});
-      break;
-    case GroupHolds::OneItem: list.push_back({{}, *held, {}, group, {}}); break;
-    case GroupHolds::Texts:
-      for (JsonNode text : *held) list.push_back({{}, text, shape.field, {}, {}});
-      break;
-  }
-}
-
-std::vector<Item> ListItems(JsonNode category, const ReportShape& shape) {
-  std::vector<Item> list;
-  if (shape.list.empty()) {
-    const auto name = shape.nameItem.empty() ? std::nullopt : category.Find(shape.name);
-    if (name) list.push_back({{}, *name, shape.name, {}, shape.nameItem});
-    AddGroupItems(list, category, shape, {});
-    return list;
-  }
-  if (const auto groups = category.Find(shape.list)) {
-    for (JsonNode group : *groups) {
-      const auto name = shape.name.empty() ? std::nullopt : group.Find(shape.name);
-      const bool named = name && shape.content == GroupHolds::Items;
-      AddGroupItems(list, group, shape, named ? name->Text() : std::string_view());
-    }
-  }
-  return list;
-}
-
-// A value as part of a matching key: its kind and content, numbers by value, so that no two
-// different key values give one key however they are put together.
-void AppendKey(std::string& key, const std::optional<JsonNode>& value) {
-  key += '\x1f';
-  if (!value) return;
-  switch (value->Kind()) {
-    case JsonKind::Number:
-      key += '#';
-      key += NumberKey(value->Number());
-      return;
-    case JsonKind::String:
-      key += '"';
-      key += std::to_string(value->Text().size());
-      key += ':';
-      key += value->Text();
-      return;
-    default:  // null, true, false: the kind says it all
-      key += static_cast<char>('0' + static_cast<int>(value->Kind()));
-  }
-}
-
-// What an item is matched by: its group and the values of the key fields it holds, or,
-// holding none, its group and its position among such items (`position` > 0).
-struct MatchKey {
-  std::string key;
-  std::size_t position = 0;
-};
-
-class MatchKeys {
- public:
-  explicit MatchKeys(Names keyFields) : keyFields_(keyFields) {}
-
-  MatchKey Of(const Item& item) {
-    MatchKey identity{std::string(item.subsection) + '\x1e', 0};
-    if (!item.ownName.empty()) return {identity.key + "=" + std::string(item.ownName), 0};
-    bool held = false;
-    for (std::string_view field : keyFields_) {
-      const auto value = FindKey(item, field);
-      AppendKey(identity.key, value);
-      held = held || value;
-    }
-    if (held) return identity;
-    identity.position = ++positions_[std::string(item.subsection)];
-    identity.key += "#" + std::to_string(identity.position);
-    return identity;
-  }
-
- private:
-  Names keyFields_;
-  std::unordered_map<std::string, std::size_t> positions_;
-};
-
-std::string Visible(std::string_view text) {
-  std::string out;
-  AppendVisible(out, text);
-  return out;
-}
 
 FieldValue ValueOf(JsonNode value) { return {value.Kind(), std::string(value.Text())}; }
 
@@ -167,54 +35,17 @@ std::string ValueText(const std::optional<FieldValue>& value) {
   }
 }
 
-// Whether text reads as a JSON value other than a string (5, true, null).
-bool ReadsAsJson(std::string_view text) {
-  const Result<JsonDocument> parsed = ParseJson(text, {});
-  return !parsed.Failed() && !parsed.value.Root().Is(JsonKind::String);
-}
-
-// A key value as part of an item's name: as the report holds it, a string in quotes where it
-// could be read as something else (empty, holding ", ", starting like a marker, or the text of
-// a number, true, false or null).
-std::string NamePart(const std::optional<JsonNode>& value) {
-  if (!value || !value->Is(JsonKind::String)) return ValueText(Held(value ? &*value : nullptr));
-  const std::string_view text = value->Text();
-  if (!text.empty() && text.find(", ") == std::string_view::npos &&
-      text.find_first_of("\"(#") != 0 && !ReadsAsJson(text)) {
-    return std::string(text);
-  }
-  return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
-}
-
-ItemName NameOf(const Item& item, const MatchKey& identity, Names keyFields) {
-  ItemName name{std::string(item.subsection), std::string(item.ownName)};
-  if (!item.ownName.empty()) return name;
-  if (identity.position > 0) {
-    name.name = "#" + std::to_string(identity.position);
-    return name;
-  }
-  std::size_t shown = 0;  // the parts up to the last key field held; the absent after it go
-  std::vector<std::string> parts;
-  for (std::string_view field : keyFields) {
-    const auto value = FindKey(item, field);
-    parts.push_back(NamePart(value));
-    if (value) shown = parts.size();
-  }
-  for (std::size_t i = 0; i < shown; ++i) name.name += (i > 0 ? ", " : "") + parts[i];
-  return name;
-}
-
-std::vector<std::pair<std::string, FieldValue>> Listed(const std::vector<Field>& fields) {
+std::vector<std::pair<std::string, FieldValue>> Listed(const std::vector<ItemField>& fields) {
   std::vector<std::pair<std::string, FieldValue>> listed;
   listed.reserve(fields.size());
-  for (const Field& field : fields) listed.emplace_back(field.name, ValueOf(field.value));
+  for (const ItemField& field : fields) listed.emplace_back(field.name, ValueOf(field.value));
   return listed;
 }
 
 // The fields that differ, in the old item's order and then the new item's own. Both items
 // usually hold the same fields in the same order; where they part, the rest are found by name.
-std::vector<FieldChange> FieldChanges(const std::vector<Field>& before,
-                                      const std::vector<Field>& after, Names changing,
+std::vector<FieldChange> FieldChanges(const std::vector<ItemField>& before,
+                                      const std::vector<ItemField>& after, FieldNames changing,
                                       bool allFields) {
   std::vector<FieldChange> changes;
   auto note = [&](std::string_view field, const JsonNode* oldValue, const JsonNode* newValue) {
@@ -252,12 +83,10 @@ struct Waiting {
 
 CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, bool allFields) {
   const std::string_view name = newCategory.Find("name")->Text();
-  const auto row = FindCategory(name);
-  const Names keyFields = row ? kCategoryList[*row]->fields.key : Names{};
-  const Names changing = row ? kCategoryList[*row]->fields.changing : Names{};
-  const ReportShape shape = row ? kCategoryList[*row]->shape : ReportShape{};
-  const std::vector<Item> before = ListItems(oldCategory, shape);
-  const std::vector<Item> after = ListItems(newCategory, shape);
+  const ItemRules rules = ItemRulesOf(name);
+  const FieldNames keyFields = rules.key;
+  const std::vector<ReportItem> before = ListItems(oldCategory, rules.shape);
+  const std::vector<ReportItem> after = ListItems(newCategory, rules.shape);
 
   std::vector<MatchKey> oldIds;
   oldIds.reserve(before.size());
@@ -271,9 +100,9 @@ CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, 
 
   CategoryDifferences differences{std::string(name), {}, {}, {}};
   std::vector<bool> paired(before.size(), false);
-  std::vector<Field> oldFields, newFields;  // kept between items so they allocate once
+  std::vector<ItemField> oldFields, newFields;  // kept between items so they allocate once
   MatchKeys newIdentities(keyFields);
-  for (const Item& item : after) {
+  for (const ReportItem& item : after) {
     const MatchKey identity = newIdentities.Of(item);
     const auto found = waiting.find(identity.key);
     CollectFields(item, newFields);
@@ -284,7 +113,7 @@ CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, 
     const std::size_t partner = found->second.items[found->second.next++];
     paired[partner] = true;
     CollectFields(before[partner], oldFields);
-    auto changes = FieldChanges(oldFields, newFields, changing, allFields);
+    auto changes = FieldChanges(oldFields, newFields, rules.changing, allFields);
     if (!changes.empty()) {
       differences.changed.push_back({NameOf(item, identity, keyFields), std::move(changes)});
     }

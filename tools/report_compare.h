@@ -9,6 +9,7 @@
 
 #include "base/levels.h"
 #include "report/json_reader.h"
+#include "tools/report_items.h"
 
 namespace sysinfo {
 
@@ -34,14 +35,6 @@ struct FieldValue {
 struct FieldChange {
   std::string field;
   std::optional<FieldValue> oldValue, newValue;
-};
-
-// An item named by its key values ("#2" for the second item without any), with the group it is
-// listed in where its category lists named groups of items. Two items matched apart never have
-// the same name.
-struct ItemName {
-  std::string subsection;
-  std::string name;
 };
 
 struct ListedItem {
