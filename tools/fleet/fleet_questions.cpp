@@ -143,8 +143,12 @@ std::size_t Width(std::string_view text) {
       std::count_if(text.begin(), text.end(), [](char c) { return (c & 0xC0) != 0x80; }));
 }
 
-std::string CsvValue(const std::string& text) {
-  if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+// Quoted where it holds a comma, quote or line break, and when empty, so that an empty text is
+// told from NULL (nothing at all), as PostgreSQL's CSV does.
+std::string CsvValue(const std::optional<std::string>& value) {
+  if (!value) return {};
+  const std::string& text = *value;
+  if (!text.empty() && text.find_first_of(",\"\r\n") == std::string::npos) return text;
   std::string quoted = "\"";
   for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
   return quoted + "\"";
@@ -194,14 +198,10 @@ std::string AnswerCsv(const Answer& answer) {
       if (i > 0) text += ',';
       text += CsvValue(values[i]);
     }
-    text += "\r\n";
+    text += "\n";
   };
-  line(answer.columns);
-  for (const auto& row : answer.rows) {
-    std::vector<std::string> values;
-    for (const auto& value : row) values.push_back(value.value_or(""));
-    line(values);
-  }
+  line(std::vector<std::optional<std::string>>(answer.columns.begin(), answer.columns.end()));
+  for (const auto& row : answer.rows) line(row);
   return text;
 }
 

@@ -23,7 +23,8 @@ const Question* FindQuestion(std::string_view name);
 
 // Columns aligned by characters, a line of dashes under the names; NULL as empty.
 std::string AnswerTable(const Answer& answer);
-// RFC 4180: a header line, values quoted where they hold a comma, quote or line break.
+// CSV as PostgreSQL writes it: a header line, values quoted where they hold a comma, quote or
+// line break or are empty, NULL as nothing, lines ending in "\n".
 std::string AnswerCsv(const Answer& answer);
 
 }  // namespace sysinfo
