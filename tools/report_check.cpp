@@ -208,6 +208,8 @@ Status CheckReport(const JsonDocument& document) {
           return Members(about, "the tool", {{"name", Text}, {"version", Text}});
         }},
        {"computer", Text},
+       {"machineId", Text, false},
+       {"machineIdSource", Text, false},
        {"scanTime", Text},
        {"machineId", Text, false},
        {"machineIdSource", Text, false},
