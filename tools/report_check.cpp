@@ -211,8 +211,6 @@ Status CheckReport(const JsonDocument& document) {
        {"machineId", Text, false},
        {"machineIdSource", Text, false},
        {"scanTime", Text},
-       {"machineId", Text, false},
-       {"machineIdSource", Text, false},
        {"level", Level},
        {"elapsedMs",
         [](JsonNode ms) { return Whole(ms, 0, std::numeric_limits<std::int64_t>::max()); }, false},

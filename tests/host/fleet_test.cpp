@@ -24,7 +24,7 @@ namespace fs = std::filesystem;
 using fleet::Json;
 
 Json Seed() {
-  std::ifstream file(fs::path(FLEET_SEEDS_DIR) / "advanced.json");
+  std::ifstream file(fs::path(FLEET_SEED_DIR) / "advanced.json");
   return Json::parse(file);
 }
 
@@ -65,8 +65,7 @@ Answer Ask(FleetStore& store, std::string_view sql, const Parameters& parameters
 // Every table, every row, in one order: what two databases must agree on to be the same.
 std::string Dump(FleetStore& store) {
   std::string text;
-  for (const char* sql : {"SELECT * FROM machine ORDER BY 1",
-                          "SELECT * FROM scan ORDER BY 1, 2",
+  for (const char* sql : {"SELECT * FROM machine ORDER BY 1", "SELECT * FROM scan ORDER BY 1, 2",
                           "SELECT * FROM category_status ORDER BY 1, 2, 3",
                           "SELECT * FROM item_version ORDER BY 1, 2, 3, 6"}) {
     text += AnswerCsv(Ask(store, sql));
@@ -91,7 +90,8 @@ Changes CompareChanges(const std::string& before, const std::string& after) {
   Changes changes;
   for (const CategoryDifferences& category : comparison.categories) {
     const auto add = [&](const char* kind, const ItemName& name) {
-      const std::string key = name.subsection.empty() ? name.name : name.subsection + ": " + name.name;
+      const std::string key = name.subsection.empty() ? name.name
+                                                      : name.subsection + ": " + name.name;
       changes.insert(category.name + " | " + kind + " | " + key);
     };
     for (const ListedItem& item : category.added) add("added", item.name);
@@ -105,15 +105,39 @@ Changes CompareChanges(const std::string& before, const std::string& after) {
 }
 
 Changes DatabaseChanges(FleetStore& store, const ScanRows& before, const ScanRows& after) {
-  const Answer answer = Ask(store, FindQuestion("changes")->sql,
-                            {{":machine", after.machineId},
-                             {":since", before.scanTime},
-                             {":until", after.scanTime}});
+  const Answer answer = Ask(
+      store, FindQuestion("changes")->sql,
+      {{":machine", after.machineId}, {":since", before.scanTime}, {":until", after.scanTime}});
   Changes changes;
   for (const auto& row : answer.rows) {
     changes.insert(*row[4] + " | " + *row[5] + " | " + Unnumbered(row[6].value_or("")));
   }
   return changes;
+}
+
+// What is current (gone_at empty) in each category is what its latest finished scan listed.
+void ExpectCurrentAsLatestFinished(FleetStore& store, const std::vector<ScanRows>& scans) {
+  std::map<std::string, std::multiset<std::string>> latest;
+  for (const ScanRows& scan : scans) {
+    for (const StatusRow& status : scan.statuses) {
+      if (FinishedStatus(status.status)) latest[status.category].clear();
+    }
+    for (const ItemRow& item : scan.items) {
+      const auto status = std::find_if(
+          scan.statuses.begin(), scan.statuses.end(),
+          [&](const StatusRow& s) { return s.category == item.category; });
+      if (FinishedStatus(status->status)) latest[item.category].insert(item.key);
+    }
+  }
+  for (const auto& [category, keys] : latest) {
+    const Answer current = Ask(store,
+                               "SELECT item_key FROM item_version WHERE category = :category "
+                               "AND gone_at IS NULL",
+                               {{":category", category}});
+    std::multiset<std::string> held;
+    for (const auto& row : current.rows) held.insert(*row[0]);
+    EXPECT_EQ(held, keys) << category;
+  }
 }
 
 TEST(FleetHistory, AgreesWithTheComparisonOnEveryPairOfScans) {
@@ -135,6 +159,7 @@ TEST(FleetHistory, AgreesWithTheComparisonOnEveryPairOfScans) {
       }
     }
     EXPECT_GT(seen, 0u) << "the made-up fleet changed nothing to compare";
+    ExpectCurrentAsLatestFinished(store, rows);
   }
 }
 
@@ -223,8 +248,7 @@ TEST(FleetRows, TimesVersionsAndHashes) {
   EXPECT_EQ(VersionKey("01.2"), VersionKey("1.02"));
   EXPECT_LT(VersionKey("2.0 beta"), VersionKey("2.0 rc"));
 
-  EXPECT_EQ(Sha256Hex("abc"),
-            "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
+  EXPECT_EQ(Sha256Hex("abc"), "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
   EXPECT_EQ(Sha256Hex(std::string(56, 'a')).substr(0, 8), "b35439a4");  // two final blocks
 }
 
