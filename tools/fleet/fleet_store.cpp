@@ -91,7 +91,11 @@ Result<FleetStore> FleetStore::Open(const std::string& path, bool readOnly) {
   sqlite3_busy_timeout(raw, 10'000);  // another ingest holding the file: wait for it
   sqlite3_create_function(raw, "version_key", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC, nullptr,
                           VersionKeyFunction, nullptr, nullptr);
-  Status made = readOnly ? Status() : store.Run(kFleetSqliteTables);
+  // A write-ahead log: each report's transaction is one append and one sync, not a rewrite of the
+  // pages it touched; the log is folded back into the file when the last connection closes.
+  Status made = readOnly ? Status()
+                         : store.Run("PRAGMA journal_mode = WAL; PRAGMA synchronous = NORMAL;");
+  if (!made) made = readOnly ? Status() : store.Run(kFleetSqliteTables);
   if (made) return Result<FleetStore>{std::move(store), std::move(made)};
   return Result<FleetStore>{std::move(store), std::nullopt};
 }

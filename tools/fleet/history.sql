@@ -7,9 +7,10 @@
 -- A scan already held changes nothing; of two files holding one scan, the first by name is kept.
 UPDATE scan SET file = (SELECT MIN(n.file) FROM new_scan n
                         WHERE n.machine_id = scan.machine_id AND n.scan_time = scan.scan_time)
-WHERE EXISTS (SELECT 1 FROM new_scan n
-              WHERE n.machine_id = scan.machine_id AND n.scan_time = scan.scan_time
-                AND n.file < scan.file);
+WHERE (machine_id, scan_time) IN (SELECT n.machine_id, n.scan_time FROM new_scan n
+                                  JOIN scan s ON s.machine_id = n.machine_id
+                                             AND s.scan_time = n.scan_time
+                                  WHERE n.file < s.file);
 DELETE FROM new_item WHERE EXISTS (SELECT 1 FROM scan s WHERE s.machine_id = new_item.machine_id
                                                           AND s.scan_time = new_item.scan_time);
 DELETE FROM new_status WHERE EXISTS (SELECT 1 FROM scan s
@@ -78,23 +79,25 @@ JOIN span p ON p.machine_id = s.machine_id AND p.category = s.category
            AND p.scan_time = s.scan_time;
 
 DELETE FROM item_version
-WHERE EXISTS (SELECT 1 FROM affected a
-              WHERE a.machine_id = item_version.machine_id AND a.category = item_version.category
-                AND item_version.last_seen >= a.low);
+WHERE (machine_id, category, item_key, first_seen) IN (
+  SELECT v.machine_id, v.category, v.item_key, v.first_seen FROM affected a
+  JOIN item_version v ON v.machine_id = a.machine_id AND v.category = a.category
+  WHERE v.last_seen >= a.low);
 
 -- A version is gone at the next finished scan after its run: the item was missing or changed there.
 INSERT INTO item_version (machine_id, category, item_key, fields_hash, fields, first_seen,
                           last_seen, gone_at)
-SELECT r.machine_id, r.category, r.item_key, r.fields_hash, f.fields,
-       COALESCE(f.since, r.first_time), r.last_time, p.next_time
-FROM (SELECT machine_id, category, item_key, fields_hash, run, MIN(scan_time) AS first_time,
-             MAX(scan_time) AS last_time
-      FROM run_sighting GROUP BY machine_id, category, item_key, fields_hash, run) r
-JOIN run_sighting f ON f.machine_id = r.machine_id AND f.category = r.category
-                   AND f.item_key = r.item_key AND f.fields_hash = r.fields_hash
-                   AND f.run = r.run AND f.scan_time = r.first_time
+SELECT r.machine_id, r.category, r.item_key, r.fields_hash, r.fields,
+       COALESCE(r.since, r.scan_time), r.last_time, p.next_time
+FROM (SELECT s.*,
+             ROW_NUMBER() OVER (PARTITION BY machine_id, category, item_key, fields_hash, run
+                                ORDER BY scan_time) AS nth,
+             MAX(scan_time) OVER (PARTITION BY machine_id, category, item_key, fields_hash, run)
+               AS last_time
+      FROM run_sighting s) r
 JOIN span p ON p.machine_id = r.machine_id AND p.category = r.category
-           AND p.scan_time = r.last_time;
+           AND p.scan_time = r.last_time
+WHERE r.nth = 1;
 
 -- A machine is named as its latest scan names it.
 DELETE FROM machine WHERE machine_id IN (SELECT machine_id FROM new_scan);
