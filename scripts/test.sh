@@ -11,6 +11,12 @@ bash scripts/layers.sh
 bash scripts/format.sh
 
 bash scripts/build.sh host
+# The host tests (plain and under the sanitizers) that load data into PostgreSQL find a throw-away
+# server through PGHOST and PGDATABASE; psql must reach it as they will.
+source scripts/postgres-env.sh
+trap postgres_env_stop EXIT
+postgres_env_start
+psql --no-psqlrc --quiet --command='select 1' >/dev/null
 ctest --preset host
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer, then every fuzz target
@@ -21,11 +27,14 @@ ctest --preset host-sanitize
 # order while others are still being filled.
 bash scripts/build.sh host-tsan
 ctest --preset host-tsan
+postgres_env_stop
+trap - EXIT
 bash scripts/fuzz.sh
 
 bash scripts/build.sh windows
 # What the programs ask of the Windows loader: KnownDLLs imported only, ASLR, NX, stack protector.
-bash scripts/check-programs.sh build/windows/bin/sysinfo.exe build/windows/bin/sysinfo-report.exe
+bash scripts/check-programs.sh build/windows/bin/sysinfo.exe build/windows/bin/sysinfo-report.exe \
+  build/windows/bin/sysinfo-fleet.exe
 source scripts/wine-env.sh
 source scripts/xvfb-env.sh
 trap 'xvfb_env_stop; wine_env_stop' EXIT
