@@ -69,19 +69,19 @@ Parameters ArgumentsFor(const Question& question, FleetStore& store) {
   const std::string program = first(
       "SELECT fields->>'DisplayName' FROM item_version WHERE category = 'Software' "
       "GROUP BY 1 ORDER BY COUNT(DISTINCT fields_hash) DESC, 1 LIMIT 1");
-  const std::string machine = first(
-      "SELECT machine_id FROM item_version WHERE gone_at IS NOT NULL "
-      "GROUP BY 1 ORDER BY COUNT(*) DESC, 1 LIMIT 1");
+  const std::string machine = first("SELECT machine_id FROM item_version WHERE gone_at IS NOT NULL "
+                                    "GROUP BY 1 ORDER BY COUNT(*) DESC, 1 LIMIT 1");
   const auto quoted = [](std::string text) {
     for (std::size_t at = 0; (at = text.find('\'', at)) != std::string::npos; at += 2) {
       text.insert(at, 1, '\'');
     }
     return "'" + text + "'";
   };
-  const std::string newest = first(("SELECT fields->>'DisplayVersion' FROM item_version "
-                                    "WHERE fields->>'DisplayName' = " + quoted(program) +
-                                    " ORDER BY version_key(fields->>'DisplayVersion') DESC")
-                                       .c_str());
+  const std::string newest =
+      first(("SELECT fields->>'DisplayVersion' FROM item_version "
+             "WHERE fields->>'DisplayName' = " +
+             quoted(program) + " ORDER BY version_key(fields->>'DisplayVersion') DESC")
+                .c_str());
   const std::string firstScan =
       first(("SELECT MIN(scan_time) FROM scan WHERE machine_id = " + quoted(machine)).c_str());
   const Parameters all{{":program", program},

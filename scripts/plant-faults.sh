@@ -67,6 +67,11 @@ faults() {
   fault autostart-own-hive collectors/autostart.cpp 's/if (lower.ends_with("_classes") || lower == LowerCase(self)) continue;/if (lower.ends_with("_classes")) continue;/' host
   fault autostart-unsorted collectors/autostart.cpp 's/return byLocation != 0 ? byLocation < 0 : CompareIgnoreCase(a.name, b.name) < 0;/return byLocation < 0;/' host
   fault autostart-image-case collectors/autostart.cpp 's/places_.try_emplace(LowerCase(image));/places_.try_emplace(image);/' host
+  # The fleet database: history against --compare, in any order, current rows.
+  fault fleet-gone tools/fleet/history.sql 's/COALESCE(r.since, r.scan_time), r.last_time, p.next_time/COALESCE(r.since, r.scan_time), r.last_time, NULL/' host Fleet
+  fault fleet-since tools/fleet/history.sql 's/CASE WHEN p.scan_time = a.low THEN v.first_seen END/CAST(NULL AS TEXT)/' host Fleet
+  fault fleet-failed-closes tools/fleet/history.sql "s/WHERE c.status NOT IN ('failed', 'timed_out') AND c.scan_time >= a.low;/WHERE c.scan_time >= a.low;/" host Fleet
+  fault fleet-hash-order tools/fleet/fleet_rows.cpp '/^  std::sort(fields.begin(), fields.end(),$/,+1s|^|//|' host Fleet
   # Only Wine has these: CryptoAPI, the registry's views, the settings file, the runner's exit.
   fault digest-md5 support/checksum_win.cpp 's/const auto digest = CryptoDigest::Create(CALG_MD5);/const auto digest = CryptoDigest::Create(CALG_MD4);/' wine 'FileChecksums.KnownFilesThroughCryptoApi'
   fault registry-view support/registry_win.cpp 's/case RegistryView::Only32Bit: return KEY_WOW64_32KEY;/case RegistryView::Only32Bit: return KEY_WOW64_64KEY;/' wine 'RegistryOnWine.ReadsBothViews'

@@ -231,6 +231,30 @@ TEST(FleetRows, RefusesReportsWhoseMachinesCannotBeToldApart) {
   EXPECT_TRUE(RowsOfReport(Document(report.dump()), "r.json").Failed());
 }
 
+// The comparison matches fields by name, so a version that writes them in another order changes
+// no item's hash.
+TEST(FleetRows, FieldOrderChangesNoHash) {
+  const std::string text = Scans(0, 1)[0];
+  Json reordered = Json::parse(text);
+  for (Json& category : reordered["categories"]) {
+    if (!category.contains("items")) continue;
+    for (Json& item : category["items"]) {
+      Json reversed = Json::object();
+      std::vector<std::string> names;
+      for (const auto& field : item.items()) names.push_back(field.key());
+      std::reverse(names.begin(), names.end());
+      for (const std::string& name : names) reversed[name] = item[name];
+      item = std::move(reversed);
+    }
+  }
+  const ScanRows before = Rows(text, "r.json"), after = Rows(reordered.dump(), "r.json");
+  ASSERT_EQ(before.items.size(), after.items.size());
+  for (std::size_t i = 0; i < before.items.size(); ++i) {
+    EXPECT_EQ(before.items[i].hash, after.items[i].hash) << before.items[i].key;
+  }
+  EXPECT_NE(before.items[0].fields, after.items[0].fields);
+}
+
 TEST(FleetRows, TimesVersionsAndHashes) {
   const std::pair<const char*, std::optional<std::string>> times[] = {
       {"2026-12-07T21:44:46+00:00", "2026-12-07T21:44:46Z"},
