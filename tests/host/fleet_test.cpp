@@ -216,6 +216,7 @@ TEST(FleetCommand, RefusesADamagedReportWholeAndTakesTheOthers) {
   ASSERT_EQ(held.rows.size(), 2u);
   EXPECT_EQ(*held.rows[0][0], Rows(scans[0], "").scanTime);
   EXPECT_EQ(*held.rows[1][0], Rows(scans[2], "").scanTime);
+  store.value = FleetStore();  // closed, so that Windows lets the folder go
   std::fclose(out);
   std::fclose(err);
   fs::remove_all(folder);
