@@ -3,6 +3,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -21,10 +22,19 @@ std::optional<nlohmann::ordered_json> JsonValue(const SourceValue& value);
 std::string JsonText(const nlohmann::ordered_json& document);
 
 // A local time with its offset from UTC, as ISO 8601: "2024-03-05T14:07:09+01:00".
-struct LocalTime {
-  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
-  int utcOffsetMinutes = 0;  // east of Greenwich is positive
-};
 std::string Iso8601(const LocalTime& time);
+
+// The time in text Iso8601 writes (an offset of "Z" taken too); nothing for any other text.
+std::optional<LocalTime> ParseIso8601(std::string_view text);
+
+// The time in the long spelling an English locale gives it: a weekday or not, "December 7, 2026"
+// or "7 December 2026", then "9:44:33 PM" or "21:44:33". The spelling holds no offset (0).
+std::optional<LocalTime> ParseLongDateTime(std::string_view text);
+
+// Whether one text is ISO 8601 and the other the long spelling of the same local date and time.
+// Reports of layout 1 wrote file times in the long spelling, with no offset; those of layout 2
+// write them as ISO 8601, so the same time of two such reports is the same wall-clock reading.
+// Cheap for two texts that are not such a pair: the ISO shape is looked at first.
+bool SameLocalTimeSpelledTwoWays(std::string_view a, std::string_view b);
 
 }  // namespace sysinfo

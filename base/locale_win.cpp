@@ -32,6 +32,18 @@ std::string TimeText(const SYSTEMTIME* time) {
   return WideToUtf8(std::wstring_view(buffer.data(), static_cast<std::size_t>(length - 1)));
 }
 
+std::int64_t Ticks(const FILETIME& time) {
+  return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
+                                   time.dwLowDateTime);
+}
+
+constexpr std::int64_t kTicksPerMinute = 600'000'000;  // 100 ns ticks
+
+LocalTime LocalTimeOf(const SYSTEMTIME& local, int utcOffsetMinutes) {
+  return {local.wYear,   local.wMonth,  local.wDay,      local.wHour,
+          local.wMinute, local.wSecond, utcOffsetMinutes};
+}
+
 }  // namespace
 
 NumberFormat UserNumberFormat() {
@@ -42,18 +54,21 @@ std::string ShortDateNow() { return DateText(DATE_SHORTDATE, nullptr); }
 
 std::string TimeNow() { return TimeText(nullptr); }
 
-std::optional<SYSTEMTIME> FileTimeToLocalDate(const FILETIME& fileTime) {
+std::string FormatLongDateTime(const SYSTEMTIME& time) {
+  return DateText(DATE_LONGDATE, &time) + " " + TimeText(&time);
+}
+
+std::optional<Moment> FileTimeToMoment(const FILETIME& fileTime) {
+  // The offset is the one the text's conversion used (the zone's bias now), so the ISO spelling
+  // reads back as the same instant and shows the same wall clock as the text.
   FILETIME local{};
   SYSTEMTIME time{};
   if (!FileTimeToLocalFileTime(&fileTime, &local) || !FileTimeToSystemTime(&local, &time)) {
     return std::nullopt;
   }
   time.wMilliseconds = 0;
-  return time;
-}
-
-std::string FormatLongDateTime(const SYSTEMTIME& time) {
-  return DateText(DATE_LONGDATE, &time) + " " + TimeText(&time);
+  const auto offset = static_cast<int>((Ticks(local) - Ticks(fileTime)) / kTicksPerMinute);
+  return Moment{FormatLongDateTime(time), LocalTimeOf(time, offset)};
 }
 
 LocalTime LocalTimeNow() {
@@ -66,20 +81,8 @@ LocalTime LocalTimeNow() {
   FILETIME localFile{};
   SystemTimeToFileTime(&utc, &utcFile);
   SystemTimeToFileTime(&local, &localFile);
-  auto ticks = [](const FILETIME& time) {
-    return static_cast<std::int64_t>((static_cast<std::uint64_t>(time.dwHighDateTime) << 32) |
-                                     time.dwLowDateTime);
-  };
-  constexpr std::int64_t kTicksPerMinute = 600'000'000;  // 100 ns ticks
-  LocalTime now;
-  now.year = local.wYear;
-  now.month = local.wMonth;
-  now.day = local.wDay;
-  now.hour = local.wHour;
-  now.minute = local.wMinute;
-  now.second = local.wSecond;
-  now.utcOffsetMinutes = static_cast<int>((ticks(localFile) - ticks(utcFile)) / kTicksPerMinute);
-  return now;
+  return LocalTimeOf(local,
+                     static_cast<int>((Ticks(localFile) - Ticks(utcFile)) / kTicksPerMinute));
 }
 
 }  // namespace sysinfo

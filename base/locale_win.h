@@ -18,13 +18,14 @@ NumberFormat UserNumberFormat();
 std::string ShortDateNow();
 std::string TimeNow();
 
-// A file time (UTC) as local time to the whole second; nothing when it cannot be converted.
-std::optional<SYSTEMTIME> FileTimeToLocalDate(const FILETIME& fileTime);
-
 // Now, in the machine's time zone, with that zone's offset from UTC (daylight saving included).
 LocalTime LocalTimeNow();
 
 // The user's long date, one blank, the user's long time.
 std::string FormatLongDateTime(const SYSTEMTIME& time);
+
+// A file time (UTC) as local time to the whole second, in the user's long spelling and with the
+// offset its conversion applied; nothing when it cannot be converted.
+std::optional<Moment> FileTimeToMoment(const FILETIME& fileTime);
 
 }  // namespace sysinfo

@@ -34,6 +34,7 @@ std::optional<std::string> ValueText(const SourceValue& value) {
           [](std::uint64_t number) -> std::optional<std::string> { return std::to_string(number); },
           [](bool flag) -> std::optional<std::string> { return flag ? "True" : "False"; },
           [](double number) -> std::optional<std::string> { return ShortestText(number); },
+          [](const Moment& moment) -> std::optional<std::string> { return moment.text; },
       },
       value);
 }

@@ -17,8 +17,24 @@ struct Unreadable {
 struct Null {
   bool operator==(const Null&) const = default;
 };
+
+// A local time with its offset from UTC (east of Greenwich is positive).
+struct LocalTime {
+  int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0;
+  int utcOffsetMinutes = 0;
+  bool operator==(const LocalTime&) const = default;
+};
+
+// A moment as the user's locale writes it and as its local time: the text report prints the
+// text, which it always has, and the JSON report the time as ISO 8601, which programs can read.
+struct Moment {
+  std::string text;  // "Monday, December 7, 2026 9:44:33 PM"
+  LocalTime local;
+  bool operator==(const Moment&) const = default;
+};
+
 using SourceValue =
-    std::variant<Unreadable, Null, std::string, std::int64_t, std::uint64_t, bool, double>;
+    std::variant<Unreadable, Null, std::string, std::int64_t, std::uint64_t, bool, double, Moment>;
 
 inline bool IsUnreadable(const SourceValue& value) {
   return std::holds_alternative<Unreadable>(value);
@@ -31,8 +47,15 @@ inline SourceValue TextOrNull(const std::string& text) {
   return text;
 }
 
+// The value, or Null where it is empty text (a time that could not be read).
+inline SourceValue NullIfEmpty(SourceValue value) {
+  if (const auto* text = std::get_if<std::string>(&value); text && text->empty()) return Null{};
+  return value;
+}
+
 // The report text of a value: text unchanged, whole numbers in plain decimal, Booleans as
-// "True"/"False", Null as empty text. Nothing for an unreadable value (its line is left out).
+// "True"/"False", Null as empty text, a moment as its locale text. Nothing for an unreadable value
+// (its line is left out).
 std::optional<std::string> ValueText(const SourceValue& value);
 
 // The value as a whole number when it is one (or decimal text of one); used by coded lines.

@@ -76,8 +76,10 @@ class BenchSystem final : public AutostartSystem {
   Result<std::vector<StartupFile>> StartupFiles(const std::string&) override { return {}; }
   Result<std::vector<ScheduledTask>> ScheduledTasks() override { return {tasks, {}}; }
   bool IsFile(const std::string& path) override { return files.count(path) > 0; }
-  FileTimes Times(const std::string&) override { return {"Monday", "Tuesday"}; }
-  std::string TimeText(std::uint64_t) override { return "Wednesday"; }
+  FileTimes Times(const std::string&) override {
+    return {std::string("Monday"), std::string("Tuesday")};
+  }
+  SourceValue TimeText(std::uint64_t) override { return std::string("Wednesday"); }
 };
 
 // What reading an image tells: signed, with a version.

@@ -451,8 +451,8 @@ void WriteImage(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
   WriteValue(report, "SHA-256: ", "SHA256", sha256);
   WriteValue(report, "Company: ", "Company", TextOrNull(version.companyName));
   WriteValue(report, "Version: ", "Version", TextOrNull(version.fileVersion));
-  WriteValue(report, "Image Created: ", "ImageCreated", TextOrNull(place.times.created));
-  WriteValue(report, "Image Modified: ", "ImageModified", TextOrNull(place.times.modified));
+  WriteValue(report, "Image Created: ", "ImageCreated", NullIfEmpty(place.times.created));
+  WriteValue(report, "Image Modified: ", "ImageModified", NullIfEmpty(place.times.modified));
   if (entry.stateChanged != 0) {
     WriteValue(report, "State Changed: ", "StateChanged",
                images.System().TimeText(entry.stateChanged));

@@ -11,6 +11,7 @@
 
 #include "base/levels.h"
 #include "base/result.h"
+#include "base/value.h"
 #include "support/registry.h"
 
 namespace sysinfo {
@@ -61,10 +62,10 @@ struct ScheduledTask {
   std::vector<TaskTrigger> triggers;
 };
 
-// A regular file's times as the report writes them.
+// A regular file's times as the report writes them (Moment); empty text where unknown.
 struct FileTimes {
-  std::string created;
-  std::string modified;
+  SourceValue created = std::string();
+  SourceValue modified = std::string();
 };
 
 // What the registry cannot give: the Startup folders, the scheduled tasks, whether an image file
@@ -84,8 +85,9 @@ class AutostartSystem {
   // Whether a regular file is there at the full path, taken exactly as given.
   virtual bool IsFile(const std::string& path) = 0;
   virtual FileTimes Times(const std::string& path) = 0;
-  // A FILETIME as local date and time text.
-  virtual std::string TimeText(std::uint64_t fileTime) = 0;
+  // A FILETIME as local date and time (a Moment: text for the text report, ISO 8601 for the
+  // JSON report); empty text when it cannot be converted.
+  virtual SourceValue TimeText(std::uint64_t fileTime) = 0;
 };
 
 struct AutostartSources {

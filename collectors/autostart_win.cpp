@@ -233,10 +233,10 @@ FileTimes WindowsAutostartSystem::Times(const std::string& path) {
   return {listing.value.front().created, listing.value.front().modified};
 }
 
-std::string WindowsAutostartSystem::TimeText(std::uint64_t fileTime) {
+SourceValue WindowsAutostartSystem::TimeText(std::uint64_t fileTime) {
   const FILETIME time{static_cast<DWORD>(fileTime), static_cast<DWORD>(fileTime >> 32)};
-  const auto local = FileTimeToLocalDate(time);
-  return local ? FormatLongDateTime(*local) : std::string();
+  if (auto moment = FileTimeToMoment(time)) return std::move(*moment);
+  return std::string();
 }
 
 }  // namespace sysinfo

@@ -18,7 +18,7 @@ class WindowsAutostartSystem final : public AutostartSystem {
   Result<std::vector<ScheduledTask>> ScheduledTasks() override;
   bool IsFile(const std::string& path) override;
   FileTimes Times(const std::string& path) override;
-  std::string TimeText(std::uint64_t fileTime) override;
+  SourceValue TimeText(std::uint64_t fileTime) override;
 
  private:
   DiskFileSource files_;  // the folder listings Suspicious Files reads

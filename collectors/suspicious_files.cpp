@@ -91,9 +91,9 @@ void AddRow(SortedTable& table, std::string_view reason, const FileFacts& file,
   table.Set("MD5", checksums.md5);
   table.Set("FileName", CutAtNull(file.name));
   table.Set("FileAttributes", (file.attributes & kHiddenAttribute) ? "Hidden" : "Not Hidden");
-  table.Set("CreationTime", file.created);
-  table.Set("LastAccessTime", file.accessed);
-  table.Set("LastWriteTime", file.modified);
+  table.SetValue("CreationTime", file.created);
+  table.SetValue("LastAccessTime", file.accessed);
+  table.SetValue("LastWriteTime", file.modified);
   table.SetValue("FileSize", file.size);  // printed with " Bytes" after it
   table.Set("Path", file.path);
   table.Set("FileVer", file.version.fileVersion);

@@ -9,6 +9,7 @@
 
 #include "base/levels.h"
 #include "base/result.h"
+#include "base/value.h"
 #include "support/authenticode.h"
 #include "support/checksum.h"
 #include "support/file_version.h"
@@ -23,9 +24,11 @@ struct FileFacts {
   std::string name;  // the file's long name exactly as the listing gave it
   std::string path;  // the folder searched and that name
   std::uint32_t attributes = 0;
-  std::string created;  // local long date and time; empty when it cannot be converted
-  std::string accessed;
-  std::string modified;
+  // Local times (Moment): the long date and time, and ISO 8601 for the JSON report; empty text
+  // when one cannot be converted.
+  SourceValue created = std::string();
+  SourceValue accessed = std::string();
+  SourceValue modified = std::string();
   std::uint64_t size = 0;
   VersionStrings version;  // all empty when the file has no version resource
 };

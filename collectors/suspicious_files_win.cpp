@@ -15,9 +15,10 @@
 namespace sysinfo {
 namespace {
 
-std::string DateTimeText(const FILETIME& time) {
-  const auto local = FileTimeToLocalDate(time);
-  return local ? FormatLongDateTime(*local) : std::string();
+// Empty text when the time cannot be converted, as the report has always printed it.
+SourceValue DateTimeText(const FILETIME& time) {
+  if (auto moment = FileTimeToMoment(time)) return std::move(*moment);
+  return std::string();
 }
 
 // Nothing there is an answer, not a failure.

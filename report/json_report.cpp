@@ -30,10 +30,19 @@ void AddShape(Json& category, const ReportShape& shape) {
 
 }  // namespace
 
+std::string_view MachineIdSourceName(MachineIdSource source) {
+  return kMachineIdSourceNames[static_cast<std::size_t>(source)];
+}
+
 JsonReport::JsonReport(const JsonReportHeader& header) {
   document_["schemaVersion"] = kReportSchemaVersion;
   document_["tool"] = {{"name", std::string(kProgramName)}, {"version", header.version}};
+  if (header.redacted) document_["redacted"] = true;
   document_["computer"] = header.computer;
+  if (header.machineId) {
+    document_["machineId"] = header.machineId->id;
+    document_["machineIdSource"] = std::string(MachineIdSourceName(header.machineId->source));
+  }
   document_["scanTime"] = header.scanTime;
   document_["level"] = {{"number", LevelNumber(header.level)},
                         {"name", std::string(LevelCaption(header.level))}};

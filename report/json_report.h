@@ -1,7 +1,9 @@
 // JsonReport: the machine-readable report, built from what the collectors record.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -12,7 +14,22 @@ namespace sysinfo {
 
 // The layout version the JSON report is written in ("schemaVersion"); a report of a newer one is
 // refused by the comparison, whose items may mean something this program does not know.
-inline constexpr int kReportSchemaVersion = 1;
+// Layout 2 writes file times as ISO 8601 where layout 1 wrote the user's long spelling, and may
+// name the machine by its id.
+inline constexpr int kReportSchemaVersion = 2;
+
+// Where the machine's id comes from: the firmware's SMBIOS UUID, or, where the firmware gives
+// none of its own, the id Windows made at setup (MachineGuid).
+enum class MachineIdSource { Smbios, MachineGuid };
+// "smbios", "machine-guid": as the header's "machineIdSource" says it.
+std::string_view MachineIdSourceName(MachineIdSource source);
+inline constexpr std::string_view kMachineIdSourceNames[] = {"smbios", "machine-guid"};
+
+// What tells one machine's reports from another's when many are loaded together.
+struct MachineId {
+  std::string id;
+  MachineIdSource source = MachineIdSource::Smbios;
+};
 
 // What the JSON report says about the scan as a whole.
 struct JsonReportHeader {
@@ -20,6 +37,8 @@ struct JsonReportHeader {
   std::string computer;  // the machine's name
   std::string scanTime;  // ISO 8601 with the offset from UTC
   DetailLevel level = DetailLevel::Basic;
+  std::optional<MachineId> machineId = {};  // left out when neither id could be read
+  bool redacted = false;  // said only when identifying values were replaced
 };
 
 // Builds the machine-readable report from what the collectors record: one entry per category

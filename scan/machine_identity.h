@@ -2,11 +2,14 @@
 // value a category declares identifying.
 #pragma once
 
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-#include "report/redaction.h"
 #include "base/result.h"
+#include "report/json_report.h"
+#include "report/redaction.h"
 
 namespace sysinfo {
 
@@ -20,15 +23,30 @@ struct MachineNames {
   std::string account;  // the account running the scan: "DOMAIN\login" or "login"
   // A folder's 8.3 short path ("C:\Users\ALICE~1.SMI"); empty when it has none.
   std::string (*shortPath)(const std::string& path) = nullptr;
+  std::string machineId = {};  // the JSON report's machine id (ReadMachineId); empty when none
 };
+
+// The firmware's UUID unless it is missing or a value firmware leaves in place of its own (all
+// zeros, all F, the common default 03000200-0400-0500-0006-000700080009), letter case aside;
+// else Windows' MachineGuid; nothing when neither is there: an id is never made up.
+std::optional<MachineId> ChooseMachineId(std::string_view smbiosUuid, std::string_view machineGuid);
+
+// The machine's id from Win32_ComputerSystemProduct's UUID and
+// HKLM\SOFTWARE\Microsoft\Cryptography\MachineGuid (64-bit view), chosen as above.
+std::optional<MachineId> ReadMachineId(WmiService& wmi, RegistryRoutines& keys);
 
 // Teaches the redactor the machine's and the user's names, every profile's account name (and
 // its folder's short name) and security identifier, the registered owner and organisation, and
 // every value a category declares identifying: what it learns from the registry, then its fields
-// in each object of its WMI query. So a value is replaced even in a category scanned before the
-// one that shows it.
+// in each object of its WMI query; the machine's id last, so it takes no number an earlier
+// report's marker had. So a value is replaced even in a category scanned before the one that
+// shows it.
 void LearnMachineIdentity(Redactor& redactor, const MachineNames& names, WmiService& wmi,
                           RegistryRoutines& keys);
+
+// The header of a redacted JSON report: the computer's name and the machine's id as markers (the
+// redactor has learnt both), and saying that it is redacted.
+JsonReportHeader RedactedHeader(JsonReportHeader header, Redactor& redactor);
 
 // How the user wants a redacted report made: words only they know to hide, and the map that
 // keeps each value's marker from one report to the next.
@@ -38,8 +56,11 @@ struct RedactionChoices {
 };
 
 // A redactor for a report of this machine: the markers of the map, the user's words, then this
-// machine learnt. The reason, naming the map, when the map cannot be used.
-Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices);
+// machine learnt through the scan's own sources, its id among it. The reason, naming the map,
+// when the map cannot be used.
+Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
+                                        const std::optional<MachineId>& machineId, WmiService& wmi,
+                                        RegistryRoutines& keys);
 
 // Keeps the redactor's markers in the map for the next report; the reason when it cannot.
 Status KeepRedactionMap(const Redactor& redactor, const RedactionChoices& choices);

@@ -16,8 +16,6 @@
 #include "base/system_library_win.h"
 #include "base/unicode_win.h"
 #include "scan/machine_identity.h"
-#include "collectors/wmi_win.h"
-#include "support/registry_win.h"
 
 namespace sysinfo {
 namespace {
@@ -95,7 +93,9 @@ Status WriteMapFile(const std::string& path, const std::string& text) {
 
 std::string ThisComputerName() { return ComputerNameOf(ComputerNameNetBIOS); }
 
-Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices) {
+Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices,
+                                        const std::optional<MachineId>& machineId, WmiService& wmi,
+                                        RegistryRoutines& keys) {
   const std::string path = MapPath(choices);
   MarkerMap map;
   // A map not made yet is a first report's; any other is read as a file from anywhere.
@@ -117,9 +117,8 @@ Result<Redactor> RedactorForThisMachine(const RedactionChoices& choices) {
   names.domains = {ComputerNameOf(ComputerNameDnsDomain), NetBiosDomain()};
   names.account = AccountName();
   names.shortPath = ShortPath;
-  WindowsRegistry registry;
-  auto wmi = MakeWmiService();
-  LearnMachineIdentity(redactor, names, *wmi, registry);
+  if (machineId) names.machineId = machineId->id;
+  LearnMachineIdentity(redactor, names, wmi, keys);
   return {std::move(redactor), {}};
 }
 

@@ -81,21 +81,25 @@ ScanSession::~ScanSession() = default;
 SessionOutcome ScanSession::Run(const ScanChoices& choices, ScanHost& host, std::stop_token stop) {
   SessionOutcome outcome;
   ScanHelpers helpers;
+  const bool json = choices.format == ReportFormat::Json;
+  // The id heads a JSON report, and a redacted report of either kind hides it wherever it shows.
+  std::optional<MachineId> machineId;
+  if (json || choices.redact) machineId = ReadMachineId(*platform_->wmi, platform_->registry);
   if (choices.redact) {  // one redactor per report, numbering as the map says
-    Result<Redactor> made = RedactorForThisMachine(choices.redaction);
+    Result<Redactor> made = RedactorForThisMachine(choices.redaction, machineId, *platform_->wmi,
+                                                   platform_->registry);
     if (made.Failed()) {
       outcome.redactionRefused = std::move(made.error);
       return outcome;
     }
     helpers.redactor = std::make_shared<Redactor>(std::move(made.value));
   }
-  std::optional<JsonReport> json;
-  if (choices.format == ReportFormat::Json) {
-    const std::string computer = ThisComputerName();
-    json.emplace(JsonReportHeader{ProgramVersion(),
-                                  helpers.redactor ? helpers.redactor->Text(computer) : computer,
-                                  Iso8601(LocalTimeNow()), choices.level});
-    helpers.json = &*json;
+  std::optional<JsonReport> document;
+  if (json) {
+    const JsonReportHeader header{ProgramVersion(), ThisComputerName(), Iso8601(LocalTimeNow()),
+                                  choices.level, machineId};
+    document.emplace(helpers.redactor ? RedactedHeader(header, *helpers.redactor) : header);
+    helpers.json = &*document;
   }
   platform_->examined.BeginScan(ShowsSha256(choices));  // each scan reads its files afresh
   const std::shared_ptr<ScanCategories> categories(platform_, &platform_->categories);

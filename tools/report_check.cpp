@@ -11,6 +11,7 @@
 #include "base/program.h"
 #include "report/item_recorder.h"
 #include "report/json_report.h"
+#include "report/redaction.h"
 #include "base/levels.h"
 #include "scan/scan.h"
 #include "collectors/categories.h"
@@ -137,6 +138,12 @@ Check Holding(GroupHolds content) {
   return [](JsonNode texts) { return ListOf(texts, Text); };
 }
 
+Fault Boolean(JsonNode value) {
+  return value.Is(JsonKind::True) || value.Is(JsonKind::False)
+             ? Fault()
+             : At(value, Described(value) + " is not true or false");
+}
+
 Fault TextOrNull(JsonNode value) { return value.Is(JsonKind::Null) ? Fault() : Text(value); }
 
 // A category's listed groups, each holding what its shape says, named as it allows: one of the
@@ -207,9 +214,12 @@ Status CheckReport(const JsonDocument& document) {
         [](JsonNode about) {
           return Members(about, "the tool", {{"name", Text}, {"version", Text}});
         }},
+       {"redacted", Boolean, false},
        {"computer", Text},
        {"machineId", Text, false},
-       {"machineIdSource", Text, false},
+       {"machineIdSource",
+        [](JsonNode source) { return OneOf(source, kMachineIdSourceNames, "machine id source"); },
+        false},
        {"scanTime", Text},
        {"level", Level},
        {"elapsedMs",
@@ -217,6 +227,17 @@ Status CheckReport(const JsonDocument& document) {
        {"categories", [&](JsonNode list) {
           return ListOf(list, [&](JsonNode category) { return CheckCategory(category, seen); });
         }}});
+}
+
+bool IsRedactedReport(const JsonDocument& document) {
+  const JsonNode root = document.Root();
+  if (const auto redacted = root.Find("redacted")) return redacted->Is(JsonKind::True);
+  // Written before the header said so: its names are markers.
+  for (std::string_view name : {"computer", "machineId"}) {
+    const auto value = root.Find(name);
+    if (value && value->Is(JsonKind::String) && ParseMarker(value->Text())) return true;
+  }
+  return false;
 }
 
 JsonRead ReadReport(std::string_view text, std::string_view file) {

@@ -15,10 +15,15 @@ inline constexpr JsonLimits kReportLimits{256u << 20, 7, 8'000'000};
 
 // Nothing when `document` is a JSON report of this program laid out as schema/report.schema.json
 // says, as far as the comparison reads it; else the first fault with its place: another
-// program's document, no or a newer schemaVersion, a member, category or group name unknown or
-// given twice, an unknown status or level, a value of the wrong kind (an item's field holds a
-// single value, never an array or object).
+// program's document, no or a newer schemaVersion (1 and 2 are read), a member, category or group
+// name unknown or given twice, an unknown status or level, a value of the wrong kind (an item's
+// field holds a single value, never an array or object).
 Status CheckReport(const JsonDocument& document);
+
+// Whether the report was written redacted (--redact): its header says so ("redacted": true), or,
+// in a report from before the header did, its computer name or machine id is a marker
+// ("<computer>"). Its names are then no machine's own, and it is no record of one.
+bool IsRedactedReport(const JsonDocument& document);
 
 // The report in `text` read with kReportLimits and CheckReport; the one-line refusal naming
 // `file` when it is not one the comparison reads.

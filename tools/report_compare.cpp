@@ -42,6 +42,14 @@ std::vector<std::pair<std::string, FieldValue>> Listed(const std::vector<ItemFie
   return listed;
 }
 
+// Whether two field values are the same: as JSON, or one time written in a report of layout 1 in
+// the long spelling and in one of layout 2 as ISO 8601.
+bool SameValue(JsonNode a, JsonNode b) {
+  if (SameJson(a, b)) return true;
+  return a.Is(JsonKind::String) && b.Is(JsonKind::String) &&
+         SameLocalTimeSpelledTwoWays(a.Text(), b.Text());
+}
+
 // The fields that differ, in the old item's order and then the new item's own. Both items
 // usually hold the same fields in the same order; where they part, the rest are found by name.
 std::vector<FieldChange> FieldChanges(const std::vector<ItemField>& before,
@@ -49,7 +57,7 @@ std::vector<FieldChange> FieldChanges(const std::vector<ItemField>& before,
                                       bool allFields) {
   std::vector<FieldChange> changes;
   auto note = [&](std::string_view field, const JsonNode* oldValue, const JsonNode* newValue) {
-    if (oldValue && newValue && SameJson(*oldValue, *newValue)) return;
+    if (oldValue && newValue && SameValue(*oldValue, *newValue)) return;
     if (!allFields && std::find(changing.begin(), changing.end(), field) != changing.end()) return;
     changes.push_back({std::string(field), Held(oldValue), Held(newValue)});
   };

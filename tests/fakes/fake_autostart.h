@@ -26,7 +26,7 @@ class FakeAutostartSystem final : public AutostartSystem {
   Result<std::vector<ScheduledTask>> ScheduledTasks() override { return tasks; }
   bool IsFile(const std::string& path) override { return files.count(path) > 0; }
   FileTimes Times(const std::string& path) override { return {"made " + path, "changed"}; }
-  std::string TimeText(std::uint64_t fileTime) override { return "T" + std::to_string(fileTime); }
+  SourceValue TimeText(std::uint64_t fileTime) override { return "T" + std::to_string(fileTime); }
 };
 
 }  // namespace sysinfo::testing

@@ -51,6 +51,7 @@ class OneSuspiciousFile final : public SuspiciousFileSource {
     FileFacts facts;
     facts.name = "tool.exe";
     facts.size = kLargest;
+    facts.modified = Moment{"Monday, December 7, 2026 9:44:33 PM", {2026, 12, 7, 21, 44, 33, -300}};
     return {{facts}, {}};
   }
   VersionStrings Version(const std::string&) override { return {}; }
@@ -140,7 +141,8 @@ Scanned Scan(DetailLevel level, bool withJson) {
   const auto machine = std::make_shared<Machine>();
   Scanned scanned;
   MemoryHost host(scanned.text);
-  JsonReport json({"1.0.2", "TESTBOX", "2024-03-05T14:07:09+01:00", level});
+  JsonReport json({"1.0.2", "TESTBOX", "2024-03-05T14:07:09+01:00", level,
+                   MachineId{"4C4C4544-0042-3510-8051-B7C04F4E3232", MachineIdSource::Smbios}});
   ScanHelpers helpers;
   if (withJson) helpers.json = &json;
   RunScan(choices, {machine, &machine->categories}, host, helpers);
@@ -261,14 +263,19 @@ TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
       {"/categories/12/items/1", nullptr}, {files + "CRC32", "414FA339"}, {files + "FileSize", kLargest},
       {files + "SHA256", std::string(64, 'A')}, {files + "Signature", "signed"}, {files + "Signer", "Example Publisher"},
       {files + "SignedByCatalog", true}, {files + "SignatureError", nullptr}, {"/categories/14/items/1", nullptr},
+      {files + "LastWriteTime", "2026-12-07T21:44:33-05:00"}, {files + "CreationTime", ""},
+      {"/machineId", "4C4C4544-0042-3510-8051-B7C04F4E3232"}, {"/machineIdSource", "smbios"}, {"/redacted", nullptr},
   };
   // clang-format on
   for (const auto& [pointer, value] : found) {
     const Json::json_pointer at(pointer);
     EXPECT_EQ((document.contains(at) ? document[at] : Json()).dump(), value.dump()) << pointer;
   }
+  // The text keeps the locale's spelling of a time.
+  const std::string text = Scan(DetailLevel::Moderate, false).text;
+  EXPECT_NE(text.find("File Size: 18446744073709551615 Bytes\r\n"), std::string::npos);
   EXPECT_NE(
-      Scan(DetailLevel::Moderate, false).text.find("File Size: 18446744073709551615 Bytes\r\n"),
+      text.find("Created: \r\nAccessed: \r\nModified: Monday, December 7, 2026 9:44:33 PM\r\n"),
       std::string::npos);
 }
 
@@ -278,6 +285,9 @@ TEST(ReportSchema, RefusesDocumentsThatBreakIt) {
   const std::pair<const char*, void (*)(Json&)> cases[] = {
       {"unknown status", [](Json& d) { d["categories"][0]["status"] = "fine"; }},
       {"time without offset", [](Json& d) { d["scanTime"] = "2024-03-05T14:07:09"; }},
+      {"machine id without its source", [](Json& d) { d.erase("machineIdSource"); }},
+      {"unknown machine id source", [](Json& d) { d["machineIdSource"] = "bios"; }},
+      {"a layout not written yet", [](Json& d) { d["schemaVersion"] = 3; }},
       {"SHA-256 in lower case",
        [](Json& d) { d["categories"][14]["items"][0]["SHA256"] = std::string(64, 'a'); }},
       {"not JSON at all", nullptr},

@@ -23,6 +23,9 @@ TEST(JsonValue, EveryValueKindIsWrittenAsItsJsonKind) {
       {"most negative 64-bit", std::numeric_limits<std::int64_t>::min(), "-9223372036854775808"},
       {"zero", std::int64_t{0}, "0"},
       {"real", 2.5, "2.5"},
+      {"a moment: its local time as ISO 8601, not the locale's words",
+       Moment{"Monday, December 7, 2026 9:44:33 PM", {2026, 12, 7, 21, 44, 33, -300}},
+       "\"2026-12-07T21:44:33-05:00\""},
       {"empty text", std::string(), "\"\""},
       {"quotes and backslashes", std::string(R"(C:\Program Files\"quoted")"),
        R"("C:\\Program Files\\\"quoted\"")"},
@@ -76,7 +79,32 @@ TEST(Iso8601, DateTimeAndOffsetFromUtc) {
       {{2001, 1, 1, 0, 0, 0, -210}, "2001-01-01T00:00:00-03:30"},
       {{2030, 6, 15, 8, 30, 0, 345}, "2030-06-15T08:30:00+05:45"},
   };
-  for (const auto& [time, text] : cases) EXPECT_EQ(Iso8601(time), text);
+  for (const auto& [time, text] : cases) {
+    EXPECT_EQ(Iso8601(time), text);
+    EXPECT_EQ(ParseIso8601(text), time) << text;
+  }
+}
+
+// A report of layout 1 and one of layout 2 spell one file time differently; the comparison must
+// see the same wall clock, and nothing else as a time.
+TEST(Iso8601, TheSameLocalTimeInTheLongSpelling) {
+  const std::tuple<const char*, const char*, bool> cases[] = {
+      {"2026-12-07T21:44:33+00:00", "Monday, December 7, 2026 9:44:33 PM", true},
+      {"Monday, December 7, 2026 9:44:33 PM", "2026-12-07T21:44:33-08:00", true},
+      {"2026-12-07T00:05:00+01:00", "Monday, December 7, 2026 12:05:00 AM", true},
+      {"2026-12-07T12:05:00+01:00", "Monday, December 7, 2026 12:05:00 PM", true},
+      {"2026-06-01T08:00:01+02:00", "Monday, 1 June 2026 08:00:01", true},
+      {"2026-12-07T21:44:33Z", "December 7, 2026 21:44:33", true},
+      {"2026-12-07T21:44:33+00:00", "Monday, December 7, 2026 9:44:33 AM", false},
+      {"2026-12-07T21:44:33+00:00", "Monday, December 8, 2026 9:44:33 PM", false},
+      {"2026-12-07T21:44:33+00:00", "2026-12-07T21:44:33+01:00", false},  // two instants
+      {"2026-12-07T21:44:33+00:00", "Monday, December 7, 2026 9:44:33 PM extra", false},
+      {"2026-12-07T21:44:33+00:00", "Monday, December 7, 2026 13:44:33 PM", false},
+      {"2026-12-07T21:44:33", "Monday, December 7, 2026 9:44:33 PM", false},  // no offset
+      {"Monday, December 7, 2026 9:44:33 PM", "Monday, December 7, 2026 9:44:33 PM", false},
+  };
+  for (const auto& [a, b, same] : cases)
+    EXPECT_EQ(SameLocalTimeSpelledTwoWays(a, b), same) << a << " | " << b;
 }
 
 }  // namespace

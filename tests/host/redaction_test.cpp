@@ -35,6 +35,7 @@ constexpr std::string_view kSid = "S-1-5-21-3623811015-3361044348-30300820-1013"
 constexpr std::string_view kSettings =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings";
 constexpr std::string_view kUninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+constexpr std::string_view kMachineGuid = "5e1f9c2a-7d3b-4a60-9f1e-0a8b7c6d5e4f";
 constexpr std::string_view kProfiles =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList\\S-1-5-21-9-8-7-";
 
@@ -51,7 +52,7 @@ constexpr std::string_view kIdentifying[] = {
     "Hunter2QZ", "QZtok3n", "QZKEY9", "QzSig0x1", "QzAcctKey9", "QzPw55", "QzP4ss", "QzWpw",
     "QzProp7", "+44 20 7946 0958", "020 7946 0958", "qz.ostrova@zephyrcorp.example",
     "qzuser:qzpass", "qzproxy.corp", "qzproxy2.corp", "qzintra.corp", "wpad.qzexample.net",
-    "qzhive.corp", "Quinny", "svc-qzbak", kSid};
+    "qzhive.corp", "Quinny", "svc-qzbak", kSid, kMachineGuid};
 // What identifies nobody and stays as it is, though the machine is OFFICE and has a profile
 // named after its maker and ordinary proxy exceptions.
 constexpr std::string_view kKept[] = {
@@ -70,6 +71,7 @@ class RoamingFile final : public SuspiciousFileSource {
     if (!pattern.ends_with("Roaming\\*.exe")) return {};
     FileFacts facts;
     facts.name = "sync.exe";
+    facts.modified = Moment{"Monday, December 7, 2026 9:44:33 PM", {2026, 12, 7, 21, 44, 33, 60}};
     return {{facts}, {}};
   }
   VersionStrings Version(const std::string&) override {
@@ -143,6 +145,11 @@ struct Machine {
         {{"Name", std::string("Spooler")}, {"StartName", std::string("LocalSystem")}},
         {{"Name", std::string("QzBak")}, {"StartName", std::string("QZCORP\\svc-qzbak")}},
         {{"Name", std::string("W32Time")}, {"StartName", std::string("NT AUTHORITY\\LocalService")}}}});
+    // The firmware's default UUID, which many machines share: Windows' own id names the machine.
+    wmi.Answer("SELECT UUID FROM Win32_ComputerSystemProduct",
+               FakeQuery{{{{"UUID", std::string("03000200-0400-0500-0006-000700080009")}}}});
+    registry.Set(RegistryRoot::LocalMachine, "SOFTWARE\\Microsoft\\Cryptography", "MachineGuid",
+                 Text(std::string(kMachineGuid)));
     wmi.Answer("SELECT * FROM Win32_StartupCommand", FakeQuery{{{
         {"Command", std::string("C:\\Users\\zorbalina\\start.exe /key QZKEY9")},
         {"User", std::string("QZCORP\\zorbalina")}, {"UserSID", sid}}}});
@@ -196,10 +203,12 @@ std::pair<std::string, MarkerMap> ScanAs(bool json, bool redact, const MarkerMap
   const auto machine = std::make_shared<Machine>(newcomer);
   const auto redactor = std::make_shared<Redactor>(map ? *map : MarkerMap());
   redactor->Learn(IdentityKind::Word, "Quinny");
+  const std::optional<MachineId> machineId = ReadMachineId(machine->wmi, machine->registry);
   const MachineNames names{{"OFFICE", "office"},
                            {"corp.qzexample.net", "QZNETB"},
                            "QZCORP\\zorbalina",
-                           ShortProfilePath};
+                           ShortProfilePath,
+                           machineId ? machineId->id : ""};
   LearnMachineIdentity(*redactor, names, machine->wmi, machine->registry);
   ScanChoices choices;
   choices.caption = ProgramCaption(1, 0, 2);
@@ -210,8 +219,9 @@ std::pair<std::string, MarkerMap> ScanAs(bool json, bool redact, const MarkerMap
   if (redact) helpers.redactor = redactor;
   std::string bytes;
   testing::MemoryHost host(bytes);
-  JsonReport document({"1.0.2", redact ? redactor->Text("OFFICE") : "OFFICE",
-                       "2024-03-05T14:07:09+01:00", DetailLevel::Advanced});
+  const JsonReportHeader header{"1.0.2", "OFFICE", "2024-03-05T14:07:09+01:00",
+                                DetailLevel::Advanced, machineId};
+  JsonReport document(redact ? RedactedHeader(header, *redactor) : header);
   if (json) helpers.json = &document;
   RunScan(choices, {machine, &machine->categories}, host, helpers);
   return {bytes, redactor->Map()};
@@ -278,7 +288,7 @@ TEST(Redaction, AReportOfAMachineHoldsNoneOfItsIdentifyingValues) {
            "Contact: <owner>, <email-1>, <phone-2>", "Publisher: <organization>",
            "Install Location: C:\\Users\\<user-4>\\Vantage",
            "Command: C:\\Users\\<user-1>\\start.exe /key <secret-9>", "User: <domain-3>\\<user-1>",
-           "MD5 Hash: 9E107D9D", "Company: <organization>",
+           "MD5 Hash: 9E107D9D", "Company: <organization>", "Modified: Monday, December 7, 2026 9:44:33 PM",
            "Device ID: BTHENUM\\{0000110b-0000-1000-8000-00805f9b34fb}_LOCALMFG&0002\\7&1b2c3d4e&0&<mac-1>_C00000000"}) {
     EXPECT_NE(std::find(redacted.lines.begin(), redacted.lines.end(), line), redacted.lines.end())
         << line;
@@ -287,10 +297,40 @@ TEST(Redaction, AReportOfAMachineHoldsNoneOfItsIdentifyingValues) {
   EXPECT_EQ(testing::ReportSchemaErrors(redacted.json), std::vector<std::string>());
   const Json document = Json::parse(redacted.json);
   EXPECT_EQ(document["computer"], "<computer>");
+  EXPECT_EQ(document["redacted"], true);
+  EXPECT_EQ(document["machineId"], "<id-2>");
+  EXPECT_EQ(document["machineIdSource"], "machine-guid");
+  EXPECT_TRUE(IsRedactedReport(ReadReport(redacted.json, "r.json").value));
+  EXPECT_FALSE(IsRedactedReport(ReadReport(plain.json, "p.json").value));
+  EXPECT_FALSE(Json::parse(plain.json).contains("redacted"));
   EXPECT_EQ(document["categories"][1]["items"][0]["UserName"], "<domain-3>\\<user-1>");
   EXPECT_EQ(document["categories"][3]["items"][0]["Signature"], "<id-1>");
   EXPECT_EQ(document["categories"][6]["lines"][1], "127.0.0.1 localhost # <owner>");
   EXPECT_EQ(document["categories"][14]["items"][0]["Signer"], "<organization>");
+  EXPECT_EQ(document["categories"][14]["items"][0]["LastWriteTime"], "2026-12-07T21:44:33+01:00");
+}
+
+// The firmware's UUID names the machine unless it is one that many machines share; then Windows'
+// own id does; with neither the report names none rather than making one up.
+TEST(MachineIdentity, TheFirmwaresUuidUnlessItIsAPlaceholder) {
+  const std::string_view guid = "5e1f9c2a-7d3b-4a60-9f1e-0a8b7c6d5e4f";
+  const struct {
+    std::string_view uuid, guid, id, source;
+  } cases[] = {
+      {"4C4C4544-0042-3510-8051-B7C04F4E3232", guid, "4C4C4544-0042-3510-8051-B7C04F4E3232",
+       "smbios"},
+      {"", guid, guid, "machine-guid"},
+      {"00000000-0000-0000-0000-000000000000", guid, guid, "machine-guid"},
+      {"ffffffff-ffff-ffff-ffff-ffffffffffff", guid, guid, "machine-guid"},
+      {"03000200-0400-0500-0006-000700080009", guid, guid, "machine-guid"},
+      {"03000200-0400-0500-0006-000700080009", "", "", ""},
+      {"", " ", "", ""},
+  };
+  for (const auto& [uuid, machineGuid, id, source] : cases) {
+    const std::optional<MachineId> chosen = ChooseMachineId(uuid, machineGuid);
+    EXPECT_EQ(chosen ? chosen->id : "", id) << uuid;
+    EXPECT_EQ(chosen ? MachineIdSourceName(chosen->source) : "", source) << uuid;
+  }
 }
 
 // With the map of an earlier report, a report made after a new profile and a program under it

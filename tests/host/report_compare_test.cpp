@@ -96,6 +96,14 @@ const Case kCases[] = {
      R"({"categories": [{"name": "Software", "items": [{"DisplayName": "A", "Z": 3, "Y": 2.0, "X": 5}]}]})",
      false, "\nSoftware: 0 added, 0 removed, 1 changed\n  ~ A\n      X: 1 -> 5\n      W: 0 -> (absent)\n"
      "      Z: (absent) -> 3\n\n0 added, 0 removed, 1 changed in 1 category.\n"},
+    {"a file time of layout 1 and the same of layout 2 are one; another time is a change",
+     R"({"categories": [{"name": "Suspicious Files!", "items": [{"Path": "C:\\a.exe",
+      "CreationTime": "Monday, December 7, 2026 9:44:33 PM", "LastWriteTime": "Monday, December 7, 2026 9:44:33 PM"}]}]})",
+     R"({"schemaVersion": 2, "machineId": "4C4C4544-0042", "machineIdSource": "smbios", "categories": [
+      {"name": "Suspicious Files!", "items": [{"Path": "C:\\a.exe", "CreationTime": "2026-12-07T21:44:33+01:00",
+      "LastWriteTime": "2026-12-07T21:44:34+01:00"}]}]})",
+     false, "\nSuspicious Files!: 0 added, 0 removed, 1 changed\n  ~ C:\\a.exe\n      LastWriteTime: Monday, "
+     "December 7, 2026 9:44:33 PM -> 2026-12-07T21:44:34+01:00\n\n0 added, 0 removed, 1 changed in 1 category.\n"},
     {"another machine alone is no difference", kSoftware,
      R"({"computer": "PC2", "categories": [{"name": "Software", "items": [{"DisplayName": "A", "Publisher": "P",
       "DisplayVersion": "1", "URLInfoAbout": null, "Comments": "x"}, {"DisplayName": "B", "Publisher": "P"}]}]})",
@@ -133,7 +141,9 @@ TEST(ReportCompare, RefusesWhatIsNotAReportItCanRead) {
       {"[1]", "not a report written by this program"},
       {Report(R"({"tool": {"name": "Other"}})"), "not a report written by this program"},
       {Report(R"({"schemaVersion": null})"), "no schemaVersion"},
-      {Report(R"({"schemaVersion": 2})"), "newer version"},
+      {Report(R"({"schemaVersion": 3})"), "newer version"},
+      {Report(R"({"machineId": "x", "machineIdSource": "bios"})"), "unknown machine id source"},
+      {Report(R"({"redacted": "yes"})"), "is not true or false"},
       {Report(R"({"categories": [{"name": "CPU", "items": [1]}]})"), "is not an object of fields"},
       {Report(R"({"level": "Basic"})"), "the level that is not an object"},
   };
@@ -143,9 +153,29 @@ TEST(ReportCompare, RefusesWhatIsNotAReportItCanRead) {
     EXPECT_NE(read.error->message.find(why), std::string::npos) << read.error->message;
   }
   EXPECT_FALSE(ReadReport(Report(kSoftware), "r.json").Failed());
-  // What this program writes it reads.
-  const JsonReport written({"1.0.2", "PC", "2026-01-02T03:04:05+00:00", DetailLevel::Advanced});
+  // What this program writes it reads, of either layout.
+  const JsonReport written({"1.0.2", "PC", "2026-01-02T03:04:05+00:00", DetailLevel::Advanced,
+                            MachineId{"4C4C4544-0042", MachineIdSource::MachineGuid}, true});
   EXPECT_FALSE(ReadReport(written.Text(), "r.json").Failed());
+  EXPECT_EQ(testing::ReportSchemaErrors(written.Text()), std::vector<std::string>());
+  EXPECT_FALSE(ReadReport(Report(R"({"schemaVersion": 2})"), "r.json").Failed());
+}
+
+// A fleet's loader refuses redacted reports: it must know one, also from before the header said.
+TEST(ReportCompare, KnowsARedactedReport) {
+  const std::pair<const char*, bool> cases[] = {
+      {R"({"redacted": true, "computer": "<computer>"})", true},
+      {R"({"computer": "<computer>"})", true},  // layout 1
+      {R"({"computer": "<computer-2>"})", true},
+      {R"({"schemaVersion": 2, "computer": "PC", "machineId": "<id-3>", "machineIdSource": "smbios"})",
+       true},
+      {R"({"computer": "PC"})", false},
+      {R"({"computer": "<pc>", "machineId": "<id-0>", "machineIdSource": "smbios"})", false},
+      {R"({"redacted": false, "computer": "PC"})", false},
+  };
+  for (const auto& [patch, redacted] : cases) {
+    EXPECT_EQ(IsRedactedReport(Read(patch)), redacted) << patch;
+  }
 }
 
 }  // namespace

@@ -5,12 +5,15 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdlib>
 #include <memory>
 
 #include <nlohmann/json.hpp>
 
+#include "base/json_value.h"
 #include "collectors/categories.h"
+#include "report/redaction.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "support/checksum_win.h"
@@ -32,6 +35,16 @@ constexpr const char* kRunner = "sysinfo-report.exe";
 constexpr unsigned long kAllExitOnWine = 3;
 const std::string kTasksUnread = "Autostart Entries: failed (";
 const std::wstring kTcpip = L"SYSTEM\\CurrentControlSet\\Services\\Tcpip\\Parameters";
+
+// A GUID as Windows and the firmware write one: 8-4-4-4-12 hex digits, no braces.
+bool IsGuid(const std::string& text) {
+  if (text.size() != 36) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const bool dash = i == 8 || i == 13 || i == 18 || i == 23;
+    if (dash ? text[i] != '-' : !std::isxdigit(static_cast<unsigned char>(text[i]))) return false;
+  }
+  return true;
+}
 
 // Every category bound to its real source, at each level: the hosts file found through the
 // registry and copied byte for byte (the report is in the file's code page), a program file in
@@ -132,6 +145,12 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndNoPlantedDllRuns) {
   EXPECT_EQ(document["tool"]["version"], "1.0.2");
   EXPECT_EQ(document["level"]["name"], "Advanced");
   EXPECT_EQ(document["computer"], ComputerName());
+  // An id a fleet's database can key this machine on: the firmware's, or Windows' own where Wine
+  // gives none of its own.
+  EXPECT_TRUE(IsGuid(document.value("machineId", ""))) << document.value("machineId", "");
+  const std::string source = document.value("machineIdSource", "");
+  EXPECT_TRUE(source == "smbios" || source == "machine-guid") << source;
+  EXPECT_FALSE(document.contains("redacted"));
   ASSERT_EQ(document["categories"].size(), kCategoryCount);
   const Json& hosts = document["categories"][*FindCategory("Host File Info")];
   EXPECT_EQ(hosts["status"], "failed");
@@ -150,6 +169,8 @@ TEST(Runner, JsonFormatWritesAValidUtf8DocumentAndNoPlantedDllRuns) {
   EXPECT_EQ((*item)["Company"], "Test Company");
   EXPECT_EQ((*item)["Signature"], "signed");
   EXPECT_EQ((*item)["Signer"], "Sysinfo Test Signer");
+  for (const char* time : {"CreationTime", "LastAccessTime", "LastWriteTime"})
+    EXPECT_TRUE(ParseIso8601((*item).value(time, ""))) << time << ": " << (*item)[time];
   // One progress line per category, in check-list order, with its status and time.
   std::size_t from = 0;
   for (const CategoryDefinition* category : kCategoryList) {
@@ -316,7 +337,11 @@ TEST(Runner, RedactedReportsHoldNoIdentifyingValue) {
   EXPECT_NE(text.find("User Name: <computer>\\<user-1>"), std::string::npos);
   EXPECT_NE(text.find("Install Location: C:\\users\\<user-1>\\Qz"), std::string::npos);
   EXPECT_NE(text.find("Device ID: ROOT\\"), std::string::npos) << "a device id is not a user";
-  EXPECT_EQ(Json::parse(json)["computer"], "<computer>");
+  const Json header = Json::parse(json);
+  EXPECT_EQ(header["computer"], "<computer>");
+  EXPECT_EQ(header["redacted"], true);
+  const auto id = ParseMarker(header.value("machineId", ""));
+  EXPECT_TRUE(id && id->kind == IdentityKind::Id) << header["machineId"];
 }
 
 // With one map, two redacted reports of the machine give each value the same marker, so their
