@@ -8,8 +8,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "report/redaction.h"
+#include "base/json_value.h"
 #include "tools/fleet/sha256.h"
+#include "tools/report_check.h"
 #include "tools/report_items.h"
 
 namespace sysinfo {
@@ -48,9 +49,22 @@ std::string FieldsJson(const std::vector<const ItemField*>& fields) {
   return json + "}";
 }
 
+// A time as its wall-clock reading, however the report spelled it: layout 1 wrote file times in
+// the locale's long spelling, layout 2 as ISO 8601, and the comparison takes one reading in the
+// two spellings as equal. Other text as it is.
+std::string HashedText(std::string_view text) {
+  auto time = ParseIso8601(text);
+  if (!time && text.find(':') != std::string_view::npos) time = ParseLongDateTime(text);
+  if (!time) return std::string(text);
+  char reading[32];
+  std::snprintf(reading, sizeof reading, "time %04d-%02d-%02d %02d:%02d:%02d", time->year,
+                time->month, time->day, time->hour, time->minute, time->second);
+  return reading;
+}
+
 // What the hash reads: the fields by name, each value by its kind and content (numbers by value,
-// as the comparison's SameJson compares them), so that field order and a number's spelling
-// change nothing and no two different items give one text.
+// as the comparison's SameJson compares them; times by their reading), so that field order and
+// spelling change nothing and no two different items give one text.
 std::string HashInput(std::vector<const ItemField*> fields) {
   std::sort(fields.begin(), fields.end(),
             [](const ItemField* a, const ItemField* b) { return a->name < b->name; });
@@ -61,7 +75,7 @@ std::string HashInput(std::vector<const ItemField*> fields) {
     const JsonNode value = field->value;
     input += static_cast<char>('0' + static_cast<int>(value.Kind()));
     const std::string text = value.Is(JsonKind::Number) ? NumberKey(value.Number())
-                                                        : std::string(value.Text());
+                                                        : HashedText(value.Text());
     input += std::to_string(text.size()) + ':';
     input += text;
   }
@@ -101,8 +115,6 @@ void AddItems(ScanRows& rows, JsonNode category) {
     rows.items.push_back(std::move(row));
   }
 }
-
-bool IsMarker(const std::string& text) { return ParseMarker(text).has_value(); }
 
 // Days since 1970-01-01 of a date of the proleptic Gregorian calendar.
 std::int64_t DaysFromCivil(std::int64_t year, unsigned month, unsigned day) {
@@ -192,9 +204,7 @@ Result<ScanRows> RowsOfReport(const JsonDocument& report, std::string_view file)
   rows.idSource = Member(root, "machineIdSource");
   rows.computer = Member(root, "computer");
   rows.file = std::string(file);
-  const auto redacted = root.Find("redacted");
-  if ((redacted && redacted->Is(JsonKind::True)) || IsMarker(rows.computer) ||
-      IsMarker(rows.machineId)) {
+  if (IsRedactedReport(report)) {
     return {{}, Failure("a redacted report: its identities cannot be told apart")};
   }
   if (rows.machineId.empty())
