@@ -214,7 +214,8 @@ Result<ScanRows> RowsOfReport(const JsonDocument& report, std::string_view file)
   rows.scanTime = *time;
   rows.level =
       static_cast<int>(std::stoll(NumberKey(root.Find("level")->Find("number")->Number())));
-  for (JsonNode category : *root.Find("categories")) {
+  const JsonNode categories = *root.Find("categories");  // held: the optional is a temporary
+  for (JsonNode category : categories) {
     rows.statuses.push_back(
         {Member(category, "name"), Member(category, "status"), Member(category, "error")});
     AddItems(rows, category);
