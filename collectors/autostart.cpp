@@ -382,7 +382,8 @@ class Gatherer {
       std::string state = task.unread.empty() ? std::string(task.enabled ? kEnabled : kDisabled)
                                               : "Not known (" + task.unread + ")";
       if (task.hidden) state += "; hidden (no security descriptor)";
-      if (task.commands.empty() && (!task.unread.empty() || task.hidden)) task.commands.emplace_back();
+      if (task.commands.empty() && (!task.unread.empty() || task.hidden))
+        task.commands.emplace_back();
       const std::string triggers = TriggersText(task.triggers);
       for (std::string& command : task.commands) {
         AutostartEntry& entry = AddEntry(location, task.name, std::move(command), state);

@@ -6,8 +6,9 @@
 
 namespace sysinfo {
 
-// Shortcuts resolved through IShellLinkW, task files read whole, tasks through the Task Scheduler 2.0 interfaces (both
-// reached through COM, so no DLL of theirs is imported), files by their extended-length names.
+// Shortcuts resolved through IShellLinkW, task files read whole, tasks through the Task
+// Scheduler 2.0 interfaces (both reached through COM, so no DLL of theirs is imported), files by
+// their extended-length names.
 class WindowsAutostartSystem final : public AutostartSystem {
  public:
   std::string WindowsFolder() override;

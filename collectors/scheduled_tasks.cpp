@@ -44,15 +44,16 @@ Result<std::string> DocumentText(std::string_view bytes) {
 
 // The trigger's kind as the Task Scheduler numbers it (TASK_TRIGGER_TYPE2), by its element.
 int TriggerType(std::string_view element) {
-  constexpr std::array<std::pair<std::string_view, int>, 9> kTypes{{{"EventTrigger", 0},
-                                                                    {"TimeTrigger", 1},
-                                                                    {"CalendarTrigger", 2},
-                                                                    {"IdleTrigger", 6},
-                                                                    {"RegistrationTrigger", 7},
-                                                                    {"BootTrigger", 8},
-                                                                    {"LogonTrigger", 9},
-                                                                    {"SessionStateChangeTrigger", 11},
-                                                                    {"WnfStateChangeTrigger", 12}}};
+  constexpr std::array<std::pair<std::string_view, int>, 9> kTypes{
+      {{"EventTrigger", 0},
+       {"TimeTrigger", 1},
+       {"CalendarTrigger", 2},
+       {"IdleTrigger", 6},
+       {"RegistrationTrigger", 7},
+       {"BootTrigger", 8},
+       {"LogonTrigger", 9},
+       {"SessionStateChangeTrigger", 11},
+       {"WnfStateChangeTrigger", 12}}};
   for (const auto& [name, type] : kTypes) {
     if (name == element) return type;
   }
@@ -169,8 +170,8 @@ class TaskDocumentReader {
     const bool hex = name.starts_with("#x");
     const std::string_view digits = name.substr(hex ? 2 : 1);
     std::uint32_t code = 0;
-    const auto [end, fault] =
-        std::from_chars(digits.data(), digits.data() + digits.size(), code, hex ? 16 : 10);
+    const auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), code,
+                                              hex ? 16 : 10);
     const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
     if (digits.empty() || fault != std::errc() || end != digits.data() + digits.size() ||
         code == 0 || code > 0x10FFFF || surrogate) {
@@ -183,13 +184,15 @@ class TaskDocumentReader {
 
   std::string_view ReadName() {
     const std::size_t start = at_;
-    while (at_ < text_.size() && std::string_view(" \t\r\n/>").find(text_[at_]) == std::string_view::npos)
+    while (at_ < text_.size() &&
+           std::string_view(" \t\r\n/>").find(text_[at_]) == std::string_view::npos)
       ++at_;
     return text_.substr(start, at_ - start);
   }
 
   void SkipSpace() {
-    while (at_ < text_.size() && std::string_view(" \t\r\n").find(text_[at_]) != std::string_view::npos)
+    while (at_ < text_.size() &&
+           std::string_view(" \t\r\n").find(text_[at_]) != std::string_view::npos)
       ++at_;
   }
 
@@ -211,10 +214,11 @@ class TaskDocumentReader {
     // Attributes are passed over; their quoted values may hold '>' and '/'.
     for (SkipSpace(); at_ < text_.size() && text_[at_] != '>' && text_[at_] != '/'; SkipSpace()) {
       const std::size_t quote = text_.find_first_of("\"'", at_);
-      const std::size_t close =
-          quote == std::string_view::npos ? quote : text_.find(text_[quote], quote + 1);
-      if (close == std::string_view::npos || text_.substr(at_, quote - at_).find_first_of("<>") !=
-                                                  std::string_view::npos) {
+      const std::size_t close = quote == std::string_view::npos
+                                    ? quote
+                                    : text_.find(text_[quote], quote + 1);
+      if (close == std::string_view::npos ||
+          text_.substr(at_, quote - at_).find_first_of("<>") != std::string_view::npos) {
         Fail("an unclosed attribute in <" + Shown(name) + ">");
         return;
       }
@@ -306,7 +310,8 @@ class TaskDocumentReader {
 void ReadTree(RegistryRoutines& keys, const std::string& path, const std::string& taskPath,
               std::size_t depth, std::map<std::string, ScheduledTask>& tasks,
               FirstFailure& failure) {
-  for (const std::string& name : failure.Take(keys.SubkeyNames(RegistryRoot::LocalMachine, path, kView))) {
+  for (const std::string& name :
+       failure.Take(keys.SubkeyNames(RegistryRoot::LocalMachine, path, kView))) {
     const std::string key = path + "\\" + name;
     const std::string child = taskPath + "\\" + name;
     const auto id = failure.Take(keys.QueryValue(RegistryRoot::LocalMachine, key, "Id", kView));
@@ -378,8 +383,9 @@ Result<std::vector<ScheduledTask>> GatherScheduledTasks(RegistryRoutines& keys,
   if (!tasks.error) tasks.error = std::move(storedError);
   for (ScheduledTask& task : tasks.value) {
     task.source = "Task Scheduler";
-    const std::string path =
-        task.folder == "\\" || task.folder.empty() ? "\\" + task.name : task.folder + "\\" + task.name;
+    const std::string path = task.folder == "\\" || task.folder.empty()
+                                 ? "\\" + task.name
+                                 : task.folder + "\\" + task.name;
     const auto found = stored.find(LowerCase(path));
     if (found != stored.end()) stored.erase(found);
   }

@@ -183,8 +183,9 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
   system.taskFiles.value = {
       {"\\VENDOR\\update", TaskXml("<Actions><Exec><Command>x.exe</Command></Exec></Actions>"), ""},
       {"\\Hidden",
-       Utf16File(TaskXml("<Triggers><LogonTrigger/></Triggers><Actions><Exec><Command>C:\\Program "
-                         "Files\\Tool\\run.exe</Command><Arguments>/q</Arguments></Exec></Actions>")),
+       Utf16File(
+           TaskXml("<Triggers><LogonTrigger/></Triggers><Actions><Exec><Command>C:\\Program "
+                   "Files\\Tool\\run.exe</Command><Arguments>/q</Arguments></Exec></Actions>")),
        ""},
       {"\\Bad", TaskXml("<Actions><Exec></Actions>"), ""}};
 
@@ -240,11 +241,12 @@ TEST(AutostartEntries, TaskFilesAreReadAsFarAsTheyAreSafeToRead) {
   const std::string full = TaskXml(
       "<Settings><Enabled>false</Enabled></Settings><Triggers><CalendarTrigger><StartBoundary>"
       "2024-01-01T03:00:00</StartBoundary><Enabled>false</Enabled><ScheduleByWeek/>"
-      "</CalendarTrigger><BootTrigger/></Triggers>" + exec +
-      "<Actions><ComHandler><ClassId>{0}</ClassId></ComHandler></Actions>");
+      "</CalendarTrigger><BootTrigger/></Triggers>" +
+      exec + "<Actions><ComHandler><ClassId>{0}</ClassId></ComHandler></Actions>");
   const auto document = ReadTaskDocument(Utf16File(full));
   ASSERT_FALSE(document.Failed()) << document.error->message;
-  EXPECT_EQ(document.value.commands, Lines{"\"C:\\a b\\c.exe\" -x <\u263A" "A>"});
+  EXPECT_EQ(document.value.commands, Lines{"\"C:\\a b\\c.exe\" -x <\u263A"
+                                           "A>"});
   EXPECT_FALSE(document.value.enabled);
   ASSERT_EQ(document.value.triggers.size(), 2u);
   EXPECT_EQ(document.value.triggers[0].type, 3);  // weekly
