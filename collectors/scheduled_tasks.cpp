@@ -20,6 +20,7 @@ constexpr std::size_t kShownNameLength = 40;
 constexpr std::string_view kTreeKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Schedule\\TaskCache\\Tree";
 constexpr RegistryView kView = RegistryView::Only64Bit;
+constexpr std::string_view kNoTaskFile = "no task file";
 
 Error Unreadable(std::string reason) { return Failure(std::move(reason)); }
 
@@ -316,13 +317,16 @@ void ReadTree(RegistryRoutines& keys, const std::string& path, const std::string
     const std::string child = taskPath + "\\" + name;
     const auto id = failure.Take(keys.QueryValue(RegistryRoot::LocalMachine, key, "Id", kView));
     if (id) {
-      const auto sd = failure.Take(keys.QueryValue(RegistryRoot::LocalMachine, key, "SD", kView));
+      Result<std::optional<RawRegistryValue>> sd = keys.QueryValue(RegistryRoot::LocalMachine, key,
+                                                                   "SD", kView);
+      const bool hidden = !sd.Failed() && !sd.value;  // a descriptor it may not read is there
+      failure.Take(std::move(sd));
       ScheduledTask& task = tasks[LowerCase(child)];
       task.folder = taskPath.empty() ? "\\" : taskPath;
       task.name = name;
       task.source = "task cache";
-      task.hidden = !sd;
-      task.unread = "no task file";
+      task.hidden = hidden;
+      task.unread = kNoTaskFile;
     }
     if (depth < kMaxDepth) ReadTree(keys, key, child, depth + 1, tasks, failure);
   }
@@ -369,9 +373,12 @@ Result<std::vector<ScheduledTask>> GatherScheduledTasks(RegistryRoutines& keys,
   }
   Result<std::vector<TaskFile>> files = system.TaskFiles();
   for (TaskFile& file : files.value) AddTaskFile(file, stored);
-  if (files.Failed() && !storedError) {
-    storedError = std::move(files.error);
-    storedError->message.insert(0, "Task files: ");
+  if (files.Failed()) {
+    files.error->message.insert(0, "Task files: ");
+    for (auto& [path, task] : stored) {
+      if (task.unread == kNoTaskFile) task.unread = files.error->message;
+    }
+    if (!storedError) storedError = std::move(files.error);
   }
 
   Result<std::vector<ScheduledTask>> tasks = system.ScheduledTasks();
