@@ -385,9 +385,7 @@ Result<std::vector<ScheduledTask>> GatherScheduledTasks(RegistryRoutines& keys,
   if (tasks.Failed()) tasks.error->message.insert(0, "Task Scheduler: ");
   // With the Task Scheduler's answer the cache and the files only add what it hides; without
   // it they are the list, and the category fails only when they could not be read either.
-  if (!tasks.Failed()) storedError.reset();
-  if (tasks.Failed() && !storedError) tasks.error.reset();
-  if (!tasks.error) tasks.error = std::move(storedError);
+  if (!storedError) tasks.error.reset();
   for (ScheduledTask& task : tasks.value) {
     task.source = "Task Scheduler";
     const std::string path = task.folder == "\\" || task.folder.empty()
