@@ -75,6 +75,7 @@ class BenchSystem final : public AutostartSystem {
   std::string UserStartupFolder() override { return {}; }
   Result<std::vector<StartupFile>> StartupFiles(const std::string&) override { return {}; }
   Result<std::vector<ScheduledTask>> ScheduledTasks() override { return {tasks, {}}; }
+  Result<std::vector<TaskFile>> TaskFiles() override { return {}; }
   bool IsFile(const std::string& path) override { return files.count(path) > 0; }
   FileTimes Times(const std::string&) override {
     return {std::string("Monday"), std::string("Tuesday")};

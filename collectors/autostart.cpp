@@ -14,6 +14,7 @@
 #include "collectors/category.h"
 #include "collectors/collectors.h"
 #include "collectors/file_examinations.h"
+#include "collectors/scheduled_tasks.h"
 #include "collectors/sorted_table.h"
 
 namespace sysinfo {
@@ -163,7 +164,7 @@ class Gatherer {
   T Take(Result<T> read, std::string_view where) {
     if (read.Failed() && !error_) {
       error_ = std::move(read.error);
-      error_->message.insert(0, std::string(where) + ": ");
+      if (!where.empty()) error_->message.insert(0, std::string(where) + ": ");
     }
     return std::move(read.value);
   }
@@ -372,15 +373,22 @@ class Gatherer {
     }
   }
 
+  // Each program action an entry; a task whose actions are not known (only in the cache, or its
+  // file unreadable) one entry that says why, so that a hidden task still shows.
   void ReadTasks() {
-    for (ScheduledTask& task : Take(system_.ScheduledTasks(), kTaskScheduler)) {
+    for (ScheduledTask& task : Take(GatherScheduledTasks(keys_, system_), "")) {
       const std::string location = std::string(kTaskScheduler) +
                                    (task.folder.empty() ? "\\" : task.folder);
+      std::string state = task.unread.empty() ? std::string(task.enabled ? kEnabled : kDisabled)
+                                              : "Not known (" + task.unread + ")";
+      if (task.hidden) state += "; hidden (no security descriptor)";
+      if (task.commands.empty() && (!task.unread.empty() || task.hidden))
+        task.commands.emplace_back();
       const std::string triggers = TriggersText(task.triggers);
       for (std::string& command : task.commands) {
-        AutostartEntry& entry = AddEntry(location, task.name, std::move(command),
-                                         task.enabled ? kEnabled : kDisabled);
+        AutostartEntry& entry = AddEntry(location, task.name, std::move(command), state);
         entry.triggers = triggers;
+        entry.source = task.source;
       }
     }
   }
@@ -467,6 +475,7 @@ void WriteEntry(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
   WriteValue(report, "Command: ", "Command", entry.command);
   WriteValue(report, "State: ", "State", entry.state);
   if (!entry.triggers.empty()) WriteValue(report, "Triggers: ", "Triggers", entry.triggers);
+  if (!entry.source.empty()) WriteValue(report, "Source: ", "Source", entry.source);
   if (level >= DetailLevel::Moderate) WriteImage(report, entry, images, level);
   report.EndItem();
   report.WriteReportLine(SeparatorLine);

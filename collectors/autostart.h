@@ -36,6 +36,7 @@ struct AutostartEntry {
   std::string command;  // as stored
   std::string state;  // "Enabled", "Disabled", how a service starts, ...
   std::string triggers;  // a scheduled task's triggers in one line; empty for the others
+  std::string source;  // where a scheduled task was read (ScheduledTask::source); empty for others
   std::uint64_t stateChanged = 0;  // when the user turned it off or on (FILETIME); 0 unknown
   std::string image;  // the file the command runs, once resolved
 };
@@ -60,6 +61,17 @@ struct ScheduledTask {
   bool enabled = true;
   std::vector<std::string> commands;  // each program action's path and arguments
   std::vector<TaskTrigger> triggers;
+  std::string source;  // where it was read: "Task Scheduler", "task cache", "task file", ...
+  bool hidden = false;  // in the task cache without its security descriptor, unseen by the API
+  std::string unread;  // why its actions are not known; empty when they are
+};
+
+// A file of the Tasks folder: its path below that folder ("\Vendor\Update") and its bytes, or
+// why it could not be read.
+struct TaskFile {
+  std::string path;
+  std::string bytes;
+  std::string unreadable;
 };
 
 // A regular file's times as the report writes them (Moment); empty text where unknown.
@@ -82,6 +94,9 @@ class AutostartSystem {
   virtual Result<std::vector<StartupFile>> StartupFiles(const std::string& folder) = 0;
   // Every task of every folder, with the reason when a folder could not be read.
   virtual Result<std::vector<ScheduledTask>> ScheduledTasks() = 0;
+  // Every file below System32\Tasks, each at most kMaxTaskFileSize and a byte more; the reason
+  // when a folder could not be listed. No folder lists nothing.
+  virtual Result<std::vector<TaskFile>> TaskFiles() = 0;
   // Whether a regular file is there at the full path, taken exactly as given.
   virtual bool IsFile(const std::string& path) = 0;
   virtual FileTimes Times(const std::string& path) = 0;

@@ -260,6 +260,13 @@ class Resolver {
 
 }  // namespace
 
+std::string CommandLineOf(std::string_view path, std::string_view arguments) {
+  const bool quote = path.find(' ') != std::string_view::npos && !path.starts_with('"');
+  std::string command = quote ? "\"" + std::string(path) + "\"" : std::string(path);
+  if (!arguments.empty()) command += " " + std::string(arguments);
+  return command;
+}
+
 std::string ResolveCommandImage(std::string_view command, const CommandContext& context) {
   const std::string expanded = context.expand ? context.expand(command) : std::string(command);
   return Resolver(context).Resolve(expanded, 0);

@@ -17,6 +17,10 @@ struct CommandContext {
   std::function<bool(const std::string&)> isFile;
 };
 
+// A program's path and its arguments as one command line: a path with blanks in quotes, so that
+// the command reads as the very file the path names.
+std::string CommandLineOf(std::string_view path, std::string_view arguments);
+
 // The image file a stored command runs: environment variables expanded; quotes and arguments
 // taken off; an unquoted path with blanks read as Windows reads it, the shortest prefix that
 // names a file (".exe" added to a name without an extension), so a planted "C:\Program.exe" is

@@ -12,6 +12,8 @@
 #include "base/text.h"
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
+#include "collectors/autostart_command.h"
+#include "collectors/scheduled_tasks.h"
 #include "collectors/wmi_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
@@ -34,14 +36,6 @@ constexpr DWORD kShortcutTextLength = 32768;
 
 std::string Text(const UniqueBstr& text) { return text ? WideToUtf8(text.get()) : std::string(); }
 
-// A path with blanks in quotes, so that it reads as one name before the arguments.
-std::string CommandOf(const std::string& path, const std::string& arguments) {
-  const bool quote = path.find(' ') != std::string::npos && path.front() != '"';
-  std::string command = quote ? "\"" + path + "\"" : path;
-  if (!arguments.empty()) command += " " + arguments;
-  return command;
-}
-
 // The shortcut's target and arguments as stored (variables unexpanded); nothing when it
 // cannot be read or names no file.
 std::optional<std::string> ShortcutCommand(const std::string& path) {
@@ -58,7 +52,7 @@ std::optional<std::string> ShortcutCommand(const std::string& path) {
   }
   std::wstring arguments(kShortcutTextLength, L'\0');
   if (FAILED(link->GetArguments(arguments.data(), kShortcutTextLength))) arguments.clear();
-  return CommandOf(WideToUtf8(target.c_str()), WideToUtf8(arguments.c_str()));
+  return CommandLineOf(WideToUtf8(target.c_str()), WideToUtf8(arguments.c_str()));
 }
 
 VARIANT IndexVariant(LONG index) {
@@ -148,7 +142,7 @@ class TaskReader {
       UniqueBstr arguments;
       exec->get_Path(path.put());
       exec->get_Arguments(arguments.put());
-      task.commands.push_back(CommandOf(Text(path), Text(arguments)));
+      task.commands.push_back(CommandLineOf(Text(path), Text(arguments)));
     }
   }
 
@@ -171,6 +165,30 @@ class TaskReader {
 
   Result<std::vector<ScheduledTask>> tasks_;
 };
+
+// A task file's bytes, a byte past the largest a task file may be at most, or why it could not
+// be read.
+TaskFile ReadTaskFile(const std::string& path, std::string taskPath) {
+  TaskFile file{std::move(taskPath), {}, {}};
+  const auto reader = FileByteReader::Open(path);
+  if (!reader) {
+    file.unreadable = SystemErrorText(GetLastError());
+    return file;
+  }
+  std::vector<std::uint8_t> bytes(kMaxTaskFileSize + 1);
+  std::size_t filled = 0;
+  while (filled < bytes.size()) {
+    const Result<std::size_t> read = reader->Read(std::span(bytes).subspan(filled));
+    if (read.Failed()) {
+      file.unreadable = read.error->message;
+      return file;
+    }
+    if (read.value == 0) break;
+    filled += read.value;
+  }
+  file.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(filled));
+  return file;
+}
 
 }  // namespace
 
@@ -210,13 +228,35 @@ Result<std::vector<StartupFile>> WindowsAutostartSystem::StartupFiles(const std:
     const std::string path = folder + "\\" + entry.name;
     const bool shortcut = entry.name.size() > 4 && EndsWithIgnoreCase(entry.name, ".lnk");
     const auto target = shortcut ? ShortcutCommand(path) : std::nullopt;
-    files.value.push_back({entry.name, target.value_or(CommandOf(path, ""))});
+    files.value.push_back({entry.name, target.value_or(CommandLineOf(path, ""))});
   }
   return files;
 }
 
 Result<std::vector<ScheduledTask>> WindowsAutostartSystem::ScheduledTasks() {
   return TaskReader().Read();
+}
+
+Result<std::vector<TaskFile>> WindowsAutostartSystem::TaskFiles() {
+  Result<std::vector<TaskFile>> files;
+  AddTaskFiles(WindowsFolder() + "\\System32\\Tasks", "", 0, files);
+  return files;
+}
+
+// Folders nest only so deep; a linked folder is not followed, so no folder is read twice.
+void WindowsAutostartSystem::AddTaskFiles(const std::string& folder, const std::string& taskPath,
+                                          int depth, Result<std::vector<TaskFile>>& files) {
+  FolderListing listing = files_.FindEntries(folder + "\\*");
+  if (listing.Failed() && !files.error) files.error = std::move(listing.error);
+  for (const FileFacts& entry : listing.value) {
+    if (entry.name == "." || entry.name == "..") continue;
+    const std::string path = folder + "\\" + entry.name;
+    if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      files.value.push_back(ReadTaskFile(path, taskPath + "\\" + entry.name));
+    } else if (!(entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT) && depth < kMaxFolderDepth) {
+      AddTaskFiles(path, taskPath + "\\" + entry.name, depth + 1, files);
+    }
+  }
 }
 
 bool WindowsAutostartSystem::IsFile(const std::string& path) {

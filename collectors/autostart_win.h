@@ -6,8 +6,9 @@
 
 namespace sysinfo {
 
-// Shortcuts resolved through IShellLinkW, tasks through the Task Scheduler 2.0 interfaces (both
-// reached through COM, so no DLL of theirs is imported), files by their extended-length names.
+// Shortcuts resolved through IShellLinkW, task files read whole, tasks through the Task
+// Scheduler 2.0 interfaces (both reached through COM, so no DLL of theirs is imported), files by
+// their extended-length names.
 class WindowsAutostartSystem final : public AutostartSystem {
  public:
   std::string WindowsFolder() override;
@@ -16,11 +17,14 @@ class WindowsAutostartSystem final : public AutostartSystem {
   std::string UserStartupFolder() override;
   Result<std::vector<StartupFile>> StartupFiles(const std::string& folder) override;
   Result<std::vector<ScheduledTask>> ScheduledTasks() override;
+  Result<std::vector<TaskFile>> TaskFiles() override;
   bool IsFile(const std::string& path) override;
   FileTimes Times(const std::string& path) override;
   SourceValue TimeText(std::uint64_t fileTime) override;
 
  private:
+  void AddTaskFiles(const std::string& folder, const std::string& taskPath, int depth,
+                    Result<std::vector<TaskFile>>& files);
   DiskFileSource files_;  // the folder listings Suspicious Files reads
 };
 

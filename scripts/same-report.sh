@@ -29,7 +29,8 @@ for level in basic moderate advanced; do
     for who in before after; do
       if [[ $who == before ]]; then exe=$before args=("${before_args[@]}"); else exe=$after args=("${after_args[@]}"); fi
       cp "$exe" "$run/sysinfo-report.exe"
-      # Exit status 3: written, a category's source left unread (Wine lists no scheduled task).
+      # Exit status 3: written, a category's source left unread (a runner that took Wine's failing
+      # Task Scheduler for the only source of scheduled tasks).
       ran=0
       wine "$run/sysinfo-report.exe" "${args[@]}" --all --level $level --format $format \
         --out "Z:${run//\//\\}\\report" >/dev/null 2>&1 || ran=$?

@@ -15,6 +15,7 @@ class FakeAutostartSystem final : public AutostartSystem {
   std::set<std::string> files;
   std::map<std::string, std::vector<StartupFile>> folders;
   Result<std::vector<ScheduledTask>> tasks;
+  Result<std::vector<TaskFile>> taskFiles;
 
   std::string WindowsFolder() override { return "C:\\Windows"; }
   std::string CurrentUserSid() override { return sid; }
@@ -24,6 +25,7 @@ class FakeAutostartSystem final : public AutostartSystem {
     return {folders[folder], {}};
   }
   Result<std::vector<ScheduledTask>> ScheduledTasks() override { return tasks; }
+  Result<std::vector<TaskFile>> TaskFiles() override { return taskFiles; }
   bool IsFile(const std::string& path) override { return files.count(path) > 0; }
   FileTimes Times(const std::string& path) override { return {"made " + path, "changed"}; }
   SourceValue TimeText(std::uint64_t fileTime) override { return "T" + std::to_string(fileTime); }

@@ -9,6 +9,7 @@
 #include "base/text.h"
 #include "collectors/autostart.h"
 #include "collectors/file_examinations.h"
+#include "collectors/scheduled_tasks.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/memory_report.h"
@@ -69,6 +70,18 @@ struct Machine {
 
 RawRegistryValue Approved(std::uint8_t first, std::uint8_t timeByte) {
   return {kRegBinary, {first, 0, 0, 0, timeByte, 0, 0, 0, 0, 0, 0, 0}};
+}
+
+// A task file as Windows writes it: UTF-16 LE after its BOM.
+std::string Utf16File(std::string_view text) {
+  std::string bytes = "\xFF\xFE";
+  for (char c : text) bytes += {c, '\0'};
+  return bytes;
+}
+
+std::string TaskXml(std::string_view body) {
+  return "<?xml version=\"1.0\"?><!-- made by hand --><Task xmlns=\"http://x/task\">" +
+         std::string(body) + "</Task>";
 }
 
 // Each block as "location | name | command | state" (and triggers), the Basic lines joined.
@@ -159,6 +172,22 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
                          false,
                          {"up.exe /a", "up2.exe"},
                          {{9, "", true}, {2, "2024-01-01T03:00:00", false}}}};
+  // The cache and the files add what the Task Scheduler does not show: a task whose security
+  // descriptor was deleted, one whose file is gone, one whose file is broken.
+  const std::string tree = kNt + "Schedule\\TaskCache\\Tree\\";
+  keys.Set(kLm, tree + "Vendor\\Update", "Id", Text("{1}"));
+  keys.Set(kLm, tree + "Vendor\\Update", "SD", RawRegistryValue{kRegBinary, {1}});
+  keys.Set(kLm, tree + "Hidden", "Id", Text("{2}"));
+  keys.Set(kLm, tree + "Old\\Cached", "Id", Text("{3}"));
+  keys.Set(kLm, tree + "Old\\Cached", "SD", RawRegistryValue{kRegBinary, {1}});
+  system.taskFiles.value = {
+      {"\\VENDOR\\update", TaskXml("<Actions><Exec><Command>x.exe</Command></Exec></Actions>"), ""},
+      {"\\Hidden",
+       Utf16File(
+           TaskXml("<Triggers><LogonTrigger/></Triggers><Actions><Exec><Command>C:\\Program "
+                   "Files\\Tool\\run.exe</Command><Arguments>/q</Arguments></Exec></Actions>")),
+       ""},
+      {"\\Bad", TaskXml("<Actions><Exec></Actions>"), ""}};
 
   CapturedReport report;
   CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
@@ -187,11 +216,15 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
       "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | shared | svchost.exe -k netsvcs | Automatic (service)",
       "HKEY_USERS\\S-1-5-18\\Software" + kCv + "RunOnce | Once | S-1-5-18.exe | Enabled",
       "HKEY_USERS\\" + kOther + "\\Software" + kCv + "RunOnce | Once | " + kOther + ".exe | Enabled",
-      "Task Scheduler\\Vendor | Update | up.exe /a | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled)",
-      "Task Scheduler\\Vendor | Update | up2.exe | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled)",
+      "Task Scheduler\\ | Bad |  | Not known (task file: </Actions> while <Exec> is open) | task file",
+      "Task Scheduler\\ | Hidden | \"C:\\Program Files\\Tool\\run.exe\" /q | Enabled; hidden (no security descriptor) | At log on | task cache and task file",
+      "Task Scheduler\\Old | Cached |  | Not known (no task file) | task cache",
+      "Task Scheduler\\Vendor | Update | up.exe /a | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
+      "Task Scheduler\\Vendor | Update | up2.exe | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
   }));
   // clang-format on
 
+  system.files = {"C:\\Program.exe"};  // planted where an unquoted path would find it
   auto entries = GatherAutostartEntries(sources).value;
   ResolveAutostartImages(entries, system, keys);
   std::map<std::string, std::string> resolved;
@@ -199,6 +232,48 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
   EXPECT_EQ(resolved["0001\\Step"], "x.dll");
   EXPECT_EQ(resolved["shared"], "shared.dll");  // the service DLL svchost runs
   EXPECT_EQ(resolved["boot"], "C:\\Windows\\System32\\drivers\\boot.sys");
+  EXPECT_EQ(resolved["Hidden"], "C:\\Program Files\\Tool\\run.exe");  // not C:\Program.exe
+}
+
+TEST(AutostartEntries, TaskFilesAreReadAsFarAsTheyAreSafeToRead) {
+  const std::string exec = "<Actions><Exec><Command>C:\\a b\\c.exe</Command>"
+                           "<Arguments>-x &lt;&#x263A;&#65;&gt;</Arguments></Exec></Actions>";
+  const std::string full = TaskXml(
+      "<Settings><Enabled>false</Enabled></Settings><Triggers><CalendarTrigger><StartBoundary>"
+      "2024-01-01T03:00:00</StartBoundary><Enabled>false</Enabled><ScheduleByWeek/>"
+      "</CalendarTrigger><BootTrigger/></Triggers>" +
+      exec + "<Actions><ComHandler><ClassId>{0}</ClassId></ComHandler></Actions>");
+  const auto document = ReadTaskDocument(Utf16File(full));
+  ASSERT_FALSE(document.Failed()) << document.error->message;
+  EXPECT_EQ(document.value.commands, Lines{"\"C:\\a b\\c.exe\" -x <\u263A"
+                                           "A>"});
+  EXPECT_FALSE(document.value.enabled);
+  ASSERT_EQ(document.value.triggers.size(), 2u);
+  EXPECT_EQ(document.value.triggers[0].type, 3);  // weekly
+  EXPECT_EQ(document.value.triggers[0].start, "2024-01-01T03:00:00");
+  EXPECT_FALSE(document.value.triggers[0].enabled);
+  EXPECT_EQ(document.value.triggers[1].type, 8);
+
+  std::string deep;
+  for (int i = 0; i < 40; ++i) deep = "<a>" + deep + "</a>";
+  const std::vector<std::pair<std::string, std::string>> refused = {
+      {"<!DOCTYPE Task [<!ENTITY e \"x\">]>" + TaskXml("&e;"),
+       "a document type declaration, which is not read"},
+      {TaskXml("&e;"), "the entity &e; (only the predefined ones are read)"},
+      {TaskXml("&#0;"), "a bad character reference &#0;"},
+      {TaskXml("a & b"), "a '&' that starts no reference"},
+      {TaskXml(deep), "elements nested deeper than 32"},
+      {"<Task><Actions>", "the document ends inside <Actions>"},
+      {"<Tas\x01k/>", "the root element is <Tas?k>, not <Task>"},
+      {"<Task/><Task/>", "a second root element <Task>"},
+      {"\xFE\xFF", "UTF-16 big-endian is not read"},
+      {"", "no root element"},
+      {std::string(kMaxTaskFileSize + 1, ' '), "larger than 1 MiB"},
+  };
+  for (const auto& [bytes, reason] : refused) {
+    const auto read = ReadTaskDocument(bytes);
+    EXPECT_EQ(read.error, Failure(reason)) << bytes.substr(0, 60);
+  }
 }
 
 // A scan that shows SHA-256 somewhere: Suspicious Files! reads the program file first, and the
@@ -262,6 +337,21 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
             Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});
   EXPECT_EQ(outcome.status, CategoryStatus::Failed);
   EXPECT_EQ(outcome.error, "HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.");
+
+  // Without the Task Scheduler the task cache and the files are the list: the category fails
+  // only when one of them cannot be read either.
+  for (const bool cacheDenied : {false, true}) {
+    Machine other;
+    other.keys.Set(kLm, "SOFTWARE" + kCv + "Run", "Kept", Text("kept.exe"));
+    other.system.tasks.error = system.tasks.error;
+    if (cacheDenied) other.keys.Deny(kLm, kNt + "Schedule\\TaskCache\\Tree");
+    CapturedReport again;
+    again.writer().BeginCategory("Autostart Entries", 16, {}, {});
+    CollectAutostartEntries(again.writer(), other.sources, DetailLevel::Basic);
+    const CategoryOutcome result = again.writer().EndCategory(0);
+    EXPECT_EQ(result.status, cacheDenied ? CategoryStatus::Failed : CategoryStatus::Ok);
+    EXPECT_EQ(result.error, cacheDenied ? "Task Scheduler: The task service is not running." : "");
+  }
 }
 
 }  // namespace
