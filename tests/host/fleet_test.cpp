@@ -242,6 +242,8 @@ TEST(FleetCommand, RefusesADamagedReportWholeAndTakesTheOthers) {
   EXPECT_EQ(*held.rows[0][0], Rows(scans[0], "").scanTime);
   EXPECT_EQ(*held.rows[1][0], Rows(scans[2], "").scanTime);
   store.value = FleetStore();  // closed, so that Windows lets the folder go
+  EXPECT_EQ(std::distance(fs::directory_iterator(folder), fs::directory_iterator()), 3)
+      << "the database is one file beside the reports";
   std::fclose(out);
   std::fclose(err);
   fs::remove_all(folder);

@@ -76,7 +76,14 @@ std::string VersionKey(std::string_view version) {
   return key;
 }
 
-void FleetStore::Closer::operator()(sqlite3* database) const { sqlite3_close(database); }
+// The log is for taking reports in only: closed back to one file, so that a reader who opens it
+// read-only later leaves no log and no shared-memory file beside it.
+void FleetStore::Closer::operator()(sqlite3* database) const {
+  if (database && sqlite3_db_readonly(database, "main") == 0) {
+    sqlite3_exec(database, "PRAGMA journal_mode = DELETE", nullptr, nullptr, nullptr);
+  }
+  sqlite3_close(database);
+}
 
 Result<FleetStore> FleetStore::Open(const std::string& path, bool readOnly) {
   sqlite3* raw = nullptr;
