@@ -71,7 +71,7 @@ faults() {
   fault fleet-gone tools/fleet/history.sql 's/COALESCE(r.since, r.scan_time), r.last_time, p.next_time/COALESCE(r.since, r.scan_time), r.last_time, NULL/' host Fleet
   fault fleet-since tools/fleet/history.sql 's/CASE WHEN p.scan_time = a.low THEN v.first_seen END/CAST(NULL AS TEXT)/' host Fleet
   fault fleet-failed-closes tools/fleet/history.sql "s/WHERE c.status NOT IN ('failed', 'timed_out') AND c.scan_time >= a.low;/WHERE c.scan_time >= a.low;/" host Fleet
-  fault fleet-hash-order tools/fleet/fleet_rows.cpp '/^  std::sort(fields.begin(), fields.end(),$/,+1s|^|//|' host Fleet
+  fault fleet-hash-order tools/fleet/fleet_rows.cpp 's/{ return a->name < b->name; }/{ return a \&\& false; }/' host Fleet
   # Only Wine has these: CryptoAPI, the registry's views, the settings file, the runner's exit.
   fault digest-md5 support/checksum_win.cpp 's/const auto digest = CryptoDigest::Create(CALG_MD5);/const auto digest = CryptoDigest::Create(CALG_MD4);/' wine 'FileChecksums.KnownFilesThroughCryptoApi'
   fault registry-view support/registry_win.cpp 's/case RegistryView::Only32Bit: return KEY_WOW64_32KEY;/case RegistryView::Only32Bit: return KEY_WOW64_64KEY;/' wine 'RegistryOnWine.ReadsBothViews'
