@@ -76,6 +76,14 @@ class BenchSystem final : public AutostartSystem {
   Result<std::vector<StartupFile>> StartupFiles(const std::string&) override { return {}; }
   Result<std::vector<ScheduledTask>> ScheduledTasks() override { return {tasks, {}}; }
   Result<std::vector<TaskFile>> TaskFiles() override { return {}; }
+  Result<std::optional<std::vector<EventSubscription>>> EventSubscriptions(
+      std::string_view) override {
+    return {};
+  }
+  Result<std::vector<BitsJob>> BitsJobs() override { return {}; }
+  Result<std::optional<std::string>> SmallFile(const std::string&, std::size_t) override {
+    return {};
+  }
   bool IsFile(const std::string& path) override { return files.count(path) > 0; }
   FileTimes Times(const std::string&) override {
     return {std::string("Monday"), std::string("Tuesday")};

@@ -142,19 +142,26 @@ class Gatherer {
     for (const Hive& hive : hives) {
       hive_ = &hive;
       const Approvals approvals = ReadApprovals(hive.root, hive.approvedRun);
+      family_ = "Logon";
       for (std::string_view key : kRunKeys)
         ReadRunKey(hive, key, key == "Run" ? &approvals : nullptr);
       ReadRunOnceEx(hive);
+      family_ = "Winlogon";
       if (!hive.wow) ReadWinlogon(hive);
       if (!hive.machine) continue;
+      family_ = "Image Hijacks";
       ReadSubkeyValues(hive, kNtCurrentVersion, "Image File Execution Options", "Debugger");
       ReadSubkeyValues(hive, kNtCurrentVersion, "SilentProcessExit", "MonitorProcess");
+      family_ = "Logon";
       ReadSubkeyValues(hive, "\\Microsoft\\", "Active Setup\\Installed Components", "StubPath");
+      family_ = "AppInit";
       ReadAppInit(hive);
     }
     hive_ = nullptr;
     ReadServices();
+    family_ = "Logon";
     ReadStartupFolders();
+    family_ = "Scheduled Tasks";
     ReadTasks();
     return {std::move(entries_), std::move(error_)};
   }
@@ -193,6 +200,7 @@ class Gatherer {
   AutostartEntry& AddEntry(std::string location, std::string name, std::string command,
                            std::string_view state = kEnabled) {
     AutostartEntry& entry = entries_.emplace_back();
+    entry.family = family_;
     entry.location = std::move(location);
     entry.name = std::move(name);
     entry.command = std::move(command);
@@ -316,6 +324,7 @@ class Gatherer {
       const bool driver = state->ends_with("(driver)");
       const auto command = CommandText(Query(kMachine, path, "ImagePath", location));
       if (!command && !driver) continue;  // a service with no program of its own
+      family_ = driver ? "Drivers" : "Services";
       AutostartEntry& entry = AddEntry(location, name, command.value_or(""), *state);
       // A driver without an image path is loaded from the drivers folder by its name; a shared
       // service runs its DLL inside svchost.
@@ -396,6 +405,7 @@ class Gatherer {
   RegistryRoutines& keys_;
   AutostartSystem& system_;
   std::vector<std::string> loadedUsers_;
+  std::string_view family_;
   const Hive* hive_ = nullptr;  // the hive being read, while the registry's places are
   std::unordered_set<std::string> machineEntries_;  // the machine's own view's entries
   std::vector<AutostartEntry> entries_;
@@ -470,6 +480,7 @@ void WriteImage(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
 void WriteEntry(ReportWriter& report, const AutostartEntry& entry, ImageExaminer& images,
                 DetailLevel level) {
   report.BeginItem();
+  WriteValue(report, "Family: ", "Family", entry.family);
   WriteValue(report, "Location: ", "Location", entry.location);
   WriteValue(report, "Name: ", "Name", entry.name);
   WriteValue(report, "Command: ", "Command", entry.command);

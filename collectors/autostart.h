@@ -29,8 +29,17 @@ struct StartupApproval {
 // bytes after the first four when. Nothing for a value too short to say.
 std::optional<StartupApproval> DecodeStartupApproved(std::span<const std::uint8_t> value);
 
+// How an entry's stored text becomes the file that runs, as the component that starts it reads it.
+enum class ImageRule {
+  CommandLine,  // a command line, as CreateProcess runs it (hosts followed to what they run)
+  LoadPath,  // a DLL or driver path, loaded whole as LoadLibrary and the kernel take it
+  Given,  // `image` already names the file
+  NoFile,  // the entry names no file (inline script, a class with no server); `noFile` says why
+};
+
 // One thing that starts by itself.
 struct AutostartEntry {
+  std::string family;  // "Logon", "Services", "WMI", ...: what kind of place it is registered in
   std::string location;  // the key, folder or task folder it is registered in
   std::string name;  // the value, file, task, service or program it is registered as
   std::string command;  // as stored
@@ -38,7 +47,11 @@ struct AutostartEntry {
   std::string triggers;  // a scheduled task's triggers in one line; empty for the others
   std::string source;  // where a scheduled task was read (ScheduledTask::source); empty for others
   std::uint64_t stateChanged = 0;  // when the user turned it off or on (FILETIME); 0 unknown
+  ImageRule rule = ImageRule::CommandLine;
+  bool wow32 = false;  // a 32-bit program's entry: its System32 is SysWOW64
+  std::string user;  // the SID whose environment and folders it expands in; empty: the scan's own
   std::string image;  // the file the command runs, once resolved
+  std::string noFile;  // why it names no file (ImageRule::NoFile)
 };
 
 // A file in a Startup folder: a shortcut's target and arguments, any other file itself.
@@ -74,6 +87,29 @@ struct TaskFile {
   std::string unreadable;
 };
 
+// A WMI permanent event subscription: a binding of an event filter to a consumer, with what the
+// consumer runs. Texts as WMI holds them; empty where the consumer has no such property.
+struct EventSubscription {
+  std::string wmiNamespace;  // "root\\subscription"
+  std::string filter;  // the filter's Name
+  std::string query;  // the filter's Query
+  std::string consumerClass;  // "CommandLineEventConsumer", "ActiveScriptEventConsumer", ...
+  std::string consumer;  // the consumer's Name
+  std::string executablePath;  // command-line consumer
+  std::string commandLine;  // command-line consumer's CommandLineTemplate
+  std::string scriptFile;  // script consumer's ScriptFileName
+  std::string scriptText;  // script consumer's inline ScriptText
+};
+
+// A BITS job that runs a program when it ends.
+struct BitsJob {
+  std::string name;  // its display name
+  std::string id;  // its GUID in braces
+  std::string owner;  // the owner's SID
+  std::string notifyProgram;
+  std::string notifyParameters;
+};
+
 // A regular file's times as the report writes them (Moment); empty text where unknown.
 struct FileTimes {
   SourceValue created = std::string();
@@ -97,6 +133,15 @@ class AutostartSystem {
   // Every file below System32\Tasks, each at most kMaxTaskFileSize and a byte more; the reason
   // when a folder could not be listed. No folder lists nothing.
   virtual Result<std::vector<TaskFile>> TaskFiles() = 0;
+  // The bindings of a WMI namespace; nothing when the namespace does not exist.
+  virtual Result<std::optional<std::vector<EventSubscription>>> EventSubscriptions(
+      std::string_view wmiNamespace) = 0;
+  // Every BITS job of every user that names a program to notify.
+  virtual Result<std::vector<BitsJob>> BitsJobs() = 0;
+  // A small regular file's bytes (a scripts.ini); nothing when it is not there; the reason when
+  // it cannot be read or is larger than `maxBytes`.
+  virtual Result<std::optional<std::string>> SmallFile(const std::string& path,
+                                                       std::size_t maxBytes) = 0;
   // Whether a regular file is there at the full path, taken exactly as given.
   virtual bool IsFile(const std::string& path) = 0;
   virtual FileTimes Times(const std::string& path) = 0;

@@ -168,26 +168,26 @@ class TaskReader {
 
 // A task file's bytes, a byte past the largest a task file may be at most, or why it could not
 // be read.
-TaskFile ReadTaskFile(const std::string& path, std::string taskPath) {
-  TaskFile file{std::move(taskPath), {}, {}};
+// At most `maxBytes` and one byte more of a file, so that a larger one is known to be larger.
+Result<std::string> ReadFileStart(const std::string& path, std::size_t maxBytes) {
   const auto reader = FileByteReader::Open(path);
-  if (!reader) {
-    file.unreadable = SystemErrorText(GetLastError());
-    return file;
-  }
-  std::vector<std::uint8_t> bytes(kMaxTaskFileSize + 1);
+  if (!reader) return {{}, Failure(SystemErrorText(GetLastError()))};
+  std::string bytes(maxBytes + 1, '\0');
   std::size_t filled = 0;
   while (filled < bytes.size()) {
-    const Result<std::size_t> read = reader->Read(std::span(bytes).subspan(filled));
-    if (read.Failed()) {
-      file.unreadable = read.error->message;
-      return file;
-    }
+    const Result<std::size_t> read = reader->Read(
+        std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()).subspan(filled));
+    if (read.Failed()) return {{}, read.error};
     if (read.value == 0) break;
     filled += read.value;
   }
-  file.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(filled));
-  return file;
+  bytes.resize(filled);
+  return {std::move(bytes), {}};
+}
+
+TaskFile ReadTaskFile(const std::string& path, std::string taskPath) {
+  Result<std::string> read = ReadFileStart(path, kMaxTaskFileSize);
+  return {std::move(taskPath), std::move(read.value), read.Failed() ? read.error->message : ""};
 }
 
 }  // namespace
@@ -257,6 +257,22 @@ void WindowsAutostartSystem::AddTaskFiles(const std::string& folder, const std::
       AddTaskFiles(path, taskPath + "\\" + entry.name, depth + 1, files);
     }
   }
+}
+
+Result<std::optional<std::vector<EventSubscription>>> WindowsAutostartSystem::EventSubscriptions(
+    std::string_view) {
+  return {std::nullopt, {}};
+}
+
+Result<std::vector<BitsJob>> WindowsAutostartSystem::BitsJobs() { return {}; }
+
+Result<std::optional<std::string>> WindowsAutostartSystem::SmallFile(const std::string& path,
+                                                                     std::size_t maxBytes) {
+  if (!IsFile(path)) return {std::nullopt, {}};
+  Result<std::string> read = ReadFileStart(path, maxBytes);
+  if (read.Failed()) return {std::nullopt, std::move(read.error)};
+  if (read.value.size() > maxBytes) return {std::nullopt, Failure("larger than expected")};
+  return {std::move(read.value), {}};
 }
 
 bool WindowsAutostartSystem::IsFile(const std::string& path) {
