@@ -12,6 +12,7 @@
 #include "base/levels.h"
 #include "base/result.h"
 #include "base/value.h"
+#include "support/authenticode.h"
 #include "support/registry.h"
 
 namespace sysinfo {
@@ -33,6 +34,7 @@ std::optional<StartupApproval> DecodeStartupApproved(std::span<const std::uint8_
 enum class ImageRule {
   CommandLine,  // a command line, as CreateProcess runs it (hosts followed to what they run)
   LoadPath,  // a DLL or driver path, loaded whole as LoadLibrary and the kernel take it
+  DriverPath,  // a driver's image path, as the kernel takes it
   Given,  // `image` already names the file
   NoFile,  // the entry names no file (inline script, a class with no server); `noFile` says why
 };
@@ -156,6 +158,24 @@ struct AutostartSources {
   FileExaminations& examined;  // the images' signatures, digests and versions, shared in the scan
 };
 
+// A script Group Policy runs, as its scripts.ini or psscripts.ini lists it.
+struct ScriptLine {
+  std::string section;  // "Startup", "Shutdown", "Logon", "Logoff"
+  std::string name;  // "Startup 0"
+  std::string script;
+  std::string parameters;
+};
+
+// A scripts.ini is read only up to this size: Group Policy writes a few lines.
+inline constexpr std::size_t kMaxScriptsIni = 64 * 1024;
+
+// The scripts of a scripts.ini's four sections ("0CmdLine=x", "0Parameters=y"), in their order;
+// UTF-16 LE with its BOM or UTF-8. Anything else in the file is passed over.
+std::vector<ScriptLine> ReadScriptsIni(std::string_view bytes);
+
+// A scheduled task's triggers in one line: "At log on; Daily from 2024-01-01T03:00:00".
+std::string TriggersText(const std::vector<TaskTrigger>& triggers);
+
 // Every entry the registry, the Startup folders and the Task Scheduler hold, images not yet
 // resolved, in the order read; the reason of the first source that could not be read.
 Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sources);
@@ -163,6 +183,11 @@ Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sou
 // Fills in each entry's image (see ResolveCommandImage).
 void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,
                             RegistryRoutines& registry);
+
+// Whether an entry is Windows' own: its image below the Windows folder, signed by the system's
+// publisher. Basic shows only how many there are.
+bool IsWindowsOwnEntry(const AutostartEntry& entry, const std::string& windowsFolder,
+                       const FileSignature& signature);
 
 // The Autostart Entries block, sorted by location then name: at Basic location, name, command,
 // state; Moderate adds the image, whether it exists, its signature and signer; Advanced its

@@ -137,7 +137,7 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
   keys.Set(kLm, kNt + "Winlogon", "Shell", Text("explorer.exe"));
   keys.Set(kLm, kNt + "Image File Execution Options\\sethc.exe", "Debugger", Text("cmd.exe"));
   keys.AddKey(kLm, kNt + "Image File Execution Options\\calc.exe");  // no debugger
-  // A key both views share (Wine links this one) is listed once.
+  // Each view is its own place, even where Wine links the two.
   keys.Set(kLm,
            "SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution "
            "Options\\sethc.exe",
@@ -196,31 +196,34 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
       "C:\\Users\\away\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
   // clang-format off
   EXPECT_EQ(Blocks(report.Lines()), (Lines{
-      "C:\\ProgramData\\Startup | c.lnk | c.exe /x | Disabled",
-      away + " | w.exe | w.exe | Not known (the user's hive is not loaded)",
-      "C:\\Users\\me\\Startup | u.bat | C:\\Users\\me\\Startup\\u.bat | Enabled",
-      "HKEY_CURRENT_USER\\Software" + kCv + "Policies\\Explorer\\Run | Pol | pol.exe | Enabled",
-      lm + "\\Microsoft\\Active Setup\\Installed Components | {1} | stub.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options | sethc.exe | cmd.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit | notepad.exe | mon.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | a.dll | Disabled (LoadAppInit_DLLs is not 1)",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | b.dll | Disabled (LoadAppInit_DLLs is not 1)",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Shell | explorer.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | C:\\Windows\\system32\\userinit.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | evil.exe | Enabled",
-      lm + kCv + "Run | alpha | C:\\a.exe | Disabled",
-      lm + kCv + "Run | Zeta | zeta.exe | Enabled",
-      lm + "\\WOW6432Node" + kCv + "Run | Old | old.exe | Disabled",
-      lm + "\\WOW6432Node" + kCv + "RunOnceEx | 0001\\Step | x.dll|Install | Enabled",
-      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | boot |  | Boot start (driver)",
-      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | shared | svchost.exe -k netsvcs | Automatic (service)",
-      "HKEY_USERS\\S-1-5-18\\Software" + kCv + "RunOnce | Once | S-1-5-18.exe | Enabled",
-      "HKEY_USERS\\" + kOther + "\\Software" + kCv + "RunOnce | Once | " + kOther + ".exe | Enabled",
-      "Task Scheduler\\ | Bad |  | Not known (task file: </Actions> while <Exec> is open) | task file",
-      "Task Scheduler\\ | Hidden | \"C:\\Program Files\\Tool\\run.exe\" /q | Enabled; hidden (no security descriptor) | At log on | task cache and task file",
-      "Task Scheduler\\Old | Cached |  | Not known (no task file) | task cache",
-      "Task Scheduler\\Vendor | Update | up.exe /a | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
-      "Task Scheduler\\Vendor | Update | up2.exe | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
+      "Logon | C:\\ProgramData\\Startup | c.lnk | c.exe /x | Disabled",
+      "Logon | " + away + " | w.exe | w.exe | Not known (the user's hive is not loaded)",
+      "Logon | C:\\Users\\me\\Startup | u.bat | C:\\Users\\me\\Startup\\u.bat | Enabled",
+      "Logon | HKEY_CURRENT_USER\\Software" + kCv + "Policies\\Explorer\\Run | Pol | pol.exe | Enabled",
+      "Logon | " + lm + "\\Microsoft\\Active Setup\\Installed Components | {1} | stub.exe | Enabled",
+      "Image Hijacks | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options | sethc.exe | cmd.exe | Enabled",
+      "Image Hijacks | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit | notepad.exe | mon.exe | Enabled",
+      "AppInit | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | a.dll | Disabled (LoadAppInit_DLLs is not 1)",
+      "AppInit | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | b.dll | Disabled (LoadAppInit_DLLs is not 1)",
+      "Winlogon | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Shell | explorer.exe | Enabled",
+      "Winlogon | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | C:\\Windows\\system32\\userinit.exe | Enabled",
+      "Winlogon | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | evil.exe | Enabled",
+      "Logon | " + lm + kCv + "Run | alpha | C:\\a.exe | Disabled",
+      "Logon | " + lm + kCv + "Run | Zeta | zeta.exe | Enabled",
+      "Image Hijacks | " + lm + "\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options | sethc.exe | cmd.exe | Enabled",
+      "Logon | " + lm + "\\WOW6432Node" + kCv + "Run | Old | old.exe | Disabled",
+      "Logon | " + lm + "\\WOW6432Node" + kCv + "RunOnceEx | 0001\\Step | x.dll|Install | Enabled",
+      "Drivers | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | boot |  | Boot start (driver)",
+      "Services | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | manual | manual.exe | Manual (service)",
+      "Services | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | shared | svchost.exe -k netsvcs | Automatic (service)",
+      "Services | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\shared\\Parameters | shared | shared.dll | Automatic (service)",
+      "Logon | HKEY_USERS\\S-1-5-18\\Software" + kCv + "RunOnce | Once | S-1-5-18.exe | Enabled",
+      "Logon | HKEY_USERS\\" + kOther + "\\Software" + kCv + "RunOnce | Once | " + kOther + ".exe | Enabled",
+      "Scheduled Tasks | Task Scheduler\\ | Bad |  | Not known (task file: </Actions> while <Exec> is open) | task file",
+      "Scheduled Tasks | Task Scheduler\\ | Hidden | \"C:\\Program Files\\Tool\\run.exe\" /q | Enabled; hidden (no security descriptor) | At log on | task cache and task file",
+      "Scheduled Tasks | Task Scheduler\\Old | Cached |  | Not known (no task file) | task cache",
+      "Scheduled Tasks | Task Scheduler\\Vendor | Update | up.exe /a | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
+      "Scheduled Tasks | Task Scheduler\\Vendor | Update | up2.exe | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
   }));
   // clang-format on
 
@@ -296,14 +299,14 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
   const std::string separator(SeparatorLine);
   // clang-format off
   EXPECT_EQ(report.Lines(), (Lines{
-      location, "Name: Gone", "Command: C:\\Tools\\gone.exe<U+000D><U+000A>Name: forged", "State: Enabled",
+      "Family: Logon", location, "Name: Gone", "Command: C:\\Tools\\gone.exe<U+000D><U+000A>Name: forged", "State: Enabled",
       "Image: C:\\Tools\\gone.exe<U+000D><U+000A>Name:", "Image Exists: False", "Signature: ", "Signer: ",
       "SHA-256: ", "Company: ", "Version: ", "Image Created: ", "Image Modified: ", separator,
-      location, "Name: One", "Command: C:\\Tools\\a.exe", "State: Enabled", "Image: C:\\Tools\\a.exe",
+      "Family: Logon", location, "Name: One", "Command: C:\\Tools\\a.exe", "State: Enabled", "Image: C:\\Tools\\a.exe",
       "Image Exists: True", "Signature: signed", "Signer: Signer Ltd", "SHA-256: AB12", "Company: Maker",
       "Version: 1.2", "Image Created: made C:\\Tools\\a.exe", "Image Modified: changed", "State Changed: T5",
       separator,
-      location, "Name: Two", "Command: \"C:\\TOOLS\\A.EXE\" -x", "State: Enabled", "Image: C:\\TOOLS\\A.EXE",
+      "Family: Logon", location, "Name: Two", "Command: \"C:\\TOOLS\\A.EXE\" -x", "State: Enabled", "Image: C:\\TOOLS\\A.EXE",
       "Image Exists: True", "Signature: signed", "Signer: Signer Ltd", "SHA-256: AB12", "Company: Maker",
       "Version: 1.2", "Image Created: made C:\\Tools\\a.exe", "Image Modified: changed", separator,
   }));
@@ -317,7 +320,7 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
   examined.EndScan();
   CollectAutostartEntries(moderate.writer(), sources, DetailLevel::Moderate);
   EXPECT_EQ(images.examined, Lines{"sign C:\\Tools\\a.exe"});  // no hashing below Advanced
-  EXPECT_EQ(moderate.Lines().size(), 3 * 9u);
+  EXPECT_EQ(moderate.Lines().size(), 3 * 10u);
   CapturedReport none;
   CollectAutostartEntries(none.writer(), sources, DetailLevel::None);
   EXPECT_TRUE(none.Lines().empty());
@@ -334,7 +337,7 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
   const CategoryOutcome outcome = report.writer().EndCategory(0);
   EXPECT_EQ(Blocks(report.Lines()),
-            Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});
+            Lines{"Logon | HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});
   EXPECT_EQ(outcome.status, CategoryStatus::Failed);
   EXPECT_EQ(outcome.error, "HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.");
 
