@@ -155,13 +155,15 @@ std::vector<ScriptLine> ReadScriptsIni(std::string_view bytes) {
   const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.substr(0, kMaxScriptsIni).data());
   const std::size_t size = std::min(bytes.size(), kMaxScriptsIni);
   std::string text = bytes.starts_with("\xFF\xFE") ? Utf16BytesToUtf8(data + 2, size - 2)
-                                                    : std::string(bytes.substr(0, size));
+                                                   : std::string(bytes.substr(0, size));
   if (text.starts_with("\xEF\xBB\xBF")) text.erase(0, 3);
   std::vector<ScriptLine> scripts;
   std::string section;
   for (std::string_view rest = text; !rest.empty();) {
     const std::size_t end = std::min(rest.find('\n'), rest.size());
-    const std::string_view line = Trim(rest.substr(0, end));
+    std::string_view line = rest.substr(0, end);
+    if (line.ends_with('\r')) line.remove_suffix(1);
+    line = TrimBlanks(line);
     rest.remove_prefix(std::min(end + 1, rest.size()));
     if (line.starts_with('[') && line.ends_with(']')) {
       section = std::string(line.substr(1, line.size() - 2));
@@ -170,7 +172,7 @@ std::vector<ScriptLine> ReadScriptsIni(std::string_view bytes) {
     const std::size_t equals = line.find('=');
     if (section.empty() || equals == std::string_view::npos) continue;
     const std::string_view key = line.substr(0, equals);
-    const std::string_view value = Trim(line.substr(equals + 1));
+    const std::string_view value = TrimBlanks(line.substr(equals + 1));
     const std::size_t digits = key.find_first_not_of("0123456789");
     if (digits == 0 || digits == std::string_view::npos) continue;
     const std::string name = section + " " + std::string(key.substr(0, digits));

@@ -41,9 +41,9 @@ constexpr int kMaxForwards = 4;
 constexpr std::size_t kMaxTypeLibraries = 4096;
 
 // The Office programs whose add-ins start with them.
-constexpr std::array<std::string_view, 9> kOfficeApps{
-    "Word", "Excel", "PowerPoint", "Outlook", "Access", "MS Project", "Visio", "OneNote",
-    "Publisher"};
+constexpr std::array<std::string_view, 9> kOfficeApps{"Word",    "Excel",   "PowerPoint",
+                                                      "Outlook", "Access",  "MS Project",
+                                                      "Visio",   "OneNote", "Publisher"};
 
 // The programs run from the sign-in screen that attackers replace with a shell.
 constexpr std::array<std::string_view, 6> kAccessibilityPrograms{
@@ -193,10 +193,9 @@ std::string ExpandIn(std::string_view text,
       break;
     }
     const std::string_view name = text.substr(open + 1, close - open - 1);
-    const auto found = std::find_if(environment.begin(), environment.end(),
-                                    [name](const auto& pair) {
-                                      return EqualsIgnoreCase(pair.first, name);
-                                    });
+    const auto found = std::find_if(
+        environment.begin(), environment.end(),
+        [name](const auto& pair) { return EqualsIgnoreCase(pair.first, name); });
     expanded.append(text.substr(at, open - at));
     if (found != environment.end()) {
       expanded += found->second;
@@ -483,8 +482,9 @@ class Gatherer {
 
   // A user's classes that shadow the machine's (COM hijacks), and their own type libraries.
   void ReadClassHijacks(const Hive& hive) {
-    const std::string location = hive.rootName + "\\" +
-                                 hive.classes.substr(hive.rootPath.empty() ? 0 : hive.rootPath.size() + 1);
+    const std::string location =
+        hive.rootName + "\\" +
+        hive.classes.substr(hive.rootPath.empty() ? 0 : hive.rootPath.size() + 1);
     const KeyAt at{&hive, hive.root, hive.classes + "\\CLSID", location + "\\CLSID"};
     constexpr std::array<std::pair<std::string_view, ImageRule>, 4> kServers{
         {{"InprocServer32", ImageRule::LoadPath},
@@ -502,9 +502,9 @@ class Gatherer {
         const auto text = QueryText(at.root, at.path + "\\" + id + "\\" + std::string(kind), "",
                                     at.location);
         if (!text || Trim(*text).empty()) continue;
-        AutostartEntry& entry =
-            Add("COM Hijacks", {&hive, at.root, at.path, at.location + "\\" + id},
-                std::string(kind), *text, rule);
+        AutostartEntry& entry = Add("COM Hijacks",
+                                    {&hive, at.root, at.path, at.location + "\\" + id},
+                                    std::string(kind), *text, rule);
         if (rule == ImageRule::NoFile) {
           entry.noFile = kind == "TreatAs" ? "the class is forwarded to another class"
                                            : "a scriptlet named by its address";
@@ -528,8 +528,7 @@ class Gatherer {
             const auto path = QueryText(hive.root, key, "", {});
             if (!path || Trim(*path).empty()) continue;
             Add("COM Hijacks", {&hive, hive.root, key, location + "\\TypeLib\\" + id},
-                version + "\\" + locale + "\\" + std::string(platform), *path,
-                ImageRule::LoadPath)
+                version + "\\" + locale + "\\" + std::string(platform), *path, ImageRule::LoadPath)
                 .wow32 = platform == "win32";
           }
         }
@@ -616,8 +615,8 @@ class Gatherer {
     for (const std::string& program : Subkeys(at.root, at.path, at.location)) {
       for (auto& [name, raw] : Values(at.root, at.path + "\\" + program, at.location)) {
         const std::string id = name.substr(0, name.rfind('.'));
-        const auto database =
-            QueryText(at.root, machine.Path(flags + "InstalledSDB\\" + id), "DatabasePath", {});
+        const auto database = QueryText(at.root, machine.Path(flags + "InstalledSDB\\" + id),
+                                        "DatabasePath", {});
         AutostartEntry& entry = Add("AppCompat", at, program + "\\" + name, name,
                                     database ? ImageRule::Given : ImageRule::NoFile);
         entry.image = database.value_or("");
@@ -645,8 +644,8 @@ class Gatherer {
       const auto command = QueryText(kMachine, path, "ImagePath", location);
       if (driver) {
         // A driver without an image path is loaded from the drivers folder by its name.
-        AutostartEntry& entry = Add(family, at, name, command.value_or(""),
-                                    ImageRule::DriverPath, *state);
+        AutostartEntry& entry = Add(family, at, name, command.value_or(""), ImageRule::DriverPath,
+                                    *state);
         if (!command) entry.image = "System32\\drivers\\" + name + ".sys";
         continue;
       }
@@ -697,7 +696,8 @@ class Gatherer {
     const auto kinds = hive.machine ? std::array<std::string_view, 2>{"Startup", "Shutdown"}
                                     : std::array<std::string_view, 2>{"Logon", "Logoff"};
     for (std::string_view kind : kinds) {
-      ReadScriptsKey(hive, std::string(kCurrentVersion) + "Group Policy\\Scripts\\" + std::string(kind));
+      ReadScriptsKey(hive,
+                     std::string(kCurrentVersion) + "Group Policy\\Scripts\\" + std::string(kind));
       ReadScriptsKey(hive, "Policies\\Microsoft\\Windows\\System\\Scripts\\" + std::string(kind));
     }
   }
@@ -720,8 +720,8 @@ class Gatherer {
   // program's start when LoadBehavior says 3.
   void ReadOfficeAddins(const Hive& hive) {
     for (std::string_view app : kOfficeApps) {
-      const KeyAt at =
-          Where(hive, Scope::Machine, "Microsoft\\Office\\" + std::string(app) + "\\Addins");
+      const KeyAt at = Where(hive, Scope::Machine,
+                             "Microsoft\\Office\\" + std::string(app) + "\\Addins");
       for (const std::string& progId : Subkeys(at.root, at.path, at.location)) {
         const auto behavior = DwordOf(Query(at.root, at.path + "\\" + progId, "LoadBehavior", {}));
         std::string id;
@@ -753,7 +753,8 @@ class Gatherer {
       const auto command = QueryText(at.root, at.path, "", at.location);
       if (command && !EqualsIgnoreCase(Trim(*command), own.command))
         Add("Image Hijacks", at, std::string(own.type), *command);
-      const KeyAt extension = Where(hive, Scope::Machine, classes + "\\" + std::string(own.extension));
+      const KeyAt extension = Where(hive, Scope::Machine,
+                                    classes + "\\" + std::string(own.extension));
       const auto type = QueryText(extension.root, extension.path, "", extension.location);
       if (type && !Trim(*type).empty() && !EqualsIgnoreCase(Trim(*type), own.type)) {
         Add("Image Hijacks", extension, std::string(own.extension), *type, ImageRule::NoFile)
@@ -777,8 +778,8 @@ class Gatherer {
     ReadMovedFolder(hives_[2], "Startup", own);
     ReadMovedFolder(hives_[2], "AltStartup", own);
     const std::string self = LowerCase(system_.CurrentUserSid());
-    for (const std::string& sid : Subkeys(RegistryRoot::LocalMachine, std::string(kProfileList),
-                                          kProfileList)) {
+    for (const std::string& sid :
+         Subkeys(RegistryRoot::LocalMachine, std::string(kProfileList), kProfileList)) {
       // Only accounts' profiles: the service accounts' are never logged on to.
       if (!sid.starts_with("S-1-5-21-") && !sid.starts_with("S-1-12-1-")) continue;
       if (LowerCase(sid) == self) continue;
@@ -790,8 +791,8 @@ class Gatherer {
         return EqualsIgnoreCase(loaded.sid, sid);
       });
       if (hive == hives_.end()) {
-        ReadStartupFolder(keys_.ExpandEnvironment(*profile) + std::string(kStartupBelowProfile),
-                          {}, "Not known (the user's hive is not loaded)");
+        ReadStartupFolder(keys_.ExpandEnvironment(*profile) + std::string(kStartupBelowProfile), {},
+                          "Not known (the user's hive is not loaded)");
         continue;
       }
       const Approvals approvals = ReadApprovals(RegistryRoot::Users, hive->Path(approved));
@@ -838,15 +839,17 @@ class Gatherer {
       };
       const std::string appData = expand("%APPDATA%");
       if (appData.find('%') == std::string::npos) {
-        for (std::string_view folder : {"\\Microsoft\\Word\\STARTUP", "\\Microsoft\\Excel\\XLSTART"})
+        for (std::string_view folder :
+             {"\\Microsoft\\Word\\STARTUP", "\\Microsoft\\Excel\\XLSTART"})
           ReadOfficeFolder(appData + std::string(folder));
       }
       const std::string profile = expand("%USERPROFILE%");
       if (profile.find('%') != std::string::npos) continue;
-      for (std::string_view file : {"\\Documents\\WindowsPowerShell\\profile.ps1",
-                                    "\\Documents\\WindowsPowerShell\\Microsoft.PowerShell_profile.ps1",
-                                    "\\Documents\\PowerShell\\profile.ps1",
-                                    "\\Documents\\PowerShell\\Microsoft.PowerShell_profile.ps1"}) {
+      for (std::string_view file :
+           {"\\Documents\\WindowsPowerShell\\profile.ps1",
+            "\\Documents\\WindowsPowerShell\\Microsoft.PowerShell_profile.ps1",
+            "\\Documents\\PowerShell\\profile.ps1",
+            "\\Documents\\PowerShell\\Microsoft.PowerShell_profile.ps1"}) {
         AddScriptFile(profile + std::string(file));
       }
     }
@@ -865,7 +868,8 @@ class Gatherer {
   void AddScriptFile(const std::string& path) {
     if (!system_.IsFile(path)) return;
     const std::size_t slash = path.rfind('\\');
-    AutostartEntry& entry = Add("Logon Scripts", {nullptr, RegistryRoot::None, {}, path.substr(0, slash)},
+    AutostartEntry& entry = Add("Logon Scripts",
+                                {nullptr, RegistryRoot::None, {}, path.substr(0, slash)},
                                 path.substr(slash + 1), path, ImageRule::Given);
     entry.image = path;
   }
@@ -880,9 +884,8 @@ class Gatherer {
         const auto bytes = Take(system_.SmallFile(path, kMaxScriptsIni), path);
         if (!bytes) continue;
         for (const ScriptLine& line : ReadScriptsIni(*bytes)) {
-          AutostartEntry& entry =
-              Add("Logon Scripts", {nullptr, RegistryRoot::None, {}, path}, line.name,
-                  CommandLineOf(line.script, line.parameters));
+          AutostartEntry& entry = Add("Logon Scripts", {nullptr, RegistryRoot::None, {}, path},
+                                      line.name, CommandLineOf(line.script, line.parameters));
           // A script named without a folder is in its kind's folder beside the file.
           if (line.script.find_first_of("\\/:") == std::string::npos)
             entry.image = folder + "\\" + line.section + "\\" + line.script;

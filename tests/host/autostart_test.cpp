@@ -10,6 +10,7 @@
 #include "collectors/autostart.h"
 #include "collectors/file_examinations.h"
 #include "collectors/scheduled_tasks.h"
+#include "tests/fakes/autostart_plants.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/memory_report.h"
@@ -238,6 +239,87 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
   EXPECT_EQ(resolved["Hidden"], "C:\\Program Files\\Tool\\run.exe");  // not C:\Program.exe
 }
 
+// Every family's planted entry is listed under its family, resolved as the component that starts
+// it resolves it (a DLL whole, a class to its server, a user's class before the machine's).
+TEST(AutostartEntries, EveryFamilyPlantedIsListedWithItsFile) {
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
+  const std::string program = "C:\\Plants\\tool.exe", dll = "C:\\Plants\\lib.dll";
+  system.files = {program, dll};
+  const auto text = [&](std::string_view planted) { return PlantText(planted, program, dll, "7"); };
+  for (const Plant& plant : kPlants) {
+    std::string data = text(plant.data);
+    if (plant.type == kRegMultiSz) std::replace(data.begin(), data.end(), '|', '\0');
+    keys.Set(plant.root, text(plant.key), text(plant.value),
+             plant.type == kRegDword
+                 ? Dword(std::stoul(data))
+                 : Text(plant.type == kRegMultiSz ? data + '\0' : data, plant.type));
+  }
+  // Another user's entry expands in that user's folders; a Startup folder moved by User Shell
+  // Folders and a Group Policy scripts.ini are read too.
+  keys.Set(kUsers, kOther + "\\Software" + kCv + "Run", "Theirs",
+           Text("%APPDATA%\\t.exe", kRegExpandSz));
+  keys.Set(kUsers, kOther + "\\Software" + kCv + "Explorer\\User Shell Folders", "AppData",
+           Text("%USERPROFILE%\\Roaming", kRegExpandSz));
+  keys.Set(kLm, kNt + "ProfileList\\" + kOther, "ProfileImagePath", Text("C:\\Users\\other"));
+  system.files.insert("C:\\Users\\other\\Roaming\\t.exe");
+  keys.Set(kCu, "Software" + kCv + "Explorer\\User Shell Folders", "AltStartup", Text("C:\\Alt"));
+  system.folders["C:\\Alt"] = {{"alt.lnk", "\"" + program + "\""}};
+  system.smallFiles["C:\\Windows\\System32\\GroupPolicy\\Machine\\Scripts\\scripts.ini"] =
+      "\xEF\xBB\xBF[Startup]\r\n0CmdLine=boot.cmd\r\n0Parameters=/s\r\n[Shutdown]\r\nx=y\r\n";
+
+  auto gathered = GatherAutostartEntries(sources);
+  EXPECT_EQ(gathered.error, Status());
+  ResolveAutostartImages(gathered.value, system, keys);
+  const auto has = [&](std::string_view family, const std::string& name, const std::string& image) {
+    return std::count_if(
+        gathered.value.begin(), gathered.value.end(), [&](const AutostartEntry& e) {
+          return e.family == family && e.name == name && EqualsIgnoreCase(e.image, image) &&
+                 e.noFile.empty() == !image.empty();
+        });
+  };
+  for (const Plant& plant : kPlants) {
+    if (plant.family.empty()) continue;
+    EXPECT_EQ(has(plant.family, text(plant.name), text(plant.image)), 1)
+        << plant.family << " | " << text(plant.name);
+  }
+  EXPECT_EQ(has("Logon", "Theirs", "C:\\Users\\other\\Roaming\\t.exe"), 1);
+  EXPECT_EQ(has("Logon", "alt.lnk", program), 1);
+  EXPECT_EQ(has("Logon Scripts", "Startup 0",
+                "C:\\Windows\\System32\\GroupPolicy\\Machine\\Scripts\\Startup\\boot.cmd"),
+            1);
+  EXPECT_EQ(has("Services", "SysinfoP7", program), 1);  // the host program, beside its DLL
+}
+
+// At Basic, Windows' own entries (below the Windows folder, signed by the system's publisher)
+// are counted in one line; the levels above list them.
+TEST(AutostartEntries, BasicCountsWindowsOwnEntriesInOneLine) {
+  EXPECT_TRUE(IsWindowsOwnEntry({.image = "C:\\WINDOWS\\system32\\a.dll"}, "C:\\Windows",
+                                {SignatureStatus::Signed, "Microsoft Windows", true, ""}));
+  for (const auto& [image, signature] : std::vector<std::pair<std::string, FileSignature>>{
+           {"C:\\Windows\\a.dll", {SignatureStatus::Signed, "Vendor Ltd", false, ""}},
+           {"C:\\Windows\\a.dll", {SignatureStatus::Untrusted, "Microsoft Windows", false, ""}},
+           {"C:\\WindowsApps\\a.dll", {SignatureStatus::Signed, "Microsoft Windows", false, ""}},
+           {"C:\\Windows", {SignatureStatus::Signed, "Microsoft Windows", false, ""}}}) {
+    EXPECT_FALSE(IsWindowsOwnEntry({.image = image}, "C:\\Windows", signature)) << image;
+  }
+}
+
+TEST(AutostartEntries, ScriptsIniListsEachScriptOfItsSections) {
+  const std::string ini = "[Logon]\r\n0CmdLine=a.cmd \r\n0Parameters=-x\n1CmdLine=\\\\srv\\b.ps1\n"
+                          "Parameters=orphan\n[Logoff]\n2Parameters=no script\n0CmdLine=c.bat\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : ini) utf16 += {c, '\0'};
+  for (const std::string& bytes : {ini, utf16}) {
+    const auto scripts = ReadScriptsIni(bytes);
+    ASSERT_EQ(scripts.size(), 3u);
+    EXPECT_EQ(scripts[0].name + "=" + scripts[0].script + " " + scripts[0].parameters,
+              "Logon 0=a.cmd -x");
+    EXPECT_EQ(scripts[1].script, "\\\\srv\\b.ps1");
+    EXPECT_EQ(scripts[2].section + scripts[2].script, "Logoffc.bat");
+  }
+}
+
 TEST(AutostartEntries, TaskFilesAreReadAsFarAsTheyAreSafeToRead) {
   const std::string exec = "<Actions><Exec><Command>C:\\a b\\c.exe</Command>"
                            "<Arguments>-x &lt;&#x263A;&#65;&gt;</Arguments></Exec></Actions>";
@@ -336,8 +418,8 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   report.writer().BeginCategory("Autostart Entries", 16, {}, {});
   CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
   const CategoryOutcome outcome = report.writer().EndCategory(0);
-  EXPECT_EQ(Blocks(report.Lines()),
-            Lines{"Logon | HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});
+  EXPECT_EQ(Blocks(report.Lines()), Lines{"Logon | HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv +
+                                          "Run | Kept | kept.exe | Enabled"});
   EXPECT_EQ(outcome.status, CategoryStatus::Failed);
   EXPECT_EQ(outcome.error, "HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.");
 
