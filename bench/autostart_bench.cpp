@@ -816,7 +816,9 @@ class Machine {
     }
   }
 
-  // Half its scripts named bare, so they are in their kind's folder beside the file.
+  // Half its scripts named bare, so they are in their kind's folder beside the file. Its lines end
+  // in LF alone: the reader takes a section line ending in CR ("[Startup]\r") for no section, so
+  // a file with CR LF line ends, as Group Policy writes it, lists nothing.
   void PlantScriptsIni(std::string_view scope, std::string_view file, int count) {
     const std::string folder = "C:\\Windows\\System32\\GroupPolicy\\" + std::string(scope) +
                                "\\Scripts";
