@@ -1072,15 +1072,11 @@ std::size_t Replay(const std::vector<Call>& calls, Sources bare, bool registryOn
 // --- Measuring ---------------------------------------------------------------------------------
 
 template <typename Work>
-double BestMs(Work work) {
-  double best = 1e30;
-  for (int repeat = 0; repeat < kRepeats; ++repeat) {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
-    best = std::min(best, took.count());
-  }
-  return best;
+double Ms(Work work) {
+  const auto start = std::chrono::steady_clock::now();
+  work();
+  const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
+  return took.count();
 }
 
 // The category as a scan runs it, its files read afresh (with the SHA-256 where the level shows
@@ -1149,27 +1145,35 @@ void ShowWindowsOwn(Sources sources) {
   std::printf("Basic's line %s%s\n", label.c_str(), count.c_str());
 }
 
-void MeasureLevel(Sources sources, DetailLevel level, std::size_t entries) {
+// One level's run: what the category read, its peak heap, and the best times so far.
+struct LevelRun {
+  DetailLevel level = DetailLevel::Basic;
+  std::vector<Call> calls;
+  double peakBytes = 0;
+  double category = 1e30;
+  double reads = 1e30;  // every recorded call replayed
+  double registry = 1e30;  // the registry's calls alone
+};
+
+LevelRun Record(Sources sources, DetailLevel level) {
+  LevelRun run;
+  run.level = level;
   FileExaminations examined(sources.files);
-  const double category = BestMs([&] { Collect(sources, examined, level); });
-  examined.BeginScan(true);  // the last run's record freed before the count starts
   const std::size_t before = heapNow;
   heapPeak = before;
   Collect(sources, examined, level);
-  const double peakBytes = static_cast<double>(heapPeak - before);
-
-  std::vector<Call> calls;
-  RecordingKeys keys(sources.keys, calls);
-  RecordingSystem system(sources.system, calls);
-  RecordingFiles files(sources.files, calls);
+  run.peakBytes = static_cast<double>(heapPeak - before);
+  RecordingKeys keys(sources.keys, run.calls);
+  RecordingSystem system(sources.system, run.calls);
+  RecordingFiles files(sources.files, run.calls);
   FileExaminations recorded(files);
   Collect({keys, system, files}, recorded, level);
-  std::size_t read = 0;
-  const double reads = BestMs([&] { read += Replay(calls, sources, false); });
-  const double registry = BestMs([&] { read += Replay(calls, sources, true); });
-  if (read == 0) std::puts("nothing read");
+  return run;
+}
+
+void Show(const LevelRun& run, std::size_t entries) {
   std::map<std::string, int> counts;
-  for (const Call& call : calls) {
+  for (const Call& call : run.calls) {
     ++counts[IsRegistryRead(call.read)    ? "registry"
              : call.read == Read::Expand  ? "expand"
              : call.read >= Read::Version ? "examine"
@@ -1179,16 +1183,31 @@ void MeasureLevel(Sources sources, DetailLevel level, std::size_t entries) {
   std::printf("%-8s %7.2f ms %6.2f us/entry %6.0f bytes/entry peak | reads alone %6.2f ms,"
               " ratio %5.1f (registry alone %6.2f ms, ratio %5.1f) | calls/entry: registry %5.2f,"
               " expand %4.2f, file %4.2f, examine %4.2f\n",
-              std::string(LevelCaption(level)).c_str(), category, 1000.0 * perEntry(category),
-              perEntry(peakBytes), reads, category / reads, registry, category / registry,
+              std::string(LevelCaption(run.level)).c_str(), run.category,
+              1000.0 * perEntry(run.category), perEntry(run.peakBytes), run.reads,
+              run.category / run.reads, run.registry, run.category / run.registry,
               perEntry(counts["registry"]), perEntry(counts["expand"]), perEntry(counts["file"]),
               perEntry(counts["examine"]));
 }
 
+// The levels and their baselines take turns in each repeat, so a burst of other work on the
+// machine slows them alike and the best of each is kept.
 void MeasureAll(Sources sources, const std::map<std::string, int>& planted) {
   const std::size_t entries = ShowFamilies(sources, planted);
   ShowWindowsOwn(sources);
-  for (DetailLevel level : kDetailLevels) MeasureLevel(sources, level, entries);
+  std::vector<LevelRun> runs;
+  for (DetailLevel level : kDetailLevels) runs.push_back(Record(sources, level));
+  FileExaminations examined(sources.files);
+  std::size_t read = 0;
+  for (int repeat = 0; repeat < kRepeats; ++repeat) {
+    for (LevelRun& run : runs) {
+      run.category = std::min(run.category, Ms([&] { Collect(sources, examined, run.level); }));
+      run.reads = std::min(run.reads, Ms([&] { read += Replay(run.calls, sources, false); }));
+      run.registry = std::min(run.registry, Ms([&] { read += Replay(run.calls, sources, true); }));
+    }
+  }
+  if (read == 0) std::puts("nothing read");
+  for (const LevelRun& run : runs) Show(run, entries);
 }
 
 #ifdef _WIN32
