@@ -13,6 +13,7 @@
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "collectors/autostart_command.h"
+#include "collectors/event_consumers_win.h"
 #include "collectors/scheduled_tasks.h"
 #include "collectors/wmi_win.h"
 #include "support/extended_path.h"
@@ -260,11 +261,11 @@ void WindowsAutostartSystem::AddTaskFiles(const std::string& folder, const std::
 }
 
 Result<std::optional<std::vector<EventSubscription>>> WindowsAutostartSystem::EventSubscriptions(
-    std::string_view) {
-  return {std::nullopt, {}};
+    std::string_view wmiNamespace) {
+  return ReadEventSubscriptions(wmiNamespace);
 }
 
-Result<std::vector<BitsJob>> WindowsAutostartSystem::BitsJobs() { return {}; }
+Result<std::vector<BitsJob>> WindowsAutostartSystem::BitsJobs() { return ReadBitsJobs(); }
 
 Result<std::optional<std::string>> WindowsAutostartSystem::SmallFile(const std::string& path,
                                                                      std::size_t maxBytes) {
