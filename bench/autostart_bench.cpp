@@ -206,7 +206,7 @@ class BenchSystem final : public AutostartSystem {
       std::string_view) override {
     return {};
   }
-  Result<std::vector<BitsJob>> BitsJobs() override { return {}; }
+  Result<std::optional<std::vector<BitsJob>>> BitsJobs() override { return {}; }
   Result<std::optional<std::string>> SmallFile(const std::string& path, std::size_t) override {
     const auto found = smallFiles.find(path);
     if (found == smallFiles.end()) return {};
@@ -970,7 +970,7 @@ class RecordingSystem final : public AutostartSystem {
       std::string_view wmiNamespace) override {
     return system_.EventSubscriptions(wmiNamespace);
   }
-  Result<std::vector<BitsJob>> BitsJobs() override { return system_.BitsJobs(); }
+  Result<std::optional<std::vector<BitsJob>>> BitsJobs() override { return system_.BitsJobs(); }
   Result<std::optional<std::string>> SmallFile(const std::string& path,
                                                std::size_t maxBytes) override {
     Record(Read::SmallFile, path);

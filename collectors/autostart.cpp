@@ -215,7 +215,8 @@ bool IsWindowsOwnEntry(const AutostartEntry& entry, const std::string& windowsFo
 
 void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, DetailLevel level) {
   if (!IsDetailLevel(level)) return;
-  Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
+  std::vector<std::string> notes;
+  Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources, &notes);
   report.SourceEnded(gathered.error);
   std::vector<AutostartEntry>& entries = gathered.value;
   // Basic leaves out Windows' own entries, which only a resolved and checked image tells.
@@ -242,11 +243,18 @@ void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, De
     }
     WriteEntry(report, *entry, images, level);
   }
-  if (windowsOwn == 0) return;
-  report.BeginItem();
-  WriteValue(report, "Windows' Own Entries Not Shown: ", "WindowsOwnEntriesNotShown", windowsOwn);
-  report.EndItem();
-  report.WriteReportLine(SeparatorLine);
+  if (windowsOwn > 0) {
+    report.BeginItem();
+    WriteValue(report, "Windows' Own Entries Not Shown: ", "WindowsOwnEntriesNotShown", windowsOwn);
+    report.EndItem();
+    report.WriteReportLine(SeparatorLine);
+  }
+  for (const std::string& note : notes) {
+    report.BeginItem();
+    WriteValue(report, "Note: ", "Note", note);
+    report.EndItem();
+    report.WriteReportLine(SeparatorLine);
+  }
 }
 
 extern const CategoryDefinition kAutostartEntriesCategory{

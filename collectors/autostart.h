@@ -138,8 +138,9 @@ class AutostartSystem {
   // The bindings of a WMI namespace; nothing when the namespace does not exist.
   virtual Result<std::optional<std::vector<EventSubscription>>> EventSubscriptions(
       std::string_view wmiNamespace) = 0;
-  // Every BITS job of every user that names a program to notify.
-  virtual Result<std::vector<BitsJob>> BitsJobs() = 0;
+  // Every BITS job of every user that names a program to notify; nothing when this system's BITS
+  // cannot say which program a job notifies (Wine's does not implement it).
+  virtual Result<std::optional<std::vector<BitsJob>>> BitsJobs() = 0;
   // A small regular file's bytes (a scripts.ini); nothing when it is not there; the reason when
   // it cannot be read or is larger than `maxBytes`.
   virtual Result<std::optional<std::string>> SmallFile(const std::string& path,
@@ -178,7 +179,9 @@ std::string TriggersText(const std::vector<TaskTrigger>& triggers);
 
 // Every entry the registry, the Startup folders and the Task Scheduler hold, images not yet
 // resolved, in the order read; the reason of the first source that could not be read.
-Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sources);
+// What the machine cannot be asked (a WMI namespace that does not exist) goes to `notes`.
+Result<std::vector<AutostartEntry>> GatherAutostartEntries(
+    AutostartSources& sources, std::vector<std::string>* notes = nullptr);
 
 // Fills in each entry's image (see ResolveCommandImage).
 void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,

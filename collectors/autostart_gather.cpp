@@ -10,6 +10,7 @@
 #include "collectors/autostart.h"
 #include "collectors/autostart_command.h"
 #include "collectors/autostart_places.h"
+#include "collectors/event_consumers.h"
 #include "collectors/scheduled_tasks.h"
 
 namespace sysinfo {
@@ -234,8 +235,12 @@ class Gatherer {
     ReadScriptFiles();
     ReadAccessibilityPrograms();
     ReadTasks();
+    ReadEventSubscriptions();
+    ReadBitsJobs();
     return {std::move(entries_), std::move(error_)};
   }
+
+  const std::vector<std::string>& Notes() const { return notes_; }
 
  private:
   template <class T>
@@ -926,8 +931,39 @@ class Gatherer {
     }
   }
 
+  // WMI's permanent event subscriptions in the two namespaces consumers are made in; one that
+  // does not exist (Wine has neither) is said in a note.
+  void ReadEventSubscriptions() {
+    std::vector<std::string_view> missing;
+    for (std::string_view wmiNamespace : {"root\\subscription", "root\\default"}) {
+      auto read = Take(system_.EventSubscriptions(wmiNamespace),
+                       "WMI " + std::string(wmiNamespace));
+      if (!read) {
+        missing.push_back(wmiNamespace);
+        continue;
+      }
+      for (AutostartEntry& entry : SubscriptionEntries(*read)) entries_.push_back(std::move(entry));
+    }
+    if (missing.empty()) return;
+    std::string note = missing.size() == 1 ? "The WMI namespace " : "The WMI namespaces ";
+    for (std::size_t i = 0; i < missing.size(); ++i)
+      note += (i == 0 ? "" : " and ") + std::string(missing[i]);
+    notes_.push_back(note + (missing.size() == 1 ? " does" : " do") +
+                     " not exist: no event subscriptions there.");
+  }
+
+  void ReadBitsJobs() {
+    auto jobs = Take(system_.BitsJobs(), "BITS");
+    if (!jobs) {
+      notes_.push_back("This system's BITS does not say which program a job runs when it ends.");
+      return;
+    }
+    for (AutostartEntry& entry : BitsEntries(*jobs)) entries_.push_back(std::move(entry));
+  }
+
   RegistryRoutines& keys_;
   AutostartSystem& system_;
+  std::vector<std::string> notes_;
   std::vector<Hive> hives_;  // the machine's two views, the current user, the other loaded users
   std::vector<std::string> loadedUsers_;
   std::set<std::string> foldersRead_;  // lower case
@@ -938,8 +974,12 @@ class Gatherer {
 
 }  // namespace
 
-Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sources) {
-  return Gatherer(sources).Run();
+Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sources,
+                                                           std::vector<std::string>* notes) {
+  Gatherer gatherer(sources);
+  Result<std::vector<AutostartEntry>> entries = gatherer.Run();
+  if (notes) *notes = gatherer.Notes();
+  return entries;
 }
 
 }  // namespace sysinfo

@@ -265,7 +265,9 @@ Result<std::optional<std::vector<EventSubscription>>> WindowsAutostartSystem::Ev
   return ReadEventSubscriptions(wmiNamespace);
 }
 
-Result<std::vector<BitsJob>> WindowsAutostartSystem::BitsJobs() { return ReadBitsJobs(); }
+Result<std::optional<std::vector<BitsJob>>> WindowsAutostartSystem::BitsJobs() {
+  return ReadBitsJobs();
+}
 
 Result<std::optional<std::string>> WindowsAutostartSystem::SmallFile(const std::string& path,
                                                                      std::size_t maxBytes) {

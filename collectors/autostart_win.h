@@ -20,7 +20,7 @@ class WindowsAutostartSystem final : public AutostartSystem {
   Result<std::vector<TaskFile>> TaskFiles() override;
   Result<std::optional<std::vector<EventSubscription>>> EventSubscriptions(
       std::string_view wmiNamespace) override;
-  Result<std::vector<BitsJob>> BitsJobs() override;
+  Result<std::optional<std::vector<BitsJob>>> BitsJobs() override;
   Result<std::optional<std::string>> SmallFile(const std::string& path,
                                                std::size_t maxBytes) override;
   bool IsFile(const std::string& path) override;

@@ -104,14 +104,15 @@ void ReadConsumer(IWbemServices* services, const std::string& path, EventSubscri
 }
 
 // The display name, id and owner of a job that names a program; nothing for one that does not.
-std::optional<BitsJob> NotifyingJob(IBackgroundCopyJob* job, Status& failure) {
+std::optional<BitsJob> NotifyingJob(IBackgroundCopyJob* job, Status& failure, bool& unanswered) {
   ComPtr<IBackgroundCopyJob2> job2;
   TaskText program;
   TaskText parameters;
   HRESULT hr = job->QueryInterface(IID_PPV_ARGS(&job2));
   if (SUCCEEDED(hr)) hr = job2->GetNotifyCmdLine(program.put(), parameters.put());
+  if (hr == E_NOTIMPL) unanswered = true;  // the system cannot say, which is no failed read
   if (FAILED(hr)) {
-    KeepFirst(failure, BitsFailure("BITS job command", hr));
+    if (!unanswered) KeepFirst(failure, BitsFailure("BITS job command", hr));
     return std::nullopt;
   }
   if (!program || program.get()[0] == L'\0') return std::nullopt;
@@ -173,12 +174,13 @@ Result<std::optional<std::vector<EventSubscription>>> ReadEventSubscriptions(
   return {std::move(bindings), std::move(failure)};
 }
 
-Result<std::vector<BitsJob>> ReadBitsJobs() {
+Result<std::optional<std::vector<BitsJob>>> ReadBitsJobs() {
   const ComApartment apartment;
   ComPtr<IEnumBackgroundCopyJobs> jobs;
   const HRESULT hr = EnumerateJobs(&jobs);
   if (FAILED(hr)) return {{}, BitsFailure("BITS", hr)};
-  Result<std::vector<BitsJob>> read;
+  Result<std::optional<std::vector<BitsJob>>> read{std::vector<BitsJob>{}, {}};
+  bool unanswered = false;
   for (std::size_t seen = 0;; ++seen) {
     ComPtr<IBackgroundCopyJob> job;
     ULONG fetched = 0;
@@ -190,9 +192,10 @@ Result<std::vector<BitsJob>> ReadBitsJobs() {
                 Failure("more than " + std::to_string(kMaxConsumerCount) + " BITS jobs"));
       break;
     }
-    if (auto notifying = NotifyingJob(job.Get(), read.error))
-      read.value.push_back(std::move(*notifying));
+    if (auto notifying = NotifyingJob(job.Get(), read.error, unanswered))
+      read.value->push_back(std::move(*notifying));
   }
+  if (unanswered) read.value.reset();
   return read;
 }
 

@@ -19,6 +19,6 @@ Result<std::optional<std::vector<EventSubscription>>> ReadEventSubscriptions(
 
 // Every user's BITS jobs that name a program to run when they end (the caller's own when it may
 // not see the others'), and the first reason a job or the list could not be read.
-Result<std::vector<BitsJob>> ReadBitsJobs();
+Result<std::optional<std::vector<BitsJob>>> ReadBitsJobs();
 
 }  // namespace sysinfo

@@ -17,8 +17,9 @@ class FakeAutostartSystem final : public AutostartSystem {
   Result<std::vector<ScheduledTask>> tasks;
   Result<std::vector<TaskFile>> taskFiles;
   // By namespace; a namespace not in the map does not exist.
-  std::map<std::string, Result<std::vector<EventSubscription>>> subscriptions;
-  Result<std::vector<BitsJob>> bitsJobs;
+  std::map<std::string, Result<std::vector<EventSubscription>>> subscriptions{
+      {"root\\subscription", {}}, {"root\\default", {}}};
+  Result<std::optional<std::vector<BitsJob>>> bitsJobs{std::vector<BitsJob>{}, {}};
   std::map<std::string, std::string> smallFiles;
 
   std::string WindowsFolder() override { return "C:\\Windows"; }
@@ -36,7 +37,7 @@ class FakeAutostartSystem final : public AutostartSystem {
     if (found == subscriptions.end()) return {std::nullopt, {}};
     return {found->second.value, found->second.error};
   }
-  Result<std::vector<BitsJob>> BitsJobs() override { return bitsJobs; }
+  Result<std::optional<std::vector<BitsJob>>> BitsJobs() override { return bitsJobs; }
   Result<std::optional<std::string>> SmallFile(const std::string& path, std::size_t) override {
     const auto found = smallFiles.find(path);
     if (found == smallFiles.end()) return {std::nullopt, {}};

@@ -291,6 +291,33 @@ TEST(AutostartEntries, EveryFamilyPlantedIsListedWithItsFile) {
   EXPECT_EQ(has("Services", "SysinfoP7", program), 1);  // the host program, beside its DLL
 }
 
+// WMI bindings in root\default are read as those in root\subscription; a namespace that is not
+// there, and a BITS that cannot say, are notes under the entries, not failures.
+TEST(AutostartEntries, EventSubscriptionsAndBitsJobsAreListedAndWhatCannotBeAskedIsANote) {
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
+  system.subscriptions.erase("root\\subscription");
+  EventSubscription binding;
+  binding.wmiNamespace = "root\\default";
+  binding.filter = "F";
+  binding.query = "SELECT * FROM __InstanceModificationEvent";
+  binding.consumerClass = "CommandLineEventConsumer";
+  binding.consumer = "C";
+  binding.commandLine = "C:\\Evil\\run.exe -q";
+  system.subscriptions["root\\default"].value = {binding};
+  system.bitsJobs.value.reset();
+  CapturedReport report;
+  report.writer().BeginCategory("Autostart Entries", 16, {}, {});
+  CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
+  EXPECT_EQ(report.writer().EndCategory(0).status, CategoryStatus::Ok);
+  EXPECT_EQ(Blocks(report.Lines()),
+            (Lines{"WMI | WMI root\\default | F -> C | C:\\Evil\\run.exe -q | Enabled | "
+                   "SELECT * FROM __InstanceModificationEvent",
+                   "The WMI namespace root\\subscription does not exist: no event subscriptions "
+                   "there.",
+                   "This system's BITS does not say which program a job runs when it ends."}));
+}
+
 // At Basic, Windows' own entries (below the Windows folder, signed by the system's publisher)
 // are counted in one line; the levels above list them.
 TEST(AutostartEntries, BasicCountsWindowsOwnEntriesInOneLine) {
