@@ -14,6 +14,7 @@
 #include "base/unicode_win.h"
 #include "collectors/autostart_command.h"
 #include "collectors/scheduled_tasks.h"
+#include "collectors/task_cache_actions.h"
 #include "collectors/wmi_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
@@ -132,18 +133,32 @@ class TaskReader {
     if (FAILED(definition->get_Actions(&actions)) || FAILED(actions->get_Count(&count))) return;
     for (LONG i = 1; i <= count; ++i) {
       ComPtr<IAction> action;
-      ComPtr<IExecAction> exec;
       TASK_ACTION_TYPE type{};
-      if (FAILED(actions->get_Item(i, &action)) || FAILED(action->get_Type(&type)) ||
-          type != TASK_ACTION_EXEC || FAILED(action.As(&exec))) {
-        continue;
-      }
-      UniqueBstr path;
-      UniqueBstr arguments;
-      exec->get_Path(path.put());
-      exec->get_Arguments(arguments.put());
-      task.commands.push_back(CommandLineOf(Text(path), Text(arguments)));
+      if (FAILED(actions->get_Item(i, &action)) || FAILED(action->get_Type(&type))) continue;
+      if (type == TASK_ACTION_EXEC) AddProgram(task, action.Get());
+      if (type == TASK_ACTION_COM_HANDLER) AddHandler(task, action.Get());
     }
+  }
+
+  static void AddProgram(ScheduledTask& task, IAction* action) {
+    ComPtr<IExecAction> exec;
+    if (FAILED(action->QueryInterface(IID_PPV_ARGS(&exec)))) return;
+    UniqueBstr path;
+    UniqueBstr arguments;
+    exec->get_Path(path.put());
+    exec->get_Arguments(arguments.put());
+    task.commands.push_back(CommandLineOf(Text(path), Text(arguments)));
+  }
+
+  // Only a GUID names a class; the service checked it when the task was registered.
+  static void AddHandler(ScheduledTask& task, IAction* action) {
+    ComPtr<IComHandlerAction> handler;
+    UniqueBstr classId;
+    if (FAILED(action->QueryInterface(IID_PPV_ARGS(&handler))) ||
+        FAILED(handler->get_ClassId(classId.put()))) {
+      return;
+    }
+    if (auto braced = BracedGuid(Text(classId))) task.handlers.push_back(std::move(*braced));
   }
 
   static void AddTriggers(ScheduledTask& task, ITaskDefinition* definition) {
