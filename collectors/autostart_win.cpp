@@ -28,6 +28,17 @@ using Microsoft::WRL::ComPtr;
 constexpr CLSID kTaskSchedulerClass = {
     0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
 
+// The COM handler action, which mingw-w64's taskschd.h does not declare: IAction's methods, then
+// these, in the order of the Windows SDK's taskschd.h.
+struct ComHandlerAction : IAction {
+  virtual HRESULT STDMETHODCALLTYPE get_ClassId(BSTR* classId) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_ClassId(BSTR classId) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Data(BSTR* data) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Data(BSTR data) = 0;
+};
+constexpr IID kComHandlerActionInterface = {
+    0x6d2fd252, 0x75c5, 0x4f66, {0x90, 0xba, 0x2a, 0x7d, 0x8c, 0xc3, 0x03, 0x9f}};
+
 constexpr auto kLocalFree = [](wchar_t* text) { LocalFree(text); };
 using UniqueLocalText = UniqueResource<wchar_t*, kLocalFree>;
 
@@ -152,9 +163,10 @@ class TaskReader {
 
   // Only a GUID names a class; the service checked it when the task was registered.
   static void AddHandler(ScheduledTask& task, IAction* action) {
-    ComPtr<IComHandlerAction> handler;
+    ComPtr<ComHandlerAction> handler;
     UniqueBstr classId;
-    if (FAILED(action->QueryInterface(IID_PPV_ARGS(&handler))) ||
+    if (FAILED(action->QueryInterface(kComHandlerActionInterface,
+                                      reinterpret_cast<void**>(handler.GetAddressOf()))) ||
         FAILED(handler->get_ClassId(classId.put()))) {
       return;
     }
