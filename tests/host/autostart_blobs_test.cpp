@@ -31,7 +31,7 @@ Bytes Dword(std::uint32_t value) {
 
 Bytes Cat(std::initializer_list<Bytes> parts) {
   Bytes all;
-  for (const Bytes& part : parts) all.insert(all.end(), part.begin(), part.end());
+  for (const Bytes& piece : parts) all.insert(all.end(), piece.begin(), piece.end());
   return all;
 }
 
@@ -69,42 +69,37 @@ TEST(TaskCacheActions, EachShapeGivesItsActionsOrSaysWhereItBreaks) {
   const Bytes mailHead = Cat({kV3, Word(0x8888), Str("")});
   struct Case {
     Bytes value;
-    Texts commands;
+    std::string error;  // empty: read to its end
+    Texts commands = {};
     Texts handlers = {};
-    std::string error = {};
   };
   const std::vector<Case> cases = {
       {Cat({kV1, Program("C:\\Program Files\\t.exe", "/q", false)}),
+       "",
        {"\"C:\\Program Files\\t.exe\" /q"}},
-      {Cat({kV3, Program("cmd.exe", "/c x")}), {"cmd.exe /c x"}},
-      {Cat({kV3, kHandler}), {}, {kClsid}},
+      {Cat({kV3, Program("cmd.exe", "/c x")}), "", {"cmd.exe /c x"}},
+      {Cat({kV3, kHandler}), "", {}, {kClsid}},
       {Cat({kV3, Program("a.exe", ""), kHandler, kMail, kMessage, Program("b.exe", "-b")}),
+       "",
        {"a.exe", "b.exe -b"},
        {kClsid}},
       // The program that starts is the one before the NUL.
-      {Cat({kV3, Program(std::string_view("evil.exe\0good.exe", 17), "")}), {"evil.exe"}},
-      {{}, {}, {}, "the value ends inside its version at byte 0"},
-      {Word(4), {}, {}, "version 4, which is not read"},
-      {kV3, {}, {}, "no actions"},
+      {Cat({kV3, Program(std::string_view("evil.exe\0good.exe", 17), "")}), "", {"evil.exe"}},
+      {{}, "the value ends inside its version at byte 0"},
+      {Word(4), "version 4, which is not read"},
+      {kV3, "no actions"},
       {Cat({kV1, Word(0x6666), Dword(3), Word(0)}),
-       {},
-       {},
        "action 1's id has an odd length, 3, at byte 4"},
       {Cat({kV1, Word(0x6666), Str(""), Dword(0xFFFFFFFE)}),
-       {},
-       {},
        "action 1's command at byte 8 is 4294967294 bytes long, past the end"},
       {Cat({kV1, Program("a.exe", "", false), Word(0x1234)}),
-       {"a.exe"},
-       {},
-       "action 2 is of no known type (0x1234)"},
+       "action 2 is of no known type (0x1234)",
+       {"a.exe"}},
       {Cat({mailHead, Str(""), Str(""), Str(""), Str(""), Str(""), Str(""), Str(""), Str(""),
             Dword(0xFFFFFFFF)}),
-       {},
-       {},
        "4294967295 attachment names at byte 60 cannot fit in the 0 bytes left"},
-      {many, Texts(32, "a.exe"), {}, "more than 32 actions"},
-      {Bytes(kMaxCachedActionsSize + 1), {}, {}, "larger than 1 MiB"},
+      {many, "more than 32 actions", Texts(32, "a.exe")},
+      {Bytes(kMaxCachedActionsSize + 1), "larger than 1 MiB"},
   };
   for (const Case& c : cases) {
     const auto actions = DecodeTaskCacheActions(c.value);
