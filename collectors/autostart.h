@@ -79,6 +79,7 @@ struct ScheduledTask {
   std::string source;  // where it was read: "Task Scheduler", "task cache", "task file", ...
   bool hidden = false;  // in the task cache without its security descriptor, unseen by the API
   std::string unread;  // why its actions are not known; empty when they are
+  std::vector<std::string> handlers;  // each COM handler action's class, "{...}"
 };
 
 // A file of the Tasks folder: its path below that folder ("\Vendor\Update") and its bytes, or

@@ -15,6 +15,7 @@
 #include "collectors/autostart_command.h"
 #include "collectors/event_consumers_win.h"
 #include "collectors/scheduled_tasks.h"
+#include "collectors/task_cache_actions.h"
 #include "collectors/wmi_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
@@ -27,6 +28,17 @@ using Microsoft::WRL::ComPtr;
 // The Task Scheduler 2.0 class; defined here so that no import library of taskschd is linked.
 constexpr CLSID kTaskSchedulerClass = {
     0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
+
+// The COM handler action, which mingw-w64's taskschd.h does not declare: IAction's methods, then
+// these, in the order of the Windows SDK's taskschd.h.
+struct ComHandlerAction : IAction {
+  virtual HRESULT STDMETHODCALLTYPE get_ClassId(BSTR* classId) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_ClassId(BSTR classId) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Data(BSTR* data) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Data(BSTR data) = 0;
+};
+constexpr IID kComHandlerActionInterface = {
+    0x6d2fd252, 0x75c5, 0x4f66, {0x90, 0xba, 0x2a, 0x7d, 0x8c, 0xc3, 0x03, 0x9f}};
 
 constexpr auto kLocalFree = [](wchar_t* text) { LocalFree(text); };
 using UniqueLocalText = UniqueResource<wchar_t*, kLocalFree>;
@@ -133,18 +145,33 @@ class TaskReader {
     if (FAILED(definition->get_Actions(&actions)) || FAILED(actions->get_Count(&count))) return;
     for (LONG i = 1; i <= count; ++i) {
       ComPtr<IAction> action;
-      ComPtr<IExecAction> exec;
       TASK_ACTION_TYPE type{};
-      if (FAILED(actions->get_Item(i, &action)) || FAILED(action->get_Type(&type)) ||
-          type != TASK_ACTION_EXEC || FAILED(action.As(&exec))) {
-        continue;
-      }
-      UniqueBstr path;
-      UniqueBstr arguments;
-      exec->get_Path(path.put());
-      exec->get_Arguments(arguments.put());
-      task.commands.push_back(CommandLineOf(Text(path), Text(arguments)));
+      if (FAILED(actions->get_Item(i, &action)) || FAILED(action->get_Type(&type))) continue;
+      if (type == TASK_ACTION_EXEC) AddProgram(task, action.Get());
+      if (type == TASK_ACTION_COM_HANDLER) AddHandler(task, action.Get());
     }
+  }
+
+  static void AddProgram(ScheduledTask& task, IAction* action) {
+    ComPtr<IExecAction> exec;
+    if (FAILED(action->QueryInterface(IID_PPV_ARGS(&exec)))) return;
+    UniqueBstr path;
+    UniqueBstr arguments;
+    exec->get_Path(path.put());
+    exec->get_Arguments(arguments.put());
+    task.commands.push_back(CommandLineOf(Text(path), Text(arguments)));
+  }
+
+  // Only a GUID names a class; the service checked it when the task was registered.
+  static void AddHandler(ScheduledTask& task, IAction* action) {
+    ComPtr<ComHandlerAction> handler;
+    UniqueBstr classId;
+    if (FAILED(action->QueryInterface(kComHandlerActionInterface,
+                                      reinterpret_cast<void**>(handler.GetAddressOf()))) ||
+        FAILED(handler->get_ClassId(classId.put()))) {
+      return;
+    }
+    if (auto braced = BracedGuid(Text(classId))) task.handlers.push_back(std::move(*braced));
   }
 
   static void AddTriggers(ScheduledTask& task, ITaskDefinition* definition) {

@@ -6,9 +6,11 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "base/levels.h"
 #include "base/special_folders_win.h"
@@ -235,6 +237,20 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   for (char c : hiddenXml) utf16 += {c, '\0'};
   placed.Write(tasks + hidden, utf16);
   placed.Write(tasks + hidden + "Bad", "<Task><Actions>");
+  // A task whose file is gone: the cache's copy of its actions says what it runs. Version 1, so no
+  // context; one program action: its id, command, arguments, working folder, each counted.
+  const std::string deleted = "SysinfoDeleted" + id;
+  const std::wstring deletedId = L"{5A1E0000-0000-0000-0000-000000000002}";
+  TestKey deletedTree(HKEY_LOCAL_MACHINE, kNt + L"Schedule\\TaskCache\\Tree\\" + W(deleted));
+  deletedTree.SetText(L"Id", deletedId);
+  TestKey deletedTask(HKEY_LOCAL_MACHINE, kNt + L"Schedule\\TaskCache\\Tasks\\" + deletedId);
+  const std::wstring command = W(tool);
+  const auto length = static_cast<std::uint32_t>(2 * command.size());
+  std::vector<std::uint8_t> actions = {1, 0, 0x66, 0x66, 0, 0, 0, 0};
+  for (int shift = 0; shift < 32; shift += 8) actions.push_back(std::uint8_t(length >> shift));
+  for (wchar_t c : command) actions.insert(actions.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
+  actions.resize(actions.size() + 8);
+  deletedTask.Set(L"Actions", REG_BINARY, actions.data(), static_cast<DWORD>(actions.size()));
 
   WindowsRegistry keys;
   WindowsAutostartSystem system;
@@ -275,6 +291,8 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
     expected.push_back({"Task Scheduler\\", task, tool, "Enabled"});
   expected.push_back(
       {"Task Scheduler\\", hidden, spaced, "Enabled; hidden (no security descriptor)"});
+  expected.push_back(
+      {"Task Scheduler\\", deleted, tool, "Enabled; hidden (no security descriptor)"});
   for (const Expected& entry : expected) {
     const auto count = std::count_if(
         gathered.value.begin(), gathered.value.end(), [&](const AutostartEntry& e) {
@@ -293,6 +311,10 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   ASSERT_NE(bad, gathered.value.end());
   EXPECT_EQ(bad->state, "Not known (task file: the document ends inside <Actions>)");
   EXPECT_EQ(bad->source, "task file");
+  const auto fromCache = std::find_if(gathered.value.begin(), gathered.value.end(),
+                                      [&](const AutostartEntry& e) { return e.name == deleted; });
+  ASSERT_NE(fromCache, gathered.value.end());
+  EXPECT_EQ(fromCache->source, "task cache (actions from the cache)");
   // The current user's hive is read once, as HKEY_CURRENT_USER, not again under HKEY_USERS.
   EXPECT_EQ(std::count_if(gathered.value.begin(), gathered.value.end(),
                           [&](const AutostartEntry& e) { return e.name == name; }),
