@@ -12,6 +12,7 @@
 #include "collectors/autostart_places.h"
 #include "collectors/event_consumers.h"
 #include "collectors/scheduled_tasks.h"
+#include "collectors/winsock_catalog.h"
 
 namespace sysinfo {
 namespace {
@@ -229,6 +230,7 @@ class Gatherer {
     ReadAppCompatCustom();
     ReadServices();
     ReadNetworkProviders();
+    ReadWinsock();
     ReadPrintProcessors();
     ReadStartupFolders();
     ReadUserFolders();
@@ -680,6 +682,37 @@ class Gatherer {
     }
   }
 
+  // The Winsock catalogs, the 64-bit programs' and the 32-bit ones': each protocol provider's DLL
+  // from its packed entry, each name-space provider's from its LibraryPath.
+  void ReadWinsock() {
+    const std::string parameters = std::string(kServices) + "\\WinSock2\\Parameters\\";
+    for (const auto& [entries, wow] :
+         {std::pair{"Catalog_Entries64", false}, std::pair{"Catalog_Entries", true}}) {
+      const std::string protocols = parameters + "Protocol_Catalog9\\" + entries;
+      const KeyAt at{nullptr, RegistryRoot::LocalMachine, protocols,
+                     "HKEY_LOCAL_MACHINE\\" + protocols};
+      for (const std::string& item : Subkeys(at.root, protocols, at.location)) {
+        const auto packed = Query(at.root, protocols + "\\" + item, "PackedCatalogItem",
+                                  at.location);
+        if (!packed) continue;
+        const Result<std::string> path = PackedCatalogItemPath(packed->data);
+        AutostartEntry& entry = Add("Winsock", at, item, path.value,
+                                    path.Failed() ? ImageRule::NoFile : ImageRule::LoadPath);
+        entry.wow32 = wow;
+        if (path.Failed()) entry.noFile = "the catalog entry does not read: " + path.error->message;
+      }
+      const std::string names = parameters + "NameSpace_Catalog5\\" + entries;
+      const KeyAt namesAt{nullptr, RegistryRoot::LocalMachine, names,
+                          "HKEY_LOCAL_MACHINE\\" + names};
+      for (const std::string& item : Subkeys(namesAt.root, names, namesAt.location)) {
+        const auto dll = QueryText(namesAt.root, names + "\\" + item, "LibraryPath",
+                                   namesAt.location);
+        if (dll && !Trim(*dll).empty())
+          Add("Winsock", namesAt, item, *dll, ImageRule::LoadPath).wow32 = wow;
+      }
+    }
+  }
+
   // A print processor's DLL is named bare and loaded from the spooler's processors folder.
   void ReadPrintProcessors() {
     const std::string key =
@@ -925,6 +958,15 @@ class Gatherer {
       for (std::string& command : task.commands) {
         AutostartEntry& entry = Add("Scheduled Tasks", at, task.name, std::move(command),
                                     ImageRule::CommandLine, state);
+        entry.triggers = triggers;
+        entry.source = task.source;
+      }
+      // A COM handler runs in its class's server: the current user's class before the machine's.
+      for (const std::string& handler : task.handlers) {
+        const Server server = ClassServer(hives_[2], handler);
+        AutostartEntry& entry = Add("Scheduled Tasks", at, task.name, server.command, server.rule,
+                                    state);
+        entry.noFile = server.noFile;
         entry.triggers = triggers;
         entry.source = task.source;
       }

@@ -18,7 +18,9 @@ struct Plant {
   std::string_view key;
   std::string_view value;
   std::uint32_t type;
-  std::string_view data;  // a number for kRegDword; strings parted by "|" for kRegMultiSz
+  // A number for kRegDword; strings parted by "|" for kRegMultiSz; for kRegBinary a Winsock
+  // catalog entry's path, which the entry holds as ANSI text at its start.
+  std::string_view data;
   std::string_view name = {};  // the entry's name
   std::string_view image = {};  // "%T", "%D", or "" for an entry that names no file
 };
@@ -89,6 +91,10 @@ inline constexpr auto kPlants = std::to_array<Plant>({
      "SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\NameSpace_Catalog5\\"
      "Catalog_Entries64\\P%I",
      "LibraryPath", kRegSz, "%D", "P%I", "%D"},
+    {"Winsock", RegistryRoot::LocalMachine,
+     "SYSTEM\\CurrentControlSet\\Services\\WinSock2\\Parameters\\Protocol_Catalog9\\"
+     "Catalog_Entries64\\Q%I",
+     "PackedCatalogItem", kRegBinary, "%D", "Q%I", "%D"},
     {"Time Providers", RegistryRoot::LocalMachine,
      "SYSTEM\\CurrentControlSet\\Services\\W32Time\\TimeProviders\\P%I", "DllName", kRegSz, "%D",
      "P%I", "%D"},
@@ -163,6 +169,9 @@ inline constexpr auto kPlants = std::to_array<Plant>({
      "SYSTEM\\CurrentControlSet\\Services\\SysinfoP%I\\NetworkProvider", "ProviderPath", kRegSz,
      "%D", "SysinfoP%I", "%D"},
 });
+
+// A Winsock catalog entry's size: the path's field and the protocol's description after it.
+inline constexpr std::size_t kPlantCatalogItemSize = 260 + 628;
 
 // The plant's text with the run's program, DLL and number put in.
 inline std::string PlantText(std::string_view text, std::string_view program, std::string_view dll,

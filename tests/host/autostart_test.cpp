@@ -250,6 +250,12 @@ TEST(AutostartEntries, EveryFamilyPlantedIsListedWithItsFile) {
   for (const Plant& plant : kPlants) {
     std::string data = text(plant.data);
     if (plant.type == kRegMultiSz) std::replace(data.begin(), data.end(), '|', '\0');
+    if (plant.type == kRegBinary) {
+      data.resize(kPlantCatalogItemSize);
+      keys.Set(plant.root, text(plant.key), text(plant.value),
+               RawRegistryValue{kRegBinary, {data.begin(), data.end()}});
+      continue;
+    }
     keys.Set(plant.root, text(plant.key), text(plant.value),
              plant.type == kRegDword
                  ? Dword(std::stoul(data))
@@ -265,6 +271,11 @@ TEST(AutostartEntries, EveryFamilyPlantedIsListedWithItsFile) {
   system.files.insert("C:\\Users\\other\\Roaming\\t.exe");
   keys.Set(kCu, "Software" + kCv + "Explorer\\User Shell Folders", "AltStartup", Text("C:\\Alt"));
   system.folders["C:\\Alt"] = {{"alt.lnk", "\"" + program + "\""}};
+  // A task whose action is a COM handler runs in its class's server.
+  system.taskFiles.value = {{"\\Handler",
+                             TaskXml("<Actions><ComHandler><ClassId>" + std::string(kPlantClass) +
+                                     "</ClassId></ComHandler></Actions>"),
+                             ""}};
   system.smallFiles["C:\\Windows\\System32\\GroupPolicy\\Machine\\Scripts\\scripts.ini"] =
       "\xEF\xBB\xBF[Startup]\r\n0CmdLine=boot.cmd\r\n0Parameters=/s\r\n[Shutdown]\r\nx=y\r\n";
 
@@ -285,6 +296,7 @@ TEST(AutostartEntries, EveryFamilyPlantedIsListedWithItsFile) {
   }
   EXPECT_EQ(has("Logon", "Theirs", "C:\\Users\\other\\Roaming\\t.exe"), 1);
   EXPECT_EQ(has("Logon", "alt.lnk", program), 1);
+  EXPECT_EQ(has("Scheduled Tasks", "Handler", dll), 1);
   EXPECT_EQ(has("Logon Scripts", "Startup 0",
                 "C:\\Windows\\System32\\GroupPolicy\\Machine\\Scripts\\Startup\\boot.cmd"),
             1);

@@ -76,6 +76,13 @@ class PlantedRegistry {
       const std::wstring name = W(PlantText(plant.value, program, dll, id));
       saved_.push_back(std::make_unique<SavedValue>(root, key, name));
       std::wstring data = W(PlantText(plant.data, program, dll, id));
+      if (plant.type == kRegBinary) {
+        std::string item = PlantText(plant.data, program, dll, id);
+        item.resize(kPlantCatalogItemSize);
+        RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_BINARY, item.data(),
+                        static_cast<DWORD>(item.size()));
+        continue;
+      }
       if (plant.type == kRegDword) {
         const DWORD number = std::stoul(data);
         RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_DWORD, &number, sizeof number);
