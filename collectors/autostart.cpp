@@ -518,14 +518,20 @@ Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sou
 
 void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,
                             RegistryRoutines& registry) {
-  const CommandContext context{
+  CommandContext context{
       system.WindowsFolder(),
       [&registry](std::string_view text) { return registry.ExpandEnvironment(text); },
-      [&system](const std::string& path) { return system.IsFile(path); }};
+      [&system](const std::string& path) { return system.IsFile(path); }, false,
+      PathFolders(registry.ExpandEnvironment("%PATH%"))};
   for (AutostartEntry& entry : entries) {
+    context.wow32 = entry.wow32;
+    const std::string& text = entry.rule == ImageRule::NoFile ? entry.noFile
+                              : entry.image.empty()           ? entry.command
+                                                              : entry.image;
     // What runs ends at the first NUL, whatever the value holds after it.
-    entry.image = ResolveCommandImage(CutAtNull(entry.image.empty() ? entry.command : entry.image),
-                                      context);
+    ResolvedImage resolved = ResolveImage(CutAtNull(text), entry.rule, context);
+    entry.image = std::move(resolved.image);
+    entry.noFile = std::move(resolved.noFile);
   }
 }
 
