@@ -19,6 +19,9 @@ constexpr std::size_t kMaxNameUnits = 255;
 // A command runs hosts within hosts only so deep ("cmd /c cmd /c ..." repeated in a value).
 constexpr int kMaxHostDepth = 4;
 
+// A host running a script given inline ("powershell -Command ...", "mshta vbscript:...") runs no
+// file, and the host is not given in its place: its signature and digest are Microsoft's own and
+// would vouch for a script that nobody signed.
 constexpr std::string_view kInlineScript = "inline script";
 constexpr std::string_view kUrl = "a URL";
 
@@ -538,9 +541,6 @@ class Resolver {
   // Windows PowerShell and pwsh run the script named by -File (-f, -fi, -fil); -Command,
   // -EncodedCommand, commands typed in or read from input are scripts given inline. A first
   // argument without a switch is a command to powershell, a script file to pwsh.
-  //
-  // An inline script is no file, and the host is not given for one: the host's signature and
-  // digest are Microsoft's own and would vouch for a script nobody signed.
   std::optional<ResolvedImage> PowerShell(std::string_view arguments, bool pwsh) const {
     for (std::string_view rest = arguments;;) {
       const std::string_view token = NextToken(rest);
