@@ -188,19 +188,20 @@ std::vector<ScriptLine> ReadScriptsIni(std::string_view bytes) {
 
 void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,
                             RegistryRoutines& registry) {
-  const CommandContext context{
+  CommandContext context{
       system.WindowsFolder(),
       [&registry](std::string_view text) { return registry.ExpandEnvironment(text); },
-      [&system](const std::string& path) { return system.IsFile(path); }};
+      [&system](const std::string& path) { return system.IsFile(path); }, false,
+      PathFolders(registry.ExpandEnvironment("%PATH%"))};
   for (AutostartEntry& entry : entries) {
-    if (entry.rule == ImageRule::Given) continue;
-    if (entry.rule == ImageRule::NoFile) {
-      entry.image.clear();
-      continue;
-    }
+    context.wow32 = entry.wow32;
+    const std::string& text = entry.rule == ImageRule::NoFile ? entry.noFile
+                              : entry.image.empty()           ? entry.command
+                                                              : entry.image;
     // What runs ends at the first NUL, whatever the value holds after it.
-    entry.image = ResolveCommandImage(CutAtNull(entry.image.empty() ? entry.command : entry.image),
-                                      context);
+    ResolvedImage resolved = ResolveImage(CutAtNull(text), entry.rule, context);
+    entry.image = std::move(resolved.image);
+    entry.noFile = std::move(resolved.noFile);
   }
 }
 
@@ -210,7 +211,7 @@ bool IsWindowsOwnEntry(const AutostartEntry& entry, const std::string& windowsFo
          (signature.signer == "Microsoft Windows" ||
           signature.signer == "Microsoft Windows Publisher") &&
          entry.image.size() > windowsFolder.size() + 1 &&
-         StartsWithIgnoreCase(entry.image, windowsFolder + "\\");
+         StartsWithFoldingCase(entry.image, windowsFolder + "\\");
 }
 
 void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, DetailLevel level) {

@@ -12,6 +12,7 @@
 #include "base/levels.h"
 #include "base/result.h"
 #include "base/value.h"
+#include "collectors/autostart_command.h"
 #include "support/authenticode.h"
 #include "support/registry.h"
 
@@ -29,15 +30,6 @@ struct StartupApproval {
 // The value's first byte says it (even: enabled, 02 or 06; odd: disabled, 03, 07, 01), the eight
 // bytes after the first four when. Nothing for a value too short to say.
 std::optional<StartupApproval> DecodeStartupApproved(std::span<const std::uint8_t> value);
-
-// How an entry's stored text becomes the file that runs, as the component that starts it reads it.
-enum class ImageRule {
-  CommandLine,  // a command line, as CreateProcess runs it (hosts followed to what they run)
-  LoadPath,  // a DLL or driver path, loaded whole as LoadLibrary and the kernel take it
-  DriverPath,  // a driver's image path, as the kernel takes it
-  Given,  // `image` already names the file
-  NoFile,  // the entry names no file (inline script, a class with no server); `noFile` says why
-};
 
 // One thing that starts by itself.
 struct AutostartEntry {
@@ -184,7 +176,7 @@ std::string TriggersText(const std::vector<TaskTrigger>& triggers);
 Result<std::vector<AutostartEntry>> GatherAutostartEntries(
     AutostartSources& sources, std::vector<std::string>* notes = nullptr);
 
-// Fills in each entry's image (see ResolveCommandImage).
+// Fills in each entry's image, or why it has none, by its rule (see ResolveImage).
 void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,
                             RegistryRoutines& registry);
 

@@ -61,8 +61,8 @@ faults() {
   fault unredacted-field report/report.cpp 's/items_->Field(name, SourceValue(std::move(redacted)));/items_->Field(name, value);/' host
   # Autostart Entries.
   fault autostart-depth collectors/autostart_command.cpp 's/if (depth < kMaxHostDepth) {/if (depth <= kMaxHostDepth) {/' host
-  fault autostart-exe collectors/autostart_command.cpp '/if (!HasExtension(full) && context_.isFile(full + ".exe"))/s|^|//|' host
-  fault autostart-nt-path collectors/autostart_command.cpp '/return std::string(path.substr(4));/s|^|//|' host
+  fault autostart-exe collectors/autostart_command.cpp 's/const std::string_view extension = hasDot ? "" : ".exe";/const std::string_view extension = "";/' host
+  fault autostart-nt-path collectors/autostart_command.cpp '/return Head{"", \*below};/s|^|//|' host
   fault autostart-approved collectors/autostart.cpp 's/approval.enabled = (value\[0\] & 1) == 0;/approval.enabled = value[0] == 2;/' host
   fault autostart-own-hive collectors/autostart.cpp 's/if (lower.ends_with("_classes") || lower == LowerCase(self)) continue;/if (lower.ends_with("_classes")) continue;/' host
   fault autostart-unsorted collectors/autostart.cpp 's/return byLocation != 0 ? byLocation < 0 : CompareIgnoreCase(a.name, b.name) < 0;/return byLocation < 0;/' host
