@@ -117,6 +117,11 @@ struct KeyAt {
   std::string location;
 };
 
+// A key of HKEY_LOCAL_MACHINE outside its SOFTWARE hive's views (SYSTEM's).
+KeyAt MachineKey(const std::string& path) {
+  return {nullptr, RegistryRoot::LocalMachine, path, "HKEY_LOCAL_MACHINE\\" + path};
+}
+
 // The text of a value that holds a command; nothing for values of other types.
 std::optional<std::string> CommandText(const std::optional<RawRegistryValue>& raw) {
   if (!raw || (raw->type != kRegSz && raw->type != kRegExpandSz)) return std::nullopt;
@@ -362,7 +367,7 @@ class Gatherer {
   static KeyAt Where(const Hive& hive, Scope scope, std::string_view key) {
     if (scope == Scope::System) {
       const std::string path = "SYSTEM\\" + std::string(key);
-      return {nullptr, RegistryRoot::LocalMachine, path, "HKEY_LOCAL_MACHINE\\" + path};
+      return MachineKey(path);
     }
     if (scope == Scope::UserRoot)
       return {&hive, hive.root, hive.RootPath(key), hive.rootName + "\\" + std::string(key)};
@@ -604,7 +609,7 @@ class Gatherer {
   // Each known DLL is mapped for 64-bit programs from System32 and for 32-bit ones from SysWOW64.
   void ReadKnownDlls() {
     const std::string path = std::string(kSessionManager) + "\\KnownDLLs";
-    const KeyAt at{nullptr, RegistryRoot::LocalMachine, path, "HKEY_LOCAL_MACHINE\\" + path};
+    const KeyAt at = MachineKey(path);
     for (auto& [name, raw] : Values(at.root, at.path, at.location)) {
       const auto dll = CommandText(raw);
       if (!dll || StartsWithIgnoreCase(name, "DllDirectory")) continue;
@@ -676,7 +681,7 @@ class Gatherer {
     if (!list) return;
     for (const std::string& provider : ListParts(*list, ",")) {
       const std::string key = std::string(kServices) + "\\" + provider + "\\NetworkProvider";
-      const KeyAt at{nullptr, RegistryRoot::LocalMachine, key, "HKEY_LOCAL_MACHINE\\" + key};
+      const KeyAt at = MachineKey(key);
       if (const auto dll = QueryText(at.root, key, "ProviderPath", at.location))
         Add("Network Providers", at, provider, *dll, ImageRule::LoadPath);
     }
@@ -689,8 +694,7 @@ class Gatherer {
     for (const auto& [entries, wow] :
          {std::pair{"Catalog_Entries64", false}, std::pair{"Catalog_Entries", true}}) {
       const std::string protocols = parameters + "Protocol_Catalog9\\" + entries;
-      const KeyAt at{nullptr, RegistryRoot::LocalMachine, protocols,
-                     "HKEY_LOCAL_MACHINE\\" + protocols};
+      const KeyAt at = MachineKey(protocols);
       for (const std::string& item : Subkeys(at.root, protocols, at.location)) {
         const auto packed = Query(at.root, protocols + "\\" + item, "PackedCatalogItem",
                                   at.location);
@@ -702,8 +706,7 @@ class Gatherer {
         if (path.Failed()) entry.noFile = "the catalog entry does not read: " + path.error->message;
       }
       const std::string names = parameters + "NameSpace_Catalog5\\" + entries;
-      const KeyAt namesAt{nullptr, RegistryRoot::LocalMachine, names,
-                          "HKEY_LOCAL_MACHINE\\" + names};
+      const KeyAt namesAt = MachineKey(names);
       for (const std::string& item : Subkeys(namesAt.root, names, namesAt.location)) {
         const auto dll = QueryText(namesAt.root, names + "\\" + item, "LibraryPath",
                                    namesAt.location);
@@ -717,7 +720,7 @@ class Gatherer {
   void ReadPrintProcessors() {
     const std::string key =
         "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors";
-    const KeyAt at{nullptr, RegistryRoot::LocalMachine, key, "HKEY_LOCAL_MACHINE\\" + key};
+    const KeyAt at = MachineKey(key);
     const std::string folder = system_.WindowsFolder() + "\\System32\\spool\\prtprocs\\x64\\";
     for (const std::string& processor : Subkeys(at.root, key, at.location)) {
       const auto dll = QueryText(at.root, key + "\\" + processor, "Driver", at.location);

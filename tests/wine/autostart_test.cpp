@@ -64,6 +64,15 @@ struct Expected {
   std::string state;
 };
 
+// The category's sources over Wine's registry, folders and files.
+struct RealSources {
+  WindowsRegistry keys;
+  WindowsAutostartSystem system;
+  DiskFileSource files;
+  FileExaminations examined{files};
+  AutostartSources sources{keys, system, examined};
+};
+
 // The plants written into the real registry; at scope end each value is put back as it was and
 // each key the plants made is removed with everything below it.
 class PlantedRegistry {
@@ -134,11 +143,8 @@ TEST(AutostartOnWine, EveryFamilyPlantedIsListedWithItsFile) {
   const std::string id = std::to_string(GetCurrentProcessId());
   std::optional<PlantedRegistry> planted(std::in_place, program, dll, id);
 
-  WindowsRegistry keys;
-  WindowsAutostartSystem system;
-  DiskFileSource files;
-  FileExaminations examined(files);
-  AutostartSources sources{keys, system, examined};
+  RealSources real;
+  auto& [keys, system, files, examined, sources] = real;
   Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
   planted.reset();
   EXPECT_EQ(gathered.error, Status());
@@ -259,11 +265,8 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   actions.resize(actions.size() + 8);
   deletedTask.Set(L"Actions", REG_BINARY, actions.data(), static_cast<DWORD>(actions.size()));
 
-  WindowsRegistry keys;
-  WindowsAutostartSystem system;
-  DiskFileSource files;
-  FileExaminations examined(files);
-  AutostartSources sources{keys, system, examined};
+  RealSources real;
+  auto& [keys, system, files, examined, sources] = real;
   Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
   RunProgram("C:\\windows\\system32\\schtasks.exe", {"/delete", "/f", "/tn", task});
   // Wine 8's Task Scheduler cannot count a folder's tasks (nor read a task's actions); its task
