@@ -787,15 +787,13 @@ class Gatherer {
   // An executable type's open command, where it is not Windows' own, and an extension that
   // names another type than Windows' own.
   void ReadFileAssociations(const Hive& hive) {
-    const std::string classes = "Classes";
     for (const OwnOpenCommand& own : kOwnOpenCommands) {
       const KeyAt at = Where(hive, Scope::Machine,
-                             classes + "\\" + std::string(own.type) + "\\shell\\open\\command");
+                             "Classes\\" + std::string(own.type) + "\\shell\\open\\command");
       const auto command = QueryText(at.root, at.path, "", at.location);
       if (command && !EqualsIgnoreCase(Trim(*command), own.command))
         Add("Image Hijacks", at, std::string(own.type), *command);
-      const KeyAt extension = Where(hive, Scope::Machine,
-                                    classes + "\\" + std::string(own.extension));
+      const KeyAt extension = Where(hive, Scope::Machine, "Classes\\" + std::string(own.extension));
       const auto type = QueryText(extension.root, extension.path, "", extension.location);
       if (type && !Trim(*type).empty() && !EqualsIgnoreCase(Trim(*type), own.type)) {
         Add("Image Hijacks", extension, std::string(own.extension), *type, ImageRule::NoFile)

@@ -271,6 +271,10 @@ TEST(AutostartEntries, EveryFamilyPlantedIsListedWithItsFile) {
   system.files.insert("C:\\Users\\other\\Roaming\\t.exe");
   keys.Set(kCu, "Software" + kCv + "Explorer\\User Shell Folders", "AltStartup", Text("C:\\Alt"));
   system.folders["C:\\Alt"] = {{"alt.lnk", "\"" + program + "\""}};
+  // An executable type's open command shows only where it is not Windows' own.
+  keys.Set(kCu, "Software\\Classes\\exefile\\shell\\open\\command", "", Text("\"%1\" %*"));
+  keys.Set(kCu, "Software\\Classes\\batfile\\shell\\open\\command", "",
+           Text(program + " \"%1\" %*"));
   // A task whose action is a COM handler runs in its class's server.
   system.taskFiles.value = {{"\\Handler",
                              TaskXml("<Actions><ComHandler><ClassId>" + std::string(kPlantClass) +
@@ -297,6 +301,10 @@ TEST(AutostartEntries, EveryFamilyPlantedIsListedWithItsFile) {
   EXPECT_EQ(has("Logon", "Theirs", "C:\\Users\\other\\Roaming\\t.exe"), 1);
   EXPECT_EQ(has("Logon", "alt.lnk", program), 1);
   EXPECT_EQ(has("Scheduled Tasks", "Handler", dll), 1);
+  EXPECT_EQ(has("Image Hijacks", "batfile", program), 1);
+  EXPECT_EQ(std::count_if(gathered.value.begin(), gathered.value.end(),
+                          [](const AutostartEntry& e) { return e.name == "exefile"; }),
+            0);
   EXPECT_EQ(has("Logon Scripts", "Startup 0",
                 "C:\\Windows\\System32\\GroupPolicy\\Machine\\Scripts\\Startup\\boot.cmd"),
             1);
