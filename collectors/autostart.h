@@ -131,8 +131,9 @@ class AutostartSystem {
   // The bindings of a WMI namespace; nothing when the namespace does not exist.
   virtual Result<std::optional<std::vector<EventSubscription>>> EventSubscriptions(
       std::string_view wmiNamespace) = 0;
-  // Every BITS job of every user that names a program to notify; nothing when this system's BITS
-  // cannot say which program a job notifies (Wine's does not implement it).
+  // Every BITS job of every user that names a program to notify. Nothing when BITS cannot be asked
+  // (its service disabled or not there) or cannot say which program a job notifies (Wine's does
+  // not implement it); the error beside nothing is only why, and fails nothing.
   virtual Result<std::optional<std::vector<BitsJob>>> BitsJobs() = 0;
   // A small regular file's bytes (a scripts.ini); nothing when it is not there; the reason when
   // it cannot be read or is larger than `maxBytes`.

@@ -996,11 +996,14 @@ class Gatherer {
   }
 
   void ReadBitsJobs() {
-    auto jobs = Take(system_.BitsJobs(), "BITS");
-    if (!jobs) {
-      notes_.push_back("This system's BITS does not say which program a job runs when it ends.");
+    Result<std::optional<std::vector<BitsJob>>> read = system_.BitsJobs();
+    if (!read.value) {
+      notes_.push_back(read.error ? "BITS jobs are not read: " + read.error->message
+                                  : "This system's BITS does not say which program a job runs "
+                                    "when it ends.");
       return;
     }
+    auto jobs = Take(std::move(read), "BITS");
     for (AutostartEntry& entry : BitsEntries(*jobs)) entries_.push_back(std::move(entry));
   }
 

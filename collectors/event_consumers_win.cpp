@@ -133,11 +133,8 @@ std::optional<BitsJob> NotifyingJob(IBackgroundCopyJob* job, Status& failure, bo
 }
 
 // Every user's jobs when the caller may see them (an administrator), else the caller's own.
-HRESULT EnumerateJobs(IEnumBackgroundCopyJobs** jobs) {
-  ComPtr<IBackgroundCopyManager> manager;
-  HRESULT hr = CoCreateInstance(__uuidof(BackgroundCopyManager), nullptr, CLSCTX_LOCAL_SERVER,
-                                IID_PPV_ARGS(&manager));
-  if (SUCCEEDED(hr)) hr = manager->EnumJobs(BG_JOB_ENUM_ALL_USERS, jobs);
+HRESULT EnumerateJobs(IBackgroundCopyManager* manager, IEnumBackgroundCopyJobs** jobs) {
+  HRESULT hr = manager->EnumJobs(BG_JOB_ENUM_ALL_USERS, jobs);
   if (hr == E_ACCESSDENIED) hr = manager->EnumJobs(0, jobs);
   if (SUCCEEDED(hr) && !*jobs) hr = E_POINTER;
   return hr;
@@ -177,7 +174,13 @@ Result<std::optional<std::vector<EventSubscription>>> ReadEventSubscriptions(
 Result<std::optional<std::vector<BitsJob>>> ReadBitsJobs() {
   const ComApartment apartment;
   ComPtr<IEnumBackgroundCopyJobs> jobs;
-  const HRESULT hr = EnumerateJobs(&jobs);
+  ComPtr<IBackgroundCopyManager> manager;
+  HRESULT hr = CoCreateInstance(__uuidof(BackgroundCopyManager), nullptr, CLSCTX_LOCAL_SERVER,
+                                IID_PPV_ARGS(&manager));
+  // A service that is disabled, not installed or cannot start runs no job: nothing to list, and
+  // the reason for the note.
+  if (FAILED(hr)) return {std::nullopt, BitsFailure("the BITS service cannot be reached", hr)};
+  hr = EnumerateJobs(manager.Get(), &jobs);
   if (FAILED(hr)) return {{}, BitsFailure("BITS", hr)};
   Result<std::optional<std::vector<BitsJob>>> read{std::vector<BitsJob>{}, {}};
   bool unanswered = false;

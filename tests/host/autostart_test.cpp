@@ -336,6 +336,14 @@ TEST(AutostartEntries, EventSubscriptionsAndBitsJobsAreListedAndWhatCannotBeAske
                    "The WMI namespace root\\subscription does not exist: no event subscriptions "
                    "there.",
                    "This system's BITS does not say which program a job runs when it ends."}));
+
+  system.bitsJobs.error = Failure("the BITS service cannot be reached: File not found.");
+  CapturedReport unreachable;
+  unreachable.writer().BeginCategory("Autostart Entries", 16, {}, {});
+  CollectAutostartEntries(unreachable.writer(), sources, DetailLevel::Basic);
+  EXPECT_EQ(unreachable.writer().EndCategory(0).status, CategoryStatus::Ok);
+  EXPECT_EQ(Blocks(unreachable.Lines()).back(),
+            "BITS jobs are not read: the BITS service cannot be reached: File not found.");
 }
 
 // At Basic, Windows' own entries (below the Windows folder, signed by the system's publisher)
