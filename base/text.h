@@ -41,4 +41,14 @@ bool EndsWithIgnoreCase(std::string_view text, std::string_view suffix);
 // ASCII letters folded to lower case, as CompareIgnoreCase compares them.
 std::string LowerCase(std::string_view text);
 
+// The text upper-cased as Windows compares file names: one UTF-16 unit at a time, so each
+// character of the Basic Multilingual Plane becomes at most one other ("\u00DF" stays, "\u0131"
+// is "I"); a character beyond that plane, a lone surrogate and a byte that begins no character
+// are kept as they are.
+std::string FoldCase(std::string_view text);
+
+// Whether two names are the same to Windows (their FoldCase equal), without making either.
+bool EqualsFoldingCase(std::string_view a, std::string_view b);
+bool StartsWithFoldingCase(std::string_view text, std::string_view prefix);
+
 }  // namespace sysinfo

@@ -13,7 +13,9 @@
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "collectors/autostart_command.h"
+#include "collectors/event_consumers_win.h"
 #include "collectors/scheduled_tasks.h"
+#include "collectors/task_cache_actions.h"
 #include "collectors/wmi_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
@@ -26,6 +28,17 @@ using Microsoft::WRL::ComPtr;
 // The Task Scheduler 2.0 class; defined here so that no import library of taskschd is linked.
 constexpr CLSID kTaskSchedulerClass = {
     0x0f87369f, 0xa4e5, 0x4cfc, {0xbd, 0x3e, 0x73, 0xe6, 0x15, 0x45, 0x72, 0xdd}};
+
+// The COM handler action, which mingw-w64's taskschd.h does not declare: IAction's methods, then
+// these, in the order of the Windows SDK's taskschd.h.
+struct ComHandlerAction : IAction {
+  virtual HRESULT STDMETHODCALLTYPE get_ClassId(BSTR* classId) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_ClassId(BSTR classId) = 0;
+  virtual HRESULT STDMETHODCALLTYPE get_Data(BSTR* data) = 0;
+  virtual HRESULT STDMETHODCALLTYPE put_Data(BSTR data) = 0;
+};
+constexpr IID kComHandlerActionInterface = {
+    0x6d2fd252, 0x75c5, 0x4f66, {0x90, 0xba, 0x2a, 0x7d, 0x8c, 0xc3, 0x03, 0x9f}};
 
 constexpr auto kLocalFree = [](wchar_t* text) { LocalFree(text); };
 using UniqueLocalText = UniqueResource<wchar_t*, kLocalFree>;
@@ -132,18 +145,33 @@ class TaskReader {
     if (FAILED(definition->get_Actions(&actions)) || FAILED(actions->get_Count(&count))) return;
     for (LONG i = 1; i <= count; ++i) {
       ComPtr<IAction> action;
-      ComPtr<IExecAction> exec;
       TASK_ACTION_TYPE type{};
-      if (FAILED(actions->get_Item(i, &action)) || FAILED(action->get_Type(&type)) ||
-          type != TASK_ACTION_EXEC || FAILED(action.As(&exec))) {
-        continue;
-      }
-      UniqueBstr path;
-      UniqueBstr arguments;
-      exec->get_Path(path.put());
-      exec->get_Arguments(arguments.put());
-      task.commands.push_back(CommandLineOf(Text(path), Text(arguments)));
+      if (FAILED(actions->get_Item(i, &action)) || FAILED(action->get_Type(&type))) continue;
+      if (type == TASK_ACTION_EXEC) AddProgram(task, action.Get());
+      if (type == TASK_ACTION_COM_HANDLER) AddHandler(task, action.Get());
     }
+  }
+
+  static void AddProgram(ScheduledTask& task, IAction* action) {
+    ComPtr<IExecAction> exec;
+    if (FAILED(action->QueryInterface(IID_PPV_ARGS(&exec)))) return;
+    UniqueBstr path;
+    UniqueBstr arguments;
+    exec->get_Path(path.put());
+    exec->get_Arguments(arguments.put());
+    task.commands.push_back(CommandLineOf(Text(path), Text(arguments)));
+  }
+
+  // Only a GUID names a class; the service checked it when the task was registered.
+  static void AddHandler(ScheduledTask& task, IAction* action) {
+    ComPtr<ComHandlerAction> handler;
+    UniqueBstr classId;
+    if (FAILED(action->QueryInterface(kComHandlerActionInterface,
+                                      reinterpret_cast<void**>(handler.GetAddressOf()))) ||
+        FAILED(handler->get_ClassId(classId.put()))) {
+      return;
+    }
+    if (auto braced = BracedGuid(Text(classId))) task.handlers.push_back(std::move(*braced));
   }
 
   static void AddTriggers(ScheduledTask& task, ITaskDefinition* definition) {
@@ -168,26 +196,26 @@ class TaskReader {
 
 // A task file's bytes, a byte past the largest a task file may be at most, or why it could not
 // be read.
-TaskFile ReadTaskFile(const std::string& path, std::string taskPath) {
-  TaskFile file{std::move(taskPath), {}, {}};
+// At most `maxBytes` and one byte more of a file, so that a larger one is known to be larger.
+Result<std::string> ReadFileStart(const std::string& path, std::size_t maxBytes) {
   const auto reader = FileByteReader::Open(path);
-  if (!reader) {
-    file.unreadable = SystemErrorText(GetLastError());
-    return file;
-  }
-  std::vector<std::uint8_t> bytes(kMaxTaskFileSize + 1);
+  if (!reader) return {{}, Failure(SystemErrorText(GetLastError()))};
+  std::string bytes(maxBytes + 1, '\0');
   std::size_t filled = 0;
   while (filled < bytes.size()) {
-    const Result<std::size_t> read = reader->Read(std::span(bytes).subspan(filled));
-    if (read.Failed()) {
-      file.unreadable = read.error->message;
-      return file;
-    }
+    const Result<std::size_t> read = reader->Read(
+        std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()).subspan(filled));
+    if (read.Failed()) return {{}, read.error};
     if (read.value == 0) break;
     filled += read.value;
   }
-  file.bytes.assign(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(filled));
-  return file;
+  bytes.resize(filled);
+  return {std::move(bytes), {}};
+}
+
+TaskFile ReadTaskFile(const std::string& path, std::string taskPath) {
+  Result<std::string> read = ReadFileStart(path, kMaxTaskFileSize);
+  return {std::move(taskPath), std::move(read.value), read.Failed() ? read.error->message : ""};
 }
 
 }  // namespace
@@ -257,6 +285,24 @@ void WindowsAutostartSystem::AddTaskFiles(const std::string& folder, const std::
       AddTaskFiles(path, taskPath + "\\" + entry.name, depth + 1, files);
     }
   }
+}
+
+Result<std::optional<std::vector<EventSubscription>>> WindowsAutostartSystem::EventSubscriptions(
+    std::string_view wmiNamespace) {
+  return ReadEventSubscriptions(wmiNamespace);
+}
+
+Result<std::optional<std::vector<BitsJob>>> WindowsAutostartSystem::BitsJobs() {
+  return ReadBitsJobs();
+}
+
+Result<std::optional<std::string>> WindowsAutostartSystem::SmallFile(const std::string& path,
+                                                                     std::size_t maxBytes) {
+  if (!IsFile(path)) return {std::nullopt, {}};
+  Result<std::string> read = ReadFileStart(path, maxBytes);
+  if (read.Failed()) return {std::nullopt, std::move(read.error)};
+  if (read.value.size() > maxBytes) return {std::nullopt, Failure("larger than expected")};
+  return {std::move(read.value), {}};
 }
 
 bool WindowsAutostartSystem::IsFile(const std::string& path) {

@@ -18,6 +18,11 @@ class WindowsAutostartSystem final : public AutostartSystem {
   Result<std::vector<StartupFile>> StartupFiles(const std::string& folder) override;
   Result<std::vector<ScheduledTask>> ScheduledTasks() override;
   Result<std::vector<TaskFile>> TaskFiles() override;
+  Result<std::optional<std::vector<EventSubscription>>> EventSubscriptions(
+      std::string_view wmiNamespace) override;
+  Result<std::optional<std::vector<BitsJob>>> BitsJobs() override;
+  Result<std::optional<std::string>> SmallFile(const std::string& path,
+                                               std::size_t maxBytes) override;
   bool IsFile(const std::string& path) override;
   FileTimes Times(const std::string& path) override;
   SourceValue TimeText(std::uint64_t fileTime) override;

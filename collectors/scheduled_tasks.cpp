@@ -11,6 +11,7 @@
 #include "base/text.h"
 #include "base/wtf8.h"
 #include "collectors/autostart_command.h"
+#include "collectors/task_cache_actions.h"
 
 namespace sysinfo {
 namespace {
@@ -19,6 +20,9 @@ constexpr std::size_t kMaxDepth = 32;
 constexpr std::size_t kShownNameLength = 40;
 constexpr std::string_view kTreeKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Schedule\\TaskCache\\Tree";
+constexpr std::string_view kTasksKey =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Schedule\\TaskCache\\Tasks";
+constexpr std::size_t kMaxKeyName = 255;
 constexpr RegistryView kView = RegistryView::Only64Bit;
 constexpr std::string_view kNoTaskFile = "no task file";
 
@@ -264,6 +268,8 @@ class TaskDocumentReader {
     } else if (Open(0) == "Exec" && Open(1) == "Actions") {
       command_.clear();
       arguments_.clear();
+    } else if (Open(0) == "ComHandler" && Open(1) == "Actions") {
+      classId_.clear();
     } else if (Open(1) == "Triggers" && Open(2) == "Task") {
       trigger_ = {TriggerType(Open(0)), "", true};
     } else if (Open(1) == "CalendarTrigger" && Open(2) == "Triggers") {
@@ -280,6 +286,10 @@ class TaskDocumentReader {
       arguments_ = text;
     } else if (element == "Exec" && Open(1) == "Actions" && !command_.empty()) {
       document_.commands.push_back(CommandLineOf(command_, arguments_));
+    } else if (element == "ClassId" && Open(1) == "ComHandler") {
+      classId_ = text;
+    } else if (element == "ComHandler" && Open(1) == "Actions") {
+      AddHandler();
     } else if (element == "Enabled" && Open(1) == "Settings" && Open(2) == "Task") {
       document_.enabled = !IsFalse(text);
     } else if (element == "StartBoundary" && Open(2) == "Triggers") {
@@ -293,6 +303,12 @@ class TaskDocumentReader {
     content_.clear();
   }
 
+  // The class is looked up by its text, so only a GUID is kept: anything else names no class the
+  // Task Scheduler could start, and could name another key than the class's.
+  void AddHandler() {
+    if (auto handler = BracedGuid(classId_)) document_.handlers.push_back(std::move(*handler));
+  }
+
   std::string_view text_;
   std::size_t at_ = 0;
   bool failed_ = false;
@@ -302,15 +318,32 @@ class TaskDocumentReader {
   std::string content_;  // the text of the innermost open element so far
   std::string command_;  // the Exec action being read
   std::string arguments_;
+  std::string classId_;  // the ComHandler action being read
   TaskTrigger trigger_;  // the trigger being read
   TaskDocument document_;
 };
 
-// The tasks of the cache's tree below `path`, by their full path ("\Vendor\Update"); folders
-// nest only so deep.
+// The key of the cache's Tasks that holds a task's values, named by the task's Id; nothing for an
+// Id that could name no single key there.
+std::optional<std::string> TaskKey(const std::optional<RawRegistryValue>& id) {
+  if (!id || id->type != kRegSz) return std::nullopt;
+  const std::string name = RegistryValueText(ConvertQueriedValue(*id));
+  if (name.empty() || name.size() > kMaxKeyName || name.find('\\') != std::string::npos)
+    return std::nullopt;
+  return std::string(kTasksKey) + "\\" + name;
+}
+
+// The cache's tasks, by their full path ("\Vendor\Update"), and the key of each one's values;
+// folders nest only so deep.
+struct CacheTree {
+  std::map<std::string, ScheduledTask> tasks;
+  std::map<std::string, std::string> taskKeys;
+  FirstFailure failure;
+};
+
 void ReadTree(RegistryRoutines& keys, const std::string& path, const std::string& taskPath,
-              std::size_t depth, std::map<std::string, ScheduledTask>& tasks,
-              FirstFailure& failure) {
+              std::size_t depth, CacheTree& tree) {
+  FirstFailure& failure = tree.failure;
   for (const std::string& name :
        failure.Take(keys.SubkeyNames(RegistryRoot::LocalMachine, path, kView))) {
     const std::string key = path + "\\" + name;
@@ -321,14 +354,15 @@ void ReadTree(RegistryRoutines& keys, const std::string& path, const std::string
                                                                    "SD", kView);
       const bool hidden = !sd.Failed() && !sd.value;  // a descriptor it may not read is there
       failure.Take(std::move(sd));
-      ScheduledTask& task = tasks[LowerCase(child)];
+      ScheduledTask& task = tree.tasks[LowerCase(child)];
+      if (auto values = TaskKey(id)) tree.taskKeys[LowerCase(child)] = std::move(*values);
       task.folder = taskPath.empty() ? "\\" : taskPath;
       task.name = name;
       task.source = "task cache";
       task.hidden = hidden;
       task.unread = kNoTaskFile;
     }
-    if (depth < kMaxDepth) ReadTree(keys, key, child, depth + 1, tasks, failure);
+    if (depth < kMaxDepth) ReadTree(keys, key, child, depth + 1, tree);
   }
 }
 
@@ -350,7 +384,28 @@ void AddTaskFile(TaskFile& file, std::map<std::string, ScheduledTask>& tasks) {
   task.unread = document.Failed() ? "task file: " + document.error->message : "";
   task.enabled = document.value.enabled;
   task.commands = std::move(document.value.commands);
+  task.handlers = std::move(document.value.handlers);
   task.triggers = std::move(document.value.triggers);
+}
+
+// A task without a readable file: the actions the cache keeps, its source saying so and why the
+// file was not read. When the cache's cannot be read either, why not is added to the file's
+// reason, with any actions read before the fault.
+void AddCachedActions(RegistryRoutines& keys, const std::string& taskKey, ScheduledTask& task) {
+  Result<std::optional<RawRegistryValue>> value = keys.QueryValue(RegistryRoot::LocalMachine,
+                                                                  taskKey, "Actions", kView);
+  if (!value.Failed() && !value.value) return;
+  Result<CachedActions> actions = value.Failed() ? Result<CachedActions>{{}, value.error}
+                                                 : DecodeTaskCacheActions(value.value->data);
+  task.commands = std::move(actions.value.commands);
+  task.handlers = std::move(actions.value.handlers);
+  if (actions.Failed()) {
+    task.unread += "; cached actions: " + actions.error->message;
+    return;
+  }
+  task.source += " (actions from the cache" +
+                 (task.unread == kNoTaskFile ? std::string() : "; " + task.unread) + ")";
+  task.unread.clear();
 }
 
 }  // namespace
@@ -363,19 +418,18 @@ Result<TaskDocument> ReadTaskDocument(std::string_view bytes) {
 
 Result<std::vector<ScheduledTask>> GatherScheduledTasks(RegistryRoutines& keys,
                                                         AutostartSystem& system) {
-  std::map<std::string, ScheduledTask> stored;  // the cache's and the files' tasks by path
-  FirstFailure cache;
-  ReadTree(keys, std::string(kTreeKey), "", 0, stored, cache);
+  CacheTree stored;  // the cache's tasks, and the files' joined to them by path
+  ReadTree(keys, std::string(kTreeKey), "", 0, stored);
   Status storedError;
-  if (cache.First()) {
-    storedError = *cache.First();
+  if (stored.failure.First()) {
+    storedError = *stored.failure.First();
     storedError->message.insert(0, "HKEY_LOCAL_MACHINE\\" + std::string(kTreeKey) + ": ");
   }
   Result<std::vector<TaskFile>> files = system.TaskFiles();
-  for (TaskFile& file : files.value) AddTaskFile(file, stored);
+  for (TaskFile& file : files.value) AddTaskFile(file, stored.tasks);
   if (files.Failed()) {
     files.error->message.insert(0, "Task files: ");
-    for (auto& [path, task] : stored) {
+    for (auto& [path, task] : stored.tasks) {
       if (task.unread == kNoTaskFile) task.unread = files.error->message;
     }
     if (!storedError) storedError = std::move(files.error);
@@ -391,10 +445,16 @@ Result<std::vector<ScheduledTask>> GatherScheduledTasks(RegistryRoutines& keys,
     const std::string path = task.folder == "\\" || task.folder.empty()
                                  ? "\\" + task.name
                                  : task.folder + "\\" + task.name;
-    const auto found = stored.find(LowerCase(path));
-    if (found != stored.end()) stored.erase(found);
+    const auto found = stored.tasks.find(LowerCase(path));
+    if (found != stored.tasks.end()) stored.tasks.erase(found);
   }
-  for (auto& [path, task] : stored) tasks.value.push_back(std::move(task));
+  // Only a task the Task Scheduler does not show is read from the cache's copy of its actions.
+  for (auto& [path, task] : stored.tasks) {
+    const auto values = stored.taskKeys.find(path);
+    if (!task.unread.empty() && values != stored.taskKeys.end())
+      AddCachedActions(keys, values->second, task);
+    tasks.value.push_back(std::move(task));
+  }
   return tasks;
 }
 

@@ -23,14 +23,6 @@ UniqueBstr MakeBstr(std::string_view text) {
   return UniqueBstr(SysAllocString(Utf8ToWide(text).c_str()));
 }
 
-std::string HResultText(HRESULT hr) {
-  std::string text = SystemErrorText(static_cast<DWORD>(hr));
-  if (text.rfind("error 0x", 0) != 0) return text;
-  char code[32];
-  std::snprintf(code, sizeof code, "WMI error 0x%08lX", static_cast<unsigned long>(hr));
-  return code;
-}
-
 std::optional<std::int64_t> SignedBits(const VARIANT& v) {
   switch (v.vt) {
     case VT_I1: return v.cVal;
@@ -113,12 +105,7 @@ class WinWmiObject final : public WmiObject {
   void Reset(ComPtr<IWbemClassObject> object) { object_ = std::move(object); }
 
   SourceValue Get(std::string_view property) const override {
-    if (!object_) return Unreadable{};
-    UniqueVariant value;
-    CIMTYPE type = CIM_EMPTY;
-    const HRESULT hr = object_->Get(Utf8ToWide(property).c_str(), 0, value.get(), &type, nullptr);
-    if (FAILED(hr)) return Unreadable{};  // WBEM_E_NOT_FOUND: the class does not define it
-    return ToWmiValue(*value, type);
+    return WmiProperty(object_.Get(), property);
   }
 
  private:
@@ -144,11 +131,9 @@ class WinWmiResult final : public WmiResult {
     current_.Reset(nullptr);
     enumerator_.Reset();
     if (hr == WBEM_S_TIMEDOUT) {
-      outcome_ = Error{
-          ErrorKind::TimedOut,
-          "WMI did not answer within " + std::to_string(kWmiObjectWaitMs / 1000) + " seconds"};
+      outcome_ = WmiTimeout();
     } else if (FAILED(hr)) {
-      outcome_ = Failure(HResultText(hr));
+      outcome_ = Failure(WmiErrorText(hr));
     }
     return nullptr;
   }
@@ -167,7 +152,7 @@ class WinWmiService final : public WmiService {
   std::unique_ptr<WmiResult> ExecQuery(std::string_view wql) override {
     ComPtr<IEnumWbemClassObject> enumerator;
     const HRESULT hr = StartWmiQuery(wql, &enumerator);
-    if (FAILED(hr)) return std::make_unique<WinWmiResult>(Failure(HResultText(hr)));
+    if (FAILED(hr)) return std::make_unique<WinWmiResult>(Failure(WmiErrorText(hr)));
     return MakeWmiResult(enumerator.Get());
   }
 };
@@ -190,27 +175,62 @@ ComApartment::~ComApartment() {
 
 std::unique_ptr<WmiService> MakeWmiService() { return std::make_unique<WinWmiService>(); }
 
-HRESULT StartWmiQuery(std::string_view wql, IEnumWbemClassObject** enumerator) {
-  *enumerator = nullptr;
+HRESULT ConnectWmi(std::string_view wmiNamespace, IWbemServices** services) {
+  *services = nullptr;
   ComPtr<IWbemLocator> locator;
   HRESULT hr = CoCreateInstance(CLSID_WbemLocator, nullptr, CLSCTX_INPROC_SERVER,
                                 IID_PPV_ARGS(&locator));
   if (FAILED(hr)) return hr;
 
   // The bounded-wait flag keeps a hung service from blocking the connection for ever.
-  ComPtr<IWbemServices> services;
-  const UniqueBstr ns = MakeBstr("root\\CIMV2");
+  const UniqueBstr ns = MakeBstr(wmiNamespace);
   hr = locator->ConnectServer(ns.get(), nullptr, nullptr, nullptr, WBEM_FLAG_CONNECT_USE_MAX_WAIT,
-                              nullptr, nullptr, &services);
+                              nullptr, nullptr, services);
   if (FAILED(hr)) return hr;
-  CoSetProxyBlanket(services.Get(), RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr,
-                    RPC_C_AUTHN_LEVEL_CALL, RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+  if (!*services) return E_POINTER;
+  CoSetProxyBlanket(*services, RPC_C_AUTHN_WINNT, RPC_C_AUTHZ_NONE, nullptr, RPC_C_AUTHN_LEVEL_CALL,
+                    RPC_C_IMP_LEVEL_IMPERSONATE, nullptr, EOAC_NONE);
+  return hr;
+}
 
+HRESULT StartWmiQuery(IWbemServices* services, std::string_view wql,
+                      IEnumWbemClassObject** enumerator) {
+  *enumerator = nullptr;
   const UniqueBstr language = MakeBstr("WQL");
   const UniqueBstr query = MakeBstr(wql);
-  hr = services->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, enumerator);
+  HRESULT hr = services->ExecQuery(language.get(), query.get(), kQueryFlags, nullptr, enumerator);
   if (SUCCEEDED(hr) && !*enumerator) hr = E_POINTER;
   return hr;
+}
+
+HRESULT StartWmiQuery(std::string_view wql, IEnumWbemClassObject** enumerator) {
+  *enumerator = nullptr;
+  ComPtr<IWbemServices> services;
+  const HRESULT hr = ConnectWmi("root\\CIMV2", &services);
+  if (FAILED(hr)) return hr;
+  return StartWmiQuery(services.Get(), wql, enumerator);
+}
+
+SourceValue WmiProperty(IWbemClassObject* object, std::string_view property) {
+  if (!object) return Unreadable{};
+  UniqueVariant value;
+  CIMTYPE type = CIM_EMPTY;
+  const HRESULT hr = object->Get(Utf8ToWide(property).c_str(), 0, value.get(), &type, nullptr);
+  if (FAILED(hr)) return Unreadable{};  // WBEM_E_NOT_FOUND: the class does not define it
+  return ToWmiValue(*value, type);
+}
+
+std::string WmiErrorText(HRESULT hr) {
+  std::string text = SystemErrorText(static_cast<DWORD>(hr));
+  if (text.rfind("error 0x", 0) != 0) return text;
+  char code[32];
+  std::snprintf(code, sizeof code, "WMI error 0x%08lX", static_cast<unsigned long>(hr));
+  return code;
+}
+
+Error WmiTimeout() {
+  return {ErrorKind::TimedOut,
+          "WMI did not answer within " + std::to_string(kWmiObjectWaitMs / 1000) + " seconds"};
 }
 
 std::unique_ptr<WmiResult> MakeWmiResult(IEnumWbemClassObject* enumerator) {

@@ -40,9 +40,28 @@ SourceValue ToWmiValue(const VARIANT& v, CIMTYPE type);
 // WMI of the local machine, namespace root\CIMV2.
 std::unique_ptr<WmiService> MakeWmiService();
 
-// Connects to root\CIMV2 and starts a forward-only, immediately returning WQL query (flags 48).
-// On success `*enumerator` holds the result, to be released by the caller.
+// Connects to a namespace of the local machine (root\subscription), waiting at most as long as
+// WMI allows a connection (WBEM_FLAG_CONNECT_USE_MAX_WAIT). On success `*services` holds it, to
+// be released by the caller; WBEM_E_INVALID_NAMESPACE when there is no such namespace.
+HRESULT ConnectWmi(std::string_view wmiNamespace, IWbemServices** services);
+
+// Starts a forward-only, immediately returning WQL query (flags 48) in a connected namespace.
+HRESULT StartWmiQuery(IWbemServices* services, std::string_view wql,
+                      IEnumWbemClassObject** enumerator);
+
+// Connects to root\CIMV2 and starts the query there. On success `*enumerator` holds the result,
+// to be released by the caller.
 HRESULT StartWmiQuery(std::string_view wql, IEnumWbemClassObject** enumerator);
+
+// A property of an object as a report value (see ToWmiValue); Unreadable when the class does not
+// define it.
+SourceValue WmiProperty(IWbemClassObject* object, std::string_view property);
+
+// The system's words for a WMI failure, or its code when the system has none.
+std::string WmiErrorText(HRESULT hr);
+
+// That the provider did not answer one step within kWmiObjectWaitMs.
+Error WmiTimeout();
 
 // A query result over an enumerator that has already been obtained; the service above uses it
 // for every query, and tests hand it enumerators that misbehave.

@@ -61,11 +61,15 @@ faults() {
   fault unredacted-field report/report.cpp 's/items_->Field(name, SourceValue(std::move(redacted)));/items_->Field(name, value);/' host
   # Autostart Entries.
   fault autostart-depth collectors/autostart_command.cpp 's/if (depth < kMaxHostDepth) {/if (depth <= kMaxHostDepth) {/' host
-  fault autostart-exe collectors/autostart_command.cpp '/if (!HasExtension(full) && context_.isFile(full + ".exe"))/s|^|//|' host
-  fault autostart-nt-path collectors/autostart_command.cpp '/return std::string(path.substr(4));/s|^|//|' host
+  fault autostart-exe collectors/autostart_command.cpp 's/const std::string_view extension = hasDot ? "" : ".exe";/const std::string_view extension = "";/' host
+  fault autostart-nt-path collectors/autostart_command.cpp '/return Head{"", \*below};/s|^|//|' host
   fault autostart-approved collectors/autostart.cpp 's/approval.enabled = (value\[0\] & 1) == 0;/approval.enabled = value[0] == 2;/' host
-  fault autostart-own-hive collectors/autostart.cpp 's/if (lower.ends_with("_classes") || lower == LowerCase(self)) continue;/if (lower.ends_with("_classes")) continue;/' host
-  fault autostart-unsorted collectors/autostart.cpp 's/return byLocation != 0 ? byLocation < 0 : CompareIgnoreCase(a.name, b.name) < 0;/return byLocation < 0;/' host
+  fault autostart-own-hive collectors/autostart_gather.cpp 's/if (lower.ends_with("_classes") || lower == LowerCase(self)) continue;/if (lower.ends_with("_classes")) continue;/' host
+  fault autostart-unsorted collectors/autostart.cpp 's/return byLocation != 0 ? byLocation < 0 : CompareIgnoreCase(a->name, b->name) < 0;/return byLocation < 0;/' host
+  fault autostart-user-classes collectors/autostart_gather.cpp 's/if (!hive.machine) roots.emplace_back(hive.root, hive.classes);/;/' host
+  fault autostart-service-dll collectors/autostart_gather.cpp 's/if (command) Add(family, at, name, \*command,/if (command \&\& !QueryText(kMachine, path + "\\\\Parameters", "ServiceDll", {})) Add(family, at, name, *command,/' host
+  fault autostart-ini-crlf collectors/autostart.cpp "s/if (line.ends_with('\\\\r')) line.remove_suffix(1);/;/" host
+  fault autostart-view-place collectors/autostart_gather.cpp 's/case Scope::Machine: wanted = hive.machine; break;/case Scope::Machine: wanted = machine64; break;/' host
   fault autostart-image-case collectors/autostart.cpp 's/places_.try_emplace(LowerCase(image));/places_.try_emplace(image);/' host
   # The fleet database: history against --compare, in any order, current rows.
   fault fleet-gone tools/fleet/history.sql 's/COALESCE(r.since, r.scan_time), r.last_time, p.next_time/COALESCE(r.since, r.scan_time), r.last_time, NULL/' host Fleet

@@ -16,6 +16,11 @@ class FakeAutostartSystem final : public AutostartSystem {
   std::map<std::string, std::vector<StartupFile>> folders;
   Result<std::vector<ScheduledTask>> tasks;
   Result<std::vector<TaskFile>> taskFiles;
+  // By namespace; a namespace not in the map does not exist.
+  std::map<std::string, Result<std::vector<EventSubscription>>> subscriptions{
+      {"root\\subscription", {}}, {"root\\default", {}}};
+  Result<std::optional<std::vector<BitsJob>>> bitsJobs{std::vector<BitsJob>{}, {}};
+  std::map<std::string, std::string> smallFiles;
 
   std::string WindowsFolder() override { return "C:\\Windows"; }
   std::string CurrentUserSid() override { return sid; }
@@ -26,7 +31,21 @@ class FakeAutostartSystem final : public AutostartSystem {
   }
   Result<std::vector<ScheduledTask>> ScheduledTasks() override { return tasks; }
   Result<std::vector<TaskFile>> TaskFiles() override { return taskFiles; }
-  bool IsFile(const std::string& path) override { return files.count(path) > 0; }
+  Result<std::optional<std::vector<EventSubscription>>> EventSubscriptions(
+      std::string_view wmiNamespace) override {
+    const auto found = subscriptions.find(std::string(wmiNamespace));
+    if (found == subscriptions.end()) return {std::nullopt, {}};
+    return {found->second.value, found->second.error};
+  }
+  Result<std::optional<std::vector<BitsJob>>> BitsJobs() override { return bitsJobs; }
+  Result<std::optional<std::string>> SmallFile(const std::string& path, std::size_t) override {
+    const auto found = smallFiles.find(path);
+    if (found == smallFiles.end()) return {std::nullopt, {}};
+    return {found->second, {}};
+  }
+  bool IsFile(const std::string& path) override {
+    return files.count(path) > 0 || smallFiles.count(path) > 0;
+  }
   FileTimes Times(const std::string& path) override { return {"made " + path, "changed"}; }
   SourceValue TimeText(std::uint64_t fileTime) override { return "T" + std::to_string(fileTime); }
 };

@@ -10,6 +10,7 @@
 #include "collectors/autostart.h"
 #include "collectors/file_examinations.h"
 #include "collectors/scheduled_tasks.h"
+#include "tests/fakes/autostart_plants.h"
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/memory_report.h"
@@ -137,7 +138,7 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
   keys.Set(kLm, kNt + "Winlogon", "Shell", Text("explorer.exe"));
   keys.Set(kLm, kNt + "Image File Execution Options\\sethc.exe", "Debugger", Text("cmd.exe"));
   keys.AddKey(kLm, kNt + "Image File Execution Options\\calc.exe");  // no debugger
-  // A key both views share (Wine links this one) is listed once.
+  // Each view is its own place, even where Wine links the two.
   keys.Set(kLm,
            "SOFTWARE\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution "
            "Options\\sethc.exe",
@@ -196,31 +197,34 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
       "C:\\Users\\away\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
   // clang-format off
   EXPECT_EQ(Blocks(report.Lines()), (Lines{
-      "C:\\ProgramData\\Startup | c.lnk | c.exe /x | Disabled",
-      away + " | w.exe | w.exe | Not known (the user's hive is not loaded)",
-      "C:\\Users\\me\\Startup | u.bat | C:\\Users\\me\\Startup\\u.bat | Enabled",
-      "HKEY_CURRENT_USER\\Software" + kCv + "Policies\\Explorer\\Run | Pol | pol.exe | Enabled",
-      lm + "\\Microsoft\\Active Setup\\Installed Components | {1} | stub.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options | sethc.exe | cmd.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit | notepad.exe | mon.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | a.dll | Disabled (LoadAppInit_DLLs is not 1)",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | b.dll | Disabled (LoadAppInit_DLLs is not 1)",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Shell | explorer.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | C:\\Windows\\system32\\userinit.exe | Enabled",
-      lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | evil.exe | Enabled",
-      lm + kCv + "Run | alpha | C:\\a.exe | Disabled",
-      lm + kCv + "Run | Zeta | zeta.exe | Enabled",
-      lm + "\\WOW6432Node" + kCv + "Run | Old | old.exe | Disabled",
-      lm + "\\WOW6432Node" + kCv + "RunOnceEx | 0001\\Step | x.dll|Install | Enabled",
-      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | boot |  | Boot start (driver)",
-      "HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | shared | svchost.exe -k netsvcs | Automatic (service)",
-      "HKEY_USERS\\S-1-5-18\\Software" + kCv + "RunOnce | Once | S-1-5-18.exe | Enabled",
-      "HKEY_USERS\\" + kOther + "\\Software" + kCv + "RunOnce | Once | " + kOther + ".exe | Enabled",
-      "Task Scheduler\\ | Bad |  | Not known (task file: </Actions> while <Exec> is open) | task file",
-      "Task Scheduler\\ | Hidden | \"C:\\Program Files\\Tool\\run.exe\" /q | Enabled; hidden (no security descriptor) | At log on | task cache and task file",
-      "Task Scheduler\\Old | Cached |  | Not known (no task file) | task cache",
-      "Task Scheduler\\Vendor | Update | up.exe /a | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
-      "Task Scheduler\\Vendor | Update | up2.exe | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
+      "Logon | C:\\ProgramData\\Startup | c.lnk | c.exe /x | Disabled",
+      "Logon | " + away + " | w.exe | w.exe | Not known (the user's hive is not loaded)",
+      "Logon | C:\\Users\\me\\Startup | u.bat | C:\\Users\\me\\Startup\\u.bat | Enabled",
+      "Logon | HKEY_CURRENT_USER\\Software" + kCv + "Policies\\Explorer\\Run | Pol | pol.exe | Enabled",
+      "Logon | " + lm + "\\Microsoft\\Active Setup\\Installed Components | {1} | stub.exe | Enabled",
+      "Image Hijacks | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options | sethc.exe | cmd.exe | Enabled",
+      "Image Hijacks | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\SilentProcessExit | notepad.exe | mon.exe | Enabled",
+      "AppInit | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | a.dll | Disabled (LoadAppInit_DLLs is not 1)",
+      "AppInit | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Windows | AppInit_DLLs | b.dll | Disabled (LoadAppInit_DLLs is not 1)",
+      "Winlogon | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Shell | explorer.exe | Enabled",
+      "Winlogon | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | C:\\Windows\\system32\\userinit.exe | Enabled",
+      "Winlogon | " + lm + "\\Microsoft\\Windows NT\\CurrentVersion\\Winlogon | Userinit | evil.exe | Enabled",
+      "Logon | " + lm + kCv + "Run | alpha | C:\\a.exe | Disabled",
+      "Logon | " + lm + kCv + "Run | Zeta | zeta.exe | Enabled",
+      "Image Hijacks | " + lm + "\\WOW6432Node\\Microsoft\\Windows NT\\CurrentVersion\\Image File Execution Options | sethc.exe | cmd.exe | Enabled",
+      "Logon | " + lm + "\\WOW6432Node" + kCv + "Run | Old | old.exe | Disabled",
+      "Logon | " + lm + "\\WOW6432Node" + kCv + "RunOnceEx | 0001\\Step | x.dll|Install | Enabled",
+      "Drivers | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | boot |  | Boot start (driver)",
+      "Services | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | manual | manual.exe | Manual (service)",
+      "Services | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services | shared | svchost.exe -k netsvcs | Automatic (service)",
+      "Services | HKEY_LOCAL_MACHINE\\SYSTEM\\CurrentControlSet\\Services\\shared\\Parameters | shared | shared.dll | Automatic (service)",
+      "Logon | HKEY_USERS\\S-1-5-18\\Software" + kCv + "RunOnce | Once | S-1-5-18.exe | Enabled",
+      "Logon | HKEY_USERS\\" + kOther + "\\Software" + kCv + "RunOnce | Once | " + kOther + ".exe | Enabled",
+      "Scheduled Tasks | Task Scheduler\\ | Bad |  | Not known (task file: </Actions> while <Exec> is open) | task file",
+      "Scheduled Tasks | Task Scheduler\\ | Hidden | \"C:\\Program Files\\Tool\\run.exe\" /q | Enabled; hidden (no security descriptor) | At log on | task cache and task file",
+      "Scheduled Tasks | Task Scheduler\\Old | Cached |  | Not known (no task file) | task cache",
+      "Scheduled Tasks | Task Scheduler\\Vendor | Update | up.exe /a | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
+      "Scheduled Tasks | Task Scheduler\\Vendor | Update | up2.exe | Disabled | At log on; Daily from 2024-01-01T03:00:00 (disabled) | Task Scheduler",
   }));
   // clang-format on
 
@@ -233,6 +237,142 @@ TEST(AutostartEntries, EveryPlaceIsListedOnceSortedWithItsState) {
   EXPECT_EQ(resolved["shared"], "shared.dll");  // the service DLL svchost runs
   EXPECT_EQ(resolved["boot"], "C:\\Windows\\System32\\drivers\\boot.sys");
   EXPECT_EQ(resolved["Hidden"], "C:\\Program Files\\Tool\\run.exe");  // not C:\Program.exe
+}
+
+// Every family's planted entry is listed under its family, resolved as the component that starts
+// it resolves it (a DLL whole, a class to its server, a user's class before the machine's).
+TEST(AutostartEntries, EveryFamilyPlantedIsListedWithItsFile) {
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
+  const std::string program = "C:\\Plants\\tool.exe", dll = "C:\\Plants\\lib.dll";
+  system.files = {program, dll};
+  const auto text = [&](std::string_view planted) { return PlantText(planted, program, dll, "7"); };
+  for (const Plant& plant : kPlants) {
+    std::string data = text(plant.data);
+    if (plant.type == kRegMultiSz) std::replace(data.begin(), data.end(), '|', '\0');
+    if (plant.type == kRegBinary) {
+      data.resize(kPlantCatalogItemSize);
+      keys.Set(plant.root, text(plant.key), text(plant.value),
+               RawRegistryValue{kRegBinary, {data.begin(), data.end()}});
+      continue;
+    }
+    keys.Set(plant.root, text(plant.key), text(plant.value),
+             plant.type == kRegDword
+                 ? Dword(std::stoul(data))
+                 : Text(plant.type == kRegMultiSz ? data + '\0' : data, plant.type));
+  }
+  // Another user's entry expands in that user's folders; a Startup folder moved by User Shell
+  // Folders and a Group Policy scripts.ini are read too.
+  keys.Set(kUsers, kOther + "\\Software" + kCv + "Run", "Theirs",
+           Text("%APPDATA%\\t.exe", kRegExpandSz));
+  keys.Set(kUsers, kOther + "\\Software" + kCv + "Explorer\\User Shell Folders", "AppData",
+           Text("%USERPROFILE%\\Roaming", kRegExpandSz));
+  keys.Set(kLm, kNt + "ProfileList\\" + kOther, "ProfileImagePath", Text("C:\\Users\\other"));
+  system.files.insert("C:\\Users\\other\\Roaming\\t.exe");
+  keys.Set(kCu, "Software" + kCv + "Explorer\\User Shell Folders", "AltStartup", Text("C:\\Alt"));
+  system.folders["C:\\Alt"] = {{"alt.lnk", "\"" + program + "\""}};
+  // An executable type's open command shows only where it is not Windows' own.
+  keys.Set(kCu, "Software\\Classes\\exefile\\shell\\open\\command", "", Text("\"%1\" %*"));
+  keys.Set(kCu, "Software\\Classes\\batfile\\shell\\open\\command", "",
+           Text(program + " \"%1\" %*"));
+  // A task whose action is a COM handler runs in its class's server.
+  system.taskFiles.value = {{"\\Handler",
+                             TaskXml("<Actions><ComHandler><ClassId>" + std::string(kPlantClass) +
+                                     "</ClassId></ComHandler></Actions>"),
+                             ""}};
+  system.smallFiles["C:\\Windows\\System32\\GroupPolicy\\Machine\\Scripts\\scripts.ini"] =
+      "\xEF\xBB\xBF[Startup]\r\n0CmdLine=boot.cmd\r\n0Parameters=/s\r\n[Shutdown]\r\nx=y\r\n";
+
+  auto gathered = GatherAutostartEntries(sources);
+  EXPECT_EQ(gathered.error, Status());
+  ResolveAutostartImages(gathered.value, system, keys);
+  const auto has = [&](std::string_view family, const std::string& name, const std::string& image) {
+    return std::count_if(
+        gathered.value.begin(), gathered.value.end(), [&](const AutostartEntry& e) {
+          return e.family == family && e.name == name && EqualsIgnoreCase(e.image, image) &&
+                 e.noFile.empty() == !image.empty();
+        });
+  };
+  for (const Plant& plant : kPlants) {
+    if (plant.family.empty()) continue;
+    EXPECT_EQ(has(plant.family, text(plant.name), text(plant.image)), 1)
+        << plant.family << " | " << text(plant.name);
+  }
+  EXPECT_EQ(has("Logon", "Theirs", "C:\\Users\\other\\Roaming\\t.exe"), 1);
+  EXPECT_EQ(has("Logon", "alt.lnk", program), 1);
+  EXPECT_EQ(has("Scheduled Tasks", "Handler", dll), 1);
+  EXPECT_EQ(has("Image Hijacks", "batfile", program), 1);
+  EXPECT_EQ(std::count_if(gathered.value.begin(), gathered.value.end(),
+                          [](const AutostartEntry& e) { return e.name == "exefile"; }),
+            0);
+  EXPECT_EQ(has("Logon Scripts", "Startup 0",
+                "C:\\Windows\\System32\\GroupPolicy\\Machine\\Scripts\\Startup\\boot.cmd"),
+            1);
+  EXPECT_EQ(has("Services", "SysinfoP7", program), 1);  // the host program, beside its DLL
+}
+
+// WMI bindings in root\default are read as those in root\subscription; a namespace that is not
+// there, and a BITS that cannot say, are notes under the entries, not failures.
+TEST(AutostartEntries, EventSubscriptionsAndBitsJobsAreListedAndWhatCannotBeAskedIsANote) {
+  Machine machine;
+  auto& [keys, system, images, examined, sources] = machine;
+  system.subscriptions.erase("root\\subscription");
+  EventSubscription binding;
+  binding.wmiNamespace = "root\\default";
+  binding.filter = "F";
+  binding.query = "SELECT * FROM __InstanceModificationEvent";
+  binding.consumerClass = "CommandLineEventConsumer";
+  binding.consumer = "C";
+  binding.commandLine = "C:\\Evil\\run.exe -q";
+  system.subscriptions["root\\default"].value = {binding};
+  system.bitsJobs.value.reset();
+  CapturedReport report;
+  report.writer().BeginCategory("Autostart Entries", 16, {}, {});
+  CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
+  EXPECT_EQ(report.writer().EndCategory(0).status, CategoryStatus::Ok);
+  EXPECT_EQ(Blocks(report.Lines()),
+            (Lines{"WMI | WMI root\\default | F -> C | C:\\Evil\\run.exe -q | Enabled | "
+                   "SELECT * FROM __InstanceModificationEvent",
+                   "The WMI namespace root\\subscription does not exist: no event subscriptions "
+                   "there.",
+                   "This system's BITS does not say which program a job runs when it ends."}));
+
+  system.bitsJobs.error = Failure("the BITS service cannot be reached: File not found.");
+  CapturedReport unreachable;
+  unreachable.writer().BeginCategory("Autostart Entries", 16, {}, {});
+  CollectAutostartEntries(unreachable.writer(), sources, DetailLevel::Basic);
+  EXPECT_EQ(unreachable.writer().EndCategory(0).status, CategoryStatus::Ok);
+  EXPECT_EQ(Blocks(unreachable.Lines()).back(),
+            "BITS jobs are not read: the BITS service cannot be reached: File not found.");
+}
+
+// At Basic, Windows' own entries (below the Windows folder, signed by the system's publisher)
+// are counted in one line; the levels above list them.
+TEST(AutostartEntries, BasicCountsWindowsOwnEntriesInOneLine) {
+  EXPECT_TRUE(IsWindowsOwnEntry({.image = "C:\\WINDOWS\\system32\\a.dll"}, "C:\\Windows",
+                                {SignatureStatus::Signed, "Microsoft Windows", true, ""}));
+  for (const auto& [image, signature] : std::vector<std::pair<std::string, FileSignature>>{
+           {"C:\\Windows\\a.dll", {SignatureStatus::Signed, "Vendor Ltd", false, ""}},
+           {"C:\\Windows\\a.dll", {SignatureStatus::Untrusted, "Microsoft Windows", false, ""}},
+           {"C:\\WindowsApps\\a.dll", {SignatureStatus::Signed, "Microsoft Windows", false, ""}},
+           {"C:\\Windows", {SignatureStatus::Signed, "Microsoft Windows", false, ""}}}) {
+    EXPECT_FALSE(IsWindowsOwnEntry({.image = image}, "C:\\Windows", signature)) << image;
+  }
+}
+
+TEST(AutostartEntries, ScriptsIniListsEachScriptOfItsSections) {
+  const std::string ini = "[Logon]\r\n0CmdLine=a.cmd \r\n0Parameters=-x\n1CmdLine=\\\\srv\\b.ps1\n"
+                          "Parameters=orphan\n[Logoff]\n2Parameters=no script\n0CmdLine=c.bat\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : ini) utf16 += {c, '\0'};
+  for (const std::string& bytes : {ini, utf16}) {
+    const auto scripts = ReadScriptsIni(bytes);
+    ASSERT_EQ(scripts.size(), 3u);
+    EXPECT_EQ(scripts[0].name + "=" + scripts[0].script + " " + scripts[0].parameters,
+              "Logon 0=a.cmd -x");
+    EXPECT_EQ(scripts[1].script, "\\\\srv\\b.ps1");
+    EXPECT_EQ(scripts[2].section + scripts[2].script, "Logoffc.bat");
+  }
 }
 
 TEST(AutostartEntries, TaskFilesAreReadAsFarAsTheyAreSafeToRead) {
@@ -296,14 +436,14 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
   const std::string separator(SeparatorLine);
   // clang-format off
   EXPECT_EQ(report.Lines(), (Lines{
-      location, "Name: Gone", "Command: C:\\Tools\\gone.exe<U+000D><U+000A>Name: forged", "State: Enabled",
+      "Family: Logon", location, "Name: Gone", "Command: C:\\Tools\\gone.exe<U+000D><U+000A>Name: forged", "State: Enabled",
       "Image: C:\\Tools\\gone.exe<U+000D><U+000A>Name:", "Image Exists: False", "Signature: ", "Signer: ",
       "SHA-256: ", "Company: ", "Version: ", "Image Created: ", "Image Modified: ", separator,
-      location, "Name: One", "Command: C:\\Tools\\a.exe", "State: Enabled", "Image: C:\\Tools\\a.exe",
+      "Family: Logon", location, "Name: One", "Command: C:\\Tools\\a.exe", "State: Enabled", "Image: C:\\Tools\\a.exe",
       "Image Exists: True", "Signature: signed", "Signer: Signer Ltd", "SHA-256: AB12", "Company: Maker",
       "Version: 1.2", "Image Created: made C:\\Tools\\a.exe", "Image Modified: changed", "State Changed: T5",
       separator,
-      location, "Name: Two", "Command: \"C:\\TOOLS\\A.EXE\" -x", "State: Enabled", "Image: C:\\TOOLS\\A.EXE",
+      "Family: Logon", location, "Name: Two", "Command: \"C:\\TOOLS\\A.EXE\" -x", "State: Enabled", "Image: C:\\TOOLS\\A.EXE",
       "Image Exists: True", "Signature: signed", "Signer: Signer Ltd", "SHA-256: AB12", "Company: Maker",
       "Version: 1.2", "Image Created: made C:\\Tools\\a.exe", "Image Modified: changed", separator,
   }));
@@ -317,7 +457,7 @@ TEST(AutostartEntries, EachImageIsExaminedOnceInTheScanAndTheLevelsAddItsFacts) 
   examined.EndScan();
   CollectAutostartEntries(moderate.writer(), sources, DetailLevel::Moderate);
   EXPECT_EQ(images.examined, Lines{"sign C:\\Tools\\a.exe"});  // no hashing below Advanced
-  EXPECT_EQ(moderate.Lines().size(), 3 * 9u);
+  EXPECT_EQ(moderate.Lines().size(), 3 * 10u);
   CapturedReport none;
   CollectAutostartEntries(none.writer(), sources, DetailLevel::None);
   EXPECT_TRUE(none.Lines().empty());
@@ -333,8 +473,8 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   report.writer().BeginCategory("Autostart Entries", 16, {}, {});
   CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
   const CategoryOutcome outcome = report.writer().EndCategory(0);
-  EXPECT_EQ(Blocks(report.Lines()),
-            Lines{"HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv + "Run | Kept | kept.exe | Enabled"});
+  EXPECT_EQ(Blocks(report.Lines()), Lines{"Logon | HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv +
+                                          "Run | Kept | kept.exe | Enabled"});
   EXPECT_EQ(outcome.status, CategoryStatus::Failed);
   EXPECT_EQ(outcome.error, "HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.");
 

@@ -82,6 +82,29 @@ TEST(Text, Wtf8CarriesEveryUtf16NameExactly) {
   EXPECT_EQ(Wtf8ToUtf8("a\xFF\xE6\x97"), "a\xFF\xE6\x97");
 }
 
+// Names compare as Windows compares them: each UTF-16 unit upper-cased to one, so a character
+// whose upper case is longer, or beyond the Basic Multilingual Plane, stays as it is.
+TEST(Text, FoldCaseUpperCasesEachCharacterAsWindowsDoes) {
+  const std::pair<const char*, const char*> folded[] = {
+      {"cmd.Exe", "CMD.EXE"},
+      {"stra\u00DFe \u00FF\u00B5", "STRA\u00DFE \u0178\u039C"},  // sharp s stays
+      {"\u0131\u017F\u01C5\u01C6\u03C9\u0450\u2C65\uFF41",
+       "IS\u01C4\u01C4\u03A9\u0400\u023A\uFF21"},
+      {"\uFB00\u0390", "\uFB00\u0390"},  // their upper cases are several characters
+      {"\U00010428", "\U00010428"},  // beyond the plane
+      {"a\xED\xA0\x80\xFF"
+       "b",
+       "A\xED\xA0\x80\xFF"
+       "B"},  // a lone surrogate, a stray byte
+  };
+  for (const auto& [text, upper] : folded) EXPECT_EQ(FoldCase(text), upper) << text;
+  EXPECT_TRUE(EqualsFoldingCase("C:\\WINDOWS\\\u017Fystem32", "c:\\windows\\System32"));
+  EXPECT_FALSE(EqualsFoldingCase("cmd.exe", "cmd.ex"));
+  EXPECT_FALSE(EqualsFoldingCase("\xFF", "\xC3\xBF"));  // a stray byte is no character
+  EXPECT_TRUE(StartsWithFoldingCase("JavaScript:alert(1)", "javascript:"));
+  EXPECT_FALSE(StartsWithFoldingCase("java", "javascript:"));
+}
+
 // A length the data states never reaches past the buffer that holds the value.
 TEST(Text, ValuesAreReadOnlyInsideTheirBuffer) {
   const std::uint8_t bytes[] = {'a', 0, 'b', 0, 'c', 0, 0, 0, 'd', 0, 'e'};

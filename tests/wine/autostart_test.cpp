@@ -6,7 +6,11 @@
 #include <wrl/client.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <map>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "base/levels.h"
 #include "base/special_folders_win.h"
@@ -16,6 +20,7 @@
 #include "collectors/file_examinations.h"
 #include "collectors/wmi_win.h"
 #include "support/registry_win.h"
+#include "tests/fakes/autostart_plants.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/wine/test_keys.h"
 #include "tests/wine/wine_support.h"
@@ -58,6 +63,104 @@ struct Expected {
   std::string image;
   std::string state;
 };
+
+// The category's sources over Wine's registry, folders and files.
+struct RealSources {
+  WindowsRegistry keys;
+  WindowsAutostartSystem system;
+  DiskFileSource files;
+  FileExaminations examined{files};
+  AutostartSources sources{keys, system, examined};
+};
+
+// The plants written into the real registry; at scope end each value is put back as it was and
+// each key the plants made is removed with everything below it.
+class PlantedRegistry {
+ public:
+  PlantedRegistry(const std::string& program, const std::string& dll, const std::string& id) {
+    for (const Plant& plant : kPlants) {
+      const HKEY root = reinterpret_cast<HKEY>(static_cast<ULONG_PTR>(plant.root));
+      const std::wstring key = W(PlantText(plant.key, program, dll, id));
+      RememberNewKey(root, key);
+      const std::wstring name = W(PlantText(plant.value, program, dll, id));
+      saved_.push_back(std::make_unique<SavedValue>(root, key, name));
+      std::wstring data = W(PlantText(plant.data, program, dll, id));
+      if (plant.type == kRegBinary) {
+        std::string item = PlantText(plant.data, program, dll, id);
+        item.resize(kPlantCatalogItemSize);
+        RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_BINARY, item.data(),
+                        static_cast<DWORD>(item.size()));
+        continue;
+      }
+      if (plant.type == kRegDword) {
+        const DWORD number = std::stoul(data);
+        RegSetKeyValueW(root, key.c_str(), name.c_str(), REG_DWORD, &number, sizeof number);
+        continue;
+      }
+      if (plant.type == kRegMultiSz) {
+        std::replace(data.begin(), data.end(), L'|', L'\0');
+        data += L'\0';
+      }
+      RegSetKeyValueW(root, key.c_str(), name.c_str(), plant.type, data.c_str(),
+                      static_cast<DWORD>((data.size() + 1) * sizeof(wchar_t)));
+    }
+  }
+  ~PlantedRegistry() {
+    saved_.clear();
+    for (auto made = made_.rbegin(); made != made_.rend(); ++made) {
+      RegDeleteTreeW(made->first, made->second.c_str());
+      RegDeleteKeyW(made->first, made->second.c_str());
+    }
+  }
+  PlantedRegistry(const PlantedRegistry&) = delete;
+  PlantedRegistry& operator=(const PlantedRegistry&) = delete;
+
+ private:
+  // The shallowest key of the path that is not there yet, unless a key made before holds it.
+  void RememberNewKey(HKEY root, const std::wstring& key) {
+    for (std::size_t end = key.find(L'\\');; end = key.find(L'\\', end + 1)) {
+      const std::wstring prefix = key.substr(0, end);
+      UniqueKey opened;
+      if (RegOpenKeyExW(root, prefix.c_str(), 0, KEY_READ, opened.put()) != ERROR_SUCCESS) {
+        made_.emplace_back(root, prefix);
+        return;
+      }
+      if (end == std::wstring::npos) return;
+    }
+  }
+
+  std::vector<std::pair<HKEY, std::wstring>> made_;
+  std::vector<std::unique_ptr<SavedValue>> saved_;
+};
+
+// Every family's planted entry, written into Wine's registry, is listed under its family and
+// resolved to the planted file.
+TEST(AutostartOnWine, EveryFamilyPlantedIsListedWithItsFile) {
+  TempFolder temp;
+  PlacedFiles placed;
+  const std::string program = placed.Write(temp.File("tool.exe"), "MZ tool");
+  const std::string dll = placed.Write(temp.File("lib.dll"), "MZ lib");
+  const std::string id = std::to_string(GetCurrentProcessId());
+  std::optional<PlantedRegistry> planted(std::in_place, program, dll, id);
+
+  RealSources real;
+  auto& [keys, system, files, examined, sources] = real;
+  Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
+  planted.reset();
+  EXPECT_EQ(gathered.error, Status());
+  ResolveAutostartImages(gathered.value, system, keys);
+  for (const Plant& plant : kPlants) {
+    if (plant.family.empty()) continue;
+    const std::string name = PlantText(plant.name, program, dll, id);
+    const std::string image = PlantText(plant.image, program, dll, id);
+    const auto found = std::count_if(
+        gathered.value.begin(), gathered.value.end(), [&](const AutostartEntry& e) {
+          return e.family == plant.family && e.name == name && EqualsIgnoreCase(e.image, image) &&
+                 e.noFile.empty() == !image.empty();
+        });
+    EXPECT_EQ(found, 1) << plant.family << " | " << name;
+  }
+}
 
 TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   TempFolder temp;
@@ -136,7 +239,7 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
 
   // A task the Task Scheduler cannot show: in the cache without its security descriptor, its
   // file UTF-16 with an unquoted command path holding blanks; and a task file that is no XML.
-  const std::string hidden = "SysinfoHidden" + id;
+  const std::string hidden = "Sysinfo Hidden " + id;  // a blank in the task's path too
   TestKey cached(HKEY_LOCAL_MACHINE, kNt + L"Schedule\\TaskCache\\Tree\\" + W(hidden));
   cached.SetText(L"Id", L"{5A1E0000-0000-0000-0000-000000000001}");
   const std::string tasks = GetSpecialFolder(kFolderWindows) + "\\system32\\Tasks\\";
@@ -147,12 +250,23 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   for (char c : hiddenXml) utf16 += {c, '\0'};
   placed.Write(tasks + hidden, utf16);
   placed.Write(tasks + hidden + "Bad", "<Task><Actions>");
+  // A task whose file is gone: the cache's copy of its actions says what it runs. Version 1, so no
+  // context; one program action: its id, command, arguments, working folder, each counted.
+  const std::string deleted = "SysinfoDeleted" + id;
+  const std::wstring deletedId = L"{5A1E0000-0000-0000-0000-000000000002}";
+  TestKey deletedTree(HKEY_LOCAL_MACHINE, kNt + L"Schedule\\TaskCache\\Tree\\" + W(deleted));
+  deletedTree.SetText(L"Id", deletedId);
+  TestKey deletedTask(HKEY_LOCAL_MACHINE, kNt + L"Schedule\\TaskCache\\Tasks\\" + deletedId);
+  const std::wstring command = W(tool);
+  const auto length = static_cast<std::uint32_t>(2 * command.size());
+  std::vector<std::uint8_t> actions = {1, 0, 0x66, 0x66, 0, 0, 0, 0};
+  for (int shift = 0; shift < 32; shift += 8) actions.push_back(std::uint8_t(length >> shift));
+  for (wchar_t c : command) actions.insert(actions.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
+  actions.resize(actions.size() + 8);
+  deletedTask.Set(L"Actions", REG_BINARY, actions.data(), static_cast<DWORD>(actions.size()));
 
-  WindowsRegistry keys;
-  WindowsAutostartSystem system;
-  DiskFileSource files;
-  FileExaminations examined(files);
-  AutostartSources sources{keys, system, examined};
+  RealSources real;
+  auto& [keys, system, files, examined, sources] = real;
   Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources);
   RunProgram("C:\\windows\\system32\\schtasks.exe", {"/delete", "/f", "/tn", task});
   // Wine 8's Task Scheduler cannot count a folder's tasks (nor read a task's actions); its task
@@ -187,6 +301,8 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
     expected.push_back({"Task Scheduler\\", task, tool, "Enabled"});
   expected.push_back(
       {"Task Scheduler\\", hidden, spaced, "Enabled; hidden (no security descriptor)"});
+  expected.push_back(
+      {"Task Scheduler\\", deleted, tool, "Enabled; hidden (no security descriptor)"});
   for (const Expected& entry : expected) {
     const auto count = std::count_if(
         gathered.value.begin(), gathered.value.end(), [&](const AutostartEntry& e) {
@@ -205,14 +321,19 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   ASSERT_NE(bad, gathered.value.end());
   EXPECT_EQ(bad->state, "Not known (task file: the document ends inside <Actions>)");
   EXPECT_EQ(bad->source, "task file");
+  const auto fromCache = std::find_if(gathered.value.begin(), gathered.value.end(),
+                                      [&](const AutostartEntry& e) { return e.name == deleted; });
+  ASSERT_NE(fromCache, gathered.value.end());
+  EXPECT_EQ(fromCache->source, "task cache (actions from the cache)");
   // The current user's hive is read once, as HKEY_CURRENT_USER, not again under HKEY_USERS.
   EXPECT_EQ(std::count_if(gathered.value.begin(), gathered.value.end(),
                           [&](const AutostartEntry& e) { return e.name == name; }),
             4);
-  // Wine's two views share the image hijacks' key: the planted hijack and monitor, once each.
+  // Each view is its own place, even where Wine links the two: the hijack, planted in the key
+  // Wine shares between the views, is listed under both; the monitor once.
   EXPECT_EQ(std::count_if(gathered.value.begin(), gathered.value.end(),
                           [&](const AutostartEntry& e) { return e.name == image; }),
-            2);
+            3);
   // Userinit's list gives the system's own program and the planted one, each an entry.
   const auto userinits = std::count_if(
       gathered.value.begin(), gathered.value.end(), [&](const AutostartEntry& e) {

@@ -17,5 +17,9 @@ exec unshare --uts bash -c '
   export WINEPREFIX=$(mktemp -d /tmp/sysinfo-planted.XXXXXX)
   trap "wineserver -k 2>/dev/null || true; rm -rf \"\$WINEPREFIX\"" EXIT
   wineboot --init >/dev/null 2>&1 || true
+  # One server kept alive for the whole run, as scripts/wine-env.sh keeps it: without it every
+  # program starts a server of its own, and the services it asks (BITS) take seconds each time.
+  wineserver -p &
+  wineserver -w 2>/dev/null || true
   wine "$1" --gtest_filter=Runner.RedactedReportsHoldNoIdentifyingValue
 ' planted "$tests" </dev/null

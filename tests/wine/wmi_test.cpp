@@ -1,17 +1,22 @@
-// WMI under Wine: the memory figures, VARIANT types against CIM types, a provider that stalls.
+// WMI under Wine: the memory figures, VARIANT types against CIM types, a provider that stalls,
+// the event subscriptions and BITS jobs the autostart entries read.
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <bits.h>
+#include <bits1_5.h>
 #include <wbemidl.h>
 #include <wrl/client.h>
 
 #include <algorithm>
 #include <array>
+#include <string>
 
 #include "base/handles_win.h"
 #include "report/report_file_win.h"
 #include "base/unicode_win.h"
 #include "collectors/collectors.h"
+#include "collectors/autostart_win.h"
 #include "collectors/performance_win.h"
 #include "collectors/wmi_win.h"
 #include "tests/fakes/memory_report.h"
@@ -22,6 +27,7 @@ namespace sysinfo {
 namespace {
 
 using namespace testing;
+using Microsoft::WRL::ComPtr;
 
 class WineWmi : public ::testing::Test {
  protected:
@@ -83,6 +89,41 @@ TEST(WmiValues, EachCimTypeFromItsVariant) {
     if (c.text) value.bstrVal = SysAllocString(c.text);
     EXPECT_EQ(ToWmiValue(value, c.type), c.expected)
         << "CIM type " << c.type << ", VARIANT type " << c.carrier;
+  }
+}
+
+// Wine has no root\subscription and no binding in root\default: a namespace lists its bindings
+// or is absent, neither a failure. A BITS job made to run a program when it ends is read back with
+// it; Wine's BITS cannot say which program a job notifies, which is no failure.
+TEST(WmiSubscriptions, EachNamespaceListsItsBindingsOrIsAbsentAndBitsJobsNameTheirProgram) {
+  ComApartment com;
+  WindowsAutostartSystem system;
+  for (const std::string_view wmiNamespace : {"root\\subscription", "root\\default"}) {
+    const auto read = system.EventSubscriptions(wmiNamespace);
+    EXPECT_FALSE(read.Failed()) << wmiNamespace << ": " << read.error->message;
+    for (const EventSubscription& binding : read.value.value_or(std::vector<EventSubscription>{}))
+      EXPECT_EQ(binding.wmiNamespace, wmiNamespace);
+  }
+
+  ComPtr<IBackgroundCopyManager> manager;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(__uuidof(BackgroundCopyManager), nullptr,
+                                            CLSCTX_LOCAL_SERVER, IID_PPV_ARGS(&manager)));
+  GUID id{};
+  ComPtr<IBackgroundCopyJob> job;
+  ComPtr<IBackgroundCopyJob2> job2;
+  ASSERT_HRESULT_SUCCEEDED(manager->CreateJob(L"notify test", BG_JOB_TYPE_DOWNLOAD, &id, &job));
+  const bool held = SUCCEEDED(job.As(&job2)) &&
+                    SUCCEEDED(job2->SetNotifyCmdLine(L"C:\\windows\\notepad.exe", L"notepad.exe"));
+  const auto jobs = system.BitsJobs();
+  job->Cancel();
+  EXPECT_FALSE(jobs.Failed()) << jobs.error->message;
+  if (held) {
+    ASSERT_TRUE(jobs.value);
+    EXPECT_TRUE(std::any_of(jobs.value->begin(), jobs.value->end(), [](const BitsJob& read) {
+      return read.name == "notify test" && read.notifyProgram == "C:\\windows\\notepad.exe";
+    }));
+  } else {
+    EXPECT_FALSE(jobs.value);  // this BITS cannot say which program a job notifies
   }
 }
 
