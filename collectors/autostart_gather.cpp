@@ -4,6 +4,7 @@
 #include <array>
 #include <map>
 #include <set>
+#include <tuple>
 #include <unordered_map>
 
 #include "base/text.h"
@@ -35,6 +36,7 @@ constexpr std::string_view kTaskScheduler = "Task Scheduler";
 constexpr std::string_view kEnabled = "Enabled";
 constexpr std::string_view kDisabled = "Disabled";
 constexpr std::string_view kNoServer = "no server is registered for the class";
+constexpr std::string_view kScriptlet = "a scriptlet named by its address";
 
 // One value's list names at most so many entries; a class forwards (TreatAs) at most so often; a
 // per-user type library is looked for only so deep.
@@ -65,12 +67,19 @@ constexpr std::array<OwnOpenCommand, 5> kOwnOpenCommands{{
     {"scrfile", ".scr", "\"%1\" /S"},
 }};
 
-// A hive or view: where its keys are below its root, how the report names them, and whose
-// environment its entries expand in.
+// How the report names a key: its root's name, then its path.
+std::string LocationOf(RegistryRoot root, std::string_view path) {
+  const std::string_view rootName = root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER"
+                                    : root == RegistryRoot::Users     ? "HKEY_USERS"
+                                                                      : "HKEY_LOCAL_MACHINE";
+  return std::string(rootName) + "\\" + std::string(path);
+}
+
+// A hive or view: where its keys are below its root, and whose environment its entries expand
+// in.
 struct Hive {
   RegistryRoot root = RegistryRoot::LocalMachine;
   std::string rootPath;  // the hive's root below `root`: empty, or a user's SID below HKEY_USERS
-  std::string rootName;  // "HKEY_LOCAL_MACHINE", "HKEY_CURRENT_USER", "HKEY_USERS\\S-1-5-..."
   std::string software;  // its Software key below `root`
   std::string classes;  // its own classes key below `root`
   std::string sid;  // another user's SID; empty for the machine and the current user
@@ -79,10 +88,7 @@ struct Hive {
   std::vector<std::pair<std::string, std::string>> environment;  // another user's variables
 
   std::string Path(std::string_view key) const { return software + "\\" + std::string(key); }
-  std::string Name(std::string_view key) const {
-    return rootName + "\\" + software.substr(rootPath.empty() ? 0 : rootPath.size() + 1) + "\\" +
-           std::string(key);
-  }
+  std::string Name(std::string_view key) const { return LocationOf(root, Path(key)); }
   std::string RootPath(std::string_view key) const {
     return rootPath.empty() ? std::string(key) : rootPath + "\\" + std::string(key);
   }
@@ -90,7 +96,6 @@ struct Hive {
 
 Hive MachineHive(bool wow) {
   Hive hive;
-  hive.rootName = "HKEY_LOCAL_MACHINE";
   hive.software = wow ? "SOFTWARE\\WOW6432Node" : "SOFTWARE";
   hive.classes = hive.software + "\\Classes";
   hive.machine = true;
@@ -103,7 +108,6 @@ Hive UserHive(RegistryRoot root, std::string_view sid) {
   hive.root = root;
   hive.rootPath = sid;
   hive.sid = sid;
-  hive.rootName = sid.empty() ? "HKEY_CURRENT_USER" : "HKEY_USERS\\" + std::string(sid);
   hive.software = hive.RootPath("Software");
   hive.classes = hive.RootPath("Software\\Classes");
   return hive;
@@ -119,7 +123,7 @@ struct KeyAt {
 
 // A key of HKEY_LOCAL_MACHINE outside its SOFTWARE hive's views (SYSTEM's).
 KeyAt MachineKey(const std::string& path) {
-  return {nullptr, RegistryRoot::LocalMachine, path, "HKEY_LOCAL_MACHINE\\" + path};
+  return {nullptr, RegistryRoot::LocalMachine, path, LocationOf(RegistryRoot::LocalMachine, path)};
 }
 
 // The text of a value that holds a command; nothing for values of other types.
@@ -345,6 +349,10 @@ class Gatherer {
     return environment;
   }
 
+  // ReadHives puts the machine's 64-bit view first and the current user third.
+  const Hive& Machine64Hive() const { return hives_[0]; }
+  const Hive& CurrentUserHive() const { return hives_[2]; }
+
   std::vector<const Hive*> HivesOf(Scope scope) const {
     std::vector<const Hive*> chosen;
     for (const Hive& hive : hives_) {
@@ -370,7 +378,7 @@ class Gatherer {
       return MachineKey(path);
     }
     if (scope == Scope::UserRoot)
-      return {&hive, hive.root, hive.RootPath(key), hive.rootName + "\\" + std::string(key)};
+      return {&hive, hive.root, hive.RootPath(key), LocationOf(hive.root, hive.RootPath(key))};
     return {&hive, hive.root, hive.Path(key), hive.Name(key)};
   }
 
@@ -460,33 +468,39 @@ class Gatherer {
     return roots;
   }
 
+  // What the first of the hive's class roots that knows the class registers for it: a server, or
+  // the class it is forwarded to (TreatAs); nothing when none knows it.
+  struct ClassLookup {
+    std::optional<Server> server;
+    std::optional<std::string> treatAs;
+  };
+  ClassLookup LookUpClass(const Hive& hive, const std::string& id) {
+    constexpr std::array<std::tuple<std::string_view, ImageRule, std::string_view>, 3> kServers{
+        {{"InprocServer32", ImageRule::LoadPath, ""},
+         {"LocalServer32", ImageRule::CommandLine, ""},
+         {"ScriptletURL", ImageRule::NoFile, kScriptlet}}};
+    for (const auto& [root, classes] : ClassRoots(hive)) {
+      const std::string key = classes + "\\CLSID\\" + id;
+      for (const auto& [kind, rule, noFile] : kServers) {
+        auto text = QueryText(root, key + "\\" + std::string(kind), "", {});
+        if (text && !text->empty())
+          return {Server{std::move(*text), rule, std::string(noFile)}, {}};
+      }
+      auto forward = QueryText(root, key + "\\TreatAs", "", {});
+      if (forward && IsClassId(*forward)) return {{}, std::move(forward)};
+    }
+    return {};
+  }
+
   Server ClassServer(const Hive& hive, std::string id) {
     const std::string cacheKey = hive.classes + '\n' + LowerCase(id);
     if (const auto found = servers_.find(cacheKey); found != servers_.end()) return found->second;
     Server server{id, ImageRule::NoFile, std::string(kNoServer)};
     for (int forwards = 0; forwards <= kMaxForwards; ++forwards) {
-      std::optional<std::string> forward;
-      for (const auto& [root, classes] : ClassRoots(hive)) {
-        const std::string key = classes + "\\CLSID\\" + id;
-        if (auto dll = QueryText(root, key + "\\InprocServer32", "", {}); dll && !dll->empty()) {
-          server = {*dll, ImageRule::LoadPath, {}};
-        } else if (auto exe = QueryText(root, key + "\\LocalServer32", "", {});
-                   exe && !exe->empty()) {
-          server = {*exe, ImageRule::CommandLine, {}};
-        } else if (auto url = QueryText(root, key + "\\ScriptletURL", "", {});
-                   url && !url->empty()) {
-          server = {*url, ImageRule::NoFile, "a scriptlet named by its address"};
-        } else {
-          forward = QueryText(root, key + "\\TreatAs", "", {});
-          if (forward && IsClassId(*forward)) break;
-          forward.reset();
-          continue;
-        }
-        forward.reset();
-        break;
-      }
-      if (!forward) break;
-      id = *forward;
+      ClassLookup lookup = LookUpClass(hive, id);
+      if (lookup.server) server = std::move(*lookup.server);
+      if (!lookup.treatAs) break;
+      id = std::move(*lookup.treatAs);
     }
     servers_.emplace(cacheKey, server);
     return server;
@@ -494,9 +508,7 @@ class Gatherer {
 
   // A user's classes that shadow the machine's (COM hijacks), and their own type libraries.
   void ReadClassHijacks(const Hive& hive) {
-    const std::string location =
-        hive.rootName + "\\" +
-        hive.classes.substr(hive.rootPath.empty() ? 0 : hive.rootPath.size() + 1);
+    const std::string location = LocationOf(hive.root, hive.classes);
     const KeyAt at{&hive, hive.root, hive.classes + "\\CLSID", location + "\\CLSID"};
     constexpr std::array<std::pair<std::string_view, ImageRule>, 4> kServers{
         {{"InprocServer32", ImageRule::LoadPath},
@@ -518,8 +530,7 @@ class Gatherer {
                                     {&hive, at.root, at.path, at.location + "\\" + id},
                                     std::string(kind), *text, rule);
         if (rule == ImageRule::NoFile) {
-          entry.noFile = kind == "TreatAs" ? "the class is forwarded to another class"
-                                           : "a scriptlet named by its address";
+          entry.noFile = kind == "TreatAs" ? "the class is forwarded to another class" : kScriptlet;
         }
       }
     }
@@ -621,7 +632,7 @@ class Gatherer {
   // AppCompatFlags\Custom\<program>\<id>.sdb: a shim database applied to the program, whose file
   // its InstalledSDB entry names.
   void ReadAppCompatCustom() {
-    const Hive& machine = hives_.front();
+    const Hive& machine = Machine64Hive();
     const std::string flags = "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\";
     const KeyAt at = Where(machine, Scope::Machine64, flags + "Custom");
     for (const std::string& program : Subkeys(at.root, at.path, at.location)) {
@@ -811,11 +822,11 @@ class Gatherer {
     const Approvals own = ReadApprovals(RegistryRoot::CurrentUser, "Software\\" + approved);
     ReadStartupFolder(system_.CommonStartupFolder(), common);
     ReadStartupFolder(system_.UserStartupFolder(), own);
-    const Hive& machine = hives_.front();
+    const Hive& machine = Machine64Hive();
     for (std::string_view value : {"Common Startup", "Common AltStartup"})
       ReadMovedFolder(machine, value, common);
-    ReadMovedFolder(hives_[2], "Startup", own);
-    ReadMovedFolder(hives_[2], "AltStartup", own);
+    ReadMovedFolder(CurrentUserHive(), "Startup", own);
+    ReadMovedFolder(CurrentUserHive(), "AltStartup", own);
     const std::string self = LowerCase(system_.CurrentUserSid());
     for (const std::string& sid :
          Subkeys(RegistryRoot::LocalMachine, std::string(kProfileList), kProfileList)) {
@@ -964,7 +975,7 @@ class Gatherer {
       }
       // A COM handler runs in its class's server: the current user's class before the machine's.
       for (const std::string& handler : task.handlers) {
-        const Server server = ClassServer(hives_[2], handler);
+        const Server server = ClassServer(CurrentUserHive(), handler);
         AutostartEntry& entry = Add("Scheduled Tasks", at, task.name, server.command, server.rule,
                                     state);
         entry.noFile = server.noFile;
