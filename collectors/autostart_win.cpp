@@ -16,6 +16,7 @@
 #include "collectors/event_consumers_win.h"
 #include "collectors/scheduled_tasks.h"
 #include "collectors/task_cache_actions.h"
+#include "collectors/user_profiles_win.h"
 #include "collectors/wmi_win.h"
 #include "support/extended_path.h"
 #include "support/file_reader_win.h"
@@ -40,8 +41,6 @@ struct ComHandlerAction : IAction {
 constexpr IID kComHandlerActionInterface = {
     0x6d2fd252, 0x75c5, 0x4f66, {0x90, 0xba, 0x2a, 0x7d, 0x8c, 0xc3, 0x03, 0x9f}};
 
-constexpr auto kLocalFree = [](wchar_t* text) { LocalFree(text); };
-using UniqueLocalText = UniqueResource<wchar_t*, kLocalFree>;
 
 // Task folders nest only so deep, whatever the service answers.
 constexpr int kMaxFolderDepth = 32;
@@ -196,23 +195,6 @@ class TaskReader {
 
 // A task file's bytes, a byte past the largest a task file may be at most, or why it could not
 // be read.
-// At most `maxBytes` and one byte more of a file, so that a larger one is known to be larger.
-Result<std::string> ReadFileStart(const std::string& path, std::size_t maxBytes) {
-  const auto reader = FileByteReader::Open(path);
-  if (!reader) return {{}, Failure(SystemErrorText(GetLastError()))};
-  std::string bytes(maxBytes + 1, '\0');
-  std::size_t filled = 0;
-  while (filled < bytes.size()) {
-    const Result<std::size_t> read = reader->Read(
-        std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()).subspan(filled));
-    if (read.Failed()) return {{}, read.error};
-    if (read.value == 0) break;
-    filled += read.value;
-  }
-  bytes.resize(filled);
-  return {std::move(bytes), {}};
-}
-
 TaskFile ReadTaskFile(const std::string& path, std::string taskPath) {
   Result<std::string> read = ReadFileStart(path, kMaxTaskFileSize);
   return {std::move(taskPath), std::move(read.value), read.Failed() ? read.error->message : ""};
@@ -226,20 +208,7 @@ std::string WindowsAutostartSystem::WindowsFolder() {
   return folder;
 }
 
-std::string WindowsAutostartSystem::CurrentUserSid() {
-  UniqueHandle token;
-  DWORD size = 0;
-  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, token.put())) return {};
-  GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-  std::vector<std::uint8_t> buffer(size);
-  wchar_t* text = nullptr;
-  if (size == 0 || !GetTokenInformation(token.get(), TokenUser, buffer.data(), size, &size) ||
-      !ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid, &text)) {
-    return {};
-  }
-  const UniqueLocalText owned(text);
-  return WideToUtf8(text);
-}
+std::string WindowsAutostartSystem::CurrentUserSid() { return CurrentUserSidText(); }
 
 std::string WindowsAutostartSystem::CommonStartupFolder() {
   return GetSpecialFolder(CSIDL_COMMON_STARTUP);
@@ -298,11 +267,7 @@ Result<std::optional<std::vector<BitsJob>>> WindowsAutostartSystem::BitsJobs() {
 
 Result<std::optional<std::string>> WindowsAutostartSystem::SmallFile(const std::string& path,
                                                                      std::size_t maxBytes) {
-  if (!IsFile(path)) return {std::nullopt, {}};
-  Result<std::string> read = ReadFileStart(path, maxBytes);
-  if (read.Failed()) return {std::nullopt, std::move(read.error)};
-  if (read.value.size() > maxBytes) return {std::nullopt, Failure("larger than expected")};
-  return {std::move(read.value), {}};
+  return ReadSmallFile(path, maxBytes);
 }
 
 bool WindowsAutostartSystem::IsFile(const std::string& path) {

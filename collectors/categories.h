@@ -14,7 +14,8 @@ namespace sysinfo {
 extern const CategoryDefinition kOperatingSystemCategory, kComputerSystemCategory, kCpuCategory,
     kDrivesCategory, kDriversCategory, kHardwareCategory, kHostsFileCategory, kMemoryCategory,
     kNetworkProtocolsCategory, kProcessesCategory, kProxyInfoCategory, kServicesCategory,
-    kSoftwareCategory, kStartupItemsCategory, kSuspiciousFilesCategory, kAutostartEntriesCategory;
+    kSoftwareCategory, kStartupItemsCategory, kSuspiciousFilesCategory, kAutostartEntriesCategory,
+    kUserSoftwareCategory, kStoreAppsCategory, kWindowsUpdatesCategory, kBrowserExtensionsCategory;
 
 // The check-list order; a category's index is its position in this list.
 inline constexpr std::array kCategoryList{
@@ -23,7 +24,8 @@ inline constexpr std::array kCategoryList{
     &kHostsFileCategory,        &kMemoryCategory,         &kNetworkProtocolsCategory,
     &kProcessesCategory,        &kProxyInfoCategory,      &kServicesCategory,
     &kSoftwareCategory,         &kStartupItemsCategory,   &kSuspiciousFilesCategory,
-    &kAutostartEntriesCategory,
+    &kAutostartEntriesCategory, &kUserSoftwareCategory,   &kStoreAppsCategory,
+    &kWindowsUpdatesCategory,   &kBrowserExtensionsCategory,
 };
 inline constexpr std::size_t kCategoryCount = kCategoryList.size();
 

@@ -16,6 +16,7 @@
 #include "collectors/hosts_file_win.h"
 #include "collectors/performance_win.h"
 #include "collectors/suspicious_files_win.h"
+#include "collectors/user_profiles_win.h"
 #include "collectors/wmi_win.h"
 #include "scan/declared_categories.h"
 #include "support/registry_win.h"
@@ -61,6 +62,7 @@ struct ScanSession::Platform {
     sources.Provide<PerformanceSource>(performance);
     sources.Provide<HostsFileSource>(hosts);
     sources.Provide<AutostartSystem>(autostart);
+    sources.Provide<UserProfileSystem>(profiles);
   }
 
   std::unique_ptr<WmiService> wmi;
@@ -70,6 +72,7 @@ struct ScanSession::Platform {
   PerformanceSource performance{ReadPerformanceInfo};
   WindowsHostsFile hosts;
   WindowsAutostartSystem autostart;
+  WindowsUserProfiles profiles;
   Sources sources;
   PlatformCategories categories{sources};
 };
