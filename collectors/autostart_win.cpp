@@ -41,7 +41,6 @@ struct ComHandlerAction : IAction {
 constexpr IID kComHandlerActionInterface = {
     0x6d2fd252, 0x75c5, 0x4f66, {0x90, 0xba, 0x2a, 0x7d, 0x8c, 0xc3, 0x03, 0x9f}};
 
-
 // Task folders nest only so deep, whatever the service answers.
 constexpr int kMaxFolderDepth = 32;
 constexpr DWORD kShortcutTextLength = 32768;

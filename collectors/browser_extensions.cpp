@@ -1,4 +1,5 @@
-// The Browser Extensions category: the extensions of every profile of every user's Chromium-family browsers and Firefox, and those policy forces.
+// The Browser Extensions category: the extensions of every profile of every user's Chromium-family
+// browsers and Firefox, and those policy forces.
 #include "collectors/category.h"
 #include "report/report.h"
 

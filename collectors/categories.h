@@ -19,13 +19,26 @@ extern const CategoryDefinition kOperatingSystemCategory, kComputerSystemCategor
 
 // The check-list order; a category's index is its position in this list.
 inline constexpr std::array kCategoryList{
-    &kOperatingSystemCategory,  &kComputerSystemCategory, &kCpuCategory,
-    &kDrivesCategory,           &kDriversCategory,        &kHardwareCategory,
-    &kHostsFileCategory,        &kMemoryCategory,         &kNetworkProtocolsCategory,
-    &kProcessesCategory,        &kProxyInfoCategory,      &kServicesCategory,
-    &kSoftwareCategory,         &kStartupItemsCategory,   &kSuspiciousFilesCategory,
-    &kAutostartEntriesCategory, &kUserSoftwareCategory,   &kStoreAppsCategory,
-    &kWindowsUpdatesCategory,   &kBrowserExtensionsCategory,
+    &kOperatingSystemCategory,
+    &kComputerSystemCategory,
+    &kCpuCategory,
+    &kDrivesCategory,
+    &kDriversCategory,
+    &kHardwareCategory,
+    &kHostsFileCategory,
+    &kMemoryCategory,
+    &kNetworkProtocolsCategory,
+    &kProcessesCategory,
+    &kProxyInfoCategory,
+    &kServicesCategory,
+    &kSoftwareCategory,
+    &kStartupItemsCategory,
+    &kSuspiciousFilesCategory,
+    &kAutostartEntriesCategory,
+    &kUserSoftwareCategory,
+    &kStoreAppsCategory,
+    &kWindowsUpdatesCategory,
+    &kBrowserExtensionsCategory,
 };
 inline constexpr std::size_t kCategoryCount = kCategoryList.size();
 

@@ -1,4 +1,5 @@
-// The Store Apps category: the packaged apps of every user, from the AppModel repository and each package's manifest.
+// The Store Apps category: the packaged apps of every user, from the AppModel repository and each
+// package's manifest.
 #include "collectors/category.h"
 #include "report/report.h"
 

@@ -64,9 +64,8 @@ class UserLister {
       user.classes = isLoaded(sid + "_Classes") ? sid + "_Classes" : sid + "\\Software\\Classes";
       users_.push_back(std::move(user));
     }
-    for (const std::string& sid : failure_.Take(
-             keys_.EnumRegistryKeys(RegistryRoot::LocalMachine, std::string(kProfileList),
-                                    RegistryView::Only64Bit))) {
+    for (const std::string& sid : failure_.Take(keys_.EnumRegistryKeys(
+             RegistryRoot::LocalMachine, std::string(kProfileList), RegistryView::Only64Bit))) {
       if (!IsPersonSid(sid) || Known(sid)) continue;
       MachineUser user;
       user.sid = sid;
@@ -95,16 +94,15 @@ class UserLister {
   }
 
   bool Known(std::string_view sid) const {
-    return std::any_of(users_.begin(), users_.end(), [sid](const MachineUser& user) {
-      return EqualsFoldingCase(user.sid, sid);
-    });
+    return std::any_of(users_.begin(), users_.end(),
+                       [sid](const MachineUser& user) { return EqualsFoldingCase(user.sid, sid); });
   }
 
   std::string ProfileFolder(const std::string& sid) {
     if (sid.empty()) return {};
-    const RegistryValue value = failure_.Take(keys_.GetRegistryValue(
-        RegistryRoot::LocalMachine, std::string(kProfileList) + "\\" + sid, "ProfileImagePath",
-        std::string(), RegistryRule::Text64Bit));
+    const RegistryValue value = failure_.Take(
+        keys_.GetRegistryValue(RegistryRoot::LocalMachine, std::string(kProfileList) + "\\" + sid,
+                               "ProfileImagePath", std::string(), RegistryRule::Text64Bit));
     const std::string text = RegistryValueText(value);
     return text.empty() ? text : keys_.ExpandEnvironment(text);
   }

@@ -1,4 +1,5 @@
-// The User Software category: the Uninstall keys of every user's hive and per-user Windows Installer products.
+// The User Software category: the Uninstall keys of every user's hive and per-user Windows
+// Installer products.
 #include "collectors/category.h"
 #include "report/report.h"
 

@@ -1,4 +1,5 @@
-// The Windows Updates category: the installed fixes, the Windows Update history and the build's revision.
+// The Windows Updates category: the installed fixes, the Windows Update history and the build's
+// revision.
 #include "collectors/category.h"
 #include "report/report.h"
 
