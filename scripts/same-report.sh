@@ -7,9 +7,17 @@
 # usage: same-report.sh BEFORE.exe AFTER.exe [KEEP-FOLDER]
 # BEFORE_ARGS and AFTER_ARGS add options to each one's command line: the same build with
 # AFTER_ARGS="--jobs 1" shows that gathering side by side writes the report one after the other does.
+# CATEGORIES="CPU|Drives" has both write those categories instead of every one: the categories an
+# older build knows, when the newer one adds some.
 set -euo pipefail
 read -ra before_args <<<"${BEFORE_ARGS:-}"
 read -ra after_args <<<"${AFTER_ARGS:-}"
+chosen=(--all)
+if [[ -n ${CATEGORIES:-} ]]; then
+  chosen=()
+  IFS='|' read -ra names <<<"$CATEGORIES"
+  for name in "${names[@]}"; do chosen+=(--category "$name"); done
+fi
 before=$(realpath "$1")
 after=$(realpath "$2")
 keep=${3:-$(mktemp -d /tmp/same-report.XXXXXX)}
@@ -32,7 +40,7 @@ for level in basic moderate advanced; do
       # Exit status 3: written, a category's source left unread (a runner that took Wine's failing
       # Task Scheduler for the only source of scheduled tasks).
       ran=0
-      wine "$run/sysinfo-report.exe" "${args[@]}" --all --level $level --format $format \
+      wine "$run/sysinfo-report.exe" "${args[@]}" "${chosen[@]}" --level $level --format $format \
         --out "Z:${run//\//\\}\\report" >/dev/null 2>&1 || ran=$?
       [[ $ran == 0 || $ran == 3 ]] || exit $ran
       mv "$run/report" "$keep/$who/$level.$format"
