@@ -69,6 +69,8 @@ class UserLister {
       if (!IsPersonSid(sid) || Known(sid)) continue;
       MachineUser user;
       user.sid = sid;
+      user.hive = sid;  // where it is when the user signs in
+      user.classes = sid + "_Classes";
       user.profile = ProfileFolder(sid);
       if (user.profile.empty()) continue;
       user.name = NameOf(sid, user.profile);
