@@ -203,6 +203,19 @@ TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
   }
   EXPECT_EQ(Text(program.Category(15)), "Autostart Entries");
   EXPECT_TRUE(IsWindowVisible(program.Category(15)));  // the sixteenth fills the last row
+  // The rows after it are reached by scrolling the list; nothing else in the window moves.
+  const HWND last = program.Category(static_cast<int>(kCategoryCount) - 1);
+  RECT startButton{};
+  GetWindowRect(program.Control(kCommand1), &startButton);
+  EXPECT_FALSE(IsWindowVisible(last));
+  PostMessageW(program.Control(kCheckListInfo), WM_VSCROLL, SB_BOTTOM, 0);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(last); }));
+  EXPECT_FALSE(IsWindowVisible(program.Category(0)));
+  RECT startAfter{};
+  GetWindowRect(program.Control(kCommand1), &startAfter);
+  EXPECT_TRUE(EqualRect(&startButton, &startAfter));
+  PostMessageW(program.Control(kCheckListInfo), WM_VSCROLL, SB_TOP, 0);
+  EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(program.Category(0)); }));
   EXPECT_EQ(program.Ticked(), std::vector<int>{});
   EXPECT_EQ(program.SelectedLevel(), 0);  // Basic
   EXPECT_FALSE(program.Checked(program.Control(kCheckRedact)));  // never stored: off
