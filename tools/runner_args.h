@@ -13,6 +13,7 @@ namespace sysinfo {
 
 struct RunnerOptions {
   bool help = false;
+  bool version = false;  // --version, -V
   std::string outPath;
   ReportFormat format = ReportFormat::Text;  // what FILE holds: the text report, or the JSON one
   DetailLevel level = DetailLevel::Basic;
@@ -35,6 +36,10 @@ struct RunnerOptions {
 RunnerOptions ParseRunnerArgs(const std::vector<std::string>& args);
 
 std::string RunnerUsage();
+
+// Whether a path names one of Windows' devices rather than a file: "CON", "nul.txt", "C:\x\COM1",
+// "\\.\PhysicalDrive0". A report written there would go to the device.
+bool IsDeviceName(std::string_view path);
 
 // The line the runner writes to standard error when a category is done: "CPU: ok (12 ms)", and
 // after a failure the platform's reason: "Drives: failed (3 ms): Access denied.".

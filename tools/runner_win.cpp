@@ -2,6 +2,8 @@
 #include "tools/runner_win.h"
 
 #include <windows.h>
+#include <fcntl.h>
+#include <io.h>
 
 #include <array>
 #include <new>
@@ -63,6 +65,60 @@ Status WriteDocument(ReportSink& file, const std::string& text) {
   return error ? error : closeError;
 }
 
+// The report written to a stream (standard output for --out -) as the file would hold it: the
+// text in the ANSI code page, JSON in UTF-8, each line handed on as it is written.
+class StreamReportSink final : public ReportSink {
+ public:
+  StreamReportSink(std::FILE* stream, bool ansi) : stream_(stream), ansi_(ansi) {
+    _setmode(_fileno(stream_), _O_BINARY);  // the report's own CR LF, not CR CR LF
+  }
+  Status Write(std::string_view utf8Text) override {
+    std::optional<std::string> ansi;
+    if (ansi_) {
+      ansi = Utf8ToAnsi(utf8Text);
+      if (!ansi) return SystemError(ERROR_NO_UNICODE_TRANSLATION);
+    }
+    const std::string_view bytes = ansi ? std::string_view(*ansi) : utf8Text;
+    if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size() ||
+        std::fflush(stream_) != 0)
+      return SystemError(ERROR_WRITE_FAULT);
+    return std::nullopt;
+  }
+  Status Close() override { return std::nullopt; }
+
+ private:
+  std::FILE* stream_;
+  bool ansi_;
+};
+
+// Why a report cannot be written to `path`, in words that name what is wrong with it, before any
+// category is read: a device, a folder, a folder that is not there. Nothing for a path to try.
+Status OutputPathProblem(const std::string& path) {
+  if (IsDeviceName(path))
+    return Failure("it is a device, not a file (--out - writes to the console)");
+  const std::wstring wide = Utf8ToWide(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
+    return Failure("it is a folder; give a file name inside it");
+  std::array<wchar_t, 32768> full{};
+  wchar_t* name = nullptr;
+  const DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(),
+                                        &name);
+  if (length == 0 || length >= full.size() || !name || name == full.data()) return std::nullopt;
+  std::wstring folder(full.data(), name - full.data());
+  if (folder.size() > 3 && folder.back() == L'\\') folder.pop_back();  // "C:\" stays a root
+  const DWORD folderAttributes = GetFileAttributesW(folder.c_str());
+  const std::string shown = Wtf8ToUtf8(WideToUtf8(folder));
+  if (folderAttributes == INVALID_FILE_ATTRIBUTES) {
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+      return Failure("the folder \"" + shown + "\" does not exist");
+  } else if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return Failure("\"" + shown + "\" is a file, not a folder");
+  }
+  return std::nullopt;
+}
+
 // What a script is told of a failure: 2 for what it asked for that is refused (a bad command
 // line, a report name that is a link), 1 for anything else that kept the report from being made.
 int ExitStatusOf(const Error& error) { return error.kind == ErrorKind::Refused ? 2 : 1; }
@@ -82,6 +138,12 @@ int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8
   std::array<JsonDocument, 2> documents;
   for (std::size_t i = 0; i < paths.size(); ++i) {
     JsonRead read = ReadJsonFile(*paths[i], kReportLimits, CheckReport);
+    // A text report, or anything else that is not JSON from its first letter on.
+    if (read.Failed() && read.error->kind == ErrorKind::FileRefused && read.error->at == 0 &&
+        read.error->message.find(": not JSON") != std::string::npos) {
+      read.error->message = RefusalLine(
+          *paths[i], "not a JSON report of this program (write one with --format json)");
+    }
     if (read.Failed()) {
       std::fprintf(err, "sysinfo-report: cannot compare %s\n", read.error->message.c_str());
       return 2;
@@ -94,9 +156,14 @@ int RunCompareCommand(const RunnerOptions& options, const ReportOpener& openUtf8
   const std::string text = options.format == ReportFormat::Json ? ComparisonJson(comparison)
                                                                 : ComparisonText(comparison);
   const int status = comparison.Differs() ? 1 : 0;
-  if (options.outPath.empty()) {
+  if (options.outPath.empty() || options.outPath == "-") {
     std::fwrite(text.data(), 1, text.size(), out);
     return status;
+  }
+  if (const Status problem = OutputPathProblem(options.outPath)) {
+    std::fprintf(err, "sysinfo-report: cannot write \"%s\": %s\n",
+                 Wtf8ToUtf8(options.outPath).c_str(), problem->message.c_str());
+    return 2;
   }
   OpenedReport file = openUtf8(options.outPath);
   const Status error = file.value ? WriteDocument(*file.value, text) : file.error;
@@ -122,10 +189,15 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
     std::fputs(RunnerUsage().c_str(), out);
     return 0;
   }
+  if (options.version) {
+    std::fprintf(out, "sysinfo-report %s\n", ProgramVersion().c_str());
+    return 0;
+  }
   if (options.error) {
-    // The reason may quote an argument, which may hold a lone surrogate (carried as WTF-8).
-    std::fprintf(err, "sysinfo-report: %s\n\n%s", Wtf8ToUtf8(options.error->message).c_str(),
-                 RunnerUsage().c_str());
+    // One line that says what is wrong, not the usage it would scroll away under. The reason may
+    // quote an argument, which may hold a lone surrogate (carried as WTF-8).
+    std::fprintf(err, "sysinfo-report: %s\nTry \"sysinfo-report --help\" for more.\n",
+                 Wtf8ToUtf8(options.error->message).c_str());
     return ExitStatusOf(*options.error);
   }
   if (options.compare) {
@@ -136,6 +208,19 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
       return 2;
     }
   }
+
+  const bool toStandardOutput = options.outPath == "-";
+  if (const Status problem = toStandardOutput ? Status() : OutputPathProblem(options.outPath)) {
+    std::fprintf(err, "sysinfo-report: cannot write the report \"%s\": %s\n",
+                 Wtf8ToUtf8(options.outPath).c_str(), problem->message.c_str());
+    return ExitStatusOf(*problem);
+  }
+  const ReportOpener textToOutput = [out](const std::string&) {
+    return OpenedReport{std::make_unique<StreamReportSink>(out, true), {}};
+  };
+  const ReportOpener jsonToOutput = [out](const std::string&) {
+    return OpenedReport{std::make_unique<StreamReportSink>(out, false), {}};
+  };
 
   ComApartment com;
   SetCurrentNumberFormat(UserNumberFormat());
@@ -148,7 +233,8 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
                       options.format,
                       options.outPath,
                       options.jobs ? options.jobs : DefaultScanJobs()};
-  ConsoleHost host(options.outPath, openText, openJson, err);
+  ConsoleHost host(options.outPath, toStandardOutput ? textToOutput : openText,
+                   toStandardOutput ? jsonToOutput : openJson, err);
   const SessionOutcome outcome = session.Run(choices, host);
   if (outcome.redactionRefused) {
     std::fprintf(err, "sysinfo-report: %s\n",
@@ -163,7 +249,7 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
                  error.message.c_str());
     return ExitStatusOf(error);
   }
-  std::fprintf(out, "Report saved to %s\n", shownPath.c_str());
+  if (!toStandardOutput) std::fprintf(out, "Report saved to %s\n", shownPath.c_str());
   if (outcome.mapNotKept)
     std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(outcome.mapNotKept->message).c_str());
   // A report with a category that could not be read is written, but is not what a script asked

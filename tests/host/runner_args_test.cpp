@@ -24,13 +24,14 @@ TEST(RunnerArgs, AcceptsCategoriesInAnyOrderAndTheLevel) {
 }
 
 TEST(RunnerArgs, RefusesBadCommandLines) {
-  // Without --out, nothing to report or both, inexact names, unknown levels, options or formats.
+  // Without --out, nothing to report or both, unknown names, levels, options or formats.
   // clang-format off
   const std::vector<std::vector<std::string>> bad = {
       {}, {"--all"}, {"--out", "r.txt"}, {"--out", "r.txt", "--all", "--category", "CPU"},
-      {"--out", "r.txt", "--category", "cpu"}, {"--out", "r.txt", "--category", "Memory"},
+      {"--out", "r.txt", "--category", "Memory"}, {"--out", "r.txt", "--all", "--level", "4"},
+      {"--out=r.txt", "--all=yes"}, {"-o"}, {"--out", "r.txt", "--all", "--level", "0"},
       {"--out", "r.txt", "--all", "--level", "expert"}, {"--out", "r.txt", "--all", "--level"}, {"--out"},
-      {"--out", "r.txt", "--all", "--verbose"}, {"--out", "r.json", "--all", "--format", "JSON"},
+      {"--out", "r.txt", "--all", "--verbose"},
       {"--out", "r.json", "--all", "--format", "xml"}, {"--out", "r.json", "--all", "--format"},
       {"--compare", "a.json"}, {"--compare", "a.json", "--all-fields"}, {"--compare", "a", "b", "--all"},
       {"--compare", "a", "b", "--category", "CPU"}, {"--compare", "a", "b", "--level", "basic"},
@@ -44,6 +45,54 @@ TEST(RunnerArgs, RefusesBadCommandLines) {
   // clang-format on
   for (const auto& args : bad)
     EXPECT_TRUE(ParseRunnerArgs(args).error) << ::testing::PrintToString(args);
+}
+
+// The spellings of well-liked command-line tools: names in any case, levels by number, values
+// joined with "=", -o, -V; a near miss is answered with the name meant.
+TEST(RunnerArgs, ConsoleSpellingsAndNearMisses) {
+  const RunnerOptions options = ParseRunnerArgs({"--category=processes", "-o", "r.json", "--level",
+                                                 "Advanced", "--format=JSON", "--category",
+                                                 "SUSPICIOUS FILES!"});
+  ASSERT_FALSE(options.error) << options.error->message;
+  EXPECT_EQ(options.outPath, "r.json");
+  EXPECT_EQ(options.level, DetailLevel::Advanced);
+  EXPECT_EQ(options.format, ReportFormat::Json);
+  EXPECT_EQ(std::count(options.ticked.begin(), options.ticked.end(), true), 2);
+  EXPECT_TRUE(options.ticked[*FindCategory("Processes")]);
+  for (const char* level : {"1", "2", "3"}) {
+    EXPECT_EQ(LevelNumber(ParseRunnerArgs({"--out=-", "--all", "--level", level}).level),
+              level[0] - '0');
+  }
+  EXPECT_EQ(ParseRunnerArgs({"--out=-", "--all"}).outPath, "-");
+  EXPECT_TRUE(ParseRunnerArgs({"-V"}).version);
+  EXPECT_TRUE(ParseRunnerArgs({"--out", "r.txt", "--version"}).version);
+
+  const std::pair<std::vector<std::string>, std::string> refused[] = {
+      {{"--out", "r", "--category", "Proceses"},
+       "unknown category \"Proceses\"; did you mean \"Processes\"?"},
+      {{"--out", "r", "--all", "--level", "advnced"},
+       "unknown level \"advnced\"; did you mean \"advanced\"? (basic, moderate, advanced, or 1 "
+       "to 3)"},
+      {{"--out", "r", "--all", "--fromat", "json"},
+       "unknown option \"--fromat\"; did you mean \"--format\"?"},
+      {{"--out", "r", "--all", "--format", "jsno"},
+       "unknown format \"jsno\"; did you mean \"json\"?"},
+      {{"--out", "r", "--category", "Zebra"}, "unknown category \"Zebra\""},
+      {{"--out", "r", "--redact=yes", "--all"}, "--redact takes no value"},
+  };
+  for (const auto& [args, message] : refused) {
+    const RunnerOptions refusedOptions = ParseRunnerArgs(args);
+    ASSERT_TRUE(refusedOptions.error) << message;
+    EXPECT_EQ(refusedOptions.error->message, message);
+  }
+}
+
+TEST(RunnerArgs, DeviceNamesAreToldFromFileNames) {
+  for (const char* device : {"CON", "con", "nul.txt", "C:\\Reports\\COM1", "lpt9.json", "AUX ",
+                             "\\\\.\\PhysicalDrive0", "D:conout$"})
+    EXPECT_TRUE(IsDeviceName(device)) << device;
+  for (const char* file : {"CONSOLE.txt", "COM10", "COM0", "report.txt", "C:\\CON\\r.txt", "-", ""})
+    EXPECT_FALSE(IsDeviceName(file)) << file;
 }
 
 TEST(RunnerArgs, RedactTakesWordsAndTheMap) {
@@ -83,6 +132,8 @@ TEST(RunnerArgs, AllIsBasicTextUnlessAskedAndHelpListsEveryCategory) {
   const std::string usage = RunnerUsage();
   EXPECT_NE(usage.find("--format text|json"), std::string::npos);
   EXPECT_NE(usage.find("--compare OLD.json NEW.json"), std::string::npos);
+  EXPECT_NE(usage.find("Examples:\n"), std::string::npos);
+  EXPECT_NE(usage.find("  3  the report was written, but a category"), std::string::npos);
   for (const CategoryDefinition* category : kCategoryList) {
     EXPECT_NE(usage.find("  " + std::string(category->text) + "\n"), std::string::npos);
   }

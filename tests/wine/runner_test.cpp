@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 
 #include "base/json_value.h"
+#include "base/program.h"
 #include "collectors/categories.h"
 #include "report/redaction.h"
 #include "base/special_folders_win.h"
@@ -647,16 +648,56 @@ TEST(Runner, CompareNeverWritesOverAReport) {
   }
 }
 
-TEST(Runner, BadOptionsPrintTheUsage) {
+// A mistake is answered in one line that names it, and where to read more; a report goes where a
+// console user expects it, or is refused naming what is wrong with the place.
+TEST(Runner, ConsoleConventions) {
   const auto unknown = RunProgram(kRunner, {"--out", "x.txt", "--category", "Memory"});
   EXPECT_EQ(unknown.exitCode, 2u);
-  EXPECT_NE(unknown.output.find("unknown category"), std::string::npos) << unknown.output;
+  EXPECT_EQ(unknown.output,
+            "sysinfo-report: unknown category \"Memory\"\r\nTry \"sysinfo-report --help\" for "
+            "more.\r\n");
   EXPECT_EQ(RunProgram(kRunner, {"--help"}).exitCode, 0u);
+  const auto version = RunProgram(kRunner, {"--version"});
+  EXPECT_EQ(version.exitCode, 0u);
+  EXPECT_EQ(version.output, "sysinfo-report " + ProgramVersion() + "\r\n");
   const auto missing = RunProgram(kRunner, {"--compare", "no-such.json", "no-such.json"});
   EXPECT_EQ(missing.exitCode, 2u);
   const auto told = missing.output.find("cannot compare \"no-such.json\": ");
   ASSERT_NE(told, std::string::npos) << missing.output;
   EXPECT_GT(static_cast<unsigned char>(missing.output[told + 31]), ' ') << "no reason given";
+
+  TempFolder folder;
+  const std::string textReport = folder.File("report.txt");
+  ASSERT_EQ(RunProgram(kRunner, {"-o", textReport, "--category=cpu"}).exitCode, 0u);
+  const auto notJson = RunProgram(kRunner, {"--compare", textReport, textReport});
+  EXPECT_EQ(notJson.exitCode, 2u);
+  EXPECT_NE(notJson.output.find("not a JSON report of this program (write one with --format json)"),
+            std::string::npos)
+      << notJson.output;
+  // --out - is standard output: the report itself and nothing else.
+  std::string written;
+  ASSERT_TRUE(ReadWholeFile(textReport, written));
+  const auto piped = RunProgram(kRunner, {"--out", "-", "--category", "CPU", "--format", "json"});
+  EXPECT_EQ(piped.exitCode, 0u);
+  EXPECT_NE(piped.output.find("\"schemaVersion\""), std::string::npos) << piped.output;
+  EXPECT_NE(piped.output.find("\"name\": \"CPU\""), std::string::npos) << piped.output;
+  EXPECT_EQ(piped.output.find("Report saved"), std::string::npos) << piped.output;
+  EXPECT_EQ(GetFileAttributesW(L"-"), INVALID_FILE_ATTRIBUTES);  // no file named "-" made
+
+  const std::pair<std::string, std::string> places[] = {
+      {folder.path(), "it is a folder; give a file name inside it"},
+      {folder.File("no-such-folder\\r.txt"),
+       "the folder \"" + folder.File("no-such-folder") + "\" does not exist"},
+      {textReport + "\\r.txt", "\"" + textReport + "\" is a file, not a folder"},
+      {"CON", "it is a device, not a file (--out - writes to the console)"},
+  };
+  for (const auto& [place, reason] : places) {
+    const auto run = RunProgram(kRunner, {"--out", place, "--category", "CPU"});
+    EXPECT_NE(run.exitCode, 0u) << place;
+    EXPECT_NE(run.output.find("cannot write the report \"" + place + "\": " + reason),
+              std::string::npos)
+        << run.output;
+  }
 }
 
 }  // namespace
