@@ -18,6 +18,7 @@
 #include "base/special_folders_win.h"
 #include "base/unicode_win.h"
 #include "support/checksum_win.h"
+#include "support/file_version_win.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/support/report_schema_check.h"
 #include "tests/wine/test_keys.h"
@@ -660,6 +661,17 @@ TEST(Runner, ConsoleConventions) {
   const auto version = RunProgram(kRunner, {"--version"});
   EXPECT_EQ(version.exitCode, 0u);
   EXPECT_EQ(version.output, "sysinfo-report " + ProgramVersion() + "\r\n");
+  // The file says its version as the window program's does, as its own file.
+  for (const auto& [program, description] :
+       {std::pair{"sysinfo-report.exe", "Veltrix System Information report runner"},
+        std::pair{"sysinfo.exe", "Veltrix System Information"}}) {
+    cFixedFileInfo info;
+    info.FullPathName(ProgramFolder() + "\\" + program);
+    const VersionStrings& strings = info.Strings();
+    EXPECT_EQ((std::vector<std::string>{strings.fileVersion, strings.productVersion,
+                                        strings.fileDescription, strings.originalFilename}),
+              (std::vector<std::string>{ProgramVersion(), ProgramVersion(), description, program}));
+  }
   const auto missing = RunProgram(kRunner, {"--compare", "no-such.json", "no-such.json"});
   EXPECT_EQ(missing.exitCode, 2u);
   const auto told = missing.output.find("cannot compare \"no-such.json\": ");
