@@ -2,6 +2,7 @@
 #include "tools/report_compare.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 #include <variant>
 
@@ -9,6 +10,7 @@
 
 #include "base/json_value.h"
 #include "base/name_table.h"
+#include "base/text.h"
 #include "report/report.h"
 #include "scan/scan.h"
 #include "tools/report_items.h"
@@ -83,6 +85,22 @@ std::vector<FieldChange> FieldChanges(const std::vector<ItemField>& before,
   return changes;
 }
 
+// The two programs' own processes: a scan always finds the one that runs it, each time with
+// another command line, and that is no change to the machine.
+constexpr std::array<std::string_view, 2> kOwnPrograms{"sysinfo-report.exe", "sysinfo.exe"};
+
+bool IsScanningProgram(std::string_view category, const ReportItem& item) {
+  if (category != "Processes" || !item.lone.empty()) return false;
+  const auto name = item.value.Find("Name");
+  return name && name->Is(JsonKind::String) &&
+         std::any_of(kOwnPrograms.begin(), kOwnPrograms.end(),
+                     [&](std::string_view own) { return EqualsIgnoreCase(name->Text(), own); });
+}
+
+ItemName Shown(const ReportItem& item, const MatchKey& identity, FieldNames keyFields) {
+  return NamedForReader(NameOf(item, identity, keyFields), item, keyFields);
+}
+
 // Old items waiting for a partner under one key, in their order.
 struct Waiting {
   std::vector<std::size_t> items;
@@ -93,8 +111,11 @@ CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, 
   const std::string_view name = newCategory.Find("name")->Text();
   const ItemRules rules = ItemRulesOf(name);
   const FieldNames keyFields = rules.key;
-  const std::vector<ReportItem> before = ListItems(oldCategory, rules.shape);
-  const std::vector<ReportItem> after = ListItems(newCategory, rules.shape);
+  std::vector<ReportItem> before = ListItems(oldCategory, rules.shape);
+  std::vector<ReportItem> after = ListItems(newCategory, rules.shape);
+  for (std::vector<ReportItem>* items : {&before, &after}) {
+    std::erase_if(*items, [name](const ReportItem& item) { return IsScanningProgram(name, item); });
+  }
 
   std::vector<MatchKey> oldIds;
   oldIds.reserve(before.size());
@@ -115,7 +136,7 @@ CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, 
     const auto found = waiting.find(identity.key);
     CollectFields(item, newFields);
     if (found == waiting.end() || found->second.next == found->second.items.size()) {
-      differences.added.push_back({NameOf(item, identity, keyFields), Listed(newFields)});
+      differences.added.push_back({Shown(item, identity, keyFields), Listed(newFields)});
       continue;
     }
     const std::size_t partner = found->second.items[found->second.next++];
@@ -123,13 +144,13 @@ CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, 
     CollectFields(before[partner], oldFields);
     auto changes = FieldChanges(oldFields, newFields, rules.changing, allFields);
     if (!changes.empty()) {
-      differences.changed.push_back({NameOf(item, identity, keyFields), std::move(changes)});
+      differences.changed.push_back({Shown(item, identity, keyFields), std::move(changes)});
     }
   }
   for (std::size_t i = 0; i < before.size(); ++i) {
     if (paired[i]) continue;
     CollectFields(before[i], oldFields);
-    differences.removed.push_back({NameOf(before[i], oldIds[i], keyFields), Listed(oldFields)});
+    differences.removed.push_back({Shown(before[i], oldIds[i], keyFields), Listed(oldFields)});
   }
   return differences;
 }
@@ -161,8 +182,13 @@ ReportSummary Summarize(const JsonDocument& document, const std::string& file) {
 
 // ---- rendering ----
 
+const std::string& ShownText(const ItemName& name) {
+  return name.shown.empty() ? name.name : name.shown;
+}
+
 std::string NameText(const ItemName& name) {
-  return Visible(name.subsection.empty() ? name.name : name.subsection + ": " + name.name);
+  return Visible(name.subsection.empty() ? ShownText(name)
+                                         : name.subsection + ": " + ShownText(name));
 }
 
 std::string Counted(std::size_t count, const char* one, const char* many) {
@@ -216,7 +242,7 @@ Json ReportJson(const ReportSummary& report) {
 }
 
 Json NameJson(const ItemName& name) {
-  Json json = {{"item", name.name}};
+  Json json = {{"item", ShownText(name)}};
   if (!name.subsection.empty()) json["subsection"] = name.subsection;
   return json;
 }

@@ -84,6 +84,18 @@ std::string NamePart(const std::optional<JsonNode>& value) {
   return Json(std::string(text)).dump(-1, ' ', false, Json::error_handler_t::replace);
 }
 
+// A key value as a reader is shown it: nothing for a value the item does not hold or holds as
+// null, a string as it stands (quotes only around the empty one), other values as written.
+std::optional<std::string> ShownPart(const std::optional<JsonNode>& value) {
+  if (!value || value->Is(JsonKind::Null)) return std::nullopt;
+  switch (value->Kind()) {
+    case JsonKind::True: return "true";
+    case JsonKind::False: return "false";
+    case JsonKind::String: return value->Text().empty() ? "\"\"" : std::string(value->Text());
+    default: return std::string(value->Text());  // a number as written
+  }
+}
+
 }  // namespace
 
 ItemRules ItemRulesOf(std::string_view category) {
@@ -150,6 +162,16 @@ ItemName NameOf(const ReportItem& item, const MatchKey& identity, FieldNames key
     if (value) shown = parts.size();
   }
   for (std::size_t i = 0; i < shown; ++i) name.name += (i > 0 ? ", " : "") + parts[i];
+  return name;
+}
+
+ItemName NamedForReader(ItemName name, const ReportItem& item, FieldNames keyFields) {
+  if (!item.ownName.empty() || name.name.starts_with('#')) return name;
+  for (std::string_view field : keyFields) {
+    if (const auto part = ShownPart(FindKey(item, field)))
+      name.shown += (name.shown.empty() ? "" : ", ") + *part;
+  }
+  if (name.shown.empty()) name.shown = "(no name)";
   return name;
 }
 

@@ -73,9 +73,14 @@ class MatchKeys {
 // the same name.
 struct ItemName {
   std::string subsection;
-  std::string name;
+  std::string name;  // the key fields as NameOf writes them: the fleet database's stable key
+  std::string shown;  // as a reader is shown it (see NamedForReader); empty: as `name`
 };
 ItemName NameOf(const ReportItem& item, const MatchKey& identity, FieldNames keyFields);
+
+// The name with what a reader is shown: the key fields the item holds as text, "notepad.exe"
+// rather than "notepad.exe, (null), (null)". An item matched by position keeps its "#N".
+ItemName NamedForReader(ItemName name, const ReportItem& item, FieldNames keyFields);
 
 // Text with control characters shown as markers, for a line of output.
 std::string Visible(std::string_view text);

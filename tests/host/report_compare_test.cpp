@@ -59,6 +59,14 @@ const Case kCases[] = {
      R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "Description": "a", "ProcessId": 7},
       {"Name": "svc.exe", "Description": "b", "ProcessId": 8}, {"Name": "svc.exe", "Description": "c"}]}]})",
      false, "\nProcesses: 1 added, 0 removed, 0 changed\n  + svc.exe\n\n1 added, 0 removed, 0 changed in 1 category.\n"},
+    {"named by the key fields held, as text; the scanning program's own process is no change",
+     R"({"categories": [{"name": "Processes", "items": [{"Name": "sysinfo-report.exe", "CommandLine": "sysinfo-report --out a"},
+      {"Name": "SYSINFO.EXE", "CommandLine": null}]}]})",
+     R"({"categories": [{"name": "Processes", "items": [{"Name": "sysinfo-report.exe", "CommandLine": "sysinfo-report --out b"},
+      {"Name": "notepad.exe", "ExecutablePath": null, "CommandLine": null},
+      {"Name": "a, b", "ExecutablePath": "\"C:\\P F\\a.exe\" -x", "CommandLine": ""}]}]})",
+     false, "\nProcesses: 2 added, 0 removed, 0 changed\n  + notepad.exe\n  + a, b, \"C:\\P F\\a.exe\" -x, \"\"\n\n"
+     "2 added, 0 removed, 0 changed in 1 category.\n"},
     {"all fields", R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "ProcessId": 1}]}]})",
      R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "ProcessId": 7}]}]})",
      true, "\nProcesses: 0 added, 0 removed, 1 changed\n  ~ svc.exe\n      ProcessId: 1 -> 7\n\n"
