@@ -430,12 +430,13 @@ std::string Redactor::Learn(IdentityKind kind, std::string_view value) {
     // Met again as a kind replaced everywhere (a secret that is also an account's name, a word
     // the user asked to hide): replaced everywhere from now on.
     if (ReplacedEverywhere(kind, folded)) ReplaceEverywhere(folded, *known);
+    if (kind == IdentityKind::Word) known->inWords = true;
     return known->marker;
   }
   if (!WorthRedacting(kind, folded)) return {};
   const auto mapped = map_.find(folded);
   Known known{mapped != map_.end() ? mapped->second : NewMarker(kind), false,
-              kind == IdentityKind::Computer && IsPlainWord(value)};
+              kind == IdentityKind::Computer && IsPlainWord(value), kind == IdentityKind::Word};
   if (kind != IdentityKind::Secret && kind != IdentityKind::Credentials)
     map_.emplace(folded, known.marker);
   Known& kept = known_.emplace(folded, std::move(known)).first->second;
@@ -609,16 +610,16 @@ void Redactor::FindKnown(std::string_view text, std::string_view folded, Spans& 
       if (value.size() > 1 && (at + 1 >= folded.size() || folded[at + 1] != value[1])) continue;
       if (folded.compare(at, value.size(), value) != 0) continue;
       const std::size_t end = at + value.size();
+      const Known& known = known_.at(value);
       const bool wordStart = IsWordByte(static_cast<unsigned char>(value.front()));
       const bool wordEnd = IsWordByte(static_cast<unsigned char>(value.back()));
-      if (wordStart && at > 0 && IsWordByteAt(text, at - 1)) continue;
-      if (wordEnd && IsWordByteAt(text, end)) continue;
+      if (!known.inWords && wordStart && at > 0 && IsWordByteAt(text, at - 1)) continue;
+      if (!known.inWords && wordEnd && IsWordByteAt(text, end)) continue;
       // A known value holding what a pattern found in it ("-S-1-5-21-1-x" hidden as a word)
       // takes its place whole; one that only overlaps a finding ("bob" in "bob:pw@") does not.
       const auto first = spans.lower_bound(at), last = spans.lower_bound(end);
       const bool overlapsBefore = first != spans.begin() && std::prev(first)->second.end > at;
       if (overlapsBefore || (last != first && std::prev(last)->second.end > end)) continue;
-      const Known& known = known_.at(value);
       const std::string_view written = text.substr(at, value.size());
       const bool capitals = std::none_of(written.begin(), written.end(),
                                          [](char c) { return IsAsciiLower(c); });
@@ -717,10 +718,37 @@ void Redactor::FindPatterns(std::string_view text, std::string_view folded, Span
   }
 }
 
+// Windows' own programs whose one-letter options are no secrets: "svchost.exe -k netsvcs -p -s
+// Schedule" names a service group, and a helper reading the report needs it.
+constexpr std::array<std::string_view, 14> kOwnOptionPrograms{
+    "svchost.exe",     "rundll32.exe",      "dllhost.exe",
+    "taskhostw.exe",   "sihost.exe",        "conhost.exe",
+    "wmiprvse.exe",    "runtimebroker.exe", "backgroundtaskhost.exe",
+    "taskhost.exe",    "wudfhost.exe",      "fontdrvhost.exe",
+    "smartscreen.exe", "ctfmon.exe"};
+
+// Whether a command line runs one of those from the system folder, or by its bare name.
+bool IsWindowsOwnCommand(std::string_view folded) {
+  folded = folded.substr(std::min(folded.find_first_not_of(' '), folded.size()));
+  const bool quoted = folded.starts_with('"');
+  if (quoted) folded.remove_prefix(1);
+  const std::size_t end = folded.find(quoted ? '"' : ' ');
+  const std::string_view program = folded.substr(0, end);
+  const std::size_t slash = program.find_last_of("\\/");
+  const std::string_view name = slash == std::string_view::npos ? program
+                                                                : program.substr(slash + 1);
+  if (!Contains(kOwnOptionPrograms, name)) return false;
+  if (slash == std::string_view::npos) return true;
+  const std::string_view folder = program.substr(0, slash);
+  return folder.ends_with("\\windows\\system32") || folder.ends_with("\\windows\\syswow64") ||
+         folder == "%systemroot%\\system32" || folder == "%windir%\\system32";
+}
+
 // Arguments that carry a secret or an account: "--password=x", "/token:x", "-ApiKey x",
 // "pwd=x", "AccountKey=x;", "?sig=x", "-p x" (not "-p 22"), "/p:x", "/user:DOMAIN\name".
 void Redactor::FindArguments(std::string_view text, std::string_view folded, Spans& spans) {
   std::size_t nestedStart = std::string_view::npos;  // "/p:Name=Value" holds an argument itself
+  const bool ownProgram = IsWindowsOwnCommand(folded);
   for (std::size_t at = 0; at < text.size(); ++at) {
     if (at != nestedStart && !StartsToken(text, at)) continue;
     std::size_t nameBegin = at;
@@ -754,6 +782,7 @@ void Redactor::FindArguments(std::string_view text, std::string_view folded, Spa
     }
     const std::string_view found = text.substr(value, valueEnd - value);
     if (argument == Argument::SecretUnlessNumber) {
+      if (ownProgram) continue;
       if (found.find('=') != std::string_view::npos) {
         nestedStart = value;
         at = value - 1;

@@ -88,6 +88,7 @@ class Redactor {
     std::string marker;
     bool everywhere;  // replaced wherever it stands, not only in its own context
     bool plainWord;  // elsewhere only in capitals or in small letters ("OFFICE", "office")
+    bool inWords = false;  // also inside a longer word ("AcmeSync"): a word the user named
   };
   struct Span {
     std::size_t end;

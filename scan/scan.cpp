@@ -26,6 +26,10 @@ void WriteHeader(ReportWriter& report, const ScanCategories& categories, const S
   report.WriteReportLine("");
   report.WriteReportLine("Date: " + host.ShortDate());
   report.WriteReportLine("Time: " + host.ShortTime());
+  // Whoever reads a posted report should know the names in it are not the machine's own.
+  if (choices.redact)
+    report.WriteReportLine("Redacted: names, numbers and secrets that identify the machine or "
+                           "its people are replaced by markers.");
   report.WriteReportLine("");
   int number = 1;
   for (std::size_t i = 0; i < categories.Count(); ++i) {

@@ -390,6 +390,12 @@ TEST(Redaction, MarkersByKindAndContext) {
       {"", "x?sv=1&sig=S1g&key=K3 AccountKey=Ak1;Name=n", "x?sv=1&sig=<secret-5>&key=<secret-6> AccountKey=<secret-7>;Name=n"},
       {"", "a -p Pw1 -P Pw2 -k K4 --pw Pw3 /p:Pw4 /p:Pwd=Pw5", "a -p <secret-8> -P <secret-9> -k <secret-10> --pw <secret-11> /p:<secret-12> /p:Pwd=<secret-13>"},
       {"", "ssh -p 22 -k https://h /p:Config=Release bypass=1 monkey=2 -print", "ssh -p 22 -k https://h /p:Config=Release bypass=1 monkey=2 -print"},
+      // Windows' own programs keep their options' words; the same options elsewhere do not.
+      {"", "C:\\WINDOWS\\system32\\svchost.exe -k LocalServiceNetworkRestricted -p -s Dhcp",
+       "C:\\WINDOWS\\system32\\svchost.exe -k LocalServiceNetworkRestricted -p -s Dhcp"},
+      {"", "\"%SystemRoot%\\System32\\svchost.exe\" -k netsvcs -p", "\"%SystemRoot%\\System32\\svchost.exe\" -k netsvcs -p"},
+      {"", "svchost.exe -k wksvc pwd=Pw6", "svchost.exe -k wksvc pwd=<secret-14>"},
+      {"", "C:\\Temp\\svchost.exe -k Pw7", "C:\\Temp\\svchost.exe -k <secret-15>"},
       // Phone numbers, device addresses; dates, times, versions and sizes are neither.
       {"", "+44 20 7946 0958, +1 (555) 123-4567; 020 7946 0958, (030) 1234567, 555.123.4567",
        "<phone-1>, <phone-2>; <phone-3>, <phone-4>, <phone-5>"},
@@ -402,6 +408,11 @@ TEST(Redaction, MarkersByKindAndContext) {
   for (const auto& [field, text, redacted] : cases) {
     EXPECT_EQ(redactor.Field(field, text), redacted) << text;
   }
+  // A word the user named is hidden also inside longer names; a learnt value only as a word.
+  redactor.Learn(IdentityKind::Word, "Acme");
+  EXPECT_EQ(redactor.Text("AcmeSyncAgent acme_sync ACME2 Acme"),
+            "<word-1>SyncAgent <word-1>_sync <word-1>2 <word-1>");
+  EXPECT_EQ(redactor.Text("PC-OTHERS zorbas"), "PC-OTHERS zorbas");
   redactor.Learn(IdentityKind::Owner, "Quinlan Ostrova");
   redactor.Learn(IdentityKind::Organization, "Microsoft");
   EXPECT_EQ(redactor.Text("by quinlan OSTROVA for Microsoft"), "by <owner> for Microsoft");
