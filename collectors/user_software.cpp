@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <unordered_set>
 
 #include "base/text.h"
 #include "collectors/category.h"
@@ -32,17 +33,10 @@ constexpr std::array<std::string_view, 2> kViews{
     "Software\\WOW6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall",
 };
 
-// An Uninstall entry read, by its user and key name.
-struct ListedEntry {
-  std::string sid;
-  std::string name;
-};
-
-bool IsListed(const std::vector<ListedEntry>& listed, const InstallerProduct& product) {
-  return std::any_of(listed.begin(), listed.end(), [&product](const ListedEntry& entry) {
-    return EqualsFoldingCase(entry.sid, product.userSid) &&
-           EqualsFoldingCase(entry.name, product.productCode);
-  });
+// An Uninstall entry read, by its user and key name, letter case folded: what a product's code
+// is looked up by.
+std::string EntryOf(std::string_view sid, std::string_view name) {
+  return FoldCase(sid) + '\\' + FoldCase(name);
 }
 
 // The user's name as the other rows have it; an account without a profile by what the machine
@@ -83,7 +77,7 @@ void CollectUserSoftware(ReportWriter& report, const UserSoftwareSources& source
   const std::vector<MachineUser> users =
       failure.Take(ListMachineUsers(sources.keys, sources.profiles));
   SortedTable table(kSection);
-  std::vector<ListedEntry> listed;
+  std::unordered_set<std::string> listed;
   for (const MachineUser& user : users) {
     if (!user.hiveLoaded) {
       table.AddNew();
@@ -94,15 +88,16 @@ void CollectUserSoftware(ReportWriter& report, const UserSoftwareSources& source
     }
     for (std::string_view view : kViews) {
       const UninstallKey key{user.root, user.Key(view), user.KeyName(view), user.name};
-      for (std::string& name : AddUninstallEntries(table, sources.keys, key, failure))
-        listed.push_back({user.sid, std::move(name)});
+      for (const std::string& name : AddUninstallEntries(table, sources.keys, key, failure))
+        listed.insert(EntryOf(user.sid, name));
     }
   }
   Result<std::vector<InstallerProduct>> products = sources.installer.UserProducts();
   if (products.error) products.error->message = "Windows Installer: " + products.error->message;
   for (const InstallerProduct& product : failure.Take(std::move(products))) {
     // Its Uninstall entry, named by its product code, has already listed it, with more.
-    if (product.name.empty() || IsListed(listed, product)) continue;
+    if (product.name.empty() || listed.count(EntryOf(product.userSid, product.productCode)))
+      continue;
     AddProduct(table, product, UserNamed(users, sources.profiles, product.userSid));
   }
   report.SourceEnded(failure.First());
