@@ -101,8 +101,8 @@ struct Machine {
     const RegistryRoot root = user == 0 ? RegistryRoot::CurrentUser : RegistryRoot::Users;
     const std::string hive = user == 0 ? "" : Sid(user) + "\\";
     const std::string view = n % 4 == 3 ? "Software\\WOW6432Node\\" : "Software\\";
-    const std::string key =
-        hive + view + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\" + Code(n);
+    const std::string key = hive + view + "Microsoft\\Windows\\CurrentVersion\\Uninstall\\" +
+                            Code(n);
     const std::string name = "Program " + std::to_string(n * 7919 % kPrograms);
     keys.Set(root, key, "DisplayName", Text(name));
     keys.Set(root, key, "DisplayVersion", Text("1.2." + std::to_string(n)));
@@ -162,7 +162,9 @@ std::size_t Replay(const std::vector<Call>& calls, RegistryRoutines& keys) {
       case Read::Value:
         read += keys.QueryValue(call.root, call.path, call.name, call.view).value.has_value();
         break;
-      case Read::Subkeys: read += keys.SubkeyNames(call.root, call.path, call.view).value.size(); break;
+      case Read::Subkeys:
+        read += keys.SubkeyNames(call.root, call.path, call.view).value.size();
+        break;
       case Read::Values: read += keys.Values(call.root, call.path, call.view).value.size(); break;
     }
   }

@@ -63,8 +63,10 @@ void CollectSoftware(ReportWriter& report, RegistryRoutines& keys, DetailLevel l
   SortedTable table(kSection);
   FirstFailure failure;
   for (std::string_view view : kViews) {
-    const UninstallKey key{RegistryRoot::LocalMachine, std::string(view),
-                           "HKEY_LOCAL_MACHINE\\" + std::string(view), {}};
+    const UninstallKey key{RegistryRoot::LocalMachine,
+                           std::string(view),
+                           "HKEY_LOCAL_MACHINE\\" + std::string(view),
+                           {}};
     AddUninstallEntries(table, keys, key, failure);
   }
   report.SourceEnded(failure.First());

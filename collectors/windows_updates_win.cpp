@@ -60,7 +60,8 @@ Result<std::vector<UpdateHistoryEntry>> WindowsUpdateHistory::Entries(std::size_
   if (SUCCEEDED(hr)) hr = session->CreateUpdateSearcher(&searcher);
   if (SUCCEEDED(hr)) hr = searcher->GetTotalHistoryCount(&total);
   if (FAILED(hr)) return {{}, ComError(hr)};
-  const LONG wanted = static_cast<LONG>(std::min<std::size_t>(std::max<LONG>(total, 0), maxEntries));
+  const LONG wanted =
+      static_cast<LONG>(std::min<std::size_t>(std::max<LONG>(total, 0), maxEntries));
   Result<std::vector<UpdateHistoryEntry>> entries;
   if (wanted == 0) return entries;
   ComPtr<IUpdateHistoryEntryCollection> history;

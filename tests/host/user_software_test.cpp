@@ -82,8 +82,8 @@ TEST(UserSoftware, EveryUsersProgramsOnceWithTheirUser) {
 TEST(UserSoftware, EachLevelPrintsAnInstallerProductsLines) {
   Machine machine;
   machine.profiles.names = {{machine.profiles.sid, "PC\\me"}};
-  machine.installer.products.value = {{machine.profiles.sid, "{BBBB-2}", "Beta", "2.0", "Beta Inc",
-                                       "C:\\Beta\\", "20240101"}};
+  machine.installer.products.value = {
+      {machine.profiles.sid, "{BBBB-2}", "Beta", "2.0", "Beta Inc", "C:\\Beta\\", "20240101"}};
   for (DetailLevel level : kDetailLevels) {
     EXPECT_EQ(machine.Collect(level), testing::LinesAt(level, kExpected.at("each level")))
         << LevelCaption(level);

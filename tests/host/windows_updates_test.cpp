@@ -85,7 +85,8 @@ TEST(WindowsUpdates, AFailingHistoryLeavesTheFixesListed) {
   machine.history.entries = {{}, Failure("Not implemented.")};
   CategoryOutcome outcome;
   const std::vector<std::string> lines = machine.Collect(DetailLevel::Basic, &outcome);
-  const std::vector<std::string> block = testing::LinesAt(DetailLevel::Basic, kExpected.at("each level"));
+  const std::vector<std::string> block = testing::LinesAt(DetailLevel::Basic,
+                                                          kExpected.at("each level"));
   EXPECT_EQ(lines, std::vector<std::string>(block.begin(), block.begin() + 11));
   EXPECT_EQ(outcome.status, CategoryStatus::Failed);
   EXPECT_EQ(outcome.error, "Windows Update history: Not implemented.");
