@@ -17,6 +17,8 @@
 #include "collectors/performance_win.h"
 #include "collectors/suspicious_files_win.h"
 #include "collectors/user_profiles_win.h"
+#include "collectors/user_software_win.h"
+#include "collectors/windows_updates_win.h"
 #include "collectors/wmi_win.h"
 #include "scan/declared_categories.h"
 #include "support/registry_win.h"
@@ -63,6 +65,8 @@ struct ScanSession::Platform {
     sources.Provide<HostsFileSource>(hosts);
     sources.Provide<AutostartSystem>(autostart);
     sources.Provide<UserProfileSystem>(profiles);
+    sources.Provide<InstallerProducts>(installer);
+    sources.Provide<UpdateHistory>(updates);
   }
 
   std::unique_ptr<WmiService> wmi;
@@ -73,6 +77,8 @@ struct ScanSession::Platform {
   WindowsHostsFile hosts;
   WindowsAutostartSystem autostart;
   WindowsUserProfiles profiles;
+  WindowsInstallerProducts installer;
+  WindowsUpdateHistory updates;
   Sources sources;
   PlatformCategories categories{sources};
 };

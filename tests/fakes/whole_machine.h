@@ -7,6 +7,9 @@
 #include "collectors/performance.h"
 #include "collectors/sources.h"
 #include "collectors/suspicious_files.h"
+#include "collectors/user_profiles.h"
+#include "collectors/user_software.h"
+#include "collectors/windows_updates.h"
 #include "collectors/wmi.h"
 #include "support/registry.h"
 
@@ -23,6 +26,9 @@ void ProvideEverySource(Machine& machine) {
   machine.sources.template Provide<PerformanceSource>(machine.performance);
   machine.sources.template Provide<HostsFileSource>(machine.hosts);
   machine.sources.template Provide<AutostartSystem>(machine.autostart);
+  machine.sources.template Provide<UserProfileSystem>(machine.profiles);
+  machine.sources.template Provide<InstallerProducts>(machine.installer);
+  machine.sources.template Provide<UpdateHistory>(machine.updates);
 }
 
 }  // namespace sysinfo::testing

@@ -18,6 +18,8 @@
 #include "tests/fakes/fake_autostart.h"
 #include "tests/fakes/fake_hosts_file.h"
 #include "tests/fakes/fake_registry.h"
+#include "tests/fakes/fake_user_profiles.h"
+#include "tests/fakes/fake_user_software.h"
 #include "tests/fakes/fake_wmi.h"
 #include "tests/fakes/memory_report.h"
 #include "tests/fakes/whole_machine.h"
@@ -76,6 +78,9 @@ struct Machine {
   OneSuspiciousFile files;
   testing::FakeAutostartSystem autostart;
   FileExaminations examined{files};
+  testing::FakeUserProfiles profiles;
+  testing::FakeInstaller installer;
+  testing::FakeUpdateHistory updates;
   testing::FakeHostsFile hosts;
   PerformanceSource performance{[] {
     const PerformanceInfo info{.physicalTotal = 2'097'152,
@@ -108,6 +113,9 @@ struct Machine {
                FakeQuery{{{{"BankLabel", std::string("BANK 0")},
                            {"Capacity", std::uint64_t{8589934592}}}}});
     wmi.Answer("Select * from Win32_PageFileUsage", FakeQuery{});
+    wmi.Answer("SELECT * FROM Win32_QuickFixEngineering", FakeQuery{});
+    installer.products = {{}, Failure("Access is denied.")};
+    updates.entries = {{}, Failure("Not implemented.")};
     const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Editor";
     registry.Set(RegistryRoot::CurrentUser,
                  "Software\\Microsoft\\Windows\\CurrentVersion\\Internet Settings", "ProxyEnable",
@@ -201,7 +209,8 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
       "Drives" + failed, "Drivers: empty", "Hardware" + failed, "Host File Info: empty",
       "Memory (Ram)" + denied, "Network Protocols" + failed, "Processes: ok", "Proxy Info" + denied,
       "Services" + failed, "Software" + denied, "Startup Items" + failed, "Suspicious Files!" + denied,
-      "Autostart Entries: empty"};
+      "Autostart Entries: empty", "User Software: failed (Windows Installer: Access is denied.)",
+      "Windows Updates: failed (Windows Update history: Not implemented.)"};
   // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {
@@ -233,6 +242,10 @@ TEST(JsonReport, ACategoryWhoseSourceWasNotProvidedFailsNamingIt) {
   }
   EXPECT_EQ(host.outcomes[*FindCategory("Host File Info")].second.error,
             "no hosts file was provided to the scan");
+  EXPECT_EQ(host.outcomes[*FindCategory("User Software")].second.error,
+            "no Windows Installer was provided to the scan");
+  EXPECT_EQ(host.outcomes[*FindCategory("Windows Updates")].second.error,
+            "no Windows Update history was provided to the scan");
 }
 
 TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
