@@ -36,6 +36,9 @@ bash scripts/build.sh windows
 # What the programs ask of the Windows loader: KnownDLLs imported only, ASLR, NX, stack protector.
 bash scripts/check-programs.sh build/windows/bin/sysinfo.exe build/windows/bin/sysinfo-report.exe \
   build/windows/bin/sysinfo-fleet.exe
+# The download: a clean build of the committed source in another folder gives these same programs,
+# and the zip made twice is the same bytes.
+bash scripts/package.sh --check
 source scripts/wine-env.sh
 source scripts/xvfb-env.sh
 trap 'xvfb_env_stop; wine_env_stop' EXIT
