@@ -76,7 +76,9 @@ std::string FolderOf(std::string_view path) {
 }
 
 std::string_view RootName(RegistryRoot root) {
-  return root == RegistryRoot::CurrentUser ? "HKEY_CURRENT_USER" : "HKEY_USERS";
+  return root == RegistryRoot::CurrentUser    ? "HKEY_CURRENT_USER"
+         : root == RegistryRoot::LocalMachine ? "HKEY_LOCAL_MACHINE"
+                                              : "HKEY_USERS";
 }
 
 // The user's classes hive below its root, also where a user whose hive is not loaded would have it.
@@ -100,17 +102,17 @@ class PackageReader {
     }
     ReadAllUserStore();
     for (auto& [key, package] : found_) {
-      if (package.manifestError.empty()) ReadManifest(package);
+      ReadManifest(package);
       read_.packages.push_back(std::move(package));
     }
     return {std::move(read_), failure_.First()};
   }
 
  private:
-  // Each user once, in the list's order; a package of no user last.
+  // The user's place in the list and the full name in lower case: each user's packages once, in
+  // the list's order, and a package of no user last.
   static constexpr std::size_t kNoUser = std::numeric_limits<std::size_t>::max();
-  using PackageKey =
-      std::pair<std::size_t, std::string>;  // the user's place, the name in lower case
+  using PackageKey = std::pair<std::size_t, std::string>;
 
   StorePackage& Found(std::optional<std::size_t> user, const std::string& fullName,
                       std::string_view source) {
@@ -143,7 +145,10 @@ class PackageReader {
   }
 
   std::string Text(RegistryRoot root, const std::string& path, std::string_view value) {
-    return RegistryText(failure_.Take(keys_.QueryValue(root, path, value, kView)));
+    Result<std::optional<RawRegistryValue>> read = keys_.QueryValue(root, path, value, kView);
+    if (read.Failed())
+      read.error->message.insert(0, std::string(RootName(root)) + "\\" + path + ": ");
+    return RegistryText(failure_.Take(std::move(read)));
   }
 
   void ReadRepository(std::size_t index) {
@@ -162,7 +167,7 @@ class PackageReader {
   // The store's Applications give install folders; its SID subkeys, whose packages are whose.
   void ReadAllUserStore() {
     const std::string store(kAllUserStore);
-    const std::string name = "HKEY_LOCAL_MACHINE\\" + store;
+    const std::string name = std::string(RootName(RegistryRoot::LocalMachine)) + "\\" + store;
     struct Application {
       std::string fullName;
       std::string folder;
