@@ -16,6 +16,7 @@
 #include "collectors/file_examinations.h"
 #include "collectors/scheduled_tasks.h"
 #include "collectors/sorted_table.h"
+#include "collectors/user_profiles.h"
 
 namespace sysinfo {
 
@@ -267,7 +268,9 @@ extern const CategoryDefinition kAutostartEntriesCategory{
           AutostartSystem* system = sources.Need<AutostartSystem>(report);
           FileExaminations* examined = sources.Need<FileExaminations>(report);
           if (!registry || !system || !examined) return;
-          AutostartSources autostart{*registry, *system, *examined};
+          // Packaged apps' tasks only where the scan was given the users' files.
+          AutostartSources autostart{*registry, *system, *examined,
+                                     sources.Find<UserProfileSystem>()};
           CollectAutostartEntries(report, autostart, level);
         },
     .fields = {kKey, kChanging, kIdentifying},

@@ -20,6 +20,7 @@ namespace sysinfo {
 
 class FileExaminations;
 class ReportWriter;
+class UserProfileSystem;
 
 // Whether the user turned an entry on or off in Task Manager, from its StartupApproved value.
 struct StartupApproval {
@@ -151,6 +152,8 @@ struct AutostartSources {
   RegistryRoutines& registry;
   AutostartSystem& system;
   FileExaminations& examined;  // the images' signatures, digests and versions, shared in the scan
+  // The users' files, for the startup tasks of their packaged apps; none: those are not read.
+  UserProfileSystem* profiles = nullptr;
 };
 
 // A script Group Policy runs, as its scripts.ini or psscripts.ini lists it.

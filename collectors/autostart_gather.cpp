@@ -13,6 +13,7 @@
 #include "collectors/autostart_places.h"
 #include "collectors/event_consumers.h"
 #include "collectors/scheduled_tasks.h"
+#include "collectors/store_packages.h"
 #include "collectors/winsock_catalog.h"
 
 namespace sysinfo {
@@ -222,7 +223,8 @@ std::string ExpandIn(std::string_view text,
 // Reads every place, keeping the first reason a source could not be read.
 class Gatherer {
  public:
-  explicit Gatherer(AutostartSources& sources) : keys_(sources.registry), system_(sources.system) {}
+  explicit Gatherer(AutostartSources& sources)
+      : keys_(sources.registry), system_(sources.system), profiles_(sources.profiles) {}
 
   Result<std::vector<AutostartEntry>> Run() {
     ReadHives();
@@ -248,6 +250,7 @@ class Gatherer {
     ReadTasks();
     ReadEventSubscriptions();
     ReadBitsJobs();
+    ReadPackagedApps();
     return {std::move(entries_), std::move(error_)};
   }
 
@@ -1018,8 +1021,43 @@ class Gatherer {
     for (AutostartEntry& entry : BitsEntries(*jobs)) entries_.push_back(std::move(entry));
   }
 
+  // The startup tasks packaged apps declare, each user's once. The user's own choice (Task
+  // Manager, the app's settings) is the State value of the task in the user's classes hive; where
+  // there is none yet, the task is as its manifest declares it.
+  void ReadPackagedApps() {
+    if (!profiles_) return;
+    const StorePackages read = Take(ReadStorePackages(keys_, *profiles_), "Packaged apps");
+    for (const StorePackage& package : read.packages) {
+      const std::string family = SplitPackageFullName(package.fullName).family;
+      const MachineUser* user = package.user ? &read.users[*package.user] : nullptr;
+      const std::string location = user ? PackageStateKeyName(*user, family)
+                                        : package.installFolder + "\\AppxManifest.xml";
+      for (const StartupTaskDeclaration& task : package.manifest.startupTasks) {
+        const std::string image = StartupTaskImage(package, task);
+        const std::string state = PackagedTaskState(user, family, task);
+        AutostartEntry& entry = Add("Packaged Apps", {nullptr, RegistryRoot::None, {}, location},
+                                    task.taskId, image, ImageRule::Given, state);
+        entry.image = image;
+      }
+    }
+  }
+
+  std::string PackagedTaskState(const MachineUser* user, const std::string& family,
+                                const StartupTaskDeclaration& task) {
+    const std::string declared(task.enabled ? kEnabled : kDisabled);
+    if (!user) return declared;
+    if (!user->hiveLoaded) return std::string(kHiveNotLoaded);
+    // A task id that could name another key than its own reads nothing.
+    if (task.taskId.empty() || task.taskId.find('\\') != std::string::npos) return declared;
+    const std::string key = PackageStateKey(*user, family) + "\\" + task.taskId;
+    const auto state = DwordOf(
+        Query(user->root, key, "State", PackageStateKeyName(*user, family) + "\\" + task.taskId));
+    return state ? StartupTaskStateText(static_cast<std::uint32_t>(*state)) : declared;
+  }
+
   RegistryRoutines& keys_;
   AutostartSystem& system_;
+  UserProfileSystem* profiles_;
   std::vector<std::string> notes_;
   std::vector<Hive> hives_;  // the machine's two views, the current user, the other loaded users
   std::vector<std::string> loadedUsers_;

@@ -34,8 +34,12 @@ std::string ExpandForUser(RegistryRoutines& keys, std::string_view text,
                           const std::string& profile) {
   constexpr std::string_view kProfileVariable = "%USERPROFILE%";
   std::string folder(text);
-  if (StartsWithFoldingCase(folder, kProfileVariable) && !profile.empty())
+  if (StartsWithFoldingCase(folder, kProfileVariable)) {
+    // Without a profile of its own (a service's hive) the folder is nowhere: the scan's own
+    // profile would lend it the current user's files.
+    if (profile.empty()) return {};
     folder = profile + folder.substr(kProfileVariable.size());
+  }
   return keys.ExpandEnvironment(folder);
 }
 

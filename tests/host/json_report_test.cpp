@@ -210,6 +210,7 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
       "Memory (Ram)" + denied, "Network Protocols" + failed, "Processes: ok", "Proxy Info" + denied,
       "Services" + failed, "Software" + denied, "Startup Items" + failed, "Suspicious Files!" + denied,
       "Autostart Entries: empty", "User Software: failed (Windows Installer: Access is denied.)",
+      "Store Apps: empty",
       "Windows Updates: failed (Windows Update history: Not implemented.)"};
   // clang-format on
   std::vector<std::string> documented;
@@ -246,6 +247,8 @@ TEST(JsonReport, ACategoryWhoseSourceWasNotProvidedFailsNamingIt) {
             "no Windows Installer was provided to the scan");
   EXPECT_EQ(host.outcomes[*FindCategory("Windows Updates")].second.error,
             "no Windows Update history was provided to the scan");
+  EXPECT_EQ(host.outcomes[*FindCategory("Store Apps")].second.error,
+            "no user profiles was provided to the scan");
 }
 
 TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
