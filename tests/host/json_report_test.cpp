@@ -201,7 +201,8 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
       "Drives" + failed, "Drivers: empty", "Hardware" + failed, "Host File Info: empty",
       "Memory (Ram)" + denied, "Network Protocols" + failed, "Processes: ok", "Proxy Info" + denied,
       "Services" + failed, "Software" + denied, "Startup Items" + failed, "Suspicious Files!" + denied,
-      "Autostart Entries: empty"};
+      "Autostart Entries: empty",
+      "Browser Extensions: failed (no user profiles was provided to the scan)"};
   // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {
@@ -233,6 +234,8 @@ TEST(JsonReport, ACategoryWhoseSourceWasNotProvidedFailsNamingIt) {
   }
   EXPECT_EQ(host.outcomes[*FindCategory("Host File Info")].second.error,
             "no hosts file was provided to the scan");
+  EXPECT_EQ(host.outcomes[*FindCategory("Browser Extensions")].second.error,
+            "no registry was provided to the scan");
 }
 
 TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {
