@@ -352,6 +352,9 @@ class ExtensionGatherer {
                                            : users_[user].localAppData;
     if (base.empty()) return;
     const std::string folder = base + "\\" + std::string(kind.folder);
+    // Two users may name one folder (a hive whose folders fall back to the scan's own user's,
+    // folders moved to a shared place): its extensions are the first one's.
+    if (!foldersRead_.insert(LowerCase(folder)).second) return;
     if (kind.oneProfile) {
       ReadProfile(
           {user, browser, std::string(kind.folder.substr(kind.folder.rfind('\\') + 1)), folder});
@@ -594,6 +597,7 @@ class ExtensionGatherer {
   std::vector<Forced> forced_;
   std::vector<Unread> unread_;
   std::vector<std::string> unknownPolicies_;  // the users whose hive is not loaded
+  std::unordered_set<std::string> foldersRead_;  // in small letters
 };
 
 void WriteValue(ReportWriter& report, std::string_view label, std::string_view field,

@@ -122,7 +122,9 @@ TEST(BrowserExtensions, EveryUsersProfilesAtEachLevel) {
   machine.keys.Set(RegistryRoot::Users, std::string(kOther) + "\\Software\\Policies\\Microsoft\\Edge\\ExtensionInstallForcelist", "1", Text("ffff;https://edge.example/update"));
   machine.keys.Set(RegistryRoot::LocalMachine, kPolicies + "Google\\Chrome", "ExtensionSettings",
                    Text(R"({"gggg,aaaa": {"installation_mode": "force_installed", "update_url": "https://corp.example/crx"}, "*": {"installation_mode": "blocked"}})"));
-  // Another user's folder this user may not read, and a policy that is not JSON.
+  // A hive whose folder is the scan's own user's, another user's folder this user may not read,
+  // and a policy that is not JSON.
+  machine.keys.Set(RegistryRoot::Users, ".DEFAULT\\Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", "Local AppData", Text(kLocal.substr(0, kLocal.size() - 1)));
   files.folders["C:\\Users\\other\\AppData\\Local\\Vivaldi\\User Data"] = {{}, Failure("Access is denied.")};
   machine.keys.Set(RegistryRoot::Users, std::string(kOther) + "\\Software\\Policies\\Google\\Chrome", "ExtensionSettings", Text("{not JSON"));
   // clang-format on
