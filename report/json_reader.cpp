@@ -476,6 +476,10 @@ std::string RefusalLine(std::string_view file, std::string_view reason) {
 }
 
 std::string RefusalLine(std::string_view file, std::string_view text, const Error& fault) {
+  return RefusalLine(file, RefusalPlace(text, fault));
+}
+
+std::string RefusalPlace(std::string_view text, const Error& fault) {
   const std::size_t offset = std::min(fault.at, text.size());
   const std::string_view before = text.substr(0, offset);
   const std::size_t line = static_cast<std::size_t>(std::count(before.begin(), before.end(), '\n'));
@@ -486,8 +490,8 @@ std::string RefusalLine(std::string_view file, std::string_view text, const Erro
   for (std::size_t i = lineStart; i < offset; ++column) {
     i += std::max<std::size_t>(1, Utf8CharacterLength(text.substr(i, 4)));
   }
-  return RefusalLine(file, "line " + std::to_string(line + 1) + ", column " +
-                               std::to_string(column) + ": " + fault.message);
+  return "line " + std::to_string(line + 1) + ", column " + std::to_string(column) + ": " +
+         fault.message;
 }
 
 JsonRead ReadJsonText(std::string_view text, std::string_view file, const JsonLimits& limits,

@@ -143,6 +143,9 @@ JsonRead ReadJsonText(std::string_view text, std::string_view file, const JsonLi
 // reason alone.
 std::string RefusalLine(std::string_view file, std::string_view text, const Error& fault);
 std::string RefusalLine(std::string_view file, std::string_view reason);
+// The line and column of the fault in `text` and the reason, without the file: for a reader that
+// names the file beside it ("line 3, column 7: nesting deeper than 32").
+std::string RefusalPlace(std::string_view text, const Error& fault);
 
 // Text from a file for a refusal: in double quotes, control characters shown as markers, cut in
 // its middle past 40 characters.

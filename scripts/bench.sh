@@ -14,7 +14,7 @@ scratch=$(mktemp -d /tmp/sysinfo-bench.XXXXXX)
 trap 'rm -rf "$scratch"' EXIT
 
 bash scripts/build.sh host
-cmake --build --preset host --target crc_bench sorted_section_bench compare_bench checksum_pass_bench autostart_bench user_software_bench scan_jobs_bench
+cmake --build --preset host --target crc_bench sorted_section_bench compare_bench checksum_pass_bench autostart_bench user_software_bench scan_jobs_bench browser_extensions_bench
 build/host/bin/crc_bench
 build/host/bin/checksum_pass_bench
 build/host/bin/scan_jobs_bench
@@ -22,6 +22,7 @@ build/host/bin/sorted_section_bench "$scratch"
 build/host/bin/compare_bench "$scratch"
 build/host/bin/autostart_bench
 build/host/bin/user_software_bench
+build/host/bin/browser_extensions_bench
 
 bash scripts/build.sh windows
 cmake --build --preset windows --target checksum_bench registry_sections_bench sorted_section_bench repeat_bench scan_cost_bench autostart_bench

@@ -211,7 +211,8 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
       "Services" + failed, "Software" + denied, "Startup Items" + failed, "Suspicious Files!" + denied,
       "Autostart Entries: empty", "User Software: failed (Windows Installer: Access is denied.)",
       "Store Apps: empty",
-      "Windows Updates: failed (Windows Update history: Not implemented.)"};
+      "Windows Updates: failed (Windows Update history: Not implemented.)",
+      "Browser Extensions: empty"};
   // clang-format on
   std::vector<std::string> documented;
   for (const Json& category : scanned.document.at("categories")) {
@@ -249,6 +250,8 @@ TEST(JsonReport, ACategoryWhoseSourceWasNotProvidedFailsNamingIt) {
             "no Windows Update history was provided to the scan");
   EXPECT_EQ(host.outcomes[*FindCategory("Store Apps")].second.error,
             "no user profiles was provided to the scan");
+  EXPECT_EQ(host.outcomes[*FindCategory("Browser Extensions")].second.error,
+            "no registry was provided to the scan");
 }
 
 TEST(JsonReport, ItemsHoldThePrintedValuesTyped) {

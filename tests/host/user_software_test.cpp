@@ -83,8 +83,8 @@ TEST(UserSoftware, EveryUsersProgramsOnceWithTheirUser) {
 TEST(UserSoftware, EachLevelPrintsAnInstallerProductsLines) {
   Machine machine;
   machine.profiles.accounts = {{machine.profiles.currentSid, "PC\\me"}};
-  machine.installer.products.value = {
-      {machine.profiles.currentSid, "{BBBB-2}", "Beta", "2.0", "Beta Inc", "C:\\Beta\\", "20240101"}};
+  machine.installer.products.value = {{machine.profiles.currentSid, "{BBBB-2}", "Beta", "2.0",
+                                       "Beta Inc", "C:\\Beta\\", "20240101"}};
   for (DetailLevel level : kDetailLevels) {
     EXPECT_EQ(machine.Collect(level), testing::LinesAt(level, kExpected.at("each level")))
         << LevelCaption(level);
