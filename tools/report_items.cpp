@@ -85,15 +85,20 @@ std::string NamePart(const std::optional<JsonNode>& value) {
 }
 
 // A key value as a reader is shown it: nothing for a value the item does not hold or holds as
-// null, a string as it stands (quotes only around the empty one), other values as written.
+// null, a string as it stands, in plain quotes only where it would read as something else (empty,
+// or holding the ", " that parts the key fields), other values as written.
 std::optional<std::string> ShownPart(const std::optional<JsonNode>& value) {
   if (!value || value->Is(JsonKind::Null)) return std::nullopt;
   switch (value->Kind()) {
     case JsonKind::True: return "true";
     case JsonKind::False: return "false";
-    case JsonKind::String: return value->Text().empty() ? "\"\"" : std::string(value->Text());
+    case JsonKind::String: break;
     default: return std::string(value->Text());  // a number as written
   }
+  const std::string_view text = value->Text();
+  if (text.empty() || text.find(", ") != std::string_view::npos)
+    return '"' + std::string(text) + '"';
+  return std::string(text);
 }
 
 }  // namespace

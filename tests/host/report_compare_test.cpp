@@ -65,7 +65,7 @@ const Case kCases[] = {
      R"({"categories": [{"name": "Processes", "items": [{"Name": "sysinfo-report.exe", "CommandLine": "sysinfo-report --out b"},
       {"Name": "notepad.exe", "ExecutablePath": null, "CommandLine": null},
       {"Name": "a, b", "ExecutablePath": "\"C:\\P F\\a.exe\" -x", "CommandLine": ""}]}]})",
-     false, "\nProcesses: 2 added, 0 removed, 0 changed\n  + notepad.exe\n  + a, b, \"C:\\P F\\a.exe\" -x, \"\"\n\n"
+     false, "\nProcesses: 2 added, 0 removed, 0 changed\n  + notepad.exe\n  + \"a, b\", \"C:\\P F\\a.exe\" -x, \"\"\n\n"
      "2 added, 0 removed, 0 changed in 1 category.\n"},
     {"all fields", R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "ProcessId": 1}]}]})",
      R"({"categories": [{"name": "Processes", "items": [{"Name": "svc.exe", "ProcessId": 7}]}]})",

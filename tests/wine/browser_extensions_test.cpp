@@ -40,20 +40,6 @@ std::vector<Block> Blocks(const std::vector<std::string>& lines) {
   return blocks;
 }
 
-// Writes a file below `base`, making the folders on its way that are not there yet (each removed
-// again at scope end, as the file is).
-std::string Plant(PlacedFiles& placed, const std::string& base, const std::string& below,
-                  const std::string& bytes) {
-  std::string path = base;
-  for (std::size_t start = 0, slash; (slash = below.find('\\', start)) != std::string::npos;
-       start = slash + 1) {
-    path = base + "\\" + below.substr(0, slash);
-    if (GetFileAttributesW(Utf8ToWide(path).c_str()) == INVALID_FILE_ATTRIBUTES)
-      placed.MakeFolder(path);
-  }
-  return placed.Write(base + "\\" + below, bytes);
-}
-
 TEST(BrowserExtensionsOnWine, EachPlantedExtensionOnceAndEachBadFileNamed) {
   const std::string local = GetSpecialFolder(kFolderLocalAppData);
   const std::string roaming = GetSpecialFolder(kFolderRoamingAppData);
@@ -63,15 +49,15 @@ TEST(BrowserExtensionsOnWine, EachPlantedExtensionOnceAndEachBadFileNamed) {
   const std::string alpha(32, 'a'), evil(32, 'b'), bravest(32, 'c'), missing(32, 'd');
   PlacedFiles placed;
   // clang-format off
-  Plant(placed, local, chrome + "Default\\Secure Preferences", R"({"extensions": {"settings": {
+  placed.WriteBelow(local, chrome + "Default\\Secure Preferences", R"({"extensions": {"settings": {
       ")" + alpha + R"(": {"location": 1, "from_webstore": true, "path": ")" + alpha + R"(\\1.0_0", "state": 1},
       ")" + evil + R"(": {"location": 3, "path": ")" + evil + R"(\\6_0", "state": 0}}}})");
-  Plant(placed, local, chrome + "Default\\Extensions\\" + alpha + "\\1.0_0\\manifest.json", R"({"name": "Alpha", "version": "1.0"})");
-  Plant(placed, local, chrome + "Default\\Extensions\\" + evil + "\\6_0\\manifest.json", R"({"name": "Evil\r\nID: forged", "version": "6"})");
-  Plant(placed, local, chrome + "Profile 1\\Secure Preferences", R"({"extensions": {"settings": {")" + alpha);
-  Plant(placed, local, brave + "Default\\Secure Preferences", R"({"extensions": {"settings": {")" + bravest + R"(": {"location": 1, "manifest": {"name": "Bravest"}}}}})");
-  Plant(placed, local, brave + "Default\\Preferences", std::string(200, '[') + std::string(200, ']'));
-  Plant(placed, roaming, "Mozilla\\Firefox\\Profiles\\wine.default\\extensions.json", R"({"addons": [{"id": "fox@sysinfo.test",
+  placed.WriteBelow(local, chrome + "Default\\Extensions\\" + alpha + "\\1.0_0\\manifest.json", R"({"name": "Alpha", "version": "1.0"})");
+  placed.WriteBelow(local, chrome + "Default\\Extensions\\" + evil + "\\6_0\\manifest.json", R"({"name": "Evil\r\nID: forged", "version": "6"})");
+  placed.WriteBelow(local, chrome + "Profile 1\\Secure Preferences", R"({"extensions": {"settings": {")" + alpha);
+  placed.WriteBelow(local, brave + "Default\\Secure Preferences", R"({"extensions": {"settings": {")" + bravest + R"(": {"location": 1, "manifest": {"name": "Bravest"}}}}})");
+  placed.WriteBelow(local, brave + "Default\\Preferences", std::string(200, '[') + std::string(200, ']'));
+  placed.WriteBelow(roaming, "Mozilla\\Firefox\\Profiles\\wine.default\\extensions.json", R"({"addons": [{"id": "fox@sysinfo.test",
       "type": "extension", "version": "2", "active": true, "location": "app-profile", "sourceURI": "https://addons.mozilla.org/fox.xpi",
       "defaultLocale": {"name": "Fox"}}]})");
   // clang-format on

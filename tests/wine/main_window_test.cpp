@@ -310,10 +310,14 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   ASSERT_TRUE(ReadWholeFile(report, bytes));
   const Lines lines = SplitLines(bytes);
   ASSERT_GT(lines.size(), 16u);
-  // The ticked categories at the chosen level, under the window's caption.
+  // The ticked categories at the chosen level, under the window's caption and the word that
+  // identities were replaced.
   EXPECT_EQ(
-      (Lines{lines[0], lines[5], lines[6], lines[9], lines[lines.size() - 2]}),
-      (Lines{"Veltrix - System Information v1.0.2", "1. Operating System", "2. Computer System",
+      (Lines{lines[0], lines[4], lines[6], lines[7], lines[10], lines[lines.size() - 2]}),
+      (Lines{"Veltrix - System Information v1.0.2",
+             "Redacted: names, numbers and secrets that identify the machine or its people "
+             "are replaced by markers.",
+             "1. Operating System", "2. Computer System",
              "1. Operating System (Detail Level: Advanced) Start", "2. Computer System End"}));
   EXPECT_GT(SectionBody(lines, 1, "Operating System").size(), 1u);
   EXPECT_NE(program.Settings().find("Computer System=True"), std::string::npos);

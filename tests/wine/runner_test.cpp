@@ -539,6 +539,59 @@ TEST(Runner, CompareListsTheChangesMadeBetweenTwoScans) {
   }
 }
 
+// What a user installs for themselves, around an extension added and a per-user program upgraded:
+// the comparison lists exactly those two, and a redacted report hides the user's name in the paths
+// of both categories.
+TEST(Runner, CompareAndRedactWhatAUserInstalled) {
+  const std::string local = GetSpecialFolder(kFolderLocalAppData);
+  ASSERT_FALSE(local.empty());
+  TestKey program(HKEY_CURRENT_USER,
+                  L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\SysinfoUserTool");
+  program.SetText(L"DisplayName", L"Sysinfo User Tool");
+  program.SetText(L"Publisher", L"Sysinfo Testers");
+  program.SetText(L"DisplayVersion", L"1.0");
+  program.SetText(L"InstallLocation", Utf8ToWide(local + "\\Programs\\SysinfoUserTool"));
+  TempFolder folder;
+  const auto scan = [](const std::string& out, std::vector<std::string> more) {
+    std::vector<std::string> args = {"--level",       "advanced",   "--category",
+                                     "User Software", "--category", "Browser Extensions",
+                                     "--out",         out};
+    args.insert(args.end(), more.begin(), more.end());
+    return RunProgram(kRunner, args);
+  };
+  const std::string before = folder.File("old.json"), after = folder.File("new.json");
+  ASSERT_EQ(scan(before, {"--format", "json"}).exitCode, 0u);
+
+  PlacedFiles placed;
+  const std::string id(32, 'e');
+  placed.WriteBelow(
+      local, "Google\\Chrome\\User Data\\Default\\Secure Preferences",
+      R"({"extensions": {"settings": {")" + id +
+          R"(": {"location": 1, "from_webstore": true, "state": 1, "path": ")" + id +
+          R"(\\3.1_0", "manifest": {"name": "Sysinfo Helper", "version": "3.1"}}}}})");
+  program.SetText(L"DisplayVersion", L"2.0");
+  ASSERT_EQ(scan(after, {"--format", "json"}).exitCode, 0u);
+  const auto compared = RunProgram(kRunner, {"--compare", before, after});
+  EXPECT_EQ(compared.exitCode, 1u) << compared.output;
+  for (const std::string& line : std::vector<std::string>{
+           "User Software: 0 added, 0 removed, 1 changed", "      DisplayVersion: 1.0 -> 2.0",
+           "Browser Extensions: 1 added, 0 removed, 0 changed", ", Chrome, Default, " + id + "\r\n",
+           "1 added, 0 removed, 1 changed in 2 categories."}) {
+    EXPECT_NE(compared.output.find(line), std::string::npos) << line << " in\n" << compared.output;
+  }
+
+  const std::string redacted = folder.File("redacted.txt");
+  ASSERT_EQ(scan(redacted, {"--redact"}).exitCode, 0u);
+  std::string text;
+  ASSERT_TRUE(ReadWholeFile(redacted, text));
+  const std::string profile = local.substr(0, local.find("\\AppData"));
+  const std::string login = profile.substr(profile.rfind('\\') + 1);
+  const std::string hidden = profile.substr(0, profile.size() - login.size()) + "<user-";
+  EXPECT_EQ(text.find(profile + "\\"), std::string::npos) << text;
+  EXPECT_NE(text.find("Install Location: " + hidden), std::string::npos) << text;
+  EXPECT_NE(text.find("Path: " + hidden), std::string::npos) << text;
+}
+
 // A report of machine PC at level Advanced holding `categories` (JSON text).
 std::string ReportText(const std::string& categories,
                        const std::string& level = R"({"number": 3, "name": "Advanced"})") {
@@ -622,7 +675,7 @@ TEST(Runner, CompareReadsHostileReportsSafely) {
       {"key fields null, empty or holding \", \"", processes,
        ReportText(ItemsText("Processes", R"({"Name": null}, {"Name": ""}, {"Name": "x, y"},)"
                                          R"({"Name": "x", "ExecutablePath": "y"})")),
-       1, "  + (null)\r\n  + \"\"\r\n  + \"x, y\"\r\n  + x, y\r\n"},
+       1, "  + (no name)\r\n  + \"\"\r\n  + \"x, y\"\r\n  + x, y\r\n"},
   };
   TempFolder folder;
   const std::string oldFile = folder.File("old.json"), newFile = folder.File("new.json");

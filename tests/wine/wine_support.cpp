@@ -279,6 +279,17 @@ std::string PlacedFiles::MakeFolder(const std::string& path) {
   return path;
 }
 
+std::string PlacedFiles::WriteBelow(const std::string& base, const std::string& below,
+                                    const std::string& bytes) {
+  for (std::size_t slash = below.find('\\'); slash != std::string::npos;
+       slash = below.find('\\', slash + 1)) {
+    const std::string folder = base + "\\" + below.substr(0, slash);
+    if (GetFileAttributesW(Utf8ToWide(folder).c_str()) == INVALID_FILE_ATTRIBUTES)
+      MakeFolder(folder);
+  }
+  return Write(base + "\\" + below, bytes);
+}
+
 Lines SectionBody(const Lines& report, std::size_t number, std::string_view name) {
   const std::string prefix = std::to_string(number) + ". " + std::string(name);
   const auto start = std::find_if(report.begin(), report.end(), [&](const std::string& line) {

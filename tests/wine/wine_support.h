@@ -46,6 +46,10 @@ class PlacedFiles {
   // Copies a file of the build folder (a test module) to `path`.
   std::string Copy(const std::string& builtFile, const std::string& path);
   std::string MakeFolder(const std::string& path);
+  // Writes `below` (a path with folders) below `base`, making the folders on its way that are not
+  // there yet; each removed again at scope end, as the file is.
+  std::string WriteBelow(const std::string& base, const std::string& below,
+                         const std::string& bytes);
 
  private:
   std::vector<std::string> paths_;
