@@ -5,14 +5,12 @@
 // the real registry and read from there.
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
-#include <new>
 #include <string>
 #include <unordered_set>
 #include <utility>
@@ -24,6 +22,7 @@
 #include "collectors/autostart_places.h"
 #include "collectors/file_examinations.h"
 #include "report/report.h"
+#include "bench/heap_peak.h"
 #include "tests/fakes/fake_registry.h"
 
 #ifdef _WIN32
@@ -33,36 +32,6 @@
 #include "base/unicode_win.h"
 #include "support/registry_win.h"
 #endif
-
-namespace {
-
-// Heap bytes in use and their peak, counted by the replaced global operator new below.
-std::atomic<std::size_t> heapNow{0};
-std::atomic<std::size_t> heapPeak{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size + sizeof(std::max_align_t));
-  if (!block) throw std::bad_alloc();
-  *static_cast<std::size_t*>(block) = size;
-  const std::size_t now = heapNow += size;
-  std::size_t peak = heapPeak;
-  while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
-  }
-  return static_cast<char*>(block) + sizeof(std::max_align_t);
-}
-
-void operator delete(void* pointer) noexcept {
-  if (!pointer) return;
-  // Through an integer, so the compiler sees no operator new's pointer given to free.
-  auto* block = reinterpret_cast<std::size_t*>(reinterpret_cast<std::uintptr_t>(pointer) -
-                                               sizeof(std::max_align_t));
-  heapNow -= *block;
-  std::free(block);
-}
-
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace sysinfo {
 namespace {
@@ -1159,10 +1128,7 @@ LevelRun Record(Sources sources, DetailLevel level) {
   LevelRun run;
   run.level = level;
   FileExaminations examined(sources.files);
-  const std::size_t before = heapNow;
-  heapPeak = before;
-  Collect(sources, examined, level);
-  run.peakBytes = static_cast<double>(heapPeak - before);
+  run.peakBytes = bench::PeakHeapBytes([&] { Collect(sources, examined, level); });
   RecordingKeys keys(sources.keys, run.calls);
   RecordingSystem system(sources.system, run.calls);
   RecordingFiles files(sources.files, run.calls);

@@ -3,12 +3,10 @@
 // each level the category's time and peak heap per extension, against reading and parsing the
 // very files it read, recorded in one run and read again bare.
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
-#include <new>
 #include <string>
 #include <utility>
 #include <vector>
@@ -17,36 +15,8 @@
 #include "collectors/browser_extensions.h"
 #include "report/json_reader.h"
 #include "report/report.h"
+#include "bench/heap_peak.h"
 #include "tests/fakes/fake_registry.h"
-
-namespace {
-
-// Heap bytes in use and their peak, counted by the replaced global operator new below.
-std::atomic<std::size_t> heapNow{0};
-std::atomic<std::size_t> heapPeak{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size + sizeof(std::max_align_t));
-  if (!block) throw std::bad_alloc();
-  *static_cast<std::size_t*>(block) = size;
-  const std::size_t now = heapNow += size;
-  std::size_t peak = heapPeak;
-  while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
-  }
-  return static_cast<char*>(block) + sizeof(std::max_align_t);
-}
-
-void operator delete(void* pointer) noexcept {
-  if (!pointer) return;
-  auto* block = reinterpret_cast<std::size_t*>(reinterpret_cast<std::uintptr_t>(pointer) -
-                                               sizeof(std::max_align_t));
-  heapNow -= *block;
-  std::free(block);
-}
-
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace sysinfo {
 namespace {
@@ -223,13 +193,8 @@ int main() {
       category = std::min(category, Ms([&] { Collect(machine, level); }));
       alone = std::min(alone, Ms([&] { parsed += ReadAlone(machine, reads); }));
     }
-    const std::size_t before = heapNow;
-    heapPeak = before;
-    Collect(machine, level);
-    const double categoryPeak = static_cast<double>(heapPeak - before);
-    heapPeak = before;
-    parsed += ReadAlone(machine, reads);
-    const double alonePeak = static_cast<double>(heapPeak - before);
+    const double categoryPeak = bench::PeakHeapBytes([&] { Collect(machine, level); });
+    const double alonePeak = bench::PeakHeapBytes([&] { parsed += ReadAlone(machine, reads); });
     std::printf("%-8s %6.2f ms %6.2f us/extension %7.0f bytes/extension peak | files read and "
                 "parsed alone %6.2f ms, %7.0f bytes/extension peak | ratio %4.2f\n",
                 std::string(LevelCaption(level)).c_str(), category, 1000.0 * category / entries,

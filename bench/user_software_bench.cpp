@@ -4,50 +4,20 @@
 // against the very registry reads it made, recorded during one run and replayed bare.
 #include <algorithm>
 #include <array>
-#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <new>
 #include <string>
 #include <vector>
 
 #include "base/levels.h"
 #include "collectors/user_software.h"
 #include "report/report.h"
+#include "bench/heap_peak.h"
 #include "tests/fakes/fake_registry.h"
 #include "tests/fakes/fake_user_profiles.h"
 #include "tests/fakes/fake_user_software.h"
-
-namespace {
-
-// Heap bytes in use and their peak, counted by the replaced global operator new below.
-std::atomic<std::size_t> heapNow{0};
-std::atomic<std::size_t> heapPeak{0};
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-  void* block = std::malloc(size + sizeof(std::max_align_t));
-  if (!block) throw std::bad_alloc();
-  *static_cast<std::size_t*>(block) = size;
-  const std::size_t now = heapNow += size;
-  std::size_t peak = heapPeak;
-  while (now > peak && !heapPeak.compare_exchange_weak(peak, now)) {
-  }
-  return static_cast<char*>(block) + sizeof(std::max_align_t);
-}
-
-void operator delete(void* pointer) noexcept {
-  if (!pointer) return;
-  auto* block = reinterpret_cast<std::size_t*>(reinterpret_cast<std::uintptr_t>(pointer) -
-                                               sizeof(std::max_align_t));
-  heapNow -= *block;
-  std::free(block);
-}
-
-void operator delete(void* pointer, std::size_t) noexcept { operator delete(pointer); }
 
 namespace sysinfo {
 namespace {
@@ -199,10 +169,7 @@ int main() {
     std::vector<Call> calls;
     RecordingKeys recording(machine.keys, calls);
     const std::size_t lines = Collect(machine, recording, level);
-    const std::size_t before = heapNow;
-    heapPeak = before;
-    Collect(machine, machine.keys, level);
-    const double peak = static_cast<double>(heapPeak - before);
+    const double peak = bench::PeakHeapBytes([&] { Collect(machine, machine.keys, level); });
     double category = 1e30, reads = 1e30;
     std::size_t read = 0;
     for (int repeat = 0; repeat < kRepeats; ++repeat) {

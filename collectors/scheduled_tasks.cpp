@@ -4,7 +4,6 @@
 #include "collectors/scheduled_tasks.h"
 
 #include <array>
-#include <charconv>
 #include <map>
 #include <utility>
 
@@ -12,12 +11,12 @@
 #include "base/wtf8.h"
 #include "collectors/autostart_command.h"
 #include "collectors/task_cache_actions.h"
+#include "support/xml_reader.h"
 
 namespace sysinfo {
 namespace {
 
 constexpr std::size_t kMaxDepth = 32;
-constexpr std::size_t kShownNameLength = 40;
 constexpr std::string_view kTreeKey =
     "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\Schedule\\TaskCache\\Tree";
 constexpr std::string_view kTasksKey =
@@ -27,13 +26,6 @@ constexpr RegistryView kView = RegistryView::Only64Bit;
 constexpr std::string_view kNoTaskFile = "no task file";
 
 Error Unreadable(std::string reason) { return Failure(std::move(reason)); }
-
-// A name from the file as a reason shows it: cut short, and only its printable ASCII.
-std::string Shown(std::string_view name) {
-  std::string shown;
-  for (char c : name.substr(0, kShownNameLength)) shown += (c >= ' ' && c <= '~') ? c : '?';
-  return shown;
-}
 
 // The document as UTF-8: UTF-16 LE by its BOM (or by a '<' followed by a NUL), else UTF-8.
 Result<std::string> DocumentText(std::string_view bytes) {
@@ -104,7 +96,8 @@ class TaskDocumentReader {
       }
     }
     if (failed_) return {{}, std::move(error_)};
-    if (!open_.empty()) return Fail("the document ends inside <" + Shown(open_.back()) + ">");
+    if (!open_.empty())
+      return Fail("the document ends inside <" + XmlShownName(open_.back()) + ">");
     if (!sawRoot_) return Fail("no root element");
     return {std::move(document_), {}};
   }
@@ -160,30 +153,12 @@ class TaskDocumentReader {
       return text.size();
     }
     const std::string_view name = text.substr(amp + 1, semicolon - amp - 1);
-    constexpr std::array<std::pair<std::string_view, char>, 5> kPredefined{
-        {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}}};
-    for (const auto& [entity, character] : kPredefined) {
-      if (name == entity) {
-        content_ += character;
-        return semicolon;
-      }
-    }
-    if (!name.starts_with('#')) {
-      Fail("the entity &" + Shown(name) + "; (only the predefined ones are read)");
+    const Result<std::string> referenced = XmlReferenceText(name);
+    if (referenced.Failed()) {
+      Fail(referenced.error->message);
       return text.size();
     }
-    const bool hex = name.starts_with("#x");
-    const std::string_view digits = name.substr(hex ? 2 : 1);
-    std::uint32_t code = 0;
-    const auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), code,
-                                              hex ? 16 : 10);
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    if (digits.empty() || fault != std::errc() || end != digits.data() + digits.size() ||
-        code == 0 || code > 0x10FFFF || surrogate) {
-      Fail("a bad character reference &" + Shown(name) + ";");
-      return text.size();
-    }
-    AppendUtf8(content_, static_cast<char32_t>(code));
+    content_ += referenced.value;
     return semicolon;
   }
 
@@ -209,7 +184,7 @@ class TaskDocumentReader {
       return;
     }
     if (open_.empty() && sawRoot_) {
-      Fail("a second root element <" + Shown(name) + ">");
+      Fail("a second root element <" + XmlShownName(name) + ">");
       return;
     }
     if (open_.size() >= kMaxDepth) {
@@ -224,14 +199,14 @@ class TaskDocumentReader {
                                     : text_.find(text_[quote], quote + 1);
       if (close == std::string_view::npos ||
           text_.substr(at_, quote - at_).find_first_of("<>") != std::string_view::npos) {
-        Fail("an unclosed attribute in <" + Shown(name) + ">");
+        Fail("an unclosed attribute in <" + XmlShownName(name) + ">");
         return;
       }
       at_ = close + 1;
     }
     const bool empty = Skip("/");
     if (!Skip(">")) {
-      Fail("an unclosed tag <" + Shown(name) + ">");
+      Fail("an unclosed tag <" + XmlShownName(name) + ">");
       return;
     }
     sawRoot_ = true;
@@ -244,8 +219,9 @@ class TaskDocumentReader {
     const std::string_view name = LocalName(ReadName());
     SkipSpace();
     if (!Skip(">") || open_.empty() || open_.back() != name) {
-      Fail("</" + Shown(name) + "> while " +
-           (open_.empty() ? std::string("nothing") : "<" + Shown(open_.back()) + ">") + " is open");
+      Fail("</" + XmlShownName(name) + "> while " +
+           (open_.empty() ? std::string("nothing") : "<" + XmlShownName(open_.back()) + ">") +
+           " is open");
       return;
     }
     Closed();
@@ -264,7 +240,7 @@ class TaskDocumentReader {
   void Opened() {
     content_.clear();
     if (open_.size() == 1 && Open(0) != "Task") {
-      Fail("the root element is <" + Shown(Open(0)) + ">, not <Task>");
+      Fail("the root element is <" + XmlShownName(Open(0)) + ">, not <Task>");
     } else if (Open(0) == "Exec" && Open(1) == "Actions") {
       command_.clear();
       arguments_.clear();

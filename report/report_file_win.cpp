@@ -86,12 +86,9 @@ class FileReportSink final : public ReportSink {
   // Writes straight through, without a buffer of its own: what the writer hands on is in the
   // file even if the process is ended right after.
   Status Write(std::string_view utf8Text) override {
-    std::optional<std::string> ansi;
-    if (ansi_) {
-      ansi = Utf8ToAnsi(utf8Text);
-      if (!ansi) return SystemError(ERROR_NO_UNICODE_TRANSLATION);
-    }
-    const std::string_view bytes = ansi ? std::string_view(*ansi) : utf8Text;
+    const std::optional<std::string> converted = ReportBytes(utf8Text, ansi_);
+    if (!converted) return SystemError(ERROR_NO_UNICODE_TRANSLATION);
+    const std::string_view bytes = *converted;
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD written = 0;
@@ -132,6 +129,10 @@ OpenedReport CreateSink(const std::string& path, bool ansi) {
 }  // namespace
 
 OpenedReport CreateFileReport(const std::string& path) { return CreateSink(path, true); }
+
+std::optional<std::string> ReportBytes(std::string_view utf8Text, bool ansi) {
+  return ansi ? Utf8ToAnsi(utf8Text) : std::optional<std::string>(utf8Text);
+}
 
 OpenedReport CreateUtf8FileReport(const std::string& path) { return CreateSink(path, false); }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "report/report.h"
@@ -16,5 +17,9 @@ OpenedReport CreateFileReport(const std::string& path);
 
 // The same for a file whose text stays UTF-8 as it is given (the JSON report).
 OpenedReport CreateUtf8FileReport(const std::string& path);
+
+// The bytes a report holds for UTF-8 text: the ANSI code page's for the text report, the text
+// itself for JSON; nothing when a character has no ANSI form.
+std::optional<std::string> ReportBytes(std::string_view utf8Text, bool ansi);
 
 }  // namespace sysinfo

@@ -18,13 +18,6 @@ namespace {
 constexpr std::size_t kShownNameLength = 40;
 constexpr std::string_view kSpace = " \t\n";
 
-// A name from the document as a reason shows it: cut short, and only its printable ASCII.
-std::string Shown(std::string_view name) {
-  std::string shown;
-  for (char c : name.substr(0, kShownNameLength)) shown += (c >= ' ' && c <= '~') ? c : '?';
-  return shown;
-}
-
 bool IsNameStart(char c) {
   return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == '_' || c == ':' ||
          static_cast<unsigned char>(c) >= 0x80;
@@ -84,7 +77,7 @@ class XmlReader {
       }
     }
     if (!failed_ && !open_.empty())
-      Fail("the document ends inside <" + Shown(open_.back().name) + ">");
+      Fail("the document ends inside <" + XmlShownName(open_.back().name) + ">");
     if (!failed_ && !root_) Fail("no root element");
     if (failed_) return {{}, std::move(error_)};
     return {std::move(*root_), {}};
@@ -162,29 +155,12 @@ class XmlReader {
       return text.size();
     }
     const std::string_view name = text.substr(amp + 1, semicolon - amp - 1);
-    constexpr std::array<std::pair<std::string_view, char>, 5> kPredefined{
-        {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}}};
-    for (const auto& [entity, character] : kPredefined) {
-      if (name == entity) {
-        out += character;
-        return semicolon;
-      }
-    }
-    if (!name.starts_with('#')) {
-      Fail("the entity &" + Shown(name) + "; (only the predefined ones are read)");
+    const Result<std::string> referenced = XmlReferenceText(name);
+    if (referenced.Failed()) {
+      Fail(referenced.error->message);
       return text.size();
     }
-    const bool hex = name.starts_with("#x");
-    const std::string_view digits = name.substr(hex ? 2 : 1);
-    std::uint32_t code = 0;
-    const auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), code,
-                                              hex ? 16 : 10);
-    if (digits.empty() || fault != std::errc() || end != digits.data() + digits.size() ||
-        code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF)) {
-      Fail("a bad character reference &" + Shown(name) + ";");
-      return text.size();
-    }
-    AppendUtf8(out, static_cast<char32_t>(code));
+    out += referenced.value;
     return semicolon;
   }
 
@@ -200,7 +176,7 @@ class XmlReader {
     ++at_;
     const std::string_view name = ReadName();
     if (name.empty()) return Fail("a '<' that starts no element");
-    if (open_.empty() && root_) return Fail("a second root element <" + Shown(name) + ">");
+    if (open_.empty() && root_) return Fail("a second root element <" + XmlShownName(name) + ">");
     if (open_.size() >= limits_.maxDepth)
       return Fail("elements nested deeper than " + std::to_string(limits_.maxDepth));
     if (++elements_ > limits_.maxElements)
@@ -210,7 +186,7 @@ class XmlReader {
     ReadAttributes(element);
     if (failed_) return;
     const bool empty = Skip("/");
-    if (!Skip(">")) return Fail("an unclosed tag <" + Shown(name) + ">");
+    if (!Skip(">")) return Fail("an unclosed tag <" + XmlShownName(name) + ">");
     open_.push_back(std::move(element));
     if (empty) Close();
   }
@@ -220,7 +196,7 @@ class XmlReader {
       const std::string_view name = ReadName();
       SkipSpace();
       if (name.empty() || !Skip("="))
-        return Fail("a bad attribute in <" + Shown(element.name) + ">");
+        return Fail("a bad attribute in <" + XmlShownName(element.name) + ">");
       SkipSpace();
       const char quote = at_ < text_.size() ? text_[at_] : '\0';
       const std::size_t close = quote == '"' || quote == '\'' ? text_.find(quote, at_ + 1)
@@ -229,15 +205,16 @@ class XmlReader {
                                        ? std::string_view()
                                        : text_.substr(at_ + 1, close - at_ - 1);
       if (close == std::string_view::npos || raw.find('<') != std::string_view::npos)
-        return Fail("an unclosed attribute in <" + Shown(element.name) + ">");
+        return Fail("an unclosed attribute in <" + XmlShownName(element.name) + ">");
       const bool repeated = std::any_of(
           element.attributes.begin(), element.attributes.end(),
           [name](const XmlAttribute& attribute) { return attribute.name == name; });
       if (repeated)
-        return Fail("the attribute " + Shown(name) + " twice in <" + Shown(element.name) + ">");
+        return Fail("the attribute " + XmlShownName(name) + " twice in <" +
+                    XmlShownName(element.name) + ">");
       if (element.attributes.size() >= limits_.maxAttributes)
         return Fail("more than " + std::to_string(limits_.maxAttributes) + " attributes in <" +
-                    Shown(element.name) + ">");
+                    XmlShownName(element.name) + ">");
       XmlAttribute& attribute = element.attributes.emplace_back();
       attribute.name = name;
       AppendReplaced(raw, attribute.value, true);
@@ -249,11 +226,12 @@ class XmlReader {
     const std::string_view name = ReadName();
     SkipSpace();
     if (at_ == text_.size() && !open_.empty())
-      return Fail("the document ends inside <" + Shown(open_.back().name) + ">");
+      return Fail("the document ends inside <" + XmlShownName(open_.back().name) + ">");
     if (!Skip(">") || open_.empty() || open_.back().name != name) {
-      return Fail("</" + Shown(name) + "> while " +
-                  (open_.empty() ? std::string("nothing") : "<" + Shown(open_.back().name) + ">") +
-                  " is open");
+      return Fail(
+          "</" + XmlShownName(name) + "> while " +
+          (open_.empty() ? std::string("nothing") : "<" + XmlShownName(open_.back().name) + ">") +
+          " is open");
     }
     Close();
   }
@@ -279,6 +257,34 @@ class XmlReader {
 };
 
 }  // namespace
+
+std::string XmlShownName(std::string_view name) {
+  std::string shown;
+  for (char c : name.substr(0, kShownNameLength)) shown += (c >= ' ' && c <= '~') ? c : '?';
+  return shown;
+}
+
+Result<std::string> XmlReferenceText(std::string_view name) {
+  constexpr std::array<std::pair<std::string_view, char>, 5> kPredefined{
+      {{"lt", '<'}, {"gt", '>'}, {"amp", '&'}, {"quot", '"'}, {"apos", '\''}}};
+  for (const auto& [entity, character] : kPredefined) {
+    if (name == entity) return {std::string(1, character), {}};
+  }
+  if (!name.starts_with('#'))
+    return {{},
+            Failure("the entity &" + XmlShownName(name) + "; (only the predefined ones are read)")};
+  const bool hex = name.starts_with("#x");
+  const std::string_view digits = name.substr(hex ? 2 : 1);
+  std::uint32_t code = 0;
+  const auto [end, fault] = std::from_chars(digits.data(), digits.data() + digits.size(), code,
+                                            hex ? 16 : 10);
+  if (digits.empty() || fault != std::errc() || end != digits.data() + digits.size() || code == 0 ||
+      code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+    return {{}, Failure("a bad character reference &" + XmlShownName(name) + ";")};
+  std::string text;
+  AppendUtf8(text, static_cast<char32_t>(code));
+  return {std::move(text), {}};
+}
 
 std::string_view XmlElement::LocalName() const {
   const std::size_t colon = name.find(':');

@@ -30,6 +30,13 @@ struct XmlElement {
   const XmlElement* Child(std::string_view localName) const;
 };
 
+// What a reference names, given the text between its '&' and ';': "lt" is "<", "#x41" is "A".
+// Only the five predefined entities and character references; the reason for anything else.
+Result<std::string> XmlReferenceText(std::string_view name);
+
+// A name from a document as a reason shows it: cut short, and only its printable ASCII.
+std::string XmlShownName(std::string_view name);
+
 struct XmlLimits {
   std::size_t maxBytes = 1024 * 1024;
   std::size_t maxDepth = 32;

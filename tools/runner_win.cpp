@@ -73,13 +73,9 @@ class StreamReportSink final : public ReportSink {
     _setmode(_fileno(stream_), _O_BINARY);  // the report's own CR LF, not CR CR LF
   }
   Status Write(std::string_view utf8Text) override {
-    std::optional<std::string> ansi;
-    if (ansi_) {
-      ansi = Utf8ToAnsi(utf8Text);
-      if (!ansi) return SystemError(ERROR_NO_UNICODE_TRANSLATION);
-    }
-    const std::string_view bytes = ansi ? std::string_view(*ansi) : utf8Text;
-    if (std::fwrite(bytes.data(), 1, bytes.size(), stream_) != bytes.size() ||
+    const std::optional<std::string> bytes = ReportBytes(utf8Text, ansi_);
+    if (!bytes) return SystemError(ERROR_NO_UNICODE_TRANSLATION);
+    if (std::fwrite(bytes->data(), 1, bytes->size(), stream_) != bytes->size() ||
         std::fflush(stream_) != 0)
       return SystemError(ERROR_WRITE_FAULT);
     return std::nullopt;
