@@ -22,6 +22,7 @@ constexpr std::string_view kShellFolders =
 const std::string kSelf = "S-1-5-21-1-2-3-1001";
 const std::string kBob = "S-1-5-21-1-2-3-1002";
 const std::string kCarol = "S-1-5-21-1-2-3-1003";
+const std::string kNoProfile = "S-1-5-21-1-2-3-1009";
 
 void AddProfile(FakeRegistry& keys, const std::string& sid, const std::string& folder) {
   keys.Set(RegistryRoot::LocalMachine, std::string(kProfiles) + "\\" + sid, "ProfileImagePath",
@@ -48,8 +49,11 @@ TEST(MachineUsers, EachUserOnceWithItsHivesAndFolders) {
   // HKEY_USERS as Windows loads it: .DEFAULT beside S-1-5-18, the signed-in users with their
   // classes hives, the current user under its SID as well as HKEY_CURRENT_USER.
   for (const std::string& hive : {std::string(".DEFAULT"), std::string("S-1-5-18"), kSelf,
-                                  kSelf + "_Classes", kBob, kBob + "_Classes"})
+                                  kSelf + "_Classes", kBob, kBob + "_Classes", kNoProfile})
     keys.AddKey(RegistryRoot::Users, hive);
+  // A hive with no profile of its own has no folders, not the scan's own user's.
+  keys.Set(RegistryRoot::Users, kNoProfile + "\\" + std::string(kShellFolders), "Local AppData",
+           Text("%USERPROFILE%\\AppData\\Local", kRegExpandSz));
   // Bob moved his local folder with a path in his own profile; the current user her roaming one.
   keys.Set(RegistryRoot::Users, kBob + "\\" + std::string(kShellFolders), "Local AppData",
            Text("%USERPROFILE%\\Local", kRegExpandSz));
@@ -68,6 +72,8 @@ TEST(MachineUsers, EachUserOnceWithItsHivesAndFolders) {
       "C:\\Windows-With-A-Long-Name\\system32\\config\\systemprofile\\AppData\\Roaming",
       kBob + " | PC\\bob | HKEY_USERS\\" + kBob + "\\Software | " + kBob +
           "_Classes\\X | loaded | " + "C:\\Users\\bob\\Local | C:\\Users\\bob\\AppData\\Roaming",
+      kNoProfile + " | " + kNoProfile + " | HKEY_USERS\\" + kNoProfile + "\\Software | " +
+          kNoProfile + "\\Software\\Classes\\X | loaded |  | ",
       // Not signed in: her files are there, her registry is not; the service account is left out.
       kCarol + " | carol | HKEY_USERS\\" + kCarol + "\\Software | " + kCarol +
           "_Classes\\X | not loaded | " +
