@@ -16,8 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
   }
   const sysinfo::RunnerOptions options = sysinfo::ParseRunnerArgs(args);
-  // An accepted scan always names its file; a comparison may write to standard output.
-  const bool accepted = !options.help && !options.error;
+  // An accepted scan always names its file; a comparison may write to standard output; help and
+  // the version are answered without either.
+  const bool accepted = !options.help && !options.version && !options.error;
   if (accepted && !options.compare && options.outPath.empty()) __builtin_trap();
   return 0;
 }
