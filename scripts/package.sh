@@ -24,8 +24,9 @@ git archive HEAD | tar -x -C "$work/src"
 # The pinned SQLite source the build compiles in, as setup.sh fetched and checked it.
 mkdir -p "$work/src/build"
 cp -r build/deps "$work/src/build/deps"
+# The two programs alone: the fleet tool and its SQLite are not in the zip.
 (cd "$work/src" && cmake --preset windows-programs >/dev/null &&
-  cmake --build --preset windows-programs >/dev/null)
+  cmake --build --preset windows-programs --target sysinfo sysinfo-report >/dev/null)
 built="$work/src/build/windows-programs/bin"
 
 # A zip whose bytes depend on the files alone: names in a fixed order, one fixed time, fixed
