@@ -137,6 +137,8 @@ void WriteEntry(ReportWriter& report, const AutostartEntry& entry, ImageExaminer
 constexpr std::array<std::string_view, 2> kKey{"Location", "Name"};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::span<const IdentifyingField> kIdentifying{};
+// Each family is a source of its own: one that could not be read leaves the others comparable.
+constexpr std::array<SourceMark, 1> kFamilySource{{{"Family"}}};
 
 }  // namespace
 
@@ -218,8 +220,10 @@ bool IsWindowsOwnEntry(const AutostartEntry& entry, const std::string& windowsFo
 void CollectAutostartEntries(ReportWriter& report, AutostartSources& sources, DetailLevel level) {
   if (!IsDetailLevel(level)) return;
   std::vector<std::string> notes;
-  Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources, &notes);
-  report.SourceEnded(gathered.error);
+  std::vector<FamilyRead> families;
+  Result<std::vector<AutostartEntry>> gathered = GatherAutostartEntries(sources, &notes, &families);
+  for (const FamilyRead& family : families) report.SourceEnded(family.family, family.failure);
+  report.SourceEnded({}, gathered.error);
   std::vector<AutostartEntry>& entries = gathered.value;
   // Basic leaves out Windows' own entries, which only a resolved and checked image tells.
   ResolveAutostartImages(entries, sources.system, sources.registry);
@@ -273,7 +277,7 @@ extern const CategoryDefinition kAutostartEntriesCategory{
                                      sources.Find<UserProfileSystem>()};
           CollectAutostartEntries(report, autostart, level);
         },
-    .fields = {kKey, kChanging, kIdentifying},
+    .fields = {kKey, kChanging, kIdentifying, {}, nullptr, kFamilySource},
     .files = FileView::Native,
     .sha256From = DetailLevel::Advanced};
 

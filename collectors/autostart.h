@@ -174,11 +174,20 @@ std::vector<ScriptLine> ReadScriptsIni(std::string_view bytes);
 // A scheduled task's triggers in one line: "At log on; Daily from 2024-01-01T03:00:00".
 std::string TriggersText(const std::vector<TaskTrigger>& triggers);
 
+// A family of places read ("Scheduled Tasks"), and the first reason one could not be read.
+struct FamilyRead {
+  std::string_view family;
+  Status failure;
+};
+
 // Every entry the registry, the Startup folders and the Task Scheduler hold, images not yet
-// resolved, in the order read; the reason of the first source that could not be read.
+// resolved, in the order read. A place that could not be read fails its family in `families`,
+// so that its family alone is known to be partial; what all families share (the users' hives)
+// fails the whole, the error beside the entries.
 // What the machine cannot be asked (a WMI namespace that does not exist) goes to `notes`.
 Result<std::vector<AutostartEntry>> GatherAutostartEntries(
-    AutostartSources& sources, std::vector<std::string>* notes = nullptr);
+    AutostartSources& sources, std::vector<std::string>* notes = nullptr,
+    std::vector<FamilyRead>* families = nullptr);
 
 // Fills in each entry's image, or why it has none, by its rule (see ResolveImage).
 void ResolveAutostartImages(std::vector<AutostartEntry>& entries, AutostartSystem& system,

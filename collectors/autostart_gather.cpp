@@ -255,15 +255,32 @@ class Gatherer {
   }
 
   const std::vector<std::string>& Notes() const { return notes_; }
+  const std::vector<FamilyRead>& Families() const { return families_; }
 
  private:
   template <class T>
   T Take(Result<T> read, std::string_view where) {
-    if (read.Failed() && !error_) {
-      error_ = std::move(read.error);
-      if (!where.empty()) error_->message.insert(0, std::string(where) + ": ");
+    if (read.Failed()) {
+      if (!where.empty()) read.error->message.insert(0, std::string(where) + ": ");
+      if (reading_.empty() && !error_) error_ = read.error;
+      for (std::string_view family : reading_) {
+        FamilyRead& family_read = Family(family);
+        if (!family_read.failure) family_read.failure = read.error;
+      }
     }
     return std::move(read.value);
+  }
+
+  // The families whose entries the reads that follow find: a read that fails leaves them partial.
+  void Reading(std::initializer_list<std::string_view> families) {
+    reading_.assign(families.begin(), families.end());
+    for (std::string_view family : families) Family(family);
+  }
+
+  FamilyRead& Family(std::string_view family) {
+    const auto found = std::find_if(families_.begin(), families_.end(),
+                                    [family](const FamilyRead& f) { return f.family == family; });
+    return found != families_.end() ? *found : families_.emplace_back(FamilyRead{family, {}});
   }
 
   std::optional<RawRegistryValue> Query(RegistryRoot root, const std::string& path,
@@ -388,6 +405,7 @@ class Gatherer {
   // --- The table's shapes --------------------------------------------------------------------
 
   void ReadPlace(const AutostartPlace& place) {
+    Reading({place.family});
     for (const Hive* hive : HivesOf(place.scope)) {
       const KeyAt at = Where(*hive, place.scope, place.key);
       switch (place.shape) {
@@ -511,6 +529,7 @@ class Gatherer {
 
   // A user's classes that shadow the machine's (COM hijacks), and their own type libraries.
   void ReadClassHijacks(const Hive& hive) {
+    Reading({"COM Hijacks"});
     const std::string location = LocationOf(hive.root, hive.classes);
     const KeyAt at{&hive, hive.root, hive.classes + "\\CLSID", location + "\\CLSID"};
     constexpr std::array<std::pair<std::string_view, ImageRule>, 4> kServers{
@@ -589,6 +608,7 @@ class Gatherer {
   // RunOnceEx\0001\Name = "command" or "dll|function|arguments"; RunOnceEx\0001\Depend\Name = a
   // DLL loaded before the section runs.
   void ReadRunOnceEx(const Hive& hive) {
+    Reading({"Logon"});
     const KeyAt at = Where(hive, Scope::Machine, std::string(kCurrentVersion) + "RunOnceEx");
     for (const std::string& section : Subkeys(at.root, at.path, at.location)) {
       const std::string sectionPath = at.path + "\\" + section;
@@ -610,6 +630,7 @@ class Gatherer {
   }
 
   void ReadAppInit(const Hive& hive) {
+    Reading({"AppInit"});
     const KeyAt at = Where(hive, Scope::Machine, "Microsoft\\Windows NT\\CurrentVersion\\Windows");
     const auto list = QueryText(at.root, at.path, "AppInit_DLLs", at.location);
     if (!list) return;
@@ -622,6 +643,7 @@ class Gatherer {
 
   // Each known DLL is mapped for 64-bit programs from System32 and for 32-bit ones from SysWOW64.
   void ReadKnownDlls() {
+    Reading({"KnownDLLs"});
     const std::string path = std::string(kSessionManager) + "\\KnownDLLs";
     const KeyAt at = MachineKey(path);
     for (auto& [name, raw] : Values(at.root, at.path, at.location)) {
@@ -635,6 +657,7 @@ class Gatherer {
   // AppCompatFlags\Custom\<program>\<id>.sdb: a shim database applied to the program, whose file
   // its InstalledSDB entry names.
   void ReadAppCompatCustom() {
+    Reading({"AppCompat"});
     const Hive& machine = Machine64Hive();
     const std::string flags = "Microsoft\\Windows NT\\CurrentVersion\\AppCompatFlags\\";
     const KeyAt at = Where(machine, Scope::Machine64, flags + "Custom");
@@ -654,6 +677,7 @@ class Gatherer {
   // Every service and driver that is not disabled: the program the service manager starts, the
   // DLL a shared service runs in it, and the program run when the service fails.
   void ReadServices() {
+    Reading({"Services", "Drivers"});
     const std::string location = "HKEY_LOCAL_MACHINE\\" + std::string(kServices);
     constexpr RegistryRoot kMachine = RegistryRoot::LocalMachine;
     const KeyAt at{nullptr, kMachine, std::string(kServices), location};
@@ -690,6 +714,7 @@ class Gatherer {
 
   // The network providers in their order, each the DLL its service's NetworkProvider key names.
   void ReadNetworkProviders() {
+    Reading({"Network Providers"});
     const std::string order = "SYSTEM\\CurrentControlSet\\Control\\NetworkProvider\\Order";
     const auto list = QueryText(RegistryRoot::LocalMachine, order, "ProviderOrder", order);
     if (!list) return;
@@ -704,6 +729,7 @@ class Gatherer {
   // The Winsock catalogs, the 64-bit programs' and the 32-bit ones': each protocol provider's DLL
   // from its packed entry, each name-space provider's from its LibraryPath.
   void ReadWinsock() {
+    Reading({"Winsock"});
     const std::string parameters = std::string(kServices) + "\\WinSock2\\Parameters\\";
     for (const auto& [entries, wow] :
          {std::pair{"Catalog_Entries64", false}, std::pair{"Catalog_Entries", true}}) {
@@ -732,6 +758,7 @@ class Gatherer {
 
   // A print processor's DLL is named bare and loaded from the spooler's processors folder.
   void ReadPrintProcessors() {
+    Reading({"Print Monitors"});
     const std::string key =
         "SYSTEM\\CurrentControlSet\\Control\\Print\\Environments\\Windows x64\\Print Processors";
     const KeyAt at = MachineKey(key);
@@ -747,6 +774,7 @@ class Gatherer {
   // Group Policy's scripts: Scripts\<kind>\<policy>\<item> with Script and Parameters, where
   // policies are applied and where they are kept.
   void ReadGroupPolicyScripts(const Hive& hive) {
+    Reading({"Logon Scripts"});
     if (hive.wow) return;
     const auto kinds = hive.machine ? std::array<std::string_view, 2>{"Startup", "Shutdown"}
                                     : std::array<std::string_view, 2>{"Logon", "Logoff"};
@@ -774,6 +802,7 @@ class Gatherer {
   // Office add-ins: each add-in's ProgID, its class, and the server of that class; loaded at the
   // program's start when LoadBehavior says 3.
   void ReadOfficeAddins(const Hive& hive) {
+    Reading({"Office"});
     for (std::string_view app : kOfficeApps) {
       const KeyAt at = Where(hive, Scope::Machine,
                              "Microsoft\\Office\\" + std::string(app) + "\\Addins");
@@ -801,6 +830,7 @@ class Gatherer {
   // An executable type's open command, where it is not Windows' own, and an extension that
   // names another type than Windows' own.
   void ReadFileAssociations(const Hive& hive) {
+    Reading({"Image Hijacks"});
     for (const OwnOpenCommand& own : kOwnOpenCommands) {
       const KeyAt at = Where(hive, Scope::Machine,
                              "Classes\\" + std::string(own.type) + "\\shell\\open\\command");
@@ -819,6 +849,7 @@ class Gatherer {
   // The Startup folders: the common one, the current user's, each other account's profile's, and
   // wherever the Shell Folders keys move them; each folder read once, however often it is named.
   void ReadStartupFolders() {
+    Reading({"Logon"});
     const std::string approved = std::string(kCurrentVersion) + std::string(kApproved) +
                                  "StartupFolder";
     const Approvals common = ReadApprovals(RegistryRoot::LocalMachine, "SOFTWARE\\" + approved);
@@ -885,6 +916,7 @@ class Gatherer {
   // Folders whose files start with a program or a shell: Word's and Excel's start-up folders and
   // the PowerShell profiles, of the current user and every other loaded one.
   void ReadUserFolders() {
+    Reading({"Office", "Logon Scripts"});
     for (const Hive& hive : hives_) {
       if (hive.machine) continue;
       const auto expand = [&](std::string_view text) {
@@ -929,6 +961,7 @@ class Gatherer {
 
   // Group Policy's scripts.ini and psscripts.ini: [Startup] 0CmdLine=... 0Parameters=...
   void ReadScriptFiles() {
+    Reading({"Logon Scripts"});
     const std::string policy = system_.WindowsFolder() + "\\System32\\GroupPolicy\\";
     for (std::string_view scope : {"Machine", "User"}) {
       for (std::string_view file : {"scripts.ini", "psscripts.ini"}) {
@@ -948,6 +981,7 @@ class Gatherer {
   }
 
   void ReadAccessibilityPrograms() {
+    Reading({"Accessibility"});
     const std::string folder = system_.WindowsFolder() + "\\System32";
     const KeyAt at{nullptr, RegistryRoot::None, {}, folder};
     for (std::string_view program : kAccessibilityPrograms) {
@@ -960,6 +994,7 @@ class Gatherer {
   // Each program action an entry; a task whose actions are not known (only in the cache, or its
   // file unreadable) one entry that says why, so that a hidden task still shows.
   void ReadTasks() {
+    Reading({"Scheduled Tasks"});
     for (ScheduledTask& task : Take(GatherScheduledTasks(keys_, system_), "")) {
       const std::string location = std::string(kTaskScheduler) +
                                    (task.folder.empty() ? "\\" : task.folder);
@@ -991,6 +1026,7 @@ class Gatherer {
   // WMI's permanent event subscriptions in the two namespaces consumers are made in; one that
   // does not exist (Wine has neither) is said in a note.
   void ReadEventSubscriptions() {
+    Reading({"WMI"});
     std::vector<std::string_view> missing;
     for (std::string_view wmiNamespace : {"root\\subscription", "root\\default"}) {
       auto read = Take(system_.EventSubscriptions(wmiNamespace),
@@ -1010,6 +1046,7 @@ class Gatherer {
   }
 
   void ReadBitsJobs() {
+    Reading({"BITS"});
     Result<std::optional<std::vector<BitsJob>>> read = system_.BitsJobs();
     if (!read.value) {
       notes_.push_back(read.error ? "BITS jobs are not read: " + read.error->message
@@ -1025,6 +1062,7 @@ class Gatherer {
   // Manager, the app's settings) is the State value of the task in the user's classes hive; where
   // there is none yet, the task is as its manifest declares it.
   void ReadPackagedApps() {
+    Reading({"Packaged Apps"});
     if (!profiles_) return;
     const StorePackages read = Take(ReadStorePackages(keys_, *profiles_), "Packaged apps");
     for (const StorePackage& package : read.packages) {
@@ -1064,16 +1102,20 @@ class Gatherer {
   std::set<std::string> foldersRead_;  // lower case
   std::unordered_map<std::string, Server> servers_;  // by classes key and class id
   std::vector<AutostartEntry> entries_;
-  Status error_;
+  Status error_;  // the first failure of a read all families share
+  std::vector<std::string_view> reading_;  // none while the users' hives are read
+  std::vector<FamilyRead> families_;
 };
 
 }  // namespace
 
 Result<std::vector<AutostartEntry>> GatherAutostartEntries(AutostartSources& sources,
-                                                           std::vector<std::string>* notes) {
+                                                           std::vector<std::string>* notes,
+                                                           std::vector<FamilyRead>* families) {
   Gatherer gatherer(sources);
   Result<std::vector<AutostartEntry>> entries = gatherer.Run();
   if (notes) *notes = gatherer.Notes();
+  if (families) *families = gatherer.Families();
   return entries;
 }
 

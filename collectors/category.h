@@ -16,6 +16,14 @@ class RegistryRoutines;
 class ReportWriter;
 class Sources;
 
+// How the comparison tells which source of its category an item came from: an item holding
+// `field` came from `source`, or, where `source` is empty, from the source the field's value
+// names. The first mark the item holds tells.
+struct SourceMark {
+  std::string_view field;
+  std::string_view source = {};
+};
+
 // What each category declares about its items' fields, read by the report comparison and by
 // redaction.
 struct CategoryFields {
@@ -33,6 +41,9 @@ struct CategoryFields {
   // What a redacted report learns from the registry before its first line, for a category whose
   // identifying values are there: so a value is replaced even in a category scanned before.
   void (*learn)(Redactor& redactor, RegistryRoutines& keys) = nullptr;
+  // For a category whose sources fail apart (ReportWriter::BeginSource): whose items are whose.
+  // Without marks, a source not read leaves the whole category uncompared.
+  std::span<const SourceMark> sources = {};
 };
 
 // How a category's start line reads after "3. CPU".

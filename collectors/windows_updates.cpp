@@ -44,6 +44,13 @@ constexpr std::array<TableLine, 6> kHistoryLines{{
 }};
 constexpr SortedSection kHistory{{}, {}, kHistoryLines};
 
+// The three sources, each of which may fail alone, and the field that only its items hold.
+constexpr std::string_view kBuildSource = "Build";
+constexpr std::string_view kFixesSource = "Installed fixes";
+constexpr std::string_view kHistorySource = "Windows Update history";
+constexpr std::array<SourceMark, 3> kSources{
+    {{"Build", kBuildSource}, {"HotFixID", kFixesSource}, {"Result", kHistorySource}}};
+
 constexpr std::array<std::string_view, 6> kResults{
     "Not started", "In progress", "Succeeded", "Succeeded with errors", "Failed", "Aborted"};
 
@@ -80,8 +87,8 @@ void PrintBuild(ReportWriter& report, RegistryRoutines& keys, FirstFailure& fail
 }
 
 void PrintHistory(ReportWriter& report, UpdateHistory& history, DetailLevel level) {
+  report.BeginSource(kHistorySource);
   Result<std::vector<UpdateHistoryEntry>> read = history.Entries(kMaxHistoryEntries);
-  if (read.error) read.error->message = "Windows Update history: " + read.error->message;
   report.SourceEnded(read.error);
   SortedTable table(kHistory);
   for (const UpdateHistoryEntry& entry : read.value) {
@@ -103,6 +110,7 @@ constexpr std::array<std::string_view, 3> kKey{"HotFixID", "Title", "Date"};
 constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 1> kIdentifying{{{"InstalledBy", IdentityKind::Account}}};
 // clang-format on
+
 
 }  // namespace
 
@@ -132,8 +140,10 @@ void CollectWindowsUpdates(ReportWriter& report, const WindowsUpdatesSources& so
                            DetailLevel level) {
   if (!IsDetailLevel(level)) return;
   FirstFailure failure;
+  report.BeginSource(kBuildSource);
   PrintBuild(report, sources.keys, failure, level);
   report.SourceEnded(failure.First());
+  report.BeginSource(kFixesSource);
   PrintSortedWmiSection(report, sources.wmi, kFixes, level);
   PrintHistory(report, sources.history, level);
 }
@@ -148,7 +158,7 @@ extern const CategoryDefinition kWindowsUpdatesCategory{
           RegistryRoutines* keys = sources.Need<RegistryRoutines>(report);
           if (wmi && keys && history) CollectWindowsUpdates(report, {*wmi, *keys, *history}, level);
         },
-    .fields = {kKey, kChanging, kIdentifying},
+    .fields = {kKey, kChanging, kIdentifying, {}, nullptr, kSources},
     .files = FileView::Native};
 
 }  // namespace sysinfo

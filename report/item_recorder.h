@@ -5,6 +5,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/value.h"
 
@@ -21,10 +22,23 @@ enum class CategoryStatus {
 // "ok", "empty", "failed", "timed_out".
 std::string_view CategoryStatusName(CategoryStatus status);
 
+// How one source of a category ended: a query, a file, a family of places the category reads.
+struct SourceOutcome {
+  std::string name;  // as the category names it; empty: a source it does not tell apart
+  CategoryStatus status = CategoryStatus::Ok;  // Ok: read to its end; or Failed, TimedOut
+  std::string error;  // the platform's reason when it was not read
+
+  // "Scheduled Tasks: Access denied.": the source (where named) and why.
+  std::string Reason() const { return name.empty() ? error : name + ": " + error; }
+};
+
 struct CategoryOutcome {
   CategoryStatus status = CategoryStatus::Empty;
-  std::string error;  // the platform's reason when failed or timed out
+  std::string error;  // the platform's reason when failed or timed out: the first source's
   double milliseconds = 0;
+  // When a source was not read: every source the category named and each one it did not name
+  // that failed, in the order they ended; empty when every source was read.
+  std::vector<SourceOutcome> sources;
 
   // Whether a source could not be read to its end: failed, or stopped answering.
   bool Unfinished() const {

@@ -28,6 +28,23 @@ void AddShape(Json& category, const ReportShape& shape) {
   category[shape.holds] = Empty(shape.content);
 }
 
+// How each source ended, for a category one of whose sources was not read: a comparison then
+// leaves out only what came from that source.
+Json SourcesJson(const std::vector<SourceOutcome>& sources) {
+  Json list = Json::array();
+  for (const SourceOutcome& source : sources) {
+    Json entry = {{"name", source.name.empty() ? Json(nullptr) : Json(source.name)}};
+    if (source.status == CategoryStatus::Ok) {
+      entry["status"] = "read";
+    } else {
+      entry["status"] = std::string(CategoryStatusName(source.status));
+      entry["error"] = source.error;
+    }
+    list.push_back(std::move(entry));
+  }
+  return list;
+}
+
 }  // namespace
 
 std::string_view MachineIdSourceName(MachineIdSource source) {
@@ -74,6 +91,7 @@ void JsonReport::EndCategory(const CategoryOutcome& outcome) {
   if (outcome.Unfinished()) {
     category_["error"] = outcome.error;
   }
+  if (!outcome.sources.empty()) category_["sources"] = SourcesJson(outcome.sources);
   document_["categories"].push_back(std::move(category_));
   category_ = nullptr;
 }

@@ -154,13 +154,42 @@ void ReportWriter::EndGroup() {
   if (items_) items_->EndGroup();
 }
 
-void ReportWriter::SourceEnded(const Status& failure) {
-  if (!failure_) failure_ = failure;  // the first failure tells
+void ReportWriter::SourceEnded(const Status& failure) { SourceEnded(source_, failure); }
+
+void ReportWriter::SourceEnded(std::string_view name, const Status& failure) {
+  auto named = std::find_if(sources_.begin(), sources_.end(),
+                            [name](const SourceOutcome& s) { return s.name == name; });
+  if (!name.empty() && named == sources_.end()) {
+    named = sources_.insert(sources_.end(), SourceOutcome{std::string(name), {}, {}});
+  }
+  if (!failure) return;
+  SourceOutcome& source = name.empty() ? sources_.emplace_back() : *named;
+  if (source.status != CategoryStatus::Ok) return;  // its first failure tells
+  source.status = failure->kind == ErrorKind::TimedOut ? CategoryStatus::TimedOut
+                                                       : CategoryStatus::Failed;
+  source.error = failure->message;
+  if (!failure_) failure_ = Error{failure->kind, source.Reason()};  // the category's first
+}
+
+void ReportWriter::BeginSource(std::string_view source) {
+  source_ = source;
+  SourceEnded(source, {});  // listed as read until it says otherwise
+}
+
+void ReportWriter::WriteNotRead() {
+  std::string line;
+  for (const SourceOutcome& source : sources_) {
+    if (source.status != CategoryStatus::Ok)
+      line += (line.empty() ? "Not Read: " : "; ") + source.Reason();
+  }
+  if (!line.empty()) WriteReportLine(line);
 }
 
 void ReportWriter::BeginCategory(std::string_view name, int number, const ReportShape& shape,
                                  std::span<const IdentifyingField> identifying) {
   failure_.reset();
+  sources_.clear();
+  source_.clear();
   anything_ = false;
   groupNames_ = shape.names;
   if (redactor_) redactor_->BeginCategory(identifying);
@@ -176,10 +205,12 @@ CategoryOutcome ReportWriter::EndCategory(double milliseconds) {
     outcome.status = failure_->kind == ErrorKind::TimedOut ? CategoryStatus::TimedOut
                                                            : CategoryStatus::Failed;
     outcome.error = failure_->message;
+    outcome.sources = sources_;
   }
   if (items_) {
     CategoryOutcome recorded = outcome;
     recorded.error = Redacted(outcome.error);
+    for (SourceOutcome& source : recorded.sources) source.error = Redacted(source.error);
     items_->EndCategory(recorded);
   }
   return outcome;

@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "report/identity.h"
 #include "report/item_recorder.h"
@@ -74,8 +75,16 @@ class ReportWriter {
   void EndGroup();
 
   // A source of the current category (a query, a file) has been read to its end (nothing) or
-  // failed or stopped answering; the first failure is what the category's outcome says.
+  // failed or stopped answering; the first failure is what the category's outcome says. The
+  // source is the one last begun, or the one named; none: one the category does not tell apart.
   void SourceEnded(const Status& failure);
+  void SourceEnded(std::string_view source, const Status& failure);
+  // The sources a category names are those whose items a comparison can tell apart (by the
+  // fields it declares): a source that failed then leaves only its own items uncompared.
+  void BeginSource(std::string_view source);
+  // "Not Read: ..." naming each source not read and why, ahead of the block's end line; nothing
+  // when every source was read.
+  void WriteNotRead();
 
   // The scan driver frames each category: its name, section number, shape in the JSON report and
   // identifying fields; EndCategory says how its sources answered and passes that on.
@@ -115,8 +124,11 @@ class ReportWriter {
   ItemRecorder* items_ = nullptr;
   Redactor* redactor_ = nullptr;
   std::string heldLine_;  // with a redactor: the parts of a line not yet ended
-  // The current category: its first failed source, and whether it recorded anything.
+  // The current category: its first failed source, each source that ended, the source being
+  // read, and whether it recorded anything.
   Status failure_;
+  std::vector<SourceOutcome> sources_;
+  std::string source_;
   bool anything_ = false;
   std::span<const std::string_view> groupNames_;  // the names its shape declares
 };

@@ -52,6 +52,7 @@ CategoryOutcome WriteCategory(ReportWriter& report, ScanCategories& categories, 
   report.WriteReportLine(prefix + frame.startLine);
   report.WriteReportLine(SeparatorLine);
   if (!frame.needsLevel || IsDetailLevel(level)) categories.Collect(report, index, level);
+  report.WriteNotRead();
   report.WriteReportLine(prefix + " End");
   report.WriteReportLine(SeparatorLine);
   const std::chrono::duration<double, std::milli> elapsed = std::chrono::steady_clock::now() -

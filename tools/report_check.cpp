@@ -127,6 +127,7 @@ Fault Level(JsonNode level) {
 }
 
 constexpr std::array<std::string_view, 4> kStatuses{"ok", "empty", "failed", "timed_out"};
+constexpr std::array<std::string_view, 3> kSourceStatuses{"read", "failed", "timed_out"};
 
 // What a group holds, as its shape says.
 Check Holding(GroupHolds content) {
@@ -171,6 +172,18 @@ void AddShapeMembers(std::vector<Member>& members, const ReportShape& shape) {
   members.push_back({shape.holds, Holding(shape.content)});
 }
 
+// How each source of a category ended, where one was not read.
+Fault Sources(JsonNode list) {
+  return ListOf(list, [](JsonNode source) {
+    return Members(source, "a source",
+                   {{"name", TextOrNull},
+                    {"status", [](JsonNode status) {
+                       return OneOf(status, kSourceStatuses, "source status");
+                     }},
+                    {"error", Text, false}});
+  });
+}
+
 Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
   std::vector<std::string_view> names;
   for (const CategoryDefinition* definition : kCategoryList) names.push_back(definition->text);
@@ -185,7 +198,8 @@ Fault CheckCategory(JsonNode category, std::vector<bool>& seen) {
       {"status", [](JsonNode status) { return OneOf(status, kStatuses, "status"); }},
       {"elapsedMs",
        [](JsonNode ms) { return Whole(ms, 0, std::numeric_limits<std::int64_t>::max()); }},
-      {"error", Text, false}};
+      {"error", Text, false},
+      {"sources", Sources, false}};
   AddShapeMembers(members, definition.shape);
   return Members(category, "the category " + QuotedForRefusal(name->Text()), members);
 }

@@ -107,15 +107,32 @@ struct Waiting {
   std::size_t next = 0;
 };
 
-CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, bool allFields) {
+// The source an item came from, as its category marks it; empty when no mark tells.
+std::string_view SourceOf(const ReportItem& item, std::span<const SourceMark> marks) {
+  if (!item.lone.empty()) return {};
+  for (const SourceMark& mark : marks) {
+    const auto field = item.value.Find(mark.field);
+    if (!field) continue;
+    if (!mark.source.empty()) return mark.source;
+    return field->Is(JsonKind::String) ? field->Text() : std::string_view();
+  }
+  return {};
+}
+
+CategoryDifferences CompareCategory(JsonNode oldCategory, JsonNode newCategory, bool allFields,
+                                    const std::vector<std::string>& leftOut) {
   const std::string_view name = newCategory.Find("name")->Text();
   const ItemRules rules = ItemRulesOf(name);
   const FieldNames keyFields = rules.key;
   std::vector<ReportItem> before = ListItems(oldCategory, rules.shape);
   std::vector<ReportItem> after = ListItems(newCategory, rules.shape);
-  for (std::vector<ReportItem>* items : {&before, &after}) {
-    std::erase_if(*items, [name](const ReportItem& item) { return IsScanningProgram(name, item); });
-  }
+  const auto notCompared = [&](const ReportItem& item) {
+    if (IsScanningProgram(name, item)) return true;
+    if (leftOut.empty()) return false;
+    const std::string_view source = SourceOf(item, rules.sources);
+    return std::find(leftOut.begin(), leftOut.end(), source) != leftOut.end();
+  };
+  for (std::vector<ReportItem>* items : {&before, &after}) std::erase_if(*items, notCompared);
 
   std::vector<MatchKey> oldIds;
   oldIds.reserve(before.size());
@@ -160,15 +177,36 @@ std::string Member(JsonNode category, std::string_view name) {
   return found ? std::string(found->Text()) : "";
 }
 
+bool Finished(const std::string& status) { return status != "failed" && status != "timed_out"; }
+
+// The sources not read in one report or the other, each named; nothing when a failure names no
+// source, or the report was written before sources were told apart.
+std::optional<std::vector<std::string>> UnreadSources(JsonNode before, JsonNode after) {
+  std::vector<std::string> unread;
+  for (JsonNode category : {before, after}) {
+    if (Finished(Member(category, "status"))) continue;
+    const auto sources = category.Find("sources");
+    if (!sources) return std::nullopt;
+    for (JsonNode source : *sources) {
+      if (Member(source, "status") == "read") continue;
+      const auto name = source.Find("name");
+      if (!name || !name->Is(JsonKind::String)) return std::nullopt;
+      if (std::find(unread.begin(), unread.end(), name->Text()) == unread.end())
+        unread.emplace_back(name->Text());
+    }
+  }
+  return unread;
+}
+
 // The category when its scan did not finish in one of the reports; nothing when both did.
 std::optional<UnfinishedCategory> Unfinished(JsonNode before, JsonNode after) {
-  const auto finished = [](const std::string& status) {
-    return status != "failed" && status != "timed_out";
-  };
   UnfinishedCategory category{Member(after, "name"), Member(before, "status"),
-                              Member(after, "status"), Member(after, "error")};
-  if (finished(category.oldStatus) && finished(category.newStatus)) return std::nullopt;
+                              Member(after, "status"), Member(after, "error"), {}};
+  if (Finished(category.oldStatus) && Finished(category.newStatus)) return std::nullopt;
   if (category.error.empty()) category.error = Member(before, "error");
+  if (!ItemRulesOf(category.name).sources.empty()) {
+    category.sources = UnreadSources(before, after).value_or(std::vector<std::string>{});
+  }
   return category;
 }
 
@@ -215,7 +253,10 @@ std::vector<std::string> Notes(const Comparison& comparison) {
                     after.levelName + ".");
   }
   for (const UnfinishedCategory& category : comparison.unfinished) {
-    notes.push_back(category.name + " is not compared: its scan ended " + category.oldStatus +
+    const std::string what = category.sources.empty()
+                                 ? " is not compared"
+                                 : " is compared without " + Joined(category.sources);
+    notes.push_back(category.name + what + ": its scan ended " + category.oldStatus +
                     " in the old report and " + category.newStatus + " in the new one" +
                     (category.error.empty() ? "" : " (" + category.error + ")") + ".");
   }
@@ -309,11 +350,14 @@ Comparison CompareReports(const JsonDocument& oldReport, const JsonDocument& new
       comparison.onlyInNew.emplace_back(name);
       continue;
     }
+    std::vector<std::string> leftOut;
     if (auto unfinished = Unfinished(old->second, category)) {
+      leftOut = unfinished->sources;
       comparison.unfinished.push_back(std::move(*unfinished));
-      continue;
+      if (leftOut.empty()) continue;
     }
-    CategoryDifferences differences = CompareCategory(old->second, category, options.allFields);
+    CategoryDifferences differences =
+        CompareCategory(old->second, category, options.allFields, leftOut);
     if (!differences.added.empty() || !differences.removed.empty() ||
         !differences.changed.empty()) {
       comparison.categories.push_back(std::move(differences));
@@ -370,8 +414,14 @@ std::string ComparisonJson(const Comparison& comparison) {
   document["categoriesOnlyInOld"] = comparison.onlyInOld;
   document["categoriesOnlyInNew"] = comparison.onlyInNew;
   document["categoriesNotCompared"] = Json::array();
+  document["sourcesNotCompared"] = Json::array();
   for (const UnfinishedCategory& category : comparison.unfinished) {
-    document["categoriesNotCompared"].push_back(category.name);
+    if (category.sources.empty()) {
+      document["categoriesNotCompared"].push_back(category.name);
+    } else {
+      document["sourcesNotCompared"].push_back(
+          {{"category", category.name}, {"sources", category.sources}});
+    }
   }
   document["categories"] = Json::array();
   for (const CategoryDifferences& category : comparison.categories) {

@@ -54,10 +54,13 @@ struct CategoryDifferences {
 };
 
 // A category whose scan failed or timed out in either report: its items are partial or missing,
-// so they are not compared (a failed scan must not read as every item removed).
+// so they are not compared (a failed scan must not read as every item removed). Where each
+// source that was not read is named and the category tells its items' sources apart, only
+// those sources' items are left out.
 struct UnfinishedCategory {
   std::string name, oldStatus, newStatus;
   std::string error;  // the failed scan's reason, the new report's first
+  std::vector<std::string> sources;  // the sources left out; none: the whole category
 };
 
 struct Comparison {

@@ -107,7 +107,8 @@ ItemRules ItemRulesOf(std::string_view category) {
   const auto row = FindCategory(category);
   if (!row) return {};
   const CategoryDefinition& definition = *kCategoryList[*row];
-  return {definition.fields.key, definition.fields.changing, definition.shape};
+  return {definition.fields.key, definition.fields.changing, definition.shape,
+          definition.fields.sources};
 }
 
 std::vector<ReportItem> ListItems(JsonNode category, const ReportShape& shape) {

@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "collectors/category.h"
 #include "report/item_recorder.h"
 #include "report/json_reader.h"
 
@@ -23,6 +24,7 @@ using FieldNames = std::span<const std::string_view>;
 struct ItemRules {
   FieldNames key, changing;
   ReportShape shape;
+  std::span<const SourceMark> sources;  // how an item's source is told
 };
 ItemRules ItemRulesOf(std::string_view category);
 

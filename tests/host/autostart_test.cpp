@@ -472,11 +472,22 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
   CapturedReport report;
   report.writer().BeginCategory("Autostart Entries", 16, {}, {});
   CollectAutostartEntries(report.writer(), sources, DetailLevel::Basic);
+  report.writer().WriteNotRead();
   const CategoryOutcome outcome = report.writer().EndCategory(0);
-  EXPECT_EQ(Blocks(report.Lines()), Lines{"Logon | HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv +
-                                          "Run | Kept | kept.exe | Enabled"});
+  const Lines lines = report.Lines();
+  EXPECT_EQ(Blocks(lines), Lines{"Logon | HKEY_LOCAL_MACHINE\\SOFTWARE" + kCv +
+                                 "Run | Kept | kept.exe | Enabled"});
   EXPECT_EQ(outcome.status, CategoryStatus::Failed);
-  EXPECT_EQ(outcome.error, "HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.");
+  const std::string denied = "Logon: HKEY_CURRENT_USER\\Software" + kCv + "Run: Access is denied.";
+  EXPECT_EQ(outcome.error, denied);
+  // Only the family that was not read is partial: a comparison still reads the others.
+  std::set<std::string> unread, read;
+  for (const SourceOutcome& source : outcome.sources)
+    (source.status == CategoryStatus::Ok ? read : unread).insert(source.name);
+  EXPECT_EQ(unread, std::set<std::string>{"Logon"});
+  for (const char* family : {"Services", "Drivers", "Scheduled Tasks", "Winlogon"})
+    EXPECT_TRUE(read.contains(family)) << family;
+  EXPECT_EQ(lines.back(), "Not Read: " + denied);
 
   // Without the Task Scheduler the task cache and the files are the list: the category fails
   // only when one of them cannot be read either.
@@ -490,7 +501,9 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
     CollectAutostartEntries(again.writer(), other.sources, DetailLevel::Basic);
     const CategoryOutcome result = again.writer().EndCategory(0);
     EXPECT_EQ(result.status, cacheDenied ? CategoryStatus::Failed : CategoryStatus::Ok);
-    EXPECT_EQ(result.error, cacheDenied ? "Task Scheduler: The task service is not running." : "");
+    EXPECT_EQ(result.error,
+              cacheDenied ? "Scheduled Tasks: Task Scheduler: The task service is not running."
+                          : "");
   }
 }
 

@@ -222,6 +222,29 @@ TEST(JsonReport, EachCategoryStatusWithTheReason) {
   }
   EXPECT_EQ(documented, expected);
   EXPECT_EQ(scanned.outcomes, expected);  // the person watching the runner is told the same
+
+  // The text report says it too, in the block, just above its end line: an empty block does not
+  // pass for nothing found.
+  const std::string text = Scan(DetailLevel::Basic, false).text;
+  const Json& categories = scanned.document.at("categories");
+  for (std::size_t i = 0; i < categories.size(); ++i) {
+    const std::string name = categories[i].at("name");
+    const std::string end = "\r\n" + std::to_string(i + 1) + ". " + name + " End\r\n";
+    const std::size_t at = text.find(end);
+    ASSERT_NE(at, std::string::npos) << name;
+    const std::size_t lineStart = text.rfind("\r\n", at - 1) + 2;
+    const std::string last = text.substr(lineStart, at - lineStart);
+    EXPECT_EQ(last.starts_with("Not Read: "), categories[i].contains("error")) << last;
+  }
+  EXPECT_NE(text.find("\r\nNot Read: Windows Update history: Not implemented.\r\n19. "),
+            std::string::npos);
+  // Each source of Windows Updates ended on its own: its fixes and build are still compared.
+  EXPECT_EQ(CategoryNamed(scanned.document, "Windows Updates").at("sources"),
+            Json::parse(R"([{"name": "Build", "status": "read"},
+                            {"name": "Installed fixes", "status": "read"},
+                            {"name": "Windows Update history", "status": "failed",
+                             "error": "Not implemented."}])"));
+  EXPECT_FALSE(CategoryNamed(scanned.document, "Processes").contains("sources"));
 }
 
 // A session that forgot to provide the sources: every category fails, naming what it lacks, and

@@ -99,6 +99,15 @@ const Case kCases[] = {
      R"({"categories": [{"name": "Software", "status": "failed", "error": "Access denied.", "items": []}]})",
      false, "Note: Software is not compared: its scan ended ok in the old report and failed in the new one "
      "(Access denied.).\n\n0 added, 0 removed, 0 changed in 0 categories.\n"},
+    {"a family not read leaves only its own entries uncompared",
+     R"({"categories": [{"name": "Autostart Entries", "status": "failed", "error": "Scheduled Tasks: Not implemented.",
+      "sources": [{"name": "Logon", "status": "read"}, {"name": "Scheduled Tasks", "status": "failed", "error": "Not implemented."}],
+      "items": [{"Family": "Logon", "Location": "HKCU\\Run", "Name": "A"}]}]})",
+     R"({"categories": [{"name": "Autostart Entries", "items": [{"Family": "Logon", "Location": "HKCU\\Run", "Name": "A"},
+      {"Family": "Logon", "Location": "HKCU\\Run", "Name": "B"}, {"Family": "Scheduled Tasks", "Location": "\\", "Name": "T"}]}]})",
+     false, "Note: Autostart Entries is compared without Scheduled Tasks: its scan ended failed in the old report and ok "
+     "in the new one (Scheduled Tasks: Not implemented.).\n\nAutostart Entries: 1 added, 0 removed, 0 changed\n"
+     "  + HKCU\\Run, B\n\n1 added, 0 removed, 0 changed in 1 category.\n"},
     {"fields in another order found by name",
      R"({"categories": [{"name": "Software", "items": [{"DisplayName": "A", "X": 1, "Y": 2, "W": 0}]}]})",
      R"({"categories": [{"name": "Software", "items": [{"DisplayName": "A", "Z": 3, "Y": 2.0, "X": 5}]}]})",
