@@ -144,6 +144,14 @@ class WindowScanHost final : public ScanHost {
   HWND window_;
 };
 
+// A report saved with a category read only in part says so where the user looks first.
+std::string NotReadLine(const std::vector<std::string>& categories) {
+  if (categories.empty()) return {};
+  std::string line = "\r\nCould not be read in full: ";
+  for (std::size_t i = 0; i < categories.size(); ++i) line += (i ? ", " : "") + categories[i];
+  return line + ".";
+}
+
 }  // namespace
 
 std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance, WmiMaker makeWmi) {
@@ -465,7 +473,7 @@ void FrmMain::ShowIdle() {
 void FrmMain::ShowScanOutcome(const ScanOutcome& outcome) {
   ShowIdle();
   if (outcome.result == ScanResult::Saved) {
-    const std::string text = "File Saved To:\r\n" + outcome.path +
+    const std::string text = "File Saved To:\r\n" + outcome.path + NotReadLine(outcome.unread) +
                              "\r\n\r\nWould you like to view the file now?";
     if (MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Done!", MB_YESNO) == IDYES) {
       ShellExecuteW(window_.get(), L"Open", Utf8ToWide(outcome.path).c_str(), L"", L"",

@@ -111,7 +111,6 @@ constexpr std::span<const std::string_view> kChanging{};
 constexpr std::array<IdentifyingField, 1> kIdentifying{{{"InstalledBy", IdentityKind::Account}}};
 // clang-format on
 
-
 }  // namespace
 
 std::string KbNumber(std::string_view title) {

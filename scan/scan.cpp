@@ -62,16 +62,24 @@ CategoryOutcome WriteCategory(ReportWriter& report, ScanCategories& categories, 
 
 std::string StatusLine(const CategoryFrame& frame) { return "Status: " + frame.status + " ..."; }
 
+// Tells the host how a category ended, keeping its name when a source was not read.
+void TellDone(ScanHost& host, std::vector<std::string>& unread, std::string_view text,
+              const CategoryOutcome& outcome) {
+  if (outcome.Unfinished()) unread.emplace_back(text);
+  host.CategoryDone(text, outcome);
+}
+
 // The ticked categories one after the other on this thread, each written as it is gathered: only
 // when no thread could be started to gather them.
 void GatherInTurn(ReportWriter& report, ScanCategories& categories, DetailLevel level,
-                  ScanHost& host, std::span<const std::size_t> ticked, std::stop_token stop) {
+                  ScanHost& host, std::span<const std::size_t> ticked,
+                  std::vector<std::string>& unread, std::stop_token stop) {
   for (std::size_t b = 0; b < ticked.size() && !report.Failed() && !stop.stop_requested(); ++b) {
     const CategoryFrame frame = categories.Frame(ticked[b], level);
     host.ShowStatus(StatusLine(frame));
     const CategoryOutcome outcome = WriteCategory(report, categories, ticked[b],
                                                   static_cast<int>(b) + 1, level);
-    host.CategoryDone(frame.text, outcome);
+    TellDone(host, unread, frame.text, outcome);
   }
 }
 
@@ -111,6 +119,7 @@ struct Gathering {
   bool lines;  // whether the report has text lines
   bool recording;  // whether a JSON report listens
   ScanHost* host;  // called by the writer alone, as it writes a block's entries
+  std::vector<std::string> unread;  // the writer's alone too
   OrderedBlocks blocks{ticked.size()};
   std::atomic<std::size_t> next{0};  // the next block to gather
   std::stop_source halt;  // the scan stopped or its report failed: nothing more is gathered
@@ -133,8 +142,8 @@ void Gather(const std::shared_ptr<Gathering>& gathering) {
     const CategoryOutcome outcome = WriteCategory(block, *g.categories, g.ticked[b],
                                                   static_cast<int>(b) + 1, g.level);
     block.CloseReport();
-    g.blocks.Add(b, [host = g.host, text = std::string(frame.text), outcome](BlockTarget&) {
-      host->CategoryDone(text, outcome);
+    g.blocks.Add(b, [&g, text = std::string(frame.text), outcome](BlockTarget&) {
+      TellDone(*g.host, g.unread, text, outcome);
     });
     g.blocks.Finish(b);
   }
@@ -213,7 +222,7 @@ ScanOutcome RunScan(const ScanChoices& choices, std::shared_ptr<ScanCategories> 
   const auto gathering = std::make_shared<Gathering>(categories, helpers.redactor, ticked,
                                                      choices.level, report, host);
   if (!ticked.empty() && !GatherAside(report, gathering, jobs, helpers.json, stop))
-    GatherInTurn(report, *categories, choices.level, host, ticked, stop);
+    GatherInTurn(report, *categories, choices.level, host, ticked, gathering->unread, stop);
   if (stop.stop_requested()) {  // every line written so far stays; nothing is claimed or told
     report.CloseReport();
     if (jsonFile) jsonFile->Close();
@@ -232,6 +241,7 @@ ScanOutcome RunScan(const ScanChoices& choices, std::shared_ptr<ScanCategories> 
     saved = !outcome.error;
   }
   outcome.result = saved ? ScanResult::Saved : ScanResult::Failed;
+  outcome.unread = std::move(gathering->unread);
   host.ShowStatus("Status: Done");
   return outcome;
 }

@@ -89,6 +89,7 @@ struct ScanOutcome {
   ScanResult result = ScanResult::Cancelled;
   std::string path;
   Status error;  // why the report could not be created or written
+  std::vector<std::string> unread;  // the categories a source of which was not read, in order
 };
 
 // What the window, or the console runner, provides around a scan.

@@ -175,12 +175,12 @@ void AddShapeMembers(std::vector<Member>& members, const ReportShape& shape) {
 // How each source of a category ended, where one was not read.
 Fault Sources(JsonNode list) {
   return ListOf(list, [](JsonNode source) {
-    return Members(source, "a source",
-                   {{"name", TextOrNull},
-                    {"status", [](JsonNode status) {
-                       return OneOf(status, kSourceStatuses, "source status");
-                     }},
-                    {"error", Text, false}});
+    return Members(
+        source, "a source",
+        {{"name", TextOrNull},
+         {"status",
+          [](JsonNode status) { return OneOf(status, kSourceStatuses, "source status"); }},
+         {"error", Text, false}});
   });
 }
 

@@ -200,8 +200,11 @@ std::optional<std::vector<std::string>> UnreadSources(JsonNode before, JsonNode 
 
 // The category when its scan did not finish in one of the reports; nothing when both did.
 std::optional<UnfinishedCategory> Unfinished(JsonNode before, JsonNode after) {
-  UnfinishedCategory category{Member(after, "name"), Member(before, "status"),
-                              Member(after, "status"), Member(after, "error"), {}};
+  UnfinishedCategory category{Member(after, "name"),
+                              Member(before, "status"),
+                              Member(after, "status"),
+                              Member(after, "error"),
+                              {}};
   if (Finished(category.oldStatus) && Finished(category.newStatus)) return std::nullopt;
   if (category.error.empty()) category.error = Member(before, "error");
   if (!ItemRulesOf(category.name).sources.empty()) {
@@ -356,8 +359,8 @@ Comparison CompareReports(const JsonDocument& oldReport, const JsonDocument& new
       comparison.unfinished.push_back(std::move(*unfinished));
       if (leftOut.empty()) continue;
     }
-    CategoryDifferences differences =
-        CompareCategory(old->second, category, options.allFields, leftOut);
+    CategoryDifferences differences = CompareCategory(old->second, category, options.allFields,
+                                                      leftOut);
     if (!differences.added.empty() || !differences.removed.empty() ||
         !differences.changed.empty()) {
       comparison.categories.push_back(std::move(differences));

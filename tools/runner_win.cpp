@@ -44,18 +44,13 @@ class ConsoleHost final : public ScanHost {
   void CategoryDone(std::string_view text, const CategoryOutcome& outcome) override {
     std::fprintf(err_, "%s\n", ProgressLine(text, outcome).c_str());
     std::fflush(err_);
-    if (outcome.Unfinished()) ++unread_;
   }
-
-  // Categories whose sources failed or stopped answering.
-  int UnreadCategories() const { return unread_; }
 
  private:
   std::string path_;
   const ReportOpener& openText_;
   const ReportOpener& openJson_;
   std::FILE* err_;
-  int unread_ = 0;
 };
 
 // Writes the whole document; the reason when the file cannot take it.
@@ -250,7 +245,7 @@ int RunReportCommand(const std::vector<std::string>& args, const ReportOpener& o
     std::fprintf(err, "sysinfo-report: %s\n", Wtf8ToUtf8(outcome.mapNotKept->message).c_str());
   // A report with a category that could not be read is written, but is not what a script asked
   // for: it is told apart from a complete one.
-  if (const int unread = host.UnreadCategories(); unread > 0) {
+  if (const int unread = static_cast<int>(outcome.scan.unread.size()); unread > 0) {
     std::fprintf(err, "sysinfo-report: %d categor%s could not be read completely (see above)\n",
                  unread, unread == 1 ? "y" : "ies");
     return 3;

@@ -501,9 +501,9 @@ TEST(AutostartEntries, ASourceThatCannotBeReadFailsTheCategoryAndTheRestIsListed
     CollectAutostartEntries(again.writer(), other.sources, DetailLevel::Basic);
     const CategoryOutcome result = again.writer().EndCategory(0);
     EXPECT_EQ(result.status, cacheDenied ? CategoryStatus::Failed : CategoryStatus::Ok);
-    EXPECT_EQ(result.error,
-              cacheDenied ? "Scheduled Tasks: Task Scheduler: The task service is not running."
-                          : "");
+    EXPECT_EQ(
+        result.error,
+        cacheDenied ? "Scheduled Tasks: Task Scheduler: The task service is not running." : "");
   }
 }
 
