@@ -11,6 +11,7 @@
 #include "collectors/autostart.h"
 #include "collectors/autostart_command.h"
 #include "collectors/autostart_places.h"
+#include "collectors/user_profiles.h"
 #include "collectors/event_consumers.h"
 #include "collectors/scheduled_tasks.h"
 #include "collectors/store_packages.h"
@@ -29,8 +30,6 @@ constexpr std::string_view kApproved = "Explorer\\StartupApproved\\";
 constexpr std::string_view kShellFolders = "Explorer\\User Shell Folders";
 constexpr std::string_view kServices = "SYSTEM\\CurrentControlSet\\Services";
 constexpr std::string_view kSessionManager = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
-constexpr std::string_view kProfileList =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 constexpr std::string_view kStartupBelowProfile =
     "\\AppData\\Roaming\\Microsoft\\Windows\\Start Menu\\Programs\\Startup";
 constexpr std::string_view kTaskScheduler = "Task Scheduler";
@@ -865,7 +864,7 @@ class Gatherer {
     for (const std::string& sid :
          Subkeys(RegistryRoot::LocalMachine, std::string(kProfileList), kProfileList)) {
       // Only accounts' profiles: the service accounts' are never logged on to.
-      if (!sid.starts_with("S-1-5-21-") && !sid.starts_with("S-1-12-1-")) continue;
+      if (!IsPersonSid(sid)) continue;
       if (LowerCase(sid) == self) continue;
       const auto profile = QueryText(RegistryRoot::LocalMachine,
                                      std::string(kProfileList) + "\\" + sid, "ProfileImagePath",

@@ -9,17 +9,9 @@
 namespace sysinfo {
 namespace {
 
-constexpr std::string_view kProfileList =
-    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
 constexpr std::string_view kUserShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
 constexpr std::string_view kSystemSid = "S-1-5-18";
-
-// Accounts people sign in with: a local or domain account, an Entra ID account. The service
-// accounts' profiles are never signed in to, so their files are not looked for.
-bool IsPersonSid(std::string_view sid) {
-  return sid.starts_with("S-1-5-21-") || sid.starts_with("S-1-12-1-");
-}
 
 // The last name of a folder path: "alice" of "C:\Users\alice".
 std::string FolderName(std::string_view folder) {

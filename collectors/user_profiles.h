@@ -16,6 +16,16 @@ namespace sysinfo {
 // The reason a user's registry is not read: the report names the user with it.
 inline constexpr std::string_view kHiveNotLoaded = "Not known (the user's hive is not loaded)";
 
+// Below HKLM: a subkey for each account that has a profile, named by its SID.
+inline constexpr std::string_view kProfileList =
+    "SOFTWARE\\Microsoft\\Windows NT\\CurrentVersion\\ProfileList";
+
+// Accounts people sign in with: a local or domain account, an Entra ID account. The service
+// accounts' profiles are never signed in to, so their files are not looked for.
+inline bool IsPersonSid(std::string_view sid) {
+  return sid.starts_with("S-1-5-21-") || sid.starts_with("S-1-12-1-");
+}
+
 // A user of the machine, as the per-user categories name and read it.
 struct MachineUser {
   std::string sid;
