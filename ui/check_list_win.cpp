@@ -442,7 +442,7 @@ LRESULT CheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (OnRowKey(wParam)) return 0;
       break;
     case WM_CHAR:
-      if (wParam != L' ' || !ItemAt(focusedIndex_)) break;
+      if (wParam != L' ' || focusedIndex_ >= ListCount()) break;
       FocusRow(focusedIndex_);
       SetValue(focusedIndex_, !Selected(focusedIndex_));
       return 0;
