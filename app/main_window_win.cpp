@@ -221,8 +221,8 @@ void FrmMain::FitFrame() {
                SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// Moved to another monitor, or its scale changed: every size again, the frame last, as Windows
-// suggests it.
+// Moved to a monitor of another DPI, or its scale changed: layout, fonts, pictures and icons
+// again; the frame goes where Windows suggests (WM_DPICHANGED).
 void FrmMain::ScaleTo(int pixelsPerInch) {
   pixelsPerInch_ = pixelsPerInch;
   MakeFonts();
@@ -253,7 +253,8 @@ void FrmMain::MakeFonts() {
   linkFont_ = std::move(linkFont);
 }
 
-// Each picture as drawn for the nearest scale; the control hands back the one it showed before.
+// Each picture as drawn for the window's scale (ArtScale); the control hands back the one it
+// showed before, which goes.
 void FrmMain::ShowArt() {
   UniqueBitmap logo = LoadArt(instance_, L"LOGO", pixelsPerInch_);
   UniqueBitmap social = LoadArt(instance_, L"SOCIAL", pixelsPerInch_);
