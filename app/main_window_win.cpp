@@ -48,6 +48,12 @@ constexpr char kReportFileName[] = "\\System_Information_By_Veltrix.txt";
 constexpr char kFontName[] = "Verdana";
 constexpr double kFontPoints = 8;
 
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kExStyle = WS_EX_CONTROLPARENT;
+
+// The pictures are drawn for these scales, in percent of 96 dpi (scripts/make-artwork.sh).
+constexpr int kArtScales[] = {100, 125, 150, 200, 250, 300};
+
 // The layout, in twips (15 to a pixel at 96 dpi): left, top, right, bottom.
 constexpr LONG kClientWidth = 6120;
 constexpr LONG kClientHeight = 5790;
@@ -79,6 +85,42 @@ ui::PropertyBag CheckListInfoBag(const ui::FontSpec& ambient) {
   ui::PropertyBag bag;
   ui::WriteCheckListProperties(bag, p, ambient);
   return bag;
+}
+
+// The largest scale no larger than the window's, so that a picture never outgrows its box (the
+// smallest below 96 dpi).
+int ArtScale(int pixelsPerInch) {
+  int chosen = kArtScales[0];
+  for (const int scale : kArtScales) {
+    if (scale * 96 <= pixelsPerInch * 100) chosen = scale;
+  }
+  return chosen;
+}
+
+UniqueBitmap LoadArt(HINSTANCE instance, const wchar_t* name, int pixelsPerInch) {
+  const std::wstring resource = name + std::to_wstring(ArtScale(pixelsPerInch));
+  return UniqueBitmap(
+      static_cast<HBITMAP>(LoadImageW(instance, resource.c_str(), IMAGE_BITMAP, 0, 0, 0)));
+}
+
+// Why ShellExecute (its answer at most 32) opened nothing, in the user's words.
+std::string OpenFailureText(INT_PTR code) {
+  switch (code) {
+    case SE_ERR_NOASSOC:
+    case SE_ERR_ASSOCINCOMPLETE: return "No program is set to open this kind of file.";
+    case SE_ERR_FNF:
+    case SE_ERR_PNF: return "The file is no longer there.";
+    case SE_ERR_ACCESSDENIED: return "Access to the file was denied.";
+    case SE_ERR_SHARE: return "Another program is using the file.";
+    case 0:
+    case SE_ERR_OOM: return "There is not enough memory to open it.";
+    case ERROR_BAD_FORMAT:
+    case SE_ERR_DLLNOTFOUND: return "The program set to open this kind of file cannot be started.";
+    case SE_ERR_DDETIMEOUT:
+    case SE_ERR_DDEFAIL:
+    case SE_ERR_DDEBUSY: return "The program set to open this kind of file did not answer.";
+    default: return "Windows could not open it (error " + std::to_string(code) + ").";
+  }
 }
 
 // The program's version from its own version resource; the build's numbers if it has none.
@@ -162,15 +204,12 @@ std::unique_ptr<FrmMain> FrmMain::Create(HINSTANCE instance, WmiMaker makeWmi) {
        static_cast<HICON>(LoadImageW(instance, L"APPICON", IMAGE_ICON, 16, 16, LR_SHARED)),
        reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1)});
   std::unique_ptr<FrmMain> form(new FrmMain(instance, makeWmi));
-  form->pixelsPerInch_ = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
-
-  constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
-  RECT frame{0, 0, form->Px(kClientWidth), form->Px(kClientHeight)};
-  AdjustWindowRectEx(&frame, kStyle, FALSE, WS_EX_CONTROLPARENT);
-  CreateWindowExW(WS_EX_CONTROLPARENT, kMainWindowClass, L"Veltrix - System Information", kStyle,
-                  CW_USEDEFAULT, CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
-                  nullptr, nullptr, instance, form.get());
+  CreateWindowExW(kExStyle, kMainWindowClass, L"Veltrix - System Information", kStyle,
+                  CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, form.get());
   if (!form->window_) return nullptr;
+  // Sized once it exists: its DPI is that of the monitor it opened on.
+  form->pixelsPerInch_ = ui::WindowDpi(form->hwnd());
+  form->FitFrame();
   form->CreateControls();
   form->Load();
   return form;
@@ -183,6 +222,73 @@ int FrmMain::Px(LONG twips) const {
   return static_cast<int>(std::lround(twips * pixelsPerInch_ / 1440.0));
 }
 
+void FrmMain::FitFrame() {
+  const SIZE frame = ui::WindowSizeForClient({Px(kClientWidth), Px(kClientHeight)}, kStyle,
+                                             kExStyle, pixelsPerInch_);
+  SetWindowPos(window_.get(), nullptr, 0, 0, frame.cx, frame.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Moved to a monitor of another DPI, or its scale changed: layout, fonts, pictures and icons
+// again; the frame goes where Windows suggests (WM_DPICHANGED).
+void FrmMain::ScaleTo(int pixelsPerInch) {
+  pixelsPerInch_ = pixelsPerInch;
+  MakeFonts();
+  for (const auto& [control, twips] : places_) {
+    SetWindowPos(control, nullptr, Px(twips.left), Px(twips.top), Px(twips.right - twips.left),
+                 Px(twips.bottom - twips.top), SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  checkList_->ScaleTo(pixelsPerInch);
+  ShowArt();
+  SetIcons();
+}
+
+// The controls take the new fonts before the old ones are deleted.
+void FrmMain::MakeFonts() {
+  const int height = -static_cast<int>(std::lround(kFontPoints * pixelsPerInch_ / 72.0));
+  const auto verdana = [height](BOOL underline) {
+    return UniqueFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE,
+                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                  CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Verdana"));
+  };
+  UniqueFont font = verdana(FALSE);
+  UniqueFont linkFont = verdana(TRUE);
+  for (const auto& [control, twips] : places_) {
+    const HFONT shown = GetDlgCtrlID(control) == kLabel7 ? linkFont.get() : font.get();
+    SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(shown), TRUE);
+  }
+  font_ = std::move(font);
+  linkFont_ = std::move(linkFont);
+}
+
+// Each picture as drawn for the window's scale (ArtScale); the control hands back the one it
+// showed before, which goes.
+void FrmMain::ShowArt() {
+  UniqueBitmap logo = LoadArt(instance_, L"LOGO", pixelsPerInch_);
+  UniqueBitmap social = LoadArt(instance_, L"SOCIAL", pixelsPerInch_);
+  SendDlgItemMessageW(window_.get(), kImage1, STM_SETIMAGE, IMAGE_BITMAP,
+                      reinterpret_cast<LPARAM>(logo.get()));
+  SendDlgItemMessageW(window_.get(), kImage2, STM_SETIMAGE, IMAGE_BITMAP,
+                      reinterpret_cast<LPARAM>(social.get()));
+  logo_ = std::move(logo);
+  social_ = std::move(social);
+}
+
+// The icon of the caption and of Alt+Tab, each at the size its place takes at this DPI.
+void FrmMain::SetIcons() {
+  const auto icon = [this](int metric) {
+    const int size = ui::SystemMetricForDpi(metric, pixelsPerInch_);
+    return UniqueIcon(
+        static_cast<HICON>(LoadImageW(instance_, L"APPICON", IMAGE_ICON, size, size, 0)));
+  };
+  UniqueIcon smallIcon = icon(SM_CXSMICON);
+  UniqueIcon bigIcon = icon(SM_CXICON);
+  SendMessageW(window_.get(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon.get()));
+  SendMessageW(window_.get(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(bigIcon.get()));
+  smallIcon_ = std::move(smallIcon);
+  bigIcon_ = std::move(bigIcon);
+}
+
 HWND FrmMain::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
                          const RECT& twips) {
   HWND control = CreateWindowExW(
@@ -190,18 +296,12 @@ HWND FrmMain::AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD 
       Px(twips.right - twips.left), Px(twips.bottom - twips.top), window_.get(),
       reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance_, nullptr);
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
+  places_.emplace_back(control, twips);
   return control;
 }
 
 void FrmMain::CreateControls() {
-  const int height = -static_cast<int>(std::lround(kFontPoints * pixelsPerInch_ / 72.0));
-  const auto verdana = [height](BOOL underline) {
-    return UniqueFont(CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline, FALSE,
-                                  DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                  CLEARTYPE_QUALITY, DEFAULT_PITCH | FF_SWISS, L"Verdana"));
-  };
-  font_ = verdana(FALSE);
-  linkFont_ = verdana(TRUE);
+  MakeFonts();
 
   // Frames first: in the tab order and below what they hold.
   frame1_.push_back(AddControl(L"BUTTON", L"Information:", BS_GROUPBOX, kFrame1, kFrame1Place));
@@ -227,14 +327,10 @@ void FrmMain::CreateControls() {
   command1_ = AddControl(L"BUTTON", L"Start", BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, kCommand1,
                          kCommand1Place);
 
-  logo_.reset(static_cast<HBITMAP>(LoadImageW(instance_, L"LOGO", IMAGE_BITMAP, 0, 0, 0)));
-  social_.reset(static_cast<HBITMAP>(LoadImageW(instance_, L"SOCIAL", IMAGE_BITMAP, 0, 0, 0)));
-  HWND image1 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage1,
-                           kImage1Place);
-  SendMessageW(image1, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(logo_.get()));
-  HWND image2 = AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage2,
-                           kImage2Place);
-  SendMessageW(image2, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(social_.get()));
+  AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage1, kImage1Place);
+  AddControl(L"STATIC", nullptr, SS_BITMAP | SS_NOTIFY | SS_CENTERIMAGE, kImage2, kImage2Place);
+  ShowArt();
+  SetIcons();
   HWND label7 = AddControl(L"STATIC", L"Follow Veltrix on Facebook", SS_NOTIFY | SS_LEFT, kLabel7,
                            kLabel7Place);
   SendMessageW(label7, WM_SETFONT, reinterpret_cast<WPARAM>(linkFont_.get()), FALSE);
@@ -303,6 +399,14 @@ LRESULT FrmMain::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kScanStarting: ScanStarting(); return 0;
     case kScanStatus: ShowStatus(*AdoptPosted<std::string>(lParam)); return 0;
     case kScanEnded: OnScanEnded(*AdoptPosted<SessionOutcome>(lParam)); return 0;
+    case WM_DPICHANGED: {
+      ScaleTo(HIWORD(wParam));
+      const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+      SetWindowPos(window_.get(), nullptr, suggested.left, suggested.top,
+                   suggested.right - suggested.left, suggested.bottom - suggested.top,
+                   SWP_NOZORDER | SWP_NOACTIVATE);
+      return 0;
+    }
     case WM_CLOSE: CloseProgram(); return 0;
     case WM_ENDSESSION:
       // The process may be ended at any moment once this returns: the report is closed first.
@@ -476,8 +580,7 @@ void FrmMain::ShowScanOutcome(const ScanOutcome& outcome) {
     const std::string text = "File Saved To:\r\n" + outcome.path + NotReadLine(outcome.unread) +
                              "\r\n\r\nWould you like to view the file now?";
     if (MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Done!", MB_YESNO) == IDYES) {
-      ShellExecuteW(window_.get(), L"Open", Utf8ToWide(outcome.path).c_str(), L"", L"",
-                    SW_SHOWNORMAL);
+      ViewReport(outcome.path);
     }
     return;
   }
@@ -485,6 +588,18 @@ void FrmMain::ShowScanOutcome(const ScanOutcome& outcome) {
   const std::string text = "The report could not be saved to:\r\n" + outcome.path + "\r\n\r\n" +
                            outcome.error.value_or(Error{}).message;
   MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Report Not Saved",
+              MB_OK | MB_ICONEXCLAMATION);
+}
+
+// The report in the program the user has for its kind of file; when there is none, or it cannot
+// be started, the user is told instead of nothing happening.
+void FrmMain::ViewReport(const std::string& path) {
+  const auto opened = reinterpret_cast<INT_PTR>(
+      ShellExecuteW(window_.get(), L"Open", Utf8ToWide(path).c_str(), L"", L"", SW_SHOWNORMAL));
+  if (opened > 32) return;
+  const std::string text = "The report could not be opened:\r\n" + path + "\r\n\r\n" +
+                           OpenFailureText(opened);
+  MessageBoxW(window_.get(), Utf8ToWide(text).c_str(), L"Report Not Opened",
               MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/handles_win.h"
@@ -39,13 +40,16 @@ enum ControlId : int {
 
 inline constexpr wchar_t kMainWindowClass[] = L"SysInfoMainWindow";
 
+using UniqueIcon = UniqueResource<HICON, DestroyIcon>;
+
 // Where the scans get their WMI service: the machine's own, or a test's.
 using WmiMaker = std::unique_ptr<WmiService> (*)();
 
 // The program's one window: the categories to tick, the detail level, whether to hide what
 // identifies the machine, Start, and the status of a running scan. Every choice persists in
 // settings.ini (see OpenSettings). The scan runs on a thread of its own, which asks the window
-// for the report's path and posts it the rest; closing the window stops it.
+// for the report's path and posts it the rest; closing the window stops it. Its layout, fonts and
+// pictures follow the DPI of the monitor it is on.
 class FrmMain final {
  public:
   // Builds the window (not yet shown). The scan session is made at the first scan.
@@ -61,6 +65,12 @@ class FrmMain final {
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
   void CreateControls();
+  // Everything sized for the window's DPI: layout, fonts, pictures and icons.
+  void ScaleTo(int pixelsPerInch);
+  void FitFrame();
+  void MakeFonts();
+  void ShowArt();
+  void SetIcons();
   HWND AddControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id,
                   const RECT& twips);
   void Load();
@@ -74,6 +84,7 @@ class FrmMain final {
   void ShowStatus(const std::string& text);
   void OnScanEnded(const SessionOutcome& outcome);
   void ShowScanOutcome(const ScanOutcome& outcome);
+  void ViewReport(const std::string& path);
   void ShowIdle();
   void OpenLink(const wchar_t* address);
   void CloseProgram();
@@ -92,7 +103,10 @@ class FrmMain final {
   UniqueFont linkFont_;
   UniqueBitmap logo_;
   UniqueBitmap social_;
+  UniqueIcon smallIcon_;
+  UniqueIcon bigIcon_;
   int pixelsPerInch_ = 96;
+  std::vector<std::pair<HWND, RECT>> places_;  // each control but the check list, in twips
   std::unique_ptr<ui::CheckList> checkList_;
   std::vector<HWND> frame1_;  // the frame and what it holds
   std::vector<HWND> frame2_;

@@ -18,6 +18,12 @@ ScrollBarState ScrollBarFor(int itemCount, double clientHeight, double pitch) {
   return state;
 }
 
+int ScrollValueShowing(int index, int scrollValue, int rows) {
+  if (index < scrollValue) return index;
+  if (rows > 0 && index >= scrollValue + rows) return index - rows + 1;
+  return scrollValue;
+}
+
 int WheelScrollValue(int scrollValue, int lines) {
   if (scrollValue - lines >= 1) return lines >= 0 ? scrollValue - 1 : scrollValue + 1;
   return 0;

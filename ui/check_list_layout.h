@@ -37,6 +37,9 @@ constexpr bool IsItemShown(double top, double controlHeight) {
   return top >= 0 && top <= controlHeight;
 }
 
+// The scroll value nearest to `scrollValue` that shows row `index` whole, `rows` rows fitting.
+int ScrollValueShowing(int index, int scrollValue, int rows);
+
 // The scroll value after one wheel notification of `lines` (positive: away from the user).
 // One item per notification, except near the top, where it goes straight to the first item.
 int WheelScrollValue(int scrollValue, int lines);

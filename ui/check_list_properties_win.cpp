@@ -9,8 +9,7 @@
 namespace sysinfo::ui {
 
 HFONT CheckList::FontHandle(const FontSpec& font) {
-  const int pixelsPerInch = GetDeviceCaps(WindowDc(hwnd()).get(), LOGPIXELSY);
-  const int height = -static_cast<int>(std::lround(font.points * pixelsPerInch / 72.0));
+  const int height = -static_cast<int>(std::lround(font.points * pixelsPerInch_ / 72.0));
   auto& handle = fonts_[std::make_pair(font.name, height * 10000 - font.weight)];
   if (!handle) {
     handle.reset(CreateFontW(height, 0, 0, 0, font.weight, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
@@ -32,10 +31,10 @@ void CheckList::ApplyLook(Item& item, const Look& look) {
   item.shownFore = look.foreColor;
   item.shownBack = look.backColor;
   LONG_PTR style = GetWindowLongPtrW(item.button, GWL_STYLE);
+  // No row is a tab stop: the control is one, and hands the focus to its focus row.
   style &= ~static_cast<LONG_PTR>(BS_LEFTTEXT | BS_FLAT | WS_TABSTOP);
   if (look.alignment == 1) style |= BS_LEFTTEXT;  // the box right of the caption
   if (look.appearance == 0) style |= BS_FLAT;
-  if (look.tabStop) style |= WS_TABSTOP;
   SetWindowLongPtrW(item.button, GWL_STYLE, style);
   SendMessageW(item.button, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(look.font)), TRUE);
   InvalidateRect(item.button, nullptr, TRUE);

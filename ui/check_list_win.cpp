@@ -25,11 +25,12 @@ std::unique_ptr<CheckList> CheckList::Create(const CreateArgs& args) {
           {kClassName, OwnedWindowProc<&CheckList::window_, &CheckList::HandleMessage>})) {
     return nullptr;
   }
-  std::unique_ptr<CheckList> list(new CheckList(args.parent, args.saved, args.ambientFont));
+  std::unique_ptr<CheckList> list(new CheckList(args));
   const RECT& place = args.place;
-  CreateWindowExW(WS_EX_CONTROLPARENT, kClassName, L"",
-                  WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP, list->PxX(place.left),
-                  list->PxY(place.top), list->PxX(place.right - place.left),
+  // Not a control parent: the dialog manager stops at the control, which hands the focus to its
+  // focus row, so Tab leaves the list in one step.
+  CreateWindowExW(0, kClassName, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_TABSTOP,
+                  list->PxX(place.left), list->PxY(place.top), list->PxX(place.right - place.left),
                   list->PxY(place.bottom - place.top), args.parent,
                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(args.id)), GetModuleHandleW(nullptr),
                   list.get());
@@ -59,11 +60,11 @@ std::unique_ptr<CheckList> CheckList::Create(const CreateArgs& args) {
   return list;
 }
 
-CheckList::CheckList(HWND parent, const PropertyBag& saved, const FontSpec& ambientFont)
-    : properties_(ReadCheckListProperties(saved, ambientFont)) {
-  const WindowDc screen(parent);
-  twipsX_ = TwipsPerPixel(GetDeviceCaps(screen.get(), LOGPIXELSX));
-  twipsY_ = TwipsPerPixel(GetDeviceCaps(screen.get(), LOGPIXELSY));
+CheckList::CheckList(const CreateArgs& args)
+    : properties_(ReadCheckListProperties(args.saved, args.ambientFont)), place_(args.place) {
+  pixelsPerInch_ = WindowDpi(args.parent);
+  twipsX_ = TwipsPerPixel(pixelsPerInch_);
+  twipsY_ = TwipsPerPixel(pixelsPerInch_);
   templateLook_ = Look{properties_.font, properties_.alignment, properties_.appearanceCheck,
                        properties_.foreColor, properties_.backColor};
   Item element0;  // its window comes once the control exists; placed at 4 pixels
@@ -89,6 +90,7 @@ HWND CheckList::CreateItemWindow(int index) {
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + index)),
                                 GetModuleHandleW(nullptr), nullptr);
   SendTip(TTM_ADDTOOLW, button, L"");
+  SubclassControl<&CheckList::ItemMessage>(button, this);
   return button;
 }
 
@@ -172,7 +174,9 @@ void CheckList::LayoutItem(int index) {
     GetTextExtentPoint32W(dc.get(), caption.c_str(), static_cast<int>(caption.size()), &extent);
   }
   const double width = ItemWidth(extent.cx * twipsX_, items_[0].look.font.weight, ClientWidth());
-  const double scrollBar = ScrollBarVisible() ? GetSystemMetrics(SM_CXHTHUMB) * twipsX_ : 0;
+  const double scrollBar = ScrollBarVisible()
+                               ? SystemMetricForDpi(SM_CXHTHUMB, pixelsPerInch_) * twipsX_
+                               : 0;
   const double left = ItemLeft(item.look.alignment, width, ClientWidth(), scrollBar, twipsX_);
   SetWindowPos(item.button, nullptr, PxX(left), PxY(item.top), PxX(width), PxY(item.height),
                SWP_NOZORDER | SWP_NOACTIVATE);
@@ -225,25 +229,27 @@ void CheckList::OnScrollMessage(WORD request) {
 }
 
 void CheckList::ScrollToValue() {
-  const int value = ScrollValue();
-  if (value != lastScrollValue_) {
-    const double height = ClientHeight();
-    for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
-      const double top = ui::ItemTop(i, value, items_[0].height, items_[0].top);
-      if (IsItemShown(top, height)) {
-        MoveItem(i, top, true);
-      } else {
-        ShowWindow(items_[i].button, SW_HIDE);
-      }
-    }
-    lastScrollValue_ = value;
-  }
+  if (ScrollValue() != lastScrollValue_) PlaceRows();
   KillTimer(hwnd(), kScrollTimer);
+}
+
+void CheckList::PlaceRows() {
+  const int value = ScrollValue();
+  const double height = ClientHeight();
+  for (int i = 0; i < static_cast<int>(items_.size()); ++i) {
+    const double top = ui::ItemTop(i, value, items_[0].height, items_[0].top);
+    if (IsItemShown(top, height)) {
+      MoveItem(i, top, true);
+    } else {
+      ShowWindow(items_[i].button, SW_HIDE);
+    }
+  }
+  lastScrollValue_ = value;
 }
 
 void CheckList::PlaceScrollBar() {
   const RECT client = Client();
-  const int width = GetSystemMetrics(SM_CXHTHUMB);
+  const int width = SystemMetricForDpi(SM_CXHTHUMB, pixelsPerInch_);
   MoveWindow(scrollBar_, client.right - width, 0, width, client.bottom, TRUE);
 }
 
@@ -264,6 +270,7 @@ void CheckList::OnItemClick(int index) {
 
 void CheckList::OnItemFocus(int index, bool focused) {
   Item& item = items_[index];
+  if (focused) focusedIndex_ = index;
   item.shownBack = focused ? kHighlight : properties_.backColor;
   item.shownFore = focused ? kHighlightText : ownForeColor_;
   // A themed check box draws its caption in the theme's colours, whatever WM_CTLCOLORSTATIC
@@ -327,6 +334,68 @@ void CheckList::SetFocusedIndex(int index) {
   focusedIndex_ = index;
 }
 
+// The rows' keys. The arrows are asked for, or the dialog manager would take them to walk the
+// window's other controls; Space is the check box's own.
+LRESULT CheckList::ItemMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_GETDLGCODE)
+    return DefaultSubclassProc(button, message, wParam, lParam) | DLGC_WANTARROWS;
+  if (message == WM_KEYDOWN) {
+    if (!IsWindowVisible(button)) ScrollIntoView(IndexOf(button));  // what a key does shows
+    if (OnRowKey(wParam)) return 0;
+  }
+  return DefaultSubclassProc(button, message, wParam, lParam);
+}
+
+// Moves the focus row for a key of the list; false for any other key.
+bool CheckList::OnRowKey(WPARAM key) {
+  const int last = ListCount() - 1;
+  int row = -1;
+  switch (key) {
+    case VK_UP: row = std::max(focusedIndex_ - 1, 0); break;
+    case VK_DOWN: row = std::min(focusedIndex_ + 1, last); break;
+    case VK_HOME: row = 0; break;
+    case VK_END: row = last; break;
+    default: return false;
+  }
+  // As the dialog manager does for its own keys: from now on the focus is shown.
+  SendMessageW(GetAncestor(hwnd(), GA_ROOT), WM_CHANGEUISTATE,
+               MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS), 0);
+  FocusRow(row);
+  return true;
+}
+
+void CheckList::FocusRow(int index) {
+  if (!ItemAt(index) || index >= ListCount()) return;
+  ScrollIntoView(index);
+  SetFocus(items_[index].button);
+}
+
+void CheckList::ScrollIntoView(int index) {
+  if (!ScrollBarVisible()) return;
+  const int rows = VisibleRows(ClientHeight(), items_[0].height);
+  SetScrollValue(ScrollValueShowing(index, ScrollValue(), rows));
+  ScrollToValue();  // now, not when the timer comes: the row gets the focus next
+}
+
+void CheckList::ScaleTo(int pixelsPerInch) {
+  pixelsPerInch_ = pixelsPerInch;
+  twipsX_ = TwipsPerPixel(pixelsPerInch);
+  twipsY_ = TwipsPerPixel(pixelsPerInch);
+  SetWindowPos(hwnd(), nullptr, PxX(place_.left), PxY(place_.top), PxX(place_.right - place_.left),
+               PxY(place_.bottom - place_.top), SWP_NOZORDER | SWP_NOACTIVATE);
+  // The rows take fonts made for the new DPI before those of the old one go.
+  const auto oldFonts = std::move(fonts_);
+  fonts_.clear();
+  for (const Item& item : items_) {
+    SendMessageW(item.button, WM_SETFONT, reinterpret_cast<WPARAM>(FontHandle(item.look.font)),
+                 TRUE);
+  }
+  items_[0].top = 4 * twipsY_;  // the first row, as made, four pixels down
+  PlaceScrollBar();
+  UpdateScrollBar();
+  PlaceRows();
+}
+
 LRESULT CheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_COMMAND: {
@@ -362,6 +431,21 @@ LRESULT CheckList::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_MOUSEMOVE: OnSurfaceMouseMove(GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)); return 0;
     case WM_MOUSEWHEEL: return 0;  // the tracker turns it into scrolling; it goes no further up
     case WM_SIZE: PlaceScrollBar(); return 0;
+    case WM_SETFOCUS:
+      // Tabbed into, the focus row takes the focus. A focus row scrolled out of sight hands the
+      // focus to the list, which keeps it until a key brings the row back.
+      if (IndexOf(reinterpret_cast<HWND>(wParam)) < 0)
+        FocusRow(std::min(focusedIndex_, ListCount() - 1));
+      return 0;
+    case WM_GETDLGCODE: return DLGC_WANTARROWS | DLGC_WANTCHARS;
+    case WM_KEYDOWN:
+      if (OnRowKey(wParam)) return 0;
+      break;
+    case WM_CHAR:
+      if (wParam != L' ' || focusedIndex_ >= ListCount()) break;
+      FocusRow(focusedIndex_);
+      SetValue(focusedIndex_, !Selected(focusedIndex_));
+      return 0;
     case WM_SHOWWINDOW:
       if (wParam) items_[0].look.backColor = properties_.backColor;
       break;

@@ -19,7 +19,9 @@ namespace sysinfo::ui {
 
 // A scrolling column of real check boxes. Items are platform check-box windows created from a
 // template item (element 0); the control positions, shows, hides, colours and sizes them and keeps
-// a vertical scroll bar in step. Sizes are kept in twips and converted with the screen's DPI.
+// a vertical scroll bar in step. Sizes are kept in twips and converted with the DPI of the window
+// it sits in. The control is one tab stop: focus entering it goes to its focus row, and inside it
+// the arrows, Home and End move that row and Space ticks it, as in a list box.
 // Its designer properties (look, border, saved properties) are in check_list_properties_win.cpp.
 class CheckList {
  public:
@@ -54,6 +56,9 @@ class CheckList {
     return ItemAt(index) && IsWindowEnabled(items_[index].button);
   }
   void SetFocusedIndex(int index);
+  int FocusedIndex() const { return focusedIndex_; }
+  // Sizes, fonts and the scroll bar made again for a new DPI of the window (WM_DPICHANGED).
+  void ScaleTo(int pixelsPerInch);
 
   // Designer properties.
   double ItemHeight() const { return properties_.itemHeight; }
@@ -96,7 +101,6 @@ class CheckList {
     int appearance = 1;
     OleColor foreColor = kButtonText;
     OleColor backColor = kButtonFace;
-    bool tabStop = true;
   };
   struct Item {
     HWND button = nullptr;
@@ -107,8 +111,14 @@ class CheckList {
     double height = 0;
   };
 
-  CheckList(HWND parent, const PropertyBag& saved, const FontSpec& ambientFont);
+  explicit CheckList(const CreateArgs& args);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+
+  LRESULT ItemMessage(HWND button, UINT message, WPARAM wParam, LPARAM lParam);
+  bool OnRowKey(WPARAM key);
+  void FocusRow(int index);
+  void ScrollIntoView(int index);
+  void PlaceRows();
 
   HWND CreateItemWindow(int index);
   void SendTip(UINT message, HWND button, const std::wstring& text);
@@ -141,6 +151,8 @@ class CheckList {
   HFONT FontHandle(const FontSpec& font);
   HBRUSH Brush(OleColor color);
 
+  RECT place_{};  // twips, the border included
+  int pixelsPerInch_ = 96;
   double twipsX_ = 15;
   double twipsY_ = 15;
   CheckListProperties properties_;

@@ -24,6 +24,19 @@ const CommonControlsApi& CommonControls() {
   return api;
 }
 
+struct DpiApi {
+  SystemLibrary user32{L"user32.dll"};
+  UINT(WINAPI* dpiForWindow)(HWND) = user32.Find("GetDpiForWindow");
+  int(WINAPI* metricForDpi)(int, UINT) = user32.Find("GetSystemMetricsForDpi");
+  BOOL(WINAPI* adjustForDpi)
+  (RECT*, DWORD, BOOL, DWORD, UINT) = user32.Find("AdjustWindowRectExForDpi");
+};
+
+const DpiApi& Dpi() {
+  static const DpiApi api;
+  return api;
+}
+
 LRESULT CALLBACK ReleaseOnDestroy(HWND window, UINT message, WPARAM wParam, LPARAM lParam,
                                   UINT_PTR id, DWORD_PTR holder) {
   if (message == WM_NCDESTROY) {
@@ -55,6 +68,27 @@ LRESULT DefaultSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 void SetTheme(HWND window, const wchar_t* appName, const wchar_t* idList) {
   if (CommonControls().setTheme) CommonControls().setTheme(window, appName, idList);
+}
+
+int WindowDpi(HWND window) {
+  if (Dpi().dpiForWindow) {
+    if (const UINT dpi = Dpi().dpiForWindow(window)) return static_cast<int>(dpi);
+  }
+  return GetDeviceCaps(WindowDc(window).get(), LOGPIXELSY);
+}
+
+int SystemMetricForDpi(int index, int dpi) {
+  if (Dpi().metricForDpi) return Dpi().metricForDpi(index, static_cast<UINT>(dpi));
+  return GetSystemMetrics(index);
+}
+
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, int dpi) {
+  RECT frame{0, 0, client.cx, client.cy};
+  if (!Dpi().adjustForDpi ||
+      !Dpi().adjustForDpi(&frame, style, FALSE, exStyle, static_cast<UINT>(dpi))) {
+    AdjustWindowRectEx(&frame, style, FALSE, exStyle);
+  }
+  return {frame.right - frame.left, frame.bottom - frame.top};
 }
 
 bool RegisterWindowClass(const WindowClassArgs& args) {

@@ -32,6 +32,15 @@ void RemoveSubclass(HWND window, SUBCLASSPROC procedure, UINT_PTR id);
 LRESULT DefaultSubclassProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void SetTheme(HWND window, const wchar_t* appName, const wchar_t* idList);
 
+// The DPI functions of Windows 10 1607 and later, looked up when first used so that older systems,
+// which lack them, still start the program and get the system's answers instead.
+// The dots per inch `window` is shown at (the screen's when the system cannot tell).
+int WindowDpi(HWND window);
+// A system metric (a scroll bar's width, an icon's size) as it is at `dpi`.
+int SystemMetricForDpi(int index, int dpi);
+// The size of a window whose client area is `client` pixels, with its frame drawn at `dpi`.
+SIZE WindowSizeForClient(SIZE client, DWORD style, DWORD exStyle, int dpi);
+
 // Registers a window class unless it already is, so a window made again reuses it.
 bool RegisterWindowClass(const WindowClassArgs& args);
 

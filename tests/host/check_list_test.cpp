@@ -46,6 +46,11 @@ TEST(CheckListLayout, PositionsAndWheelSteps) {
                           {0, -3, 1}, {3, -3, 4}, {0, 3, 0}};
   for (const auto& [value, lines, expected] : wheel)
     EXPECT_EQ(WheelScrollValue(value, lines), expected) << value;
+  // A focus row moved by the keyboard scrolls the list only as far as it must to show it whole.
+  const int showing[][4] = {
+      {3, 5, 16, 3}, {10, 2, 16, 2}, {17, 2, 16, 2}, {18, 2, 16, 3}, {20, 0, 16, 5}};
+  for (const auto& [row, value, rows, expected] : showing)
+    EXPECT_EQ(ScrollValueShowing(row, value, rows), expected) << row << " from " << value;
   EXPECT_EQ(TwipsPerPixel(96), 15);
   EXPECT_EQ(TwipsPerPixel(120), 12);
   EXPECT_EQ(ItemWidth(1200, 700, 2760), 1900);

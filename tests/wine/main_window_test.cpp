@@ -107,6 +107,7 @@ class WindowProgram {
   }
 
   HWND Control(int id) const { return GetDlgItem(main, id); }
+  HANDLE Process() const { return process_.get(); }
   // Check box `index` of the category list.
   HWND Category(int index) const { return GetDlgItem(Control(kCheckListInfo), 100 + index); }
   bool Checked(HWND button) const { return Send(button, BM_GETCHECK) == BST_CHECKED; }
@@ -185,6 +186,189 @@ bool SaveWindowPicture(HWND window, const std::string& path) {
   bytes.append(reinterpret_cast<const char*>(&info.bmiHeader), sizeof info.bmiHeader);
   bytes.append(static_cast<const char*>(bits), imageBytes);
   return WriteWholeFile(path, bytes);
+}
+
+// The focus of the program's window thread: the keyboard's target there.
+HWND FocusOf(HWND window) {
+  GUITHREADINFO info{sizeof info};
+  GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+  return info.hwndFocus;
+}
+
+// `window`'s place in the client area of `parent`.
+RECT PlaceIn(HWND parent, HWND window) {
+  RECT place{};
+  GetWindowRect(window, &place);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+bool Inside(const RECT& inner, const RECT& outer) {
+  RECT both{};
+  return IntersectRect(&both, &inner, &outer) && EqualRect(&both, &inner);
+}
+
+// The width and height of what a control draws besides the face colour behind it.
+SIZE DrawnSize(HWND control) {
+  RECT place{};
+  GetWindowRect(control, &place);
+  const WindowDc screen(nullptr);
+  RECT drawn{place.right, place.bottom, place.left, place.top};
+  for (LONG y = place.top; y < place.bottom; ++y) {
+    for (LONG x = place.left; x < place.right; ++x) {
+      if (GetPixel(screen.get(), x, y) == GetSysColor(COLOR_BTNFACE)) continue;
+      drawn = {std::min(drawn.left, x), std::min(drawn.top, y), std::max(drawn.right, x + 1),
+               std::max(drawn.bottom, y + 1)};
+    }
+  }
+  return {std::max(drawn.right - drawn.left, 0L), std::max(drawn.bottom - drawn.top, 0L)};
+}
+
+// While it lives this thread sees windows in real pixels: unaware of DPI, Wine would show it the
+// window program's windows scaled to 96 dpi.
+class DpiAwareThread {
+ public:
+  using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+  DpiAwareThread() {
+    if (set_) before_ = set_(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+  }
+  ~DpiAwareThread() {
+    if (set_ && before_) set_(before_);
+  }
+  DpiAwareThread(const DpiAwareThread&) = delete;
+  DpiAwareThread& operator=(const DpiAwareThread&) = delete;
+
+ private:
+  SetContext set_ = reinterpret_cast<SetContext>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetThreadDpiAwarenessContext"));
+  DPI_AWARENESS_CONTEXT before_ = nullptr;
+};
+
+// Tells the window, as Windows does, that it moved to a monitor of `dpi`; the rectangle the
+// message points to is written into the program's own memory.
+void MoveToMonitorOfDpi(const WindowProgram& program, DWORD dpi, const RECT& suggested) {
+  void* copy = VirtualAllocEx(program.Process(), nullptr, sizeof suggested, MEM_COMMIT,
+                              PAGE_READWRITE);
+  ASSERT_TRUE(copy &&
+              WriteProcessMemory(program.Process(), copy, &suggested, sizeof suggested, nullptr));
+  DWORD_PTR ignored = 0;
+  SendMessageTimeoutW(program.main, WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                      reinterpret_cast<LPARAM>(copy), SMTO_ABORTIFHUNG, kPatienceMs, &ignored);
+  VirtualFreeEx(program.Process(), copy, 0, MEM_RELEASE);
+}
+
+// The window opened at 100, 150 and 200 %, each in a new process, as Wine reads the DPI when a
+// program starts, and moved from 100 % to a monitor of 200 %: every control and row inside the
+// window, the pictures drawn for the scale, and a picture of the window kept for each.
+TEST(MainWindow, LaidOutAndDrawnForTheDpiInUse) {
+  struct Case {
+    DWORD dpi;
+    DWORD movedTo;  // 0: stays where it opened
+    SIZE logo;
+    SIZE social;
+  };
+  const Case cases[] = {{96, 0, {180, 190}, {16, 16}},
+                        {144, 0, {270, 285}, {24, 24}},
+                        {192, 0, {360, 380}, {32, 32}},
+                        {96, 192, {360, 380}, {32, 32}}};
+  const DpiAwareThread aware;
+  const std::wstring desktop = L"Control Panel\\Desktop";
+  const SavedValue savedDpi(HKEY_CURRENT_USER, desktop, L"LogPixels");
+  const std::string pictures = ProgramFolder() + "\\..\\screenshots";
+  CreateDirectoryW(Utf8ToWide(pictures).c_str(), nullptr);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.dpi);
+    RegSetKeyValueW(HKEY_CURRENT_USER, desktop.c_str(), L"LogPixels", REG_DWORD, &c.dpi,
+                    sizeof c.dpi);
+    WindowProgram program;
+    ASSERT_TRUE(program.main);
+    std::string name = std::to_string(c.dpi);
+    RECT client{};
+    GetClientRect(program.main, &client);
+    if (c.movedTo) {
+      RECT suggested{};
+      GetWindowRect(program.main, &suggested);
+      suggested.right = suggested.left + 2 * (suggested.right - suggested.left);
+      suggested.bottom = suggested.top + 2 * (suggested.bottom - suggested.top);
+      MoveToMonitorOfDpi(program, c.movedTo, suggested);
+      RECT now{};
+      GetWindowRect(program.main, &now);
+      EXPECT_TRUE(EqualRect(&now, &suggested));  // where Windows suggests
+      GetClientRect(program.main, &client);
+      name += "-moved-to-" + std::to_string(c.movedTo);
+    } else {
+      EXPECT_NEAR(client.right, 6120 * c.dpi / 1440.0, 1);  // the layout's width at this DPI
+      EXPECT_NEAR(client.bottom, 5790 * c.dpi / 1440.0, 1);
+    }
+    for (HWND control = GetWindow(program.main, GW_CHILD); control;
+         control = GetWindow(control, GW_HWNDNEXT)) {
+      if (IsWindowVisible(control))
+        EXPECT_TRUE(Inside(PlaceIn(program.main, control), client)) << GetDlgCtrlID(control);
+    }
+    const HWND list = program.Control(kCheckListInfo);
+    RECT listClient{};
+    GetClientRect(list, &listClient);
+    for (int i = 0; i < 16; ++i)
+      EXPECT_TRUE(Inside(PlaceIn(list, program.Category(i)), listClient)) << "row " << i;
+
+    SetForegroundWindow(program.main);
+    RedrawWindow(program.main, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
+    Sleep(500);  // let the window finish painting before it is looked at
+    const SIZE logo = DrawnSize(program.Control(kImage1));
+    const SIZE social = DrawnSize(program.Control(kImage2));
+    EXPECT_EQ((std::vector<LONG>{logo.cx, logo.cy, social.cx, social.cy}),
+              (std::vector<LONG>{c.logo.cx, c.logo.cy, c.social.cx, c.social.cy}));
+    EXPECT_TRUE(SaveWindowPicture(program.main, pictures + "\\window-" + name + ".bmp"));
+  }
+}
+
+// The check list is one stop of Tab; inside it the keys move its focus row and tick it, and the
+// list scrolls to show the row.
+TEST(MainWindow, TheCheckListIsOneTabStopWalkedWithTheKeys) {
+  WindowProgram program;
+  ASSERT_TRUE(program.main);
+  const int last = static_cast<int>(kCategoryCount) - 1;
+  program.Click(program.Category(0));  // the mouse puts the focus on the row, and ticks it
+  struct Step {
+    UINT key;
+    HWND focus;
+    std::vector<int> ticked;
+    bool scrolledAway = false;  // the focus row out of sight first: the list holds the focus
+  };
+  const Step steps[] = {
+      {VK_DOWN, program.Category(1), {0}},
+      {VK_SPACE, program.Category(1), {0, 1}},
+      {VK_END, program.Category(last), {0, 1}},  // below the sixteen rows shown
+      {VK_SPACE, program.Category(last), {0, 1, last}},
+      {VK_UP, program.Category(last - 1), {0, 1, last}},
+      {VK_HOME, program.Category(0), {0, 1, last}},
+      {VK_SPACE, program.Category(0), {1, last}},
+      {VK_SPACE, program.Category(0), {0, 1, last}, true},
+      {VK_TAB, program.Control(kCommand2), {0, 1, last}},  // Select All, past every other row
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.key);
+    if (step.scrolledAway) {
+      PostMessageW(program.Control(kCheckListInfo), WM_VSCROLL, SB_BOTTOM, 0);
+      ASSERT_TRUE(WaitFor([&] { return !IsWindowVisible(step.focus); }));
+    }
+    const HWND target = FocusOf(program.main);
+    PostMessageW(target, WM_KEYDOWN, step.key, 1);
+    PostMessageW(target, WM_KEYUP, step.key, 0xC0000001);
+    EXPECT_TRUE(WaitFor([&] { return FocusOf(program.main) == step.focus; }));
+    EXPECT_TRUE(WaitFor([&] { return program.Ticked() == step.ticked; }));
+    if (step.key != VK_TAB) EXPECT_TRUE(IsWindowVisible(step.focus));
+  }
+  // The rest of the order, and back: the list is one stop whichever row has the focus.
+  std::vector<HWND> order{program.Control(kCheckListInfo)};
+  for (HWND stop = GetNextDlgTabItem(program.main, order.back(), FALSE); order.size() < 7;
+       stop = GetNextDlgTabItem(program.main, stop, FALSE)) {
+    order.push_back(stop);
+  }
+  EXPECT_EQ(order, (std::vector<HWND>{program.Control(kCheckListInfo), program.Control(kCommand2),
+                                      program.Control(kCommand3), program.Control(kOptionLevel0),
+                                      program.Control(kCommand1), program.Control(kCheckRedact),
+                                      program.Control(kCheckListInfo)}));
 }
 
 TEST(MainWindow, FirstStartCancelAndAReportThatCannotBeCreated) {
@@ -296,7 +480,8 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   CreateDirectoryW(Utf8ToWide(artifacts).c_str(), nullptr);
   EXPECT_TRUE(SaveWindowPicture(program.main, artifacts + "\\main-window.bmp"));
 
-  const std::string report = program.folder.File("two sections.txt");
+  // Saved under a kind of file no program opens: asked to view it, the window says it cannot.
+  const std::string report = program.folder.File("two sections.unviewed");
   ASSERT_TRUE(program.StartSavingTo(report));
   HWND done = Find(L"#32770", L"Done!");
   ASSERT_TRUE(done);
@@ -304,8 +489,14 @@ TEST(MainWindow, StoredChoicesAndAScanDrivenLikeAUser) {
   EXPECT_EQ(MessageText(done), "File Saved To:\r\n" + report +
                                    "\r\nCould not be read in full: Windows Updates.\r\n\r\n"
                                    "Would you like to view the file now?");
-  program.PostClick(GetDlgItem(done, IDNO));
+  program.PostClick(GetDlgItem(done, IDYES));
   ASSERT_TRUE(WaitGone(done));
+  const HWND unopened = Find(L"#32770", L"Report Not Opened");
+  ASSERT_TRUE(unopened);
+  EXPECT_EQ(MessageText(unopened), "The report could not be opened:\r\n" + report +
+                                       "\r\n\r\nNo program is set to open this kind of file.");
+  PostMessageW(unopened, WM_COMMAND, IDOK, 0);
+  ASSERT_TRUE(WaitGone(unopened));
   EXPECT_TRUE(IsWindowVisible(program.Control(kCommand1)) && IsWindowVisible(redact));  // idle
 
   std::string bytes;
