@@ -221,10 +221,11 @@ Result<TaskDocument> ReadTaskDocument(std::string_view bytes) {
   TaskDocument document;
   for (const XmlElement& part : root.value.children) {
     for (const XmlElement& child : part.children) {
-      if (part.LocalName() == "Settings" && child.LocalName() == "Enabled")
+      if (part.LocalName() == "Settings" && child.LocalName() == "Enabled") {
         document.enabled = !IsFalse(child.text);
-      if (part.LocalName() != "Triggers") continue;
-      if (auto trigger = TriggerOf(child)) document.triggers.push_back(std::move(*trigger));
+      } else if (part.LocalName() == "Triggers") {
+        if (auto trigger = TriggerOf(child)) document.triggers.push_back(std::move(*trigger));
+      }
     }
   }
   AddActions(root.value, document);
