@@ -1,14 +1,14 @@
 // Scheduled tasks merged from the Task Scheduler, the task cache and the task files. The files are
-// read by a reader that knows only the few elements wanted: a task file may be anything anyone
-// with write access to the folder put there.
+// read by the bounded XML reader: a task file may be anything anyone with write access to the
+// folder put there.
 #include "collectors/scheduled_tasks.h"
 
 #include <array>
 #include <map>
+#include <optional>
 #include <utility>
 
 #include "base/text.h"
-#include "base/wtf8.h"
 #include "collectors/autostart_command.h"
 #include "collectors/task_cache_actions.h"
 #include "support/xml_reader.h"
@@ -27,17 +27,13 @@ constexpr std::string_view kNoTaskFile = "no task file";
 
 Error Unreadable(std::string reason) { return Failure(std::move(reason)); }
 
-// The document as UTF-8: UTF-16 LE by its BOM (or by a '<' followed by a NUL), else UTF-8.
-Result<std::string> DocumentText(std::string_view bytes) {
-  const auto* data = reinterpret_cast<const std::uint8_t*>(bytes.data());
-  if (bytes.size() > kMaxTaskFileSize) return {{}, Unreadable("larger than 1 MiB")};
-  if (bytes.starts_with("\xFE\xFF")) return {{}, Unreadable("UTF-16 big-endian is not read")};
-  if (bytes.starts_with("\xFF\xFE")) return {Utf16BytesToUtf8(data + 2, bytes.size() - 2), {}};
-  if (bytes.size() >= 2 && bytes[0] == '<' && bytes[1] == '\0')
-    return {Utf16BytesToUtf8(data, bytes.size()), {}};
-  if (bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
-  return {std::string(bytes), {}};
-}
+constexpr std::string_view kUtf16Bom = "\xFF\xFE";
+// kMaxTaskFileSize is checked before the reader's own bound, which leaves room for the BOM a file
+// written without one is given. No task holds more than a few hundred elements.
+constexpr XmlLimits kTaskFileLimits{.maxBytes = kMaxTaskFileSize + kUtf16Bom.size(),
+                                    .maxDepth = kMaxDepth,
+                                    .maxElements = 65536,
+                                    .maxAttributes = 64};
 
 // The trigger's kind as the Task Scheduler numbers it (TASK_TRIGGER_TYPE2), by its element.
 int TriggerType(std::string_view element) {
@@ -70,234 +66,63 @@ bool IsFalse(std::string_view text) {
   return text == "false" || text == "0";
 }
 
-class TaskDocumentReader {
- public:
-  explicit TaskDocumentReader(std::string_view text) : text_(text) {}
+// An element's text without its leading and trailing spaces and tabs; a line end around it is
+// kept, so a command that holds one shows it.
+std::string_view TextOf(const XmlElement& element) { return Trim(TrimBlanks(element.text)); }
 
-  Result<TaskDocument> Read() {
-    while (at_ < text_.size() && !failed_) {
-      if (text_[at_] != '<') {
-        ReadText();
-      } else if (Skip("<?")) {
-        SkipPast("?>", "an unclosed processing instruction");
-      } else if (Skip("<!--")) {
-        SkipPast("-->", "an unclosed comment");
-      } else if (Skip("<![CDATA[")) {
-        const std::size_t end = text_.find("]]>", at_);
-        if (end == std::string_view::npos) return Fail("an unclosed CDATA section");
-        content_ += text_.substr(at_, end - at_);
-        at_ = end + 3;
-      } else if (text_.substr(at_).starts_with("<!")) {
-        return Fail("a document type declaration, which is not read");
-      } else if (Skip("</")) {
-        ReadEndTag();
-      } else {
-        ReadStartTag();
-      }
-    }
-    if (failed_) return {{}, std::move(error_)};
-    if (!open_.empty())
-      return Fail("the document ends inside <" + XmlShownName(open_.back()) + ">");
-    if (!sawRoot_) return Fail("no root element");
-    return {std::move(document_), {}};
-  }
-
- private:
-  Result<TaskDocument> Fail(std::string reason) {
-    if (!failed_) error_ = Unreadable(std::move(reason));
-    failed_ = true;
-    return {{}, error_};
-  }
-
-  bool Skip(std::string_view start) {
-    if (!text_.substr(at_).starts_with(start)) return false;
-    at_ += start.size();
-    return true;
-  }
-
-  void SkipPast(std::string_view end, std::string reason) {
-    const std::size_t found = text_.find(end, at_);
-    if (found == std::string_view::npos) {
-      Fail(std::move(reason));
-    } else {
-      at_ = found + end.size();
+// One trigger below <Triggers>; nothing for an element that is no trigger. A part given twice
+// counts as it is last given.
+std::optional<TaskTrigger> TriggerOf(const XmlElement& element) {
+  TaskTrigger trigger{TriggerType(element.LocalName()), "", true};
+  if (trigger.type < 0) return std::nullopt;
+  for (const XmlElement& part : element.children) {
+    const std::string_view name = part.LocalName();
+    if (name == "StartBoundary") {
+      trigger.start = TextOf(part);
+    } else if (name == "Enabled") {
+      trigger.enabled = !IsFalse(part.text);
+    } else if (element.LocalName() == "CalendarTrigger" && name.starts_with("Schedule")) {
+      trigger.type = CalendarType(name);
     }
   }
+  return trigger;
+}
 
-  // Character data up to the next tag, its references replaced.
-  void ReadText() {
-    const std::size_t end = std::min(text_.find('<', at_), text_.size());
-    const std::string_view text = text_.substr(at_, end - at_);
-    at_ = end;
-    if (open_.empty()) {
-      if (text.find_first_not_of(" \t\r\n") != std::string_view::npos)
-        Fail("text outside the root element");
-      return;
-    }
-    for (std::size_t i = 0; i < text.size() && !failed_; ++i) {
-      if (text[i] == '\0') {
-        Fail("a NUL character");
-      } else if (text[i] != '&') {
-        content_ += text[i];
-      } else {
-        i = ReadReference(text, i);
-      }
-    }
+// A program or COM handler action. A COM handler's class is looked up by its text, so only a GUID
+// is kept: anything else names no class the Task Scheduler could start, and could name another key
+// than the class's.
+void AddAction(const XmlElement& action, TaskDocument& document) {
+  std::string_view command, arguments, classId;
+  for (const XmlElement& part : action.children) {
+    const std::string_view name = part.LocalName();
+    if (name == "Command") command = TextOf(part);
+    if (name == "Arguments") arguments = TextOf(part);
+    if (name == "ClassId") classId = TextOf(part);
   }
-
-  // The reference at text[amp]; gives where it ends.
-  std::size_t ReadReference(std::string_view text, std::size_t amp) {
-    const std::size_t semicolon = text.find(';', amp);
-    if (semicolon == std::string_view::npos || semicolon - amp > 12) {
-      Fail("a '&' that starts no reference");
-      return text.size();
-    }
-    const std::string_view name = text.substr(amp + 1, semicolon - amp - 1);
-    const Result<std::string> referenced = XmlReferenceText(name);
-    if (referenced.Failed()) {
-      Fail(referenced.error->message);
-      return text.size();
-    }
-    content_ += referenced.value;
-    return semicolon;
+  if (action.LocalName() == "Exec" && !command.empty()) {
+    document.commands.push_back(CommandLineOf(command, arguments));
+  } else if (action.LocalName() == "ComHandler") {
+    if (auto handler = BracedGuid(classId)) document.handlers.push_back(std::move(*handler));
   }
+}
 
-  std::string_view ReadName() {
-    const std::size_t start = at_;
-    while (at_ < text_.size() &&
-           std::string_view(" \t\r\n/>").find(text_[at_]) == std::string_view::npos)
-      ++at_;
-    return text_.substr(start, at_ - start);
+// Actions are read below any <Actions>, not only the task's own, each where it ends: one hidden
+// below an element the Task Scheduler passes over is listed all the same.
+void AddActions(const XmlElement& element, TaskDocument& document) {
+  for (const XmlElement& child : element.children) {
+    AddActions(child, document);
+    if (element.LocalName() == "Actions") AddAction(child, document);
   }
+}
 
-  void SkipSpace() {
-    while (at_ < text_.size() &&
-           std::string_view(" \t\r\n").find(text_[at_]) != std::string_view::npos)
-      ++at_;
-  }
-
-  void ReadStartTag() {
-    ++at_;
-    const std::string_view name = ReadName();
-    if (name.empty()) {
-      Fail("a '<' that starts no element");
-      return;
-    }
-    if (open_.empty() && sawRoot_) {
-      Fail("a second root element <" + XmlShownName(name) + ">");
-      return;
-    }
-    if (open_.size() >= kMaxDepth) {
-      Fail("elements nested deeper than 32");
-      return;
-    }
-    // Attributes are passed over; their quoted values may hold '>' and '/'.
-    for (SkipSpace(); at_ < text_.size() && text_[at_] != '>' && text_[at_] != '/'; SkipSpace()) {
-      const std::size_t quote = text_.find_first_of("\"'", at_);
-      const std::size_t close = quote == std::string_view::npos
-                                    ? quote
-                                    : text_.find(text_[quote], quote + 1);
-      if (close == std::string_view::npos ||
-          text_.substr(at_, quote - at_).find_first_of("<>") != std::string_view::npos) {
-        Fail("an unclosed attribute in <" + XmlShownName(name) + ">");
-        return;
-      }
-      at_ = close + 1;
-    }
-    const bool empty = Skip("/");
-    if (!Skip(">")) {
-      Fail("an unclosed tag <" + XmlShownName(name) + ">");
-      return;
-    }
-    sawRoot_ = true;
-    open_.emplace_back(LocalName(name));
-    Opened();
-    if (empty) Closed();
-  }
-
-  void ReadEndTag() {
-    const std::string_view name = LocalName(ReadName());
-    SkipSpace();
-    if (!Skip(">") || open_.empty() || open_.back() != name) {
-      Fail("</" + XmlShownName(name) + "> while " +
-           (open_.empty() ? std::string("nothing") : "<" + XmlShownName(open_.back()) + ">") +
-           " is open");
-      return;
-    }
-    Closed();
-  }
-
-  static std::string_view LocalName(std::string_view name) {
-    const std::size_t colon = name.find(':');
-    return colon == std::string_view::npos ? name : name.substr(colon + 1);
-  }
-
-  // The open element `up` levels above the innermost (0: the innermost); empty above the root.
-  std::string_view Open(std::size_t up) const {
-    return up < open_.size() ? std::string_view(open_[open_.size() - 1 - up]) : "";
-  }
-
-  void Opened() {
-    content_.clear();
-    if (open_.size() == 1 && Open(0) != "Task") {
-      Fail("the root element is <" + XmlShownName(Open(0)) + ">, not <Task>");
-    } else if (Open(0) == "Exec" && Open(1) == "Actions") {
-      command_.clear();
-      arguments_.clear();
-    } else if (Open(0) == "ComHandler" && Open(1) == "Actions") {
-      classId_.clear();
-    } else if (Open(1) == "Triggers" && Open(2) == "Task") {
-      trigger_ = {TriggerType(Open(0)), "", true};
-    } else if (Open(1) == "CalendarTrigger" && Open(2) == "Triggers") {
-      if (Open(0).starts_with("Schedule")) trigger_.type = CalendarType(Open(0));
-    }
-  }
-
-  void Closed() {
-    const std::string_view text = Trim(TrimBlanks(content_));
-    const std::string_view element = Open(0);
-    if (element == "Command" && Open(1) == "Exec") {
-      command_ = text;
-    } else if (element == "Arguments" && Open(1) == "Exec") {
-      arguments_ = text;
-    } else if (element == "Exec" && Open(1) == "Actions" && !command_.empty()) {
-      document_.commands.push_back(CommandLineOf(command_, arguments_));
-    } else if (element == "ClassId" && Open(1) == "ComHandler") {
-      classId_ = text;
-    } else if (element == "ComHandler" && Open(1) == "Actions") {
-      AddHandler();
-    } else if (element == "Enabled" && Open(1) == "Settings" && Open(2) == "Task") {
-      document_.enabled = !IsFalse(text);
-    } else if (element == "StartBoundary" && Open(2) == "Triggers") {
-      trigger_.start = text;
-    } else if (element == "Enabled" && Open(2) == "Triggers") {
-      trigger_.enabled = !IsFalse(text);
-    } else if (Open(1) == "Triggers" && Open(2) == "Task" && trigger_.type >= 0) {
-      document_.triggers.push_back(trigger_);
-    }
-    open_.pop_back();
-    content_.clear();
-  }
-
-  // The class is looked up by its text, so only a GUID is kept: anything else names no class the
-  // Task Scheduler could start, and could name another key than the class's.
-  void AddHandler() {
-    if (auto handler = BracedGuid(classId_)) document_.handlers.push_back(std::move(*handler));
-  }
-
-  std::string_view text_;
-  std::size_t at_ = 0;
-  bool failed_ = false;
-  bool sawRoot_ = false;
-  Error error_;
-  std::vector<std::string> open_;  // the open elements' local names, the root first
-  std::string content_;  // the text of the innermost open element so far
-  std::string command_;  // the Exec action being read
-  std::string arguments_;
-  std::string classId_;  // the ComHandler action being read
-  TaskTrigger trigger_;  // the trigger being read
-  TaskDocument document_;
-};
+// The task's file as its root element. A file written as UTF-16 without its BOM is told by the NUL
+// after its first '<'.
+Result<XmlElement> ReadTaskXml(std::string_view bytes) {
+  if (bytes.size() > kMaxTaskFileSize) return {{}, Unreadable("larger than 1 MiB")};
+  if (!bytes.starts_with(std::string_view("<\0", 2)))
+    return ReadXmlDocument(bytes, kTaskFileLimits);
+  return ReadXmlDocument(std::string(kUtf16Bom) + std::string(bytes), kTaskFileLimits);
+}
 
 // The key of the cache's Tasks that holds a task's values, named by the task's Id; nothing for an
 // Id that could name no single key there.
@@ -387,9 +212,24 @@ void AddCachedActions(RegistryRoutines& keys, const std::string& taskKey, Schedu
 }  // namespace
 
 Result<TaskDocument> ReadTaskDocument(std::string_view bytes) {
-  Result<std::string> text = DocumentText(bytes);
-  if (text.Failed()) return {{}, std::move(text.error)};
-  return TaskDocumentReader(text.value).Read();
+  const Result<XmlElement> root = ReadTaskXml(bytes);
+  if (root.Failed()) return {{}, root.error};
+  if (root.value.LocalName() != "Task")
+    return {
+        {},
+        Failure("the root element is <" + XmlShownName(root.value.LocalName()) + ">, not <Task>")};
+  TaskDocument document;
+  for (const XmlElement& part : root.value.children) {
+    for (const XmlElement& child : part.children) {
+      if (part.LocalName() == "Settings" && child.LocalName() == "Enabled") {
+        document.enabled = !IsFalse(child.text);
+      } else if (part.LocalName() == "Triggers") {
+        if (auto trigger = TriggerOf(child)) document.triggers.push_back(std::move(*trigger));
+      }
+    }
+  }
+  AddActions(root.value, document);
+  return {std::move(document), {}};
 }
 
 Result<std::vector<ScheduledTask>> GatherScheduledTasks(RegistryRoutines& keys,

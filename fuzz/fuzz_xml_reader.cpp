@@ -1,10 +1,13 @@
-// The XML reader and the package manifest over any bytes: within every bound it was given, or
-// refused with one short printable reason.
+// The XML reader, the package manifest and the task file over any bytes: within every bound it was
+// given, or refused with one short printable reason.
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
+#include "collectors/scheduled_tasks.h"
 #include "collectors/store_packages.h"
+#include "collectors/task_cache_actions.h"
 #include "support/xml_reader.h"
 
 namespace {
@@ -42,5 +45,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckReason(read.error);
   if (!read.Failed() && Count(read.value, 1) > kMaxElements) __builtin_trap();
   CheckReason(sysinfo::ReadPackageManifest(bytes).error);
+  const auto task = sysinfo::ReadTaskDocument(bytes);
+  CheckReason(task.error);
+  for (const std::string& handler : task.value.handlers) {
+    if (sysinfo::BracedGuid(handler) != handler) __builtin_trap();
+  }
   return 0;
 }

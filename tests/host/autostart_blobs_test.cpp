@@ -200,7 +200,7 @@ TEST(ScheduledTasks, ATaskWithoutAReadableFileHasTheCachesActions) {
   EXPECT_EQ(tasks, (Texts{
                        "Both | file.exe | task cache and task file | ",
                        "Broken | c.exe | task cache and task file (actions from the cache; task "
-                       "file: the document ends inside <Actions>) | ",
+                       "file: line 1: the document ends inside <Actions>) | ",
                        "Gone | gone.exe -x " + kClsid + " | task cache (actions from the cache) | ",
                        "Mangled | | task cache | no task file; cached actions: version 9, which "
                        "is not read",

@@ -319,7 +319,7 @@ TEST(AutostartOnWine, EachPlantedEntryAppearsOnceResolved) {
   const auto bad = std::find_if(gathered.value.begin(), gathered.value.end(),
                                 [&](const AutostartEntry& e) { return e.name == hidden + "Bad"; });
   ASSERT_NE(bad, gathered.value.end());
-  EXPECT_EQ(bad->state, "Not known (task file: the document ends inside <Actions>)");
+  EXPECT_EQ(bad->state, "Not known (task file: line 1: the document ends inside <Actions>)");
   EXPECT_EQ(bad->source, "task file");
   const auto fromCache = std::find_if(gathered.value.begin(), gathered.value.end(),
                                       [&](const AutostartEntry& e) { return e.name == deleted; });
